@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+
+// The Bulgarian sentences with which failures reach the user. Each names what failed (the file,
+// folder or value) and why; every platform builds its failures from these.
+namespace zorvik::failure_text {
+
+// Why, in a few lower-case words, without a full stop.
+std::string_view reason(ErrorCode code);
+
+// `why` replaces the code's generic reason where the caller knows more (which of two files).
+Failure copyFailed(ErrorCode code, std::string_view source, std::string_view destination,
+                   std::string_view why = {});
+Failure deleteFailed(ErrorCode code, std::string_view path, std::string_view why = {});
+Failure folderFailed(ErrorCode code, std::string_view folder, std::string_view why = {});
+Failure playFailed(ErrorCode code, std::string_view path, std::string_view why = {});
+Failure settingReadFailed(ErrorCode code, std::string_view valueName, std::string_view why = {});
+Failure settingWriteFailed(ErrorCode code, std::string_view valueName, std::string_view why = {});
+Failure settingsUnavailable(ErrorCode code, std::string_view why = {});
+Failure fileChoiceFailed(ErrorCode code, std::string_view path, std::string_view why = {});
+
+// "„text“", with Bulgarian quotation marks.
+std::string quoted(std::string_view text);
+
+}  // namespace zorvik::failure_text

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string_view>
+
+#include "platform/status.h"
+
+namespace zorvik {
+
+// Plays wave files without blocking the caller.
+class Player {
+public:
+    virtual ~Player() = default;
+
+    virtual void setFileName(std::string_view path) = 0;
+    // Plays the file last named, cutting short whatever plays. A file that cannot be decoded or
+    // played, or no output device, is a failure.
+    virtual Status sound() = 0;
+    virtual void stop() = 0;
+};
+
+}  // namespace zorvik

@@ -1,0 +1,129 @@
+#include "platform/posix/host_errors.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/failure_text.h"
+
+namespace zorvik::posix {
+
+ErrorCode codeOfErrno(int error) {
+    switch (error) {
+        case ENOENT:
+            return ErrorCode::NotFound;
+        case ENOTDIR:
+            return ErrorCode::FolderNotFound;
+        case EISDIR:
+            return ErrorCode::IsFolder;
+        case EACCES:
+        case EPERM:
+            return ErrorCode::AccessDenied;
+        case EROFS:
+            return ErrorCode::ReadOnly;
+        case ENOSPC:
+        case EDQUOT:
+            return ErrorCode::DiskFull;
+        case EFBIG:
+            return ErrorCode::TooLarge;
+        case ENAMETOOLONG:
+            return ErrorCode::InvalidName;
+        case EIO:
+            return ErrorCode::Io;
+        default:
+            return ErrorCode::Other;
+    }
+}
+
+std::string reasonOfErrno(int error) {
+    switch (error) {
+        case EROFS:
+            return "дискът е само за четене";
+        case ENAMETOOLONG:
+            return "името е твърде дълго";
+        case EBUSY:
+        case ETXTBSY:
+            return "файлът се използва от друга програма";
+        case EMFILE:
+        case ENFILE:
+            return "отворени са твърде много файлове";
+        case ELOOP:
+            return "пътят съдържа твърде много символни връзки";
+        default:
+            break;
+    }
+    const ErrorCode code = codeOfErrno(error);
+    if (code == ErrorCode::Other) {
+        return "системна грешка " + std::to_string(error);
+    }
+    return std::string(failure_text::reason(code));
+}
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+FileDescriptor::~FileDescriptor() {
+    close();
+}
+
+int FileDescriptor::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+int FileDescriptor::close() {
+    if (fd_ < 0) {
+        return 0;
+    }
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool readAll(int fd, std::string& out) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+        out.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+void syncFolder(const std::string& folder) {
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid()) {
+        ::fsync(dir.get());
+    }
+}
+
+}  // namespace zorvik::posix

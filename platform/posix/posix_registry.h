@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "platform/registry.h"
+
+namespace zorvik::posix {
+
+// The current user's registry as one file in the registry editor's format. Every read parses the
+// file as it is; every write is a read-modify-write under an exclusive flock(2) on the lock file
+// beside it, ending in an atomic rename, so that other processes following the same protocol
+// never see a torn file and never lose an update. A file that does not parse is kept aside
+// before a write replaces it.
+class PosixRegistry final : public Registry {
+public:
+    explicit PosixRegistry(std::string storePath);
+
+    Result<RegistryValue> read(std::string_view key, std::string_view valueName) override;
+    Status write(std::string_view key, std::string_view valueName,
+                 const RegistryValue& value) override;
+
+    const std::string& storePath() const { return storePath_; }
+    std::string lockPath() const { return storePath_ + ".lock"; }
+
+private:
+    std::string storePath_;
+    std::string folder_;
+};
+
+}  // namespace zorvik::posix

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace zorvik {
+
+// Why an operation of the platform failed. The core decides on some of these (a copy onto the
+// same file, a missing folder), so they are codes and not only texts.
+enum class ErrorCode {
+    NotFound,        // no such file
+    FolderNotFound,  // no such folder, or a path through a missing folder
+    IsFolder,        // a folder where a file was expected
+    SameFile,        // source and destination of a copy are one file on disk
+    AccessDenied,
+    ReadOnly,
+    DiskFull,
+    TooLarge,
+    InvalidName,  // a name that Windows cannot hold
+    Ambiguous,    // several entries match a name ignoring case, none exactly
+    NoDrive,
+    Io,
+    Corrupt,
+    Unsupported,
+    NoDevice,
+    NotAvailable,  // a service that could not be created or reached
+    Cancelled,
+    Other,
+};
+
+// A failure carries one Bulgarian sentence for the user that names what failed and why.
+struct Failure {
+    ErrorCode code = ErrorCode::Other;
+    std::string message;
+};
+
+class [[nodiscard]] Status {
+public:
+    Status() = default;
+    Status(Failure failure) : failure_(std::move(failure)) {}  // NOLINT: implicit on purpose
+
+    static Status success() { return {}; }
+    bool ok() const { return !failure_.has_value(); }
+    const Failure& failure() const { return *failure_; }
+    ErrorCode code() const { return failure_->code; }
+
+private:
+    std::optional<Failure> failure_;
+};
+
+template <typename T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : content_(std::move(value)) {}            // NOLINT: implicit on purpose
+    Result(Failure failure) : content_(std::move(failure)) {}  // NOLINT: implicit on purpose
+
+    bool ok() const { return std::holds_alternative<T>(content_); }
+    const T& value() const& { return std::get<T>(content_); }
+    T&& value() && { return std::get<T>(std::move(content_)); }
+    const Failure& failure() const { return std::get<Failure>(content_); }
+    Status status() const { return ok() ? Status::success() : Status(failure()); }
+
+private:
+    std::variant<T, Failure> content_;
+};
+
+}  // namespace zorvik

@@ -1,0 +1,251 @@
+#include "platform/windows_text.h"
+
+#include <algorithm>
+
+namespace zorvik::text {
+
+namespace {
+
+// Returns the code point at `pos` and advances it, or nullopt on a malformed sequence.
+std::optional<char32_t> nextCodePoint(std::string_view bytes, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(bytes[pos]);
+    int length = 0;
+    char32_t cp = 0;
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        cp = lead & 0x07;
+    } else {
+        return std::nullopt;
+    }
+    if (pos + static_cast<std::size_t>(length) > bytes.size()) {
+        return std::nullopt;
+    }
+    for (int i = 1; i < length; ++i) {
+        const auto cont = static_cast<unsigned char>(bytes[pos + static_cast<std::size_t>(i)]);
+        if ((cont & 0xC0) != 0x80) {
+            return std::nullopt;
+        }
+        cp = (cp << 6) | (cont & 0x3F);
+    }
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    pos += static_cast<std::size_t>(length);
+    return cp;
+}
+
+// In these ranges capitals and small letters alternate, the capital on the even (or odd) code.
+struct AlternatingRange {
+    char32_t first;
+    char32_t last;
+    bool capitalIsEven;
+};
+constexpr AlternatingRange kAlternating[] = {
+    {0x0100, 0x012F, true}, {0x0132, 0x0137, true},  {0x0139, 0x0148, false},
+    {0x014A, 0x0177, true}, {0x0179, 0x017E, false}, {0x0460, 0x0481, true},
+    {0x048A, 0x04BF, true}, {0x04C1, 0x04CE, false}, {0x04D0, 0x052F, true},
+};
+
+}  // namespace
+
+std::optional<std::u32string> decodeUtf8(std::string_view bytes) {
+    std::u32string out;
+    out.reserve(bytes.size());
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const auto cp = nextCodePoint(bytes, pos);
+        if (!cp) {
+            return std::nullopt;
+        }
+        out.push_back(*cp);
+    }
+    return out;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+std::string encodeUtf8(std::u32string_view codePoints) {
+    std::string out;
+    out.reserve(codePoints.size());
+    for (char32_t cp : codePoints) {
+        appendUtf8(out, cp);
+    }
+    return out;
+}
+
+std::optional<std::string> utf16LeToUtf8(std::string_view bytes) {
+    if (bytes.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(bytes.size());
+    const auto unitAt = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    };
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        char32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (i + 3 >= bytes.size()) {
+                return std::nullopt;
+            }
+            const char32_t low = unitAt(i + 2);
+            if (low < 0xDC00 || low > 0xDFFF) {
+                return std::nullopt;
+            }
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            return std::nullopt;
+        }
+        appendUtf8(out, unit);
+    }
+    return out;
+}
+
+std::optional<std::string> utf8ToUtf16Le(std::string_view utf8) {
+    const auto codePoints = decodeUtf8(utf8);
+    if (!codePoints) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(codePoints->size() * 2);
+    const auto appendUnit = [&](char32_t unit) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>((unit >> 8) & 0xFF));
+    };
+    for (char32_t cp : *codePoints) {
+        if (cp >= 0x10000) {
+            appendUnit(0xD800 + ((cp - 0x10000) >> 10));
+            appendUnit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            appendUnit(cp);
+        }
+    }
+    return out;
+}
+
+char32_t toUpper(char32_t c) {
+    if (c < 0x80) {
+        return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
+    }
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+        (c >= 0x430 && c <= 0x44F)) {
+        return c - 0x20;
+    }
+    if (c >= 0x450 && c <= 0x45F) {
+        return c - 0x50;
+    }
+    switch (c) {
+        case 0xFF:
+            return 0x178;
+        case 0x3C2:
+            return 0x3A3;  // final sigma
+        case 0x3AC:
+            return 0x386;
+        case 0x3AD:
+            return 0x388;
+        case 0x3AE:
+            return 0x389;
+        case 0x3AF:
+            return 0x38A;
+        case 0x3CC:
+            return 0x38C;
+        case 0x3CD:
+            return 0x38E;
+        case 0x3CE:
+            return 0x38F;
+        case 0x4CF:
+            return 0x4C0;
+        default:
+            break;
+    }
+    for (const auto& range : kAlternating) {
+        if (c >= range.first && c <= range.last) {
+            const bool even = (c % 2) == 0;
+            return even == range.capitalIsEven ? c : c - 1;
+        }
+    }
+    return c;
+}
+
+std::string foldCase(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[pos]);
+        if (lead < 0x80) {
+            out.push_back(static_cast<char>(toUpper(lead)));
+            ++pos;
+            continue;
+        }
+        const std::size_t start = pos;
+        const auto cp = nextCodePoint(utf8, pos);
+        if (!cp) {
+            out.push_back(utf8[start]);
+            pos = start + 1;
+            continue;
+        }
+        appendUtf8(out, toUpper(*cp));
+    }
+    return out;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a == b || foldCase(a) == foldCase(b);
+}
+
+bool lessIgnoringCase(std::string_view a, std::string_view b) {
+    const std::string fa = foldCase(a);
+    const std::string fb = foldCase(b);
+    return fa != fb ? fa < fb : a < b;
+}
+
+bool isValidWindowsName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") {
+        return false;
+    }
+    constexpr std::string_view kForbidden = "\\/:*?\"<>|";
+    const bool hasForbidden = std::any_of(name.begin(), name.end(), [&](char ch) {
+        return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F ||
+               kForbidden.find(ch) != std::string_view::npos;
+    });
+    return !hasForbidden && decodeUtf8(name).has_value();
+}
+
+bool matchesWavPattern(std::string_view name) {
+    constexpr std::string_view kExtension = ".WAV";
+    if (name.size() < kExtension.size()) {
+        return false;
+    }
+    return foldCase(name.substr(name.size() - kExtension.size())) == kExtension;
+}
+
+}  // namespace zorvik::text

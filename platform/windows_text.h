@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Text rules of the Windows side of the world, done without any toolkit: names are UTF-8 here
+// and compared the way Windows compares file names (by upper-casing each character).
+namespace zorvik::text {
+
+// Decodes UTF-8; nullopt when the bytes are not valid UTF-8 (overlongs and surrogates refused).
+std::optional<std::u32string> decodeUtf8(std::string_view bytes);
+void appendUtf8(std::string& out, char32_t codePoint);
+std::string encodeUtf8(std::u32string_view codePoints);
+
+// UTF-16LE bytes (no byte-order mark) to UTF-8 and back; nullopt on unpaired surrogates, an odd
+// byte count or invalid UTF-8.
+std::optional<std::string> utf16LeToUtf8(std::string_view bytes);
+std::optional<std::string> utf8ToUtf16Le(std::string_view utf8);
+
+// Upper case as Windows' file systems map it for Latin, Greek and Cyrillic letters.
+char32_t toUpper(char32_t c);
+// The upper-cased form of a UTF-8 text; bytes that are not valid UTF-8 pass unchanged.
+std::string foldCase(std::string_view utf8);
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+// Orders by the folded form, then by the bytes, so that the order is total.
+bool lessIgnoringCase(std::string_view a, std::string_view b);
+
+// A name that a Windows file system can hold: valid UTF-8, not empty, not "." or "..", and none
+// of \ / : * ? " < > | nor a control character.
+bool isValidWindowsName(std::string_view name);
+
+// The file list's pattern "*.wav", matched ignoring case as on Windows.
+bool matchesWavPattern(std::string_view name);
+
+}  // namespace zorvik::text

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "main_window/check_box.h"
+#include "melody_library/melody_library.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/open_file_dialog.h"
+#include "platform/player.h"
+#include "platform/popup_menu.h"
+#include "settings/shell_object.h"
+
+namespace zorvik {
+
+// The window's state and its event handlers, free of any toolkit: the drawing layer forwards
+// the user's events here and draws what it reads back.
+//
+// Every handler runs through one dispatch point. A failure there stops the handler and is shown
+// in one Bulgarian box; the program always goes on. A repaint that arrives while a handler runs
+// (a question box is open, say) waits for it to end, and several waiting repaints run once.
+class Form1 {
+public:
+    struct Services {
+        FileSystem& files;
+        MessageBox& box;
+        OpenFileDialog& dialog;
+        Player& player;
+        PopupMenu& popup;
+        settings::ShellFactory& shells;
+        std::string applicationFolder;  // without a trailing backslash
+    };
+
+    explicit Form1(Services services);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // The controls as the drawing layer shows them.
+    const CheckBox& Check1() const { return check1_; }
+    const CheckBox& Check2() const { return check2_; }
+    const std::string& Text1() const { return text1_; }
+    const std::string& Text2() const { return text2_; }
+    std::string_view Command3Caption() const { return library_.deleteButtonCaption(); }
+    const MelodyList& File1() const { return library_.File1(); }
+    MelodyView view() const { return library_.view(); }
+    const std::string& s() const { return library_.s(); }
+    const settings::ShellHolder& shell() const { return shell_; }
+
+    // What the user does that runs no handler.
+    void clickCheck1() { clickCheckBox(check1_); }
+    void clickCheck2() { clickCheckBox(check2_); }
+    void selectEntry(std::optional<std::size_t> index);
+
+    // The window's events.
+    void Form_Load();
+    void Form_Paint();
+    void Form_Unload(std::int16_t& Cancel);
+    void File1_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void nm_Click();
+    void pd_Click();
+    void Command3_Click();
+
+    // Called after every change of what the window shows.
+    void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
+
+private:
+    void run(const std::function<Status()>& handler);
+    void runWaitingRepaint();
+    void notify();
+    void clickCheckBox(CheckBox& box);
+    void readRingSoundIntoTexts();
+
+    MessageBox& box_;
+    Player& player_;
+    PopupMenu& popup_;
+    settings::ShellHolder shell_;
+    MelodyLibrary library_;
+    CheckBox check1_;
+    CheckBox check2_;
+    std::string text1_;
+    std::string text2_;
+    std::function<void()> listener_;
+    int handlersRunning_ = 0;
+    bool repaintWaiting_ = false;
+};
+
+}  // namespace zorvik

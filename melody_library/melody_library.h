@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "melody_library/melody_list.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/open_file_dialog.h"
+#include "platform/player.h"
+#include "platform/status.h"
+#include "settings/shell_object.h"
+
+namespace zorvik {
+
+// Which folder the list shows, with the matching caption of the delete button.
+enum class MelodyView { Rings, Deleted };
+
+// The melody folders and the operations on them: the list, the melody last clicked (s) and what
+// the buttons do with it. Each operation returns its first failure; the window shows it.
+class MelodyLibrary {
+public:
+    struct Services {
+        FileSystem& files;
+        MessageBox& box;
+        OpenFileDialog& dialog;
+        Player& player;
+        settings::ShellHolder& shell;
+        std::string applicationFolder;  // without a trailing backslash
+    };
+
+    explicit MelodyLibrary(Services services);
+
+    MelodyList& File1() { return list_; }
+    const MelodyList& File1() const { return list_; }
+    // The full path of the melody last clicked; "" until the first click.
+    const std::string& s() const { return s_; }
+    MelodyView view() const { return view_; }
+    std::string_view deleteButtonCaption() const;
+
+    // application folder & "\Rings", set when the window opens.
+    Status showRingsFolder();
+    // s = list folder & "\" & selected name, then a new shell object.
+    Status a();
+    // A click in the list: records the melody and, unless `check1State` is clear, plays it.
+    Status preview(std::int16_t check1State);
+    // Asks, then copies the selected melody over the ring file and records its folder and name.
+    Status chooseRingMelody();
+    // Copies a file chosen in the open-file dialog into the Rings folder.
+    Status addMelody();
+    // Switches the list to the Deleted folder.
+    Status showDeletedFolder();
+    // Deletes s for good, moves it into the Deleted folder, or moves it back, by the view and
+    // the tick of the move box; then always returns to the Rings view.
+    Status deleteMarked(std::int16_t check2State);
+
+private:
+    Status deleteMarkedInView(bool moveTicked);
+    Status move(const std::string& source, const std::string& destination);
+    void returnToRingsView();
+    bool confirmed(std::string_view message, std::string_view title);
+
+    Services services_;
+    MelodyList list_;
+    std::string s_;
+    MelodyView view_ = MelodyView::Rings;
+};
+
+}  // namespace zorvik

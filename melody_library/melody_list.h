@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/status.h"
+
+namespace zorvik {
+
+// The file list File1: the "*.wav" files of one folder, at most one of them selected.
+class MelodyList {
+public:
+    static constexpr std::string_view kPattern = "*.wav";
+
+    explicit MelodyList(const FileSystem& files) : files_(files) {}
+
+    // The folder as last set, without a trailing backslash; "" before any folder was set.
+    const std::string& Path() const { return path_; }
+    // Reads the new folder; afterwards nothing is selected. A folder that cannot be read fails
+    // and the list keeps the folder and entries it had.
+    Status setPath(std::string_view folder);
+    // The selected entry's name, without folder; "" when nothing is selected.
+    std::string FileName() const;
+    // Reads the folder again; afterwards nothing is selected. A folder that has vanished gives
+    // an empty list, never a failure, since every repaint comes here.
+    void Refresh();
+
+    const std::vector<std::string>& entries() const { return entries_; }
+    std::optional<std::size_t> selectedIndex() const { return selected_; }
+    // The user's selection; an index past the end selects nothing.
+    void select(std::optional<std::size_t> index);
+    // Changes whenever the entries are read anew, so that a view knows when to redraw them.
+    std::uint64_t revision() const { return revision_; }
+
+private:
+    const FileSystem& files_;
+    std::string path_;
+    std::vector<std::string> entries_;
+    std::optional<std::size_t> selected_;
+    std::uint64_t revision_ = 0;
+};
+
+}  // namespace zorvik

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string_view>
+
+// The fixed texts of the melody operations, used exactly as they stand.
+namespace zorvik::melody_texts {
+
+// choosing the ring melody
+inline constexpr std::string_view kRingQuestion =
+    "Желаете ли запис на избраната мелодия\r\n за звънене на Zorvik BG?";
+inline constexpr std::string_view kRingTitle = "Избор на мелодия...";
+inline constexpr std::string_view kRingFile = "C:\\Program Files\\Zorvik\\Phone.wav";
+inline constexpr std::string_view kNothingSelected =
+    "Няма маркирана мелодия: маркирайте мелодия в списъка и запишете отново.";
+
+// adding a melody and the Deleted view
+inline constexpr std::string_view kAddQuestionStart = "Желаете ли добавяне на файл: ";
+inline constexpr std::string_view kAddQuestionEnd = " към мелодиите на Zorvik?";
+inline constexpr std::string_view kAddTitle = "Добавяне на нова мелодия.";
+inline constexpr std::string_view kRingsBelowApplication = "\\Rings\\";
+inline constexpr std::string_view kDeletedBelowApplication = "\\Rings\\Deleted";
+inline constexpr std::string_view kRingsFolderBelowApplication = "\\Rings";
+
+// deleting, moving and restoring
+inline constexpr std::string_view kIntoDeletedPrefix =
+    "C:\\Program Files\\Zorvik\\Rings\\Deleted\\";
+inline constexpr std::string_view kIntoRingsPrefix = "C:\\Program Files\\Zorvik\\Rings\\";
+inline constexpr std::string_view kInstallRingsFolder = "C:\\Program Files\\Zorvik\\Rings";
+inline constexpr std::string_view kDeleteTitle = "Потвърди изтриването";
+inline constexpr std::string_view kMoveQuestion =
+    "Желаете ли преместване на мелодията в папка ''Deleted''?";
+inline constexpr std::string_view kForGoodQuestion =
+    "Желаете ли окончателно изтриване на мелодията?";
+
+// the caption of the delete button in each view
+inline constexpr std::string_view kDeleteCaption = "Изтриване на маркираната мелодия";
+inline constexpr std::string_view kRestoreCaption = "Добавяне на маркираната мелодия";
+
+}  // namespace zorvik::melody_texts

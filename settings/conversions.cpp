@@ -1,0 +1,107 @@
+#include "settings/conversions.h"
+
+#include <charconv>
+#include <limits>
+
+#include "platform/failure_text.h"
+#include "settings/value_names.h"
+
+namespace zorvik::settings {
+
+namespace {
+
+Failure notConvertible(std::string_view fullName, std::string_view why) {
+    return failure_text::settingReadFailed(ErrorCode::Unsupported, fullName, why);
+}
+
+Result<std::int16_t> fromWholeNumber(std::string_view text, std::string_view fullName) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
+    }
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    long long number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error == std::errc::invalid_argument || end != text.data() + text.size()) {
+        return notConvertible(fullName, "стойността не е цяло число");
+    }
+    if (error == std::errc::result_out_of_range ||
+        number < std::numeric_limits<std::int16_t>::min() ||
+        number > std::numeric_limits<std::int16_t>::max()) {
+        return notConvertible(fullName, "числото е извън границите от -32768 до 32767");
+    }
+    return static_cast<std::int16_t>(number);
+}
+
+Failure noShell() {
+    return failure_text::settingsUnavailable(
+        ErrorCode::NotAvailable, "обектът " + std::string(kShellProgId) + " не е създаден");
+}
+
+}  // namespace
+
+Result<std::int16_t> toInteger16(const Variant& value, std::string_view fullName) {
+    if (const auto* number = std::get_if<std::int32_t>(&value)) {
+        if (*number < std::numeric_limits<std::int16_t>::min() ||
+            *number > std::numeric_limits<std::int16_t>::max()) {
+            return notConvertible(fullName, "числото е извън границите от -32768 до 32767");
+        }
+        return static_cast<std::int16_t>(*number);
+    }
+    if (const auto* text = std::get_if<std::string>(&value)) {
+        return fromWholeNumber(*text, fullName);
+    }
+    return notConvertible(fullName, "стойността е от тип " + std::get<OtherValue>(value).type);
+}
+
+Result<std::string> toText(const Variant& value, std::string_view fullName) {
+    if (const auto* number = std::get_if<std::int32_t>(&value)) {
+        return std::to_string(*number);
+    }
+    if (const auto* text = std::get_if<std::string>(&value)) {
+        return *text;
+    }
+    return notConvertible(fullName, "стойността е от тип " + std::get<OtherValue>(value).type);
+}
+
+Result<std::int16_t> readOption(const ShellHolder& holder, std::string_view fullName) {
+    if (!holder.WSHShell()) {
+        return noShell();
+    }
+    const auto value = holder.WSHShell()->RegRead(fullName);
+    if (!value.ok()) {
+        return value.failure();
+    }
+    return toInteger16(value.value(), fullName);
+}
+
+Result<std::string> readText(const ShellHolder& holder, std::string_view fullName) {
+    if (!holder.WSHShell()) {
+        return noShell();
+    }
+    const auto value = holder.WSHShell()->RegRead(fullName);
+    if (!value.ok()) {
+        return value.failure();
+    }
+    return toText(value.value(), fullName);
+}
+
+Status writeOption(const ShellHolder& holder, std::string_view fullName, std::int16_t state) {
+    if (!holder.WSHShell()) {
+        return noShell();
+    }
+    return holder.WSHShell()->RegWrite(fullName, state, kTypeDword);
+}
+
+Status writeText(const ShellHolder& holder, std::string_view fullName, std::string_view value) {
+    if (!holder.WSHShell()) {
+        return noShell();
+    }
+    return holder.WSHShell()->RegWrite(fullName, value);
+}
+
+}  // namespace zorvik::settings

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include "main_window/form1_layout.h"
+#include "tests/support/form_fixture.h"
+
+namespace zorvik {
+namespace {
+
+using testing::FormFixture;
+namespace fs = std::filesystem;
+
+class Form1Lifecycle : public FormFixture, public ::testing::Test {};
+
+TEST_F(Form1Lifecycle, FirstStartWithoutTheKeyOpensInDesignStateAndClosingCreatesIt) {
+    addMelody(rings, "b.wav");
+    addMelody(rings, "A.wav");
+    Form1& window = open();
+    EXPECT_EQ(window.File1().Path(), "C:\\Program Files\\Zorvik\\Rings");
+    EXPECT_EQ(window.File1().entries(), (std::vector<std::string>{"A.wav", "b.wav"}));
+    EXPECT_FALSE(window.File1().selectedIndex());
+    EXPECT_EQ(window.Check1().Value(), 0);
+    EXPECT_EQ(window.Check2().Value(), 0);
+    EXPECT_EQ(window.Text1(), "ddr");
+    EXPECT_EQ(window.Text2(), "ddr");
+    EXPECT_EQ(window.s(), "");
+    EXPECT_EQ(window.Command3Caption(), "Изтриване на маркираната мелодия");
+    EXPECT_TRUE(player.played.empty());
+    EXPECT_FALSE(fs::exists(storePath())) << "opening must write nothing";
+
+    window.clickCheck2();
+    close();
+    EXPECT_EQ(storeText(),
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+              "\"Audio\"=dword:00000000\n"
+              "\"inDeleted\"=dword:00000001\n");
+    EXPECT_TRUE(box.errors.empty());
+    EXPECT_EQ(player.stops, 1) << "closing stops the preview";
+}
+
+TEST_F(Form1Lifecycle, OpensWithTheStoredOptionsAndRingMelody) {
+    struct Case {
+        const char* values;
+        std::int16_t check1;
+        std::int16_t check2;
+        const char* text;
+        const char* storedOnClosing;
+    };
+    const Case cases[] = {
+        {"\"Audio\"=dword:00000002\n\"inDeleted\"=\"1\"\n\"RingSound\"=\"Звън.wav\"\n", 2, 1,
+         "Звън.wav",
+         "\"Audio\"=dword:00000002\n\"inDeleted\"=dword:00000001\n\"RingSound\"=\"Звън.wav\"\n"},
+        {"\"Audio\"=dword:00000005\n", 0, 0, "ddr",
+         "\"Audio\"=dword:00000000\n\"inDeleted\"=dword:00000000\n"},
+        {"\"Audio\"=dword:00011170\n", 0, 0, "ddr",  // 70000
+         "\"Audio\"=dword:00000000\n\"inDeleted\"=dword:00000000\n"},
+        {"\"Audio\"=dword:00000001\n\"RingSound\"=dword:0000002a\n", 1, 0, "42",
+         "\"Audio\"=dword:00000001\n\"RingSound\"=dword:0000002a\n\"inDeleted\"=dword:00000000\n"},
+        {"\"Audio\"=\"one\"\n\"inDeleted\"=hex:01\n", 0, 0, "ddr",
+         "\"Audio\"=dword:00000000\n\"inDeleted\"=dword:00000000\n"},
+    };
+    for (const auto& c : cases) {
+        writeStore(c.values);
+        Form1& window = open();
+        EXPECT_EQ(window.Check1().Value(), c.check1) << c.values;
+        EXPECT_EQ(window.Check2().Value(), c.check2) << c.values;
+        EXPECT_EQ(window.Text1(), c.text) << c.values;
+        EXPECT_EQ(window.Text2(), c.text) << c.values;
+        close();
+        EXPECT_EQ(storeText(), std::string("Windows Registry Editor Version 5.00\n\n"
+                                           "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n") +
+                                   c.storedOnClosing)
+            << c.values;
+    }
+}
+
+TEST_F(Form1Lifecycle, AGreyedBoxTicksWhenClickedAndATickedOneClears) {
+    writeStore("\"Audio\"=dword:00000002\n\"inDeleted\"=dword:00000001\n");
+    Form1& window = open();
+    window.clickCheck1();
+    window.clickCheck2();
+    EXPECT_EQ(window.Check1().Value(), 1);
+    EXPECT_EQ(window.Check2().Value(), 0);
+    window.clickCheck1();
+    EXPECT_EQ(window.Check1().Value(), 0);
+}
+
+TEST_F(Form1Lifecycle, AWindowRunFromAFolderWithoutRingsStillLoadsItsSettings) {
+    writeStore("\"Audio\"=dword:00000001\n\"RingSound\"=\"x.wav\"\n");
+    fs::create_directories(driveC / "Tools");
+    Form1& window = open("C:\\Tools");
+    EXPECT_EQ(window.File1().Path(), "");
+    EXPECT_TRUE(window.File1().entries().empty());
+    EXPECT_EQ(window.Check1().Value(), 1);
+    EXPECT_EQ(window.Text2(), "x.wav");
+    window.Form_Paint();  // a list with no folder repaints to nothing, silently
+    EXPECT_TRUE(box.errors.empty());
+}
+
+TEST_F(Form1Lifecycle, WithoutAShellObjectItOpensInDesignStateAndClosingSaysSoAndStoresNothing) {
+    writeStore("\"Audio\"=dword:00000001\n\"RingSound\"=\"x.wav\"\n");
+    const std::string before = storeText();
+    useFailingShellFactory();
+    Form1& window = open();
+    EXPECT_EQ(window.Check1().Value(), 0);
+    EXPECT_EQ(window.Text1(), "ddr");
+    EXPECT_TRUE(box.errors.empty()) << "opening is silent";
+    close();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_NE(box.errors[0].message.find("WScript.Shell"), std::string::npos);
+    EXPECT_EQ(box.errors[0].title, layout::kFormCaption);
+    EXPECT_EQ(storeText(), before);
+}
+
+TEST_F(Form1Lifecycle, AFailedWriteAtClosingIsShownAndTheRestIsNotWritten) {
+    Form1& window = open();
+    // a folder where the store file should be: every write fails
+    fs::create_directories(storePath());
+    close();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_NE(box.errors[0].message.find("HKEY_CURRENT_USER\\Zorvik\\Setings\\Audio"),
+              std::string::npos)
+        << box.errors[0].message;
+    (void)window;
+}
+
+TEST_F(Form1Lifecycle, ARepaintRereadsTheFolderAndClearsTheSelectionButNotS) {
+    addMelody(rings, "a.wav");
+    Form1& window = open();
+    clickEntry("a.wav");
+    addMelody(rings, "b.wav");
+    window.Form_Paint();
+    EXPECT_EQ(window.File1().entries(), (std::vector<std::string>{"a.wav", "b.wav"}));
+    EXPECT_FALSE(window.File1().selectedIndex());
+    EXPECT_EQ(window.s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
+
+    fs::remove_all(rings);
+    window.Form_Paint();
+    EXPECT_TRUE(window.File1().entries().empty()) << "a vanished folder shows as empty";
+    EXPECT_EQ(window.File1().Path(), "C:\\Program Files\\Zorvik\\Rings");
+    EXPECT_TRUE(box.errors.empty()) << "a repaint never shows a message";
+}
+
+TEST_F(Form1Lifecycle, RepaintsDuringAHandlerWaitAndRunOnceAfterIt) {
+    addMelody(rings, "a.wav");
+    Form1& window = open();
+    int changes = 0;
+    std::uint64_t revisionWhileOpen = 0;
+    window.setChangeListener([&] { ++changes; });
+    // the error box of a handler is open while the window is exposed three times
+    player.failure = Failure{ErrorCode::Unsupported, "cannot play"};
+    writeStore("\"Audio\"=dword:00000001\n");
+    box.onError = [&] {
+        revisionWhileOpen = window.File1().revision();
+        window.Form_Paint();
+        window.Form_Paint();
+        window.Form_Paint();
+        EXPECT_EQ(window.File1().revision(), revisionWhileOpen) << "a repaint ran inside a handler";
+    };
+    window.clickCheck1();
+    clickEntry("a.wav");
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_EQ(window.File1().revision(), revisionWhileOpen + 1) << "the waiting repaints ran once";
+    EXPECT_GT(changes, 0);
+}
+
+}  // namespace
+}  // namespace zorvik

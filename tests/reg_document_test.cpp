@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include "platform/posix/reg_document.h"
+#include "platform/windows_text.h"
+
+namespace zorvik {
+namespace {
+
+using posix::RegDocument;
+
+constexpr const char* kKey = "HKEY_CURRENT_USER\\Zorvik\\Setings";
+
+RegDocument parsed(std::string_view text) {
+    auto document = RegDocument::parse(text);
+    EXPECT_TRUE(document.ok()) << (document.ok() ? "" : document.failure().message);
+    return document.ok() ? std::move(document).value() : RegDocument();
+}
+
+TEST(RegDocument, ReadsStringsWithEscapesAndDwords) {
+    const auto document = parsed(
+        "Windows Registry Editor Version 5.00\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+        "\"Audio\"=dword:00000001\n"
+        "\"inDeleted\"=dword:ffffffff\n"
+        "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n"
+        "\"RingSound\"=\"Звън \\\"нов\\\".wav\"\n"
+        "@=\"default\"\n");
+    EXPECT_EQ(document.find(kKey, "Audio"), RegistryValue::dword(1));
+    EXPECT_EQ(document.find(kKey, "indeleted"), RegistryValue::dword(0xFFFFFFFF));
+    EXPECT_EQ(document.find(kKey, "AudioPath"),
+              RegistryValue::string("C:\\Program Files\\Zorvik\\Rings"));
+    EXPECT_EQ(document.find(kKey, "RingSound"), RegistryValue::string("Звън \"нов\".wav"));
+    EXPECT_EQ(document.find(kKey, ""), RegistryValue::string("default"));
+    EXPECT_EQ(document.find("hkey_current_user\\zorvik\\setings", "AUDIO"),
+              RegistryValue::dword(1));
+    EXPECT_FALSE(document.find(kKey, "Missing"));
+    EXPECT_FALSE(document.find("HKEY_CURRENT_USER\\Zorvik", "Audio"));
+}
+
+TEST(RegDocument, ReadsTheRegistryEditorsUtf16ExportWithCrlf) {
+    const std::string text =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Zorvik\\Setings]\r\n"
+        "\"RingSound\"=\"Звън.wav\"\r\n"
+        "\"Audio\"=dword:00000002\r\n";
+    std::string bytes = "\xFF\xFE" + *text::utf8ToUtf16Le(text);
+    const auto document = parsed(bytes);
+    EXPECT_EQ(document.find(kKey, "RingSound"), RegistryValue::string("Звън.wav"));
+    EXPECT_EQ(document.find(kKey, "Audio"), RegistryValue::dword(2));
+}
+
+TEST(RegDocument, ReadsHexStringsAndKeepsOtherTypesOpaque) {
+    // "ab" as REG_EXPAND_SZ, a binary blob over two lines, a multi-string
+    const auto document = parsed(
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+        "\"Expand\"=hex(2):61,00,62,00,00,00\n"
+        "\"Blob\"=hex:01,02,\\\n"
+        "  03,04\n"
+        "\"Multi\"=hex(7):61,00,00,00,00,00\n"
+        "\"Gone\"=-\n");
+    EXPECT_EQ(document.find(kKey, "Expand"),
+              (RegistryValue{RegistryValue::Type::ExpandString, "ab", 0}));
+    EXPECT_EQ(document.find(kKey, "Blob"), (RegistryValue{RegistryValue::Type::Other, "hex", 0}));
+    EXPECT_EQ(document.find(kKey, "Multi"),
+              (RegistryValue{RegistryValue::Type::Other, "hex(7)", 0}));
+    EXPECT_FALSE(document.find(kKey, "Gone"));
+}
+
+TEST(RegDocument, TheLastOfRepeatedEntriesWins) {
+    const auto document = parsed(
+        "REGEDIT4\n[HKEY_CURRENT_USER\\Zorvik\\Setings]\n\"Audio\"=dword:1\n"
+        "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n\"Audio\"=dword:2\n");
+    EXPECT_EQ(document.find(kKey, "Audio"), RegistryValue::dword(2));
+}
+
+TEST(RegDocument, RefusesWhatDoesNotParse) {
+    const std::string header = "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Z]\n";
+    const std::string cases[] = {
+        "[HKEY_CURRENT_USER\\Z]\n\"a\"=dword:1\n",  // no header
+        header + "\"a\"=\"broken \\x escape\"\n",
+        header + "\"a\"=\"unterminated\n",
+        header + "\"a\"=\"text\" junk\n",
+        header + "\"a\"=dword:123456789\n",
+        header + "\"a\"=dword:12g4\n",
+        header + "\"a\"=dword:\n",
+        header + "\"a\"=hex:1,2\n",
+        header + "\"a\"=hex:01,\n",
+        header + "\"a\"=hex:01,\\\n",  // a continuation with no line after it
+        header + "\"a\"=hex(1):41\n",  // odd UTF-16
+        header + "\"a\" dword:1\n",
+        header + "\"a\"=word:1\n",
+        header + "junk line\n",
+        "Windows Registry Editor Version 5.00\n\"a\"=dword:1\n",  // value outside a key
+        header + "[HKEY_CURRENT_USER\\Unclosed\n",
+        "Windows Registry Editor Version 5.00\n\xFF\xFE\x00",  // not UTF-8
+        std::string("\xFF\xFE\x41", 3),                        // odd UTF-16
+    };
+    for (const auto& text : cases) {
+        const auto document = RegDocument::parse(text);
+        ASSERT_FALSE(document.ok()) << text;
+        EXPECT_EQ(document.failure().code, ErrorCode::Corrupt);
+    }
+}
+
+TEST(RegDocument, AnEmptyFileIsAnEmptyStore) {
+    const auto document = parsed("");
+    EXPECT_FALSE(document.find(kKey, "Audio"));
+    EXPECT_EQ(document.serialize(), "Windows Registry Editor Version 5.00\n\n");
+}
+
+TEST(RegDocument, SettingAValueChangesOnlyItsOwnLine) {
+    const std::string before =
+        "Windows Registry Editor Version 5.00\n"
+        "; kept comment\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Other]\n"
+        "\"Blob\"=hex:01,02,\\\n"
+        "  03\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+        "\"audio\"=dword:00000000\n"
+        "\"Phone\"=\"kept\"\n"
+        "\n"
+        "; trailing comment\n";
+    auto document = parsed(before);
+    document.set(kKey, "Audio", RegistryValue::dword(1));
+    document.set(kKey, "RingSound", RegistryValue::string("Звън \"1\".wav"));
+    EXPECT_EQ(document.serialize(),
+              "Windows Registry Editor Version 5.00\n"
+              "; kept comment\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Other]\n"
+              "\"Blob\"=hex:01,02,\\\n"
+              "  03\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+              "\"audio\"=dword:00000001\n"
+              "\"Phone\"=\"kept\"\n"
+              "\"RingSound\"=\"Звън \\\"1\\\".wav\"\n"
+              "\n"
+              "; trailing comment\n");
+}
+
+TEST(RegDocument, WritesANewKeyAfterABlankLine) {
+    auto document =
+        parsed("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n");
+    document.set(kKey, "inDeleted", RegistryValue::dword(0));
+    EXPECT_EQ(document.serialize(),
+              "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n\n"
+              "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n\"inDeleted\"=dword:00000000\n");
+}
+
+TEST(RegDocument, WhatItWritesReadsBackTheSame) {
+    const RegistryValue values[] = {
+        RegistryValue::string(""),
+        RegistryValue::string("C:\\Program Files\\Zorvik\\Rings"),
+        RegistryValue::string("\"quoted\" \\ back"),
+        RegistryValue::string("line\nbreak\tand tab"),  // goes out as hex(1)
+        RegistryValue::dword(0),
+        RegistryValue::dword(0xFFFF8000),
+        RegistryValue{RegistryValue::Type::ExpandString, "%HOME%\\x", 0},
+    };
+    for (const auto& value : values) {
+        RegDocument document;
+        document.set(kKey, "Value \"name\"", value);
+        const auto reread = RegDocument::parse(document.serialize());
+        ASSERT_TRUE(reread.ok()) << document.serialize();
+        EXPECT_EQ(reread.value().find(kKey, "Value \"name\""), value) << document.serialize();
+    }
+}
+
+}  // namespace
+}  // namespace zorvik

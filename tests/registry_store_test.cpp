@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/posix/posix_registry.h"
+#include "tests/support/temp_folder.h"
+
+namespace zorvik {
+namespace {
+
+using testing::listing;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+namespace fs = std::filesystem;
+
+constexpr const char* kKey = "Zorvik\\Setings";
+
+class RegistryStoreTest : public ::testing::Test {
+protected:
+    fs::path folder() const { return root / "config" / "zorvik"; }
+    fs::path store() const { return folder() / "HKCU.reg"; }
+    TempFolder root;
+    posix::PosixRegistry registry{(root / "config" / "zorvik" / "HKCU.reg").string()};
+};
+
+TEST_F(RegistryStoreTest, AMissingStoreReadsAsMissingAndTheFirstWriteCreatesIt) {
+    const auto missing = registry.read(kKey, "Audio");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.failure().code, ErrorCode::NotFound);
+    EXPECT_FALSE(fs::exists(folder())) << "a read must not create anything";
+
+    ASSERT_TRUE(registry.write(kKey, "Audio", RegistryValue::dword(1)).ok());
+    EXPECT_EQ(readFile(store()),
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+              "\"Audio\"=dword:00000001\n");
+    struct stat info {};
+    ASSERT_EQ(stat(folder().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(stat(store().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(listing(folder()), "HKCU.reg HKCU.reg.lock");
+}
+
+TEST_F(RegistryStoreTest, ReadsWhatIsOnDiskNowNotWhatItSawBefore) {
+    ASSERT_TRUE(registry.write(kKey, "RingSound", RegistryValue::string("a.wav")).ok());
+    EXPECT_EQ(registry.read(kKey, "RingSound").value(), RegistryValue::string("a.wav"));
+    writeFile(store(),
+              "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+              "\"RingSound\"=\"b.wav\"\n");
+    EXPECT_EQ(registry.read(kKey, "RingSound").value(), RegistryValue::string("b.wav"));
+}
+
+TEST_F(RegistryStoreTest, ACorruptStoreFailsReadsAndIsKeptAsideByTheNextWrite) {
+    fs::create_directories(folder());
+    const std::string junk = "this is not a registry file\n\x01\x02";
+    writeFile(store(), junk);
+    const auto read = registry.read(kKey, "Audio");
+    ASSERT_FALSE(read.ok());
+    EXPECT_EQ(read.failure().code, ErrorCode::Corrupt);
+    EXPECT_EQ(readFile(store()), junk) << "a read must leave the file alone";
+
+    ASSERT_TRUE(registry.write(kKey, "Audio", RegistryValue::dword(0)).ok());
+    EXPECT_EQ(registry.read(kKey, "Audio").value(), RegistryValue::dword(0));
+    std::vector<fs::path> keptAside;
+    for (const auto& entry : fs::directory_iterator(folder())) {
+        if (entry.path().filename().string().rfind("HKCU.reg.corrupt-", 0) == 0) {
+            keptAside.push_back(entry.path());
+        }
+    }
+    ASSERT_EQ(keptAside.size(), 1u);
+    EXPECT_EQ(readFile(keptAside[0]), junk);
+
+    // a second corrupt file is kept under a name of its own, the first stays
+    writeFile(store(), junk + "again");
+    ASSERT_TRUE(registry.write(kKey, "Audio", RegistryValue::dword(1)).ok());
+    int corruptCopies = 0;
+    for (const auto& entry : fs::directory_iterator(folder())) {
+        corruptCopies += entry.path().filename().string().rfind("HKCU.reg.corrupt-", 0) == 0;
+    }
+    EXPECT_EQ(corruptCopies, 2);
+    EXPECT_EQ(readFile(keptAside[0]), junk);
+}
+
+TEST_F(RegistryStoreTest, KeepsTheModeOfAStoreTheUserMade) {
+    fs::create_directories(folder());
+    writeFile(store(), "Windows Registry Editor Version 5.00\n");
+    chmod(store().c_str(), 0640);
+    ASSERT_TRUE(registry.write(kKey, "Audio", RegistryValue::dword(1)).ok());
+    struct stat info {};
+    ASSERT_EQ(stat(store().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(RegistryStoreTest, TwoProcessesWritingAtOnceLoseNoUpdate) {
+    constexpr int kWrites = 150;
+    const auto writer = [&](const char* prefix) {
+        posix::PosixRegistry own(store().string());
+        for (int i = 0; i < kWrites; ++i) {
+            const std::string name = prefix + std::to_string(i);
+            if (!own.write(kKey, name, RegistryValue::dword(static_cast<std::uint32_t>(i))).ok()) {
+                _exit(1);
+            }
+        }
+        _exit(0);
+    };
+    pid_t children[2];
+    const char* prefixes[2] = {"phone", "window"};
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        ASSERT_GE(children[c], 0);
+        if (children[c] == 0) {
+            writer(prefixes[c]);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (const char* prefix : prefixes) {
+        for (int i = 0; i < kWrites; ++i) {
+            const auto value = registry.read(kKey, prefix + std::to_string(i));
+            ASSERT_TRUE(value.ok()) << prefix << i << " was lost";
+            EXPECT_EQ(value.value(), RegistryValue::dword(static_cast<std::uint32_t>(i)));
+        }
+    }
+    EXPECT_EQ(listing(folder()), "HKCU.reg HKCU.reg.lock") << "temporary files left behind";
+}
+
+}  // namespace
+}  // namespace zorvik

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "platform/posix/posix_registry.h"
+#include "settings/conversions.h"
+#include "settings/shell_object.h"
+#include "settings/value_names.h"
+#include "tests/support/fakes.h"
+#include "tests/support/temp_folder.h"
+
+namespace zorvik::settings {
+namespace {
+
+using testing::TempFolder;
+
+TEST(Conversions, ToA16BitIntegerTakesWholeNumbersInRangeOnly) {
+    struct Case {
+        Variant value;
+        std::optional<std::int16_t> expected;
+    };
+    const Case cases[] = {
+        {std::int32_t{0}, 0},         {std::int32_t{2}, 2},
+        {std::int32_t{5}, 5},         {std::int32_t{-32768}, -32768},
+        {std::int32_t{32767}, 32767}, {std::int32_t{32768}, {}},
+        {std::int32_t{70000}, {}},    {std::int32_t{-1}, -1},
+        {std::string("1"), 1},        {std::string(" 2 "), 2},
+        {std::string("+1"), 1},       {std::string("-7"), -7},
+        {std::string("70000"), {}},   {std::string("99999999999999999999"), {}},
+        {std::string(""), {}},        {std::string("one"), {}},
+        {std::string("1x"), {}},      {std::string("1.5"), {}},
+        {OtherValue{"hex"}, {}},
+    };
+    for (const auto& c : cases) {
+        const auto converted = toInteger16(c.value, kAudio);
+        ASSERT_EQ(converted.ok(), c.expected.has_value()) << ::testing::PrintToString(c.value);
+        if (c.expected) {
+            EXPECT_EQ(converted.value(), *c.expected);
+        }
+    }
+}
+
+TEST(Conversions, ToTextGivesStringsAsTheyAreAndNumbersInDigits) {
+    EXPECT_EQ(toText(std::string("Звън.wav"), kRingSound).value(), "Звън.wav");
+    EXPECT_EQ(toText(std::int32_t{42}, kRingSound).value(), "42");
+    EXPECT_EQ(toText(std::int32_t{-1}, kRingSound).value(), "-1");
+    EXPECT_FALSE(toText(OtherValue{"hex(7)"}, kRingSound).ok());
+}
+
+class ShellObjectTest : public ::testing::Test {
+protected:
+    TempFolder root;
+    posix::PosixRegistry registry{(root / "HKCU.reg").string()};
+    ShellObject shell{registry};
+};
+
+TEST_F(ShellObjectTest, WritesDwordsAndStringsUnderTheSettingsKey) {
+    ASSERT_TRUE(shell.RegWrite(kAudio, std::int16_t{1}, "REG_DWORD").ok());
+    ASSERT_TRUE(shell.RegWrite(kInDeleted, std::int16_t{-1}, "REG_DWORD").ok());
+    ASSERT_TRUE(shell.RegWrite(kRingSound, "Звън.wav").ok());
+    ASSERT_TRUE(shell.RegWrite(kAudioPath, std::int16_t{7}, "REG_SZ").ok());
+    EXPECT_EQ(registry.read("Zorvik\\Setings", "Audio").value(), RegistryValue::dword(1));
+    EXPECT_EQ(registry.read("Zorvik\\Setings", "inDeleted").value(),
+              RegistryValue::dword(0xFFFFFFFF));
+    EXPECT_EQ(shell.RegRead(kInDeleted).value(), Variant(std::int32_t{-1}));
+    EXPECT_EQ(shell.RegRead(kRingSound).value(), Variant(std::string("Звън.wav")));
+    EXPECT_EQ(shell.RegRead("HKEY_CURRENT_USER\\Zorvik\\Setings\\AudioPath").value(),
+              Variant(std::string("7")));
+    EXPECT_FALSE(shell.RegWrite(kAudio, std::int16_t{1}, "REG_BINARY").ok());
+}
+
+TEST_F(ShellObjectTest, RefusesNamesOutsideTheCurrentUser) {
+    for (const char* name : {"HKLM\\Zorvik\\Setings\\Audio", "Audio", "HKCU\\Audio", "HKCU"}) {
+        EXPECT_FALSE(shell.RegRead(name).ok()) << name;
+        EXPECT_FALSE(shell.RegWrite(name, "x").ok()) << name;
+    }
+}
+
+TEST(ShellHolder, RegMakesANewObjectEachTimeAndKeepsTheOldOneOnFailure) {
+    TempFolder root;
+    posix::PosixRegistry registry{(root / "HKCU.reg").string()};
+    RegistryShellFactory factory(registry);
+    ShellHolder holder(factory);
+    EXPECT_FALSE(holder.WSHShell());
+    ASSERT_TRUE(holder.reg().ok());
+    const auto first = holder.WSHShell();
+    ASSERT_TRUE(holder.reg().ok());
+    EXPECT_NE(holder.WSHShell(), first);
+    EXPECT_FALSE(factory.CreateObject("Scripting.FileSystemObject").ok());
+
+    testing::FailingShellFactory failing;
+    ShellHolder empty(failing);
+    EXPECT_FALSE(empty.reg().ok());
+    EXPECT_FALSE(empty.WSHShell());
+    EXPECT_FALSE(readOption(empty, kAudio).ok());
+    EXPECT_FALSE(writeOption(empty, kAudio, 1).ok());
+}
+
+}  // namespace
+}  // namespace zorvik::settings

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "platform/windows_path.h"
+#include "platform/windows_text.h"
+
+namespace zorvik {
+namespace {
+
+TEST(FoldCase, MapsLatinGreekAndCyrillicAsWindowsDoes) {
+    struct Case {
+        const char* in;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"ring.wav", "RING.WAV"},
+        {"звън.wav", "ЗВЪН.WAV"},
+        {"ѐѓѝ", "ЀЃЍ"},    // U+0450..U+045F block
+        {"ґӂ", "ҐӁ"},      // alternating ranges of Cyrillic
+        {"äöüÿ", "ÄÖÜŸ"},  // Latin-1, and ÿ whose capital lies elsewhere
+        {"ąłž", "ĄŁŽ"},    // Latin Extended-A, both parities
+        {"σς", "ΣΣ"},      // final sigma
+        {"÷ß", "÷ß"},      // no single capital: unchanged
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(text::foldCase(c.in), c.out) << c.in;
+    }
+}
+
+TEST(FoldCase, PassesInvalidBytesThrough) {
+    EXPECT_EQ(text::foldCase("a\xFFz"), "A\xFFZ");
+    EXPECT_EQ(text::foldCase("\xD0"), "\xD0");
+}
+
+TEST(WindowsNames, RefusesWhatWindowsCannotHold) {
+    struct Case {
+        std::string name;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"Звън.wav", true},
+        {"a b.wav", true},
+        {"-dash.wav", true},
+        {".wav", true},
+        {"", false},
+        {".", false},
+        {"..", false},
+        {"a:b.wav", false},
+        {"a\\b.wav", false},
+        {"a*.wav", false},
+        {"a?.wav", false},
+        {"a\"b.wav", false},
+        {"a<b.wav", false},
+        {"a>b.wav", false},
+        {"a|b.wav", false},
+        {"a\nb.wav", false},
+        {"a\tb.wav", false},
+        {"\x7F.wav", false},
+        {"\xC0\xAF.wav", false},      // overlong '/'
+        {"\xED\xA0\x80.wav", false},  // a surrogate
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(text::isValidWindowsName(c.name), c.valid) << c.name;
+    }
+}
+
+TEST(WavPattern, MatchesTheExtensionIgnoringCaseOnly) {
+    EXPECT_TRUE(text::matchesWavPattern("a.wav"));
+    EXPECT_TRUE(text::matchesWavPattern("RING.WAV"));
+    EXPECT_TRUE(text::matchesWavPattern("Звън.Wav"));
+    EXPECT_TRUE(text::matchesWavPattern(".wav"));
+    EXPECT_FALSE(text::matchesWavPattern("a.wave"));
+    EXPECT_FALSE(text::matchesWavPattern("a.wav.bak"));
+    EXPECT_FALSE(text::matchesWavPattern("awav"));
+    EXPECT_FALSE(text::matchesWavPattern("wav"));
+}
+
+TEST(Utf16, RoundTripsAndRefusesBrokenInput) {
+    const std::string text = "Звън 🎵.wav";
+    const auto units = text::utf8ToUtf16Le(text);
+    ASSERT_TRUE(units);
+    EXPECT_EQ(units->size(), 2u * 11u);  // the note is a surrogate pair
+    EXPECT_EQ(text::utf16LeToUtf8(*units), text);
+    EXPECT_FALSE(text::utf16LeToUtf8("a"));                                 // odd byte count
+    EXPECT_FALSE(text::utf16LeToUtf8(std::string("\x00\xD8", 2)));          // lone high surrogate
+    EXPECT_FALSE(text::utf16LeToUtf8(std::string("\x00\xDC\x41\x00", 4)));  // lone low one
+    EXPECT_FALSE(text::utf8ToUtf16Le("\xFF"));
+}
+
+TEST(WindowsPaths, SplitJoinAndCompareAsWindowsDoes) {
+    EXPECT_EQ(winpath::join("C:\\Rings", "a.wav"), "C:\\Rings\\a.wav");
+    EXPECT_EQ(winpath::join("C:\\Rings", ""), "C:\\Rings\\");
+    EXPECT_EQ(winpath::fileName("C:\\Rings\\a.wav"), "a.wav");
+    EXPECT_EQ(winpath::fileName("C:\\Rings\\"), "");
+    EXPECT_EQ(winpath::folder("C:\\Rings\\a.wav"), "C:\\Rings");
+    EXPECT_TRUE(
+        winpath::samePath("C:\\Program Files\\Zorvik\\RINGS", "c:/program files/zorvik/rings\\"));
+    EXPECT_TRUE(winpath::samePath("C:\\Мелодии", "c:\\МЕЛОДИИ"));
+    EXPECT_FALSE(winpath::samePath("C:\\Rings\\Deleted", "C:\\Rings"));
+}
+
+}  // namespace
+}  // namespace zorvik

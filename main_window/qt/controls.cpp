@@ -1,0 +1,113 @@
+#include "main_window/qt/controls.h"
+
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace zorvik::gui {
+
+namespace {
+constexpr int kTextFlags = Qt::AlignCenter | Qt::TextWordWrap;
+}
+
+void WrappingButton::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    if (isDown()) {
+        area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                       style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+    }
+    painter.drawItemText(area, kTextFlags, palette(), isEnabled(), caption, QPalette::ButtonText);
+}
+
+WrappingCheckBox::WrappingCheckBox(QWidget* parent) : QCheckBox(parent) {
+    setTristate(true);
+}
+
+void WrappingCheckBox::nextCheckState() {
+    if (onClick_) {
+        onClick_();
+    } else {
+        setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+}
+
+void WrappingCheckBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    QRect indicator = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+    indicator.moveTop((height() - indicator.height()) / 2);
+    QStyleOptionButton box = option;
+    box.rect = indicator;
+    painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, box);
+    const int gap = style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, this);
+    const QRect area = rect().adjusted(indicator.right() + 1 + gap, 0, 0, 0);
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+    painter.drawItemText(area, flags, palette(), isEnabled(), text(), QPalette::WindowText);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = painter.fontMetrics().boundingRect(area, flags, text()).adjusted(-1, 0, 1, 0);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+MelodyListWidget::MelodyListWidget(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);  // a folder of many melodies lays out at once
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (showing_ || !onChosen_) {
+            return;
+        }
+        const auto rows = selectionModel()->selectedRows();
+        if (!rows.isEmpty()) {
+            onChosen_(rows.constFirst().row());
+        }
+    });
+}
+
+void MelodyListWidget::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const bool alreadySelected = index.isValid() && selectionModel()->isSelected(index);
+    QListWidget::mousePressEvent(event);
+    // a second click on the same melody plays it again
+    if (alreadySelected && event->button() == Qt::LeftButton && onChosen_) {
+        onChosen_(index.row());
+    }
+}
+
+QItemSelectionModel::SelectionFlags MelodyListWidget::selectionCommand(const QModelIndex& index,
+                                                                       const QEvent* event) const {
+    // the user can move the selection but never clear it, as in a Windows file list
+    auto flags = QListWidget::selectionCommand(index, event);
+    if (index.isValid() &&
+        (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))) {
+        flags = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    }
+    return flags;
+}
+
+void MelodyListWidget::showEntries(const QStringList& names, int selectedRow, bool namesChanged) {
+    showing_ = true;
+    if (namesChanged) {
+        const int scrolled = verticalScrollBar()->value();
+        clear();
+        addItems(names);
+        verticalScrollBar()->setValue(scrolled);
+    }
+    if (selectedRow >= 0 && selectedRow < count()) {
+        setCurrentRow(selectedRow, QItemSelectionModel::ClearAndSelect);
+    } else {
+        clearSelection();
+    }
+    showing_ = false;
+}
+
+}  // namespace zorvik::gui

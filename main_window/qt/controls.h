@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <functional>
+
+// Controls that behave as the design's Windows controls do where Qt's differ: captions wrap
+// inside the button or box as designed, a greyed box ticks when clicked, and the list reports
+// every selection the user makes, from the mouse or the keyboard.
+namespace zorvik::gui {
+
+class WrappingButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class WrappingCheckBox final : public QCheckBox {
+public:
+    explicit WrappingCheckBox(QWidget* parent);
+    // Replaces Qt's own cycling: the core decides the next state and the view redraws it.
+    void setOnClick(std::function<void()> onClick) { onClick_ = std::move(onClick); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& position) const override { return rect().contains(position); }
+    void nextCheckState() override;
+
+private:
+    std::function<void()> onClick_;
+};
+
+class MelodyListWidget final : public QListWidget {
+public:
+    explicit MelodyListWidget(QWidget* parent);
+    // Called for each entry the user selects, and for a click on the entry already selected.
+    void setOnEntryChosen(std::function<void(int row)> onChosen) {
+        onChosen_ = std::move(onChosen);
+    }
+    // Shows these names with this row selected, reporting nothing.
+    void showEntries(const QStringList& names, int selectedRow, bool namesChanged);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+
+private:
+    std::function<void(int)> onChosen_;
+    bool showing_ = false;
+};
+
+}  // namespace zorvik::gui

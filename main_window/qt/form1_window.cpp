@@ -1,0 +1,282 @@
+#include "main_window/qt/form1_window.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QWindow>
+
+#include "main_window/form1.h"
+#include "main_window/form1_layout.h"
+#include "main_window/qt/controls.h"
+#include "main_window/qt/zorvik_icon.xpm"
+
+namespace zorvik::gui {
+
+namespace {
+
+QString qt(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QRect pixelRect(const layout::Control& control) {
+    return {layout::toPixels(control.left), layout::toPixels(control.top),
+            layout::toPixels(control.width), layout::toPixels(control.height)};
+}
+
+Qt::CheckState checkStateOf(std::int16_t value) {
+    switch (value) {
+        case 1:
+            return Qt::Checked;
+        case 2:
+            return Qt::PartiallyChecked;
+        default:
+            return Qt::Unchecked;
+    }
+}
+
+// The face where it exists, else one of the same metrics with Cyrillic (Liberation Sans is
+// metric-compatible with Arial, as MS Sans Serif nearly is), else any sans serif.
+QFont designFont(std::string_view family, double pointSize) {
+    QFont font;
+    font.setFamilies({qt(family), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+void styleTextBox(QLineEdit& box, const layout::TextBoxStyle& style) {
+    QFont font = designFont(style.fontFamily, style.pointSize);
+    font.setWeight(static_cast<QFont::Weight>(style.weight));
+    font.setItalic(style.italic);
+    box.setFont(font);
+    QPalette colours = box.palette();
+    const QColor text(style.textColour.red, style.textColour.green, style.textColour.blue);
+    const QColor buttonFace = colours.color(QPalette::Button);
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        colours.setColor(group, QPalette::Text, text);
+        colours.setColor(group, QPalette::Base, buttonFace);
+        colours.setColor(group, QPalette::Window, buttonFace);
+    }
+    box.setPalette(colours);
+    box.setAutoFillBackground(true);
+    box.setFrame(false);
+    box.setTextMargins(0, 0, 0, 0);
+    box.setContentsMargins(0, 0, 0, 0);
+    // nothing reads the boxes back: they show the name, and let it be selected and copied
+    box.setReadOnly(true);
+    box.setFocusPolicy(Qt::TabFocus);
+}
+
+}  // namespace
+
+QIcon Form1Window::icon() {
+    return QIcon(QPixmap(zorvik_icon_xpm));
+}
+
+Form1Window::Form1Window(QWidget* parent) : QWidget(parent) {
+    setObjectName(qt(layout::kFormName));
+    setWindowTitle(qt(layout::kFormCaption));
+    setWindowIcon(icon());
+    // a fixed layout that no code moves: a larger window would only show empty space
+    setFixedSize(layout::toPixels(layout::kClientWidth), layout::toPixels(layout::kClientHeight));
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    setFont(designFont(layout::kControlFontFamily, layout::kControlFontPointSize));
+    build();
+}
+
+void Form1Window::build() {
+    // containers first, so that their controls have a parent to go in
+    for (const auto& control : layout::kControls) {
+        if (control.kind == layout::Kind::Frame) {
+            auto* frame = new QGroupBox(qt(control.caption), this);
+            frame->setFocusPolicy(Qt::NoFocus);
+            controls_.emplace(control.name, frame);
+        }
+    }
+    for (const auto& control : layout::kControls) {
+        QWidget* parent =
+            control.container.empty() ? this : controls_.at(std::string(control.container));
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+            case layout::Kind::Frame:
+                widget = controls_.at(std::string(control.name));
+                break;
+            case layout::Kind::CheckBox: {
+                auto* box = new WrappingCheckBox(parent);
+                box->setText(qt(control.caption));
+                widget = box;
+                break;
+            }
+            case layout::Kind::CommandButton: {
+                auto* button = new WrappingButton(qt(control.caption), parent);
+                button->setAutoDefault(false);
+                button->setDefault(false);
+                widget = button;
+                break;
+            }
+            case layout::Kind::TextBox: {
+                auto* box = new QLineEdit(qt(control.caption), parent);
+                for (const auto& style : layout::kTextBoxStyles) {
+                    if (style.name == control.name) {
+                        styleTextBox(*box, style);
+                    }
+                }
+                widget = box;
+                break;
+            }
+            case layout::Kind::FileListBox:
+                widget = new MelodyListWidget(parent);
+                break;
+            case layout::Kind::Multimedia:
+                // the player has no face; its rectangle is kept as designed, never shown
+                widget = new QWidget(parent);
+                widget->setFocusPolicy(Qt::NoFocus);
+                break;
+        }
+        widget->setObjectName(qt(control.name));
+        widget->setGeometry(pixelRect(control));
+        widget->setVisible(control.visible);
+        controls_.emplace(control.name, widget);
+    }
+    // stacking: the table lists each container's controls topmost first
+    for (auto it = layout::kControls.rbegin(); it != layout::kControls.rend(); ++it) {
+        controls_.at(std::string(it->name))->raise();
+    }
+    std::vector<const layout::Control*> byTabIndex;
+    for (const auto& control : layout::kControls) {
+        if (controls_.at(std::string(control.name))->focusPolicy() != Qt::NoFocus) {
+            byTabIndex.push_back(&control);
+        }
+    }
+    std::sort(byTabIndex.begin(), byTabIndex.end(),
+              [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
+    for (std::size_t i = 1; i < byTabIndex.size(); ++i) {
+        setTabOrder(controls_.at(std::string(byTabIndex[i - 1]->name)),
+                    controls_.at(std::string(byTabIndex[i]->name)));
+    }
+
+    // the hidden menu v: never in a menu bar, only a popup of Command1
+    menu_ = new QMenu(qt(layout::kMenuCaption), this);
+    menu_->setObjectName(qt(layout::kMenuName));
+    for (const auto& item : layout::kMenuItems) {
+        QAction* action = menu_->addAction(qt(item.caption));
+        action->setObjectName(qt(item.name));
+    }
+    // the expose events of the native window tell when its surface is drawn anew
+    winId();
+    windowHandle()->installEventFilter(this);
+}
+
+QWidget* Form1Window::control(std::string_view name) const {
+    const auto found = controls_.find(name);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+void Form1Window::attach(Form1& form) {
+    form_ = &form;
+    form.setChangeListener([this] { showForm(); });
+    connectControls();
+    showForm();
+}
+
+void Form1Window::connectControls() {
+    auto* list = static_cast<MelodyListWidget*>(control("File1"));
+    list->setOnEntryChosen([this](int row) {
+        form_->selectEntry(static_cast<std::size_t>(row));
+        form_->File1_Click();
+    });
+    static_cast<WrappingCheckBox*>(control("Check1"))->setOnClick([this] { form_->clickCheck1(); });
+    static_cast<WrappingCheckBox*>(control("Check2"))->setOnClick([this] { form_->clickCheck2(); });
+    const auto onClick = [this](std::string_view name, void (Form1::*handler)()) {
+        connect(static_cast<QPushButton*>(control(name)), &QPushButton::clicked, this,
+                [this, handler] { (form_->*handler)(); });
+    };
+    onClick("Command1", &Form1::Command1_Click);
+    onClick("Command2", &Form1::Command2_Click);
+    onClick("Command3", &Form1::Command3_Click);
+}
+
+void Form1Window::showForm() {
+    if (form_ == nullptr) {
+        return;
+    }
+    static_cast<QCheckBox*>(control("Check1"))
+        ->setCheckState(checkStateOf(form_->Check1().Value()));
+    static_cast<QCheckBox*>(control("Check2"))
+        ->setCheckState(checkStateOf(form_->Check2().Value()));
+    static_cast<QLineEdit*>(control("Text1"))->setText(qt(form_->Text1()));
+    static_cast<QLineEdit*>(control("Text2"))->setText(qt(form_->Text2()));
+    static_cast<QPushButton*>(control("Command3"))->setText(qt(form_->Command3Caption()));
+
+    const MelodyList& list = form_->File1();
+    const bool namesChanged = list.revision() != shownRevision_;
+    QStringList names;
+    if (namesChanged) {
+        names.reserve(static_cast<qsizetype>(list.entries().size()));
+        for (const auto& name : list.entries()) {
+            names << qt(name);
+        }
+        shownRevision_ = list.revision();
+    }
+    const int selected = list.selectedIndex() ? static_cast<int>(*list.selectedIndex()) : -1;
+    static_cast<MelodyListWidget*>(control("File1"))->showEntries(names, selected, namesChanged);
+}
+
+std::string Form1Window::popup(std::string_view menuName) {
+    if (menuName != layout::kMenuName) {
+        return {};
+    }
+    const QAction* chosen = menu_->exec(QCursor::pos());
+    return chosen != nullptr ? chosen->objectName().toStdString() : std::string();
+}
+
+bool Form1Window::event(QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) {
+        requestRepaint();
+    }
+    if (event->type() == QEvent::Show && !shownOnce_) {
+        shownOnce_ = true;
+        control("File1")->setFocus(Qt::ActiveWindowFocusReason);  // the lowest tab index
+    }
+    return QWidget::event(event);
+}
+
+bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        requestRepaint();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1Window::requestRepaint() {
+    // a burst of expose and activation events counts as one repaint of the surface
+    if (repaintQueued_) {
+        return;
+    }
+    repaintQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            repaintQueued_ = false;
+            ++repaintsRequested_;
+            if (form_ != nullptr) {
+                form_->Form_Paint();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void Form1Window::closeEvent(QCloseEvent* event) {
+    if (form_ != nullptr) {
+        std::int16_t cancel = 0;
+        form_->Form_Unload(cancel);
+    }
+    event->accept();
+}
+
+}  // namespace zorvik::gui

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+
+namespace zorvik {
+
+// Modal Qt message boxes over the window. Tests queue answers with setNextAnswer so that no box
+// waits for a person; a queued answer also closes the next error box unshown.
+class QtMessageBox final : public MessageBox {
+public:
+    explicit QtMessageBox(QWidget* parent) : parent_(parent) {}
+
+    std::optional<int> confirm(std::string_view message, std::string_view title) override;
+    void showError(std::string_view message, std::string_view title) override;
+
+    static void setNextAnswer(std::optional<int> answer);
+    static void clearAnswers();
+    // Every message that a queued answer took, in order, for tests to read.
+    static const std::vector<std::string>& answeredMessages();
+
+    // "\r\n" as the line break that Qt draws.
+    static QString displayText(std::string_view message);
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+}  // namespace zorvik

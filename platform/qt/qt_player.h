@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QAudioFormat>
+#include <QIODevice>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/player.h"
+
+class QAudioSink;
+
+namespace zorvik {
+
+class WavDecoder;
+
+// Decoded samples for the audio sink to pull, followed by a short silence: Qt's PulseAudio sink
+// drops what its buffer still holds when it closes, so the silence is what gets cut, never the
+// end of the melody.
+class DecodedStream final : public QIODevice {
+public:
+    DecodedStream(std::shared_ptr<WavDecoder> decoder, int paddingFrames);
+
+    QAudioFormat format() const;
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return finished_; }
+    qint64 bytesAvailable() const override;
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    std::shared_ptr<WavDecoder> decoder_;
+    int paddingLeft_;
+    bool decoded_ = false;
+    bool finished_ = false;
+};
+
+// Plays through Qt Multimedia's audio output from a libsndfile decoder, without blocking: the
+// sink pulls a few milliseconds at a time on the window's thread.
+class QtPlayer final : public Player {
+public:
+    explicit QtPlayer(const FileSystem& files);
+    ~QtPlayer() override;
+    QtPlayer(const QtPlayer&) = delete;
+    QtPlayer& operator=(const QtPlayer&) = delete;
+
+    void setFileName(std::string_view path) override { fileName_ = path; }
+    Status sound() override;
+    void stop() override;
+
+    bool isPlaying() const;
+
+private:
+    const FileSystem& files_;
+    std::string fileName_;
+    std::unique_ptr<QAudioSink> sink_;
+    std::unique_ptr<DecodedStream> stream_;
+};
+
+}  // namespace zorvik

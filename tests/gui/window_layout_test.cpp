@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include "main_window/form1_layout.h"
+#include "tests/gui/window_fixture.h"
+
+namespace zorvik {
+namespace {
+
+class WindowLayout : public testing::WindowFixture, public ::testing::Test {};
+
+QString captionOf(QWidget* widget) {
+    if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+        return frame->title();
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text();
+    }
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+        return box->text();
+    }
+    return {};
+}
+
+TEST_F(WindowLayout, TheWindowHasItsCaptionSizeAndIconAndNoMenuBar) {
+    auto& window = start().window();
+    EXPECT_EQ(window.windowTitle().toUtf8().toStdString(), "Избор на мелодия за Zorvik BG");
+    EXPECT_EQ(window.size(), QSize(315, 346));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the fixed layout does not stretch";
+    EXPECT_FALSE(window.windowIcon().isNull());
+    EXPECT_EQ(window.windowIcon().availableSizes().value(0), QSize(32, 32));
+    EXPECT_TRUE(window.findChildren<QMenuBar*>().isEmpty());
+}
+
+TEST_F(WindowLayout, EveryControlSitsInItsContainerAtItsDesignedPlace) {
+    struct Expected {
+        const char* name;
+        const char* container;  // the object name of the parent widget
+        QRect rect;             // in pixels of the container
+        bool visible;
+    };
+    const Expected expected[] = {
+        {"Check2", "Form1", {10, 312, 185, 21}, true},
+        {"Command2", "Form1", {208, 168, 97, 49}, true},
+        {"Command1", "Form1", {208, 224, 97, 49}, true},
+        {"Check1", "Form1", {205, 80, 105, 41}, true},
+        {"Frame1", "Form1", {200, 56, 113, 81}, true},
+        {"Frame4", "Form1", {200, 144, 113, 193}, true},
+        {"Command3", "Frame4", {8, 136, 97, 49}, true},
+        {"Frame3", "Form1", {3, 0, 310, 49}, true},
+        {"Text2", "Frame3", {16, 16, 281, 15}, true},
+        {"Text1", "Frame3", {11, 24, 281, 16}, true},
+        {"File1", "Form1", {8, 80, 185, 227}, true},
+        {"Frame2", "Form1", {3, 56, 195, 281}, true},
+        {"MMControl1", "Form1", {-40, 136, 236, 25}, false},
+    };
+    start();
+    for (const auto& e : expected) {
+        QWidget* widget = control(e.name);
+        ASSERT_NE(widget, nullptr) << e.name;
+        EXPECT_EQ(widget->parentWidget()->objectName().toStdString(), e.container) << e.name;
+        EXPECT_EQ(widget->geometry(), e.rect) << e.name;
+        EXPECT_EQ(widget->isVisible(), e.visible) << e.name;
+    }
+    // the three buttons form one column 208 pixels from the left, measured from the window
+    EXPECT_EQ(control("Command3")->mapTo(&program->window(), QPoint(0, 0)), QPoint(208, 280));
+}
+
+TEST_F(WindowLayout, CaptionsAreTheDesignsByteForByte) {
+    start();
+    const std::pair<const char*, const char*> expected[] = {
+        {"Check2", "Преместване в папка \"Deleted\""},
+        {"Command2", "Запис на избраната мелодия"},
+        {"Command1", "Добавяне на нова мелодия"},
+        {"Check1", "Избери само за прослушване на мелодиите"},
+        {"Frame1", "Аудио настройки"},
+        {"Frame4", "Функции"},
+        {"Command3", "Изтриване на маркираната мелодия"},
+        {"Frame3", "Мелодията за звънене на Zorvik BG e:"},
+        {"Text2", "ddr"},
+        {"Text1", "ddr"},
+        {"Frame2", "Мелодии в папката на Zorvik BG"},
+    };
+    for (const auto& [name, caption] : expected) {
+        EXPECT_EQ(captionOf(control(name)).toUtf8().toStdString(), caption) << name;
+    }
+    const QString frame3 = captionOf(control("Frame3"));
+    EXPECT_EQ(frame3.at(frame3.size() - 2), QChar(u'e')) << "a Latin e, not the Cyrillic one";
+}
+
+TEST_F(WindowLayout, TabMovesThroughTheFocusableControlsInDesignOrder) {
+    auto& window = start().window();
+    window.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == control("File1"); }))
+        << "File1 takes the focus when the window opens";
+    const char* order[] = {"Check1", "Command1", "Command2", "Text1",
+                           "Text2",  "Command3", "Check2",   "File1"};
+    for (const char* name : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), control(name)) << "expected focus on " << name;
+    }
+}
+
+TEST_F(WindowLayout, EachClickableControlIsOnTopWhereItIsDrawn) {
+    auto& window = start().window();
+    for (const char* name : {"Check2", "Command2", "Command1", "Check1", "Command3", "File1"}) {
+        QWidget* widget = control(name);
+        const QPoint centre = widget->mapTo(&window, widget->rect().center());
+        QWidget* hit = window.childAt(centre);
+        EXPECT_TRUE(hit == widget || widget->isAncestorOf(hit))
+            << name << " is covered by " << (hit ? hit->objectName().toStdString() : "nothing");
+    }
+    // Text2 lies above Text1 where they overlap
+    QWidget* frame3 = control("Frame3");
+    EXPECT_EQ(frame3->childAt(QPoint(100, 28)), control("Text2"));
+    EXPECT_EQ(frame3->childAt(QPoint(100, 36)), control("Text1"));
+}
+
+TEST_F(WindowLayout, TheHiddenMenuHoldsItsTwoItemsAsAPopupOnly) {
+    auto& window = start().window();
+    QMenu* menu = window.popupMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->title().toStdString(), "vv");
+    EXPECT_FALSE(menu->isVisible());
+    const auto actions = menu->actions();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[0]->objectName().toStdString(), "nm");
+    EXPECT_EQ(actions[0]->text().toUtf8().toStdString(), "Нова мелодия");
+    EXPECT_EQ(actions[1]->objectName().toStdString(), "pd");
+    EXPECT_EQ(actions[1]->text().toUtf8().toStdString(), "От папка \"Deleted\"");
+}
+
+TEST_F(WindowLayout, TheTextBoxesHaveTheirFontsAndColours) {
+    start();
+    struct Expected {
+        const char* name;
+        bool italic;
+        QColor text;
+    };
+    for (const auto& e : {Expected{"Text2", false, QColor(192, 255, 255)},
+                          Expected{"Text1", true, QColor(128, 128, 128)}}) {
+        auto* box = qobject_cast<QLineEdit*>(control(e.name));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->font().families().value(0).toStdString(), "MS Sans Serif") << e.name;
+        EXPECT_DOUBLE_EQ(box->font().pointSizeF(), 9.75) << e.name;
+        EXPECT_EQ(box->font().weight(), QFont::Bold) << e.name;
+        EXPECT_EQ(box->font().italic(), e.italic) << e.name;
+        EXPECT_EQ(box->palette().color(QPalette::Text), e.text) << e.name;
+        EXPECT_EQ(box->palette().color(QPalette::Base), box->palette().color(QPalette::Button))
+            << e.name;
+    }
+    // what stands in for the design's face can show Cyrillic
+    const QFontInfo face(control("Frame2")->font());
+    EXPECT_TRUE(QFontMetrics(control("Frame2")->font()).inFontUcs4(U'Ж'))
+        << face.family().toStdString();
+}
+
+TEST_F(WindowLayout, CheckBoxesShowThreeStatesAndAGreyedOneTicksWhenClicked) {
+    writeStore("\"Audio\"=dword:00000002\n\"inDeleted\"=dword:00000001\n");
+    start();
+    auto* check1 = qobject_cast<QCheckBox*>(control("Check1"));
+    auto* check2 = qobject_cast<QCheckBox*>(control("Check2"));
+    EXPECT_EQ(check1->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(check2->checkState(), Qt::Checked);
+    check1->click();
+    check2->click();
+    EXPECT_EQ(check1->checkState(), Qt::Checked);
+    EXPECT_EQ(check2->checkState(), Qt::Unchecked);
+    EXPECT_EQ(program->form().Check1().Value(), 1);
+    EXPECT_EQ(program->form().Check2().Value(), 0);
+}
+
+TEST_F(WindowLayout, ClosingTheWindowStoresBothOptions) {
+    start();
+    qobject_cast<QCheckBox*>(control("Check1"))->click();
+    program->window().close();
+    EXPECT_EQ(testing::readFile(store()),
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+              "\"Audio\"=dword:00000001\n"
+              "\"inDeleted\"=dword:00000000\n");
+}
+
+TEST_F(WindowLayout, QtsOwnTextsAreBulgarian) {
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toUtf8().toStdString(),
+              "Отказ");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open").toUtf8().toStdString(),
+              "&Отваряне");
+}
+
+}  // namespace
+}  // namespace zorvik

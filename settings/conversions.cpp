@@ -68,26 +68,25 @@ Result<std::string> toText(const Variant& value, std::string_view fullName) {
     return notConvertible(fullName, "стойността е от тип " + std::get<OtherValue>(value).type);
 }
 
-Result<std::int16_t> readOption(const ShellHolder& holder, std::string_view fullName) {
+namespace {
+
+Result<Variant> readThroughShell(const ShellHolder& holder, std::string_view fullName) {
     if (!holder.WSHShell()) {
         return noShell();
     }
-    const auto value = holder.WSHShell()->RegRead(fullName);
-    if (!value.ok()) {
-        return value.failure();
-    }
-    return toInteger16(value.value(), fullName);
+    return holder.WSHShell()->RegRead(fullName);
+}
+
+}  // namespace
+
+Result<std::int16_t> readOption(const ShellHolder& holder, std::string_view fullName) {
+    const auto value = readThroughShell(holder, fullName);
+    return value.ok() ? toInteger16(value.value(), fullName) : value.failure();
 }
 
 Result<std::string> readText(const ShellHolder& holder, std::string_view fullName) {
-    if (!holder.WSHShell()) {
-        return noShell();
-    }
-    const auto value = holder.WSHShell()->RegRead(fullName);
-    if (!value.ok()) {
-        return value.failure();
-    }
-    return toText(value.value(), fullName);
+    const auto value = readThroughShell(holder, fullName);
+    return value.ok() ? toText(value.value(), fullName) : value.failure();
 }
 
 Status writeOption(const ShellHolder& holder, std::string_view fullName, std::int16_t state) {

@@ -106,8 +106,23 @@ void MelodyListWidget::showEntries(const QStringList& names, int selectedRow, bo
         setCurrentRow(selectedRow, QItemSelectionModel::ClearAndSelect);
     } else {
         clearSelection();
+        forgetCurrentRow();
     }
     showing_ = false;
+}
+
+void MelodyListWidget::forgetCurrentRow() {
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+void MelodyListWidget::focusInEvent(QFocusEvent* event) {
+    const bool nothingSelected = selectedItems().isEmpty();
+    QListWidget::focusInEvent(event);
+    // Qt makes the first row current on focus, so the first Down would skip it; as in a
+    // Windows list, with nothing selected the first Down selects the first melody
+    if (nothingSelected) {
+        forgetCurrentRow();
+    }
 }
 
 }  // namespace zorvik::gui

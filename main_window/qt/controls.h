@@ -45,10 +45,13 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
 
 private:
+    void forgetCurrentRow();
+
     std::function<void(int)> onChosen_;
     bool showing_ = false;
 };

@@ -191,13 +191,12 @@ void Form1Window::connectControls() {
     });
     static_cast<WrappingCheckBox*>(control("Check1"))->setOnClick([this] { form_->clickCheck1(); });
     static_cast<WrappingCheckBox*>(control("Check2"))->setOnClick([this] { form_->clickCheck2(); });
-    const auto onClick = [this](std::string_view name, void (Form1::*handler)()) {
-        connect(static_cast<QPushButton*>(control(name)), &QPushButton::clicked, this,
-                [this, handler] { (form_->*handler)(); });
+    const auto button = [this](const char* name) {
+        return static_cast<QPushButton*>(control(name));
     };
-    onClick("Command1", &Form1::Command1_Click);
-    onClick("Command2", &Form1::Command2_Click);
-    onClick("Command3", &Form1::Command3_Click);
+    connect(button("Command1"), &QPushButton::clicked, this, [this] { form_->Command1_Click(); });
+    connect(button("Command2"), &QPushButton::clicked, this, [this] { form_->Command2_Click(); });
+    connect(button("Command3"), &QPushButton::clicked, this, [this] { form_->Command3_Click(); });
 }
 
 void Form1Window::showForm() {

@@ -1,7 +1,6 @@
 #include "platform/qt/qt_open_file_dialog.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 
 #include "platform/failure_text.h"
@@ -46,7 +45,18 @@ Status QtOpenFileDialog::Show() {
     if (auto next = std::exchange(nextFileName(), std::nullopt)) {
         return choose(*next);
     }
-    QFileDialog dialog(parent_, title_, lastFolder_);
+    QFileDialog dialog(parent_);
+    configure(dialog);
+    dialog.setDirectory(lastFolder_);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return choose(QString());
+    }
+    lastFolder_ = dialog.directory().absolutePath();
+    return choose(dialog.selectedFiles().constFirst());
+}
+
+void QtOpenFileDialog::configure(QFileDialog& dialog) const {
+    dialog.setWindowTitle(title_);
     // Qt's own dialog rather than the desktop's, so that it speaks Bulgarian everywhere.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     // The filter reads "Wav", as designed; the pattern stays out of sight.
@@ -54,11 +64,6 @@ Status QtOpenFileDialog::Show() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(nameFilters_);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return choose(QString());
-    }
-    lastFolder_ = dialog.directory().absolutePath();
-    return choose(dialog.selectedFiles().constFirst());
 }
 
 Status QtOpenFileDialog::choose(const QString& hostPath) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -25,9 +26,8 @@ public:
     std::string FileTitle() const override;
     std::string FileName() const override { return fileName_; }
 
-    // The dialog as it would open, for tests to inspect.
-    QString title() const { return title_; }
-    QStringList nameFilters() const { return nameFilters_; }
+    // Gives a dialog the design's title and filter and this program's settings.
+    void configure(QFileDialog& dialog) const;
 
     // Test hook: the next Show picks this host path ("" cancels) without opening a dialog.
     static void setNextFileName(std::optional<QString> hostPath);

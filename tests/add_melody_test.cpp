@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/form_fixture.h"
+
+namespace zorvik {
+namespace {
+
+using testing::FormFixture;
+using testing::listing;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+namespace fs = std::filesystem;
+
+class AddMelody : public FormFixture, public ::testing::Test {
+protected:
+    AddMelody() {
+        addMelody(rings, "a.wav", "a");
+        writeFile(elsewhere / "Нова мелодия.wav", "new");
+        writeFile(elsewhere / "a.wav", "another a");
+        writeFile(elsewhere / "notes.txt", "text");
+    }
+    // Elsewhere on the host, so reached through drive Z:.
+    static std::string onZ(const fs::path& host) {
+        std::string path = "Z:" + host.string();
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    }
+    TempFolder elsewhere;
+};
+
+TEST_F(AddMelody, ACancelledDialogAsksNothingAndRefreshes) {
+    open();
+    addMelody(rings, "b.wav");  // appears only by the refresh
+    form->nm_Click();
+    EXPECT_EQ(dialog.shows, 1);
+    EXPECT_TRUE(box.questions.empty());
+    EXPECT_EQ(form->File1().entries(), (std::vector<std::string>{"a.wav", "b.wav"}));
+}
+
+TEST_F(AddMelody, ThePopupRunsTheChosenItemAfterItself) {
+    open();
+    popup.nextChoice = "pd";
+    form->Command1_Click();
+    EXPECT_EQ(popup.shownMenus, std::vector<std::string>{"v"});
+    EXPECT_EQ(form->view(), MelodyView::Deleted);
+    popup.nextChoice = "";  // dismissed
+    form->Command1_Click();
+    EXPECT_EQ(dialog.shows, 0);
+    popup.nextChoice = "nm";
+    form->Command1_Click();
+    EXPECT_EQ(dialog.shows, 1);
+}
+
+TEST_F(AddMelody, OkCopiesFromAnotherFolderIntoRingsAndTheQuestionNamesTheBareName) {
+    open();
+    dialog.choose(onZ(elsewhere / "Нова мелодия.wav"));
+    box.answer(kAnswerOk);
+    form->nm_Click();
+    ASSERT_EQ(box.questions.size(), 1u);
+    EXPECT_EQ(box.questions[0].message,
+              "Желаете ли добавяне на файл: Нова мелодия.wav\r\n към мелодиите на Zorvik?");
+    EXPECT_EQ(box.questions[0].title, "Добавяне на нова мелодия.");
+    EXPECT_EQ(readFile(rings / "Нова мелодия.wav"), "new");
+    EXPECT_EQ(form->File1().entries(), (std::vector<std::string>{"a.wav", "Нова мелодия.wav"}));
+    EXPECT_TRUE(box.errors.empty());
+}
+
+TEST_F(AddMelody, CancelCopiesNothing) {
+    open();
+    dialog.choose(onZ(elsewhere / "Нова мелодия.wav"));
+    box.answer(kAnswerCancel);
+    form->nm_Click();
+    EXPECT_EQ(listing(rings), "Deleted a.wav");
+}
+
+TEST_F(AddMelody, ANamesakeIsReplacedAndAFileFromRingsItselfChangesNothingSilently) {
+    open();
+    dialog.choose(onZ(elsewhere / "a.wav"));
+    box.answer(kAnswerOk);
+    form->nm_Click();
+    EXPECT_EQ(readFile(rings / "a.wav"), "another a");
+
+    dialog.choose("C:\\Program Files\\Zorvik\\Rings\\A.WAV");
+    box.answer(kAnswerOk);
+    form->nm_Click();
+    EXPECT_EQ(readFile(rings / "a.wav"), "another a");
+    EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
+}
+
+TEST_F(AddMelody, AFileThatIsNoWaveIsCopiedButNotListed) {
+    open();
+    dialog.choose(onZ(elsewhere / "notes.txt"));
+    box.answer(kAnswerOk);
+    form->nm_Click();
+    EXPECT_EQ(readFile(rings / "notes.txt"), "text");
+    EXPECT_EQ(form->File1().entries(), std::vector<std::string>{"a.wav"});
+}
+
+TEST_F(AddMelody, InTheDeletedViewTheMelodyGoesToRingsOutOfSight) {
+    open();
+    form->pd_Click();
+    dialog.choose(onZ(elsewhere / "Нова мелодия.wav"));
+    box.answer(kAnswerOk);
+    form->nm_Click();
+    EXPECT_TRUE(fs::exists(rings / "Нова мелодия.wav"));
+    EXPECT_EQ(form->File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
+    EXPECT_TRUE(form->File1().entries().empty());
+}
+
+TEST_F(AddMelody, FailuresAreShownAndTheListIsStillRefreshed) {
+    open();
+    dialog.choose(onZ(elsewhere / "gone.wav"));
+    box.answer(kAnswerOk);
+    form->nm_Click();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_NE(box.errors[0].message.find("gone.wav"), std::string::npos);
+
+    dialog.failNextShow(
+        Failure{ErrorCode::InvalidName, "Файлът „/tmp/a:b.wav“ не може да бъде избран."});
+    form->nm_Click();
+    ASSERT_EQ(box.errors.size(), 2u);
+    EXPECT_EQ(box.errors[1].message, "Файлът „/tmp/a:b.wav“ не може да бъде избран.");
+    EXPECT_EQ(box.questions.size(), 1u) << "no question after a failed dialog";
+}
+
+TEST_F(AddMelody, FromAnotherFolderTheMelodyGoesBesideTheProgram) {
+    fs::create_directories(driveC / "Tools" / "Rings");
+    open("C:\\Tools");
+    dialog.choose(onZ(elsewhere / "Нова мелодия.wav"));
+    box.answer(kAnswerOk);
+    form->nm_Click();
+    EXPECT_TRUE(fs::exists(driveC / "Tools" / "Rings" / "Нова мелодия.wav"));
+    EXPECT_FALSE(fs::exists(rings / "Нова мелодия.wav"));
+}
+
+TEST_F(AddMelody, TheDeletedViewAndItsMissingFolder) {
+    open();
+    form->pd_Click();
+    form->pd_Click();  // again: the same folder and caption
+    EXPECT_EQ(form->File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
+    EXPECT_EQ(form->Command3Caption(), "Добавяне на маркираната мелодия");
+    form->Command3_Click();
+
+    fs::remove_all(deleted);
+    form->pd_Click();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_EQ(box.errors[0].message,
+              "Папката „C:\\Program Files\\Zorvik\\Rings\\Deleted“ не може да бъде отворена: "
+              "папката не съществува.");
+    EXPECT_EQ(form->view(), MelodyView::Rings);
+    EXPECT_EQ(form->File1().Path(), "C:\\Program Files\\Zorvik\\Rings");
+    EXPECT_EQ(form->Command3Caption(), "Изтриване на маркираната мелодия");
+}
+
+}  // namespace
+}  // namespace zorvik

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTest>
+#include <QTimer>
+
+#include "melody_library/texts.h"
+#include "platform/qt/qt_open_file_dialog.h"
+#include "tests/gui/window_fixture.h"
+
+namespace zorvik {
+namespace {
+
+using testing::listing;
+using testing::readFile;
+using testing::writeFile;
+namespace fs = std::filesystem;
+
+class WindowEvents : public testing::WindowFixture, public ::testing::Test {
+protected:
+    WindowEvents() {
+        writeFile(rings() / "a.wav", "a");
+        writeFile(rings() / "b.wav", "b");
+        writeFile(rings() / "Deleted" / "old.wav", "old");
+        writeFile(rings().parent_path() / "Phone.wav", "ring");
+    }
+    QListWidget* list() { return qobject_cast<QListWidget*>(control("File1")); }
+    QString text(const char* name) { return qobject_cast<QLineEdit*>(control(name))->text(); }
+};
+
+TEST_F(WindowEvents, SelectingWithTheKeyboardCountsAsAClick) {
+    start();
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Down);
+    EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
+    QTest::keyClick(list(), Qt::Key_Down);
+    EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\b.wav");
+}
+
+TEST_F(WindowEvents, ClickingAnEntryRecordsItAndClickingItAgainPlaysItAgain) {
+    writeFile(rings() / "a.wav", "not a sound");  // every play fails, and says so
+    writeStore("\"Audio\"=dword:00000001\n");
+    start();
+    QtMessageBox::setNextAnswer(kAnswerOk);
+    QtMessageBox::setNextAnswer(kAnswerOk);
+    const QRect first = list()->visualItemRect(list()->item(0));
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, first.center());
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, first.center());
+    EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
+    ASSERT_EQ(QtMessageBox::answeredMessages().size(), 2u);
+    EXPECT_NE(QtMessageBox::answeredMessages()[0].find("не може да бъде изсвирена"),
+              std::string::npos);
+}
+
+TEST_F(WindowEvents, ThePopupOpensAtThePointerAndItsItemRunsAfterIt) {
+    start();
+    auto* command1 = qobject_cast<QPushButton*>(control("Command1"));
+    QCursor::setPos(command1->mapToGlobal(QPoint(10, 10)));
+    QPoint shownAt;
+    QTimer::singleShot(50, [&] {
+        QMenu* menu = program->window().popupMenu();
+        shownAt = menu->pos();
+        menu->setActiveAction(menu->actions().at(1));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    command1->click();
+    EXPECT_EQ(shownAt, QCursor::pos());
+    EXPECT_EQ(program->form().File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
+    EXPECT_EQ(qobject_cast<QPushButton*>(control("Command3"))->text().toStdString(),
+              "Добавяне на маркираната мелодия");
+    EXPECT_EQ(list()->count(), 1);
+    EXPECT_EQ(list()->item(0)->text().toStdString(), "old.wav");
+}
+
+TEST_F(WindowEvents, ChoosingTheRingMelodyShowsItInBothTextBoxes) {
+    start();
+    list()->setCurrentRow(1);  // b.wav, by the user
+    QtMessageBox::setNextAnswer(kAnswerOk);
+    qobject_cast<QPushButton*>(control("Command2"))->click();
+    EXPECT_EQ(QtMessageBox::answeredMessages().at(0), melody_texts::kRingQuestion);
+    EXPECT_EQ(readFile(rings().parent_path() / "Phone.wav"), "b");
+    EXPECT_EQ(text("Text1").toStdString(), "b.wav");
+    EXPECT_EQ(text("Text2").toStdString(), "b.wav");
+}
+
+TEST_F(WindowEvents, MovingIntoDeletedThroughTheButtons) {
+    writeStore("\"inDeleted\"=dword:00000001\n");
+    start();
+    list()->setCurrentRow(0);
+    QtMessageBox::setNextAnswer(kAnswerOk);
+    qobject_cast<QPushButton*>(control("Command3"))->click();
+    EXPECT_EQ(listing(rings() / "Deleted"), "a.wav old.wav");
+    EXPECT_EQ(list()->count(), 1) << "the list shows what is left";
+    EXPECT_EQ(list()->selectedItems().size(), 0);
+}
+
+TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatClearsTheSelection) {
+    auto& window = start().window();
+    WindowFixture::waitFor([] { return false; }, 100);  // let start-up's events settle
+    list()->setCurrentRow(0);
+    const int before = window.repaintsRequested();
+    for (int i = 0; i < 3; ++i) {
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&window, &activate);
+    }
+    ASSERT_TRUE(waitFor([&] { return window.repaintsRequested() > before; }));
+    waitFor([] { return false; }, 100);
+    EXPECT_EQ(window.repaintsRequested(), before + 1);
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav") << "s stays";
+}
+
+TEST_F(WindowEvents, TheOpenFileDialogHasTheDesignsTitleAndOneWavFilterMatchingAnyCase) {
+    QtOpenFileDialog owner(nullptr, "Добавяне на мелодия за звънене на Zorvik.", "Wav|*.wav",
+                           [](const std::string& host) -> Result<std::string> { return host; });
+    QFileDialog dialog;
+    owner.configure(dialog);
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Добавяне на мелодия за звънене на Zorvik.");
+    EXPECT_EQ(dialog.nameFilters(), QStringList{QStringLiteral("Wav (*.wav)")});
+    auto* filterBox = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(filterBox, nullptr);
+    EXPECT_EQ(filterBox->currentText().toStdString(), "Wav");
+
+    // the pattern matches as on Windows: a melody named in capitals shows too
+    fs::create_directories(root / "pick");
+    writeFile(root / "pick" / "LOUD.WAV", "x");
+    writeFile(root / "pick" / "quiet.wav", "x");
+    writeFile(root / "pick" / "notes.txt", "x");
+    const QString folder = QString::fromStdString((root / "pick").string());
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    bool loaded = false;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded,
+                     [&](const QString& path) { loaded = loaded || path == folder; });
+    dialog.setDirectory(folder);
+    dialog.show();
+    ASSERT_TRUE(waitFor([&] { return loaded; }));
+    QStringList shown;
+    const QModelIndex parent = model->index(folder);
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        shown << model->index(row, 0, parent).data().toString();
+    }
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("LOUD.WAV"), QStringLiteral("quiet.wav")}));
+    dialog.hide();
+}
+
+TEST_F(WindowEvents, TheDialogGivesWindowsPathsAndRefusesNamesWindowsCannotHold) {
+    start();
+    fs::create_directories(root / "pick");
+    writeFile(root / "pick" / "Нова.wav", "x");
+    writeFile(root / "pick" / "bad:name.wav", "x");
+    QtOpenFileDialog dialog(nullptr, "t", "Wav|*.wav", [&](const std::string& host) {
+        return program->drives().windowsPathOf(host);
+    });
+    QtOpenFileDialog::setNextFileName(
+        QString::fromStdString((root / "pick" / "Нова.wav").string()));
+    ASSERT_TRUE(dialog.Show().ok());
+    EXPECT_EQ(dialog.FileTitle(), "Нова.wav");
+    std::string expected = "Z:" + (root / "pick" / "Нова.wav").string();
+    std::replace(expected.begin(), expected.end(), '/', '\\');
+    EXPECT_EQ(dialog.FileName(), expected);
+
+    QtOpenFileDialog::setNextFileName(
+        QString::fromStdString((root / "pick" / "bad:name.wav").string()));
+    EXPECT_FALSE(dialog.Show().ok());
+    EXPECT_EQ(dialog.FileTitle(), "");
+
+    QtOpenFileDialog::setNextFileName(QString());  // cancelled after an earlier choice
+    ASSERT_TRUE(dialog.Show().ok());
+    EXPECT_EQ(dialog.FileTitle(), "");
+}
+
+}  // namespace
+}  // namespace zorvik

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/form_fixture.h"
+
+namespace zorvik {
+namespace {
+
+using testing::FormFixture;
+using testing::readFile;
+using testing::writeFile;
+namespace fs = std::filesystem;
+
+constexpr const char* kRingQuestion =
+    "Желаете ли запис на избраната мелодия\r\n за звънене на Zorvik BG?";
+
+class PreviewAndRing : public FormFixture, public ::testing::Test {
+protected:
+    PreviewAndRing() {
+        addMelody(rings, "Звън.wav", "zvan");
+        addMelody(rings, "b.wav", "bee");
+        addMelody(deleted, "old.wav", "old");
+        writeFile(install / "Phone.wav", "previous ring");
+    }
+    std::string stored(const char* name) {
+        const auto value = registry.read("Zorvik\\Setings", name);
+        return value.ok() ? value.value().text : "<missing>";
+    }
+};
+
+TEST_F(PreviewAndRing, AClickRecordsTheMelodyAndPlaysItUnlessTheBoxIsClear) {
+    struct Case {
+        const char* audio;
+        bool plays;
+    };
+    for (const auto& c : {Case{"0", false}, Case{"1", true}, Case{"2", true}}) {
+        writeStore(std::string("\"Audio\"=dword:0000000") + c.audio + "\n");
+        player.played.clear();
+        open();
+        clickEntry("Звън.wav");
+        EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\Звън.wav");
+        EXPECT_EQ(player.fileName, "C:\\Program Files\\Zorvik\\Rings\\Звън.wav");
+        EXPECT_EQ(player.played.size(), c.plays ? 1u : 0u) << "Audio=" << c.audio;
+    }
+}
+
+TEST_F(PreviewAndRing, AMelodyThatCannotBePlayedIsShownAndStillRecorded) {
+    writeStore("\"Audio\"=dword:00000001\n");
+    player.failure = Failure{ErrorCode::Unsupported, "Мелодията не може да бъде изсвирена."};
+    open();
+    clickEntry("b.wav");
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_EQ(box.errors[0].message, "Мелодията не може да бъде изсвирена.");
+    EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\b.wav");
+}
+
+TEST_F(PreviewAndRing, SOutlivesRefreshesAndViewChanges) {
+    open();
+    clickEntry("b.wav");
+    form->Form_Paint();
+    form->pd_Click();
+    form->nm_Click();  // cancelled dialog: only a refresh
+    EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\b.wav");
+    EXPECT_EQ(form->File1().FileName(), "");
+}
+
+TEST_F(PreviewAndRing, OkCopiesTheSelectedMelodyOverTheRingFileAndRecordsIt) {
+    open();
+    clickEntry("Звън.wav");
+    box.answer(kAnswerOk);
+    form->Command2_Click();
+    ASSERT_EQ(box.questions.size(), 1u);
+    EXPECT_EQ(box.questions[0].message, kRingQuestion);
+    EXPECT_EQ(box.questions[0].title, "Избор на мелодия...");
+    EXPECT_EQ(readFile(install / "Phone.wav"), "zvan");
+    EXPECT_EQ(stored("AudioPath"), "C:\\Program Files\\Zorvik\\Rings");
+    EXPECT_EQ(stored("RingSound"), "Звън.wav");
+    EXPECT_EQ(form->Text1(), "Звън.wav");
+    EXPECT_EQ(form->Text2(), "Звън.wav");
+    EXPECT_TRUE(box.errors.empty());
+    const auto path = registry.read("Zorvik\\Setings", "AudioPath");
+    EXPECT_EQ(path.value().type, RegistryValue::Type::String) << "written as a string value";
+}
+
+TEST_F(PreviewAndRing, OkInTheDeletedViewRecordsTheDeletedFolder) {
+    open();
+    form->pd_Click();
+    clickEntry("old.wav");
+    box.answer(kAnswerOk);
+    form->Command2_Click();
+    EXPECT_EQ(readFile(install / "Phone.wav"), "old");
+    EXPECT_EQ(stored("AudioPath"), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
+    EXPECT_EQ(form->view(), MelodyView::Deleted) << "choosing keeps the view";
+}
+
+TEST_F(PreviewAndRing, TheCopyActsOnTheCurrentSelectionNotTheMelodyLastClicked) {
+    open();
+    clickEntry("b.wav");
+    form->selectEntry(1);  // Звън.wav, selected without a click handler running
+    box.answer(kAnswerOk);
+    form->Command2_Click();
+    EXPECT_EQ(readFile(install / "Phone.wav"), "zvan");
+    EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\Звън.wav");
+}
+
+TEST_F(PreviewAndRing, CancelChangesNothingButTheTextsAreReadAgain) {
+    writeStore("\"RingSound\"=\"first.wav\"\n");
+    open();
+    EXPECT_EQ(form->Text1(), "first.wav");
+    writeStore("\"RingSound\"=\"changed by the phone.wav\"\n");
+    const std::string before = storeText();
+    clickEntry("b.wav");
+    box.answer(kAnswerCancel);
+    form->Command2_Click();
+    EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
+    EXPECT_EQ(storeText(), before);
+    EXPECT_EQ(form->Text1(), "changed by the phone.wav");
+    EXPECT_EQ(form->Text2(), "changed by the phone.wav");
+}
+
+TEST_F(PreviewAndRing, WithNothingSelectedOkSaysSoAndKeepsTheRecord) {
+    writeStore(
+        "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n\"RingSound\"=\"b.wav\"\n");
+    const std::string before = storeText();
+    open();
+    clickEntry("Звън.wav");
+    form->Form_Paint();  // the repaint after the click cleared the selection
+    box.answer(kAnswerOk);
+    form->Command2_Click();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_NE(box.errors[0].message.find("Няма маркирана мелодия"), std::string::npos);
+    EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
+    EXPECT_EQ(storeText(), before);
+    EXPECT_EQ(form->Text1(), "b.wav");
+}
+
+TEST_F(PreviewAndRing, AFailedCopyIsShownAndTheOldRecordStays) {
+    struct Case {
+        const char* what;
+        std::function<void()> breakIt;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"the melody is gone", [&] { fs::remove(rings / "b.wav"); },
+         "изходният файл не съществува"},
+        {"the ring file is a folder",
+         [&] {
+             fs::remove(install / "Phone.wav");
+             fs::create_directory(install / "Phone.wav");
+         },
+         "целта е папка"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        addMelody(rings, "b.wav", "bee");
+        writeStore("\"RingSound\"=\"Звън.wav\"\n");
+        const std::string before = storeText();
+        box.errors.clear();
+        open();
+        clickEntry("b.wav");
+        c.breakIt();
+        box.answer(kAnswerOk);
+        form->Command2_Click();
+        ASSERT_EQ(box.errors.size(), 1u);
+        EXPECT_NE(box.errors[0].message.find(c.reason), std::string::npos) << box.errors[0].message;
+        EXPECT_NE(box.errors[0].message.find("C:\\Program Files\\Zorvik\\Phone.wav"),
+                  std::string::npos);
+        EXPECT_EQ(storeText(), before);
+        EXPECT_EQ(form->Text1(), "Звън.wav");
+    }
+}
+
+TEST_F(PreviewAndRing, WithoutTheInstallFolderNothingIsRecorded) {
+    const fs::path tools = driveC / "Tools";
+    fs::create_directories(tools / "Rings");
+    addMelody(tools / "Rings", "t.wav", "tools melody");
+    fs::remove_all(install);
+    open("C:\\Tools");
+    clickEntry("t.wav");
+    box.answer(kAnswerOk);
+    form->Command2_Click();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_NE(box.errors[0].message.find("папката на целта не съществува"), std::string::npos);
+    EXPECT_FALSE(fs::exists(storePath()));
+}
+
+TEST_F(PreviewAndRing, FromAnotherFolderTheMelodyComesFromThereAndTheRingFileStaysFixed) {
+    const fs::path tools = driveC / "Tools";
+    fs::create_directories(tools / "Rings");
+    addMelody(tools / "Rings", "t.wav", "tools melody");
+    open("C:\\Tools");
+    clickEntry("t.wav");
+    box.answer(kAnswerOk);
+    form->Command2_Click();
+    EXPECT_EQ(readFile(install / "Phone.wav"), "tools melody");
+    EXPECT_EQ(stored("AudioPath"), "C:\\Tools\\Rings");
+}
+
+}  // namespace
+}  // namespace zorvik

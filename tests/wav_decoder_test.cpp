@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "platform/sndfile/wav_decoder.h"
+#include "tests/support/temp_folder.h"
+#include "tools/wav_synth.h"
+
+namespace zorvik {
+namespace {
+
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+// A 440 Hz tone in any format libsndfile writes, so the tests need no binary fixtures.
+std::string writeTone(const std::string& path, int format, int rate, int channels,
+                      double seconds = 0.25) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) {
+        return sf_strerror(nullptr);
+    }
+    const auto frames = static_cast<std::size_t>(seconds * rate);
+    std::vector<float> samples(frames * static_cast<std::size_t>(channels));
+    for (std::size_t i = 0; i < frames; ++i) {
+        const auto value = static_cast<float>(
+            0.5 * std::sin(2 * std::numbers::pi * 440.0 * static_cast<double>(i) / rate));
+        for (int c = 0; c < channels; ++c) {
+            samples[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)] = value;
+        }
+    }
+    sf_writef_float(file, samples.data(), static_cast<sf_count_t>(frames));
+    sf_close(file);
+    return {};
+}
+
+double rms(const std::vector<float>& samples) {
+    double sum = 0;
+    for (float s : samples) {
+        sum += static_cast<double>(s) * s;
+    }
+    return samples.empty() ? 0 : std::sqrt(sum / static_cast<double>(samples.size()));
+}
+
+std::vector<float> decodeAll(WavDecoder& decoder) {
+    std::vector<float> all;
+    std::vector<float> chunk(512 * static_cast<std::size_t>(decoder.channels()));
+    while (std::size_t got = decoder.read(chunk.data(), 512)) {
+        all.insert(
+            all.end(), chunk.begin(),
+            chunk.begin() + static_cast<long>(got * static_cast<std::size_t>(decoder.channels())));
+    }
+    return all;
+}
+
+TEST(WavDecoder, DecodesTheWholeWavFamily) {
+    struct Case {
+        const char* name;
+        int format;
+        int rate;
+        int channels;
+    };
+    const Case cases[] = {
+        {"PCM 8-bit", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 8000, 1},
+        {"PCM 16-bit", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2},
+        {"PCM 24-bit", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 2},
+        {"PCM 32-bit", SF_FORMAT_WAV | SF_FORMAT_PCM_32, 22050, 1},
+        {"IEEE float", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2},
+        {"IEEE double", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 16000, 1},
+        {"WAVE_FORMAT_EXTENSIBLE", SF_FORMAT_WAVEX | SF_FORMAT_PCM_24, 96000, 2},
+        {"µ-law", SF_FORMAT_WAV | SF_FORMAT_ULAW, 8000, 1},
+        {"A-law", SF_FORMAT_WAV | SF_FORMAT_ALAW, 8000, 1},
+        {"IMA ADPCM", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 22050, 1},
+        {"MS ADPCM", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 22050, 2},
+        {"GSM 6.10", SF_FORMAT_WAV | SF_FORMAT_GSM610, 8000, 1},
+    };
+    TempFolder folder;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = (folder / "tone.wav").string();
+        ASSERT_EQ(writeTone(path, c.format, c.rate, c.channels), "");
+        auto decoder = WavDecoder::openFile(path);
+        ASSERT_TRUE(decoder.ok()) << decoder.failure().message;
+        EXPECT_EQ(decoder.value()->sampleRate(), c.rate);
+        EXPECT_EQ(decoder.value()->channels(), c.channels);
+        const auto samples = decodeAll(*decoder.value());
+        const double seconds =
+            static_cast<double>(samples.size()) / c.channels / static_cast<double>(c.rate);
+        EXPECT_NEAR(seconds, 0.25, 0.08);  // block codecs pad their last block
+        EXPECT_NEAR(rms(samples), 0.5 / std::sqrt(2.0), 0.08) << "the tone itself came out";
+    }
+}
+
+TEST(WavDecoder, PlaysTheFirstTwoOfManyChannels) {
+    TempFolder folder;
+    const std::string path = (folder / "six.wav").string();
+    ASSERT_EQ(writeTone(path, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 48000, 6), "");
+    auto decoder = WavDecoder::openFile(path);
+    ASSERT_TRUE(decoder.ok());
+    EXPECT_EQ(decoder.value()->channels(), 2);
+    EXPECT_GT(rms(decodeAll(*decoder.value())), 0.3);
+}
+
+TEST(WavDecoder, RefusesWhatIsNoWaveFile) {
+    TempFolder folder;
+    const std::string valid = wav::pcm16File(wav::synthesize({{440, 0.1}}, 8000), 8000, 1);
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"text", "just some text that is no sound at all"},
+        {"header cut short", valid.substr(0, 20)},
+        {"RIFF of another kind", "RIFF\x24\0\0\0AVI LIST"},
+    };
+    for (const auto& [what, bytes] : cases) {
+        writeFile(folder / "bad.wav", bytes);
+        const auto decoder = WavDecoder::openFile((folder / "bad.wav").string());
+        EXPECT_FALSE(decoder.ok()) << what;
+        EXPECT_FALSE(WavDecoder::openMemory(bytes).ok()) << what;
+    }
+    // a sound of another container under a .wav name is not played as if it were one
+    ASSERT_EQ(writeTone((folder / "aiff.wav").string(), SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 8000, 1),
+              "");
+    EXPECT_FALSE(WavDecoder::openFile((folder / "aiff.wav").string()).ok());
+    EXPECT_FALSE(WavDecoder::openFile((folder / "missing.wav").string()).ok());
+}
+
+TEST(WavDecoder, ATruncatedFileEndsWhereItsDataEnds) {
+    const std::string whole = wav::pcm16File(wav::synthesize({{440, 0.5}}, 8000), 8000, 1);
+    auto decoder = WavDecoder::openMemory(whole.substr(0, whole.size() / 2));
+    ASSERT_TRUE(decoder.ok());
+    const auto samples = decodeAll(*decoder.value());
+    EXPECT_GT(samples.size(), 1000u);
+    EXPECT_LT(samples.size(), 4000u);
+}
+
+}  // namespace
+}  // namespace zorvik

@@ -34,6 +34,7 @@ void Form1::runWaitingRepaint() {
         repaintWaiting_ = false;
         ++handlersRunning_;
         library_.File1().Refresh();
+        ++repaintsRun_;
         --handlersRunning_;
         notify();
     }

@@ -49,6 +49,8 @@ public:
     MelodyView view() const { return library_.view(); }
     const std::string& s() const { return library_.s(); }
     const settings::ShellHolder& shell() const { return shell_; }
+    // How many repaints have run so far.
+    int repaintsRun() const { return repaintsRun_; }
 
     // What the user does that runs no handler.
     void clickCheck1() { clickCheckBox(check1_); }
@@ -88,6 +90,7 @@ private:
     std::function<void()> listener_;
     int handlersRunning_ = 0;
     bool repaintWaiting_ = false;
+    int repaintsRun_ = 0;
 };
 
 }  // namespace zorvik

@@ -28,9 +28,14 @@ std::string MelodyList::FileName() const {
 void MelodyList::Refresh() {
     auto names = path_.empty() ? Result<std::vector<std::string>>(std::vector<std::string>{})
                                : files_.listMelodies(path_);
-    entries_ = names.ok() ? std::move(names).value() : std::vector<std::string>{};
+    std::vector<std::string> entries =
+        names.ok() ? std::move(names).value() : std::vector<std::string>{};
     selected_.reset();
-    ++revision_;
+    // every repaint comes here: a view redraws the names only when they changed
+    if (entries != entries_) {
+        entries_ = std::move(entries);
+        ++revision_;
+    }
 }
 
 void MelodyList::select(std::optional<std::size_t> index) {

@@ -33,7 +33,7 @@ public:
     std::optional<std::size_t> selectedIndex() const { return selected_; }
     // The user's selection; an index past the end selects nothing.
     void select(std::optional<std::size_t> index);
-    // Changes whenever the entries are read anew, so that a view knows when to redraw them.
+    // Changes whenever the folder is set or the names change, so a view knows when to redraw.
     std::uint64_t revision() const { return revision_; }
 
 private:

@@ -72,6 +72,19 @@ std::optional<std::u32string> decodeUtf8(std::string_view bytes) {
     return out;
 }
 
+bool isValidUtf8(std::string_view bytes) {
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        // runs of ASCII, the common case, go at a byte a step
+        if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
+            ++pos;
+        } else if (!nextCodePoint(bytes, pos)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
@@ -219,7 +232,32 @@ std::string foldCase(std::string_view utf8) {
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a == b || foldCase(a) == foldCase(b);
+    if (a == b) {
+        return true;
+    }
+    // character by character, without building folded copies: the store compares every key
+    // and value name it reads this way
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::size_t startA = i;
+        const std::size_t startB = j;
+        const auto ca = nextCodePoint(a, i);
+        const auto cb = nextCodePoint(b, j);
+        if (!ca || !cb) {
+            // invalid bytes compare as themselves, as foldCase passes them through
+            if (ca || cb || a[startA] != b[startB]) {
+                return false;
+            }
+            i = startA + 1;
+            j = startB + 1;
+            continue;
+        }
+        if (toUpper(*ca) != toUpper(*cb)) {
+            return false;
+        }
+    }
+    return i == a.size() && j == b.size();
 }
 
 bool lessIgnoringCase(std::string_view a, std::string_view b) {
@@ -237,15 +275,23 @@ bool isValidWindowsName(std::string_view name) {
         return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F ||
                kForbidden.find(ch) != std::string_view::npos;
     });
-    return !hasForbidden && decodeUtf8(name).has_value();
+    // this runs for every file listed, so the UTF-8 check builds no decoded copy
+    return !hasForbidden && isValidUtf8(name);
 }
 
 bool matchesWavPattern(std::string_view name) {
+    // ".wav" is ASCII, and no byte of a longer UTF-8 sequence is, so bytes compare directly
     constexpr std::string_view kExtension = ".WAV";
     if (name.size() < kExtension.size()) {
         return false;
     }
-    return foldCase(name.substr(name.size() - kExtension.size())) == kExtension;
+    const std::string_view tail = name.substr(name.size() - kExtension.size());
+    for (std::size_t i = 0; i < kExtension.size(); ++i) {
+        if (static_cast<char32_t>(kExtension[i]) != toUpper(static_cast<unsigned char>(tail[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace zorvik::text

@@ -10,6 +10,8 @@ namespace zorvik::text {
 
 // Decodes UTF-8; nullopt when the bytes are not valid UTF-8 (overlongs and surrogates refused).
 std::optional<std::u32string> decodeUtf8(std::string_view bytes);
+// Whether the bytes are valid UTF-8, checked without decoding them into a copy.
+bool isValidUtf8(std::string_view bytes);
 void appendUtf8(std::string& out, char32_t codePoint);
 std::string encodeUtf8(std::u32string_view codePoints);
 

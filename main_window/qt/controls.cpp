@@ -59,24 +59,35 @@ void WrappingCheckBox::paintEvent(QPaintEvent*) {
     }
 }
 
-MelodyListWidget::MelodyListWidget(QWidget* parent) : QListWidget(parent) {
+MelodyListWidget::MelodyListWidget(QWidget* parent) : QListView(parent) {
+    setModel(&names_);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);  // a folder of many melodies lays out at once
-    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (showing_ || !onChosen_) {
             return;
         }
-        const auto rows = selectionModel()->selectedRows();
-        if (!rows.isEmpty()) {
-            onChosen_(rows.constFirst().row());
+        const int row = selectedRow();
+        if (row >= 0) {
+            onChosen_(row);
         }
     });
+}
+
+int MelodyListWidget::selectedRow() const {
+    const auto rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+void MelodyListWidget::selectRow(int row) {
+    setCurrentIndex(names_.index(row));
 }
 
 void MelodyListWidget::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     const bool alreadySelected = index.isValid() && selectionModel()->isSelected(index);
-    QListWidget::mousePressEvent(event);
+    QListView::mousePressEvent(event);
     // a second click on the same melody plays it again
     if (alreadySelected && event->button() == Qt::LeftButton && onChosen_) {
         onChosen_(index.row());
@@ -86,7 +97,7 @@ void MelodyListWidget::mousePressEvent(QMouseEvent* event) {
 QItemSelectionModel::SelectionFlags MelodyListWidget::selectionCommand(const QModelIndex& index,
                                                                        const QEvent* event) const {
     // the user can move the selection but never clear it, as in a Windows file list
-    auto flags = QListWidget::selectionCommand(index, event);
+    auto flags = QListView::selectionCommand(index, event);
     if (index.isValid() &&
         (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))) {
         flags = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
@@ -98,12 +109,12 @@ void MelodyListWidget::showEntries(const QStringList& names, int selectedRow, bo
     showing_ = true;
     if (namesChanged) {
         const int scrolled = verticalScrollBar()->value();
-        clear();
-        addItems(names);
+        names_.setStringList(names);
         verticalScrollBar()->setValue(scrolled);
     }
     if (selectedRow >= 0 && selectedRow < count()) {
-        setCurrentRow(selectedRow, QItemSelectionModel::ClearAndSelect);
+        selectionModel()->setCurrentIndex(names_.index(selectedRow),
+                                          QItemSelectionModel::ClearAndSelect);
     } else {
         clearSelection();
         forgetCurrentRow();
@@ -116,8 +127,8 @@ void MelodyListWidget::forgetCurrentRow() {
 }
 
 void MelodyListWidget::focusInEvent(QFocusEvent* event) {
-    const bool nothingSelected = selectedItems().isEmpty();
-    QListWidget::focusInEvent(event);
+    const bool nothingSelected = selectedRow() < 0;
+    QListView::focusInEvent(event);
     // Qt makes the first row current on focus, so the first Down would skip it; as in a
     // Windows list, with nothing selected the first Down selects the first melody
     if (nothingSelected) {

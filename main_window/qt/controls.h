@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
+#include <QStringListModel>
 #include <functional>
 
 // Controls that behave as the design's Windows controls do where Qt's differ: captions wrap
@@ -33,7 +34,8 @@ private:
     std::function<void()> onClick_;
 };
 
-class MelodyListWidget final : public QListWidget {
+// A view over a plain string model: a folder of 100,000 melodies is redrawn in one model reset.
+class MelodyListWidget final : public QListView {
 public:
     explicit MelodyListWidget(QWidget* parent);
     // Called for each entry the user selects, and for a click on the entry already selected.
@@ -42,6 +44,13 @@ public:
     }
     // Shows these names with this row selected, reporting nothing.
     void showEntries(const QStringList& names, int selectedRow, bool namesChanged);
+
+    int count() const { return names_.rowCount(); }
+    QString entry(int row) const { return names_.index(row).data().toString(); }
+    // The selected row, or -1.
+    int selectedRow() const;
+    // Selects a row as the user does, reporting it.
+    void selectRow(int row);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -52,6 +61,7 @@ protected:
 private:
     void forgetCurrentRow();
 
+    QStringListModel names_;
     std::function<void(int)> onChosen_;
     bool showing_ = false;
 };

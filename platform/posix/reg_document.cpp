@@ -48,22 +48,27 @@ std::optional<std::string> takeQuoted(std::string_view& text) {
         return std::nullopt;
     }
     std::string out;
-    for (std::size_t i = 1; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (ch == '"') {
-            text.remove_prefix(i + 1);
+    std::size_t i = 1;
+    for (;;) {
+        std::size_t special = i;
+        while (special < text.size() && text[special] != '"' && text[special] != '\\') {
+            ++special;
+        }
+        if (special == text.size()) {
+            return std::nullopt;  // no closing quote
+        }
+        out.append(text.substr(i, special - i));
+        if (text[special] == '"') {
+            text.remove_prefix(special + 1);
             return out;
         }
-        if (ch == '\\') {
-            if (i + 1 >= text.size() || (text[i + 1] != '\\' && text[i + 1] != '"')) {
-                return std::nullopt;
-            }
-            out.push_back(text[++i]);
-        } else {
-            out.push_back(ch);
+        const std::size_t escaped = special + 1;
+        if (escaped >= text.size() || (text[escaped] != '\\' && text[escaped] != '"')) {
+            return std::nullopt;
         }
+        out.push_back(text[escaped]);
+        i = escaped + 1;
     }
-    return std::nullopt;
 }
 
 std::string quote(std::string_view text) {
@@ -194,25 +199,26 @@ std::optional<std::string> decodeFile(std::string_view bytes) {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
     }
-    if (!text::decodeUtf8(bytes)) {
+    if (!text::isValidUtf8(bytes)) {
         return std::nullopt;
     }
     return std::string(bytes);
 }
 
-std::vector<std::string> splitLines(const std::string& content) {
-    std::vector<std::string> lines;
+// Views into `content`, which outlives them; CR of CRLF line ends dropped.
+std::vector<std::string_view> splitLines(std::string_view content) {
+    std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t end = content.find('\n', start);
-        if (end == std::string::npos) {
+        if (end == std::string_view::npos) {
             end = content.size();
         }
-        std::string line = content.substr(start, end - start);
+        std::string_view line = content.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+            line.remove_suffix(1);
         }
-        lines.push_back(std::move(line));
+        lines.push_back(line);
         start = end + 1;
     }
     return lines;
@@ -225,7 +231,7 @@ Result<RegDocument> RegDocument::parse(std::string_view fileBytes) {
     if (!content) {
         return Failure{ErrorCode::Corrupt, "текстът не е в UTF-8 или UTF-16"};
     }
-    const std::vector<std::string> lines = splitLines(*content);
+    const std::vector<std::string_view> lines = splitLines(*content);
     RegDocument document;
     bool headerSeen = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -234,22 +240,22 @@ Result<RegDocument> RegDocument::parse(std::string_view fileBytes) {
         const bool blankOrComment = line.empty() || line.front() == ';';
         if (!headerSeen) {
             if (blankOrComment) {
-                document.preamble_.push_back(lines[i]);
+                document.preamble_.emplace_back(lines[i]);
                 continue;
             }
             if (line != kHeader && line != kOldHeader) {
                 return corrupt(lineNumber, "липсва заглавието на формата");
             }
             headerSeen = true;
-            document.preamble_.push_back(lines[i]);
+            document.preamble_.emplace_back(lines[i]);
             continue;
         }
         if (blankOrComment) {
             if (document.sections_.empty()) {
-                document.preamble_.push_back(lines[i]);
+                document.preamble_.emplace_back(lines[i]);
             } else {
                 document.sections_.back().entries.push_back(
-                    {{lines[i]}, std::nullopt, std::nullopt});
+                    {{std::string(lines[i])}, std::nullopt, std::nullopt});
             }
             continue;
         }
@@ -258,7 +264,7 @@ Result<RegDocument> RegDocument::parse(std::string_view fileBytes) {
                 return corrupt(lineNumber, "незатворено име на ключ");
             }
             document.sections_.push_back(
-                {std::string(line.substr(1, line.size() - 2)), lines[i], {}});
+                {std::string(line.substr(1, line.size() - 2)), std::string(lines[i]), {}});
             continue;
         }
         if (line.front() != '"' && line.front() != '@') {
@@ -268,7 +274,7 @@ Result<RegDocument> RegDocument::parse(std::string_view fileBytes) {
             return corrupt(lineNumber, "стойност извън ключ");
         }
         Entry entry;
-        entry.lines.push_back(lines[i]);
+        entry.lines.emplace_back(lines[i]);
         std::string_view rest = line;
         std::string name;
         if (rest.front() == '@') {
@@ -292,7 +298,7 @@ Result<RegDocument> RegDocument::parse(std::string_view fileBytes) {
                 return corrupt(lineNumber, "незавършени шестнайсетични данни");
             }
             data.pop_back();
-            entry.lines.push_back(lines[++i]);
+            entry.lines.emplace_back(lines[++i]);
             data += trimmed(lines[i]);
         }
         bool deletion = false;

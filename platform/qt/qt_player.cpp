@@ -13,7 +13,8 @@ namespace zorvik {
 
 namespace {
 
-// The sink's buffer is kept short, and the silence after a melody outlasts it.
+// The sink's buffer is kept short, and the silence after a melody outlasts it: Qt's PulseAudio
+// sink drops what its buffer still holds when it closes.
 constexpr int kBufferMilliseconds = 100;
 constexpr int kPaddingMilliseconds = 250;
 
@@ -57,18 +58,44 @@ qint64 DecodedStream::readData(char* data, qint64 maxSize) {
     return static_cast<qint64>(frames) * frameBytes;
 }
 
-QtPlayer::QtPlayer(const FileSystem& files) : files_(files) {}
+// How often the sink's buffer is topped up, well inside its length.
+constexpr int kFeedMilliseconds = 10;
+
+QtPlayer::QtPlayer(const FileSystem& files) : files_(files) {
+    QObject::connect(&feeder_, &QTimer::timeout, &feeder_, [this] { feed(); });
+}
 
 QtPlayer::~QtPlayer() {
     stop();
 }
 
 void QtPlayer::stop() {
+    feeder_.stop();
     if (sink_) {
         sink_->stop();
     }
+    output_ = nullptr;
     sink_.reset();
     stream_.reset();
+}
+
+void QtPlayer::feed() {
+    if (!sink_ || output_ == nullptr) {
+        return;
+    }
+    qint64 room = sink_->bytesFree();
+    while (room > 0 && !stream_->atEnd()) {
+        const QByteArray chunk = stream_->read(std::min<qint64>(room, 1 << 16));
+        if (chunk.isEmpty()) {
+            break;
+        }
+        output_->write(chunk);
+        room -= chunk.size();
+    }
+    if (stream_->atEnd()) {
+        // what is written plays out; the sink is released by the next melody or stop()
+        feeder_.stop();
+    }
 }
 
 bool QtPlayer::isPlaying() const {
@@ -101,14 +128,17 @@ Status QtPlayer::sound() {
     stream->open(QIODevice::ReadOnly);
     auto sink = std::make_unique<QAudioSink>(device, format);
     sink->setBufferSize(format.bytesForDuration(kBufferMilliseconds * 1000));
-    sink->start(stream.get());
-    if (sink->error() == QAudio::OpenError || sink->error() == QAudio::FatalError ||
-        sink->state() == QAudio::StoppedState) {
+    QIODevice* output = sink->start();
+    if (output == nullptr || sink->error() == QAudio::OpenError ||
+        sink->error() == QAudio::FatalError || sink->state() == QAudio::StoppedState) {
         return failure_text::playFailed(ErrorCode::NoDevice, fileName_,
                                         "звуковото устройство не може да бъде отворено");
     }
     stream_ = std::move(stream);
     sink_ = std::move(sink);
+    output_ = output;
+    feed();
+    feeder_.start(kFeedMilliseconds);
     return Status::success();
 }
 

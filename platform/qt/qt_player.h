@@ -2,6 +2,7 @@
 
 #include <QAudioFormat>
 #include <QIODevice>
+#include <QTimer>
 #include <memory>
 #include <string>
 
@@ -38,7 +39,8 @@ private:
 };
 
 // Plays through Qt Multimedia's audio output from a libsndfile decoder, without blocking: the
-// sink pulls a few milliseconds at a time on the window's thread.
+// first buffer goes to the sink at once, the rest a few milliseconds at a time from a timer on
+// the window's thread (the sink's own pulling would wait a period before the first sound).
 class QtPlayer final : public Player {
 public:
     explicit QtPlayer(const FileSystem& files);
@@ -53,10 +55,14 @@ public:
     bool isPlaying() const;
 
 private:
+    void feed();
+
     const FileSystem& files_;
     std::string fileName_;
     std::unique_ptr<QAudioSink> sink_;
     std::unique_ptr<DecodedStream> stream_;
+    QIODevice* output_ = nullptr;  // owned by the sink
+    QTimer feeder_;
 };
 
 }  // namespace zorvik

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAudioDevice>
+#include <QAudioSink>
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QMediaDevices>
 #include <QProcess>
@@ -28,7 +30,22 @@ protected:
                   wav::pcm16File(wav::synthesize({{440, 0.6}}, 22050), 22050, 1));
         writeFile(root / "c" / "Rings" / "broken.wav", "RIFF....WAVEjunk");
     }
-    static bool haveDevice() { return !QMediaDevices::defaultAudioOutput().isNull(); }
+    // Qt offers a "Null Output" device even with no sound server, so only a sink that opens
+    // tells that sound can play here.
+    static bool haveDevice() {
+        QAudioFormat format;
+        format.setSampleRate(8000);
+        format.setChannelCount(1);
+        format.setSampleFormat(QAudioFormat::Int16);
+        QAudioSink sink(QMediaDevices::defaultAudioOutput(), format);
+        QByteArray silence(1600, '\0');
+        QBuffer buffer(&silence);
+        buffer.open(QIODevice::ReadOnly);
+        sink.start(&buffer);
+        const bool opened = sink.state() != QAudio::StoppedState && sink.error() == QAudio::NoError;
+        sink.stop();
+        return opened;
+    }
 
     TempFolder root;
     posix::PosixFileSystem files;

@@ -5,12 +5,12 @@
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QTimer>
+#include "main_window/qt/controls.h"
 
 #include "melody_library/texts.h"
 #include "platform/qt/qt_open_file_dialog.h"
@@ -32,7 +32,7 @@ protected:
         writeFile(rings() / "Deleted" / "old.wav", "old");
         writeFile(rings().parent_path() / "Phone.wav", "ring");
     }
-    QListWidget* list() { return qobject_cast<QListWidget*>(control("File1")); }
+    gui::MelodyListWidget* list() { return static_cast<gui::MelodyListWidget*>(control("File1")); }
     QString text(const char* name) { return qobject_cast<QLineEdit*>(control(name))->text(); }
 };
 
@@ -51,7 +51,7 @@ TEST_F(WindowEvents, ClickingAnEntryRecordsItAndClickingItAgainPlaysItAgain) {
     start();
     QtMessageBox::setNextAnswer(kAnswerOk);
     QtMessageBox::setNextAnswer(kAnswerOk);
-    const QRect first = list()->visualItemRect(list()->item(0));
+    const QRect first = list()->visualRect(list()->model()->index(0, 0));
     QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, first.center());
     QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, first.center());
     EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
@@ -77,12 +77,12 @@ TEST_F(WindowEvents, ThePopupOpensAtThePointerAndItsItemRunsAfterIt) {
     EXPECT_EQ(qobject_cast<QPushButton*>(control("Command3"))->text().toStdString(),
               "Добавяне на маркираната мелодия");
     EXPECT_EQ(list()->count(), 1);
-    EXPECT_EQ(list()->item(0)->text().toStdString(), "old.wav");
+    EXPECT_EQ(list()->entry(0).toStdString(), "old.wav");
 }
 
 TEST_F(WindowEvents, ChoosingTheRingMelodyShowsItInBothTextBoxes) {
     start();
-    list()->setCurrentRow(1);  // b.wav, by the user
+    list()->selectRow(1);  // b.wav, by the user
     QtMessageBox::setNextAnswer(kAnswerOk);
     qobject_cast<QPushButton*>(control("Command2"))->click();
     EXPECT_EQ(QtMessageBox::answeredMessages().at(0), melody_texts::kRingQuestion);
@@ -94,18 +94,18 @@ TEST_F(WindowEvents, ChoosingTheRingMelodyShowsItInBothTextBoxes) {
 TEST_F(WindowEvents, MovingIntoDeletedThroughTheButtons) {
     writeStore("\"inDeleted\"=dword:00000001\n");
     start();
-    list()->setCurrentRow(0);
+    list()->selectRow(0);
     QtMessageBox::setNextAnswer(kAnswerOk);
     qobject_cast<QPushButton*>(control("Command3"))->click();
     EXPECT_EQ(listing(rings() / "Deleted"), "a.wav old.wav");
     EXPECT_EQ(list()->count(), 1) << "the list shows what is left";
-    EXPECT_EQ(list()->selectedItems().size(), 0);
+    EXPECT_EQ(list()->selectedRow(), -1);
 }
 
 TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatClearsTheSelection) {
     auto& window = start().window();
     WindowFixture::waitFor([] { return false; }, 100);  // let start-up's events settle
-    list()->setCurrentRow(0);
+    list()->selectRow(0);
     const int before = window.repaintsRequested();
     for (int i = 0; i < 3; ++i) {
         QEvent activate(QEvent::WindowActivate);
@@ -114,7 +114,7 @@ TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatClearsTheSelecti
     ASSERT_TRUE(waitFor([&] { return window.repaintsRequested() > before; }));
     waitFor([] { return false; }, 100);
     EXPECT_EQ(window.repaintsRequested(), before + 1);
-    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    EXPECT_EQ(list()->selectedRow(), -1);
     EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav") << "s stays";
 }
 

@@ -1,0 +1,11 @@
+// The floor of start-up: the least Qt Widgets window, of the same size, shown and painted.
+#include "bench/first_paint.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("floor"));
+    window.setFixedSize(315, 346);
+    window.show();
+    return zorvik::bench::reportFirstPaint(window);
+}

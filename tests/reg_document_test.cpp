@@ -110,6 +110,15 @@ TEST(RegDocument, AnEmptyFileIsAnEmptyStore) {
     EXPECT_EQ(document.serialize(), "Windows Registry Editor Version 5.00\n\n");
 }
 
+TEST(RegDocument, AFileOfCommentsOnlyGetsTheHeaderWhenWritten) {
+    auto document = parsed("; only a comment, no header");
+    document.set(kKey, "Audio", RegistryValue::dword(1));
+    const auto reread = RegDocument::parse(document.serialize());
+    ASSERT_TRUE(reread.ok()) << document.serialize();
+    EXPECT_EQ(reread.value().find(kKey, "Audio"), RegistryValue::dword(1));
+    EXPECT_NE(document.serialize().find("; only a comment"), std::string::npos);
+}
+
 TEST(RegDocument, SettingAValueChangesOnlyItsOwnLine) {
     const std::string before =
         "Windows Registry Editor Version 5.00\n"

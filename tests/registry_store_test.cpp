@@ -86,6 +86,16 @@ TEST_F(RegistryStoreTest, ACorruptStoreFailsReadsAndIsKeptAsideByTheNextWrite) {
     EXPECT_EQ(readFile(keptAside[0]), junk);
 }
 
+TEST_F(RegistryStoreTest, RefusesNamesTheFileCannotHold) {
+    for (const char* name : {"line\nbreak", "cr\rname", "\xFF"}) {
+        const Status written = registry.write(kKey, name, RegistryValue::dword(1));
+        ASSERT_FALSE(written.ok()) << name;
+        EXPECT_EQ(written.code(), ErrorCode::InvalidName);
+        EXPECT_FALSE(registry.write(name, "Audio", RegistryValue::dword(1)).ok()) << name;
+    }
+    EXPECT_FALSE(fs::exists(store())) << "nothing was written";
+}
+
 TEST_F(RegistryStoreTest, KeepsTheModeOfAStoreTheUserMade) {
     fs::create_directories(folder());
     writeFile(store(), "Windows Registry Editor Version 5.00\n");

@@ -1,16 +1,19 @@
 #include "platform/posix/posix_registry.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
 #include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/reg_document.h"
+#include "platform/windows_text.h"
 
 namespace zorvik::posix {
 
@@ -100,6 +103,22 @@ bool keepAside(const std::string& storePath, const std::string& bytes) {
     return false;
 }
 
+// Temporary files of writers that were killed before their rename. Only a writer holding the
+// exclusive lock calls this, so no other writer can be midway and every such file is stale.
+void removeStaleTemporaries(const std::string& folder, const std::string& storePath) {
+    const std::string prefix = storePath.substr(storePath.find_last_of('/') + 1) + ".tmp-";
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::string_view(entry->d_name).rfind(prefix, 0) == 0) {
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+    }
+    ::closedir(dir);
+}
+
 }  // namespace
 
 PosixRegistry::PosixRegistry(std::string storePath) : storePath_(std::move(storePath)) {
@@ -141,9 +160,30 @@ Result<RegistryValue> PosixRegistry::read(std::string_view key, std::string_view
     return std::move(*value);
 }
 
+bool PosixRegistry::canHoldName(std::string_view name) {
+    // the file's format has no escape for a line break in a key or value name
+    return text::isValidUtf8(name) && std::none_of(name.begin(), name.end(), [](char ch) {
+               return static_cast<unsigned char>(ch) < 0x20;
+           });
+}
+
+bool PosixRegistry::canHoldText(const RegistryValue& value) {
+    // a string value ends at its first zero for every reader, as on Windows
+    return value.type == RegistryValue::Type::Dword ||
+           (text::isValidUtf8(value.text) && value.text.find('\0') == std::string::npos);
+}
+
 Status PosixRegistry::write(std::string_view key, std::string_view valueName,
                             const RegistryValue& value) {
     const std::string name = fullValueName(key, valueName);
+    if (!canHoldName(key) || !canHoldName(valueName)) {
+        return failure_text::settingWriteFailed(ErrorCode::InvalidName, name,
+                                                "името съдържа недопустими знаци");
+    }
+    if (!canHoldText(value)) {
+        return failure_text::settingWriteFailed(ErrorCode::Unsupported, name,
+                                                "текстът не е в UTF-8 или съдържа нулев знак");
+    }
     const auto failWithErrno = [&](int error) {
         return Status(
             failure_text::settingWriteFailed(codeOfErrno(error), name, reasonOfErrno(error)));
@@ -155,6 +195,7 @@ Status PosixRegistry::write(std::string_view key, std::string_view valueName,
     if (!lock.valid() || lockRetrying(lock.get(), LOCK_EX) != 0) {
         return failWithErrno(errno);
     }
+    removeStaleTemporaries(folder_, storePath_);
     std::string bytes;
     bool exists = false;
     int error = 0;

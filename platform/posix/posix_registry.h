@@ -20,6 +20,10 @@ public:
                  const RegistryValue& value) override;
 
     const std::string& storePath() const { return storePath_; }
+    // Whether a key or value name can be written: valid UTF-8 without control characters.
+    static bool canHoldName(std::string_view name);
+    // Whether a value can be written so that it reads back the same.
+    static bool canHoldText(const RegistryValue& value);
     std::string lockPath() const { return storePath_ + ".lock"; }
 
 private:

@@ -247,6 +247,7 @@ Result<RegDocument> RegDocument::parse(std::string_view fileBytes) {
                 return corrupt(lineNumber, "липсва заглавието на формата");
             }
             headerSeen = true;
+            document.hasHeader_ = true;
             document.preamble_.emplace_back(lines[i]);
             continue;
         }
@@ -427,9 +428,12 @@ std::string RegDocument::serialize() const {
         out += line;
         out += '\n';
     };
-    if (preamble_.empty()) {
+    // a store that was empty, or held comments only, gets the header that makes it readable
+    if (!hasHeader_) {
         add(kHeader);
-        add("");
+        if (preamble_.empty()) {
+            add("");
+        }
     }
     for (const auto& line : preamble_) {
         add(line);

@@ -49,6 +49,7 @@ private:
     Section& appendSection(std::string_view key);
 
     std::vector<std::string> preamble_;  // the header line and what stands before the first key
+    bool hasHeader_ = false;
     std::vector<Section> sections_;
 };
 

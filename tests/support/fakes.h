@@ -29,11 +29,12 @@ public:
 
     std::optional<int> confirm(std::string_view message, std::string_view title) override {
         questions.push_back({std::string(message), std::string(title)});
-        if (answers_.empty()) {
-            return kAnswerCancel;
+        std::optional<int> next = answerer ? answerer() : std::optional<int>(kAnswerCancel);
+        if (!answers_.empty()) {
+            next = answers_.front();
+            answers_.pop_front();
         }
-        const auto next = answers_.front();
-        answers_.pop_front();
+        given.push_back(next);
         return next;
     }
     void showError(std::string_view message, std::string_view title) override {
@@ -44,7 +45,10 @@ public:
     }
 
     std::vector<Shown> questions;
+    std::vector<std::optional<int>> given;  // the answer to each question, in turn
     std::vector<Shown> errors;
+    // answers questions beyond the queued ones; without it they are answered with Cancel
+    std::function<std::optional<int>()> answerer;
     std::function<void()> onError;  // runs while an error box "is open"
 
 private:

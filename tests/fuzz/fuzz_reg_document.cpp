@@ -1,0 +1,35 @@
+// The settings file parser on arbitrary bytes. Besides not crashing, what it writes must read
+// back: a value set in any document that parsed is found again, unchanged, after a round trip.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/posix/posix_registry.h"
+#include "platform/posix/reg_document.h"
+#include "platform/windows_text.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    auto parsed = zorvik::posix::RegDocument::parse(bytes);
+    if (!parsed.ok()) {
+        return 0;
+    }
+    zorvik::posix::RegDocument document = std::move(parsed).value();
+    const std::string key = "HKEY_CURRENT_USER\\Zorvik\\Setings";
+    (void)document.find(key, "Audio");
+    const auto name = bytes.substr(0, std::min<std::size_t>(size, 12));
+    const zorvik::RegistryValue values[] = {
+        zorvik::RegistryValue::dword(static_cast<std::uint32_t>(size)),
+        zorvik::RegistryValue::string(bytes.substr(size / 2))};
+    for (const auto& value : values) {
+        document.set(key, name, value);
+        const auto reread = zorvik::posix::RegDocument::parse(document.serialize());
+        // a value the store would write that does not read back is data lost
+        const bool storeWouldWrite = zorvik::posix::PosixRegistry::canHoldName(name) &&
+                                     zorvik::posix::PosixRegistry::canHoldText(value);
+        if (storeWouldWrite && (!reread.ok() || reread.value().find(key, name) != value)) {
+            __builtin_trap();
+        }
+    }
+    return 0;
+}

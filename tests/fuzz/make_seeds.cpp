@@ -1,0 +1,85 @@
+// Writes the fuzzers' seed corpus: settings files of every shape the parser knows, and WAV files
+// of the whole family, all generated here so the project holds no binary fixtures.
+#include <sndfile.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/windows_text.h"
+#include "tools/wav_synth.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void write(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void writeWav(const fs::path& path, int format, int rate, int channels) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) {
+        return;
+    }
+    std::vector<float> samples(static_cast<std::size_t>(rate / 20 * channels));
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<float>(0.5 * std::sin(static_cast<double>(i) * 0.1));
+    }
+    sf_writef_float(file, samples.data(), rate / 20);
+    sf_close(file);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        return 2;
+    }
+    const fs::path root = argv[1];
+    fs::create_directories(root / "reg");
+    fs::create_directories(root / "wav");
+    const std::string header = "Windows Registry Editor Version 5.00\n\n";
+    const std::string key = "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n";
+    write(root / "reg" / "settings.reg",
+          header + key +
+              "\"Audio\"=dword:00000001\n\"inDeleted\"=dword:00000000\n"
+              "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n"
+              "\"RingSound\"=\"Звън \\\"1\\\".wav\"\n");
+    write(root / "reg" / "types.reg",
+          header + key +
+              "@=\"default\"\n\"Blob\"=hex:01,02,\\\n  03\n\"Expand\"=hex(2):61,00,00,00\n"
+              "\"Multi\"=hex(7):61,00,00,00,00,00\n\"Gone\"=-\n; comment\n");
+    write(root / "reg" / "old.reg",
+          "REGEDIT4\n\n" + key + "\"Audio\"=dword:2\n[-HKEY_CURRENT_USER\\X]\n");
+    write(root / "reg" / "utf16.reg",
+          "\xFF\xFE" +
+              zorvik::text::utf8ToUtf16Le(header + key + "\"RingSound\"=\"Звън.wav\"\r\n").value());
+    write(root / "reg" / "empty.reg", "");
+
+    write(root / "wav" / "pcm16.wav",
+          zorvik::wav::pcm16File(zorvik::wav::synthesize({{440, 0.05}}, 8000), 8000, 1));
+    const std::pair<const char*, int> formats[] = {
+        {"u8", SF_FORMAT_WAV | SF_FORMAT_PCM_U8},
+        {"pcm24", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+        {"pcm32", SF_FORMAT_WAV | SF_FORMAT_PCM_32},
+        {"float", SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+        {"wavex", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+        {"ulaw", SF_FORMAT_WAV | SF_FORMAT_ULAW},
+        {"alaw", SF_FORMAT_WAV | SF_FORMAT_ALAW},
+        {"ima", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM},
+        {"msadpcm", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM},
+        {"gsm", SF_FORMAT_WAV | SF_FORMAT_GSM610},
+        {"rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
+    };
+    for (const auto& [name, format] : formats) {
+        writeWav(root / "wav" / (std::string(name) + ".wav"), format, 8000, 2);
+    }
+    return 0;
+}

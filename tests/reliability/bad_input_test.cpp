@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "tests/support/form_fixture.h"
+
+namespace zorvik {
+namespace {
+
+using testing::FormFixture;
+using testing::listing;
+using testing::readFile;
+using testing::writeFile;
+namespace fs = std::filesystem;
+
+class BadInput : public FormFixture, public ::testing::Test {
+protected:
+    void setCheck2(bool ticked) { writeStore(ticked ? "\"inDeleted\"=dword:00000001\n" : ""); }
+    std::string errors() const {
+        std::string all;
+        for (const auto& shown : box.errors) {
+            all += shown.message + "\n";
+        }
+        return all;
+    }
+};
+
+TEST_F(BadInput, AwkwardNamesGoThroughEveryOperation) {
+    const std::string longName = [] {
+        std::string name;
+        while (name.size() < 250) {
+            name += "Д";  // two bytes each: 250 bytes, 254 with the extension
+        }
+        return name + ".wav";
+    }();
+    const std::string names[] = {
+        "Звън за обаждане.wav",   " leading space.wav", "-dash.wav", "--help.wav",
+        "quote'n'apostrophe.wav", "ünïcødé.WAV",        longName};
+    for (const auto& name : names) {
+        SCOPED_TRACE(name);
+        fs::remove_all(rings);
+        fs::create_directories(deleted);
+        addMelody(rings, name, "melody " + name);
+        box.errors.clear();
+        setCheck2(true);
+        open();
+        clickEntry(name);
+        box.answer(kAnswerOk);
+        form->Command2_Click();
+        EXPECT_EQ(readFile(install / "Phone.wav"), "melody " + name);
+        EXPECT_EQ(form->Text1(), name);
+        clickEntry(name);
+        box.answer(kAnswerOk);
+        form->Command3_Click();  // into Deleted
+        EXPECT_EQ(listing(deleted), name);
+        form->pd_Click();
+        clickEntry(name);
+        form->Command3_Click();  // and back
+        EXPECT_TRUE(fs::exists(rings / name));
+        close();
+        setCheck2(false);
+        open();
+        clickEntry(name);
+        box.answer(kAnswerOk);
+        form->Command3_Click();  // for good
+        EXPECT_FALSE(fs::exists(rings / name));
+        EXPECT_EQ(errors(), "");
+    }
+}
+
+TEST_F(BadInput, NamesWindowsCannotHoldAreNeverShownNorTouched) {
+    addMelody(rings, "ok.wav");
+    addMelody(rings, "a:b.wav");
+    addMelody(rings, "star*.wav");
+    addMelody(rings, "new\nline.wav");
+    addMelody(rings, "bad\xFFutf8.wav");
+    open();
+    EXPECT_EQ(form->File1().entries(), std::vector<std::string>{"ok.wav"});
+    clickEntry("ok.wav");
+    box.answer(kAnswerOk);
+    form->Command3_Click();
+    EXPECT_EQ(listing(rings).find("ok.wav"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(rings), fs::directory_iterator()), 5)
+        << "only ok.wav may go";
+}
+
+TEST_F(BadInput, FilesThatVanishAfterTheClickAreReportedAndNothingElseChanges) {
+    struct Case {
+        const char* what;
+        bool check2;
+        bool deletedView;
+        std::function<void(Form1&)> act;
+    };
+    const Case cases[] = {
+        {"ring melody", false, false, [](Form1& f) { f.Command2_Click(); }},
+        {"delete for good", false, false, [](Form1& f) { f.Command3_Click(); }},
+        {"move", true, false, [](Form1& f) { f.Command3_Click(); }},
+        {"restore", true, true, [](Form1& f) { f.Command3_Click(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        addMelody(c.deletedView ? deleted : rings, "gone.wav");
+        writeFile(install / "Phone.wav", "ring");
+        setCheck2(c.check2);
+        box.errors.clear();
+        open();
+        if (c.deletedView) {
+            form->pd_Click();
+        }
+        clickEntry("gone.wav");
+        fs::remove((c.deletedView ? deleted : rings) / "gone.wav");
+        box.answer(kAnswerOk);
+        c.act(*form);
+        ASSERT_EQ(box.errors.size(), 1u);
+        EXPECT_NE(box.errors[0].message.find("gone.wav"), std::string::npos);
+        EXPECT_EQ(readFile(install / "Phone.wav"), "ring");
+        EXPECT_EQ(listing(rings), "Deleted");
+        EXPECT_EQ(listing(deleted), "");
+    }
+}
+
+// Runs `act` as an ordinary user, for whom read-only folders are read-only (root ignores
+// permissions); the child reports through its exit code.
+int asOrdinaryUser(const std::function<bool()>& act) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(77);
+        }
+        _exit(act() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+}
+
+TEST_F(BadInput, ReadOnlyFoldersFailVisiblyAndLoseNothing) {
+    // everything reachable to the ordinary user, then the folders made read-only
+    for (auto path = rings; path != root.path().parent_path(); path = path.parent_path()) {
+        fs::permissions(path, fs::perms::all);
+        if (path == root.path()) {
+            break;
+        }
+    }
+    addMelody(rings, "x.wav", "x");
+    addMelody(deleted, "y.wav", "y");
+    writeFile(install / "Phone.wav", "ring");
+    fs::permissions(install / "Phone.wav", fs::perms::all);
+    fs::create_directories(root / "config");
+    fs::permissions(root / "config", fs::perms::all);
+    const auto readOnly = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                          fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+    for (const auto& folder : {install, rings, deleted}) {
+        fs::permissions(folder, readOnly);
+    }
+    setCheck2(true);
+    fs::permissions(storePath(), fs::perms::all);
+    const int result = asOrdinaryUser([&] {
+        open();
+        clickEntry("x.wav");
+        box.answer(kAnswerOk);
+        form->Command2_Click();  // the install folder is read-only
+        box.answer(kAnswerOk);
+        form->Command3_Click();  // into a read-only Deleted folder
+        form->pd_Click();
+        clickEntry("y.wav");
+        form->Command3_Click();  // back into a read-only Rings folder
+        close();
+        setCheck2(false);
+        open();
+        clickEntry("x.wav");
+        box.answer(kAnswerOk);
+        form->Command3_Click();  // for good, from a read-only folder
+        bool allDenied = box.errors.size() == 4;
+        for (const auto& shown : box.errors) {
+            allDenied = allDenied && shown.message.find("достъпът е отказан") != std::string::npos;
+        }
+        return allDenied;
+    });
+    for (const auto& folder : {install, rings, deleted}) {
+        fs::permissions(folder, fs::perms::owner_all);
+    }
+    if (result == 77) {
+        GTEST_SKIP() << "cannot become an ordinary user here";
+    }
+    EXPECT_EQ(result, 0) << "not every failure was shown as access denied";
+    EXPECT_EQ(readFile(install / "Phone.wav"), "ring");
+    EXPECT_EQ(listing(rings), "Deleted x.wav");
+    EXPECT_EQ(listing(deleted), "y.wav");
+}
+
+TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreKeptAsideOnClosing) {
+    const std::string header =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Zorvik\\Setings]\n";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool parses;  // values of the wrong type in a sound file, rather than a damaged file
+    };
+    const Case cases[] = {
+        {"strings where numbers belong", header + "\"Audio\"=\"yes\"\n\"inDeleted\"=\"\"\n", true},
+        {"binary and multi-string types",
+         header + "\"Audio\"=hex:01\n\"RingSound\"=hex(7):61,00,00,00,00,00\n", true},
+        {"huge numbers",
+         header + "\"Audio\"=dword:ffffffff\n\"inDeleted\"=\"99999999999999999999\"\n", true},
+        {"a broken escape", header + "\"RingSound\"=\"a\\qb.wav\"\n", false},
+        {"binary junk", std::string("\x00\x01\x02\xFF\xFE\x80junk", 10), false},
+        {"UTF-16 without its byte-order mark", std::string("W\0i\0n\0", 6), false},
+        {"cut off in the middle", header.substr(0, header.size() - 5), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(storePath().parent_path());
+        fs::create_directories(storePath().parent_path());
+        writeFile(storePath(), c.bytes);
+        box.errors.clear();
+        open();
+        EXPECT_EQ(form->Check1().Value(), 0);
+        EXPECT_EQ(form->Check2().Value(), 0);
+        EXPECT_EQ(form->Text1(), "ddr");
+        EXPECT_TRUE(box.errors.empty());
+        close();
+        EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
+        bool keptAside = false;
+        for (const auto& entry : fs::directory_iterator(storePath().parent_path())) {
+            keptAside = keptAside ||
+                        (entry.path().filename().string().find(".corrupt-") != std::string::npos &&
+                         readFile(entry.path()) == c.bytes);
+        }
+        EXPECT_EQ(keptAside, !c.parses);
+        EXPECT_NE(storeText().find("\"Audio\"=dword:00000000"), std::string::npos);
+    }
+}
+
+TEST_F(BadInput, ASettingsFileThatIsAFolderIsShownAtClosing) {
+    fs::create_directories(storePath());
+    open();
+    EXPECT_TRUE(box.errors.empty());
+    close();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_TRUE(fs::is_directory(storePath()));
+}
+
+}  // namespace
+}  // namespace zorvik

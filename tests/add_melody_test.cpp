@@ -20,12 +20,6 @@ protected:
         writeFile(elsewhere / "a.wav", "another a");
         writeFile(elsewhere / "notes.txt", "text");
     }
-    // Elsewhere on the host, so reached through drive Z:.
-    static std::string onZ(const fs::path& host) {
-        std::string path = "Z:" + host.string();
-        std::replace(path.begin(), path.end(), '/', '\\');
-        return path;
-    }
     TempFolder elsewhere;
 };
 
@@ -54,7 +48,7 @@ TEST_F(AddMelody, ThePopupRunsTheChosenItemAfterItself) {
 
 TEST_F(AddMelody, OkCopiesFromAnotherFolderIntoRingsAndTheQuestionNamesTheBareName) {
     open();
-    dialog.choose(onZ(elsewhere / "Нова мелодия.wav"));
+    dialog.choose(testing::onDriveZ(elsewhere / "Нова мелодия.wav"));
     box.answer(kAnswerOk);
     form->nm_Click();
     ASSERT_EQ(box.questions.size(), 1u);
@@ -68,7 +62,7 @@ TEST_F(AddMelody, OkCopiesFromAnotherFolderIntoRingsAndTheQuestionNamesTheBareNa
 
 TEST_F(AddMelody, CancelCopiesNothing) {
     open();
-    dialog.choose(onZ(elsewhere / "Нова мелодия.wav"));
+    dialog.choose(testing::onDriveZ(elsewhere / "Нова мелодия.wav"));
     box.answer(kAnswerCancel);
     form->nm_Click();
     EXPECT_EQ(listing(rings), "Deleted a.wav");
@@ -76,7 +70,7 @@ TEST_F(AddMelody, CancelCopiesNothing) {
 
 TEST_F(AddMelody, ANamesakeIsReplacedAndAFileFromRingsItselfChangesNothingSilently) {
     open();
-    dialog.choose(onZ(elsewhere / "a.wav"));
+    dialog.choose(testing::onDriveZ(elsewhere / "a.wav"));
     box.answer(kAnswerOk);
     form->nm_Click();
     EXPECT_EQ(readFile(rings / "a.wav"), "another a");
@@ -90,7 +84,7 @@ TEST_F(AddMelody, ANamesakeIsReplacedAndAFileFromRingsItselfChangesNothingSilent
 
 TEST_F(AddMelody, AFileThatIsNoWaveIsCopiedButNotListed) {
     open();
-    dialog.choose(onZ(elsewhere / "notes.txt"));
+    dialog.choose(testing::onDriveZ(elsewhere / "notes.txt"));
     box.answer(kAnswerOk);
     form->nm_Click();
     EXPECT_EQ(readFile(rings / "notes.txt"), "text");
@@ -100,7 +94,7 @@ TEST_F(AddMelody, AFileThatIsNoWaveIsCopiedButNotListed) {
 TEST_F(AddMelody, InTheDeletedViewTheMelodyGoesToRingsOutOfSight) {
     open();
     form->pd_Click();
-    dialog.choose(onZ(elsewhere / "Нова мелодия.wav"));
+    dialog.choose(testing::onDriveZ(elsewhere / "Нова мелодия.wav"));
     box.answer(kAnswerOk);
     form->nm_Click();
     EXPECT_TRUE(fs::exists(rings / "Нова мелодия.wav"));
@@ -110,7 +104,7 @@ TEST_F(AddMelody, InTheDeletedViewTheMelodyGoesToRingsOutOfSight) {
 
 TEST_F(AddMelody, FailuresAreShownAndTheListIsStillRefreshed) {
     open();
-    dialog.choose(onZ(elsewhere / "gone.wav"));
+    dialog.choose(testing::onDriveZ(elsewhere / "gone.wav"));
     box.answer(kAnswerOk);
     form->nm_Click();
     ASSERT_EQ(box.errors.size(), 1u);
@@ -127,7 +121,7 @@ TEST_F(AddMelody, FailuresAreShownAndTheListIsStillRefreshed) {
 TEST_F(AddMelody, FromAnotherFolderTheMelodyGoesBesideTheProgram) {
     fs::create_directories(driveC / "Tools" / "Rings");
     open("C:\\Tools");
-    dialog.choose(onZ(elsewhere / "Нова мелодия.wav"));
+    dialog.choose(testing::onDriveZ(elsewhere / "Нова мелодия.wav"));
     box.answer(kAnswerOk);
     form->nm_Click();
     EXPECT_TRUE(fs::exists(driveC / "Tools" / "Rings" / "Нова мелодия.wav"));

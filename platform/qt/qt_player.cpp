@@ -31,10 +31,6 @@ QAudioFormat DecodedStream::format() const {
     return format;
 }
 
-qint64 DecodedStream::bytesAvailable() const {
-    return (finished_ ? 0 : 4096) + QIODevice::bytesAvailable();
-}
-
 qint64 DecodedStream::readData(char* data, qint64 maxSize) {
     const auto frameBytes = static_cast<qint64>(sizeof(float)) * decoder_->channels();
     const auto wanted = static_cast<std::size_t>(maxSize / frameBytes);

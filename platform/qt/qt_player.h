@@ -25,7 +25,6 @@ public:
     QAudioFormat format() const;
     bool isSequential() const override { return true; }
     bool atEnd() const override { return finished_; }
-    qint64 bytesAvailable() const override;
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;

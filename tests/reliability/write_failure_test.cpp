@@ -48,11 +48,6 @@ protected:
     bool shownOnce(const char* reason) {
         return box.errors.size() == 1 && box.errors[0].message.find(reason) != std::string::npos;
     }
-    std::string onZ(const fs::path& host) {
-        std::string path = "Z:" + host.string();
-        std::replace(path.begin(), path.end(), '/', '\\');
-        return path;
-    }
     TempFolder elsewhere;
 };
 
@@ -76,7 +71,7 @@ TEST_F(WriteFailures, TheRingFileKeepsItsBytesAndTheRecordStays) {
 
 TEST_F(WriteFailures, AnAddedMelodyThatDoesNotFitLeavesItsNamesakeWhole) {
     open();
-    dialog.choose(onZ(elsewhere / "big.wav"));
+    dialog.choose(testing::onDriveZ(elsewhere / "big.wav"));
     box.answer(kAnswerOk);
     EXPECT_EQ(inChildWithFileSizeLimit(64 * 1024,
                                        [&] {

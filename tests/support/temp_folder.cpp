@@ -44,6 +44,12 @@ std::string readFile(const std::filesystem::path& path) {
     return content.str();
 }
 
+std::string onDriveZ(const std::filesystem::path& hostPath) {
+    std::string path = "Z:" + hostPath.string();
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 std::string listing(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     std::error_code ignored;

@@ -23,6 +23,8 @@ private:
 
 void writeFile(const std::filesystem::path& path, std::string_view bytes);
 std::string readFile(const std::filesystem::path& path);
+// A host path in the Windows form the program uses for places off drive C: ("Z:\tmp\x.wav").
+std::string onDriveZ(const std::filesystem::path& hostPath);
 // The names in a folder, sorted, to compare whole folders in one assertion.
 std::string listing(const std::filesystem::path& folder);
 

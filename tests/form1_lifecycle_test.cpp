@@ -112,7 +112,7 @@ TEST_F(Form1Lifecycle, WithoutAShellObjectItOpensInDesignStateAndClosingSaysSoAn
     EXPECT_EQ(storeText(), before);
 }
 
-TEST_F(Form1Lifecycle, AFailedWriteAtClosingIsShownAndTheRestIsNotWritten) {
+TEST_F(Form1Lifecycle, AFailedWriteAtClosingIsShownOnceNamingTheValue) {
     Form1& window = open();
     // a folder where the store file should be: every write fails
     fs::create_directories(storePath());

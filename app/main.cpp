@@ -1,15 +1,16 @@
 // The program's entry: the run time's start-up. It creates the one window, runs its load
 // handler before showing it, and ends when the window closes.
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/application.h"
-#include "app/bulgarian.h"
-#include "main_window/form1_layout.h"
+#include "main_window/desktop.h"
+#include "main_window/form1.h"
+#include "settings/shell_object.h"
 
 namespace {
 
+#if defined(__unix__) && !defined(__APPLE__)
+// An X11 or Wayland desktop: without one the toolkit would only abort.
 bool hasDisplay() {
     for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         const char* value = std::getenv(variable);
@@ -19,6 +20,11 @@ bool hasDisplay() {
     }
     return false;
 }
+#else
+bool hasDisplay() {
+    return true;
+}
+#endif
 
 }  // namespace
 
@@ -30,9 +36,12 @@ int main(int argc, char** argv) {
                      "tools/run --virtual-display\n");
         return 1;
     }
-    QApplication app(argc, argv);
-    zorvik::prepareApplication(app);
-    zorvik::Application program;
-    program.start();
-    return QApplication::exec();
+    auto desktop = zorvik::createDesktop(argc, argv);
+    if (!desktop) {
+        return 1;
+    }
+    zorvik::PlatformServices& platform = desktop->services();
+    zorvik::settings::RegistryShellFactory shells(platform.settingsStore());
+    zorvik::Form1 form(zorvik::formServicesOf(platform, shells));
+    return desktop->run(form);
 }

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/application.h"
+#include "main_window/qt/qt_desktop.h"
 #include "bench/measure.h"
 #include "tests/support/temp_folder.h"
 
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
         const int repetitions = count >= 100000 ? 5 : 15;
         const double floor = bench::medianSeconds(repetitions, [&] { (void)bareScan(rings); });
 
-        Application program;
+        QtProgram program;
         program.start();
         QApplication::processEvents();
         MelodyList list(*new posix::PosixFileSystem(posix::DriveMap((root / "c").string())));

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <functional>
 
-#include "app/application.h"
+#include "main_window/qt/qt_desktop.h"
 #include "bench/measure.h"
 #include "tests/support/temp_folder.h"
 #include "tools/wav_synth.h"
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     setenv("ZORVIK_DRIVE_C", (root / "c").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
 
-    Application program;
+    QtProgram program;
     program.start();
     wait(200);
     const int runs = argc > 1 ? std::atoi(argv[1]) : 7;

@@ -1,5 +1,7 @@
 #include "main_window/form1.h"
 
+#include <exception>
+
 #include "main_window/form1_layout.h"
 #include "settings/conversions.h"
 #include "settings/value_names.h"
@@ -16,12 +18,37 @@ Form1::Form1(Services services)
       text1_(layout::kInitialText),
       text2_(layout::kInitialText) {}
 
+Form1::Services formServicesOf(PlatformServices& platform, settings::ShellFactory& shells) {
+    return {platform.files(),  platform.messageBox(), platform.openFileDialog(),
+            platform.player(), platform.popupMenu(),  shells,
+            platform.applicationFolder()};
+}
+
+namespace {
+
+// A fault of the program itself (a broken contract, memory exhausted) must not end it either:
+// the user learns of it like of any failure, and the window goes on.
+Status runGuarded(const std::function<Status()>& handler) {
+    try {
+        return handler();
+    } catch (const std::exception& fault) {
+        return Failure{ErrorCode::Other,
+                       std::string("Вътрешна грешка на програмата: ") + fault.what() + "."};
+    }
+}
+
+}  // namespace
+
 void Form1::run(const std::function<Status()>& handler) {
     ++handlersRunning_;
-    const Status status = handler();
+    const Status status = runGuarded(handler);
     notify();
     if (!status.ok()) {
-        box_.showError(status.failure().message, layout::kFormCaption);
+        if (isNotice(status.code())) {
+            box_.showNotice(status.failure().message, layout::kFormCaption);
+        } else {
+            box_.showError(status.failure().message, layout::kFormCaption);
+        }
     }
     --handlersRunning_;
     if (handlersRunning_ == 0) {
@@ -91,6 +118,10 @@ void Form1::Form_Paint() {
 
 void Form1::Form_Unload(std::int16_t& Cancel) {
     Cancel = 0;  // closing is never refused
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
     run([this] {
         player_.stop();
         if (Status audio = settings::writeOption(shell_, settings::kAudio, check1_.Value());

@@ -9,9 +9,10 @@
 #include "main_window/check_box.h"
 #include "melody_library/melody_library.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
+#include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
 #include "platform/player.h"
+#include "platform/platform_services.h"
 #include "platform/popup_menu.h"
 #include "settings/shell_object.h"
 
@@ -21,13 +22,14 @@ namespace zorvik {
 // the user's events here and draws what it reads back.
 //
 // Every handler runs through one dispatch point. A failure there stops the handler and is shown
-// in one Bulgarian box; the program always goes on. A repaint that arrives while a handler runs
+// in one Bulgarian box (a notice, such as nothing marked, with the information icon); the
+// program always goes on. A repaint that arrives while a handler runs
 // (a question box is open, say) waits for it to end, and several waiting repaints run once.
 class Form1 {
 public:
     struct Services {
         FileSystem& files;
-        MessageBox& box;
+        MessageBoxService& box;
         OpenFileDialog& dialog;
         Player& player;
         PopupMenu& popup;
@@ -68,6 +70,9 @@ public:
     void pd_Click();
     void Command3_Click();
 
+    // Whether Form_Unload has run: it runs once, however many ways the window is closed.
+    bool unloaded() const { return unloaded_; }
+
     // Called after every change of what the window shows.
     void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
@@ -78,7 +83,7 @@ private:
     void clickCheckBox(CheckBox& box);
     void readRingSoundIntoTexts();
 
-    MessageBox& box_;
+    MessageBoxService& box_;
     Player& player_;
     PopupMenu& popup_;
     settings::ShellHolder shell_;
@@ -91,6 +96,10 @@ private:
     int handlersRunning_ = 0;
     bool repaintWaiting_ = false;
     int repaintsRun_ = 0;
+    bool unloaded_ = false;
 };
+
+// The window's services taken from the platform's bundle.
+Form1::Services formServicesOf(PlatformServices& platform, settings::ShellFactory& shells);
 
 }  // namespace zorvik

@@ -4,6 +4,10 @@
 #include <cmath>
 #include <string_view>
 
+#include "melody_library/texts.h"
+#include "platform/fixed_text.h"
+#include "platform/install_folder.h"
+
 // The window as designed, in twips (15 to a pixel at 96 dpi), free of any toolkit so that the
 // drawing layer and the tests read the same table.
 namespace zorvik::layout {
@@ -43,11 +47,11 @@ inline constexpr std::array<Control, 13> kControls{{
     {"Frame1", Kind::Frame, "", 3000, 840, 1695, 1215, 3, "Аудио настройки"},
     {"Frame4", Kind::Frame, "", 3000, 2160, 1695, 2895, 9, "Функции"},
     {"Command3", Kind::CommandButton, "Frame4", 120, 2040, 1455, 735, 11,
-     "Изтриване на маркираната мелодия"},
+     melody_texts::kDeleteCaption},
     {"Frame3", Kind::Frame, "", 50, 0, 4650, 735, 7, "Мелодията за звънене на Zorvik BG e:"},
     {"Text2", Kind::TextBox, "Frame3", 240, 240, 4215, 225, 10, kInitialText},
     {"Text1", Kind::TextBox, "Frame3", 165, 360, 4215, 240, 8, kInitialText},
-    {"File1", Kind::FileListBox, "", 120, 1200, 2775, 3405, 0, "*.wav"},
+    {"File1", Kind::FileListBox, "", 120, 1200, 2775, 3405, 0, install::kMelodyPattern},
     {"Frame2", Kind::Frame, "", 50, 840, 2925, 4215, 4, "Мелодии в папката на Zorvik BG"},
     // the player: never shown, its rectangle only kept as designed
     {"MMControl1", Kind::Multimedia, "", -600, 2040, 3540, 375, 1, "", false},
@@ -93,7 +97,7 @@ inline constexpr std::array<MenuItem, 2> kMenuItems{{
 
 // The open-file dialog CommonDialog1.
 inline constexpr std::string_view kDialogTitle = "Добавяне на мелодия за звънене на Zorvik.";
-inline constexpr std::string_view kDialogFilter = "Wav|*.wav";
+inline constexpr auto kDialogFilter = joinText("Wav|", install::kMelodyPattern);
 
 constexpr const Control* findControl(std::string_view name) {
     for (const auto& control : kControls) {

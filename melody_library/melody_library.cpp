@@ -1,16 +1,23 @@
 #include "melody_library/melody_library.h"
 
 #include "melody_library/texts.h"
+#include "platform/failure_text.h"
 #include "platform/windows_path.h"
-#include "settings/conversions.h"
-#include "settings/value_names.h"
+#include "settings/check_state.h"
+#include "settings/ring_record.h"
 
 namespace zorvik {
 
 using namespace melody_texts;
 
 MelodyLibrary::MelodyLibrary(Services services)
-    : services_(std::move(services)), list_(services_.files) {}
+    : services_(std::move(services)), list_(services_.files) {
+    // the keyboard's place falls back on the melody last clicked, when it is in the folder shown
+    list_.setRememberedName([this](std::string_view folder) {
+        return winpath::samePath(winpath::folder(s_), folder) ? std::string(winpath::fileName(s_))
+                                                            : std::string();
+    });
+}
 
 std::string_view MelodyLibrary::deleteButtonCaption() const {
     return view_ == MelodyView::Rings ? kDeleteCaption : kRestoreCaption;
@@ -34,7 +41,7 @@ Status MelodyLibrary::preview(std::int16_t check1State) {
     // the buttons act on
     const Status recorded = a();
     services_.player.setFileName(s_);
-    if (check1State != 0) {
+    if (check1State != check_state::kClear) {
         if (Status played = services_.player.sound(); !played.ok()) {
             return played;
         }
@@ -51,17 +58,43 @@ Status MelodyLibrary::chooseRingMelody() {
     }
     const std::string name = list_.FileName();
     if (name.empty()) {
-        return Failure{ErrorCode::NotFound, std::string(kNothingSelected)};
+        return Failure{ErrorCode::NothingMarked, std::string(kNothingSelected)};
     }
-    // The record follows the ring file: written only once the ring file holds the melody.
-    if (Status copied = services_.files.copyFile(s_, kRingFile); !copied.ok()) {
-        return copied;
+    return replaceRingFile(list_.Path(), name);
+}
+
+Status MelodyLibrary::replaceRingFile(const std::string& folder, const std::string& name) {
+    const auto nothingChanged = [](Failure failure) {
+        failure.message += kNothingChanged;
+        return Status(std::move(failure));
+    };
+    // One transaction: the new ring file waits beside the old one while the record is written,
+    // and goes in place only once the record holds it. A failure at any step undoes the steps
+    // before it, so the phone program never finds a record that names another melody.
+    auto prepared = services_.files.prepareCopy(s_, kRingFile);
+    if (!prepared.ok()) {
+        return nothingChanged(prepared.failure());
     }
-    if (Status folder = settings::writeText(services_.shell, settings::kAudioPath, list_.Path());
-        !folder.ok()) {
-        return folder;
+    const auto before = settings::readRingRecord(services_.shell);
+    if (!before.ok()) {
+        return nothingChanged(before.failure());
     }
-    return settings::writeText(services_.shell, settings::kRingSound, name);
+    if (Status recorded = settings::writeRingRecord(services_.shell, folder, name);
+        !recorded.ok()) {
+        return nothingChanged(recorded.failure());
+    }
+    Status switched = prepared.value()->commit();
+    if (switched.ok()) {
+        return switched;
+    }
+    if (Status undone = settings::restoreRingRecord(services_.shell, before.value());
+        !undone.ok()) {
+        Failure failure = switched.failure();
+        failure.message += " Записът в настройките обаче вече назовава новата мелодия: ";
+        failure.message += undone.failure().message;
+        return failure;
+    }
+    return nothingChanged(switched.failure());
 }
 
 Status MelodyLibrary::addMelody() {
@@ -76,9 +109,12 @@ Status MelodyLibrary::addMelody() {
             const std::string destination =
                 services_.applicationFolder + std::string(kRingsBelowApplication) + title;
             Status copied = services_.files.copyFile(services_.dialog.FileName(), destination);
-            // a melody chosen from the Rings folder itself is already there
-            if (!copied.ok() && copied.code() != ErrorCode::SameFile) {
+            if (copied.ok() || copied.code() != ErrorCode::SameFile) {
                 result = copied;
+            } else {
+                result = Failure{ErrorCode::NothingToDo,
+                                 "Мелодията " + failure_text::quoted(title) +
+                                     " вече е в папката с мелодии: няма какво да се добави."};
             }
         }
     }
@@ -97,7 +133,8 @@ Status MelodyLibrary::showDeletedFolder() {
 }
 
 Status MelodyLibrary::deleteMarked(std::int16_t check2State) {
-    const Status result = deleteMarkedInView(check2State == 1);
+    // only a tick counts: a greyed box does not ask for a move
+    const Status result = deleteMarkedInView(check2State == check_state::kTicked);
     returnToRingsView();
     return result;
 }
@@ -107,29 +144,21 @@ Status MelodyLibrary::deleteMarkedInView(bool moveTicked) {
     // longer shows (clicked before the view changed).
     const std::string name(winpath::fileName(s_));
     if (name.empty() || !winpath::samePath(winpath::folder(s_), list_.Path())) {
-        return Status::success();
+        return Failure{ErrorCode::NothingMarked, std::string(kNothingMarked)};
     }
     if (moveTicked && view_ == MelodyView::Deleted) {
-        return move(s_, std::string(kIntoRingsPrefix) + name);
+        return services_.files.moveFile(s_, std::string(kIntoRingsPrefix) + name);
     }
     if (moveTicked) {
         if (!confirmed(kMoveQuestion, kDeleteTitle)) {
             return Status::success();
         }
-        return move(s_, std::string(kIntoDeletedPrefix) + name);
+        return services_.files.moveFile(s_, std::string(kIntoDeletedPrefix) + name);
     }
     if (!confirmed(kForGoodQuestion, kDeleteTitle)) {
         return Status::success();
     }
     return services_.files.deleteFile(s_);
-}
-
-Status MelodyLibrary::move(const std::string& source, const std::string& destination) {
-    // the source goes only once its copy is whole at the destination
-    if (Status copied = services_.files.copyFile(source, destination); !copied.ok()) {
-        return copied;
-    }
-    return services_.files.deleteFile(source);
 }
 
 void MelodyLibrary::returnToRingsView() {

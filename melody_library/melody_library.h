@@ -6,7 +6,7 @@
 
 #include "melody_library/melody_list.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
+#include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
 #include "platform/player.h"
 #include "platform/status.h"
@@ -23,7 +23,7 @@ class MelodyLibrary {
 public:
     struct Services {
         FileSystem& files;
-        MessageBox& box;
+        MessageBoxService& box;
         OpenFileDialog& dialog;
         Player& player;
         settings::ShellHolder& shell;
@@ -45,19 +45,21 @@ public:
     Status a();
     // A click in the list: records the melody and, unless `check1State` is clear, plays it.
     Status preview(std::int16_t check1State);
-    // Asks, then copies the selected melody over the ring file and records its folder and name.
+    // Asks, then copies the selected melody over the ring file and records its folder and name,
+    // the two as one: on any failure both stay as they were.
     Status chooseRingMelody();
     // Copies a file chosen in the open-file dialog into the Rings folder.
     Status addMelody();
     // Switches the list to the Deleted folder.
     Status showDeletedFolder();
     // Deletes s for good, moves it into the Deleted folder, or moves it back, by the view and
-    // the tick of the move box; then always returns to the Rings view.
+    // the tick of the move box; then always returns to the Rings view. Only a melody of the
+    // folder on screen is ever touched; with none marked there, a notice says so.
     Status deleteMarked(std::int16_t check2State);
 
 private:
     Status deleteMarkedInView(bool moveTicked);
-    Status move(const std::string& source, const std::string& destination);
+    Status replaceRingFile(const std::string& folder, const std::string& name);
     void returnToRingsView();
     bool confirmed(std::string_view message, std::string_view title);
 

@@ -1,5 +1,7 @@
 #include "melody_library/melody_list.h"
 
+#include <algorithm>
+
 #include "platform/windows_path.h"
 
 namespace zorvik {
@@ -14,9 +16,11 @@ Status MelodyList::setPath(std::string_view folder) {
     if (!names.ok()) {
         return names.status();
     }
+    const bool sameFolder = winpath::samePath(path, path_);
     path_ = std::move(path);
-    entries_ = std::move(names).value();
-    selected_.reset();
+    // a new folder has no entry that was current there
+    replaceEntries(std::move(names).value(),
+                   sameFolder && current_ ? std::optional(entries_[*current_]) : std::nullopt);
     ++revision_;
     return Status::success();
 }
@@ -30,16 +34,38 @@ void MelodyList::Refresh() {
                                : files_.listMelodies(path_);
     std::vector<std::string> entries =
         names.ok() ? std::move(names).value() : std::vector<std::string>{};
-    selected_.reset();
     // every repaint comes here: a view redraws the names only when they changed
     if (entries != entries_) {
-        entries_ = std::move(entries);
         ++revision_;
     }
+    replaceEntries(std::move(entries), current_ ? std::optional(entries_[*current_]) : std::nullopt);
+}
+
+void MelodyList::replaceEntries(std::vector<std::string> entries,
+                                std::optional<std::string> keepCurrent) {
+    entries_ = std::move(entries);
+    selected_.reset();
+    current_ = keepCurrent ? indexOf(*keepCurrent) : std::nullopt;
+    if (!current_ && remembered_) {
+        const std::string name = remembered_(path_);
+        current_ = name.empty() ? std::nullopt : indexOf(name);
+    }
+}
+
+std::optional<std::size_t> MelodyList::indexOf(std::string_view name) const {
+    // the entries are sorted ignoring case, but the exact name is what is wanted
+    const auto found = std::find(entries_.begin(), entries_.end(), name);
+    if (found == entries_.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(found - entries_.begin());
 }
 
 void MelodyList::select(std::optional<std::size_t> index) {
     selected_ = (index && *index < entries_.size()) ? index : std::nullopt;
+    if (selected_) {
+        current_ = selected_;
+    }
 }
 
 }  // namespace zorvik

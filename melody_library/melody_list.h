@@ -1,20 +1,23 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/install_folder.h"
 #include "platform/status.h"
 
 namespace zorvik {
 
-// The file list File1: the "*.wav" files of one folder, at most one of them selected.
+// The file list File1: the "*.wav" files of one folder, at most one of them selected, and the
+// keyboard's place in it (the entry the arrow keys go on from), which a refresh keeps.
 class MelodyList {
 public:
-    static constexpr std::string_view kPattern = "*.wav";
+    static constexpr std::string_view kPattern = install::kMelodyPattern;
 
     explicit MelodyList(const FileSystem& files) : files_(files) {}
 
@@ -31,16 +34,30 @@ public:
 
     const std::vector<std::string>& entries() const { return entries_; }
     std::optional<std::size_t> selectedIndex() const { return selected_; }
-    // The user's selection; an index past the end selects nothing.
+    // The user's selection, which also becomes the keyboard's place; an index past the end
+    // selects nothing.
     void select(std::optional<std::size_t> index);
+    // The keyboard's place: after a refresh it stays on the entry that was current, else it
+    // goes to the entry that the remembered melody names, else nowhere.
+    std::optional<std::size_t> currentIndex() const { return current_; }
+    // The name of the melody to fall back on: the program gives the file name of `s` when `s`
+    // lies in the folder shown, "" otherwise.
+    void setRememberedName(std::function<std::string(std::string_view folder)> remembered) {
+        remembered_ = std::move(remembered);
+    }
     // Changes whenever the folder is set or the names change, so a view knows when to redraw.
     std::uint64_t revision() const { return revision_; }
 
 private:
+    void replaceEntries(std::vector<std::string> entries, std::optional<std::string> keepCurrent);
+    std::optional<std::size_t> indexOf(std::string_view name) const;
+
     const FileSystem& files_;
     std::string path_;
     std::vector<std::string> entries_;
     std::optional<std::size_t> selected_;
+    std::optional<std::size_t> current_;
+    std::function<std::string(std::string_view)> remembered_;
     std::uint64_t revision_ = 0;
 };
 

@@ -2,6 +2,9 @@
 
 #include <string_view>
 
+#include "platform/fixed_text.h"
+#include "platform/install_folder.h"
+
 // The fixed texts of the melody operations, used exactly as they stand.
 namespace zorvik::melody_texts {
 
@@ -9,9 +12,11 @@ namespace zorvik::melody_texts {
 inline constexpr std::string_view kRingQuestion =
     "Желаете ли запис на избраната мелодия\r\n за звънене на Zorvik BG?";
 inline constexpr std::string_view kRingTitle = "Избор на мелодия...";
-inline constexpr std::string_view kRingFile = "C:\\Program Files\\Zorvik\\Phone.wav";
+inline constexpr std::string_view kRingFile = install::kRingFile;
 inline constexpr std::string_view kNothingSelected =
     "Няма маркирана мелодия: маркирайте мелодия в списъка и запишете отново.";
+inline constexpr std::string_view kNothingChanged =
+    " Мелодията за звънене и записът ѝ в настройките остават, каквито бяха.";
 
 // adding a melody and the Deleted view
 inline constexpr std::string_view kAddQuestionStart = "Желаете ли добавяне на файл: ";
@@ -22,15 +27,16 @@ inline constexpr std::string_view kDeletedBelowApplication = "\\Rings\\Deleted";
 inline constexpr std::string_view kRingsFolderBelowApplication = "\\Rings";
 
 // deleting, moving and restoring
-inline constexpr std::string_view kIntoDeletedPrefix =
-    "C:\\Program Files\\Zorvik\\Rings\\Deleted\\";
-inline constexpr std::string_view kIntoRingsPrefix = "C:\\Program Files\\Zorvik\\Rings\\";
-inline constexpr std::string_view kInstallRingsFolder = "C:\\Program Files\\Zorvik\\Rings";
+inline constexpr auto kIntoDeletedPrefix = joinText(install::kFolder, "\\Rings\\Deleted\\");
+inline constexpr auto kIntoRingsPrefix = joinText(install::kFolder, "\\Rings\\");
+inline constexpr std::string_view kInstallRingsFolder = install::kRingsFolder;
 inline constexpr std::string_view kDeleteTitle = "Потвърди изтриването";
 inline constexpr std::string_view kMoveQuestion =
     "Желаете ли преместване на мелодията в папка ''Deleted''?";
 inline constexpr std::string_view kForGoodQuestion =
     "Желаете ли окончателно изтриване на мелодията?";
+inline constexpr std::string_view kNothingMarked =
+    "Няма маркирана мелодия в тази папка: щракнете мелодия в списъка и опитайте отново.";
 
 // the caption of the delete button in each view
 inline constexpr std::string_view kDeleteCaption = "Изтриване на маркираната мелодия";

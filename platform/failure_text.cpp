@@ -27,6 +27,8 @@ std::string_view reason(ErrorCode code) {
             return "файлът не съществува";
         case ErrorCode::FolderNotFound:
             return "папката не съществува";
+        case ErrorCode::NotAFolder:
+            return "част от пътя е файл, а не папка";
         case ErrorCode::IsFolder:
             return "това е папка, а не файл";
         case ErrorCode::SameFile:
@@ -57,6 +59,10 @@ std::string_view reason(ErrorCode code) {
             return "услугата не е достъпна";
         case ErrorCode::Cancelled:
             return "действието е прекъснато";
+        case ErrorCode::NothingMarked:
+            return "няма маркирана мелодия";
+        case ErrorCode::NothingToDo:
+            return "няма какво да се направи";
         case ErrorCode::Other:
             break;
     }
@@ -68,6 +74,15 @@ Failure copyFailed(ErrorCode code, std::string_view source, std::string_view des
     return sentence(
         code, "Файлът " + quoted(source) + " не може да бъде копиран в " + quoted(destination),
         why);
+}
+
+Failure moveFailed(ErrorCode code, std::string_view source, std::string_view destination,
+                   std::string_view why) {
+    Failure failure = sentence(
+        code, "Файлът " + quoted(source) + " не може да бъде преместен в " + quoted(destination),
+        why);
+    failure.message += " Двете папки остават, каквито бяха.";
+    return failure;
 }
 
 Failure deleteFailed(ErrorCode code, std::string_view path, std::string_view why) {
@@ -82,12 +97,28 @@ Failure playFailed(ErrorCode code, std::string_view path, std::string_view why) 
     return sentence(code, "Мелодията " + quoted(path) + " не може да бъде изсвирена", why);
 }
 
-Failure settingReadFailed(ErrorCode code, std::string_view valueName, std::string_view why) {
-    return sentence(code, "Настройката " + quoted(valueName) + " не може да бъде прочетена", why);
+namespace {
+
+std::string inStore(std::string_view store) {
+    return store.empty() ? std::string() : " във файла " + quoted(store);
 }
 
-Failure settingWriteFailed(ErrorCode code, std::string_view valueName, std::string_view why) {
-    return sentence(code, "Настройката " + quoted(valueName) + " не може да бъде записана", why);
+}  // namespace
+
+Failure settingReadFailed(ErrorCode code, std::string_view valueName, std::string_view why,
+                          std::string_view store) {
+    return sentence(code,
+                    "Настройката " + quoted(valueName) + inStore(store) +
+                        " не може да бъде прочетена",
+                    why);
+}
+
+Failure settingWriteFailed(ErrorCode code, std::string_view valueName, std::string_view why,
+                           std::string_view store) {
+    return sentence(code,
+                    "Настройката " + quoted(valueName) + inStore(store) +
+                        " не може да бъде записана",
+                    why);
 }
 
 Failure settingsUnavailable(ErrorCode code, std::string_view why) {

@@ -15,11 +15,18 @@ std::string_view reason(ErrorCode code);
 // `why` replaces the code's generic reason where the caller knows more (which of two files).
 Failure copyFailed(ErrorCode code, std::string_view source, std::string_view destination,
                    std::string_view why = {});
+// A move is all or nothing, so its failure says that nothing changed.
+Failure moveFailed(ErrorCode code, std::string_view source, std::string_view destination,
+                   std::string_view why = {});
 Failure deleteFailed(ErrorCode code, std::string_view path, std::string_view why = {});
 Failure folderFailed(ErrorCode code, std::string_view folder, std::string_view why = {});
 Failure playFailed(ErrorCode code, std::string_view path, std::string_view why = {});
-Failure settingReadFailed(ErrorCode code, std::string_view valueName, std::string_view why = {});
-Failure settingWriteFailed(ErrorCode code, std::string_view valueName, std::string_view why = {});
+// `store` names where the settings are kept, where a user could look for them ("" on Windows,
+// whose registry every user knows).
+Failure settingReadFailed(ErrorCode code, std::string_view valueName, std::string_view why = {},
+                          std::string_view store = {});
+Failure settingWriteFailed(ErrorCode code, std::string_view valueName, std::string_view why = {},
+                           std::string_view store = {});
 Failure settingsUnavailable(ErrorCode code, std::string_view why = {});
 Failure fileChoiceFailed(ErrorCode code, std::string_view path, std::string_view why = {});
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,6 +8,24 @@
 #include "platform/status.h"
 
 namespace zorvik {
+
+// A copy written to a temporary file beside its destination and not yet in place. Destroying it
+// without commit() removes the temporary file, so the destination never changes.
+class PreparedCopy {
+public:
+    virtual ~PreparedCopy() = default;
+    // Puts the copy in place of the destination in one atomic step (the old content or the whole
+    // new one, never a part). At most once.
+    virtual Status commit() = 0;
+};
+
+// Tells whether a folder may have changed since the watch began. Once it says so it keeps
+// saying so; the list then starts a new watch and reads the folder again.
+class FolderWatch {
+public:
+    virtual ~FolderWatch() = default;
+    virtual bool mayHaveChanged() = 0;
+};
 
 // The files of the melody folders, reached by Windows-form paths.
 class FileSystem {
@@ -18,16 +37,36 @@ public:
     // FolderNotFound when the folder does not exist.
     virtual Result<std::vector<std::string>> listMelodies(std::string_view folder) const = 0;
 
+    // Starts watching a folder for any change that listMelodies could show. nullptr where no
+    // change notification can be trusted for that folder (a network or user-space file system,
+    // a platform without one): the caller then reads the folder every time.
+    virtual std::unique_ptr<FolderWatch> watchFolder(std::string_view folder) const;
+
     // Copies one file over a full destination path, replacing a file of that name there
     // atomically. Fails when the source is missing or a folder, when the destination folder is
-    // missing, and with SameFile when both name one file on disk.
-    virtual Status copyFile(std::string_view source, std::string_view destination) = 0;
+    // missing, with ReadOnly when the destination is a read-only file, and with SameFile when
+    // both name one file on disk.
+    virtual Status copyFile(std::string_view source, std::string_view destination);
 
-    // Deletes the one file named; a path that ends in a separator names no file.
+    // The first half of copyFile: every check and the whole copy, to a temporary file beside the
+    // destination. Nothing at the destination changes until commit().
+    virtual Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view source,
+                                                              std::string_view destination) = 0;
+
+    // Moves one file, all or nothing: afterwards the file is at the destination (replacing a
+    // file of that name there) and gone from the source, or nothing changed in either folder.
+    // A read-only source moves, as on Windows; a read-only destination is not replaced.
+    virtual Status moveFile(std::string_view source, std::string_view destination) = 0;
+
+    // Deletes the one file named; a path that ends in a separator names no file. A read-only file
+    // is not deleted.
     virtual Status deleteFile(std::string_view path) = 0;
 
     // The host's own path for a Windows-form path, for services that open files themselves.
     virtual Result<std::string> hostPath(std::string_view path) const = 0;
+
+    // A path as the user knows it on this machine, for messages.
+    virtual std::string displayPath(std::string_view path) const { return std::string(path); }
 };
 
 }  // namespace zorvik

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,17 +23,36 @@ struct RegistryValue {
     friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
 };
 
+// One value of a key to set, or (without a value) to remove again: removing is only ever done to
+// undo a change this program made, never to a value it found.
+struct ValueChange {
+    std::string name;
+    std::optional<RegistryValue> value;
+};
+
 // The registry of the current user. Keys are paths below HKEY_CURRENT_USER ("Zorvik\Setings");
-// keys and value names compare ignoring case. Nothing read is cached.
+// keys and value names compare ignoring case. Nothing read is stale: every read returns what is
+// stored at that moment.
 class Registry {
 public:
     virtual ~Registry() = default;
 
     // Fails with NotFound when the key or the value does not exist.
     virtual Result<RegistryValue> read(std::string_view key, std::string_view valueName) = 0;
-    // Creates the key and the value when missing; replaces the value otherwise.
-    virtual Status write(std::string_view key, std::string_view valueName,
-                         const RegistryValue& value) = 0;
+
+    // Creates the key and the value when missing; replaces the value otherwise. A value of a type
+    // this program cannot write (Other) is refused.
+    Status write(std::string_view key, std::string_view valueName, const RegistryValue& value);
+
+    // Several values of one key, all or nothing: when it fails, every value is as it was.
+    Status apply(std::string_view key, std::span<const ValueChange> changes);
+
+    // "HKEY_CURRENT_USER\key\value", as messages name a value.
+    static std::string fullValueName(std::string_view key, std::string_view valueName);
+
+protected:
+    // Called with changes that passed the checks common to every store.
+    virtual Status applyChecked(std::string_view key, std::span<const ValueChange> changes) = 0;
 };
 
 }  // namespace zorvik

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <variant>
@@ -12,6 +13,7 @@ namespace zorvik {
 enum class ErrorCode {
     NotFound,        // no such file
     FolderNotFound,  // no such folder, or a path through a missing folder
+    NotAFolder,      // a path goes on below something that is a file
     IsFolder,        // a folder where a file was expected
     SameFile,        // source and destination of a copy are one file on disk
     AccessDenied,
@@ -28,7 +30,15 @@ enum class ErrorCode {
     NotAvailable,  // a service that could not be created or reached
     Cancelled,
     Other,
+    // Not failures but notices: the user asked for something there was nothing to do for.
+    NothingMarked,
+    NothingToDo,
 };
+
+// Notices are shown with the information icon; everything else is a failure.
+constexpr bool isNotice(ErrorCode code) {
+    return code == ErrorCode::NothingMarked || code == ErrorCode::NothingToDo;
+}
 
 // A failure carries one Bulgarian sentence for the user that names what failed and why.
 struct Failure {
@@ -36,6 +46,8 @@ struct Failure {
     std::string message;
 };
 
+// Asking a successful status for its failure is a fault of the caller, never of the platform:
+// it is reported as such instead of reading an empty optional.
 class [[nodiscard]] Status {
 public:
     Status() = default;
@@ -43,8 +55,13 @@ public:
 
     static Status success() { return {}; }
     bool ok() const { return !failure_.has_value(); }
-    const Failure& failure() const { return *failure_; }
-    ErrorCode code() const { return failure_->code; }
+    const Failure& failure() const {
+        if (!failure_) {
+            throw std::logic_error("Status::failure() called on a success");
+        }
+        return *failure_;
+    }
+    ErrorCode code() const { return failure().code; }
 
 private:
     std::optional<Failure> failure_;
@@ -57,6 +74,7 @@ public:
     Result(Failure failure) : content_(std::move(failure)) {}  // NOLINT: implicit on purpose
 
     bool ok() const { return std::holds_alternative<T>(content_); }
+    // Both throw std::bad_variant_access when asked for what the result does not hold.
     const T& value() const& { return std::get<T>(content_); }
     T&& value() && { return std::get<T>(std::move(content_)); }
     const Failure& failure() const { return std::get<Failure>(content_); }

@@ -21,8 +21,12 @@ Result<std::int16_t> fromWholeNumber(std::string_view text, std::string_view ful
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
         text.remove_suffix(1);
     }
+    // one sign at most: from_chars takes a minus but not a plus, so "+-5" must not reach it
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') {
+            return notConvertible(fullName, "стойността не е цяло число");
+        }
     }
     long long number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);

@@ -1,5 +1,7 @@
 #include "settings/shell_object.h"
 
+#include <vector>
+
 #include "platform/failure_text.h"
 #include "platform/windows_text.h"
 #include "settings/value_names.h"
@@ -82,6 +84,39 @@ Status ShellObject::write(std::string_view fullName, const RegistryValue& value)
         return address.failure();
     }
     return registry_.write(address.value().key, address.value().name, value);
+}
+
+Result<std::optional<RegistryValue>> ShellObject::storedValue(std::string_view fullName) const {
+    const auto address = addressOf(fullName, false);
+    if (!address.ok()) {
+        return address.failure();
+    }
+    auto stored = registry_.read(address.value().key, address.value().name);
+    if (stored.ok()) {
+        return std::optional<RegistryValue>(std::move(stored).value());
+    }
+    if (stored.failure().code == ErrorCode::NotFound) {
+        return std::optional<RegistryValue>();
+    }
+    return stored.failure();
+}
+
+Status ShellObject::writeTogether(std::span<const NamedValue> values) const {
+    std::string key;
+    std::vector<ValueChange> changes;
+    for (const auto& named : values) {
+        const auto address = addressOf(named.fullName, true);
+        if (!address.ok()) {
+            return address.failure();
+        }
+        if (!changes.empty() && !text::equalsIgnoringCase(key, address.value().key)) {
+            return failure_text::settingWriteFailed(ErrorCode::Unsupported, named.fullName,
+                                                    "стойностите не са в един ключ");
+        }
+        key = address.value().key;
+        changes.push_back({address.value().name, named.value});
+    }
+    return registry_.apply(key, changes);
 }
 
 Result<std::shared_ptr<ShellObject>> RegistryShellFactory::CreateObject(std::string_view progId) {

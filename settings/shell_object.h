@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -33,6 +35,16 @@ public:
     Status RegWrite(std::string_view fullName, std::string_view value) const;
     // With the type "REG_DWORD" stored as a 32-bit integer; "REG_SZ" stores its decimal digits.
     Status RegWrite(std::string_view fullName, std::int16_t value, std::string_view type) const;
+
+    // What the program needs beyond the shell object's two methods to change several values of
+    // one key as one: the stored value as it is (nullopt when there is none), and the writing of
+    // several values, all or none (nullopt removes a value again, to undo a change).
+    struct NamedValue {
+        std::string_view fullName;
+        std::optional<RegistryValue> value;
+    };
+    Result<std::optional<RegistryValue>> storedValue(std::string_view fullName) const;
+    Status writeTogether(std::span<const NamedValue> values) const;
 
 private:
     Status write(std::string_view fullName, const RegistryValue& value) const;

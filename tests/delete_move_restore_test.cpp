@@ -169,9 +169,9 @@ TEST_F(DeleteMoveRestore, AMoveWhoseCopyFailsIsShownAndNeverDeletesTheSource) {
     form->Command3_Click();
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_EQ(box.errors[0].message,
-              "Файлът „C:\\Program Files\\Zorvik\\Rings\\x.wav“ не може да бъде копиран в "
+              "Файлът „C:\\Program Files\\Zorvik\\Rings\\x.wav“ не може да бъде преместен в "
               "„C:\\Program Files\\Zorvik\\Rings\\Deleted\\x.wav“: папката на целта не "
-              "съществува.");
+              "съществува. Двете папки остават, каквито бяха.");
     EXPECT_EQ(box.errors[0].title, "Избор на мелодия за Zorvik BG");
     EXPECT_EQ(listing(rings), "x.wav");
     expectRingsView();

@@ -126,8 +126,9 @@ TEST_F(PreviewAndRing, WithNothingSelectedOkSaysSoAndKeepsTheRecord) {
     form->Form_Paint();  // the repaint after the click cleared the selection
     box.answer(kAnswerOk);
     form->Command2_Click();
-    ASSERT_EQ(box.errors.size(), 1u);
-    EXPECT_NE(box.errors[0].message.find("Няма маркирана мелодия"), std::string::npos);
+    EXPECT_TRUE(box.errors.empty());
+    ASSERT_EQ(box.notices.size(), 1u);
+    EXPECT_NE(box.notices[0].message.find("Няма маркирана мелодия"), std::string::npos);
     EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
     EXPECT_EQ(storeText(), before);
     EXPECT_EQ(form->Text1(), "b.wav");

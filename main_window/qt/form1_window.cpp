@@ -27,9 +27,9 @@ QRect pixelRect(const layout::Control& control) {
 
 Qt::CheckState checkStateOf(std::int16_t value) {
     switch (value) {
-        case 1:
+        case CheckBox::kTicked:
             return Qt::Checked;
-        case 2:
+        case CheckBox::kGreyed:
             return Qt::PartiallyChecked;
         default:
             return Qt::Unchecked;

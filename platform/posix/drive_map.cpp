@@ -10,14 +10,14 @@
 #include <memory>
 #include <vector>
 
+#include "platform/failure_text.h"
+#include "platform/install_folder.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
 
 namespace zorvik::posix {
 
 namespace {
-
-constexpr std::string_view kInstallFolder = "C:\\Program Files\\Zorvik";
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
@@ -168,22 +168,36 @@ Result<std::string> DriveMap::resolve(std::string_view windowsPath) const {
         }
     }
     bool missing = false;
-    for (const auto& component : components) {
+    std::string windowsSoFar(windowsPath.substr(0, 2));
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const std::string& component = components[i];
+        windowsSoFar += '\\';
+        windowsSoFar += component;
         std::string exact = appendComponent(host, component);
         struct stat info {};
-        if (missing || lstat(exact.c_str(), &info) == 0) {
+        if (missing) {
             host = std::move(exact);
             continue;
         }
-        auto match = matchIgnoringCase(host, component);
-        if (!match.ok()) {
-            return match.failure();
-        }
-        if (match.value().empty()) {
-            missing = true;
+        if (lstat(exact.c_str(), &info) == 0) {
             host = std::move(exact);
         } else {
+            auto match = matchIgnoringCase(host, component);
+            if (!match.ok()) {
+                return match.failure();
+            }
+            if (match.value().empty()) {
+                missing = true;
+                host = std::move(exact);
+                continue;
+            }
             host = appendComponent(host, match.value());
+        }
+        // a file in the middle of a path: say which, since "not found" would mislead
+        const bool last = i + 1 == components.size();
+        if (!last && ::stat(host.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+            return Failure{ErrorCode::NotAFolder,
+                           failure_text::quoted(windowsSoFar) + " е файл, а не папка"};
         }
     }
     return host;
@@ -225,12 +239,12 @@ std::string applicationFolder(const DriveMap& drives) {
     std::vector<char> buffer(PATH_MAX + 1);
     const ssize_t length = readlink("/proc/self/exe", buffer.data(), PATH_MAX);
     if (length <= 0) {
-        return std::string(kInstallFolder);
+        return std::string(install::kFolder);
     }
     const std::string executable(buffer.data(), static_cast<std::size_t>(length));
     const auto folder = drives.windowsPathOf(executable.substr(0, executable.find_last_of('/')));
     if (!folder.ok() || folder.value().rfind("C:", 0) != 0) {
-        return std::string(kInstallFolder);
+        return std::string(install::kFolder);
     }
     std::string result = folder.value();
     while (winpath::endsWithSeparator(result)) {

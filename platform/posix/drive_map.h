@@ -20,7 +20,8 @@ public:
 
     // The host path for a Windows path. Components that do not exist are kept as given, so the
     // caller learns of a missing file or folder from the host. Fails with NoDrive, InvalidName
-    // (a component Windows cannot hold) or Ambiguous. The failure's message is empty: callers
+    // (a component Windows cannot hold), Ambiguous, or NotAFolder (a file where the path goes
+    // on). The failure's message is empty but for NotAFolder, where it names that file: callers
     // know what they were doing and say it.
     Result<std::string> resolve(std::string_view windowsPath) const;
 

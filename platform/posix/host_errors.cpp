@@ -14,7 +14,7 @@ ErrorCode codeOfErrno(int error) {
         case ENOENT:
             return ErrorCode::NotFound;
         case ENOTDIR:
-            return ErrorCode::FolderNotFound;
+            return ErrorCode::NotAFolder;
         case EISDIR:
             return ErrorCode::IsFolder;
         case EACCES:
@@ -124,6 +124,18 @@ void syncFolder(const std::string& folder) {
     if (dir.valid()) {
         ::fsync(dir.get());
     }
+}
+
+}  // namespace zorvik::posix
+
+namespace zorvik::posix {
+
+std::string hostFolderOf(const std::string& hostPath) {
+    const auto slash = hostPath.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? std::string("/") : hostPath.substr(0, slash);
 }
 
 }  // namespace zorvik::posix

@@ -25,79 +25,14 @@ struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
 
-std::string hostFolderOf(const std::string& hostPath) {
-    const auto slash = hostPath.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? std::string("/") : hostPath.substr(0, slash);
-}
-
 bool isWritableByOwner(const struct stat& info) {
     return (info.st_mode & S_IWUSR) != 0;
 }
 
-// The copy of one opened source into a temporary file beside the destination, renamed over it
-// at the end: the destination holds its old content or the whole new one, never a part.
-class AtomicCopy {
-public:
-    AtomicCopy(std::string_view source, std::string_view destination)
-        : source_(source), destination_(destination) {}
-
-    ~AtomicCopy() {
-        if (!temporary_.empty()) {
-            ::unlink(temporary_.c_str());
-        }
-    }
-
-    Status run(int sourceFd, const struct stat& sourceInfo, const std::string& hostDestination) {
-        const std::string folder = hostFolderOf(hostDestination);
-        std::string pattern = folder + "/.zorvik-copy-XXXXXX.tmp";
-        FileDescriptor out(::mkostemps(pattern.data(), 4, O_CLOEXEC));
-        if (!out.valid()) {
-            return failWithErrno(errno);
-        }
-        temporary_ = pattern;
-        std::vector<char> buffer(1 << 18);
-        for (;;) {
-            const ssize_t got = ::read(sourceFd, buffer.data(), buffer.size());
-            if (got < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return failWithErrno(errno);
-            }
-            if (got == 0) {
-                break;
-            }
-            if (!writeAll(out.get(), buffer.data(), static_cast<std::size_t>(got))) {
-                return failWithErrno(errno);
-            }
-        }
-        ::fchmod(out.get(), sourceInfo.st_mode & 0777);
-        const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
-        ::futimens(out.get(), times);
-        if (::fsync(out.get()) != 0 || out.close() != 0) {
-            return failWithErrno(errno);
-        }
-        if (::rename(temporary_.c_str(), hostDestination.c_str()) != 0) {
-            return failWithErrno(errno);
-        }
-        temporary_.clear();
-        syncFolder(folder);
-        return Status::success();
-    }
-
-    Status fail(ErrorCode code, std::string_view why = {}) const {
-        return failure_text::copyFailed(code, source_, destination_, why);
-    }
-    Status failWithErrno(int error) const { return fail(codeOfErrno(error), reasonOfErrno(error)); }
-
-private:
-    std::string_view source_;
-    std::string_view destination_;
-    std::string temporary_;
-};
+// The reason a resolve failure carries (it names the file in a NotAFolder), else the code's.
+std::string_view whyOf(const Failure& failure) {
+    return failure.message;
+}
 
 }  // namespace
 
@@ -107,19 +42,22 @@ PosixFileSystem::PosixFileSystem(DriveMap drives) : drives_(std::move(drives)) {
 }
 
 Result<std::vector<std::string>> PosixFileSystem::listMelodies(std::string_view folder) const {
+    const std::string shown = displayPath(folder);
     const auto host = drives_.resolve(folder);
     if (!host.ok()) {
-        return failure_text::folderFailed(host.failure().code, folder);
+        return failure_text::folderFailed(host.failure().code, shown, whyOf(host.failure()));
     }
     std::unique_ptr<DIR, DirCloser> dir(opendir(host.value().c_str()));
     if (!dir) {
         const int error = errno;
-        const ErrorCode code =
-            (error == ENOENT || error == ENOTDIR) ? ErrorCode::FolderNotFound : codeOfErrno(error);
-        return failure_text::folderFailed(code, folder,
-                                          code == ErrorCode::FolderNotFound
-                                              ? std::string_view{}
-                                              : std::string_view(reasonOfErrno(error)));
+        if (error == ENOENT) {
+            return failure_text::folderFailed(ErrorCode::FolderNotFound, shown);
+        }
+        if (error == ENOTDIR) {
+            return failure_text::folderFailed(ErrorCode::NotAFolder, shown,
+                                              "това е файл, а не папка");
+        }
+        return failure_text::folderFailed(codeOfErrno(error), shown, reasonOfErrno(error));
     }
     std::vector<std::pair<std::string, std::string>> keyed;  // folded name, name
     const int dirFd = dirfd(dir.get());
@@ -146,88 +84,31 @@ Result<std::vector<std::string>> PosixFileSystem::listMelodies(std::string_view 
     return names;
 }
 
-Status PosixFileSystem::copyFile(std::string_view source, std::string_view destination) {
-    AtomicCopy copy(source, destination);
-    if (winpath::endsWithSeparator(source)) {
-        return copy.fail(ErrorCode::IsFolder, "изходният файл е папка");
-    }
-    const auto hostSource = drives_.resolve(source);
-    if (!hostSource.ok()) {
-        return copy.fail(hostSource.failure().code);
-    }
-    const auto hostDestination = drives_.resolve(destination);
-    if (!hostDestination.ok()) {
-        return copy.fail(hostDestination.failure().code);
-    }
-    if (winpath::endsWithSeparator(destination)) {
-        return copy.fail(ErrorCode::IsFolder, "целта е папка");
-    }
-    // O_NONBLOCK keeps a FIFO that poses as a melody from hanging the window.
-    FileDescriptor in(::open(hostSource.value().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!in.valid()) {
-        const int error = errno;
-        if (error == ENOENT || error == ENOTDIR) {
-            return copy.fail(ErrorCode::NotFound, "изходният файл не съществува");
-        }
-        return copy.failWithErrno(error);
-    }
-    struct stat sourceInfo {};
-    if (::fstat(in.get(), &sourceInfo) != 0) {
-        return copy.failWithErrno(errno);
-    }
-    if (S_ISDIR(sourceInfo.st_mode)) {
-        return copy.fail(ErrorCode::IsFolder, "изходният файл е папка");
-    }
-    if (!S_ISREG(sourceInfo.st_mode)) {
-        return copy.fail(ErrorCode::Unsupported, "изходният файл не е обикновен файл");
-    }
-    ::fcntl(in.get(), F_SETFL, 0);
-
-    struct stat folderInfo {};
-    const std::string hostFolder = hostFolderOf(hostDestination.value());
-    if (::stat(hostFolder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode)) {
-        return copy.fail(ErrorCode::FolderNotFound, "папката на целта не съществува");
-    }
-    struct stat destinationInfo {};
-    if (::stat(hostDestination.value().c_str(), &destinationInfo) == 0) {
-        if (S_ISDIR(destinationInfo.st_mode)) {
-            return copy.fail(ErrorCode::IsFolder, "целта е папка");
-        }
-        if (destinationInfo.st_dev == sourceInfo.st_dev &&
-            destinationInfo.st_ino == sourceInfo.st_ino) {
-            return copy.fail(ErrorCode::SameFile);
-        }
-        if (!isWritableByOwner(destinationInfo)) {
-            return copy.fail(ErrorCode::ReadOnly, "целта е файл само за четене");
-        }
-    }
-    return copy.run(in.get(), sourceInfo, hostDestination.value());
-}
-
 Status PosixFileSystem::deleteFile(std::string_view path) {
+    const std::string shown = displayPath(path);
     if (winpath::endsWithSeparator(path) || winpath::fileName(path).empty()) {
-        return failure_text::deleteFailed(ErrorCode::NotFound, path, "пътят не назовава файл");
+        return failure_text::deleteFailed(ErrorCode::NotFound, shown, "пътят не назовава файл");
     }
     const auto host = drives_.resolve(path);
     if (!host.ok()) {
-        return failure_text::deleteFailed(host.failure().code, path);
+        return failure_text::deleteFailed(host.failure().code, shown, whyOf(host.failure()));
     }
     struct stat info {};
     if (::lstat(host.value().c_str(), &info) != 0) {
         const int error = errno;
-        return failure_text::deleteFailed(
-            error == ENOTDIR ? ErrorCode::NotFound : codeOfErrno(error), path,
-            error == ENOENT || error == ENOTDIR ? std::string_view{} : reasonOfErrno(error));
+        return failure_text::deleteFailed(codeOfErrno(error), shown,
+                                          error == ENOENT ? std::string_view{}
+                                                          : std::string_view(reasonOfErrno(error)));
     }
     if (S_ISDIR(info.st_mode)) {
-        return failure_text::deleteFailed(ErrorCode::IsFolder, path);
+        return failure_text::deleteFailed(ErrorCode::IsFolder, shown);
     }
     if (S_ISREG(info.st_mode) && !isWritableByOwner(info)) {
-        return failure_text::deleteFailed(ErrorCode::ReadOnly, path);
+        return failure_text::deleteFailed(ErrorCode::ReadOnly, shown);
     }
     if (::unlink(host.value().c_str()) != 0) {
         const int error = errno;
-        return failure_text::deleteFailed(codeOfErrno(error), path, reasonOfErrno(error));
+        return failure_text::deleteFailed(codeOfErrno(error), shown, reasonOfErrno(error));
     }
     syncFolder(hostFolderOf(host.value()));
     return Status::success();
@@ -235,6 +116,21 @@ Status PosixFileSystem::deleteFile(std::string_view path) {
 
 Result<std::string> PosixFileSystem::hostPath(std::string_view path) const {
     return drives_.resolve(path);
+}
+
+std::string PosixFileSystem::displayPath(std::string_view path) const {
+    if (path.size() < 2 || path[1] != ':' || (path[0] != 'Z' && path[0] != 'z')) {
+        return std::string(path);
+    }
+    if (const auto host = drives_.resolve(path); host.ok()) {
+        return host.value();
+    }
+    // a path that does not resolve is still shown in the host's form
+    std::string out;
+    for (char ch : path.substr(2)) {
+        out += winpath::isSeparator(ch) ? '/' : ch;
+    }
+    return out.empty() ? std::string("/") : out;
 }
 
 }  // namespace zorvik::posix

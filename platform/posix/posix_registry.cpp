@@ -6,9 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <vector>
 
 #include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
@@ -26,10 +29,6 @@ std::string fullKey(std::string_view key) {
     out += '\\';
     out += key;
     return out;
-}
-
-std::string fullValueName(std::string_view key, std::string_view valueName) {
-    return fullKey(key) + '\\' + std::string(valueName);
 }
 
 // Creates the missing folders of `folder`, each with mode 0700.
@@ -103,6 +102,26 @@ bool keepAside(const std::string& storePath, const std::string& bytes) {
     return false;
 }
 
+std::string folderOf(const std::string& path) {
+    return hostFolderOf(path);
+}
+
+// The file a chain of symbolic links ends at, even when that file does not exist yet; the path
+// itself when it is no link.
+std::string followLinks(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::vector<char> buffer(PATH_MAX + 1);
+        const ssize_t length = ::readlink(current.c_str(), buffer.data(), PATH_MAX);
+        if (length <= 0) {
+            return current;
+        }
+        std::string link(buffer.data(), static_cast<std::size_t>(length));
+        current = link.front() == '/' ? link : folderOf(current) + '/' + link;
+    }
+    return current;
+}
+
 // Temporary files of writers that were killed before their rename. Only a writer holding the
 // exclusive lock calls this, so no other writer can be midway and every such file is stale.
 void removeStaleTemporaries(const std::string& folder, const std::string& storePath) {
@@ -130,6 +149,9 @@ PosixRegistry::PosixRegistry(std::string storePath) : storePath_(std::move(store
 
 Result<RegistryValue> PosixRegistry::read(std::string_view key, std::string_view valueName) {
     const std::string name = fullValueName(key, valueName);
+    const auto fail = [&](ErrorCode code, std::string_view why) {
+        return failure_text::settingReadFailed(code, name, why, storePath_);
+    };
     // Readers share the lock; where it cannot be had (no folder yet, a read-only one) the
     // rename that every writer ends with still keeps a reader from seeing a torn file.
     FileDescriptor lock(::open(lockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
@@ -140,22 +162,19 @@ Result<RegistryValue> PosixRegistry::read(std::string_view key, std::string_view
     bool exists = false;
     int error = 0;
     if (!readStore(storePath_, bytes, exists, error)) {
-        return failure_text::settingReadFailed(codeOfErrno(error), name, reasonOfErrno(error));
+        return fail(codeOfErrno(error), reasonOfErrno(error));
     }
     lock.close();
     if (!exists) {
-        return failure_text::settingReadFailed(ErrorCode::NotFound, name, "няма такава стойност");
+        return fail(ErrorCode::NotFound, "няма такава стойност");
     }
     const auto document = RegDocument::parse(bytes);
     if (!document.ok()) {
-        return failure_text::settingReadFailed(ErrorCode::Corrupt, name,
-                                               "файлът " + failure_text::quoted(storePath_) +
-                                                   " е повреден (" + document.failure().message +
-                                                   ")");
+        return fail(ErrorCode::Corrupt, "файлът е повреден (" + document.failure().message + ")");
     }
     auto value = document.value().find(fullKey(key), valueName);
     if (!value) {
-        return failure_text::settingReadFailed(ErrorCode::NotFound, name, "няма такава стойност");
+        return fail(ErrorCode::NotFound, "няма такава стойност");
     }
     return std::move(*value);
 }
@@ -173,21 +192,24 @@ bool PosixRegistry::canHoldText(const RegistryValue& value) {
            (text::isValidUtf8(value.text) && value.text.find('\0') == std::string::npos);
 }
 
-Status PosixRegistry::write(std::string_view key, std::string_view valueName,
-                            const RegistryValue& value) {
-    const std::string name = fullValueName(key, valueName);
-    if (!canHoldName(key) || !canHoldName(valueName)) {
-        return failure_text::settingWriteFailed(ErrorCode::InvalidName, name,
-                                                "името съдържа недопустими знаци");
-    }
-    if (!canHoldText(value)) {
-        return failure_text::settingWriteFailed(ErrorCode::Unsupported, name,
-                                                "текстът не е в UTF-8 или съдържа нулев знак");
-    }
-    const auto failWithErrno = [&](int error) {
-        return Status(
-            failure_text::settingWriteFailed(codeOfErrno(error), name, reasonOfErrno(error)));
+Status PosixRegistry::applyChecked(std::string_view key, std::span<const ValueChange> changes) {
+    // messages name the first value; the changes succeed or fail together
+    const std::string name = fullValueName(key, changes.front().name);
+    const auto fail = [&](ErrorCode code, std::string_view why) {
+        return Status(failure_text::settingWriteFailed(code, name, why, storePath_));
     };
+    const auto failWithErrno = [&](int error) { return fail(codeOfErrno(error), reasonOfErrno(error)); };
+    if (!canHoldName(key)) {
+        return fail(ErrorCode::InvalidName, "името съдържа недопустими знаци");
+    }
+    for (const auto& change : changes) {
+        if (!canHoldName(change.name)) {
+            return fail(ErrorCode::InvalidName, "името съдържа недопустими знаци");
+        }
+        if (change.value && !canHoldText(*change.value)) {
+            return fail(ErrorCode::Unsupported, "текстът не е в UTF-8 или съдържа нулев знак");
+        }
+    }
     if (!makeFolders(folder_)) {
         return failWithErrno(errno);
     }
@@ -195,34 +217,44 @@ Status PosixRegistry::write(std::string_view key, std::string_view valueName,
     if (!lock.valid() || lockRetrying(lock.get(), LOCK_EX) != 0) {
         return failWithErrno(errno);
     }
-    removeStaleTemporaries(folder_, storePath_);
+    // A symlinked store is the user's arrangement: the file it points to is the one replaced.
+    const std::string target = followLinks(storePath_);
+    const std::string targetFolder = folderOf(target);
+    removeStaleTemporaries(targetFolder, target);
     std::string bytes;
     bool exists = false;
     int error = 0;
-    if (!readStore(storePath_, bytes, exists, error)) {
+    if (!readStore(target, bytes, exists, error)) {
         return failWithErrno(error);
     }
     mode_t mode = 0600;
     struct stat info {};
-    if (exists && ::stat(storePath_.c_str(), &info) == 0) {
+    if (exists && ::stat(target.c_str(), &info) == 0) {
         mode = info.st_mode & 0777;
+        // the owner made the file read-only: that is a refusal, not something to replace
+        if ((mode & S_IWUSR) == 0) {
+            return fail(ErrorCode::ReadOnly, "файлът с настройките е само за четене");
+        }
     }
     RegDocument document;
     if (exists) {
         auto parsed = RegDocument::parse(bytes);
         if (parsed.ok()) {
             document = std::move(parsed).value();
-        } else if (!keepAside(storePath_, bytes)) {
-            return failure_text::settingWriteFailed(
-                ErrorCode::Corrupt, name,
-                "файлът " + failure_text::quoted(storePath_) +
-                    " е повреден и не може да бъде запазен настрана");
+        } else if (!keepAside(target, bytes)) {
+            return fail(ErrorCode::Corrupt, "файлът е повреден и не може да бъде запазен настрана");
         }
     }
-    document.set(fullKey(key), valueName, value);
+    for (const auto& change : changes) {
+        if (change.value) {
+            document.set(fullKey(key), change.name, *change.value);
+        } else {
+            document.remove(fullKey(key), change.name);
+        }
+    }
     const std::string content = document.serialize();
 
-    std::string temporary = storePath_ + ".tmp-XXXXXX";
+    std::string temporary = target + ".tmp-XXXXXX";
     FileDescriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!out.valid()) {
         return failWithErrno(errno);
@@ -230,13 +262,13 @@ Status PosixRegistry::write(std::string_view key, std::string_view valueName,
     const bool written = ::fchmod(out.get(), mode) == 0 &&
                          writeAll(out.get(), content.data(), content.size()) &&
                          ::fsync(out.get()) == 0 && out.close() == 0 &&
-                         ::rename(temporary.c_str(), storePath_.c_str()) == 0;
+                         ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!written) {
         const int writeError = errno;
         ::unlink(temporary.c_str());
         return failWithErrno(writeError);
     }
-    syncFolder(folder_);
+    syncFolder(targetFolder);
     return Status::success();
 }
 

@@ -16,8 +16,6 @@ public:
     explicit PosixRegistry(std::string storePath);
 
     Result<RegistryValue> read(std::string_view key, std::string_view valueName) override;
-    Status write(std::string_view key, std::string_view valueName,
-                 const RegistryValue& value) override;
 
     const std::string& storePath() const { return storePath_; }
     // Whether a key or value name can be written: valid UTF-8 without control characters.
@@ -25,6 +23,11 @@ public:
     // Whether a value can be written so that it reads back the same.
     static bool canHoldText(const RegistryValue& value);
     std::string lockPath() const { return storePath_ + ".lock"; }
+
+protected:
+    // One locked read-modify-write for all the changes, so they land together or not at all. A
+    // read-only store is refused; a symlinked one has the file it points to replaced.
+    Status applyChecked(std::string_view key, std::span<const ValueChange> changes) override;
 
 private:
     std::string storePath_;

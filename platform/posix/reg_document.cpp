@@ -184,6 +184,17 @@ void RegDocument::set(std::string_view key, std::string_view valueName,
                             Entry{{formatValue(valueName, value)}, std::string(valueName), value});
 }
 
+void RegDocument::remove(std::string_view key, std::string_view valueName) {
+    for (auto& section : sections_) {
+        if (!text::equalsIgnoringCase(section.key, key)) {
+            continue;
+        }
+        std::erase_if(section.entries, [&](const Entry& entry) {
+            return entry.name && text::equalsIgnoringCase(*entry.name, valueName);
+        });
+    }
+}
+
 std::string RegDocument::formatValue(std::string_view valueName, const RegistryValue& value) {
     return formatValueLine(valueName, value);
 }

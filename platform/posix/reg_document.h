@@ -26,6 +26,8 @@ public:
     std::optional<RegistryValue> find(std::string_view key, std::string_view valueName) const;
 
     void set(std::string_view key, std::string_view valueName, const RegistryValue& value);
+    // Takes every entry of that value out of the key's sections.
+    void remove(std::string_view key, std::string_view valueName);
 
     // UTF-8, LF line ends, ending in a line end.
     std::string serialize() const;

@@ -66,11 +66,20 @@ std::optional<int> QtMessageBox::confirm(std::string_view message, std::string_v
 }
 
 void QtMessageBox::showError(std::string_view message, std::string_view title) {
+    inform(QMessageBox::Critical, message, title);
+}
+
+void QtMessageBox::showNotice(std::string_view message, std::string_view title) {
+    inform(QMessageBox::Information, message, title);
+}
+
+void QtMessageBox::inform(int icon, std::string_view message, std::string_view title) {
+    lastIcon_ = icon;
     if (takeQueuedAnswer(message)) {
         return;
     }
-    QMessageBox box(QMessageBox::Critical, fromUtf8(title), displayText(message), QMessageBox::Ok,
-                    parent_);
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), fromUtf8(title), displayText(message),
+                    QMessageBox::Ok, parent_);
     box.exec();
 }
 

@@ -7,18 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_box.h"
+#include "platform/message_box_service.h"
 
 namespace zorvik {
 
 // Modal Qt message boxes over the window. Tests queue answers with setNextAnswer so that no box
 // waits for a person; a queued answer also closes the next error box unshown.
-class QtMessageBox final : public MessageBox {
+class QtMessageBox final : public MessageBoxService {
 public:
     explicit QtMessageBox(QWidget* parent) : parent_(parent) {}
 
     std::optional<int> confirm(std::string_view message, std::string_view title) override;
     void showError(std::string_view message, std::string_view title) override;
+    void showNotice(std::string_view message, std::string_view title) override;
 
     static void setNextAnswer(std::optional<int> answer);
     static void clearAnswers();
@@ -28,8 +29,14 @@ public:
     // "\r\n" as the line break that Qt draws.
     static QString displayText(std::string_view message);
 
+    // The icon (a QMessageBox::Icon) of the last error or notice, queued answers included.
+    static int lastIcon() { return lastIcon_; }
+
 private:
+    void inform(int icon, std::string_view message, std::string_view title);
+
     QPointer<QWidget> parent_;
+    static inline int lastIcon_ = 0;
 };
 
 }  // namespace zorvik

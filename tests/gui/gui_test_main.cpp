@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "app/bulgarian.h"
+#include "main_window/qt/bulgarian.h"
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

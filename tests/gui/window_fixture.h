@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/application.h"
+#include "main_window/qt/qt_desktop.h"
 #include "platform/qt/qt_message_box.h"
 #include "tests/support/temp_folder.h"
 
@@ -42,8 +42,8 @@ public:
     }
 
     // Starts the program and waits for its first repaint.
-    Application& start() {
-        program = std::make_unique<Application>();
+    QtProgram& start() {
+        program = std::make_unique<QtProgram>();
         program->start();
         waitFor([&] { return program->window().repaintsRequested() > 0; });
         return *program;
@@ -60,7 +60,7 @@ public:
     QWidget* control(const char* name) { return program->window().control(name); }
 
     TempFolder root;
-    std::unique_ptr<Application> program;
+    std::unique_ptr<QtProgram> program;
 };
 
 }  // namespace zorvik::testing

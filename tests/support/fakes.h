@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/message_box.h"
+#include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
 #include "platform/player.h"
 #include "platform/popup_menu.h"
@@ -22,7 +22,7 @@ struct Shown {
     std::string title;
 };
 
-class FakeMessageBox final : public MessageBox {
+class FakeMessageBox final : public MessageBoxService {
 public:
     // Answers given in turn; a question beyond them is answered with Cancel.
     void answer(std::optional<int> next) { answers_.push_back(next); }
@@ -43,10 +43,14 @@ public:
             onError();
         }
     }
+    void showNotice(std::string_view message, std::string_view title) override {
+        notices.push_back({std::string(message), std::string(title)});
+    }
 
     std::vector<Shown> questions;
     std::vector<std::optional<int>> given;  // the answer to each question, in turn
     std::vector<Shown> errors;
+    std::vector<Shown> notices;
     // answers questions beyond the queued ones; without it they are answered with Cancel
     std::function<std::optional<int>()> answerer;
     std::function<void()> onError;  // runs while an error box "is open"

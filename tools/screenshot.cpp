@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/application.h"
-#include "app/bulgarian.h"
+#include "main_window/qt/qt_desktop.h"
+#include "main_window/qt/bulgarian.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     zorvik::prepareApplication(app);
-    zorvik::Application program;
+    zorvik::QtProgram program;
     program.start();
     // the first repaint re-reads the list and clears any selection: let it pass first
     QElapsedTimer waited;

@@ -1,4 +1,4 @@
-#include "app/bulgarian.h"
+#include "main_window/qt/bulgarian.h"
 
 #include <QLibraryInfo>
 #include <QLocale>

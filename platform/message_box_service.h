@@ -8,16 +8,21 @@ namespace zorvik {
 inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerCancel = 2;
 
-class MessageBox {
+// The modal boxes through which the program speaks to the user. (Not "MessageBox": Windows
+// headers define that name as a macro.)
+class MessageBoxService {
 public:
-    virtual ~MessageBox() = default;
+    virtual ~MessageBoxService() = default;
 
     // The confirmation prompt: a modal question with OK and Cancel. Returns kAnswerOk or
     // kAnswerCancel, or nullopt when the box could not be shown (which counts as no consent).
     virtual std::optional<int> confirm(std::string_view message, std::string_view title) = 0;
 
-    // A modal box with an error icon and an OK button.
+    // A failure: a modal box with the critical icon and an OK button.
     virtual void showError(std::string_view message, std::string_view title) = 0;
+
+    // A notice (nothing marked, nothing to do): the information icon and an OK button.
+    virtual void showNotice(std::string_view message, std::string_view title) = 0;
 };
 
 }  // namespace zorvik

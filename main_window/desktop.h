@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/platform_services.h"
+
+namespace zorvik {
+
+class Form1;
+
+// The run time's start-up on one platform: its services, and the window that shows Form1 and
+// dispatches the user's events to it. The build selects one implementation (Qt Widgets over
+// POSIX, or native Win32); the program's entry never learns which.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    virtual PlatformServices& services() = 0;
+
+    // Builds the window over `form`, runs its load handler while the window is hidden, shows it
+    // and dispatches events until it has closed. Returns the process's exit code.
+    virtual int run(Form1& form) = 0;
+};
+
+// nullptr when the platform cannot start (no display, say); the reason is already reported.
+std::unique_ptr<Desktop> createDesktop(int argc, char** argv);
+
+}  // namespace zorvik

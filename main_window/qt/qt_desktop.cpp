@@ -1,0 +1,59 @@
+#include "main_window/qt/qt_desktop.h"
+
+#include <QApplication>
+
+#include "main_window/form1_layout.h"
+#include "main_window/qt/bulgarian.h"
+
+namespace zorvik {
+
+QtPosixPlatform::QtPosixPlatform()
+    : files_(posix::DriveMap::fromEnvironment()),
+      registry_(posix::defaultSettingsStorePath()),
+      box_(&window_),
+      dialog_(&window_, layout::kDialogTitle, layout::kDialogFilter,
+              [this](const std::string& host) { return files_.drives().windowsPathOf(host); }),
+      player_(files_) {}
+
+std::string QtPosixPlatform::applicationFolder() const {
+    return posix::applicationFolder(files_.drives());
+}
+
+QtProgram::QtProgram() : shells_(platform_.settingsStore()), form_(formServicesOf(platform_, shells_)) {
+    platform_.window().attach(form_);
+}
+
+void QtProgram::start() {
+    form_.Form_Load();
+    platform_.window().show();
+}
+
+namespace {
+
+class QtDesktop final : public Desktop {
+public:
+    QtDesktop(int& argc, char** argv) : app_(argc, argv) { prepareApplication(app_); }
+
+    PlatformServices& services() override { return platform_; }
+
+    int run(Form1& form) override {
+        platform_.window().attach(form);
+        form.Form_Load();
+        platform_.window().show();
+        return QApplication::exec();
+    }
+
+private:
+    QApplication app_;
+    QtPosixPlatform platform_;
+};
+
+}  // namespace
+
+std::unique_ptr<Desktop> createDesktop(int argc, char** argv) {
+    // QApplication keeps a reference to argc for its whole life
+    static int arguments = argc;
+    return std::make_unique<QtDesktop>(arguments, argv);
+}
+
+}  // namespace zorvik

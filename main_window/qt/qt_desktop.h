@@ -1,0 +1,65 @@
+#pragma once
+
+#include <memory>
+
+#include "main_window/desktop.h"
+#include "main_window/form1.h"
+#include "main_window/qt/form1_window.h"
+#include "platform/posix/drive_map.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_registry.h"
+#include "platform/qt/qt_message_box.h"
+#include "platform/qt/qt_open_file_dialog.h"
+#include "platform/qt/qt_player.h"
+#include "settings/shell_object.h"
+
+namespace zorvik {
+
+// The platform on Linux and other POSIX desktops: drive C: and the settings file from the
+// environment, and the window and its services in Qt. Needs a QApplication.
+class QtPosixPlatform final : public PlatformServices {
+public:
+    QtPosixPlatform();
+
+    FileSystem& files() override { return files_; }
+    Registry& settingsStore() override { return registry_; }
+    std::string applicationFolder() const override;
+    MessageBoxService& messageBox() override { return box_; }
+    OpenFileDialog& openFileDialog() override { return dialog_; }
+    Player& player() override { return player_; }
+    PopupMenu& popupMenu() override { return window_; }
+
+    gui::Form1Window& window() { return window_; }
+    const posix::DriveMap& drives() const { return files_.drives(); }
+    const posix::PosixRegistry& registry() const { return registry_; }
+
+private:
+    posix::PosixFileSystem files_;
+    posix::PosixRegistry registry_;
+    gui::Form1Window window_;
+    QtMessageBox box_;
+    QtOpenFileDialog dialog_;
+    QtPlayer player_;
+};
+
+// The whole program over that platform, for the tools and tests that drive the real window.
+class QtProgram {
+public:
+    QtProgram();
+
+    // Runs the load handler, then shows the window.
+    void start();
+
+    gui::Form1Window& window() { return platform_.window(); }
+    Form1& form() { return form_; }
+    QtPosixPlatform& platform() { return platform_; }
+    const posix::DriveMap& drives() const { return platform_.drives(); }
+    const posix::PosixRegistry& registry() const { return platform_.registry(); }
+
+private:
+    QtPosixPlatform platform_;
+    settings::RegistryShellFactory shells_;
+    Form1 form_;
+};
+
+}  // namespace zorvik

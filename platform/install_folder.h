@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/fixed_text.h"
+
+// Where the phone program Zorvik BG is installed, with its ring file and melody folders. The
+// texts that name them are written out in full where the program uses them, exactly as here.
+namespace zorvik::install {
+
+inline constexpr char kFolder[] = "C:\\Program Files\\Zorvik";
+inline constexpr auto kRingFile = joinText(kFolder, "\\Phone.wav");
+inline constexpr auto kRingsFolder = joinText(kFolder, "\\Rings");
+inline constexpr auto kDeletedFolder = joinText(kFolder, "\\Rings\\Deleted");
+
+// The file pattern of the melody list.
+inline constexpr char kMelodyPattern[] = "*.wav";
+
+}  // namespace zorvik::install

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/message_box_service.h"
+#include "platform/open_file_dialog.h"
+#include "platform/player.h"
+#include "platform/popup_menu.h"
+#include "platform/registry.h"
+
+namespace zorvik {
+
+// Everything the program needs from the machine it runs on, as one bundle. Each platform makes
+// one (on Windows the real registry and files, elsewhere drive C: and a settings file); the core
+// never learns which.
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    virtual FileSystem& files() = 0;
+    virtual Registry& settingsStore() = 0;
+    // The folder that holds the program, in Windows form without a trailing backslash.
+    virtual std::string applicationFolder() const = 0;
+    virtual MessageBoxService& messageBox() = 0;
+    virtual OpenFileDialog& openFileDialog() = 0;
+    virtual Player& player() = 0;
+    virtual PopupMenu& popupMenu() = 0;
+};
+
+}  // namespace zorvik

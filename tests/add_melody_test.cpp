@@ -6,11 +6,7 @@ namespace zorvik {
 namespace {
 
 using testing::FormFixture;
-using testing::listing;
-using testing::readFile;
-using testing::TempFolder;
-using testing::writeFile;
-namespace fs = std::filesystem;
+using testing::WinPath;
 
 class AddMelody : public FormFixture, public ::testing::Test {
 protected:
@@ -20,7 +16,7 @@ protected:
         writeFile(elsewhere / "a.wav", "another a");
         writeFile(elsewhere / "notes.txt", "text");
     }
-    TempFolder elsewhere;
+    WinPath elsewhere{"D:\\Elsewhere"};
 };
 
 TEST_F(AddMelody, ACancelledDialogAsksNothingAndRefreshes) {
@@ -48,7 +44,7 @@ TEST_F(AddMelody, ThePopupRunsTheChosenItemAfterItself) {
 
 TEST_F(AddMelody, OkCopiesFromAnotherFolderIntoRingsAndTheQuestionNamesTheBareName) {
     open();
-    dialog.choose(testing::onDriveZ(elsewhere / "Нова мелодия.wav"));
+    dialog.choose((elsewhere / "Нова мелодия.wav").text);
     box.answer(kAnswerOk);
     form->nm_Click();
     ASSERT_EQ(box.questions.size(), 1u);
@@ -62,15 +58,15 @@ TEST_F(AddMelody, OkCopiesFromAnotherFolderIntoRingsAndTheQuestionNamesTheBareNa
 
 TEST_F(AddMelody, CancelCopiesNothing) {
     open();
-    dialog.choose(testing::onDriveZ(elsewhere / "Нова мелодия.wav"));
+    dialog.choose((elsewhere / "Нова мелодия.wav").text);
     box.answer(kAnswerCancel);
     form->nm_Click();
     EXPECT_EQ(listing(rings), "Deleted a.wav");
 }
 
-TEST_F(AddMelody, ANamesakeIsReplacedAndAFileFromRingsItselfChangesNothingSilently) {
+TEST_F(AddMelody, ANamesakeIsReplacedAndAFileFromRingsItselfIsANotice) {
     open();
-    dialog.choose(testing::onDriveZ(elsewhere / "a.wav"));
+    dialog.choose((elsewhere / "a.wav").text);
     box.answer(kAnswerOk);
     form->nm_Click();
     EXPECT_EQ(readFile(rings / "a.wav"), "another a");
@@ -79,12 +75,15 @@ TEST_F(AddMelody, ANamesakeIsReplacedAndAFileFromRingsItselfChangesNothingSilent
     box.answer(kAnswerOk);
     form->nm_Click();
     EXPECT_EQ(readFile(rings / "a.wav"), "another a");
-    EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
+    EXPECT_TRUE(box.errors.empty());
+    ASSERT_EQ(box.notices.size(), 1u);
+    EXPECT_EQ(box.notices[0].message,
+              "Мелодията „A.WAV“ вече е в папката с мелодии: няма какво да се добави.");
 }
 
 TEST_F(AddMelody, AFileThatIsNoWaveIsCopiedButNotListed) {
     open();
-    dialog.choose(testing::onDriveZ(elsewhere / "notes.txt"));
+    dialog.choose((elsewhere / "notes.txt").text);
     box.answer(kAnswerOk);
     form->nm_Click();
     EXPECT_EQ(readFile(rings / "notes.txt"), "text");
@@ -94,17 +93,17 @@ TEST_F(AddMelody, AFileThatIsNoWaveIsCopiedButNotListed) {
 TEST_F(AddMelody, InTheDeletedViewTheMelodyGoesToRingsOutOfSight) {
     open();
     form->pd_Click();
-    dialog.choose(testing::onDriveZ(elsewhere / "Нова мелодия.wav"));
+    dialog.choose((elsewhere / "Нова мелодия.wav").text);
     box.answer(kAnswerOk);
     form->nm_Click();
-    EXPECT_TRUE(fs::exists(rings / "Нова мелодия.wav"));
+    EXPECT_TRUE(files.isFile(rings / "Нова мелодия.wav"));
     EXPECT_EQ(form->File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
     EXPECT_TRUE(form->File1().entries().empty());
 }
 
 TEST_F(AddMelody, FailuresAreShownAndTheListIsStillRefreshed) {
     open();
-    dialog.choose(testing::onDriveZ(elsewhere / "gone.wav"));
+    dialog.choose((elsewhere / "gone.wav").text);
     box.answer(kAnswerOk);
     form->nm_Click();
     ASSERT_EQ(box.errors.size(), 1u);
@@ -119,13 +118,13 @@ TEST_F(AddMelody, FailuresAreShownAndTheListIsStillRefreshed) {
 }
 
 TEST_F(AddMelody, FromAnotherFolderTheMelodyGoesBesideTheProgram) {
-    fs::create_directories(driveC / "Tools" / "Rings");
+    files.makeFolder(driveC / "Tools" / "Rings");
     open("C:\\Tools");
-    dialog.choose(testing::onDriveZ(elsewhere / "Нова мелодия.wav"));
+    dialog.choose((elsewhere / "Нова мелодия.wav").text);
     box.answer(kAnswerOk);
     form->nm_Click();
-    EXPECT_TRUE(fs::exists(driveC / "Tools" / "Rings" / "Нова мелодия.wav"));
-    EXPECT_FALSE(fs::exists(rings / "Нова мелодия.wav"));
+    EXPECT_TRUE(files.isFile(driveC / "Tools" / "Rings" / "Нова мелодия.wav"));
+    EXPECT_FALSE(files.isFile(rings / "Нова мелодия.wav"));
 }
 
 TEST_F(AddMelody, TheDeletedViewAndItsMissingFolder) {
@@ -136,7 +135,7 @@ TEST_F(AddMelody, TheDeletedViewAndItsMissingFolder) {
     EXPECT_EQ(form->Command3Caption(), "Добавяне на маркираната мелодия");
     form->Command3_Click();
 
-    fs::remove_all(deleted);
+    files.remove(deleted);
     form->pd_Click();
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_EQ(box.errors[0].message,

@@ -1,15 +1,16 @@
 #include <gtest/gtest.h>
 
 #include "melody_library/texts.h"
+
+using zorvik::melody_texts::kNothingMarked;
 #include "tests/support/form_fixture.h"
 
 namespace zorvik {
 namespace {
 
+using testing::FakeFileSystem;
 using testing::FormFixture;
-using testing::listing;
-using testing::readFile;
-namespace fs = std::filesystem;
+using testing::WinPath;
 
 class DeleteMoveRestore : public FormFixture, public ::testing::Test {
 protected:
@@ -57,8 +58,8 @@ TEST_F(DeleteMoveRestore, EveryRowOfTheResultingBehaviour) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        fs::remove_all(rings);
-        fs::create_directories(deleted);
+        files.remove(rings);
+        files.makeFolder(deleted);
         addMelody(rings, "x.wav", "rings x");
         addMelody(rings, "other.wav");
         addMelody(deleted, "x.wav", "deleted x");
@@ -98,7 +99,7 @@ TEST_F(DeleteMoveRestore, AMoveCarriesTheMelodyWholeAndReplacesItsNamesakeInDele
     box.answer(kAnswerOk);
     form->Command3_Click();
     EXPECT_EQ(readFile(deleted / "x.wav"), "the melody");
-    EXPECT_FALSE(fs::exists(rings / "x.wav"));
+    EXPECT_FALSE(files.isFile(rings / "x.wav"));
 }
 
 TEST_F(DeleteMoveRestore, RestoringReplacesANamesakeInRings) {
@@ -110,7 +111,7 @@ TEST_F(DeleteMoveRestore, RestoringReplacesANamesakeInRings) {
     clickEntry("x.wav");
     form->Command3_Click();
     EXPECT_EQ(readFile(rings / "x.wav"), "restored");
-    EXPECT_FALSE(fs::exists(deleted / "x.wav"));
+    EXPECT_FALSE(files.isFile(deleted / "x.wav"));
 }
 
 TEST_F(DeleteMoveRestore, AMelodyTheListDoesNotShowIsNeverTouched) {
@@ -127,6 +128,9 @@ TEST_F(DeleteMoveRestore, AMelodyTheListDoesNotShowIsNeverTouched) {
         box.answer(kAnswerOk);
         form->Command3_Click();
         EXPECT_TRUE(box.questions.empty()) << "no question about a melody not on screen";
+        ASSERT_EQ(box.notices.size(), 1u);
+        EXPECT_EQ(box.notices[0].message, kNothingMarked);
+        box.notices.clear();
         EXPECT_EQ(listing(rings), "Deleted x.wav");
         EXPECT_EQ(listing(deleted), "y.wav");
         EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\x.wav");
@@ -134,15 +138,73 @@ TEST_F(DeleteMoveRestore, AMelodyTheListDoesNotShowIsNeverTouched) {
     }
 }
 
-TEST_F(DeleteMoveRestore, NothingClickedSinceStartTouchesNothing) {
+TEST_F(DeleteMoveRestore, NothingClickedSinceStartTouchesNothingAndSaysSo) {
     addMelody(rings, "x.wav");
     for (std::int16_t check2 : {std::int16_t{0}, std::int16_t{1}}) {
         setCheck2(check2);
+        box.notices.clear();
         open();
         form->Command3_Click();
         EXPECT_TRUE(box.questions.empty());
         EXPECT_TRUE(box.errors.empty());
+        ASSERT_EQ(box.notices.size(), 1u) << "a notice, with the information icon";
+        EXPECT_EQ(box.notices[0].message, kNothingMarked);
+        EXPECT_EQ(box.notices[0].title, "Избор на мелодия за Zorvik BG");
         EXPECT_EQ(listing(rings), "Deleted x.wav");
+    }
+}
+
+// A move is all or nothing, both ways: a read-only melody moves (as on Windows) and replaces an
+// older namesake; a move that cannot take the melody out of its folder changes neither folder.
+TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderOne) {
+    struct Case {
+        const char* what;
+        bool fromDeleted;
+        bool removalFails;
+        const char* ringsAfter;
+        const char* deletedAfter;
+    };
+    const Case cases[] = {
+        {"into Deleted", false, false, "Deleted", "x.wav"},
+        {"into Deleted, removal fails", false, true, "Deleted x.wav", "x.wav"},
+        {"back into Rings", true, false, "Deleted x.wav", ""},
+        {"back into Rings, removal fails", true, true, "Deleted x.wav", "x.wav"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        files.remove(rings);
+        files.makeFolder(deleted);
+        const WinPath source = (c.fromDeleted ? deleted : rings) / "x.wav";
+        const WinPath older = (c.fromDeleted ? rings : deleted) / "x.wav";
+        addMelody(c.fromDeleted ? deleted : rings, "x.wav", "the melody");
+        addMelody(c.fromDeleted ? rings : deleted, "x.wav", "an older one");
+        files.setReadOnly(source, true);
+        setCheck2(1);
+        box.errors.clear();
+        open();
+        if (c.fromDeleted) {
+            form->pd_Click();
+        }
+        clickEntry("x.wav");
+        if (c.removalFails) {
+            files.failNext(FakeFileSystem::Step::RemoveSource, ErrorCode::AccessDenied);
+        }
+        box.answer(kAnswerOk);
+        form->Command3_Click();
+        EXPECT_EQ(listing(rings), c.ringsAfter);
+        EXPECT_EQ(listing(deleted), c.deletedAfter);
+        if (c.removalFails) {
+            ASSERT_EQ(box.errors.size(), 1u);
+            EXPECT_NE(box.errors[0].message.find("Двете папки остават, каквито бяха."),
+                      std::string::npos)
+                << box.errors[0].message;
+            EXPECT_EQ(readFile(source), "the melody");
+            EXPECT_EQ(readFile(older), "an older one");
+        } else {
+            EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
+            EXPECT_EQ(readFile(older), "the melody");
+        }
+        expectRingsView();
     }
 }
 
@@ -164,7 +226,7 @@ TEST_F(DeleteMoveRestore, AMoveWhoseCopyFailsIsShownAndNeverDeletesTheSource) {
     setCheck2(1);
     open();
     clickEntry("x.wav");
-    fs::remove_all(deleted);  // the Deleted folder is gone
+    files.remove(deleted);  // the Deleted folder is gone
     box.answer(kAnswerOk);
     form->Command3_Click();
     ASSERT_EQ(box.errors.size(), 1u);
@@ -182,7 +244,7 @@ TEST_F(DeleteMoveRestore, ADeleteThatFailsIsShownAndTheViewStillReturnsToRings) 
     open();
     form->pd_Click();
     clickEntry("x.wav");
-    fs::remove(deleted / "x.wav");  // another program took it meanwhile
+    files.remove(deleted / "x.wav");  // another program took it meanwhile
     box.answer(kAnswerOk);
     form->Command3_Click();
     ASSERT_EQ(box.errors.size(), 1u);
@@ -193,8 +255,8 @@ TEST_F(DeleteMoveRestore, ADeleteThatFailsIsShownAndTheViewStillReturnsToRings) 
 }
 
 TEST_F(DeleteMoveRestore, FromAnotherFolderTheClickReturnsToTheInstallRingsOrElseToItsOwn) {
-    const fs::path tools = driveC / "Tools";
-    fs::create_directories(tools / "Rings" / "Deleted");
+    const WinPath tools = driveC / "Tools";
+    files.makeFolder(tools / "Rings" / "Deleted");
     addMelody(tools / "Rings" / "Deleted", "t.wav");
     open("C:\\Tools");
     form->pd_Click();
@@ -202,7 +264,7 @@ TEST_F(DeleteMoveRestore, FromAnotherFolderTheClickReturnsToTheInstallRingsOrEls
     form->Command3_Click();
     EXPECT_EQ(form->File1().Path(), "C:\\Program Files\\Zorvik\\Rings");
 
-    fs::remove_all(install);
+    files.remove(install);
     form->pd_Click();
     form->Command3_Click();
     EXPECT_EQ(form->File1().Path(), "C:\\Tools\\Rings")

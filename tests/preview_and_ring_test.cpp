@@ -5,10 +5,9 @@
 namespace zorvik {
 namespace {
 
+using testing::FakeFileSystem;
 using testing::FormFixture;
-using testing::readFile;
-using testing::writeFile;
-namespace fs = std::filesystem;
+using testing::WinPath;
 
 constexpr const char* kRingQuestion =
     "Желаете ли запис на избраната мелодия\r\n за звънене на Zorvik BG?";
@@ -141,12 +140,12 @@ TEST_F(PreviewAndRing, AFailedCopyIsShownAndTheOldRecordStays) {
         const char* reason;
     };
     const Case cases[] = {
-        {"the melody is gone", [&] { fs::remove(rings / "b.wav"); },
+        {"the melody is gone", [&] { files.remove(rings / "b.wav"); },
          "изходният файл не съществува"},
         {"the ring file is a folder",
          [&] {
-             fs::remove(install / "Phone.wav");
-             fs::create_directory(install / "Phone.wav");
+             files.remove(install / "Phone.wav");
+             files.makeFolder(install / "Phone.wav");
          },
          "целта е папка"},
     };
@@ -167,26 +166,84 @@ TEST_F(PreviewAndRing, AFailedCopyIsShownAndTheOldRecordStays) {
                   std::string::npos);
         EXPECT_EQ(storeText(), before);
         EXPECT_EQ(form->Text1(), "Звън.wav");
+        files.remove(install / "Phone.wav");
     }
 }
 
+// The ring file and its record are one transaction: whichever step fails, the phone program
+// finds both as they were, and the box says what failed and that nothing changed.
+TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
+    struct Case {
+        const char* what;
+        std::function<void()> breakIt;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"the settings refuse the record", [&] { registry.failWrites(1); },
+         "Настройката „HKEY_CURRENT_USER\\Zorvik\\Setings\\AudioPath“ не може да бъде "
+         "записана: достъпът е отказан. Мелодията за звънене и записът ѝ в настройките остават, "
+         "каквито бяха."},
+        {"the ring file cannot be switched",
+         [&] { files.failNext(FakeFileSystem::Step::Commit, ErrorCode::AccessDenied); },
+         "Файлът „C:\\Program Files\\Zorvik\\Rings\\b.wav“ не може да бъде копиран в "
+         "„C:\\Program Files\\Zorvik\\Phone.wav“: достъпът е отказан. Мелодията за звънене "
+         "и записът ѝ в настройките остават, каквито бяха."},
+        {"the settings cannot be read first", [&] { registry.setUnreadable(true); },
+         "Настройката „HKEY_CURRENT_USER\\Zorvik\\Setings\\AudioPath“ не може да бъде "
+         "прочетена: достъпът е отказан. Мелодията за звънене и записът ѝ в настройките остават, "
+         "каквито бяха."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeStore("\"AudioPath\"=\"C:\\\\Old\"\n");
+        const std::string before = storeText();
+        box.errors.clear();
+        open();
+        clickEntry("b.wav");
+        c.breakIt();
+        box.answer(kAnswerOk);
+        form->Command2_Click();
+        registry.setUnreadable(false);
+        ASSERT_EQ(box.errors.size(), 1u);
+        EXPECT_EQ(box.errors[0].message, c.message);
+        EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
+        EXPECT_EQ(listing(install), "Phone.wav Rings") << "no temporary file stays";
+        EXPECT_EQ(storeText(), before) << "the name that was missing is removed again";
+    }
+}
+
+TEST_F(PreviewAndRing, WhenTheRecordCannotBeTakenBackTheBoxSaysWhatItNamesNow) {
+    open();
+    clickEntry("b.wav");
+    files.failNext(FakeFileSystem::Step::Commit, ErrorCode::AccessDenied);
+    registry.failWrites(1, ErrorCode::AccessDenied, 1);  // the record goes in, the undo does not
+    box.answer(kAnswerOk);
+    form->Command2_Click();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_NE(box.errors[0].message.find("Записът в настройките обаче вече назовава новата мелодия"),
+              std::string::npos)
+        << box.errors[0].message;
+    EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
+    EXPECT_EQ(stored("RingSound"), "b.wav");
+}
+
 TEST_F(PreviewAndRing, WithoutTheInstallFolderNothingIsRecorded) {
-    const fs::path tools = driveC / "Tools";
-    fs::create_directories(tools / "Rings");
+    const WinPath tools = driveC / "Tools";
+    files.makeFolder(tools / "Rings");
     addMelody(tools / "Rings", "t.wav", "tools melody");
-    fs::remove_all(install);
+    files.remove(install);
     open("C:\\Tools");
     clickEntry("t.wav");
     box.answer(kAnswerOk);
     form->Command2_Click();
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_NE(box.errors[0].message.find("папката на целта не съществува"), std::string::npos);
-    EXPECT_FALSE(fs::exists(storePath()));
+    EXPECT_EQ(storeText(), "");
 }
 
 TEST_F(PreviewAndRing, FromAnotherFolderTheMelodyComesFromThereAndTheRingFileStaysFixed) {
-    const fs::path tools = driveC / "Tools";
-    fs::create_directories(tools / "Rings");
+    const WinPath tools = driveC / "Tools";
+    files.makeFolder(tools / "Rings");
     addMelody(tools / "Rings", "t.wav", "tools melody");
     open("C:\\Tools");
     clickEntry("t.wav");

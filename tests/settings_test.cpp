@@ -1,16 +1,16 @@
 #include <gtest/gtest.h>
 
-#include "platform/posix/posix_registry.h"
 #include "settings/conversions.h"
+#include "settings/ring_record.h"
 #include "settings/shell_object.h"
 #include "settings/value_names.h"
+#include "tests/support/fake_registry.h"
 #include "tests/support/fakes.h"
-#include "tests/support/temp_folder.h"
 
 namespace zorvik::settings {
 namespace {
 
-using testing::TempFolder;
+using testing::FakeRegistry;
 
 TEST(Conversions, ToA16BitIntegerTakesWholeNumbersInRangeOnly) {
     struct Case {
@@ -27,6 +27,9 @@ TEST(Conversions, ToA16BitIntegerTakesWholeNumbersInRangeOnly) {
         {std::string("70000"), {}},   {std::string("99999999999999999999"), {}},
         {std::string(""), {}},        {std::string("one"), {}},
         {std::string("1x"), {}},      {std::string("1.5"), {}},
+        {std::string("+-5"), {}},     {std::string("-+5"), {}},
+        {std::string("++5"), {}},     {std::string("--5"), {}},
+        {std::string("+"), {}},       {std::string("-"), {}},
         {OtherValue{"hex"}, {}},
     };
     for (const auto& c : cases) {
@@ -47,8 +50,7 @@ TEST(Conversions, ToTextGivesStringsAsTheyAreAndNumbersInDigits) {
 
 class ShellObjectTest : public ::testing::Test {
 protected:
-    TempFolder root;
-    posix::PosixRegistry registry{(root / "HKCU.reg").string()};
+    FakeRegistry registry;
     ShellObject shell{registry};
 };
 
@@ -74,9 +76,31 @@ TEST_F(ShellObjectTest, RefusesNamesOutsideTheCurrentUser) {
     }
 }
 
+TEST_F(ShellObjectTest, TheRingRecordChangesWholeOrNotAtAll) {
+    registry.set("Zorvik\\Setings", "AudioPath", RegistryValue::string("C:\\Old"));
+    RegistryShellFactory factory(registry);
+    ShellHolder holder(factory);
+    ASSERT_TRUE(holder.reg().ok());
+    const auto before = readRingRecord(holder);
+    ASSERT_TRUE(before.ok());
+    EXPECT_EQ(before.value().audioPath, RegistryValue::string("C:\\Old"));
+    EXPECT_FALSE(before.value().ringSound);
+
+    registry.failWrites(1);
+    EXPECT_FALSE(writeRingRecord(holder, "C:\\Rings", "a.wav").ok());
+    EXPECT_EQ(registry.get("Zorvik\\Setings", "AudioPath"), RegistryValue::string("C:\\Old"));
+    EXPECT_FALSE(registry.get("Zorvik\\Setings", "RingSound"));
+
+    ASSERT_TRUE(writeRingRecord(holder, "C:\\Rings", "a.wav").ok());
+    EXPECT_EQ(registry.get("Zorvik\\Setings", "RingSound"), RegistryValue::string("a.wav"));
+    // putting the old record back removes the name that was not there
+    ASSERT_TRUE(restoreRingRecord(holder, before.value()).ok());
+    EXPECT_EQ(registry.get("Zorvik\\Setings", "AudioPath"), RegistryValue::string("C:\\Old"));
+    EXPECT_FALSE(registry.get("Zorvik\\Setings", "RingSound"));
+}
+
 TEST(ShellHolder, RegMakesANewObjectEachTimeAndKeepsTheOldOneOnFailure) {
-    TempFolder root;
-    posix::PosixRegistry registry{(root / "HKCU.reg").string()};
+    FakeRegistry registry;
     RegistryShellFactory factory(registry);
     ShellHolder holder(factory);
     EXPECT_FALSE(holder.WSHShell());
@@ -92,6 +116,17 @@ TEST(ShellHolder, RegMakesANewObjectEachTimeAndKeepsTheOldOneOnFailure) {
     EXPECT_FALSE(empty.WSHShell());
     EXPECT_FALSE(readOption(empty, kAudio).ok());
     EXPECT_FALSE(writeOption(empty, kAudio, 1).ok());
+}
+
+TEST(StatusChecks, AskingASuccessForItsFailureIsAFaultOfTheCaller) {
+    const Status fine = Status::success();
+    EXPECT_THROW((void)fine.failure(), std::logic_error);
+    EXPECT_THROW((void)fine.code(), std::logic_error);
+    const Result<int> number = 5;
+    EXPECT_THROW((void)number.failure(), std::bad_variant_access);
+    const Result<int> failed = Failure{ErrorCode::NotFound, "x"};
+    EXPECT_THROW((void)failed.value(), std::bad_variant_access);
+    EXPECT_EQ(failed.status().code(), ErrorCode::NotFound);
 }
 
 }  // namespace

@@ -96,6 +96,10 @@ Status PosixFileSystem::deleteFile(std::string_view path) {
     struct stat info {};
     if (::lstat(host.value().c_str(), &info) != 0) {
         const int error = errno;
+        struct stat folderInfo {};
+        if (error == ENOENT && ::stat(hostFolderOf(host.value()).c_str(), &folderInfo) != 0) {
+            return failure_text::deleteFailed(ErrorCode::FolderNotFound, shown);
+        }
         return failure_text::deleteFailed(codeOfErrno(error), shown,
                                           error == ENOENT ? std::string_view{}
                                                           : std::string_view(reasonOfErrno(error)));

@@ -5,18 +5,18 @@
 #include <filesystem>
 #include <functional>
 
-#include "tests/support/form_fixture.h"
+#include "tests/support/posix_form_fixture.h"
 
 namespace zorvik {
 namespace {
 
-using testing::FormFixture;
+using testing::PosixFormFixture;
 using testing::listing;
 using testing::readFile;
 using testing::writeFile;
 namespace fs = std::filesystem;
 
-class BadInput : public FormFixture, public ::testing::Test {
+class BadInput : public PosixFormFixture, public ::testing::Test {
 protected:
     void setCheck2(bool ticked) { writeStore(ticked ? "\"inDeleted\"=dword:00000001\n" : ""); }
     std::string errors() const {

@@ -13,12 +13,12 @@
 
 #include "melody_library/texts.h"
 #include "platform/posix/reg_document.h"
-#include "tests/support/form_fixture.h"
+#include "tests/support/posix_form_fixture.h"
 
 namespace zorvik {
 namespace {
 
-using testing::FormFixture;
+using testing::PosixFormFixture;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
@@ -32,7 +32,7 @@ const char* const kNames[] = {
     "a.wav",  "A.WAV", "b.wav", "Звън.wav", "звън.wav", "ЗВЪН.WAV", "дълга мелодия.wav",
     "-x.wav", "c.txt"};
 
-class Model : public FormFixture {
+class Model : public PosixFormFixture {
 public:
     explicit Model(unsigned seed) : random_(seed) {
         writeFile(install / "Phone.wav", "the first ring");

@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <functional>
 
-#include "tests/support/form_fixture.h"
+#include "tests/support/posix_form_fixture.h"
 
 namespace zorvik {
 namespace {
 
-using testing::FormFixture;
+using testing::PosixFormFixture;
 using testing::listing;
 using testing::readFile;
 using testing::TempFolder;
@@ -36,7 +36,7 @@ int inChildWithFileSizeLimit(rlim_t limitBytes, const std::function<bool()>& act
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
 
-class WriteFailures : public FormFixture, public ::testing::Test {
+class WriteFailures : public PosixFormFixture, public ::testing::Test {
 protected:
     WriteFailures() {
         writeFile(install / "Phone.wav", "the old ring");

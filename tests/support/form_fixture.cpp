@@ -1,20 +1,60 @@
 #include "tests/support/form_fixture.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 namespace zorvik::testing {
 
-FormFixture::FormFixture()
-    : driveC(root / "drive_c"),
-      install(driveC / "Program Files" / "Zorvik"),
-      rings(install / "Rings"),
-      deleted(rings / "Deleted"),
-      drives(driveC.string()),
-      files(drives),
-      registry((root / "config" / "HKCU.reg").string()),
-      shells(registry) {
-    std::filesystem::create_directories(deleted);
+namespace {
+
+constexpr std::string_view kSettingsKey = "Zorvik\\Setings";
+
+std::string quoted(std::string_view text) {
+    std::string out = "\"";
+    for (char ch : text) {
+        if (ch == '\\' || ch == '"') {
+            out += '\\';
+        }
+        out += ch;
+    }
+    return out + "\"";
+}
+
+// One value line of the registry editor's syntax: strings, dwords, and any other type kept as
+// its tag ("hex", "hex(7)").
+std::pair<std::string, RegistryValue> parseLine(std::string_view line) {
+    const auto fail = [&] { return std::invalid_argument("not a value line: " + std::string(line)); };
+    if (line.empty() || line.front() != '"') {
+        throw fail();
+    }
+    const auto closing = line.find("\"=");
+    if (closing == std::string_view::npos) {
+        throw fail();
+    }
+    std::string name(line.substr(1, closing - 1));
+    const std::string_view data = line.substr(closing + 2);
+    if (data.rfind("dword:", 0) == 0) {
+        return {name, RegistryValue::dword(
+                          static_cast<std::uint32_t>(std::stoul(std::string(data.substr(6)), nullptr, 16)))};
+    }
+    if (!data.empty() && data.front() == '"' && data.back() == '"') {
+        std::string text;
+        for (std::size_t i = 1; i + 1 < data.size(); ++i) {
+            if (data[i] == '\\' && i + 2 < data.size()) {
+                ++i;
+            }
+            text += data[i];
+        }
+        return {name, RegistryValue::string(std::move(text))};
+    }
+    return {name, RegistryValue{RegistryValue::Type::Other, std::string(data.substr(0, data.find(':'))), 0}};
+}
+
+}  // namespace
+
+FormFixture::FormFixture() : shells(registry) {
+    files.makeFolder(deleted);
 }
 
 Form1& FormFixture::open(std::string applicationFolder) {
@@ -31,17 +71,60 @@ void FormFixture::close() {
     form->Form_Unload(cancel);
 }
 
-void FormFixture::addMelody(const std::filesystem::path& folder, const std::string& name,
+void FormFixture::addMelody(const WinPath& folder, const std::string& name,
                             const std::string& content) {
-    writeFile(folder / name, content.empty() ? "RIFF melody " + name : content);
+    files.writeFile(folder / name, content.empty() ? "RIFF melody " + name : content);
+}
+
+std::string FormFixture::readFile(const WinPath& path) const {
+    return files.readFile(path).value_or(std::string());
+}
+
+std::string FormFixture::listing(const WinPath& folder) const {
+    std::string out;
+    for (const auto& name : files.namesIn(folder)) {
+        out += out.empty() ? name : " " + name;
+    }
+    return out;
+}
+
+std::string FormFixture::storeText() const {
+    std::string out;
+    for (const auto& [name, value] : registry.valuesOf(kSettingsKey)) {
+        out += quoted(name) + "=";
+        switch (value.type) {
+            case RegistryValue::Type::Dword: {
+                char digits[16];
+                std::snprintf(digits, sizeof digits, "dword:%08x", value.number);
+                out += digits;
+                break;
+            }
+            case RegistryValue::Type::String:
+            case RegistryValue::Type::ExpandString:
+                out += quoted(value.text);
+                break;
+            case RegistryValue::Type::Other:
+                out += value.text + ":";
+                break;
+        }
+        out += "\n";
+    }
+    return out;
 }
 
 void FormFixture::writeStore(const std::string& valueLines) {
-    std::filesystem::create_directories(storePath().parent_path());
-    writeFile(storePath(),
-              "Windows Registry Editor Version 5.00\n\n"
-              "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n" +
-                  valueLines);
+    for (const auto& [name, value] : registry.valuesOf(kSettingsKey)) {
+        registry.erase(kSettingsKey, name);
+    }
+    std::size_t start = 0;
+    while (start < valueLines.size()) {
+        const std::size_t end = std::min(valueLines.find('\n', start), valueLines.size());
+        if (end > start) {
+            auto [name, value] = parseLine(std::string_view(valueLines).substr(start, end - start));
+            registry.set(kSettingsKey, name, std::move(value));
+        }
+        start = end + 1;
+    }
 }
 
 void FormFixture::clickEntry(const std::string& name) {

@@ -1,21 +1,27 @@
 #pragma once
 
-#include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "main_window/form1.h"
-#include "platform/posix/drive_map.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_registry.h"
 #include "settings/shell_object.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/fake_registry.h"
 #include "tests/support/fakes.h"
-#include "tests/support/temp_folder.h"
 
 namespace zorvik::testing {
 
-// A machine of its own: drive C: with the phone program's install folder (Rings and
-// Rings\Deleted), a settings store, and a window on the real POSIX services with people faked.
+// A Windows-form path that joins with '/', as a test reads best: rings / "x.wav".
+struct WinPath {
+    std::string text;
+    WinPath operator/(std::string_view name) const { return {text + "\\" + std::string(name)}; }
+    operator std::string_view() const { return text; }  // NOLINT: a path is its text
+};
+
+// A machine of its own, in memory with Windows semantics: drive C: with the phone program's
+// install folder (Rings and Rings\Deleted), the current user's registry, and the window over
+// them with the people faked. The same on every platform.
 class FormFixture {
 public:
     FormFixture();
@@ -27,25 +33,29 @@ public:
     void useFailingShellFactory() { failShell_ = true; }
 
     // A melody file in one of the folders (a few bytes that differ per name).
-    void addMelody(const std::filesystem::path& folder, const std::string& name,
-                   const std::string& content = {});
-    std::string storeText() const { return readFile(storePath()); }
-    std::filesystem::path storePath() const { return root / "config" / "HKCU.reg"; }
-    // Writes a store file holding the settings key with the given value lines.
+    void addMelody(const WinPath& folder, const std::string& name, const std::string& content = {});
+    void writeFile(const WinPath& path, std::string_view bytes) { files.writeFile(path, bytes); }
+    // The file's bytes; "" when there is none.
+    std::string readFile(const WinPath& path) const;
+    // Every name in a folder, in byte order, space-separated, to compare whole folders at once.
+    std::string listing(const WinPath& folder) const;
+
+    // The settings key's values, one line each in the registry editor's syntax
+    // ("\"Audio\"=dword:00000001"), in the order they were first written.
+    std::string storeText() const;
+    // Replaces the settings key's values with these lines (the same syntax).
     void writeStore(const std::string& valueLines);
 
     // Click the list entry of that name, as the user does: select, then the click handler.
     void clickEntry(const std::string& name);
 
-    TempFolder root;
-    std::filesystem::path driveC;
-    std::filesystem::path install;
-    std::filesystem::path rings;
-    std::filesystem::path deleted;
+    WinPath driveC{"C:"};
+    WinPath install{"C:\\Program Files\\Zorvik"};
+    WinPath rings{install / "Rings"};
+    WinPath deleted{rings / "Deleted"};
 
-    posix::DriveMap drives;
-    posix::PosixFileSystem files;
-    posix::PosixRegistry registry;
+    FakeFileSystem files;
+    FakeRegistry registry;
     settings::RegistryShellFactory shells;
     FailingShellFactory failingShells;
     FakeMessageBox box;

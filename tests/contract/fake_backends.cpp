@@ -1,0 +1,59 @@
+// The in-memory fakes as contract backends: the tables prove that what the core's tests assume
+// of them holds.
+#include "tests/contract/fake_backends.h"
+
+#include "tests/support/fake_file_system.h"
+#include "tests/support/fake_registry.h"
+
+namespace zorvik::testing {
+
+namespace {
+
+class FakeFileSystemHarness final : public FileSystemHarness {
+public:
+    FakeFileSystemHarness() { files_.makeFolder(root()); }
+
+    FileSystem& files() override { return files_; }
+    std::string root() const override { return "C:\\Tests"; }
+    void makeFolder(std::string_view path) override { files_.makeFolder(path); }
+    void writeFile(std::string_view path, std::string_view bytes) override {
+        files_.writeFile(path, bytes);
+    }
+    std::optional<std::string> readFile(std::string_view path) const override {
+        return files_.readFile(path);
+    }
+    void setReadOnly(std::string_view path, bool readOnly) override {
+        files_.setReadOnly(path, readOnly);
+    }
+    bool hardLink(std::string_view existing, std::string_view link) override {
+        files_.hardLink(existing, link);
+        return true;
+    }
+    std::vector<std::string> namesIn(std::string_view folder) const override {
+        return files_.namesIn(folder);
+    }
+
+private:
+    FakeFileSystem files_;
+};
+
+class FakeRegistryHarness final : public RegistryHarness {
+public:
+    Registry& registry() override { return registry_; }
+    std::string key() const override { return "Zorvik\\Setings"; }
+
+private:
+    FakeRegistry registry_;
+};
+
+}  // namespace
+
+FileSystemBackend fakeFileSystemBackend() {
+    return {"Fake", [] { return std::make_unique<FakeFileSystemHarness>(); }};
+}
+
+RegistryBackend fakeRegistryBackend() {
+    return {"Fake", [] { return std::make_unique<FakeRegistryHarness>(); }};
+}
+
+}  // namespace zorvik::testing

@@ -1,0 +1,214 @@
+// The file system's contract, one table for every backend: what the core relies on, and what
+// the in-memory fake promises on its behalf.
+#include <gtest/gtest.h>
+
+#include "tests/contract/harness.h"
+
+namespace zorvik::testing {
+namespace {
+
+class FileSystemContract : public ::testing::TestWithParam<FileSystemBackend> {
+protected:
+    void SetUp() override {
+        machine = GetParam().make();
+        root = machine->root();
+        rings = root + "\\Rings";
+        other = root + "\\Друга";
+        machine->makeFolder(rings);
+        machine->makeFolder(other);
+    }
+    FileSystem& files() { return machine->files(); }
+    std::string names(const std::string& folder) const {
+        std::string out;
+        for (const auto& name : machine->namesIn(folder)) {
+            out += out.empty() ? name : " " + name;
+        }
+        return out;
+    }
+    std::vector<std::string> list(const std::string& folder) {
+        auto listed = files().listMelodies(folder);
+        EXPECT_TRUE(listed.ok()) << (listed.ok() ? "" : listed.failure().message);
+        return listed.ok() ? listed.value() : std::vector<std::string>{};
+    }
+
+    std::unique_ptr<FileSystemHarness> machine;
+    std::string root;
+    std::string rings;
+    std::string other;
+};
+
+TEST_P(FileSystemContract, ListsTheWaveFilesOnlySortedIgnoringCase) {
+    for (const char* name :
+         {"b.wav", "A.WAV", "ц.wav", "Б.Wav", "a.txt", "c.wave", "x.wav.bak", "longername.wavx"}) {
+        machine->writeFile(rings + "\\" + name, "x");
+    }
+    machine->makeFolder(rings + "\\folder.wav");
+    const std::vector<std::string> expected = {"A.WAV", "b.wav", "Б.Wav", "ц.wav"};
+    EXPECT_EQ(list(rings), expected);
+    EXPECT_EQ(list(rings + "\\"), expected) << "a trailing backslash names the same folder";
+    EXPECT_EQ(list(root + "\\RINGS"), expected) << "folders match ignoring case";
+}
+
+TEST_P(FileSystemContract, ListingSomethingThatIsNoFolderFails) {
+    machine->writeFile(rings + "\\a.wav", "x");
+    const struct {
+        std::string folder;
+        ErrorCode code;
+    } rows[] = {
+        {root + "\\Nowhere", ErrorCode::FolderNotFound},
+        {rings + "\\a.wav", ErrorCode::NotAFolder},
+    };
+    for (const auto& row : rows) {
+        const auto listed = files().listMelodies(row.folder);
+        ASSERT_FALSE(listed.ok()) << row.folder;
+        EXPECT_EQ(listed.failure().code, row.code) << listed.failure().message;
+        EXPECT_NE(listed.failure().message.find(row.folder), std::string::npos)
+            << listed.failure().message;
+    }
+}
+
+TEST_P(FileSystemContract, ACopyReplacesTheDestinationWholeAndLeavesNothingElse) {
+    machine->writeFile(other + "\\new.wav", "new melody");
+    machine->writeFile(rings + "\\old.wav", "old melody");
+    machine->writeFile(rings + "\\Ring.wav", "ring");
+    ASSERT_TRUE(files().copyFile(other + "\\new.wav", rings + "\\old.wav").ok());
+    ASSERT_TRUE(files().copyFile(other + "\\NEW.WAV", rings + "\\Звън.wav").ok());
+    // a case variant of an existing name replaces that file, which keeps its name
+    ASSERT_TRUE(files().copyFile(other + "\\new.wav", rings + "\\RING.WAV").ok());
+    EXPECT_EQ(machine->readFile(rings + "\\old.wav"), "new melody");
+    EXPECT_EQ(machine->readFile(rings + "\\Звън.wav"), "new melody");
+    EXPECT_EQ(machine->readFile(rings + "\\Ring.wav"), "new melody");
+    EXPECT_EQ(names(rings), "Ring.wav old.wav Звън.wav");
+    EXPECT_EQ(machine->readFile(other + "\\new.wav"), "new melody");
+}
+
+struct RefusedTransfer {
+    const char* what;
+    std::string source;  // below the root
+    std::string destination;
+    ErrorCode code;
+};
+
+// Each refusal leaves both folders exactly as they were, whichever of copy and move it was.
+TEST_P(FileSystemContract, RefusedCopiesAndMovesChangeNothing) {
+    machine->writeFile(rings + "\\a.wav", "a");
+    machine->writeFile(rings + "\\locked.wav", "locked");
+    machine->setReadOnly(rings + "\\locked.wav", true);
+    machine->makeFolder(rings + "\\folder.wav");
+    const RefusedTransfer rows[] = {
+        {"source missing", "\\Rings\\gone.wav", "\\Rings\\b.wav", ErrorCode::NotFound},
+        {"source a folder", "\\Rings\\folder.wav", "\\Rings\\b.wav", ErrorCode::IsFolder},
+        {"source ends in a backslash", "\\Rings\\", "\\Rings\\b.wav", ErrorCode::IsFolder},
+        {"destination folder missing", "\\Rings\\a.wav", "\\Nowhere\\a.wav",
+         ErrorCode::FolderNotFound},
+        {"destination a folder", "\\Rings\\a.wav", "\\Rings\\folder.wav", ErrorCode::IsFolder},
+        {"destination read-only", "\\Rings\\a.wav", "\\Rings\\locked.wav", ErrorCode::ReadOnly},
+        {"the same file", "\\Rings\\a.wav", "\\Rings\\a.wav", ErrorCode::SameFile},
+        {"the same file in another case", "\\Rings\\a.wav", "\\RINGS\\A.WAV", ErrorCode::SameFile},
+        {"a path through a file", "\\Rings\\a.wav\\b.wav", "\\Rings\\b.wav",
+         ErrorCode::NotAFolder},
+    };
+    const std::string before = names(rings);
+    for (const auto& row : rows) {
+        for (const bool move : {false, true}) {
+            SCOPED_TRACE(std::string(row.what) + (move ? " (move)" : " (copy)"));
+            const std::string source = root + row.source;
+            const std::string destination = root + row.destination;
+            const Status done = move ? files().moveFile(source, destination)
+                                     : files().copyFile(source, destination);
+            ASSERT_FALSE(done.ok());
+            EXPECT_EQ(done.code(), row.code) << done.failure().message;
+            EXPECT_EQ(names(rings), before);
+            EXPECT_EQ(names(root), "Rings Друга");
+            EXPECT_EQ(machine->readFile(rings + "\\a.wav"), "a");
+            EXPECT_EQ(machine->readFile(rings + "\\locked.wav"), "locked");
+        }
+    }
+}
+
+TEST_P(FileSystemContract, AHardLinkIsTheSameFile) {
+    machine->writeFile(rings + "\\a.wav", "a");
+    if (!machine->hardLink(rings + "\\a.wav", other + "\\link.wav")) {
+        GTEST_SKIP() << "no hard links here";
+    }
+    const Status copied = files().copyFile(other + "\\link.wav", rings + "\\a.wav");
+    ASSERT_FALSE(copied.ok());
+    EXPECT_EQ(copied.code(), ErrorCode::SameFile);
+    EXPECT_EQ(machine->readFile(rings + "\\a.wav"), "a");
+}
+
+TEST_P(FileSystemContract, APreparedCopyChangesNothingUntilCommitted) {
+    machine->writeFile(other + "\\new.wav", "new");
+    machine->writeFile(rings + "\\Phone.wav", "old");
+    {
+        auto prepared = files().prepareCopy(other + "\\new.wav", rings + "\\Phone.wav");
+        ASSERT_TRUE(prepared.ok()) << prepared.failure().message;
+        EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), "old");
+    }
+    EXPECT_EQ(names(rings), "Phone.wav") << "an abandoned copy leaves no temporary file";
+    EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), "old");
+
+    auto prepared = files().prepareCopy(other + "\\new.wav", rings + "\\Phone.wav");
+    ASSERT_TRUE(prepared.ok());
+    const Status committed = prepared.value()->commit();
+    ASSERT_TRUE(committed.ok()) << committed.failure().message;
+    EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), "new");
+    EXPECT_EQ(names(rings), "Phone.wav");
+    EXPECT_FALSE(prepared.value()->commit().ok()) << "a copy goes in place once";
+}
+
+TEST_P(FileSystemContract, AMoveTakesTheFileAcrossReplacingItsNamesake) {
+    machine->writeFile(rings + "\\Звън.wav", "new");
+    machine->writeFile(other + "\\ЗВЪН.WAV", "older");
+    machine->writeFile(rings + "\\ro.wav", "read-only");
+    machine->setReadOnly(rings + "\\ro.wav", true);
+    ASSERT_TRUE(files().moveFile(rings + "\\Звън.wav", other + "\\звън.wav").ok());
+    // a read-only melody moves, as on Windows
+    const Status moved = files().moveFile(rings + "\\ro.wav", other + "\\ro.wav");
+    ASSERT_TRUE(moved.ok()) << moved.failure().message;
+    EXPECT_EQ(names(rings), "");
+    EXPECT_EQ(names(other), "ro.wav ЗВЪН.WAV");
+    EXPECT_EQ(machine->readFile(other + "\\ЗВЪН.WAV"), "new");
+    EXPECT_EQ(machine->readFile(other + "\\ro.wav"), "read-only");
+}
+
+TEST_P(FileSystemContract, DeletesOneFileAndRefusesEverythingElse) {
+    machine->writeFile(rings + "\\a.wav", "a");
+    machine->writeFile(rings + "\\keep.wav", "keep");
+    machine->writeFile(rings + "\\ro.wav", "ro");
+    machine->setReadOnly(rings + "\\ro.wav", true);
+    machine->makeFolder(rings + "\\folder.wav");
+    ASSERT_TRUE(files().deleteFile(root + "\\RINGS\\A.WAV").ok());
+    const struct {
+        std::string path;
+        ErrorCode code;
+    } rows[] = {
+        {rings + "\\a.wav", ErrorCode::NotFound},
+        {rings + "\\", ErrorCode::NotFound},
+        {rings + "\\folder.wav", ErrorCode::IsFolder},
+        {rings + "\\ro.wav", ErrorCode::ReadOnly},
+        {root + "\\Nowhere\\a.wav", ErrorCode::FolderNotFound},
+    };
+    for (const auto& row : rows) {
+        const Status deleted = files().deleteFile(row.path);
+        ASSERT_FALSE(deleted.ok()) << row.path;
+        EXPECT_EQ(deleted.code(), row.code) << deleted.failure().message;
+    }
+    EXPECT_EQ(names(rings), "folder.wav keep.wav ro.wav");
+}
+
+TEST_P(FileSystemContract, FailuresNameTheFileConcerned) {
+    const Status copied = files().copyFile(rings + "\\gone.wav", other + "\\x.wav");
+    ASSERT_FALSE(copied.ok());
+    EXPECT_NE(copied.failure().message.find("gone.wav"), std::string::npos);
+    EXPECT_NE(copied.failure().message.find("x.wav"), std::string::npos);
+    const Status deleted = files().deleteFile(rings + "\\missing.wav");
+    ASSERT_FALSE(deleted.ok());
+    EXPECT_NE(deleted.failure().message.find("missing.wav"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FileSystemContract, ::testing::ValuesIn(fileSystemBackends()),
+                         [](const auto& backend) { return backend.param.name; });
+
+}  // namespace
+}  // namespace zorvik::testing

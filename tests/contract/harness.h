@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+
+// What the contract tables need of a backend's machine: a place of the test's own and ways to
+// arrange it behind the backend's back. Every backend (the in-memory fake, POSIX, Win32) brings
+// one, and the same tables run against each.
+namespace zorvik::testing {
+
+class FileSystemHarness {
+public:
+    virtual ~FileSystemHarness() = default;
+
+    virtual FileSystem& files() = 0;
+    // An empty folder of the test's own, in Windows form without a trailing backslash.
+    virtual std::string root() const = 0;
+
+    virtual void makeFolder(std::string_view path) = 0;
+    virtual void writeFile(std::string_view path, std::string_view bytes) = 0;
+    virtual std::optional<std::string> readFile(std::string_view path) const = 0;
+    virtual void setReadOnly(std::string_view path, bool readOnly) = 0;
+    // false where this machine cannot make one
+    virtual bool hardLink(std::string_view existing, std::string_view link) = 0;
+    // Every entry of a folder as stored, in byte order: a temporary file left behind shows here.
+    virtual std::vector<std::string> namesIn(std::string_view folder) const = 0;
+};
+
+class RegistryHarness {
+public:
+    virtual ~RegistryHarness() = default;
+
+    virtual Registry& registry() = 0;
+    // A key of the test's own below HKEY_CURRENT_USER, which does not exist yet.
+    virtual std::string key() const = 0;
+};
+
+struct FileSystemBackend {
+    std::string name;
+    std::function<std::unique_ptr<FileSystemHarness>()> make;
+};
+
+struct RegistryBackend {
+    std::string name;
+    std::function<std::unique_ptr<RegistryHarness>()> make;
+};
+
+// The backends this test binary runs the tables against; each binary defines these.
+std::vector<FileSystemBackend> fileSystemBackends();
+std::vector<RegistryBackend> registryBackends();
+
+}  // namespace zorvik::testing

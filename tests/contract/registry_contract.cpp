@@ -1,0 +1,101 @@
+// The settings store's contract, one table for every backend.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "tests/contract/harness.h"
+
+namespace zorvik::testing {
+namespace {
+
+class RegistryContract : public ::testing::TestWithParam<RegistryBackend> {
+protected:
+    void SetUp() override {
+        machine = GetParam().make();
+        key = machine->key();
+    }
+    Registry& registry() { return machine->registry(); }
+    std::optional<RegistryValue> stored(std::string_view name) {
+        auto value = registry().read(key, name);
+        return value.ok() ? std::optional(value.value()) : std::nullopt;
+    }
+
+    std::unique_ptr<RegistryHarness> machine;
+    std::string key;
+};
+
+TEST_P(RegistryContract, WhatIsWrittenReadsBackWithItsType) {
+    const struct {
+        const char* name;
+        RegistryValue value;
+    } rows[] = {
+        {"RingSound", RegistryValue::string("Звън на Зорвик.wav")},
+        {"AudioPath", RegistryValue::string("C:\\Program Files\\Zorvik\\Rings")},
+        {"Empty", RegistryValue::string("")},
+        {"Quotes", RegistryValue::string("a \"b\" \\c")},
+        {"Audio", RegistryValue::dword(1)},
+        {"Negative", RegistryValue::dword(0xFFFFFFFF)},
+    };
+    for (const auto& row : rows) {
+        const Status written = registry().write(key, row.name, row.value);
+        ASSERT_TRUE(written.ok()) << row.name << ": " << written.failure().message;
+    }
+    for (const auto& row : rows) {
+        EXPECT_EQ(stored(row.name), row.value) << row.name;
+    }
+}
+
+TEST_P(RegistryContract, NamesMatchIgnoringCaseAndAWriteReplacesTheType) {
+    ASSERT_TRUE(registry().write(key, "inDeleted", RegistryValue::string("1")).ok());
+    ASSERT_TRUE(registry().write(key, "INDELETED", RegistryValue::dword(1)).ok());
+    EXPECT_EQ(stored("indeleted"), RegistryValue::dword(1));
+}
+
+TEST_P(RegistryContract, MissingValuesAndKeysAreNotFound) {
+    auto missingKey = registry().read(key, "Audio");
+    ASSERT_FALSE(missingKey.ok());
+    EXPECT_EQ(missingKey.failure().code, ErrorCode::NotFound);
+    ASSERT_TRUE(registry().write(key, "Audio", RegistryValue::dword(0)).ok());
+    auto missingValue = registry().read(key, "RingSound");
+    ASSERT_FALSE(missingValue.ok());
+    EXPECT_EQ(missingValue.failure().code, ErrorCode::NotFound);
+    EXPECT_NE(missingValue.failure().message.find("RingSound"), std::string::npos);
+}
+
+TEST_P(RegistryContract, SeveralValuesChangeTogetherAndCanBeTakenBack) {
+    ASSERT_TRUE(registry().write(key, "AudioPath", RegistryValue::string("old")).ok());
+    const std::array<ValueChange, 2> record{{
+        {"AudioPath", RegistryValue::string("C:\\Program Files\\Zorvik\\Rings")},
+        {"RingSound", RegistryValue::string("Звън.wav")},
+    }};
+    ASSERT_TRUE(registry().apply(key, record).ok());
+    EXPECT_EQ(stored("AudioPath"), record[0].value);
+    EXPECT_EQ(stored("RingSound"), record[1].value);
+    // undoing: the old folder back, the name that was missing removed again
+    const std::array<ValueChange, 2> undo{{
+        {"AudioPath", RegistryValue::string("old")},
+        {"RingSound", std::nullopt},
+    }};
+    ASSERT_TRUE(registry().apply(key, undo).ok());
+    EXPECT_EQ(stored("AudioPath"), RegistryValue::string("old"));
+    EXPECT_FALSE(stored("RingSound"));
+}
+
+TEST_P(RegistryContract, AValueOfATypeThatCannotBeWrittenIsRefusedAndNothingChanges) {
+    ASSERT_TRUE(registry().write(key, "Audio", RegistryValue::dword(1)).ok());
+    const std::array<ValueChange, 2> changes{{
+        {"Audio", RegistryValue::dword(0)},
+        {"Binary", RegistryValue{RegistryValue::Type::Other, "hex", 0}},
+    }};
+    const Status applied = registry().apply(key, changes);
+    ASSERT_FALSE(applied.ok());
+    EXPECT_EQ(applied.code(), ErrorCode::Unsupported);
+    EXPECT_EQ(stored("Audio"), RegistryValue::dword(1));
+    EXPECT_FALSE(stored("Binary"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, ::testing::ValuesIn(registryBackends()),
+                         [](const auto& backend) { return backend.param.name; });
+
+}  // namespace
+}  // namespace zorvik::testing

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/form_fixture.h"
+
+namespace zorvik {
+namespace {
+
+using testing::FormFixture;
+
+class MelodyListTest : public FormFixture, public ::testing::Test {
+protected:
+    MelodyListTest() {
+        for (const char* name : {"b.wav", "d.wav", "f.wav"}) {
+            addMelody(rings, name);
+        }
+        addMelody(deleted, "old.wav");
+    }
+    // The name at the keyboard's place, "" when nowhere.
+    std::string current() const {
+        const auto index = form->File1().currentIndex();
+        return index ? form->File1().entries()[*index] : std::string();
+    }
+};
+
+// After any repaint nothing is selected, but the arrow keys go on from where they were: the
+// entry that was current, wherever the names around it moved, else the melody last clicked.
+TEST_F(MelodyListTest, ARepaintKeepsTheKeyboardsPlaceWhileClearingTheSelection) {
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        const char* currentAfter;
+    };
+    const Case cases[] = {
+        {"nothing changed", [] {}, "d.wav"},
+        {"a melody added before it", [&] { addMelody(rings, "a.wav"); }, "d.wav"},
+        {"a melody removed before it", [&] { files.remove(rings / "b.wav"); }, "d.wav"},
+        {"it is gone: nowhere, since the melody last clicked is gone too",
+         [&] { files.remove(rings / "d.wav"); }, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        open();
+        clickEntry("d.wav");
+        c.change();
+        form->Form_Paint();
+        EXPECT_FALSE(form->File1().selectedIndex());
+        EXPECT_EQ(current(), c.currentAfter);
+        EXPECT_EQ(form->File1().FileName(), "");
+        addMelody(rings, "d.wav");
+        files.remove(rings / "a.wav");
+        addMelody(rings, "b.wav");
+    }
+}
+
+TEST_F(MelodyListTest, TheKeyboardsPlaceFallsBackOnTheMelodyLastClicked) {
+    open();
+    clickEntry("b.wav");
+    form->selectEntry(2);  // f.wav, chosen by the keyboard without a click
+    files.remove(rings / "f.wav");
+    form->Form_Paint();
+    EXPECT_EQ(current(), "b.wav") << "s still names b.wav in this folder";
+
+    // another folder: only the melody last clicked there counts
+    form->pd_Click();
+    EXPECT_EQ(current(), "");
+    clickEntry("old.wav");
+    form->Command1_Click();  // the popup dismissed
+    form->Form_Paint();
+    EXPECT_EQ(current(), "old.wav");
+}
+
+TEST_F(MelodyListTest, BeforeAnyClickThereIsNoPlace) {
+    open();
+    EXPECT_FALSE(form->File1().currentIndex());
+    form->Form_Paint();
+    EXPECT_FALSE(form->File1().currentIndex());
+    form->selectEntry(7);  // past the end: selects nothing
+    EXPECT_FALSE(form->File1().selectedIndex());
+    EXPECT_FALSE(form->File1().currentIndex());
+}
+
+}  // namespace
+}  // namespace zorvik

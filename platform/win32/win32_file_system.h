@@ -24,8 +24,6 @@ enum class TransferStep {
 class Win32FileSystem final : public FileSystem {
 public:
     Result<std::vector<std::string>> listMelodies(std::string_view folder) const override;
-    // FindFirstChangeNotificationW on the folder itself; nullptr when it cannot be had.
-    std::unique_ptr<FolderWatch> watchFolder(std::string_view folder) const override;
     Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view source,
                                                       std::string_view destination) override;
     // One MoveFileExW on one volume; across volumes a copy beside the destination, the old

@@ -3,14 +3,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/player.h"
 
 namespace zorvik::win32 {
 
 // Plays through Windows' own codecs (PlaySoundW, which reaches every format the audio compression
-// manager knows), without blocking. The file is checked first, since PlaySoundW with SND_ASYNC
-// reports success even for a file it cannot play or with no sound device.
+// manager knows), without blocking. The melody is read and checked first, since PlaySoundW with
+// SND_ASYNC reports success even for a file it cannot play or with no sound device; it then
+// plays from memory, so that no file stays open while it sounds (the user may delete or move it)
+// and a path of any length plays.
 class Win32Player final : public Player {
 public:
     Win32Player() = default;
@@ -27,7 +30,8 @@ public:
 
 private:
     std::string fileName_;
-    bool playing_ = false;
+    // What PlaySoundW plays from: kept until the sound has been stopped.
+    std::vector<unsigned char> playing_;
 };
 
 }  // namespace zorvik::win32

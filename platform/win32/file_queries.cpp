@@ -1,0 +1,76 @@
+#include "platform/win32/file_queries.h"
+
+namespace zorvik::win32 {
+
+namespace {
+
+bool isSeparator(wchar_t ch) {
+    return ch == L'\\' || ch == L'/';
+}
+
+// "C:\" and "C:" keep their separator; so does the "\\?\" prefix's own.
+std::size_t rootLength(const std::wstring& path) {
+    if (path.size() >= 2 && path[1] == L':') {
+        return path.size() >= 3 && isSeparator(path[2]) ? 3 : 2;
+    }
+    if (path.rfind(L"\\\\?\\", 0) == 0) {
+        return path.size() >= 7 && path[5] == L':' ? 7 : 4;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::wstring withoutTrailingSeparators(std::wstring path) {
+    const std::size_t root = rootLength(path);
+    while (path.size() > root && isSeparator(path.back())) {
+        path.pop_back();
+    }
+    return path;
+}
+
+std::wstring folderOf(const std::wstring& path) {
+    const std::wstring whole = withoutTrailingSeparators(path);
+    const std::size_t root = rootLength(whole);
+    const std::size_t separator = whole.find_last_of(L"\\/");
+    if (separator == std::wstring::npos || separator + 1 <= root) {
+        return whole.substr(0, root);
+    }
+    return withoutTrailingSeparators(whole.substr(0, separator));
+}
+
+std::optional<DWORD> attributesOf(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return std::nullopt;
+    }
+    return attributes;
+}
+
+ErrorCode codeOfMissing(const std::wstring& path) {
+    std::wstring folder = folderOf(path);
+    bool parent = true;
+    while (!folder.empty()) {
+        if (const auto attributes = attributesOf(folder)) {
+            if (!isFolder(*attributes)) {
+                return ErrorCode::NotAFolder;
+            }
+            return parent ? ErrorCode::NotFound : ErrorCode::FolderNotFound;
+        }
+        std::wstring above = folderOf(folder);
+        if (above == folder) {
+            break;
+        }
+        folder = std::move(above);
+        parent = false;
+    }
+    return ErrorCode::FolderNotFound;
+}
+
+Handle openForQuery(const std::wstring& path) {
+    return Handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+}  // namespace zorvik::win32

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/status.h"
+#include "platform/win32/win32_errors.h"
+
+// What the file system's operations ask of Windows before they change anything.
+namespace zorvik::win32 {
+
+// The path without trailing separators, a drive's root kept whole ("C:\").
+std::wstring withoutTrailingSeparators(std::wstring path);
+// The folder part of a path ("" when it has none), a drive's root kept whole.
+std::wstring folderOf(const std::wstring& path);
+
+// GetFileAttributesW; nullopt (with GetLastError set) when there is nothing to ask.
+std::optional<DWORD> attributesOf(const std::wstring& path);
+inline bool isFolder(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Why nothing exists at `path`: NotFound when its folder is there, NotAFolder when the path goes
+// on below a file, FolderNotFound otherwise.
+ErrorCode codeOfMissing(const std::wstring& path);
+
+// Opened for its identity and attributes only (no read or write access, any sharing), so that
+// nothing another program does is disturbed; folders open too.
+Handle openForQuery(const std::wstring& path);
+
+}  // namespace zorvik::win32

@@ -1,0 +1,107 @@
+#include "platform/win32/win32_errors.h"
+
+#include "platform/failure_text.h"
+
+namespace zorvik::win32 {
+
+namespace {
+
+// ERROR_DISK_QUOTA_EXCEEDED, which MinGW's headers lack
+constexpr DWORD kDiskQuotaExceeded = 1295;
+
+}  // namespace
+
+ErrorCode codeOfError(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+            return ErrorCode::NotFound;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+            return ErrorCode::FolderNotFound;
+        case ERROR_DIRECTORY:
+            return ErrorCode::NotAFolder;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return ErrorCode::AccessDenied;
+        case ERROR_WRITE_PROTECT:
+            return ErrorCode::ReadOnly;
+        case ERROR_HANDLE_DISK_FULL:
+        case ERROR_DISK_FULL:
+        case kDiskQuotaExceeded:
+            return ErrorCode::DiskFull;
+        case ERROR_FILE_TOO_LARGE:
+            return ErrorCode::TooLarge;
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_NO_UNICODE_TRANSLATION:
+            return ErrorCode::InvalidName;
+        case ERROR_INVALID_DRIVE:
+        case ERROR_NOT_READY:
+        case ERROR_DEV_NOT_EXIST:
+            return ErrorCode::NoDrive;
+        case ERROR_CRC:
+        case ERROR_SECTOR_NOT_FOUND:
+        case ERROR_WRITE_FAULT:
+        case ERROR_READ_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_IO_DEVICE:
+        case ERROR_NETNAME_DELETED:
+        case ERROR_UNEXP_NET_ERR:
+            return ErrorCode::Io;
+        case ERROR_FILE_CORRUPT:
+        case ERROR_DISK_CORRUPT:
+        case ERROR_BADDB:
+        case ERROR_BADKEY:
+            return ErrorCode::Corrupt;
+        case ERROR_NOT_SUPPORTED:
+        case ERROR_INVALID_FUNCTION:
+            return ErrorCode::Unsupported;
+        case ERROR_CANCELLED:
+        case ERROR_OPERATION_ABORTED:
+            return ErrorCode::Cancelled;
+        default:
+            return ErrorCode::Other;
+    }
+}
+
+std::string reasonOfError(DWORD error) {
+    switch (error) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+            return "файлът се използва от друга програма";
+        case ERROR_WRITE_PROTECT:
+            return "дискът е защитен срещу запис";
+        case ERROR_NOT_READY:
+            return "устройството не е готово";
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+            return "мрежовият път не е достъпен";
+        case ERROR_NETNAME_DELETED:
+        case ERROR_UNEXP_NET_ERR:
+            return "връзката с мрежовата папка прекъсна";
+        case ERROR_FILENAME_EXCED_RANGE:
+            return "пътят е твърде дълъг";
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return "няма достатъчно памет";
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return "отворени са твърде много файлове";
+        case ERROR_NOT_SAME_DEVICE:
+            return "файлът не може да бъде преместен на друг диск";
+        default:
+            break;
+    }
+    const ErrorCode code = codeOfError(error);
+    if (code == ErrorCode::Other) {
+        return "системна грешка " + std::to_string(error);
+    }
+    return std::string(failure_text::reason(code));
+}
+
+}  // namespace zorvik::win32

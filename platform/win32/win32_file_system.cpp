@@ -1,0 +1,139 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/failure_text.h"
+#include "platform/win32/file_queries.h"
+#include "platform/win32/wide_text.h"
+#include "platform/windows_path.h"
+#include "platform/windows_text.h"
+
+namespace zorvik::win32 {
+
+namespace {
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    ~FindHandle() {
+        if (valid()) {
+            FindClose(handle_);
+        }
+    }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Windows' "*.wav" also matches 8.3 short names ("a.wave", "longername.wavx") and folders, and
+// a name Windows reserves (made through a "\\?\" path) would open a device: the list shows none
+// of these.
+bool belongsInList(const WIN32_FIND_DATAW& found, std::string_view name) {
+    return !isFolder(found.dwFileAttributes) && text::matchesWavPattern(name) &&
+           text::isValidWindowsName(name);
+}
+
+}  // namespace
+
+Result<std::vector<std::string>> Win32FileSystem::listMelodies(std::string_view folder) const {
+    const auto wide = apiPath(folder);
+    if (!wide.ok()) {
+        return failure_text::folderFailed(ErrorCode::InvalidName, folder);
+    }
+    const std::wstring where = withoutTrailingSeparators(wide.value());
+    const auto attributes = attributesOf(where);
+    if (!attributes) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+            error == ERROR_DIRECTORY) {
+            const ErrorCode code = codeOfMissing(where);
+            return failure_text::folderFailed(
+                code == ErrorCode::NotAFolder ? code : ErrorCode::FolderNotFound, folder);
+        }
+        return failure_text::folderFailed(codeOfError(error), folder, reasonOfError(error));
+    }
+    if (!isFolder(*attributes)) {
+        return failure_text::folderFailed(ErrorCode::NotAFolder, folder, "това е файл, а не папка");
+    }
+    std::wstring pattern = where;
+    if (pattern.back() != L'\\') {
+        pattern += L'\\';
+    }
+    pattern += L"*.wav";
+    WIN32_FIND_DATAW found{};
+    const FindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr,
+                                             FIND_FIRST_EX_LARGE_FETCH));
+    std::vector<std::pair<std::string, std::string>> keyed;  // folded name, name
+    if (!search.valid()) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) {
+            return std::vector<std::string>{};
+        }
+        if (error == ERROR_PATH_NOT_FOUND) {
+            return failure_text::folderFailed(ErrorCode::FolderNotFound, folder);
+        }
+        return failure_text::folderFailed(codeOfError(error), folder, reasonOfError(error));
+    }
+    do {
+        // a name that is not valid UTF-16 cannot be named back to Windows: it is left out
+        auto name = toUtf8(found.cFileName);
+        if (name && belongsInList(found, *name)) {
+            keyed.emplace_back(text::foldCase(*name), std::move(*name));
+        }
+    } while (FindNextFileW(search.get(), &found));
+    if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES) {
+        return failure_text::folderFailed(codeOfError(error), folder, reasonOfError(error));
+    }
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<std::string> names;
+    names.reserve(keyed.size());
+    for (auto& [key, name] : keyed) {
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+Status Win32FileSystem::deleteFile(std::string_view path) {
+    if (winpath::endsWithSeparator(path) || winpath::fileName(path).empty()) {
+        return failure_text::deleteFailed(ErrorCode::NotFound, path, "пътят не назовава файл");
+    }
+    const auto wide = apiPath(path);
+    if (!wide.ok()) {
+        return failure_text::deleteFailed(ErrorCode::InvalidName, path);
+    }
+    const auto attributes = attributesOf(wide.value());
+    if (!attributes) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+            error == ERROR_DIRECTORY) {
+            return failure_text::deleteFailed(codeOfMissing(wide.value()), path);
+        }
+        return failure_text::deleteFailed(codeOfError(error), path, reasonOfError(error));
+    }
+    if (isFolder(*attributes)) {
+        return failure_text::deleteFailed(ErrorCode::IsFolder, path);
+    }
+    // Windows refuses this too, but Wine does not everywhere
+    if ((*attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return failure_text::deleteFailed(ErrorCode::ReadOnly, path);
+    }
+    if (!DeleteFileW(wide.value().c_str())) {
+        const DWORD error = GetLastError();
+        return failure_text::deleteFailed(codeOfError(error), path, reasonOfError(error));
+    }
+    return Status::success();
+}
+
+Result<std::string> Win32FileSystem::hostPath(std::string_view path) const {
+    return std::string(path);
+}
+
+}  // namespace zorvik::win32

@@ -1,0 +1,92 @@
+#include "platform/win32/win32_message_box.h"
+
+#include <deque>
+
+#include "platform/win32/wide_text.h"
+
+namespace zorvik::win32 {
+
+namespace {
+
+std::deque<std::optional<int>>& queuedAnswers() {
+    static std::deque<std::optional<int>> answers;
+    return answers;
+}
+
+std::vector<std::string>& answered() {
+    static std::vector<std::string> messages;
+    return messages;
+}
+
+UINT& lastStyleShown() {
+    static UINT style = 0;
+    return style;
+}
+
+// The next queued answer, when there is one.
+std::optional<std::optional<int>> takeQueuedAnswer(std::string_view message) {
+    auto& answers = queuedAnswers();
+    if (answers.empty()) {
+        return std::nullopt;
+    }
+    const auto answer = answers.front();
+    answers.pop_front();
+    answered().emplace_back(message);
+    return answer;
+}
+
+}  // namespace
+
+void Win32MessageBox::setNextAnswer(std::optional<int> answer) {
+    queuedAnswers().push_back(answer);
+}
+
+void Win32MessageBox::clearAnswers() {
+    queuedAnswers().clear();
+    answered().clear();
+}
+
+const std::vector<std::string>& Win32MessageBox::answeredMessages() {
+    return answered();
+}
+
+UINT Win32MessageBox::lastStyle() {
+    return lastStyleShown();
+}
+
+std::optional<int> Win32MessageBox::confirm(std::string_view message, std::string_view title) {
+    const auto answer = show(message, title, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
+    if (!answer) {
+        return std::nullopt;
+    }
+    return *answer == IDOK ? kAnswerOk : kAnswerCancel;
+}
+
+void Win32MessageBox::showError(std::string_view message, std::string_view title) {
+    (void)show(message, title, MB_OK | MB_ICONERROR);
+}
+
+void Win32MessageBox::showNotice(std::string_view message, std::string_view title) {
+    (void)show(message, title, MB_OK | MB_ICONINFORMATION);
+}
+
+std::optional<int> Win32MessageBox::show(std::string_view message, std::string_view title,
+                                         UINT style) {
+    lastStyleShown() = style;
+    if (auto queued = takeQueuedAnswer(message)) {
+        return *queued;
+    }
+    // A window that is gone cannot own a box; without an owner the box blocks this thread's
+    // windows all the same.
+    const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
+    const UINT modality = owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL;
+    // A text that is not valid UTF-8 is still shown, with U+FFFD where it breaks.
+    const int answer = MessageBoxW(owner, toWideLossy(message).c_str(), toWideLossy(title).c_str(),
+                                   style | modality | MB_SETFOREGROUND);
+    if (answer == 0) {
+        return std::nullopt;
+    }
+    return answer;
+}
+
+}  // namespace zorvik::win32

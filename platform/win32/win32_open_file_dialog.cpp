@@ -1,0 +1,83 @@
+#include "platform/win32/win32_open_file_dialog.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+
+#include "platform/failure_text.h"
+#include "platform/win32/wide_text.h"
+
+namespace zorvik::win32 {
+
+namespace {
+
+std::optional<std::string>& nextFileName() {
+    static std::optional<std::string> next;
+    return next;
+}
+
+// Room for a path as long as Windows allows, not only MAX_PATH.
+constexpr DWORD kPathBuffer = 32768;
+
+}  // namespace
+
+void Win32OpenFileDialog::setNextFileName(std::optional<std::string> path) {
+    nextFileName() = std::move(path);
+}
+
+std::wstring Win32OpenFileDialog::filterOf(std::string_view filter) {
+    std::wstring wide = toWideLossy(filter);
+    std::replace(wide.begin(), wide.end(), L'|', L'\0');
+    // each text ends in a zero, and the list in one more
+    wide.push_back(L'\0');
+    wide.push_back(L'\0');
+    return wide;
+}
+
+Win32OpenFileDialog::Win32OpenFileDialog(std::string_view title, std::string_view filter,
+                                         HWND owner)
+    : title_(toWideLossy(title)), filter_(filterOf(filter)), owner_(owner) {}
+
+Status Win32OpenFileDialog::Show() {
+    // a cancelled dialog reports no file, even after an earlier choice
+    fileName_.clear();
+    if (auto next = std::exchange(nextFileName(), std::nullopt)) {
+        fileName_ = std::move(*next);
+        return Status::success();
+    }
+    std::wstring chosen(kPathBuffer, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
+    dialog.lpstrFilter = filter_.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = chosen.data();
+    dialog.nMaxFile = kPathBuffer;
+    dialog.lpstrTitle = title_.c_str();
+    // OFN_NOCHANGEDIR: otherwise the dialog moves the program's working folder
+    dialog.Flags =
+        OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&dialog)) {
+        const DWORD error = CommDlgExtendedError();
+        if (error == 0) {
+            return Status::success();
+        }
+        return Failure{ErrorCode::NotAvailable,
+                       "Прозорецът за избор на файл не може да бъде отворен (грешка " +
+                           std::to_string(error) + ")."};
+    }
+    chosen.resize(chosen.find(L'\0'));
+    auto path = toUtf8(chosen);
+    if (!path) {
+        return failure_text::fileChoiceFailed(ErrorCode::InvalidName, toUtf8Lossy(chosen));
+    }
+    fileName_ = std::move(*path);
+    return Status::success();
+}
+
+std::string Win32OpenFileDialog::FileTitle() const {
+    const auto separator = fileName_.find_last_of("\\/");
+    return separator == std::string::npos ? fileName_ : fileName_.substr(separator + 1);
+}
+
+}  // namespace zorvik::win32

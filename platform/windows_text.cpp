@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/install_folder.h"
+
 namespace zorvik::text {
 
 namespace {
@@ -266,6 +268,31 @@ bool lessIgnoringCase(std::string_view a, std::string_view b) {
     return fa != fb ? fa < fb : a < b;
 }
 
+bool isReservedDeviceName(std::string_view name) {
+    // The part before the first dot, with the spaces Windows ignores there, names the device:
+    // "nul.wav" and "COM1 .txt" are the devices, not files.
+    std::string_view base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') {
+        base.remove_suffix(1);
+    }
+    for (std::string_view device : {"CON", "PRN", "AUX", "NUL"}) {
+        if (equalsIgnoringCase(base, device)) {
+            return true;
+        }
+    }
+    if (base.size() < 4) {
+        return false;
+    }
+    const std::string_view stem = base.substr(0, 3);
+    if (!equalsIgnoringCase(stem, "COM") && !equalsIgnoringCase(stem, "LPT")) {
+        return false;
+    }
+    const std::string_view digit = base.substr(3);
+    // 1 to 9, and the superscripts ¹ ² ³ that Windows reserves alike
+    return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\u00B9" ||
+           digit == "\u00B2" || digit == "\u00B3";
+}
+
 bool isValidWindowsName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") {
         return false;
@@ -275,19 +302,23 @@ bool isValidWindowsName(std::string_view name) {
         return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F ||
                kForbidden.find(ch) != std::string_view::npos;
     });
+    // Windows drops a trailing dot or space, so such a name would reach another file
+    const bool endsBadly = name.back() == '.' || name.back() == ' ';
     // this runs for every file listed, so the UTF-8 check builds no decoded copy
-    return !hasForbidden && isValidUtf8(name);
+    return !hasForbidden && !endsBadly && isValidUtf8(name) && !isReservedDeviceName(name);
 }
 
 bool matchesWavPattern(std::string_view name) {
-    // ".wav" is ASCII, and no byte of a longer UTF-8 sequence is, so bytes compare directly
-    constexpr std::string_view kExtension = ".WAV";
+    // "*.wav": any name that ends in the pattern's extension. The extension is ASCII, and no
+    // byte of a longer UTF-8 sequence is, so bytes compare directly.
+    constexpr std::string_view kExtension = std::string_view(install::kMelodyPattern).substr(1);
     if (name.size() < kExtension.size()) {
         return false;
     }
     const std::string_view tail = name.substr(name.size() - kExtension.size());
     for (std::size_t i = 0; i < kExtension.size(); ++i) {
-        if (static_cast<char32_t>(kExtension[i]) != toUpper(static_cast<unsigned char>(tail[i]))) {
+        if (toUpper(static_cast<unsigned char>(kExtension[i])) !=
+            toUpper(static_cast<unsigned char>(tail[i]))) {
             return false;
         }
     }

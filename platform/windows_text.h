@@ -28,8 +28,13 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // Orders by the folded form, then by the bytes, so that the order is total.
 bool lessIgnoringCase(std::string_view a, std::string_view b);
 
-// A name that a Windows file system can hold: valid UTF-8, not empty, not "." or "..", and none
-// of \ / : * ? " < > | nor a control character.
+// A device Windows reserves whatever the extension: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to
+// LPT9 ("nul.wav", "com1.txt").
+bool isReservedDeviceName(std::string_view name);
+
+// A name that a Windows file system can hold: valid UTF-8, not empty, not "." or "..", none of
+// \ / : * ? " < > | nor a control character, not ending in a dot or a space, and no reserved
+// device name.
 bool isValidWindowsName(std::string_view name);
 
 // The file list's pattern "*.wav", matched ignoring case as on Windows.

@@ -57,6 +57,21 @@ TEST(WindowsNames, RefusesWhatWindowsCannotHold) {
         {"\x7F.wav", false},
         {"\xC0\xAF.wav", false},      // overlong '/'
         {"\xED\xA0\x80.wav", false},  // a surrogate
+        {"a.wav.", false},              // Windows would drop the dot
+        {"a.wav ", false},
+        {"CON.wav", false},
+        {"con", false},
+        {"Nul.tar.wav", false},
+        {"aux .wav", false},
+        {"COM1.wav", false},
+        {"lpt9.wav", false},
+        {"COM\u00B9.wav", false},
+        {"COM0.wav", true},
+        {"COM10.wav", true},
+        {"CONSOLE.wav", true},
+        {"icon.wav", true},
+        {"LPT.wav", true},
+        {".CON.wav", true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(text::isValidWindowsName(c.name), c.valid) << c.name;

@@ -10,6 +10,8 @@ namespace zorvik::testing {
 class TempFolder {
 public:
     TempFolder();
+    // Below another folder than the system's temporary one (another volume, say).
+    explicit TempFolder(const std::filesystem::path& under);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -1,0 +1,94 @@
+// What the user reads when something fails on a Linux machine: paths as the user knows them, the
+// settings file named, the real reason; and a settings file whose owner has a say in it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/support/posix_form_fixture.h"
+
+namespace zorvik {
+namespace {
+
+using testing::PosixFormFixture;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+namespace fs = std::filesystem;
+
+class PosixFailures : public PosixFormFixture, public ::testing::Test {
+protected:
+    bool mentions(std::size_t error, const std::string& text) const {
+        return error < box.errors.size() &&
+               box.errors[error].message.find(text) != std::string::npos;
+    }
+    TempFolder elsewhere;
+};
+
+TEST_F(PosixFailures, PathsOffDriveCAreShownAsTheHostsOwn) {
+    open();
+    const fs::path gone = elsewhere / "изчезнала.wav";
+    dialog.choose(testing::onDriveZ(gone));
+    box.answer(kAnswerOk);
+    form->nm_Click();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_TRUE(mentions(0, "„" + gone.string() + "“")) << box.errors[0].message;
+    EXPECT_FALSE(mentions(0, "Z:\\")) << box.errors[0].message;
+    // drive C: is the phone program's world and keeps its Windows form
+    EXPECT_TRUE(mentions(0, "„C:\\Program Files\\Zorvik\\Rings\\изчезнала.wav“"));
+}
+
+TEST_F(PosixFailures, APathThroughAFileSaysSo) {
+    addMelody(rings, "a.wav");
+    writeFile(elsewhere / "file", "not a folder");
+    open();
+    dialog.choose(testing::onDriveZ(elsewhere / "file" / "x.wav"));
+    box.answer(kAnswerOk);
+    form->nm_Click();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_TRUE(mentions(0, "е файл, а не папка")) << box.errors[0].message;
+    EXPECT_FALSE(mentions(0, "не съществува")) << box.errors[0].message;
+}
+
+TEST_F(PosixFailures, SettingsFailuresNameTheSettingsFile) {
+    open();
+    fs::create_directories(storePath());  // a folder where the file should be
+    close();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_TRUE(mentions(0, "HKEY_CURRENT_USER\\Zorvik\\Setings\\Audio")) << box.errors[0].message;
+    EXPECT_TRUE(mentions(0, "„" + storePath().string() + "“")) << box.errors[0].message;
+}
+
+TEST_F(PosixFailures, AReadOnlySettingsFileIsNeverReplaced) {
+    writeStore("\"Audio\"=dword:00000001\n");
+    const std::string before = storeText();
+    fs::permissions(storePath(), fs::perms::owner_read);
+    open();
+    form->clickCheck1();
+    close();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_TRUE(mentions(0, "само за четене")) << box.errors[0].message;
+    EXPECT_EQ(storeText(), before);
+    EXPECT_EQ(fs::status(storePath()).permissions() & fs::perms::all, fs::perms::owner_read);
+}
+
+TEST_F(PosixFailures, ASymlinkedSettingsFileStaysALinkAndItsTargetIsReplaced) {
+    const fs::path target = elsewhere / "kept-elsewhere.reg";
+    writeFile(target,
+              "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+              "\"Audio\"=dword:00000001\n");
+    fs::create_directories(storePath().parent_path());
+    fs::create_symlink(target, storePath());
+    open();
+    EXPECT_EQ(form->Check1().Value(), 1);
+    form->clickCheck2();
+    close();
+    EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
+    EXPECT_TRUE(fs::is_symlink(storePath()));
+    EXPECT_NE(readFile(target).find("\"inDeleted\"=dword:00000001"), std::string::npos);
+    EXPECT_EQ(testing::listing(elsewhere.path()), "kept-elsewhere.reg") << "no temporary file stays";
+}
+
+}  // namespace
+}  // namespace zorvik

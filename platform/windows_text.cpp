@@ -105,15 +105,6 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-std::string encodeUtf8(std::u32string_view codePoints) {
-    std::string out;
-    out.reserve(codePoints.size());
-    for (char32_t cp : codePoints) {
-        appendUtf8(out, cp);
-    }
-    return out;
-}
-
 std::optional<std::string> utf16LeToUtf8(std::string_view bytes) {
     if (bytes.size() % 2 != 0) {
         return std::nullopt;

@@ -13,7 +13,6 @@ std::optional<std::u32string> decodeUtf8(std::string_view bytes);
 // Whether the bytes are valid UTF-8, checked without decoding them into a copy.
 bool isValidUtf8(std::string_view bytes);
 void appendUtf8(std::string& out, char32_t codePoint);
-std::string encodeUtf8(std::u32string_view codePoints);
 
 // UTF-16LE bytes (no byte-order mark) to UTF-8 and back; nullopt on unpaired surrogates, an odd
 // byte count or invalid UTF-8.

@@ -103,22 +103,23 @@ std::string inStore(std::string_view store) {
     return store.empty() ? std::string() : " във файла " + quoted(store);
 }
 
+Failure settingFailed(ErrorCode code, std::string_view valueName, std::string_view store,
+                      std::string_view cannot, std::string_view why) {
+    std::string subject = "Настройката " + quoted(valueName) + inStore(store);
+    subject += cannot;
+    return sentence(code, subject, why);
+}
+
 }  // namespace
 
 Failure settingReadFailed(ErrorCode code, std::string_view valueName, std::string_view why,
                           std::string_view store) {
-    return sentence(code,
-                    "Настройката " + quoted(valueName) + inStore(store) +
-                        " не може да бъде прочетена",
-                    why);
+    return settingFailed(code, valueName, store, " не може да бъде прочетена", why);
 }
 
 Failure settingWriteFailed(ErrorCode code, std::string_view valueName, std::string_view why,
                            std::string_view store) {
-    return sentence(code,
-                    "Настройката " + quoted(valueName) + inStore(store) +
-                        " не може да бъде записана",
-                    why);
+    return settingFailed(code, valueName, store, " не може да бъде записана", why);
 }
 
 Failure settingsUnavailable(ErrorCode code, std::string_view why) {

@@ -48,6 +48,27 @@ bool endsWithSeparator(std::string_view path) {
     return !path.empty() && isSeparator(path.back());
 }
 
+std::vector<std::string> components(std::string_view rest) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= rest.size()) {
+        std::size_t end = start;
+        while (end < rest.size() && !isSeparator(rest[end])) {
+            ++end;
+        }
+        const std::string_view part = rest.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+        } else if (!part.empty() && part != ".") {
+            parts.emplace_back(part);
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
 bool samePath(std::string_view a, std::string_view b) {
     return comparable(a) == comparable(b);
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Windows-form paths ("C:\Program Files\Zorvik\Rings\a.wav") as the handlers build them: by
 // joining texts with backslashes. Nothing here touches a disk.
@@ -21,6 +22,10 @@ std::string_view fileName(std::string_view path);
 std::string_view folder(std::string_view path);
 
 bool endsWithSeparator(std::string_view path);
+
+// The names a path goes through after its drive ("\a\.\b\..\c" -> a, c): empty parts and "."
+// dropped, ".." taking back the one before, as Windows resolves them.
+std::vector<std::string> components(std::string_view pathAfterDrive);
 
 // Whether two paths name the same place as Windows compares them: ignoring case, '/' as '\',
 // and trailing separators.

@@ -59,26 +59,6 @@ Failure bare(ErrorCode code) {
     return {code, {}};
 }
 
-std::vector<std::string> splitComponents(std::string_view rest) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= rest.size()) {
-        std::size_t end = start;
-        while (end < rest.size() && !winpath::isSeparator(rest[end])) {
-            ++end;
-        }
-        const std::string_view part = rest.substr(start, end - start);
-        if (part == "..") {
-            if (!parts.empty()) {
-                parts.pop_back();
-            }
-        } else if (!part.empty() && part != ".") {
-            parts.emplace_back(part);
-        }
-        start = end + 1;
-    }
-    return parts;
-}
 
 // Host paths separate on '/' only: a backslash there is part of a name.
 std::vector<std::string_view> splitHostComponents(std::string_view path) {
@@ -161,7 +141,7 @@ Result<std::string> DriveMap::resolve(std::string_view windowsPath) const {
     if (!rest.empty() && !winpath::isSeparator(rest.front())) {
         return bare(ErrorCode::InvalidName);  // drive-relative paths are never built here
     }
-    const std::vector<std::string> components = splitComponents(rest);
+    const std::vector<std::string> components = winpath::components(rest);
     for (const auto& component : components) {
         if (!text::isValidWindowsName(component)) {
             return bare(ErrorCode::InvalidName);

@@ -23,26 +23,6 @@ struct FolderState {
     std::uint64_t changes = 0;
 };
 
-std::vector<std::string> splitComponents(std::string_view rest) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= rest.size()) {
-        std::size_t end = start;
-        while (end < rest.size() && !winpath::isSeparator(rest[end])) {
-            ++end;
-        }
-        const std::string_view part = rest.substr(start, end - start);
-        if (part == "..") {
-            if (!parts.empty()) {
-                parts.pop_back();
-            }
-        } else if (!part.empty() && part != ".") {
-            parts.emplace_back(part);
-        }
-        start = end + 1;
-    }
-    return parts;
-}
 
 // As the host reports them: a source below a missing folder is simply not there, a destination
 // below one has no folder to go in.
@@ -100,6 +80,11 @@ struct FakeFileSystem::Located {
     Node* parent = nullptr;  // nullptr for a drive's root
     Node* node = nullptr;
     std::string name;  // the last component as given
+};
+
+struct FakeFileSystem::Transfer {
+    Located from;
+    Located to;
 };
 
 class FakeFileSystem::Prepared final : public PreparedCopy {
@@ -202,7 +187,7 @@ Result<FakeFileSystem::Located> FakeFileSystem::locate(std::string_view path,
         current = root_->children.back().get();
         current->name = drive;
     }
-    const std::vector<std::string> components = splitComponents(path.substr(2));
+    const std::vector<std::string> components = winpath::components(path.substr(2));
     for (const auto& component : components) {
         if (!text::isValidWindowsName(component)) {
             return Failure{ErrorCode::InvalidName, {}};
@@ -277,10 +262,13 @@ std::unique_ptr<FolderWatch> FakeFileSystem::watchFolder(std::string_view folder
     return std::make_unique<Watch>(node->state);
 }
 
-Result<std::unique_ptr<PreparedCopy>> FakeFileSystem::prepareCopy(std::string_view source,
-                                                                  std::string_view destination) {
+// The checks a copy and a move share, in the order the real backends make them.
+Result<FakeFileSystem::Transfer> FakeFileSystem::checkTransfer(std::string_view source,
+                                                               std::string_view destination,
+                                                               bool isMove) const {
     const auto fail = [&](ErrorCode code, std::string_view why = {}) {
-        return failure_text::copyFailed(code, source, destination, why);
+        return isMove ? failure_text::moveFailed(code, source, destination, why)
+                      : failure_text::copyFailed(code, source, destination, why);
     };
     if (winpath::endsWithSeparator(source)) {
         return fail(ErrorCode::IsFolder, "изходният файл е папка");
@@ -303,8 +291,7 @@ Result<std::unique_ptr<PreparedCopy>> FakeFileSystem::prepareCopy(std::string_vi
     if (sourceNode->folder) {
         return fail(ErrorCode::IsFolder, "изходният файл е папка");
     }
-    const Node* target = to.value().node;
-    if (target != nullptr) {
+    if (const Node* target = to.value().node; target != nullptr) {
         if (target->folder) {
             return fail(ErrorCode::IsFolder, "целта е папка");
         }
@@ -315,69 +302,46 @@ Result<std::unique_ptr<PreparedCopy>> FakeFileSystem::prepareCopy(std::string_vi
             return fail(ErrorCode::ReadOnly, "целта е файл само за четене");
         }
     }
-    if (const auto fault = takeFault(Step::WriteTemporary)) {
-        return fail(*fault);
+    if (isMove && sourceNode->file->inUse) {
+        return fail(ErrorCode::AccessDenied, "файлът се използва от друга програма");
+    }
+    for (const Step step : isMove ? std::vector{Step::Move, Step::RemoveSource}
+                                  : std::vector{Step::WriteTemporary}) {
+        if (const auto fault = takeFault(step)) {
+            return fail(*fault);
+        }
+    }
+    return Transfer{from.value(), to.value()};
+}
+
+Result<std::unique_ptr<PreparedCopy>> FakeFileSystem::prepareCopy(std::string_view source,
+                                                                  std::string_view destination) {
+    const auto checked = checkTransfer(source, destination, false);
+    if (!checked.ok()) {
+        return checked.failure();
     }
     const std::string temporary = std::string(winpath::folder(destination)) +
                                   "\\.zorvik-copy-" + std::to_string(++temporaries_) + ".tmp";
-    writeFile(temporary, sourceNode->file->bytes);
+    writeFile(temporary, checked.value().from.node->file->bytes);
     return std::unique_ptr<PreparedCopy>(std::make_unique<Prepared>(
         *this, std::string(source), std::string(destination), temporary));
 }
 
 Status FakeFileSystem::moveFile(std::string_view source, std::string_view destination) {
-    const auto fail = [&](ErrorCode code, std::string_view why = {}) {
-        return Status(failure_text::moveFailed(code, source, destination, why));
-    };
-    if (winpath::endsWithSeparator(source)) {
-        return fail(ErrorCode::IsFolder, "изходният файл е папка");
+    const auto checked = checkTransfer(source, destination, true);
+    if (!checked.ok()) {
+        return checked.failure();
     }
-    const auto from = locate(source, false);
-    if (!from.ok()) {
-        return sourceFailure(from.failure(), fail);
-    }
-    const auto to = locate(destination, false);
-    if (!to.ok()) {
-        return destinationFailure(to.failure(), fail);
-    }
-    if (winpath::endsWithSeparator(destination)) {
-        return fail(ErrorCode::IsFolder, "целта е папка");
-    }
-    Node* sourceNode = from.value().node;
-    if (sourceNode == nullptr) {
-        return fail(ErrorCode::NotFound, "изходният файл не съществува");
-    }
-    if (sourceNode->folder) {
-        return fail(ErrorCode::IsFolder, "изходният файл е папка");
-    }
-    Node* target = to.value().node;
-    if (target != nullptr) {
-        if (target->folder) {
-            return fail(ErrorCode::IsFolder, "целта е папка");
-        }
-        if (target->file == sourceNode->file) {
-            return fail(ErrorCode::SameFile);
-        }
-        if (target->file->readOnly) {
-            return fail(ErrorCode::ReadOnly, "целта е файл само за четене");
-        }
-    }
-    if (sourceNode->file->inUse) {
-        return fail(ErrorCode::AccessDenied, "файлът се използва от друга програма");
-    }
-    for (const Step step : {Step::Move, Step::RemoveSource}) {
-        if (const auto fault = takeFault(step)) {
-            return fail(*fault);
-        }
-    }
-    Node* folder = to.value().parent;
-    std::unique_ptr<Node> moved = from.value().parent->detach(sourceNode);
-    moved->name = target != nullptr ? target->name : to.value().name;
-    if (target != nullptr) {
-        folder->detach(target);
+    const Located& from = checked.value().from;
+    const Located& to = checked.value().to;
+    Node* folder = to.parent;
+    std::unique_ptr<Node> moved = from.parent->detach(from.node);
+    moved->name = to.node != nullptr ? to.node->name : to.name;
+    if (to.node != nullptr) {
+        folder->detach(to.node);
     }
     folder->children.push_back(std::move(moved));
-    touch(*from.value().parent);
+    touch(*from.parent);
     touch(*folder);
     return Status::success();
 }

@@ -59,11 +59,14 @@ public:
 private:
     struct Node;
     struct Located;
+    struct Transfer;
     class Prepared;
     class Watch;
 
     Result<Located> locate(std::string_view path, bool createFolders) const;
     Node* find(std::string_view path) const;
+    Result<Transfer> checkTransfer(std::string_view source, std::string_view destination,
+                                   bool isMove) const;
     std::optional<ErrorCode> takeFault(Step step) const;
     void touch(Node& folder) const;
 

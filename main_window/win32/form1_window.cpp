@@ -1,0 +1,335 @@
+#include "main_window/win32/form1_window.h"
+
+#include <commctrl.h>
+
+#include <array>
+
+#include "main_window/form1.h"
+#include "main_window/form1_layout.h"
+#include "main_window/win32/resource_ids.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_errors.h"
+
+namespace zorvik::gui {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"ZorvikMelodiesForm1";
+constexpr UINT kFirstMenuItemId = 2000;
+// A fixed layout that no code moves: a larger window would only show empty space.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kExtendedStyle = 0;
+
+struct ClickHandler {
+    std::string_view control;
+    void (Form1::*handler)();
+};
+
+constexpr std::array<ClickHandler, 5> kClickHandlers{{
+    {"Command1", &Form1::Command1_Click},
+    {"Command2", &Form1::Command2_Click},
+    {"Command3", &Form1::Command3_Click},
+    // a box's click runs no handler: the core only decides the box's next state
+    {"Check1", &Form1::clickCheck1},
+    {"Check2", &Form1::clickCheck2},
+}};
+
+Failure windowFailure(DWORD error) {
+    return Failure{
+        win32::codeOfError(error),
+        "Прозорецът на програмата не може да бъде създаден (" + win32::reasonOfError(error) + ")."};
+}
+
+WPARAM checkStateOf(std::int16_t value) {
+    switch (value) {
+        case CheckBox::kTicked:
+            return BST_CHECKED;
+        case CheckBox::kGreyed:
+            return BST_INDETERMINATE;
+        default:
+            return BST_UNCHECKED;
+    }
+}
+
+HICON loadIcon(HINSTANCE instance, int sizeMetric) {
+    const int size = GetSystemMetrics(sizeMetric);
+    return static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(ZORVIK_ICON_ID), IMAGE_ICON, size, size, LR_SHARED));
+}
+
+void setText(HWND control, std::string& shown, const std::string& text) {
+    if (shown != text) {
+        SetWindowTextW(control, win32::toWideLossy(text).c_str());
+        shown = text;
+    }
+}
+
+}  // namespace
+
+Form1Window::~Form1Window() {
+    if (window_ != nullptr) {
+        DestroyWindow(window_);
+    }
+    if (menu_ != nullptr) {
+        DestroyMenu(menu_);
+    }
+}
+
+Status Form1Window::create() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = loadIcon(instance, SM_CXICON);
+    windowClass.hIconSm = loadIcon(instance, SM_CXSMICON);
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return windowFailure(GetLastError());
+    }
+    const std::wstring caption = win32::toWideLossy(layout::kFormCaption);
+    window_ = CreateWindowExW(kExtendedStyle, kClassName, caption.c_str(), kStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                              instance, this);
+    if (window_ == nullptr) {
+        return windowFailure(GetLastError());
+    }
+    dpi_ = GetDpiForWindow(window_);
+    if (dpi_ == 0) {
+        dpi_ = kDesignDpi;
+    }
+    sizeForClientAt(dpi_, nullptr);
+    if (Status created = controls_.create(window_, dpi_); !created.ok()) {
+        DestroyWindow(window_);
+        return created;
+    }
+    list_.attach(controls_.window("File1"));
+
+    // the hidden menu v: never in a menu bar, only the popup of Command1
+    menu_ = CreatePopupMenu();
+    for (std::size_t i = 0; i < layout::kMenuItems.size() && menu_ != nullptr; ++i) {
+        AppendMenuW(menu_, MF_STRING, kFirstMenuItemId + i,
+                    win32::toWideLossy(layout::kMenuItems[i].caption).c_str());
+    }
+    return Status::success();
+}
+
+void Form1Window::attach(Form1& form) {
+    form_ = &form;
+    form.setChangeListener([this] { showForm(); });
+    showForm();
+}
+
+void Form1Window::show(int showCommand) {
+    ShowWindow(window_, showCommand);
+    SetFocus(control("File1"));
+    UpdateWindow(window_);
+}
+
+void Form1Window::sizeForClientAt(UINT dpi, const RECT* suggested) {
+    RECT frame{0, 0, pixelsAt(layout::kClientWidth, dpi), pixelsAt(layout::kClientHeight, dpi)};
+    AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, dpi);
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (suggested == nullptr) {
+        flags |= SWP_NOMOVE;
+    }
+    SetWindowPos(window_, nullptr, suggested != nullptr ? suggested->left : 0,
+                 suggested != nullptr ? suggested->top : 0, frame.right - frame.left,
+                 frame.bottom - frame.top, flags);
+}
+
+LRESULT CALLBACK Form1Window::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<Form1Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->onMessage(message, wParam, lParam);
+}
+
+LRESULT Form1Window::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (lParam != 0) {  // a control's, never a dialog key's IDOK or IDCANCEL
+                onCommand(LOWORD(wParam), HIWORD(wParam));
+            }
+            return 0;
+        case WM_NOTIFY: {
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            const DesignedControl* from = controls_.byWindow(header.hwndFrom);
+            if (from != nullptr && header.code == NM_CUSTOMDRAW) {
+                if (const auto result = customDrawCommandButton(
+                        *from, reinterpret_cast<const NMCUSTOMDRAW&>(header))) {
+                    return *result;
+                }
+            }
+            if (header.hwndFrom == list_.window()) {
+                if (const auto result = list_.onNotify(header)) {
+                    return *result;
+                }
+            }
+            break;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+            return onControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                                   message, wParam, lParam);
+        case WM_SHOWWINDOW:
+            if (wParam != FALSE) {
+                requestRepaint();
+            }
+            break;
+        case WM_ACTIVATE:
+            onActivate(wParam);
+            return 0;
+        case WM_SIZE:
+            if (wParam == SIZE_MINIMIZED) {
+                minimised_ = true;
+            } else if (minimised_) {
+                minimised_ = false;
+                requestRepaint();
+            }
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            BeginPaint(window_, &paint);
+            EndPaint(window_, &paint);
+            repaintDue_ = true;
+            runDueRepaint();
+            return 0;
+        }
+        case kRepaintMessage:
+            repaintPosted_ = false;
+            // a WM_PAINT on its way runs it, so that the burst of a showing counts once
+            if (GetUpdateRect(window_, nullptr, FALSE) == FALSE || IsIconic(window_) != FALSE) {
+                runDueRepaint();
+            }
+            return 0;
+        case WM_DPICHANGED:
+            onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_CLOSE:
+            close();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;  // closing is never refused
+        case WM_ENDSESSION:
+            if (wParam != FALSE && form_ != nullptr) {
+                std::int16_t cancel = 0;
+                form_->Form_Unload(cancel);
+            }
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void Form1Window::onCommand(int id, int notification) {
+    const DesignedControl* control = controls_.byId(id);
+    if (control == nullptr || form_ == nullptr || notification != BN_CLICKED) {
+        return;
+    }
+    for (const auto& click : kClickHandlers) {
+        if (click.control == control->design->name) {
+            (form_->*click.handler)();
+        }
+    }
+}
+
+LRESULT Form1Window::onControlColour(HDC dc, HWND control, UINT message, WPARAM wParam,
+                                     LPARAM lParam) {
+    const DesignedControl* designed = controls_.byWindow(control);
+    if (designed != nullptr) {
+        for (const auto& style : layout::kTextBoxStyles) {
+            if (style.name == designed->design->name) {
+                const auto& colour = style.textColour;
+                SetTextColor(dc, RGB(colour.red, colour.green, colour.blue));
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+        }
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void Form1Window::onActivate(WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        // the control that had the focus gets it back, as in a dialog
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus) != FALSE) {
+            focusToRestore_ = focus;
+        }
+        return;
+    }
+    if (HIWORD(wParam) != 0) {
+        return;  // activated while minimised: restoring it repaints
+    }
+    const bool restorable =
+        focusToRestore_ != nullptr && IsChild(window_, focusToRestore_) != FALSE;
+    SetFocus(restorable ? focusToRestore_ : control("File1"));
+    requestRepaint();
+}
+
+void Form1Window::onDpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    sizeForClientAt(dpi, &suggested);
+    controls_.placeAt(dpi);
+    list_.fitColumn();
+}
+
+void Form1Window::close() {
+    if (form_ != nullptr) {
+        std::int16_t cancel = 0;
+        form_->Form_Unload(cancel);  // runs once, however the window is closed
+    }
+    DestroyWindow(window_);
+    PostQuitMessage(0);
+}
+
+void Form1Window::showForm() {
+    if (form_ == nullptr || window_ == nullptr) {
+        return;
+    }
+    const auto showCheck = [this](const char* name, const CheckBox& box) {
+        const WPARAM state = checkStateOf(box.Value());
+        if (static_cast<WPARAM>(SendMessageW(control(name), BM_GETCHECK, 0, 0)) != state) {
+            SendMessageW(control(name), BM_SETCHECK, state, 0);
+        }
+    };
+    showCheck("Check1", form_->Check1());
+    showCheck("Check2", form_->Check2());
+    setText(control("Text1"), shownText1_, form_->Text1());
+    setText(control("Text2"), shownText2_, form_->Text2());
+    setText(control("Command3"), shownCommand3_, std::string(form_->Command3Caption()));
+    list_.show(form_->File1());
+}
+
+std::string Form1Window::popup(std::string_view menuName) {
+    if (menuName != layout::kMenuName || menu_ == nullptr || window_ == nullptr) {
+        return {};
+    }
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    const auto chosen = static_cast<UINT>(TrackPopupMenuEx(
+        menu_, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON,
+        pointer.x, pointer.y, window_, nullptr));
+    if (chosen < kFirstMenuItemId || chosen - kFirstMenuItemId >= layout::kMenuItems.size()) {
+        return {};  // dismissed
+    }
+    return std::string(layout::kMenuItems[chosen - kFirstMenuItemId].name);
+}
+
+}  // namespace zorvik::gui

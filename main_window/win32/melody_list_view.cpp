@@ -1,0 +1,223 @@
+#include "main_window/win32/melody_list_view.h"
+
+#include <windowsx.h>
+
+#include <utility>
+
+#include "platform/win32/wide_text.h"
+
+namespace zorvik::gui {
+
+namespace {
+
+int itemOf(std::optional<std::size_t> index) {
+    return index ? static_cast<int>(*index) : -1;
+}
+
+void setItemState(HWND list, int item, UINT state, UINT mask) {
+    LVITEMW change{};
+    change.state = state;
+    change.stateMask = mask;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
+                 reinterpret_cast<LPARAM>(&change));
+}
+
+int nextItem(HWND list, UINT flags) {
+    return static_cast<int>(
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(flags, 0)));
+}
+
+// Moves one state (selected, or focused) from whichever item has it to `item` (-1: none).
+void moveState(HWND list, UINT state, UINT which, int item) {
+    const int holder = nextItem(list, which);
+    if (holder == item) {
+        return;
+    }
+    if (holder >= 0) {
+        setItemState(list, holder, 0, state);
+    }
+    if (item >= 0) {
+        setItemState(list, item, state, state);
+    }
+}
+
+int hitItem(HWND list, LPARAM position) {
+    LVHITTESTINFO hit{};
+    hit.pt = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    const auto item =
+        static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return (hit.flags & LVHT_ONITEM) != 0 ? item : -1;
+}
+
+// Marks the list as being set by the program, whose changes are no choice of the user.
+class ShowingScope {
+public:
+    explicit ShowingScope(bool& showing) : showing_(showing) { showing_ = true; }
+    ShowingScope(const ShowingScope&) = delete;
+    ShowingScope& operator=(const ShowingScope&) = delete;
+    ~ShowingScope() { showing_ = false; }
+
+private:
+    bool& showing_;
+};
+
+}  // namespace
+
+void MelodyListView::attach(HWND list) {
+    list_ = list;
+    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH;
+    column.fmt = LVCFMT_LEFT;
+    SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    SetWindowSubclass(list_, listProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    fitColumn();
+}
+
+void MelodyListView::show(const MelodyList& list) {
+    const ShowingScope scope(showing_);
+    if (shownRevision_ != list.revision()) {
+        names_.clear();
+        names_.reserve(list.entries().size());
+        for (const auto& name : list.entries()) {
+            names_.push_back(win32::toWideLossy(name));
+        }
+        // the scroll position stays, as in a file list that is read again
+        SendMessageW(list_, LVM_SETITEMCOUNT, names_.size(), LVSICF_NOSCROLL);
+        InvalidateRect(list_, nullptr, TRUE);
+        fitColumn();
+    }
+    moveState(list_, LVIS_SELECTED, LVNI_SELECTED, itemOf(list.selectedIndex()));
+    const int current = itemOf(list.currentIndex());
+    moveState(list_, LVIS_FOCUSED, LVNI_FOCUSED, current);
+    if (shownRevision_ != list.revision() && current >= 0) {
+        SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(current), FALSE);
+    }
+    shownRevision_ = list.revision();
+}
+
+void MelodyListView::fitColumn() {
+    RECT client;
+    GetClientRect(list_, &client);
+    if (SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0) != client.right) {
+        SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(client.right, 0));
+    }
+}
+
+std::optional<LRESULT> MelodyListView::onNotify(const NMHDR& header) {
+    switch (header.code) {
+        case LVN_GETDISPINFOW: {
+            auto& item = reinterpret_cast<const NMLVDISPINFOW&>(header).item;
+            if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
+                const auto index = static_cast<std::size_t>(item.iItem);
+                lstrcpynW(item.pszText, index < names_.size() ? names_[index].c_str() : L"",
+                          item.cchTextMax);
+            }
+            return 0;
+        }
+        case LVN_ODFINDITEMW:
+            return findByPrefix(reinterpret_cast<const NMLVFINDITEMW&>(header));
+        case LVN_ITEMCHANGED: {
+            const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+            if (!showing_ && change.iItem >= 0 && (change.uChanged & LVIF_STATE) != 0 &&
+                (change.uNewState & LVIS_SELECTED) != 0 &&
+                (change.uOldState & LVIS_SELECTED) == 0) {
+                choose(change.iItem);
+            }
+            return 0;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+int MelodyListView::findByPrefix(const NMLVFINDITEMW& find) const {
+    // typing the first letters of a name goes to it, as in a file list
+    if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find.lvfi.psz == nullptr ||
+        names_.empty()) {
+        return -1;
+    }
+    const std::wstring_view typed(find.lvfi.psz);
+    const bool partial = (find.lvfi.flags & LVFI_PARTIAL) != 0;
+    const std::size_t start =
+        find.iStart >= 0 && static_cast<std::size_t>(find.iStart) < names_.size()
+            ? static_cast<std::size_t>(find.iStart)
+            : 0;
+    for (std::size_t step = 0; step < names_.size(); ++step) {
+        const std::size_t index = (start + step) % names_.size();
+        const std::wstring& name = names_[index];
+        if (partial ? name.size() < typed.size() : name.size() != typed.size()) {
+            continue;
+        }
+        if (CompareStringOrdinal(name.data(), static_cast<int>(typed.size()), typed.data(),
+                                 static_cast<int>(typed.size()), TRUE) == CSTR_EQUAL) {
+            return static_cast<int>(index);
+        }
+    }
+    return -1;
+}
+
+void MelodyListView::choose(int item) {
+    chosen_ = item;
+}
+
+std::optional<MelodyListView::Choice> MelodyListView::takeChoice() {
+    const std::optional<int> item = std::exchange(chosen_, std::nullopt);
+    if (!item || *item < 0 || static_cast<std::size_t>(*item) >= names_.size()) {
+        return std::nullopt;
+    }
+    const auto index = static_cast<std::size_t>(*item);
+    return Choice{index, win32::toUtf8Lossy(names_[index])};
+}
+
+LRESULT CALLBACK MelodyListView::listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR self) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(list, listProc, 0);
+        return DefSubclassProc(list, message, wParam, lParam);
+    }
+    return reinterpret_cast<MelodyListView*>(self)->onListMessage(message, wParam, lParam);
+}
+
+LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK: {
+            const int item = hitItem(list_, lParam);
+            // beside the names, or with the right button, a file list only takes the focus
+            if (item < 0 || message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK) {
+                SetFocus(list_);
+                return 0;
+            }
+            const bool wasSelected = SendMessageW(list_, LVM_GETITEMSTATE,
+                                                  static_cast<WPARAM>(item), LVIS_SELECTED) != 0;
+            // Ctrl and Shift would toggle or extend the selection; a file list has neither
+            const LRESULT result = DefSubclassProc(
+                list_, message, wParam & ~static_cast<WPARAM>(MK_CONTROL | MK_SHIFT), lParam);
+            // a second click on the selected melody counts again (and plays it again)
+            if (wasSelected && message == WM_LBUTTONDOWN) {
+                choose(item);
+            }
+            return result;
+        }
+        case WM_KEYDOWN:
+            // Ctrl+Space would clear the selection
+            if (wParam == VK_SPACE && GetKeyState(VK_CONTROL) < 0) {
+                return 0;
+            }
+            break;
+        case WM_SIZE: {
+            const LRESULT result = DefSubclassProc(list_, message, wParam, lParam);
+            fitColumn();
+            return result;
+        }
+        default:
+            break;
+    }
+    return DefSubclassProc(list_, message, wParam, lParam);
+}
+
+}  // namespace zorvik::gui

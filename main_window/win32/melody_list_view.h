@@ -1,0 +1,59 @@
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "melody_library/melody_list.h"
+
+namespace zorvik::gui {
+
+// File1 as a virtual report-mode list view: it shows what the core's MelodyList holds and
+// reports what the user picks, with the mouse rules of a file list (a click beside the names
+// never clears the selection; a click on the selected melody counts again).
+class MelodyListView {
+public:
+    struct Choice {
+        std::size_t index;
+        std::string name;  // so that a refresh in between cannot make it another melody
+    };
+
+    MelodyListView() = default;
+    MelodyListView(const MelodyListView&) = delete;
+    MelodyListView& operator=(const MelodyListView&) = delete;
+
+    // Takes over the list control: its one column, its look and its mouse.
+    void attach(HWND list);
+    HWND window() const { return list_; }
+
+    // Shows the names (converted again only when they changed), the selection and the
+    // keyboard's place, reporting nothing.
+    void show(const MelodyList& list);
+    // The one column as wide as the list, so that no horizontal scroll bar ever shows.
+    void fitColumn();
+
+    // Answers a notification of the list; nullopt for those it leaves to Windows.
+    std::optional<LRESULT> onNotify(const NMHDR& header);
+    // The entry the user chose since the last call, taken once.
+    std::optional<Choice> takeChoice();
+
+private:
+    static LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR subclass, DWORD_PTR self);
+    LRESULT onListMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    int findByPrefix(const NMLVFINDITEMW& find) const;
+    void choose(int item);
+
+    HWND list_ = nullptr;
+    std::vector<std::wstring> names_;
+    std::optional<std::uint64_t> shownRevision_;
+    bool showing_ = false;
+    std::optional<int> chosen_;
+};
+
+}  // namespace zorvik::gui

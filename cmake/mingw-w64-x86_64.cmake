@@ -24,3 +24,6 @@ find_program(ZORVIK_WINE NAMES wine wine64)
 if(ZORVIK_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${ZORVIK_WINE})
 endif()
+# Tests are listed when ctest runs, under the Wine prefix that tools/wine-env prepares, and not
+# while building, where no prefix may be ready.
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)

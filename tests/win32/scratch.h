@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Places of a test's own on the Windows machine, with Cyrillic names, arranged behind the
+// backends' backs through the wide-character API and removed with all they hold.
+namespace zorvik::testing {
+
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    // In Windows form without a trailing backslash, below %TEMP%.
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A key below HKEY_CURRENT_USER that does not exist yet; its branch goes at the end.
+class ScratchKey {
+public:
+    ScratchKey();
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+
+    const std::string& key() const { return key_; }
+
+private:
+    std::string branch_;
+    std::string key_;
+};
+
+// The path as the wide-character API takes it (long paths included).
+std::wstring widePath(std::string_view path);
+void makeFolders(std::string_view path);
+void writeBytes(std::string_view path, std::string_view bytes);
+std::optional<std::string> readBytes(std::string_view path);
+// Every entry of a folder as stored, in byte order.
+std::vector<std::string> entriesOf(std::string_view folder);
+
+}  // namespace zorvik::testing

@@ -1,0 +1,69 @@
+// The contract tables on Windows: the in-memory fakes and the Win32 backends, in a folder under
+// %TEMP% and a key below HKEY_CURRENT_USER of the test's own, both with Cyrillic names.
+#include <windows.h>
+
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_registry.h"
+#include "tests/contract/fake_backends.h"
+#include "tests/win32/scratch.h"
+
+namespace zorvik::testing {
+
+namespace {
+
+class Win32FileSystemHarness final : public FileSystemHarness {
+public:
+    FileSystem& files() override { return files_; }
+    std::string root() const override { return folder_.path(); }
+    void makeFolder(std::string_view path) override { makeFolders(path); }
+    void writeFile(std::string_view path, std::string_view bytes) override {
+        writeBytes(path, bytes);
+    }
+    std::optional<std::string> readFile(std::string_view path) const override {
+        const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            return std::nullopt;
+        }
+        return readBytes(path);
+    }
+    void setReadOnly(std::string_view path, bool readOnly) override {
+        const std::wstring wide = widePath(path);
+        const DWORD attributes = GetFileAttributesW(wide.c_str());
+        SetFileAttributesW(wide.c_str(), readOnly ? attributes | FILE_ATTRIBUTE_READONLY
+                                                  : attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    }
+    bool hardLink(std::string_view existing, std::string_view link) override {
+        return CreateHardLinkW(widePath(link).c_str(), widePath(existing).c_str(), nullptr) != 0;
+    }
+    std::vector<std::string> namesIn(std::string_view folder) const override {
+        return entriesOf(folder);
+    }
+
+private:
+    ScratchFolder folder_;
+    win32::Win32FileSystem files_;
+};
+
+class Win32RegistryHarness final : public RegistryHarness {
+public:
+    Registry& registry() override { return registry_; }
+    std::string key() const override { return scratch_.key(); }
+
+private:
+    ScratchKey scratch_;
+    win32::Win32Registry registry_;
+};
+
+}  // namespace
+
+std::vector<FileSystemBackend> fileSystemBackends() {
+    return {fakeFileSystemBackend(),
+            {"Win32", [] { return std::make_unique<Win32FileSystemHarness>(); }}};
+}
+
+std::vector<RegistryBackend> registryBackends() {
+    return {fakeRegistryBackend(),
+            {"Win32", [] { return std::make_unique<Win32RegistryHarness>(); }}};
+}
+
+}  // namespace zorvik::testing

@@ -72,6 +72,9 @@ public:
 
     // Whether Form_Unload has run: it runs once, however many ways the window is closed.
     bool unloaded() const { return unloaded_; }
+    // Whether a handler is running (one of its boxes, menus or dialogs is open): the window
+    // closes only between handlers.
+    bool handling() const { return handlersRunning_ > 0; }
 
     // Called after every change of what the window shows.
     void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }

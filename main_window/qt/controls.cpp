@@ -1,9 +1,13 @@
 #include "main_window/qt/controls.h"
 
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QToolTip>
 
 namespace zorvik::gui {
 
@@ -24,6 +28,19 @@ void WrappingButton::paintEvent(QPaintEvent*) {
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
     }
     painter.drawItemText(area, kTextFlags, palette(), isEnabled(), caption, QPalette::ButtonText);
+}
+
+void WrappingButton::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter) {
+        QPushButton::keyPressEvent(event);
+        return;
+    }
+    // a held key clicks once: each click may open a box, which then takes the repeats
+    if (!event->isAutoRepeat()) {
+        click();
+    }
+    event->accept();
 }
 
 WrappingCheckBox::WrappingCheckBox(QWidget* parent) : QCheckBox(parent) {
@@ -105,7 +122,8 @@ QItemSelectionModel::SelectionFlags MelodyListWidget::selectionCommand(const QMo
     return flags;
 }
 
-void MelodyListWidget::showEntries(const QStringList& names, int selectedRow, bool namesChanged) {
+void MelodyListWidget::showEntries(const QStringList& names, int selectedRow, int placeRow,
+                                   bool namesChanged) {
     showing_ = true;
     if (namesChanged) {
         const int scrolled = verticalScrollBar()->value();
@@ -117,7 +135,12 @@ void MelodyListWidget::showEntries(const QStringList& names, int selectedRow, bo
                                           QItemSelectionModel::ClearAndSelect);
     } else {
         clearSelection();
-        forgetCurrentRow();
+        if (placeRow >= 0 && placeRow < count()) {
+            selectionModel()->setCurrentIndex(names_.index(placeRow),
+                                              QItemSelectionModel::NoUpdate);
+        } else {
+            forgetCurrentRow();
+        }
     }
     showing_ = false;
 }
@@ -127,13 +150,59 @@ void MelodyListWidget::forgetCurrentRow() {
 }
 
 void MelodyListWidget::focusInEvent(QFocusEvent* event) {
-    const bool nothingSelected = selectedRow() < 0;
+    const bool hadPlace = currentIndex().isValid();
     QListView::focusInEvent(event);
     // Qt makes the first row current on focus, so the first Down would skip it; as in a
-    // Windows list, with nothing selected the first Down selects the first melody
-    if (nothingSelected) {
+    // Windows list, with no place yet the first Down selects the first melody
+    if (!hadPlace) {
         forgetCurrentRow();
     }
+    viewport()->update();  // the focus frame may go round the whole list
+}
+
+void MelodyListWidget::focusOutEvent(QFocusEvent* event) {
+    QListView::focusOutEvent(event);
+    viewport()->update();
+}
+
+void MelodyListWidget::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    if (!hasFocus()) {
+        return;
+    }
+    // The styles draw their focus cue only after Tab was used, and never where no entry is
+    // current; the user must see at all times what Down and the delete button act on.
+    const QModelIndex place = currentIndex();
+    const bool onEntry = place.isValid();
+    const QRect frame = (onEntry ? visualRect(place) : viewport()->rect()).adjusted(0, 0, -1, -1);
+    const bool selected = onEntry && selectionModel()->isSelected(place);
+    QPainter painter(viewport());
+    QPen pen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(frame);
+}
+
+bool MelodyListWidget::isCut(const QModelIndex& index) const {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    return itemDelegateForIndex(index)->sizeHint(option, index).width() >
+           viewport()->width() - horizontalOffset() - visualRect(index).left();
+}
+
+bool MelodyListWidget::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        if (index.isValid() && isCut(index)) {
+            QToolTip::showText(help->globalPos(), index.data().toString(), viewport(),
+                               visualRect(index));
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return QListView::viewportEvent(event);
 }
 
 }  // namespace zorvik::gui

@@ -11,12 +11,15 @@
 // every selection the user makes, from the mouse or the keyboard.
 namespace zorvik::gui {
 
+// Enter and keypad Enter press the focused button, as Space does and as on Windows, without
+// the button becoming the window's default button.
 class WrappingButton final : public QPushButton {
 public:
     using QPushButton::QPushButton;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 class WrappingCheckBox final : public QCheckBox {
@@ -35,6 +38,9 @@ private:
 };
 
 // A view over a plain string model: a folder of 100,000 melodies is redrawn in one model reset.
+// While it has the focus it always shows where the keyboard is, with a dotted frame around
+// that entry (or around the whole list when the keyboard has no place yet), and a name too
+// long to show whole is shown whole under the pointer.
 class MelodyListWidget final : public QListView {
 public:
     explicit MelodyListWidget(QWidget* parent);
@@ -42,8 +48,9 @@ public:
     void setOnEntryChosen(std::function<void(int row)> onChosen) {
         onChosen_ = std::move(onChosen);
     }
-    // Shows these names with this row selected, reporting nothing.
-    void showEntries(const QStringList& names, int selectedRow, bool namesChanged);
+    // Shows these names with this row selected and the keyboard at `placeRow` (-1: nowhere,
+    // so the first Down selects the first entry), reporting nothing.
+    void showEntries(const QStringList& names, int selectedRow, int placeRow, bool namesChanged);
 
     int count() const { return names_.rowCount(); }
     QString entry(int row) const { return names_.index(row).data().toString(); }
@@ -55,11 +62,16 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
 
 private:
     void forgetCurrentRow();
+    // Whether the entry's name is cut short where it is drawn.
+    bool isCut(const QModelIndex& index) const;
 
     QStringListModel names_;
     std::function<void(int)> onChosen_;

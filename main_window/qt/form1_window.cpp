@@ -1,11 +1,16 @@
 #include "main_window/qt/form1_window.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QWindow>
+#include <cstdio>
+#include <utility>
 
 #include "main_window/form1.h"
 #include "main_window/form1_layout.h"
@@ -169,6 +174,8 @@ void Form1Window::build() {
     // the expose events of the native window tell when its surface is drawn anew
     winId();
     windowHandle()->installEventFilter(this);
+    // and the user's input to any control is seen before that control handles it
+    QApplication::instance()->installEventFilter(this);
 }
 
 QWidget* Form1Window::control(std::string_view name) const {
@@ -221,8 +228,11 @@ void Form1Window::showForm() {
         }
         shownRevision_ = list.revision();
     }
-    const int selected = list.selectedIndex() ? static_cast<int>(*list.selectedIndex()) : -1;
-    static_cast<MelodyListWidget*>(control("File1"))->showEntries(names, selected, namesChanged);
+    const auto row = [](std::optional<std::size_t> index) {
+        return index ? static_cast<int>(*index) : -1;
+    };
+    static_cast<MelodyListWidget*>(control("File1"))
+        ->showEntries(names, row(list.selectedIndex()), row(list.currentIndex()), namesChanged);
 }
 
 std::string Form1Window::popup(std::string_view menuName) {
@@ -248,34 +258,111 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
         requestRepaint();
+    } else if (repaintDue_ && isInputToThisWindow(watched, *event)) {
+        // The click or key that brings the window back comes in the same batch as the
+        // activation it causes: the repaint goes first, or it would undo what the input did.
+        runDueRepaint();
     }
     return QWidget::eventFilter(watched, event);
 }
 
+bool Form1Window::isInputToThisWindow(QObject* receiver, const QEvent& event) const {
+    switch (event.type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::ShortcutOverride:
+        case QEvent::KeyPress:
+        case QEvent::Wheel:
+            break;
+        default:
+            return false;
+    }
+    const auto* widget = qobject_cast<const QWidget*>(receiver);
+    return widget != nullptr && (widget == this || isAncestorOf(widget));
+}
+
 void Form1Window::requestRepaint() {
     // a burst of expose and activation events counts as one repaint of the surface
-    if (repaintQueued_) {
+    if (repaintDue_) {
         return;
     }
-    repaintQueued_ = true;
+    repaintDue_ = true;
     QMetaObject::invokeMethod(
-        this,
-        [this] {
-            repaintQueued_ = false;
-            ++repaintsRequested_;
-            if (form_ != nullptr) {
-                form_->Form_Paint();
-            }
-        },
-        Qt::QueuedConnection);
+        this, [this] { runDueRepaint(); }, Qt::QueuedConnection);
+}
+
+void Form1Window::runDueRepaint() {
+    if (!std::exchange(repaintDue_, false)) {
+        return;
+    }
+    ++repaintsRequested_;
+    if (form_ != nullptr) {
+        form_->Form_Paint();
+    }
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {
+    if (form_ != nullptr && form_->handling()) {
+        // The session is ending while a box waits for an answer: the box is answered and its
+        // handler finishes before the window closes, never the other way round.
+        event->ignore();
+        closeAsTheUser();
+        return;
+    }
     if (form_ != nullptr) {
         std::int16_t cancel = 0;
         form_->Form_Unload(cancel);
     }
     event->accept();
+}
+
+void Form1Window::closeAsTheUser() {
+    if (closing_ == nullptr) {
+        closing_ = new QTimer(this);
+        closing_->setInterval(20);
+        connect(closing_, &QTimer::timeout, this, &Form1Window::continueClosing);
+    }
+    closing_->start();
+    continueClosing();
+}
+
+void Form1Window::continueClosing() {
+    // boxes that the closing itself opens (a failure to store the options) are dismissed too
+    dismissOpenBoxes();
+    if (form_ != nullptr && form_->handling()) {
+        return;
+    }
+    if (isVisible()) {
+        close();
+    }
+    closing_->stop();
+}
+
+void Form1Window::dismissOpenBoxes() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget == this || !widget->isVisible()) {
+            continue;
+        }
+        if (auto* box = qobject_cast<QMessageBox*>(widget)) {
+            if (box->icon() == QMessageBox::Critical) {
+                // no one is there to read it: it goes where the session keeps its messages
+                std::fprintf(stderr, "zorvik-melodies: %s\n", box->text().toUtf8().constData());
+            }
+            QAbstractButton* answer = box->button(QMessageBox::Cancel);
+            if (answer == nullptr) {
+                answer = box->button(QMessageBox::Ok);
+            }
+            if (answer != nullptr) {
+                answer->click();
+            } else {
+                box->reject();
+            }
+        } else if (auto* dialog = qobject_cast<QDialog*>(widget)) {
+            dialog->reject();
+        } else if (auto* menu = qobject_cast<QMenu*>(widget)) {
+            menu->close();
+        }
+    }
 }
 
 }  // namespace zorvik::gui

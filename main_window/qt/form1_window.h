@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <map>
@@ -33,6 +34,11 @@ public:
 
     static QIcon icon();
 
+    // Closes the window as the user's close does, for the system's requests to end the
+    // program: an open box is answered as Cancel (or closed) first, and the window closes as
+    // soon as no handler runs.
+    void closeAsTheUser();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,15 +48,22 @@ private:
     void build();
     void connectControls();
     void showForm();
+    // A repaint becomes due now and runs from the event loop, or before the user's next input
+    // to this window, whichever comes first.
     void requestRepaint();
+    void runDueRepaint();
+    void continueClosing();
+    void dismissOpenBoxes();
+    bool isInputToThisWindow(QObject* receiver, const QEvent& event) const;
 
     Form1* form_ = nullptr;
     std::map<std::string, QWidget*, std::less<>> controls_;
     QMenu* menu_ = nullptr;
     std::uint64_t shownRevision_ = 0;
-    bool repaintQueued_ = false;
+    bool repaintDue_ = false;
     bool shownOnce_ = false;
     int repaintsRequested_ = 0;
+    QTimer* closing_ = nullptr;
 };
 
 }  // namespace gui

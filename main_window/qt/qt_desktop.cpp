@@ -4,6 +4,7 @@
 
 #include "main_window/form1_layout.h"
 #include "main_window/qt/bulgarian.h"
+#include "main_window/qt/termination_requests.h"
 
 namespace zorvik {
 
@@ -19,7 +20,8 @@ std::string QtPosixPlatform::applicationFolder() const {
     return posix::applicationFolder(files_.drives());
 }
 
-QtProgram::QtProgram() : shells_(platform_.settingsStore()), form_(formServicesOf(platform_, shells_)) {
+QtProgram::QtProgram()
+    : shells_(platform_.settingsStore()), form_(formServicesOf(platform_, shells_)) {
     platform_.window().attach(form_);
 }
 
@@ -38,6 +40,8 @@ public:
 
     int run(Form1& form) override {
         platform_.window().attach(form);
+        // a request to end that comes during the load handler closes the window once shown
+        gui::TerminationRequests requests([this] { platform_.window().closeAsTheUser(); });
         form.Form_Load();
         platform_.window().show();
         return QApplication::exec();

@@ -74,7 +74,6 @@ void QtMessageBox::showNotice(std::string_view message, std::string_view title) 
 }
 
 void QtMessageBox::inform(int icon, std::string_view message, std::string_view title) {
-    lastIcon_ = icon;
     if (takeQueuedAnswer(message)) {
         return;
     }

@@ -29,14 +29,10 @@ public:
     // "\r\n" as the line break that Qt draws.
     static QString displayText(std::string_view message);
 
-    // The icon (a QMessageBox::Icon) of the last error or notice, queued answers included.
-    static int lastIcon() { return lastIcon_; }
-
 private:
     void inform(int icon, std::string_view message, std::string_view title);
 
     QPointer<QWidget> parent_;
-    static inline int lastIcon_ = 0;
 };
 
 }  // namespace zorvik

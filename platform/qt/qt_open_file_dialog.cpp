@@ -2,6 +2,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
+#include <QTreeView>
 
 #include "platform/failure_text.h"
 
@@ -13,6 +18,43 @@ std::optional<QString>& nextFileName() {
     static std::optional<QString> next;
     return next;
 }
+
+// The type, size and date columns in Bulgarian whatever the environment's locale: Qt's file
+// model writes them in the system locale's language and forms, not in the application's.
+class BulgarianFileColumns final : public QIdentityProxyModel {
+public:
+    enum Column { kName, kSize, kType, kModified };
+
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || files == nullptr || index.column() == kName) {
+            return QIdentityProxyModel::data(index, role);
+        }
+        const QFileInfo file = files->fileInfo(mapToSource(index));
+        const QLocale bulgarian(QLocale::Bulgarian, QLocale::Bulgaria);
+        switch (index.column()) {
+            case kSize:
+                // as Windows shows sizes: whole kilobytes, rounded up
+                return file.isFile() ? QStringLiteral("%1 КБ").arg(
+                                           bulgarian.toString((file.size() + 1023) / 1024))
+                                     : QString();
+            case kType:
+                if (file.isDir()) {
+                    return QStringLiteral("Папка");
+                }
+                return file.suffix().isEmpty()
+                           ? QStringLiteral("Файл")
+                           : QStringLiteral("Файл %1").arg(file.suffix().toUpper());
+            case kModified:
+                return bulgarian.toString(file.lastModified(),
+                                          QStringLiteral("d.MM.yyyy 'г.' H:mm"));
+            default:
+                return QIdentityProxyModel::data(index, role);
+        }
+    }
+};
 
 }  // namespace
 
@@ -64,6 +106,15 @@ void QtOpenFileDialog::configure(QFileDialog& dialog) const {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(nameFilters_);
+    dialog.setProxyModel(new BulgarianFileColumns(&dialog));
+    // size, type and date as wide as their widest entry, however the dialog is sized; the
+    // names take the rest, so widening the dialog shows long names whole
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(BulgarianFileColumns::kName, QHeaderView::Stretch);
+    }
 }
 
 Status QtOpenFileDialog::choose(const QString& hostPath) {

@@ -4,12 +4,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
+#include <QTreeView>
+#include <chrono>
+
 #include "main_window/qt/controls.h"
 
 #include "melody_library/texts.h"
@@ -118,6 +124,78 @@ TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatClearsTheSelecti
     EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav") << "s stays";
 }
 
+TEST_F(WindowEvents, EnterAndKeypadEnterPressTheFocusedButtonWhichNeverBecomesTheDefault) {
+    struct Case {
+        const char* button;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::string_view asks;  // what the click then says
+    };
+    const Case cases[] = {
+        {"Command2", Qt::Key_Return, Qt::NoModifier, melody_texts::kRingQuestion},
+        {"Command2", Qt::Key_Enter, Qt::KeypadModifier, melody_texts::kRingQuestion},
+        {"Command3", Qt::Key_Return, Qt::NoModifier, melody_texts::kNothingMarked},
+        {"Command3", Qt::Key_Enter, Qt::KeypadModifier, melody_texts::kNothingMarked},
+    };
+    start();
+    for (const auto& pressed : cases) {
+        SCOPED_TRACE(std::string(pressed.button) + (pressed.modifiers ? " keypad" : ""));
+        QtMessageBox::clearAnswers();
+        QtMessageBox::setNextAnswer(kAnswerCancel);
+        auto* button = qobject_cast<QPushButton*>(control(pressed.button));
+        button->setFocus();
+        QTest::keyClick(button, pressed.key, pressed.modifiers);
+        ASSERT_EQ(QtMessageBox::answeredMessages().size(), 1u);
+        EXPECT_EQ(QtMessageBox::answeredMessages()[0], pressed.asks);
+    }
+    for (auto* button : program->window().findChildren<QPushButton*>()) {
+        EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
+    }
+}
+
+TEST_F(WindowEvents, ANoticeHasTheInformationIconAndAFailureTheCriticalOne) {
+    writeFile(rings() / "a.wav", "not a sound");
+    writeStore("\"Audio\"=dword:00000001\n");
+    start();
+    struct Shown {
+        QMessageBox::Icon icon;
+        std::string text;
+    };
+    std::vector<Shown> shown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown.push_back({box->icon(), box->text().toStdString()});
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    watch.start(10);
+    qobject_cast<QPushButton*>(control("Command3"))->click();  // nothing marked yet
+    list()->selectRow(0);                                      // a melody that cannot play
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].icon, QMessageBox::Information);
+    EXPECT_EQ(shown[0].text, melody_texts::kNothingMarked);
+    EXPECT_EQ(shown[1].icon, QMessageBox::Critical);
+    EXPECT_NE(shown[1].text.find("a.wav"), std::string::npos);
+}
+
+TEST_F(WindowEvents, ANameCutShortIsShownWholeUnderThePointer) {
+    const std::string longName =
+        "Много дълго име на мелодия за звънене на телефона Zorvik BG, което не се побира.wav";
+    writeFile(rings() / longName, "x");
+    start();
+    const auto tipAt = [&](int row) {
+        const QPoint at = list()->visualRect(list()->model()->index(row, 0)).center();
+        QHelpEvent hover(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list()->viewport(), &hover);
+        return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+    };
+    ASSERT_EQ(list()->entry(2).toStdString(), longName);
+    EXPECT_EQ(tipAt(0), "") << "a name shown whole needs no tip";
+    EXPECT_EQ(tipAt(2), longName);
+}
+
 TEST_F(WindowEvents, TheOpenFileDialogHasTheDesignsTitleAndOneWavFilterMatchingAnyCase) {
     QtOpenFileDialog owner(nullptr, "Добавяне на мелодия за звънене на Zorvik.", "Wav|*.wav",
                            [](const std::string& host) -> Result<std::string> { return host; });
@@ -150,6 +228,59 @@ TEST_F(WindowEvents, TheOpenFileDialogHasTheDesignsTitleAndOneWavFilterMatchingA
     }
     shown.sort();
     EXPECT_EQ(shown, (QStringList{QStringLiteral("LOUD.WAV"), QStringLiteral("quiet.wav")}));
+    dialog.hide();
+}
+
+TEST_F(WindowEvents, TheOpenFileDialogIsBulgarianWhateverTheLocaleAndItsColumnsFit) {
+    // the environment's locale is English here (tools/test, a C locale, LANG=C.UTF-8 alike)
+    fs::create_directories(root / "pick" / "Папка");
+    writeFile(root / "pick" / "Звънец.wav", std::string(65 * 1024, 'x'));
+    writeFile(root / "pick" / "tiny.wav", "x");
+    const QDateTime modified(QDate(2024, 12, 8), QTime(14, 3));
+    for (const char* name : {"Папка", "Звънец.wav", "tiny.wav"}) {
+        fs::last_write_time(
+            root / "pick" / name,
+            std::chrono::file_clock::from_sys(
+                std::chrono::system_clock::from_time_t(modified.toSecsSinceEpoch())));
+    }
+    QtOpenFileDialog owner(nullptr, "t", "Wav|*.wav",
+                           [](const std::string& host) -> Result<std::string> { return host; });
+    QFileDialog dialog;
+    owner.configure(dialog);
+    const QString folder = QString::fromStdString((root / "pick").string());
+    auto* files = dialog.findChild<QFileSystemModel*>();
+    bool loaded = false;
+    QObject::connect(files, &QFileSystemModel::directoryLoaded,
+                     [&](const QString& path) { loaded = loaded || path == folder; });
+    dialog.setDirectory(folder);
+    dialog.show();
+    ASSERT_TRUE(waitFor([&] { return loaded; }));
+    const auto row = [&](const char* name) {
+        const QModelIndex shown =
+            dialog.proxyModel()->mapFromSource(files->index(folder + QLatin1Char('/') + name));
+        QStringList cells;
+        for (int column = 1; column < 4; ++column) {
+            cells << shown.siblingAtColumn(column).data().toString();
+        }
+        return cells.join(QLatin1Char('|')).toStdString();
+    };
+    EXPECT_EQ(row("Папка"), "|Папка|8.12.2024 г. 14:03");
+    EXPECT_EQ(row("Звънец.wav"), "65 КБ|Файл WAV|8.12.2024 г. 14:03");
+    EXPECT_EQ(row("tiny.wav"), "1 КБ|Файл WAV|8.12.2024 г. 14:03");
+
+    // (the view's own measure of the width its column needs is public on the base class)
+    QAbstractItemView* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(details, nullptr);
+    // size, type and date fit however narrow the dialog; the names once it is widened
+    for (const QSize size : {QSize(500, 300), QSize(1000, 600)}) {
+        dialog.resize(size);
+        waitFor([] { return false; }, 50);
+        for (int column = size.width() > 500 ? 0 : 1; column < 4; ++column) {
+            EXPECT_GE(static_cast<QTreeView*>(details)->columnWidth(column),
+                      details->sizeHintForColumn(column))
+                << "column " << column << " is cut in a dialog of width " << size.width();
+        }
+    }
     dialog.hide();
 }
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QSocketNotifier>
+#include <functional>
+#include <memory>
+
+namespace zorvik::gui {
+
+// The system's requests to end the program (SIGTERM, SIGINT, SIGHUP: logout, shutdown, kill,
+// Ctrl+C), delivered to the event loop instead of ending the process at once, so that the
+// window can close as the user's close does. One at a time; the signals' earlier handling is
+// restored when it ends.
+class TerminationRequests {
+public:
+    explicit TerminationRequests(std::function<void()> onRequest);
+    ~TerminationRequests();
+    TerminationRequests(const TerminationRequests&) = delete;
+    TerminationRequests& operator=(const TerminationRequests&) = delete;
+
+private:
+    void readRequests();
+
+    std::function<void()> onRequest_;
+    int pipe_[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace zorvik::gui

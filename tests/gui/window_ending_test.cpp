@@ -1,0 +1,132 @@
+// Requests to end the program from outside the window: the signals of logout, shutdown, kill
+// and Ctrl+C, sent to the real program, and the desktop session ending.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <csignal>
+
+#include "main_window/form1_layout.h"
+#include "tests/gui/desktop_fixture.h"
+
+namespace zorvik {
+namespace {
+
+using testing::readFile;
+using testing::writeFile;
+
+class EndingRequests : public testing::DesktopTest {
+protected:
+    EndingRequests() {
+        writeFile(rings() / "a.wav", "a");
+        writeFile(rings().parent_path() / "Phone.wav", "ring");
+    }
+
+    // The visible windows of a process, once it has at least `count` of them.
+    static QStringList windowsOf(const QProcess& running, int count) {
+        QStringList windows;
+        waitFor([&] {
+            QProcess search;
+            search.start(QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--pid"), QString::number(running.processId())});
+            search.waitForFinished();
+            windows = QString::fromUtf8(search.readAllStandardOutput())
+                          .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            return windows.size() >= count;
+        });
+        return windows;
+    }
+    // A real click on a control of the program's window, at a point of its designed place.
+    static void click(const QString& window, std::string_view control, QPoint offset = {}) {
+        for (const auto& designed : layout::kControls) {
+            if (designed.name == control) {
+                const QPoint centre(layout::toPixels(designed.left + designed.width / 2),
+                                    layout::toPixels(designed.top + designed.height / 2));
+                const QPoint at = offset.isNull() ? centre
+                                                  : QPoint(layout::toPixels(designed.left),
+                                                           layout::toPixels(designed.top)) +
+                                                        offset;
+                ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"),
+                                     window, QString::number(at.x()), QString::number(at.y()),
+                                     QStringLiteral("click"), QStringLiteral("1")}));
+            }
+        }
+    }
+};
+
+TEST_F(EndingRequests, EachSignalClosesTheWindowAsTheUsersCloseDoes) {
+    struct Case {
+        int signal;
+        const char* name;
+        bool questionOpen;  // the ring question waits for an answer
+    };
+    const Case cases[] = {
+        {SIGTERM, "SIGTERM", false},
+        {SIGINT, "SIGINT", false},
+        {SIGHUP, "SIGHUP", false},
+        {SIGTERM, "SIGTERM with the question open", true},
+    };
+    for (const auto& request : cases) {
+        SCOPED_TRACE(request.name);
+        writeStore("\"RingSound\"=\"a.wav\"\n");  // no options stored yet
+        QProcess running;
+        running.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        running.start(QStringLiteral(ZORVIK_PROGRAM), {});
+        ASSERT_TRUE(running.waitForStarted());
+        const QStringList windows = windowsOf(running, 1);
+        ASSERT_EQ(windows.size(), 1);
+        std::string audio = "\"Audio\"=dword:00000000";
+        if (request.questionOpen) {
+            click(windows[0], "File1", {30, 10});  // the first melody
+            click(windows[0], "Check1");
+            click(windows[0], "Command2");
+            ASSERT_EQ(windowsOf(running, 2).size(), 2) << "the question opens";
+            audio = "\"Audio\"=dword:00000001";
+        }
+        ::kill(static_cast<pid_t>(running.processId()), request.signal);
+        ASSERT_TRUE(running.waitForFinished(20000)) << "the program ends";
+        EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(running.exitCode(), 0);
+        const std::string store = readFile(this->store());
+        EXPECT_NE(store.find(audio), std::string::npos) << store;
+        EXPECT_NE(store.find("\"inDeleted\"=dword:00000000"), std::string::npos) << store;
+        EXPECT_EQ(readFile(rings().parent_path() / "Phone.wav"), "ring")
+            << "the question was answered Cancel";
+    }
+}
+
+TEST_F(EndingRequests, TheSessionEndingAnswersTheOpenQuestionBeforeClosing) {
+    auto& window = start().window();
+    ASSERT_TRUE(waitUntilActive(window));
+    clickAt(control("Check1"), control("Check1")->rect().center());
+    ASSERT_TRUE(waitFor([&] { return program->form().Check1().Value() == 1; }));
+    program->form().selectEntry(0);
+    bool handlingWhenClosed = false;
+    bool closed = false;
+    QTimer endSession;
+    QObject::connect(&endSession, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr && box->isActiveWindow()) {
+            endSession.stop();
+            // what the session manager's "die" comes to in Qt
+            QEvent quit(QEvent::Quit);
+            QApplication::sendEvent(QApplication::instance(), &quit);
+        }
+        if (!closed && !window.isVisible()) {
+            closed = true;
+            handlingWhenClosed = program->form().handling();
+        }
+    });
+    endSession.start(20);
+    clickAt(control("Command2"), control("Command2")->rect().center());
+    ASSERT_TRUE(waitFor([&] { return !window.isVisible(); }));
+    EXPECT_FALSE(handlingWhenClosed) << "the question's handler ended before the window closed";
+    EXPECT_TRUE(program->form().unloaded());
+    EXPECT_EQ(readFile(rings().parent_path() / "Phone.wav"), "ring") << "answered Cancel";
+    EXPECT_NE(readFile(store()).find("\"Audio\"=dword:00000001"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zorvik

@@ -12,10 +12,13 @@ Status MelodyList::setPath(std::string_view folder) {
     while (path.size() > 3 && winpath::endsWithSeparator(path)) {
         path.pop_back();
     }
+    // watched from before the read, so that no change can slip in between
+    auto watch = files_.watchFolder(path);
     auto names = files_.listMelodies(path);
     if (!names.ok()) {
         return names.status();
     }
+    watch_ = std::move(watch);
     const bool sameFolder = winpath::samePath(path, path_);
     path_ = std::move(path);
     // a new folder has no entry that was current there
@@ -30,6 +33,12 @@ std::string MelodyList::FileName() const {
 }
 
 void MelodyList::Refresh() {
+    if (watch_ && !watch_->mayHaveChanged()) {
+        // the entries are what a new read would give: only the selection and place settle
+        settlePlace();
+        return;
+    }
+    watch_ = path_.empty() ? nullptr : files_.watchFolder(path_);
     auto names = path_.empty() ? Result<std::vector<std::string>>(std::vector<std::string>{})
                                : files_.listMelodies(path_);
     std::vector<std::string> entries =
@@ -38,14 +47,19 @@ void MelodyList::Refresh() {
     if (entries != entries_) {
         ++revision_;
     }
-    replaceEntries(std::move(entries), current_ ? std::optional(entries_[*current_]) : std::nullopt);
+    replaceEntries(std::move(entries),
+                   current_ ? std::optional(entries_[*current_]) : std::nullopt);
 }
 
 void MelodyList::replaceEntries(std::vector<std::string> entries,
                                 std::optional<std::string> keepCurrent) {
     entries_ = std::move(entries);
-    selected_.reset();
     current_ = keepCurrent ? indexOf(*keepCurrent) : std::nullopt;
+    settlePlace();
+}
+
+void MelodyList::settlePlace() {
+    selected_.reset();
     if (!current_ && remembered_) {
         const std::string name = remembered_(path_);
         current_ = name.empty() ? std::nullopt : indexOf(name);

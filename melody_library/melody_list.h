@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,8 +29,9 @@ public:
     Status setPath(std::string_view folder);
     // The selected entry's name, without folder; "" when nothing is selected.
     std::string FileName() const;
-    // Reads the folder again; afterwards nothing is selected. A folder that has vanished gives
-    // an empty list, never a failure, since every repaint comes here.
+    // Shows the folder as it is now; afterwards nothing is selected. A folder that has vanished
+    // gives an empty list, never a failure, since every repaint comes here. The folder is read
+    // again unless a watch of it proves it unchanged since it was last read.
     void Refresh();
 
     const std::vector<std::string>& entries() const { return entries_; }
@@ -50,10 +52,12 @@ public:
 
 private:
     void replaceEntries(std::vector<std::string> entries, std::optional<std::string> keepCurrent);
+    void settlePlace();
     std::optional<std::size_t> indexOf(std::string_view name) const;
 
     const FileSystem& files_;
     std::string path_;
+    std::unique_ptr<FolderWatch> watch_;  // of path_, started before it was last read
     std::vector<std::string> entries_;
     std::optional<std::size_t> selected_;
     std::optional<std::size_t> current_;

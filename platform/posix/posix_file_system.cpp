@@ -21,10 +21,6 @@ namespace zorvik::posix {
 
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-
 bool isWritableByOwner(const struct stat& info) {
     return (info.st_mode & S_IWUSR) != 0;
 }
@@ -41,14 +37,48 @@ PosixFileSystem::PosixFileSystem(DriveMap drives) : drives_(std::move(drives)) {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+namespace {
+
+// Whether a folder entry is a file the list may show. A symbolic link is followed, and noted in
+// `metLink`: where it points can change without the folder changing.
+bool isListedFile(int folderFd, const dirent64& entry, bool& metLink) {
+    struct stat info {};
+    switch (entry.d_type) {
+        case DT_REG:
+            return true;
+        case DT_LNK:
+            metLink = true;
+            return ::fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+        case DT_UNKNOWN:  // a file system that does not say: ask, without following first
+            if (::fstatat(folderFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+                return false;
+            }
+            if (S_ISLNK(info.st_mode)) {
+                metLink = true;
+                return ::fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+            }
+            return S_ISREG(info.st_mode);
+        default:
+            return false;
+    }
+}
+
+// A melody's name with its sort key, the name folded to capitals, worked out once.
+struct KeyedName {
+    std::string key;
+    std::string name;
+};
+
+}  // namespace
+
 Result<std::vector<std::string>> PosixFileSystem::listMelodies(std::string_view folder) const {
     const std::string shown = displayPath(folder);
     const auto host = drives_.resolve(folder);
     if (!host.ok()) {
         return failure_text::folderFailed(host.failure().code, shown, whyOf(host.failure()));
     }
-    std::unique_ptr<DIR, DirCloser> dir(opendir(host.value().c_str()));
-    if (!dir) {
+    FileDescriptor dir(::open(host.value().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid()) {
         const int error = errno;
         if (error == ENOENT) {
             return failure_text::folderFailed(ErrorCode::FolderNotFound, shown);
@@ -59,27 +89,38 @@ Result<std::vector<std::string>> PosixFileSystem::listMelodies(std::string_view 
         }
         return failure_text::folderFailed(codeOfErrno(error), shown, reasonOfErrno(error));
     }
-    std::vector<std::pair<std::string, std::string>> keyed;  // folded name, name
-    const int dirFd = dirfd(dir.get());
-    while (const dirent* entry = readdir(dir.get())) {
-        const std::string_view name = entry->d_name;
-        if (!text::matchesWavPattern(name) || !text::isValidWindowsName(name)) {
-            continue;
+    // the folder's entries read straight from the kernel, a large block at a time
+    constexpr std::size_t kBlock = 128 * 1024;
+    const auto block = std::make_unique<char[]>(kBlock);
+    std::vector<KeyedName> keyed;
+    bool metLink = false;
+    for (;;) {
+        const ssize_t got = ::getdents64(dir.get(), block.get(), kBlock);
+        if (got <= 0) {
+            break;  // a folder that vanishes midway lists what was read of it
         }
-        bool isFile = entry->d_type == DT_REG;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat info {};
-            isFile = fstatat(dirFd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
-        }
-        if (isFile) {
-            keyed.emplace_back(text::foldCase(name), name);
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(block.get() + at);
+            at += entry->d_reclen;
+            const std::string_view name = entry->d_name;
+            if (text::matchesWavPattern(name) && text::isValidWindowsName(name) &&
+                isListedFile(dir.get(), *entry, metLink)) {
+                keyed.push_back({text::foldCase(name), std::string(name)});
+            }
         }
     }
-    std::sort(keyed.begin(), keyed.end());
+    struct stat folderInfo {};
+    if (::fstat(dir.get(), &folderInfo) == 0) {
+        linkedFolders_->record(folderInfo.st_dev, folderInfo.st_ino, metLink);
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const KeyedName& a, const KeyedName& b) {
+        const int byKey = a.key.compare(b.key);
+        return byKey != 0 ? byKey < 0 : a.name < b.name;
+    });
     std::vector<std::string> names;
     names.reserve(keyed.size());
-    for (auto& [key, name] : keyed) {
-        names.push_back(std::move(name));
+    for (auto& entry : keyed) {
+        names.push_back(std::move(entry.name));
     }
     return names;
 }

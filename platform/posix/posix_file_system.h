@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/file_system.h"
 #include "platform/posix/drive_map.h"
+#include "platform/posix/posix_folder_watch.h"
 
 namespace zorvik::posix {
 
@@ -16,6 +18,7 @@ public:
     explicit PosixFileSystem(DriveMap drives);
 
     Result<std::vector<std::string>> listMelodies(std::string_view folder) const override;
+    std::unique_ptr<FolderWatch> watchFolder(std::string_view folder) const override;
     Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view source,
                                                       std::string_view destination) override;
     Status moveFile(std::string_view source, std::string_view destination) override;
@@ -38,6 +41,8 @@ private:
 
     DriveMap drives_;
     std::function<int(TransferStep)> injector_;
+    // what the listings found, for the watches of those folders
+    std::shared_ptr<LinkedFolders> linkedFolders_ = std::make_shared<LinkedFolders>();
 };
 
 }  // namespace zorvik::posix

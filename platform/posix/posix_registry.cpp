@@ -10,11 +10,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <ctime>
 #include <vector>
 
 #include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
+#include "platform/posix/posix_folder_watch.h"
 #include "platform/posix/reg_document.h"
 #include "platform/windows_text.h"
 
@@ -52,20 +54,42 @@ int lockRetrying(int fd, int operation) {
     return result;
 }
 
-// Reads the store; `exists` tells a missing file from an empty one.
-bool readStore(const std::string& path, std::string& bytes, bool& exists, int& error) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid()) {
-        error = errno;
-        exists = false;
-        return error == ENOENT;
+// The whole of an open file, in one buffer of its size where it does not grow meanwhile.
+bool readWhole(int fd, off_t size, std::string& bytes) {
+    bytes.resize(static_cast<std::size_t>(size) + 1);  // one more, to see the end in one call
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) {
+            bytes.resize(bytes.size() * 2);
+        }
+        const ssize_t got = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return false;
+        }
+        if (got == 0) {
+            bytes.resize(have);
+            return true;
+        }
+        have += static_cast<std::size_t>(got);
     }
-    exists = true;
-    if (!readAll(file.get(), bytes)) {
-        error = errno;
-        return false;
+}
+
+std::chrono::nanoseconds sinceEpoch(const timespec& time) {
+    return std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec);
+}
+
+// Whether every later change to the file must leave a change time other than this version's:
+// the file system stamps a change with the kernel's coarse clock, cut to its own grain, so a
+// version stamped a grain before `now` can be told from anything written from now on.
+bool isSettled(const struct stat& info, const timespec& now, std::chrono::nanoseconds grain) {
+    if (info.st_mtim.tv_nsec == 0 && info.st_ctim.tv_nsec == 0) {
+        grain = std::max<std::chrono::nanoseconds>(grain, std::chrono::seconds(2));
     }
-    return true;
+    return sinceEpoch(info.st_ctim) + grain <= sinceEpoch(now) &&
+           sinceEpoch(info.st_mtim) + grain <= sinceEpoch(now);
 }
 
 std::string timestamp() {
@@ -78,7 +102,7 @@ std::string timestamp() {
 }
 
 // Keeps a store that does not parse under a new name beside it, never overwriting anything.
-bool keepAside(const std::string& storePath, const std::string& bytes) {
+bool keepAside(const std::string& storePath) {
     const std::string base = storePath + ".corrupt-" + timestamp();
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string name = attempt == 0 ? base : base + "-" + std::to_string(attempt);
@@ -96,7 +120,10 @@ bool keepAside(const std::string& storePath, const std::string& bytes) {
             }
             return false;
         }
-        return writeAll(copy.get(), bytes.data(), bytes.size()) && ::fsync(copy.get()) == 0 &&
+        FileDescriptor original(::open(storePath.c_str(), O_RDONLY | O_CLOEXEC));
+        std::string bytes;
+        return original.valid() && readAll(original.get(), bytes) &&
+               writeAll(copy.get(), bytes.data(), bytes.size()) && ::fsync(copy.get()) == 0 &&
                copy.close() == 0;
     }
     return false;
@@ -147,6 +174,71 @@ PosixRegistry::PosixRegistry(std::string storePath) : storePath_(std::move(store
                   : (slash == 0 ? std::string("/") : storePath_.substr(0, slash));
 }
 
+struct PosixRegistry::Snapshot {
+    bool exists = false;
+    struct stat info {};
+    std::shared_ptr<RegDocument> document;  // null when missing or not parseable
+    std::string problem;
+};
+
+bool PosixRegistry::Version::operator==(const Version& other) const {
+    const auto same = [](const timespec& a, const timespec& b) {
+        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+    };
+    return device == other.device && inode == other.inode && size == other.size &&
+           same(modified, other.modified) && same(changed, other.changed);
+}
+
+PosixRegistry::Version PosixRegistry::versionOf(const struct stat& info) {
+    return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+}
+
+std::shared_ptr<RegDocument> PosixRegistry::cached(const Version& version) {
+    const std::lock_guard guard(cacheMutex_);
+    return cachedVersion_ == version ? cachedDocument_ : nullptr;
+}
+
+bool PosixRegistry::load(const std::string& path, Snapshot& snapshot, int& error) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);  // before anything of the file is seen
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) {
+        error = errno;
+        return error == ENOENT;
+    }
+    snapshot.exists = true;
+    if (::fstat(file.get(), &snapshot.info) != 0) {
+        error = errno;
+        return false;
+    }
+    const Version version = versionOf(snapshot.info);
+    if ((snapshot.document = cached(version))) {
+        return true;
+    }
+    std::string bytes;
+    if (!readWhole(file.get(), snapshot.info.st_size, bytes)) {
+        error = errno;
+        return false;
+    }
+    auto parsed = RegDocument::parse(std::move(bytes));
+    ++parses_;
+    if (!parsed.ok()) {
+        snapshot.problem = parsed.failure().message;
+        return true;
+    }
+    snapshot.document = std::make_shared<RegDocument>(std::move(parsed).value());
+    // kept only when nothing can have changed the file unseen, during the read or after it
+    struct stat after {};
+    const auto grain = localTimestampGrain(file.get());
+    if (grain && isSettled(snapshot.info, now, *grain) && ::fstat(file.get(), &after) == 0 &&
+        versionOf(after) == version) {
+        const std::lock_guard guard(cacheMutex_);
+        cachedVersion_ = version;
+        cachedDocument_ = snapshot.document;
+    }
+    return true;
+}
+
 Result<RegistryValue> PosixRegistry::read(std::string_view key, std::string_view valueName) {
     const std::string name = fullValueName(key, valueName);
     const auto fail = [&](ErrorCode code, std::string_view why) {
@@ -158,21 +250,19 @@ Result<RegistryValue> PosixRegistry::read(std::string_view key, std::string_view
     if (lock.valid()) {
         lockRetrying(lock.get(), LOCK_SH);
     }
-    std::string bytes;
-    bool exists = false;
+    Snapshot store;
     int error = 0;
-    if (!readStore(storePath_, bytes, exists, error)) {
+    if (!load(storePath_, store, error)) {
         return fail(codeOfErrno(error), reasonOfErrno(error));
     }
     lock.close();
-    if (!exists) {
+    if (!store.exists) {
         return fail(ErrorCode::NotFound, "няма такава стойност");
     }
-    const auto document = RegDocument::parse(bytes);
-    if (!document.ok()) {
-        return fail(ErrorCode::Corrupt, "файлът е повреден (" + document.failure().message + ")");
+    if (!store.document) {
+        return fail(ErrorCode::Corrupt, "файлът е повреден (" + store.problem + ")");
     }
-    auto value = document.value().find(fullKey(key), valueName);
+    auto value = store.document->find(fullKey(key), valueName);
     if (!value) {
         return fail(ErrorCode::NotFound, "няма такава стойност");
     }
@@ -198,7 +288,9 @@ Status PosixRegistry::applyChecked(std::string_view key, std::span<const ValueCh
     const auto fail = [&](ErrorCode code, std::string_view why) {
         return Status(failure_text::settingWriteFailed(code, name, why, storePath_));
     };
-    const auto failWithErrno = [&](int error) { return fail(codeOfErrno(error), reasonOfErrno(error)); };
+    const auto failWithErrno = [&](int error) {
+        return fail(codeOfErrno(error), reasonOfErrno(error));
+    };
     if (!canHoldName(key)) {
         return fail(ErrorCode::InvalidName, "името съдържа недопустими знаци");
     }
@@ -221,29 +313,29 @@ Status PosixRegistry::applyChecked(std::string_view key, std::span<const ValueCh
     const std::string target = followLinks(storePath_);
     const std::string targetFolder = folderOf(target);
     removeStaleTemporaries(targetFolder, target);
-    std::string bytes;
-    bool exists = false;
+    Snapshot store;
     int error = 0;
-    if (!readStore(target, bytes, exists, error)) {
+    if (!load(target, store, error)) {
         return failWithErrno(error);
     }
-    mode_t mode = 0600;
-    struct stat info {};
-    if (exists && ::stat(target.c_str(), &info) == 0) {
-        mode = info.st_mode & 0777;
-        // the owner made the file read-only: that is a refusal, not something to replace
-        if ((mode & S_IWUSR) == 0) {
-            return fail(ErrorCode::ReadOnly, "файлът с настройките е само за четене");
-        }
+    // the owner made the file read-only: that is a refusal, not something to replace
+    const mode_t mode = store.exists ? (store.info.st_mode & 0777) : 0600;
+    if ((mode & S_IWUSR) == 0) {
+        return fail(ErrorCode::ReadOnly, "файлът с настройките е само за четене");
     }
     RegDocument document;
-    if (exists) {
-        auto parsed = RegDocument::parse(bytes);
-        if (parsed.ok()) {
-            document = std::move(parsed).value();
-        } else if (!keepAside(target, bytes)) {
-            return fail(ErrorCode::Corrupt, "файлът е повреден и не може да бъде запазен настрана");
+    if (store.document) {
+        // this version is about to be replaced: its parse is taken, not copied, where no
+        // reader holds it
+        {
+            const std::lock_guard guard(cacheMutex_);
+            cachedVersion_.reset();
+            cachedDocument_.reset();
         }
+        document = store.document.use_count() == 1 ? std::move(*store.document)
+                                                   : RegDocument(*store.document);
+    } else if (store.exists && !keepAside(target)) {
+        return fail(ErrorCode::Corrupt, "файлът е повреден и не може да бъде запазен настрана");
     }
     for (const auto& change : changes) {
         if (change.value) {

@@ -1,10 +1,10 @@
 #include "platform/posix/reg_document.h"
 
-#include "platform/posix/reg_syntax.h"
-
 #include <algorithm>
-#include <cstdio>
+#include <cstring>
+#include <limits>
 
+#include "platform/posix/reg_syntax.h"
 #include "platform/windows_text.h"
 
 namespace zorvik::posix {
@@ -20,48 +20,146 @@ Failure corrupt(std::size_t lineNumber, std::string_view what) {
     return {ErrorCode::Corrupt, "ред " + std::to_string(lineNumber) + ": " + std::string(what)};
 }
 
+// The end of the line that starts at `start`: its line feed, or the end of the text.
+std::size_t lineEnd(std::string_view text, std::size_t start) {
+    const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
+    return found == nullptr
+               ? text.size()
+               : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+}
+
+std::string_view lastLineOf(std::string_view lines) {
+    const std::size_t feed = lines.rfind('\n');
+    return feed == std::string_view::npos ? lines : lines.substr(feed + 1);
+}
+
+// The data of a value: what follows '=' on its first line, with the lines that hex data goes
+// on to after a backslash joined on (into `joined`, so that a one-line value costs no copy).
+struct ValueData {
+    std::string_view data;
+    std::size_t linesTaken = 0;  // of `following`
+    std::size_t bytesTaken = 0;  // of `following`, line feeds included
+    bool complete = true;        // false when the data asked for a line that was not there
+};
+
+ValueData readValueData(std::string_view firstLineData, std::string_view following,
+                        std::string& joined) {
+    ValueData result{firstLineData};
+    if (!startsWithIgnoringCase(firstLineData, "hex") || firstLineData.back() != '\\') {
+        return result;
+    }
+    joined.assign(firstLineData);
+    while (startsWithIgnoringCase(joined, "hex") && joined.back() == '\\') {
+        if (result.bytesTaken >= following.size()) {
+            result.complete = false;
+            return result;
+        }
+        joined.pop_back();
+        const std::size_t end = lineEnd(following, result.bytesTaken);
+        joined += trimmed(following.substr(result.bytesTaken, end - result.bytesTaken));
+        result.bytesTaken = std::min(end + 1, following.size());
+        ++result.linesTaken;
+    }
+    result.data = joined;
+    return result;
+}
+
+// The name and data of a value line (trimmed): what is wrong with it, "" when nothing is.
+std::string_view splitValueLine(std::string_view line, std::string_view& quotedName,
+                                std::string_view& data, bool& escaped) {
+    std::string_view rest = line;
+    escaped = false;
+    quotedName = {};
+    if (rest.front() == '@') {
+        rest.remove_prefix(1);
+    } else {
+        const std::size_t length = quotedLength(rest, escaped);
+        if (length == std::string_view::npos) {
+            return "грешка в името на стойност";
+        }
+        quotedName = rest.substr(0, length);
+        rest.remove_prefix(length);
+    }
+    rest = trimmed(rest);
+    if (rest.empty() || rest.front() != '=') {
+        return "липсва знакът =";
+    }
+    data = trimmed(rest.substr(1));
+    return {};
+}
+
+std::string unquoted(std::string_view quotedName) {
+    if (quotedName.empty()) {
+        return {};  // the default value, "@"
+    }
+    return takeQuoted(quotedName).value_or(std::string());
+}
+
+std::uint32_t hashOfQuoted(std::string_view quotedName, bool escaped) {
+    if (escaped) {
+        return foldedHash(unquoted(quotedName));
+    }
+    return foldedHash(quotedName.empty() ? quotedName
+                                         : quotedName.substr(1, quotedName.size() - 2));
+}
+
 }  // namespace
 
-Result<RegDocument> RegDocument::parse(std::string_view fileBytes) {
-    const auto content = decodeFile(fileBytes);
-    if (!content) {
+Result<RegDocument> RegDocument::parse(std::string fileBytes) {
+    auto decoded = decodeFile(std::move(fileBytes));
+    if (!decoded) {
         return Failure{ErrorCode::Corrupt, "текстът не е в UTF-8 или UTF-16"};
     }
-    const std::vector<std::string_view> lines = splitLines(*content);
+    if (decoded->size() >= std::numeric_limits<std::uint32_t>::max()) {
+        return Failure{ErrorCode::Corrupt, "файлът е твърде голям за файл с настройки"};
+    }
     RegDocument document;
+    document.file_ = std::move(*decoded);
+    const std::string_view all = document.file_;
+    document.entries_.reserve(static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n')) +
+                              1);
+    const auto spanOf = [&all](std::string_view part) {
+        return Span{0, static_cast<std::uint32_t>(part.data() - all.data()),
+                    static_cast<std::uint32_t>(part.size())};
+    };
+    std::string joined;  // hex data over several lines; reused
     bool headerSeen = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::size_t lineNumber = i + 1;
-        const std::string_view line = trimmed(lines[i]);
+    bool inPreamble = true;
+    std::size_t lineNumber = 0;
+    std::size_t pos = 0;
+    while (pos < all.size()) {
+        ++lineNumber;
+        const std::size_t start = pos;
+        const std::size_t end = lineEnd(all, start);
+        pos = end + 1;
+        const std::string_view raw = all.substr(start, end - start);
+        const std::string_view line = trimmed(raw);
         const bool blankOrComment = line.empty() || line.front() == ';';
-        if (!headerSeen) {
-            if (blankOrComment) {
-                document.preamble_.emplace_back(lines[i]);
-                continue;
+        if (inPreamble && (blankOrComment || !headerSeen)) {
+            if (!blankOrComment) {
+                if (line != kHeader && line != kOldHeader) {
+                    return corrupt(lineNumber, "липсва заглавието на формата");
+                }
+                headerSeen = true;
+                document.hasHeader_ = true;
             }
-            if (line != kHeader && line != kOldHeader) {
-                return corrupt(lineNumber, "липсва заглавието на формата");
-            }
-            headerSeen = true;
-            document.hasHeader_ = true;
-            document.preamble_.emplace_back(lines[i]);
+            ++document.preambleLines_;
+            document.preamble_.size = static_cast<std::uint32_t>(end);
             continue;
         }
         if (blankOrComment) {
-            if (document.sections_.empty()) {
-                document.preamble_.emplace_back(lines[i]);
-            } else {
-                document.sections_.back().entries.push_back(
-                    {{std::string(lines[i])}, std::nullopt, std::nullopt});
-            }
+            document.entries_.push_back({spanOf(raw), 0, false});
+            ++document.sections_.back().entryCount;
             continue;
         }
         if (line.front() == '[') {
             if (line.back() != ']' || line.size() < 3) {
                 return corrupt(lineNumber, "незатворено име на ключ");
             }
+            const std::string_view key = line.substr(1, line.size() - 2);
             document.sections_.push_back(
-                {std::string(line.substr(1, line.size() - 2)), std::string(lines[i]), {}});
+                {spanOf(key), spanOf(raw), foldedHash(key), document.entries_.size(), 0});
+            inPreamble = false;
             continue;
         }
         if (line.front() != '"' && line.front() != '@') {
@@ -70,67 +168,105 @@ Result<RegDocument> RegDocument::parse(std::string_view fileBytes) {
         if (document.sections_.empty()) {
             return corrupt(lineNumber, "стойност извън ключ");
         }
-        Entry entry;
-        entry.lines.emplace_back(lines[i]);
-        std::string_view rest = line;
-        std::string name;
-        if (rest.front() == '@') {
-            rest.remove_prefix(1);
-        } else {
-            auto quotedName = takeQuoted(rest);
-            if (!quotedName) {
-                return corrupt(lineNumber, "грешка в името на стойност");
-            }
-            name = std::move(*quotedName);
+        std::string_view quotedName;
+        std::string_view firstLineData;
+        bool escaped = false;
+        if (const auto problem = splitValueLine(line, quotedName, firstLineData, escaped);
+            !problem.empty()) {
+            return corrupt(lineNumber, problem);
         }
-        rest = trimmed(rest);
-        if (rest.empty() || rest.front() != '=') {
-            return corrupt(lineNumber, "липсва знакът =");
+        const std::string_view following = pos < all.size() ? all.substr(pos) : std::string_view();
+        const ValueData value = readValueData(firstLineData, following, joined);
+        if (!value.complete) {
+            return corrupt(lineNumber, "незавършени шестнайсетични данни");
         }
-        rest.remove_prefix(1);
-        std::string data(trimmed(rest));
-        // hex data goes on over lines that end in a backslash
-        while (startsWithIgnoringCase(data, "hex") && data.back() == '\\') {
-            if (i + 1 >= lines.size()) {
-                return corrupt(lineNumber, "незавършени шестнайсетични данни");
-            }
-            data.pop_back();
-            entry.lines.emplace_back(lines[++i]);
-            data += trimmed(lines[i]);
-        }
-        bool deletion = false;
-        auto value = parseData(data, deletion);
-        if (!value) {
+        if (!isValidData(value.data)) {
             return corrupt(lineNumber, "грешка в данните на стойност");
         }
-        entry.name = std::move(name);
-        if (!deletion) {
-            entry.value = std::move(*value);
+        std::size_t entryEnd = end;
+        if (value.linesTaken > 0) {
+            pos += value.bytesTaken;
+            lineNumber += value.linesTaken;
+            entryEnd = all[pos - 1] == '\n' ? pos - 1 : pos;
         }
-        document.sections_.back().entries.push_back(std::move(entry));
+        document.entries_.push_back(
+            {spanOf(all.substr(start, entryEnd - start)), hashOfQuoted(quotedName, escaped), true});
+        ++document.sections_.back().entryCount;
     }
     return document;
 }
 
+std::string_view RegDocument::text(const Span& span) const {
+    const std::string_view source =
+        span.source == 0 ? std::string_view(file_) : std::string_view(written_[span.source - 1]);
+    return source.substr(span.offset, span.size);
+}
+
+RegDocument::Span RegDocument::write(std::string line) {
+    const auto size = static_cast<std::uint32_t>(line.size());
+    written_.push_back(std::move(line));
+    return {static_cast<std::uint32_t>(written_.size()), 0, size};
+}
+
+std::string RegDocument::nameOf(const Entry& entry) const {
+    std::string_view quotedName;
+    std::string_view data;
+    bool escaped = false;
+    const std::string_view lines = text(entry.lines);
+    (void)splitValueLine(trimmed(lines.substr(0, lines.find('\n'))), quotedName, data, escaped);
+    return unquoted(quotedName);
+}
+
+bool RegDocument::isNamed(const Entry& entry, std::uint32_t hash,
+                          std::string_view valueName) const {
+    return entry.isValue && entry.nameHash == hash &&
+           text::equalsIgnoringCase(nameOf(entry), valueName);
+}
+
+bool RegDocument::isKey(const Section& section, std::uint32_t hash, std::string_view key) const {
+    return section.keyHash == hash && text::equalsIgnoringCase(text(section.key), key);
+}
+
 std::optional<RegistryValue> RegDocument::find(std::string_view key,
                                                std::string_view valueName) const {
-    std::optional<RegistryValue> found;
+    const std::uint32_t keyHash = foldedHash(key);
+    const std::uint32_t nameHash = foldedHash(valueName);
+    const Entry* found = nullptr;
     for (const auto& section : sections_) {
-        if (!text::equalsIgnoringCase(section.key, key)) {
+        if (!isKey(section, keyHash, key)) {
             continue;
         }
-        for (const auto& entry : section.entries) {
-            if (entry.name && text::equalsIgnoringCase(*entry.name, valueName)) {
-                found = entry.value;
+        for (std::size_t i = 0; i < section.entryCount; ++i) {
+            const Entry& entry = entries_[section.firstEntry + i];
+            if (isNamed(entry, nameHash, valueName)) {
+                found = &entry;
             }
         }
     }
-    return found;
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    const std::string_view lines = text(found->lines);
+    const std::size_t feed = std::min(lines.find('\n'), lines.size());
+    std::string_view quotedName;
+    std::string_view firstLineData;
+    bool escaped = false;
+    (void)splitValueLine(trimmed(lines.substr(0, feed)), quotedName, firstLineData, escaped);
+    std::string joined;
+    const ValueData value = readValueData(
+        firstLineData, feed < lines.size() ? lines.substr(feed + 1) : std::string_view(), joined);
+    bool deletion = false;
+    auto parsed = parseData(value.data, deletion);
+    if (deletion) {
+        return std::nullopt;  // a deletion marker: the value is gone
+    }
+    return parsed;
 }
 
 RegDocument::Section* RegDocument::lastSection(std::string_view key) {
+    const std::uint32_t hash = foldedHash(key);
     for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
-        if (text::equalsIgnoringCase(it->key, key)) {
+        if (isKey(*it, hash, key)) {
             return &*it;
         }
     }
@@ -138,21 +274,28 @@ RegDocument::Section* RegDocument::lastSection(std::string_view key) {
 }
 
 RegDocument::Section& RegDocument::appendSection(std::string_view key) {
-    const std::string* lastLine = nullptr;
+    // a blank line between the last line and the new key, unless there is one
+    bool needsBlank = false;
     if (!sections_.empty()) {
         const Section& last = sections_.back();
-        lastLine = last.entries.empty() ? &last.headerLine : &last.entries.back().lines.back();
-    } else if (!preamble_.empty()) {
-        lastLine = &preamble_.back();
+        const std::string_view lastLine =
+            last.entryCount == 0
+                ? text(last.headerLine)
+                : lastLineOf(text(entries_[last.firstEntry + last.entryCount - 1].lines));
+        needsBlank = !trimmed(lastLine).empty();
+    } else if (preambleLines_ > 0) {
+        needsBlank = !trimmed(lastLineOf(text(preamble_))).empty();
     }
-    if (lastLine != nullptr && !trimmed(*lastLine).empty()) {
-        if (sections_.empty()) {
-            preamble_.emplace_back();
-        } else {
-            sections_.back().entries.push_back({{std::string()}, std::nullopt, std::nullopt});
-        }
+    if (needsBlank && sections_.empty()) {
+        preamble_ = write(std::string(text(preamble_)) + '\n');
+        ++preambleLines_;
+    } else if (needsBlank) {
+        entries_.push_back({write(std::string()), 0, false});
+        ++sections_.back().entryCount;
     }
-    sections_.push_back({std::string(key), "[" + std::string(key) + "]", {}});
+    const Span header = write("[" + std::string(key) + "]");
+    sections_.push_back(
+        {Span{header.source, 1, header.size - 2}, header, foldedHash(key), entries_.size(), 0});
     return sections_.back();
 }
 
@@ -162,37 +305,49 @@ void RegDocument::set(std::string_view key, std::string_view valueName,
     if (section == nullptr) {
         section = &appendSection(key);
     }
+    const std::uint32_t hash = foldedHash(valueName);
     Entry* existing = nullptr;
-    for (auto& entry : section->entries) {
-        if (entry.name && text::equalsIgnoringCase(*entry.name, valueName)) {
-            existing = &entry;
+    // after the section's last value, so that comments and blank lines below it stay below
+    std::size_t position = section->firstEntry;
+    for (std::size_t i = section->firstEntry; i < section->firstEntry + section->entryCount; ++i) {
+        if (isNamed(entries_[i], hash, valueName)) {
+            existing = &entries_[i];
+        }
+        if (entries_[i].isValue) {
+            position = i + 1;
         }
     }
     if (existing != nullptr) {
-        existing->lines = {formatValue(*existing->name, value)};
-        existing->value = value;
+        existing->lines = write(formatValue(nameOf(*existing), value));
         return;
     }
-    // after the section's last value, so that comments and blank lines below it stay below
-    auto position = section->entries.begin();
-    for (auto it = section->entries.begin(); it != section->entries.end(); ++it) {
-        if (it->name) {
-            position = it + 1;
-        }
+    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(position),
+                    Entry{write(formatValue(valueName, value)), hash, true});
+    ++section->entryCount;
+    for (auto it = sections_.begin() + (section - sections_.data()) + 1; it != sections_.end();
+         ++it) {
+        ++it->firstEntry;
     }
-    section->entries.insert(position,
-                            Entry{{formatValue(valueName, value)}, std::string(valueName), value});
 }
 
 void RegDocument::remove(std::string_view key, std::string_view valueName) {
+    const std::uint32_t keyHash = foldedHash(key);
+    const std::uint32_t nameHash = foldedHash(valueName);
+    std::vector<Entry> kept;
+    kept.reserve(entries_.size());
     for (auto& section : sections_) {
-        if (!text::equalsIgnoringCase(section.key, key)) {
-            continue;
+        const bool matches = isKey(section, keyHash, key);
+        const std::size_t first = kept.size();
+        for (std::size_t i = 0; i < section.entryCount; ++i) {
+            const Entry& entry = entries_[section.firstEntry + i];
+            if (!matches || !isNamed(entry, nameHash, valueName)) {
+                kept.push_back(entry);
+            }
         }
-        std::erase_if(section.entries, [&](const Entry& entry) {
-            return entry.name && text::equalsIgnoringCase(*entry.name, valueName);
-        });
+        section.firstEntry = first;
+        section.entryCount = kept.size() - first;
     }
+    entries_ = std::move(kept);
 }
 
 std::string RegDocument::formatValue(std::string_view valueName, const RegistryValue& value) {
@@ -200,7 +355,12 @@ std::string RegDocument::formatValue(std::string_view valueName, const RegistryV
 }
 
 std::string RegDocument::serialize() const {
+    std::size_t size = file_.size() + kHeader.size() + 2;
+    for (const auto& line : written_) {
+        size += line.size() + 1;
+    }
     std::string out;
+    out.reserve(size);
     const auto add = [&out](std::string_view line) {
         out += line;
         out += '\n';
@@ -208,19 +368,17 @@ std::string RegDocument::serialize() const {
     // a store that was empty, or held comments only, gets the header that makes it readable
     if (!hasHeader_) {
         add(kHeader);
-        if (preamble_.empty()) {
+        if (preambleLines_ == 0) {
             add("");
         }
     }
-    for (const auto& line : preamble_) {
-        add(line);
+    if (preambleLines_ > 0) {
+        add(text(preamble_));
     }
     for (const auto& section : sections_) {
-        add(section.headerLine);
-        for (const auto& entry : section.entries) {
-            for (const auto& line : entry.lines) {
-                add(line);
-            }
+        add(text(section.headerLine));
+        for (std::size_t i = 0; i < section.entryCount; ++i) {
+            add(text(entries_[section.firstEntry + i].lines));
         }
     }
     return out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,8 +11,10 @@
 
 namespace zorvik::posix {
 
-// A file in the registry editor's export format, held line by line so that a write changes only
-// the value it sets: other keys, values, types, comments and the order all stay as they were.
+// A file in the registry editor's export format, kept as the text it was read from so that a
+// write changes only the value it sets: other keys, values, types, comments and the order all
+// stay as they were. Parsing checks every line but copies none: entries are places in the text,
+// and a value is only built when it is looked up.
 class RegDocument {
 public:
     // An empty store; it gets the format's header when first serialised.
@@ -19,7 +22,13 @@ public:
 
     // Takes UTF-8 (with or without a byte-order mark) and UTF-16LE with its byte-order mark,
     // CRLF or LF line ends. Fails with Corrupt, the message saying which line is wrong.
-    static Result<RegDocument> parse(std::string_view fileBytes);
+    static Result<RegDocument> parse(std::string fileBytes);
+    static Result<RegDocument> parse(std::string_view fileBytes) {
+        return parse(std::string(fileBytes));
+    }
+    static Result<RegDocument> parse(const char* fileBytes) {
+        return parse(std::string(fileBytes));
+    }
 
     // The value under `key` (a full key name, "HKEY_CURRENT_USER\Zorvik\Setings"), comparing
     // key and value names ignoring case; the last of several entries wins, as on import.
@@ -36,23 +45,42 @@ public:
     static std::string formatValue(std::string_view valueName, const RegistryValue& value);
 
 private:
+    // A stretch of text: of the file as read (source 0), or of a text this document wrote
+    // since (source n is written_[n - 1]). Places, not pointers, so copies stay valid.
+    struct Span {
+        std::uint32_t source = 0;
+        std::uint32_t offset = 0;
+        std::uint32_t size = 0;
+    };
     struct Entry {
-        std::vector<std::string> lines;      // as read, continuation lines included
-        std::optional<std::string> name;     // a value entry's name; none for comments and blanks
-        std::optional<RegistryValue> value;  // none for a deletion marker ("name"=-)
+        Span lines;                  // every line of the entry, continuation lines included
+        std::uint32_t nameHash = 0;  // of a value's name (reg_syntax::foldedHash)
+        bool isValue = false;        // false for comments and blank lines
     };
     struct Section {
-        std::string key;
-        std::string headerLine;
-        std::vector<Entry> entries;
+        Span key;
+        Span headerLine;
+        std::uint32_t keyHash = 0;
+        std::size_t firstEntry = 0;  // its entries are entries_[firstEntry, +entryCount)
+        std::size_t entryCount = 0;
     };
 
+    std::string_view text(const Span& span) const;
+    Span write(std::string text);
+    // The name of a value entry, unescaped.
+    std::string nameOf(const Entry& entry) const;
+    bool isNamed(const Entry& entry, std::uint32_t hash, std::string_view valueName) const;
+    bool isKey(const Section& section, std::uint32_t hash, std::string_view key) const;
     Section* lastSection(std::string_view key);
     Section& appendSection(std::string_view key);
 
-    std::vector<std::string> preamble_;  // the header line and what stands before the first key
+    std::string file_;                  // the file's text, LF line ends
+    std::vector<std::string> written_;  // lines set since it was read
+    Span preamble_;                     // the header and what stands before the first key
+    std::size_t preambleLines_ = 0;
     bool hasHeader_ = false;
     std::vector<Section> sections_;
+    std::vector<Entry> entries_;
 };
 
 }  // namespace zorvik::posix

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/windows_text.h"
 
@@ -39,34 +40,47 @@ int hexDigit(char ch) {
 
 }  // namespace
 
-// Reads a quoted text at the start of `text` ("..." with \\ and \" as the only escapes) and
-// moves `text` past it.
-std::optional<std::string> takeQuoted(std::string_view& text) {
+std::size_t quotedLength(std::string_view text, bool& escaped) {
+    escaped = false;
     if (text.empty() || text.front() != '"') {
+        return std::string_view::npos;
+    }
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch == '"') {
+            return i + 1;
+        }
+        if (ch == '\\') {
+            if (i + 1 >= text.size() || (text[i + 1] != '\\' && text[i + 1] != '"')) {
+                return std::string_view::npos;
+            }
+            escaped = true;
+            ++i;
+        }
+    }
+    return std::string_view::npos;  // no closing quote
+}
+
+std::optional<std::string> takeQuoted(std::string_view& text) {
+    bool escaped = false;
+    const std::size_t length = quotedLength(text, escaped);
+    if (length == std::string_view::npos) {
         return std::nullopt;
     }
-    std::string out;
-    std::size_t i = 1;
-    for (;;) {
-        std::size_t special = i;
-        while (special < text.size() && text[special] != '"' && text[special] != '\\') {
-            ++special;
-        }
-        if (special == text.size()) {
-            return std::nullopt;  // no closing quote
-        }
-        out.append(text.substr(i, special - i));
-        if (text[special] == '"') {
-            text.remove_prefix(special + 1);
-            return out;
-        }
-        const std::size_t escaped = special + 1;
-        if (escaped >= text.size() || (text[escaped] != '\\' && text[escaped] != '"')) {
-            return std::nullopt;
-        }
-        out.push_back(text[escaped]);
-        i = escaped + 1;
+    const std::string_view inside = text.substr(1, length - 2);
+    text.remove_prefix(length);
+    if (!escaped) {
+        return std::string(inside);
     }
+    std::string out;
+    out.reserve(inside.size());
+    for (std::size_t i = 0; i < inside.size(); ++i) {
+        if (inside[i] == '\\') {
+            ++i;  // the escape's second character is the one meant
+        }
+        out.push_back(inside[i]);
+    }
+    return out;
 }
 
 std::string quote(std::string_view text) {
@@ -83,33 +97,46 @@ std::string quote(std::string_view text) {
 
 namespace {
 
-std::optional<std::string> hexBytes(std::string_view list) {
-    std::string bytes;
+// Walks a comma-separated list of two-digit hex bytes, handing each byte to `take`; false when
+// the list is malformed (an item that is not two digits, a trailing comma).
+template <typename Take>
+bool walkHexList(std::string_view list, Take&& take) {
     list = trimmed(list);
     while (!list.empty()) {
         const std::size_t comma = list.find(',');
         const std::string_view item = trimmed(list.substr(0, comma));
         if (item.size() != 2 || hexDigit(item[0]) < 0 || hexDigit(item[1]) < 0) {
-            return std::nullopt;
+            return false;
         }
-        bytes.push_back(static_cast<char>(hexDigit(item[0]) * 16 + hexDigit(item[1])));
+        take(static_cast<char>(hexDigit(item[0]) * 16 + hexDigit(item[1])));
         if (comma == std::string_view::npos) {
             break;
         }
         list.remove_prefix(comma + 1);
         if (trimmed(list).empty()) {
-            return std::nullopt;  // a trailing comma with nothing after it
+            return false;  // a trailing comma with nothing after it
         }
+    }
+    return true;
+}
+
+std::optional<std::string> hexBytes(std::string_view list) {
+    std::string bytes;
+    bytes.reserve(list.size() / 3 + 1);
+    if (!walkHexList(list, [&bytes](char byte) { bytes.push_back(byte); })) {
+        return std::nullopt;
     }
     return bytes;
 }
 
 std::string formatHex(std::string_view prefix, std::string_view bytes) {
+    constexpr char kDigits[] = "0123456789abcdef";
     std::string out(prefix);
-    char pair[4];
+    out.reserve(prefix.size() + bytes.size() * 3 + bytes.size() / 25 * 4);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(bytes[i]));
-        out += pair;
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 0xF];
         if (i + 1 < bytes.size()) {
             out += ',';
             if ((i + 1) % 25 == 0) {
@@ -121,15 +148,39 @@ std::string formatHex(std::string_view prefix, std::string_view bytes) {
 }
 
 // A string as REG_SZ or REG_EXPAND_SZ held in hex: UTF-16LE up to its terminating zero.
-std::optional<std::string> stringFromHex(const std::string& bytes) {
-    std::string units = bytes;
+std::optional<std::string> stringFromHex(std::string_view units) {
     if (units.size() % 2 != 0) {
         return std::nullopt;
     }
     while (units.size() >= 2 && units[units.size() - 1] == 0 && units[units.size() - 2] == 0) {
-        units.resize(units.size() - 2);
+        units.remove_suffix(2);
     }
     return text::utf16LeToUtf8(units);
+}
+
+bool isStringTag(std::string_view tag) {
+    return text::equalsIgnoringCase(tag, "hex(1)") || text::equalsIgnoringCase(tag, "hex(2)");
+}
+
+// "hex" or "hex(n)": a type this program keeps without reading its bytes.
+bool isOpaqueTag(std::string_view tag) {
+    return tag == "hex" ||
+           (tag.size() > 5 && startsWithIgnoringCase(tag, "hex(") && tag.back() == ')');
+}
+
+std::optional<std::uint32_t> parseDword(std::string_view digits) {
+    if (digits.empty() || digits.size() > 8) {
+        return std::nullopt;
+    }
+    std::uint32_t number = 0;
+    for (char ch : digits) {
+        const int digit = hexDigit(ch);
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        number = number * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return number;
 }
 
 }  // namespace
@@ -149,19 +200,11 @@ std::optional<RegistryValue> parseData(std::string_view data, bool& deletion) {
         return RegistryValue::string(std::move(*textValue));
     }
     if (startsWithIgnoringCase(data, "dword:")) {
-        const std::string_view digits = data.substr(6);
-        if (digits.empty() || digits.size() > 8) {
+        const auto number = parseDword(data.substr(6));
+        if (!number) {
             return std::nullopt;
         }
-        std::uint32_t number = 0;
-        for (char ch : digits) {
-            const int digit = hexDigit(ch);
-            if (digit < 0) {
-                return std::nullopt;
-            }
-            number = number * 16 + static_cast<std::uint32_t>(digit);
-        }
-        return RegistryValue::dword(number);
+        return RegistryValue::dword(*number);
     }
     if (startsWithIgnoringCase(data, "hex")) {
         const std::size_t colon = data.find(':');
@@ -169,12 +212,9 @@ std::optional<RegistryValue> parseData(std::string_view data, bool& deletion) {
             return std::nullopt;
         }
         const std::string_view tag = data.substr(0, colon);
-        const auto bytes = hexBytes(data.substr(colon + 1));
-        if (!bytes) {
-            return std::nullopt;
-        }
-        if (text::equalsIgnoringCase(tag, "hex(1)") || text::equalsIgnoringCase(tag, "hex(2)")) {
-            auto decoded = stringFromHex(*bytes);
+        if (isStringTag(tag)) {
+            const auto bytes = hexBytes(data.substr(colon + 1));
+            auto decoded = bytes ? stringFromHex(*bytes) : std::nullopt;
             if (!decoded) {
                 return std::nullopt;
             }
@@ -184,8 +224,7 @@ std::optional<RegistryValue> parseData(std::string_view data, bool& deletion) {
             }
             return value;
         }
-        if (tag != "hex" &&
-            !(tag.size() > 5 && startsWithIgnoringCase(tag, "hex(") && tag.back() == ')')) {
+        if (!isOpaqueTag(tag) || !walkHexList(data.substr(colon + 1), [](char) {})) {
             return std::nullopt;
         }
         return RegistryValue{RegistryValue::Type::Other, std::string(tag), 0};
@@ -193,37 +232,118 @@ std::optional<RegistryValue> parseData(std::string_view data, bool& deletion) {
     return std::nullopt;
 }
 
-std::optional<std::string> decodeFile(std::string_view bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        return text::utf16LeToUtf8(bytes.substr(2));
+bool isValidData(std::string_view data) {
+    data = trimmed(data);
+    if (data == "-") {
+        return true;
     }
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        bytes.remove_prefix(3);
+    if (!data.empty() && data.front() == '"') {
+        bool escaped = false;
+        const std::size_t length = quotedLength(data, escaped);
+        return length != std::string_view::npos && trimmed(data.substr(length)).empty();
     }
-    if (!text::isValidUtf8(bytes)) {
-        return std::nullopt;
+    if (startsWithIgnoringCase(data, "dword:")) {
+        return parseDword(data.substr(6)).has_value();
     }
-    return std::string(bytes);
+    if (startsWithIgnoringCase(data, "hex")) {
+        const std::size_t colon = data.find(':');
+        if (colon == std::string_view::npos) {
+            return false;
+        }
+        const std::string_view tag = data.substr(0, colon);
+        if (isStringTag(tag)) {
+            bool deletion = false;
+            return parseData(data, deletion).has_value();  // the text must decode
+        }
+        return isOpaqueTag(tag) && walkHexList(data.substr(colon + 1), [](char) {});
+    }
+    return false;
 }
 
-// Views into `content`, which outlives them; CR of CRLF line ends dropped.
-std::vector<std::string_view> splitLines(std::string_view content) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = content.size();
+namespace {
+
+// Whether a UTF-8 text is valid, eight bytes at a step through runs of ASCII.
+bool isValidUtf8Quickly(std::string_view bytes) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::uint64_t word = 0;
+        while (pos + sizeof word <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + pos, sizeof word);
+            if ((word & kHighBits) != 0) {
+                break;
+            }
+            pos += sizeof word;
         }
-        std::string_view line = content.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
+        if (pos >= bytes.size()) {
+            break;
         }
-        lines.push_back(line);
-        start = end + 1;
+        const auto lead = static_cast<unsigned char>(bytes[pos]);
+        if (lead < 0x80) {
+            ++pos;
+            continue;
+        }
+        // one sequence, checked by the shared rules; a bad lead byte fails there
+        const std::size_t length = lead >= 0xF0 ? 4 : (lead >= 0xE0 ? 3 : 2);
+        if (!text::isValidUtf8(bytes.substr(pos, length))) {
+            return false;
+        }
+        pos += length;
     }
-    return lines;
+    return true;
+}
+
+// Drops the CR of each CRLF, and a CR that ends the text, in place.
+void dropCarriageReturns(std::string& text) {
+    std::size_t out = text.find('\r');
+    if (out == std::string::npos) {
+        return;
+    }
+    for (std::size_t in = out; in < text.size(); ++in) {
+        const bool lineEnd = text[in] == '\r' && (in + 1 == text.size() || text[in + 1] == '\n');
+        if (!lineEnd) {
+            text[out++] = text[in];
+        }
+    }
+    text.resize(out);
+}
+
+}  // namespace
+
+std::optional<std::string> decodeFile(std::string bytes) {
+    std::string text;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        auto decoded = text::utf16LeToUtf8(std::string_view(bytes).substr(2));
+        if (!decoded) {
+            return std::nullopt;
+        }
+        text = std::move(*decoded);
+    } else {
+        if (bytes.size() >= 3 && std::string_view(bytes).substr(0, 3) == "\xEF\xBB\xBF") {
+            bytes.erase(0, 3);
+        }
+        if (!isValidUtf8Quickly(bytes)) {
+            return std::nullopt;
+        }
+        text = std::move(bytes);
+    }
+    dropCarriageReturns(text);
+    return text;
+}
+
+std::uint32_t foldedHash(std::string_view name) {
+    // Only the ASCII letters count, folded: no other character upper-cases to or from ASCII,
+    // so names equal ignoring case have the same ASCII letters in the same order.
+    std::uint32_t hash = 2166136261U;
+    for (const char ch : name) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte >= 0x80) {
+            continue;
+        }
+        hash = (hash ^ ((byte >= 'a' && byte <= 'z') ? byte - 0x20U : byte)) * 16777619U;
+    }
+    return hash;
 }
 
 std::string formatValueLine(std::string_view valueName, const RegistryValue& value) {

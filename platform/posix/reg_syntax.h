@@ -1,9 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/registry.h"
 
@@ -14,19 +14,29 @@ namespace zorvik::posix::reg_syntax {
 std::string_view trimmed(std::string_view text);
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);
 
-// A quoted text at the start of `text` ("..." with \\ and \" as the only escapes); moves `text`
-// past it. nullopt when it is not closed or has another escape.
+// The length of the quoted text at the start of `text` ("..." with \\ and \" as the only
+// escapes), both quotes included; npos when it is not closed or has another escape. `escaped`
+// tells whether the text inside holds an escape.
+std::size_t quotedLength(std::string_view text, bool& escaped);
+// A quoted text at the start of `text`, unescaped; moves `text` past it. nullopt when it is not
+// closed or has another escape.
 std::optional<std::string> takeQuoted(std::string_view& text);
 std::string quote(std::string_view text);
 
 // What follows the '=' of a value line; `deletion` tells a "name"=- line.
 std::optional<RegistryValue> parseData(std::string_view data, bool& deletion);
+// Whether parseData would take `data`, found without building the value.
+bool isValidData(std::string_view data);
 // One value line, strings with control characters as hex(1).
 std::string formatValueLine(std::string_view valueName, const RegistryValue& value);
 
-// UTF-8 (byte-order mark dropped) from UTF-8 or UTF-16LE with its mark; nullopt otherwise.
-std::optional<std::string> decodeFile(std::string_view bytes);
-// Views into `content`, which must outlive them; the CR of CRLF line ends dropped.
-std::vector<std::string_view> splitLines(std::string_view content);
+// The file's text as UTF-8 with LF line ends (the byte-order mark and the CR of CRLF dropped),
+// from UTF-8 or UTF-16LE with its mark; nullopt otherwise. Takes the bytes so that a UTF-8 file,
+// the common case, is not copied.
+std::optional<std::string> decodeFile(std::string bytes);
+
+// A hash under which names equal ignoring case (text::equalsIgnoringCase) are equal, so that a
+// lookup compares few names in full.
+std::uint32_t foldedHash(std::string_view name);
 
 }  // namespace zorvik::posix::reg_syntax

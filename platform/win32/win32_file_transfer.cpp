@@ -50,23 +50,30 @@ bool removeFile(const std::wstring& path) {
     return DeleteFileW(path.c_str()) != 0;
 }
 
-// Removes a temporary file unless it was handed on.
+// Removes a temporary file unless it was handed on, closing it first: Windows deletes no file
+// that is still open.
 class TemporaryFile {
 public:
     TemporaryFile() = default;
-    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
-    TemporaryFile(TemporaryFile&& other) noexcept : path_(std::exchange(other.path_, {})) {}
+    TemporaryFile(std::wstring path, Handle handle)
+        : path_(std::move(path)), handle_(std::move(handle)) {}
+    TemporaryFile(TemporaryFile&& other) noexcept
+        : path_(std::exchange(other.path_, {})), handle_(std::move(other.handle_)) {}
     TemporaryFile& operator=(TemporaryFile&&) = delete;
     ~TemporaryFile() {
+        handle_.close();
         if (!path_.empty()) {
             removeFile(path_);
         }
     }
     const std::wstring& path() const { return path_; }
+    HANDLE handle() const { return handle_.get(); }
+    void close() { handle_.close(); }
     void keep() { path_.clear(); }
 
 private:
     std::wstring path_;
+    Handle handle_;
 };
 
 }  // namespace
@@ -112,20 +119,20 @@ public:
 
     // The whole source, flushed to disk, in a temporary file beside the destination.
     Result<TemporaryFile> writeTemporary() {
-        Handle out;
-        std::wstring path;
-        for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
-            path = temporaryName(destinationFolder_);
-            out = Handle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!out.valid() && GetLastError() != ERROR_FILE_EXISTS) {
+        std::optional<TemporaryFile> temporary;
+        for (int attempt = 0; attempt < 100 && !temporary; ++attempt) {
+            std::wstring path = temporaryName(destinationFolder_);
+            Handle out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (out.valid()) {
+                temporary.emplace(std::move(path), std::move(out));
+            } else if (GetLastError() != ERROR_FILE_EXISTS) {
                 break;
             }
         }
-        if (!out.valid()) {
+        if (!temporary) {
             return failWithError(GetLastError());
         }
-        TemporaryFile temporary(path);
         if (const DWORD fault = files_.injectedFault(TransferStep::WriteTemporary); fault != 0) {
             return failWithError(fault);
         }
@@ -143,22 +150,24 @@ public:
                 break;
             }
             DWORD written = 0;
-            if (!WriteFile(out.get(), buffer.data(), got, &written, nullptr) || written != got) {
+            if (!WriteFile(temporary->handle(), buffer.data(), got, &written, nullptr) ||
+                written != got) {
                 return failWithError(GetLastError());
             }
         }
         // the copy keeps the melody's time, as Windows' own copy does
-        SetFileTime(out.get(), nullptr, nullptr, &sourceInfo_.ftLastWriteTime);
-        if (!FlushFileBuffers(out.get())) {
+        SetFileTime(temporary->handle(), nullptr, nullptr, &sourceInfo_.ftLastWriteTime);
+        if (!FlushFileBuffers(temporary->handle())) {
             return failWithError(GetLastError());
         }
-        out.close();
+        temporary->close();
         in_.close();
         if (isMove_) {
             // A copy is a new file and never read-only; a moved file stays what it was.
-            SetFileAttributesW(path.c_str(), sourceInfo_.dwFileAttributes & kMovedAttributes);
+            SetFileAttributesW(temporary->path().c_str(),
+                               sourceInfo_.dwFileAttributes & kMovedAttributes);
         }
-        return temporary;
+        return std::move(*temporary);
     }
 
     // MoveFileExW over the destination, with the test hook before it; 0 or the error.
@@ -303,7 +312,7 @@ private:
                 }
                 keptByRename = true;
             }
-            kept.emplace(aside);
+            kept.emplace(aside, Handle());
         }
         if (const DWORD error = renameIntoPlace(temporary.path()); error != 0) {
             if (keptByRename) {

@@ -1,0 +1,111 @@
+// The Win32 registry as other programs leave it: values of every type, texts with a zero in
+// them, and several values that must change together when one of them cannot.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_registry.h"
+#include "tests/win32/scratch.h"
+
+namespace zorvik::win32 {
+namespace {
+
+class Win32RegistryTest : public ::testing::Test {
+protected:
+    // A value as another program would store it, behind the registry's back.
+    void storeRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, toWideLossy(scratch.key()).c_str(), name, type,
+                                  data, size),
+                  ERROR_SUCCESS);
+    }
+    std::optional<RegistryValue> stored(std::string_view name) {
+        auto value = registry.read(scratch.key(), name);
+        return value.ok() ? std::optional(value.value()) : std::nullopt;
+    }
+
+    testing::ScratchKey scratch;
+    Win32Registry registry;
+};
+
+TEST_F(Win32RegistryTest, ValuesOfEveryTypeReadAsStored) {
+    const wchar_t expandable[] = L"%TEMP%\\Звън.wav";
+    const unsigned char binary[] = {1, 2, 3};
+    const wchar_t multi[] = L"a\0b\0";
+    const unsigned long long quad = 5;
+    const wchar_t cut[] = L"Звън\0скрито";
+    storeRaw(L"Expand", REG_EXPAND_SZ, expandable, sizeof expandable);
+    storeRaw(L"Binary", REG_BINARY, binary, sizeof binary);
+    storeRaw(L"Multi", REG_MULTI_SZ, multi, sizeof multi);
+    storeRaw(L"Quad", REG_QWORD, &quad, sizeof quad);
+    storeRaw(L"Cut", REG_SZ, cut, sizeof cut);
+    storeRaw(L"Unterminated", REG_SZ, L"abc", 3 * sizeof(wchar_t));
+
+    RegistryValue expand = RegistryValue::string("%TEMP%\\Звън.wav");
+    expand.type = RegistryValue::Type::ExpandString;
+    EXPECT_EQ(stored("Expand"), expand) << "kept as stored, not expanded";
+    EXPECT_EQ(stored("Binary"), (RegistryValue{RegistryValue::Type::Other, "hex", 0}));
+    EXPECT_EQ(stored("Multi"), (RegistryValue{RegistryValue::Type::Other, "hex(7)", 0}));
+    EXPECT_EQ(stored("Quad"), (RegistryValue{RegistryValue::Type::Other, "hex(b)", 0}));
+    EXPECT_EQ(stored("Cut"), RegistryValue::string("Звън")) << "a text ends at its first zero";
+    EXPECT_EQ(stored("Unterminated"), RegistryValue::string("abc"));
+}
+
+TEST_F(Win32RegistryTest, WhatIsWrittenIsUtf16ForEveryReader) {
+    ASSERT_TRUE(
+        registry.write(scratch.key(), "RingSound", RegistryValue::string("Звън 🎵.wav")).ok());
+    ASSERT_TRUE(registry.write(scratch.key(), "Cut", RegistryValue::string({"ab\0cd", 5})).ok());
+    ASSERT_TRUE(registry.write(scratch.key(), "Audio", RegistryValue::dword(2)).ok());
+    const auto rawText = [&](const wchar_t* name) {
+        wchar_t text[64] = {};
+        DWORD size = sizeof text;
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, toWideLossy(scratch.key()).c_str(), name,
+                               RRF_RT_REG_SZ, nullptr, text, &size),
+                  ERROR_SUCCESS);
+        return std::wstring(text, size / sizeof(wchar_t));
+    };
+    EXPECT_EQ(rawText(L"RingSound"), std::wstring(L"Звън 🎵.wav") + L'\0');
+    EXPECT_EQ(rawText(L"Cut"), std::wstring(L"ab\0", 3)) << "stored only up to the zero";
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, toWideLossy(scratch.key()).c_str(), L"Audio",
+                           RRF_RT_REG_DWORD, nullptr, &number, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(number, 2u);
+}
+
+// One value refused halfway: the ones before it get back what they held, and one that was
+// missing is missing again.
+TEST_F(Win32RegistryTest, ARefusedValueTakesBackTheOnesBeforeIt) {
+    ASSERT_TRUE(registry.write(scratch.key(), "AudioPath", RegistryValue::string("стар")).ok());
+    const std::array<ValueChange, 3> changes{{
+        {"AudioPath", RegistryValue::string("C:\\Program Files\\Zorvik\\Rings")},
+        {"RingSound", RegistryValue::string("Звън.wav")},
+        {"Audio", RegistryValue::dword(1)},
+    }};
+    registry.setWriteFaultInjector(
+        [](std::string_view name) -> long { return name == "Audio" ? ERROR_ACCESS_DENIED : 0; });
+    const Status applied = registry.apply(scratch.key(), changes);
+    ASSERT_FALSE(applied.ok());
+    EXPECT_EQ(applied.code(), ErrorCode::AccessDenied);
+    EXPECT_NE(applied.failure().message.find("Audio"), std::string::npos);
+    EXPECT_EQ(stored("AudioPath"), RegistryValue::string("стар"));
+    EXPECT_FALSE(stored("RingSound"));
+    EXPECT_FALSE(stored("Audio"));
+}
+
+TEST_F(Win32RegistryTest, TextThatIsNotUtf8ChangesNothing) {
+    const std::array<ValueChange, 2> changes{{
+        {"AudioPath", RegistryValue::string("C:\\Rings")},
+        {"RingSound", RegistryValue::string("\xFF.wav")},
+    }};
+    const Status applied = registry.apply(scratch.key(), changes);
+    ASSERT_FALSE(applied.ok());
+    EXPECT_EQ(applied.code(), ErrorCode::InvalidName);
+    EXPECT_FALSE(stored("AudioPath"));
+}
+
+}  // namespace
+}  // namespace zorvik::win32

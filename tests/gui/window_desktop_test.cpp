@@ -24,7 +24,7 @@ protected:
 
     // Every error box that opens is answered by a person pressing Enter.
     void answerEveryBoxWithEnter() {
-        connect(&boxWatch_, &QTimer::timeout, [this] {
+        QObject::connect(&boxWatch_, &QTimer::timeout, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (box != nullptr && box != answered_ && box->isActiveWindow() &&
                 box->windowHandle()->isExposed()) {
@@ -35,10 +35,6 @@ protected:
         });
         boxWatch_.start(20);
     }
-    static void connect(QTimer* timer, auto signal, auto slot) {
-        QObject::connect(timer, signal, slot);
-    }
-
     // Whether the list looks different in `area` with the focus than without it.
     bool showsFocusCueIn(QRect area) {
         list()->setFocus();
@@ -55,13 +51,14 @@ protected:
 };
 
 TEST_F(OnTheDesktop, TheClickThatBringsTheWindowBackKeepsItsSelection) {
-    const std::vector<std::string> names = {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav"};
+    const std::vector<std::string> names = {"a.wav", "b.wav", "c.wav", "d.wav"};
     for (const auto& name : names) {
         writeFile(rings() / name, "x");
     }
     auto& window = start().window();
     ASSERT_TRUE(waitUntilActive(window));
-    // the race it guards against is lost only now and then: try it on every entry
+    // where the activation and the click come in one batch the click lost every time; the order
+    // may vary with the load, so it is tried on every entry
     for (int row = 0; row < static_cast<int>(names.size()); ++row) {
         SCOPED_TRACE(names[static_cast<std::size_t>(row)]);
         activateAnotherProgram();

@@ -14,7 +14,7 @@ QtPosixPlatform::QtPosixPlatform()
       box_(&window_),
       dialog_(&window_, layout::kDialogTitle, layout::kDialogFilter,
               [this](const std::string& host) { return files_.drives().windowsPathOf(host); }),
-      player_(files_) {}
+      player_(files_, window_) {}
 
 std::string QtPosixPlatform::applicationFolder() const {
     return posix::applicationFolder(files_.drives());

@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <csignal>
 
-#include "main_window/form1_layout.h"
 #include "tests/gui/desktop_fixture.h"
 
 namespace zorvik {
@@ -38,22 +37,6 @@ protected:
         });
         return windows;
     }
-    // A real click on a control of the program's window, at a point of its designed place.
-    static void click(const QString& window, std::string_view control, QPoint offset = {}) {
-        for (const auto& designed : layout::kControls) {
-            if (designed.name == control) {
-                const QPoint centre(layout::toPixels(designed.left + designed.width / 2),
-                                    layout::toPixels(designed.top + designed.height / 2));
-                const QPoint at = offset.isNull() ? centre
-                                                  : QPoint(layout::toPixels(designed.left),
-                                                           layout::toPixels(designed.top)) +
-                                                        offset;
-                ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"),
-                                     window, QString::number(at.x()), QString::number(at.y()),
-                                     QStringLiteral("click"), QStringLiteral("1")}));
-            }
-        }
-    }
 };
 
 TEST_F(EndingRequests, EachSignalClosesTheWindowAsTheUsersCloseDoes) {
@@ -79,9 +62,12 @@ TEST_F(EndingRequests, EachSignalClosesTheWindowAsTheUsersCloseDoes) {
         ASSERT_EQ(windows.size(), 1);
         std::string audio = "\"Audio\"=dword:00000000";
         if (request.questionOpen) {
-            click(windows[0], "File1", {30, 10});  // the first melody
-            click(windows[0], "Check1");
-            click(windows[0], "Command2");
+            // from the list: the first melody, tick Check1, on to Command2 and press it
+            ASSERT_TRUE(
+                xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), windows[0],
+                         QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Tab"),
+                         QStringLiteral("space"), QStringLiteral("Tab"), QStringLiteral("Tab"),
+                         QStringLiteral("Return")}));
             ASSERT_EQ(windowsOf(running, 2).size(), 2) << "the question opens";
             audio = "\"Audio\"=dword:00000001";
         }

@@ -158,26 +158,18 @@ TEST_F(WindowEvents, ANoticeHasTheInformationIconAndAFailureTheCriticalOne) {
     writeFile(rings() / "a.wav", "not a sound");
     writeStore("\"Audio\"=dword:00000001\n");
     start();
-    struct Shown {
-        QMessageBox::Icon icon;
-        std::string text;
-    };
-    std::vector<Shown> shown;
+    std::vector<QMessageBox::Icon> shown;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown.push_back({box->icon(), box->text().toStdString()});
+            shown.push_back(box->icon());
             box->button(QMessageBox::Ok)->click();
         }
     });
     watch.start(10);
     qobject_cast<QPushButton*>(control("Command3"))->click();  // nothing marked yet
     list()->selectRow(0);                                      // a melody that cannot play
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].icon, QMessageBox::Information);
-    EXPECT_EQ(shown[0].text, melody_texts::kNothingMarked);
-    EXPECT_EQ(shown[1].icon, QMessageBox::Critical);
-    EXPECT_NE(shown[1].text.find("a.wav"), std::string::npos);
+    EXPECT_EQ(shown, (std::vector{QMessageBox::Information, QMessageBox::Critical}));
 }
 
 TEST_F(WindowEvents, ANameCutShortIsShownWholeUnderThePointer) {
@@ -196,7 +188,8 @@ TEST_F(WindowEvents, ANameCutShortIsShownWholeUnderThePointer) {
     EXPECT_EQ(tipAt(2), longName);
 }
 
-TEST_F(WindowEvents, TheOpenFileDialogHasTheDesignsTitleAndOneWavFilterMatchingAnyCase) {
+// The environment's locale here is not Bulgarian (a C locale, LANG=C.UTF-8 and the like).
+TEST_F(WindowEvents, TheOpenFileDialogHasTheDesignsTitleAndFilterAndIsWhollyBulgarian) {
     QtOpenFileDialog owner(nullptr, "Добавяне на мелодия за звънене на Zorvik.", "Wav|*.wav",
                            [](const std::string& host) -> Result<std::string> { return host; });
     QFileDialog dialog;
@@ -207,71 +200,47 @@ TEST_F(WindowEvents, TheOpenFileDialogHasTheDesignsTitleAndOneWavFilterMatchingA
     ASSERT_NE(filterBox, nullptr);
     EXPECT_EQ(filterBox->currentText().toStdString(), "Wav");
 
-    // the pattern matches as on Windows: a melody named in capitals shows too
-    fs::create_directories(root / "pick");
-    writeFile(root / "pick" / "LOUD.WAV", "x");
+    fs::create_directories(root / "pick" / "Папка");
+    writeFile(root / "pick" / "LOUD.WAV", std::string(65 * 1024, 'x'));
     writeFile(root / "pick" / "quiet.wav", "x");
     writeFile(root / "pick" / "notes.txt", "x");
-    const QString folder = QString::fromStdString((root / "pick").string());
-    auto* model = dialog.findChild<QFileSystemModel*>();
-    ASSERT_NE(model, nullptr);
-    bool loaded = false;
-    QObject::connect(model, &QFileSystemModel::directoryLoaded,
-                     [&](const QString& path) { loaded = loaded || path == folder; });
-    dialog.setDirectory(folder);
-    dialog.show();
-    ASSERT_TRUE(waitFor([&] { return loaded; }));
-    QStringList shown;
-    const QModelIndex parent = model->index(folder);
-    for (int row = 0; row < model->rowCount(parent); ++row) {
-        shown << model->index(row, 0, parent).data().toString();
-    }
-    shown.sort();
-    EXPECT_EQ(shown, (QStringList{QStringLiteral("LOUD.WAV"), QStringLiteral("quiet.wav")}));
-    dialog.hide();
-}
-
-TEST_F(WindowEvents, TheOpenFileDialogIsBulgarianWhateverTheLocaleAndItsColumnsFit) {
-    // the environment's locale is English here (tools/test, a C locale, LANG=C.UTF-8 alike)
-    fs::create_directories(root / "pick" / "Папка");
-    writeFile(root / "pick" / "Звънец.wav", std::string(65 * 1024, 'x'));
-    writeFile(root / "pick" / "tiny.wav", "x");
-    const QDateTime modified(QDate(2024, 12, 8), QTime(14, 3));
-    for (const char* name : {"Папка", "Звънец.wav", "tiny.wav"}) {
+    for (const char* name : {"Папка", "LOUD.WAV", "quiet.wav"}) {
+        const QDateTime modified(QDate(2024, 12, 8), QTime(14, 3));
         fs::last_write_time(
             root / "pick" / name,
             std::chrono::file_clock::from_sys(
                 std::chrono::system_clock::from_time_t(modified.toSecsSinceEpoch())));
     }
-    QtOpenFileDialog owner(nullptr, "t", "Wav|*.wav",
-                           [](const std::string& host) -> Result<std::string> { return host; });
-    QFileDialog dialog;
-    owner.configure(dialog);
     const QString folder = QString::fromStdString((root / "pick").string());
     auto* files = dialog.findChild<QFileSystemModel*>();
+    ASSERT_NE(files, nullptr);
     bool loaded = false;
     QObject::connect(files, &QFileSystemModel::directoryLoaded,
                      [&](const QString& path) { loaded = loaded || path == folder; });
     dialog.setDirectory(folder);
     dialog.show();
     ASSERT_TRUE(waitFor([&] { return loaded; }));
-    const auto row = [&](const char* name) {
-        const QModelIndex shown =
-            dialog.proxyModel()->mapFromSource(files->index(folder + QLatin1Char('/') + name));
+    // the pattern matches as on Windows (a melody named in capitals shows too); each row reads
+    // name|size|type|date
+    QStringList rows;
+    const QModelIndex parent = dialog.proxyModel()->mapFromSource(files->index(folder));
+    for (int row = 0; row < dialog.proxyModel()->rowCount(parent); ++row) {
         QStringList cells;
-        for (int column = 1; column < 4; ++column) {
-            cells << shown.siblingAtColumn(column).data().toString();
+        for (int column = 0; column < 4; ++column) {
+            cells << dialog.proxyModel()->index(row, column, parent).data().toString();
         }
-        return cells.join(QLatin1Char('|')).toStdString();
-    };
-    EXPECT_EQ(row("Папка"), "|Папка|8.12.2024 г. 14:03");
-    EXPECT_EQ(row("Звънец.wav"), "65 КБ|Файл WAV|8.12.2024 г. 14:03");
-    EXPECT_EQ(row("tiny.wav"), "1 КБ|Файл WAV|8.12.2024 г. 14:03");
+        rows << cells.join(QLatin1Char('|'));
+    }
+    rows.sort();
+    EXPECT_EQ(rows.join(QLatin1Char('\n')).toStdString(),
+              "LOUD.WAV|65 КБ|Файл WAV|8.12.2024 г. 14:03\n"
+              "quiet.wav|1 КБ|Файл WAV|8.12.2024 г. 14:03\n"
+              "Папка||Папка|8.12.2024 г. 14:03");
 
-    // (the view's own measure of the width its column needs is public on the base class)
+    // size, type and date fit however narrow the dialog; the names once it is widened
+    // (the view's measure of what a column needs is public on the base class only)
     QAbstractItemView* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
     ASSERT_NE(details, nullptr);
-    // size, type and date fit however narrow the dialog; the names once it is widened
     for (const QSize size : {QSize(500, 300), QSize(1000, 600)}) {
         dialog.resize(size);
         waitFor([] { return false; }, 50);

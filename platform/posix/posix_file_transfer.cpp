@@ -160,7 +160,9 @@ public:
                 return failWithErrno(errno);
             }
         }
-        ::fchmod(out.get(), sourceInfo_.st_mode & 0777);
+        // A copy is the user's to replace later (the ring file above all): a read-only source
+        // must not make its copy read-only, or the next choice of a ring melody would fail.
+        ::fchmod(out.get(), (sourceInfo_.st_mode & 0777) | S_IWUSR);
         const struct timespec times[2] = {sourceInfo_.st_atim, sourceInfo_.st_mtim};
         ::futimens(out.get(), times);
         if (::fsync(out.get()) != 0 || out.close() != 0) {

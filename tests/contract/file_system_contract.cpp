@@ -126,6 +126,16 @@ TEST_P(FileSystemContract, RefusedCopiesAndMovesChangeNothing) {
     }
 }
 
+TEST_P(FileSystemContract, ACopyOfAReadOnlyFileCanBeReplacedAgain) {
+    machine->writeFile(other + "\\cd.wav", "from a read-only disc");
+    machine->setReadOnly(other + "\\cd.wav", true);
+    machine->writeFile(other + "\\next.wav", "the next ring");
+    ASSERT_TRUE(files().copyFile(other + "\\cd.wav", rings + "\\Phone.wav").ok());
+    const Status again = files().copyFile(other + "\\next.wav", rings + "\\Phone.wav");
+    ASSERT_TRUE(again.ok()) << again.failure().message;
+    EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), "the next ring");
+}
+
 TEST_P(FileSystemContract, AHardLinkIsTheSameFile) {
     machine->writeFile(rings + "\\a.wav", "a");
     if (!machine->hardLink(rings + "\\a.wav", other + "\\link.wav")) {

@@ -255,6 +255,12 @@ bool Form1Window::event(QEvent* event) {
 }
 
 bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == QApplication::instance() && event->type() == QEvent::Quit && isVisible()) {
+        // the desktop session ending (the session manager's "die") comes as a quit: it closes
+        // the window as a signal does, and the program ends once the window has closed
+        closeAsTheUser();
+        return true;
+    }
     if (watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
         requestRepaint();
@@ -303,7 +309,7 @@ void Form1Window::runDueRepaint() {
 
 void Form1Window::closeEvent(QCloseEvent* event) {
     if (form_ != nullptr && form_->handling()) {
-        // The session is ending while a box waits for an answer: the box is answered and its
+        // Closed from outside while a box waits for an answer: the box is answered and its
         // handler finishes before the window closes, never the other way round.
         event->ignore();
         closeAsTheUser();

@@ -171,7 +171,7 @@ void MelodyListWidget::paintEvent(QPaintEvent* event) {
         return;
     }
     // The styles draw their focus cue only after Tab was used, and never where no entry is
-    // current; the user must see at all times what Down and the delete button act on.
+    // current; the user must see at all times where the arrow keys go on from.
     const QModelIndex place = currentIndex();
     const bool onEntry = place.isValid();
     const QRect frame = (onEntry ? visualRect(place) : viewport()->rect()).adjusted(0, 0, -1, -1);

@@ -60,6 +60,15 @@ TEST_F(PosixFailures, SettingsFailuresNameTheSettingsFile) {
     EXPECT_TRUE(mentions(0, "„" + storePath().string() + "“")) << box.errors[0].message;
 }
 
+TEST_F(PosixFailures, ASettingsFolderThatIsAFileGivesTheRealReason) {
+    open();
+    fs::create_directories(storePath().parent_path().parent_path());
+    writeFile(storePath().parent_path(), "a file where the folder goes");
+    close();
+    ASSERT_EQ(box.errors.size(), 1u);
+    EXPECT_TRUE(mentions(0, "част от пътя е файл, а не папка")) << box.errors[0].message;
+}
+
 TEST_F(PosixFailures, AReadOnlySettingsFileIsNeverReplaced) {
     writeStore("\"Audio\"=dword:00000001\n");
     const std::string before = storeText();

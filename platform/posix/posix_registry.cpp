@@ -37,7 +37,11 @@ std::string fullKey(std::string_view key) {
 bool makeFolders(const std::string& folder) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) == 0) {
-        return S_ISDIR(info.st_mode);
+        if (!S_ISDIR(info.st_mode)) {
+            errno = ENOTDIR;  // the reason the user reads: a file stands where the folder goes
+            return false;
+        }
+        return true;
     }
     const auto slash = folder.find_last_of('/');
     if (slash != std::string::npos && slash > 0 && !makeFolders(folder.substr(0, slash))) {

@@ -2,7 +2,11 @@
 
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSettings>
 #include <QTranslator>
+#include <cstdio>
+
+#include "main_window/qt/form1_window.h"
 
 namespace zorvik {
 
@@ -24,18 +28,13 @@ bool installBulgarian(QApplication& app) {
     return loaded;
 }
 
-}  // namespace zorvik
-
-#include <cstdio>
-
-#include "main_window/form1_layout.h"
-#include "main_window/qt/form1_window.h"
-
-namespace zorvik {
-
 void prepareApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("zorvik-melodies"));
     QApplication::setWindowIcon(gui::Form1Window::icon());
+    // The program keeps no files of its own, but Qt's file dialog saves its history in a
+    // settings file of the user's whenever it closes. Its settings are pointed at a place where
+    // no file can be made, so nothing is written.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
     if (!installBulgarian(app)) {
         std::fprintf(stderr,
                      "zorvik-melodies: Qt's Bulgarian translations are missing "

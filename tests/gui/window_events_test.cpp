@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QTimer>
@@ -251,6 +252,19 @@ TEST_F(WindowEvents, TheOpenFileDialogHasTheDesignsTitleAndFilterAndIsWhollyBulg
         }
     }
     dialog.hide();
+}
+
+TEST_F(WindowEvents, TheOpenFileDialogLeavesNoSettingsFileBehind) {
+    QtOpenFileDialog owner(nullptr, "Добавяне на мелодия за звънене на Zorvik.", "Wav|*.wav",
+                           [](const std::string& host) -> Result<std::string> { return host; });
+    {
+        QFileDialog dialog;
+        owner.configure(dialog);
+        dialog.show();
+        waitFor([] { return false; }, 50);
+    }  // Qt's dialog saves its history as it goes
+    const QString where = QSettings(QSettings::UserScope, QStringLiteral("QtProject")).fileName();
+    EXPECT_FALSE(QFileInfo::exists(where)) << where.toStdString();
 }
 
 TEST_F(WindowEvents, TheDialogGivesWindowsPathsAndRefusesNamesWindowsCannotHold) {

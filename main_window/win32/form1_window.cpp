@@ -14,7 +14,6 @@ namespace zorvik::gui {
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"ZorvikMelodiesForm1";
 constexpr UINT kFirstMenuItemId = 2000;
 // A fixed layout that no code moves: a larger window would only show empty space.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -129,15 +128,26 @@ void Form1Window::show(int showCommand) {
 }
 
 void Form1Window::sizeForClientAt(UINT dpi, const RECT* suggested) {
-    RECT frame{0, 0, pixelsAt(layout::kClientWidth, dpi), pixelsAt(layout::kClientHeight, dpi)};
+    const SIZE client{pixelsAt(layout::kClientWidth, dpi), pixelsAt(layout::kClientHeight, dpi)};
+    RECT frame{0, 0, client.cx, client.cy};
     AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExtendedStyle, dpi);
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (suggested == nullptr) {
         flags |= SWP_NOMOVE;
     }
+    SIZE outer{frame.right - frame.left, frame.bottom - frame.top};
     SetWindowPos(window_, nullptr, suggested != nullptr ? suggested->left : 0,
-                 suggested != nullptr ? suggested->top : 0, frame.right - frame.left,
-                 frame.bottom - frame.top, flags);
+                 suggested != nullptr ? suggested->top : 0, outer.cx, outer.cy, flags);
+    // The frame may differ from the one computed (Wine keeps the system's frame when the DPI
+    // changes): the client area is what must have the designed size, so measure and correct.
+    RECT actual;
+    GetClientRect(window_, &actual);
+    if (actual.right != client.cx || actual.bottom != client.cy) {
+        outer.cx += client.cx - actual.right;
+        outer.cy += client.cy - actual.bottom;
+        SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 LRESULT CALLBACK Form1Window::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

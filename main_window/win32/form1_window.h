@@ -21,6 +21,9 @@ namespace gui {
 // to the core and redrawing what the core then holds. It decides nothing itself.
 class Form1Window final : public PopupMenu {
 public:
+    // The window class, by which tools find the program's window among others.
+    static constexpr wchar_t kClassName[] = L"ZorvikMelodiesForm1";
+
     Form1Window() = default;
     Form1Window(const Form1Window&) = delete;
     Form1Window& operator=(const Form1Window&) = delete;
@@ -45,6 +48,8 @@ public:
     // A control by its design name ("Command3", "Text1", ...), for tests and tools.
     HWND control(std::string_view name) const { return controls_.window(name); }
     UINT dpi() const { return dpi_; }
+    // The hidden menu v as the popup shows it, for tests.
+    HMENU hiddenMenu() const { return menu_; }
     // How often the window's surface counted as repainted, for tests.
     int repaintsRequested() const { return repaintsRequested_; }
 

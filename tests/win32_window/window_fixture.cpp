@@ -1,0 +1,171 @@
+#include "tests/win32_window/window_fixture.h"
+
+#include <array>
+#include <cmath>
+
+#include "main_window/form1_layout.h"
+#include "platform/win32/wide_text.h"
+
+namespace zorvik::testing {
+
+bool WindowFixture::desktopAvailable_ = false;
+
+void WindowFixture::SetUpTestSuite() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    const HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                       nullptr, GetModuleHandleW(nullptr), nullptr);
+    desktopAvailable_ = probe != nullptr && GetSystemMetrics(SM_CXSCREEN) > 0;
+    if (probe != nullptr) {
+        DestroyWindow(probe);
+    }
+}
+
+void WindowFixture::SetUp() {
+    if (!desktopAvailable_) {
+        GTEST_SKIP() << "no desktop to show a window on";
+    }
+}
+
+void WindowFixture::TearDown() {
+    // the window goes before the core it forwards to
+    if (window.handle() != nullptr) {
+        DestroyWindow(window.handle());
+    }
+    pump();
+}
+
+Form1& WindowFixture::start() {
+    form = std::make_unique<Form1>(Form1::Services{machine.files, machine.box, machine.dialog,
+                                                   machine.player, window, machine.shells,
+                                                   "C:\\Program Files\\Zorvik"});
+    const Status created = window.create();
+    EXPECT_TRUE(created.ok()) << (created.ok() ? "" : created.failure().message);
+    window.attach(*form);
+    form->Form_Load();
+    window.show(SW_SHOWNORMAL);
+    SetForegroundWindow(window.handle());
+    EXPECT_TRUE(waitFor([this] {
+        return GetForegroundWindow() == window.handle() && GetFocus() == control("File1");
+    })) << "the window never became active with the focus on the list";
+    pump();
+    return *form;
+}
+
+void WindowFixture::pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+        if (message.message == WM_QUIT) {
+            quitPosted = true;
+            continue;
+        }
+        window.handleMessage(message);
+    }
+}
+
+bool WindowFixture::waitFor(const std::function<bool()>& condition) {
+    for (int round = 0; round < 500; ++round) {
+        pump();
+        if (condition()) {
+            return true;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return condition();
+}
+
+void WindowFixture::press(WPARAM key, bool shift) {
+    std::array<BYTE, 256> keys{};
+    GetKeyboardState(keys.data());
+    const std::array<BYTE, 256> before = keys;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys.data());
+    const HWND target = GetFocus();
+    MSG down{target, WM_KEYDOWN, key, 1, 0, {}};
+    window.handleMessage(down);
+    pump();
+    MSG up{target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u), 0, {}};
+    window.handleMessage(up);
+    pump();
+    std::array<BYTE, 256> restored = before;
+    SetKeyboardState(restored.data());
+}
+
+void WindowFixture::clickRow(int row) {
+    const HWND list = control("File1");
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+    // released at once, so that the list's wait for a drag ends
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    MSG down{list, WM_LBUTTONDOWN, MK_LBUTTON, at, 0, {}};
+    window.handleMessage(down);
+    pump();
+}
+
+void WindowFixture::clickBelowTheNames() {
+    const HWND list = control("File1");
+    RECT client;
+    GetClientRect(list, &client);
+    const LPARAM at = MAKELPARAM(4, client.bottom - 2);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    MSG down{list, WM_LBUTTONDOWN, MK_LBUTTON, at, 0, {}};
+    window.handleMessage(down);
+    pump();
+}
+
+void WindowFixture::activateAgain() {
+    SendMessageW(window.handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    SendMessageW(window.handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+}
+
+std::string WindowFixture::nameOf(HWND window_) const {
+    for (const auto& design : layout::kControls) {
+        if (control(design.name) == window_) {
+            return std::string(design.name);
+        }
+    }
+    return {};
+}
+
+std::string WindowFixture::textOf(HWND control_) const {
+    const int length = GetWindowTextLengthW(control_);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control_, text.data(), length + 1)));
+    return win32::toUtf8Lossy(text);
+}
+
+std::string WindowFixture::listText(int row) const {
+    std::wstring text(512, L'\0');
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(text.size());
+    const auto length = SendMessageW(control("File1"), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                     reinterpret_cast<LPARAM>(&item));
+    text.resize(static_cast<std::size_t>(length));
+    return win32::toUtf8Lossy(text);
+}
+
+int WindowFixture::listCount() const {
+    return static_cast<int>(SendMessageW(control("File1"), LVM_GETITEMCOUNT, 0, 0));
+}
+
+int WindowFixture::listItemWith(UINT state) const {
+    return static_cast<int>(SendMessageW(control("File1"), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                         MAKELPARAM(state, 0)));
+}
+
+RECT WindowFixture::placeOf(HWND control_) const {
+    RECT place;
+    GetWindowRect(control_, &place);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control_), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+int WindowFixture::scaled(int twips) const {
+    return static_cast<int>(std::lround(twips * static_cast<double>(window.dpi()) / 1440.0));
+}
+
+}  // namespace zorvik::testing

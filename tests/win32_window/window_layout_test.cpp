@@ -1,0 +1,288 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "main_window/form1_layout.h"
+#include "main_window/win32/resource_ids.h"
+#include "platform/win32/wide_text.h"
+#include "tests/win32_window/window_fixture.h"
+
+namespace zorvik::testing {
+namespace {
+
+class WindowLayout : public WindowFixture {};
+
+struct DesignedPlace {
+    const char* name;
+    const char* container;  // "" for the window's client area
+    RECT at96Dpi;           // left, top, right, bottom in the container
+    int twips[4];           // left, top, width, height as designed
+    bool visible;
+};
+
+const DesignedPlace kPlaces[] = {
+    {"Check2", "", {10, 312, 195, 333}, {150, 4680, 2775, 315}, true},
+    {"Command2", "", {208, 168, 305, 217}, {3120, 2520, 1455, 735}, true},
+    {"Command1", "", {208, 224, 305, 273}, {3120, 3360, 1455, 735}, true},
+    {"Check1", "", {205, 80, 310, 121}, {3080, 1200, 1575, 615}, true},
+    {"Frame1", "", {200, 56, 313, 137}, {3000, 840, 1695, 1215}, true},
+    {"Frame4", "", {200, 144, 313, 337}, {3000, 2160, 1695, 2895}, true},
+    {"Command3", "Frame4", {8, 136, 105, 185}, {120, 2040, 1455, 735}, true},
+    {"Frame3", "", {3, 0, 313, 49}, {50, 0, 4650, 735}, true},
+    {"Text2", "Frame3", {16, 16, 297, 31}, {240, 240, 4215, 225}, true},
+    {"Text1", "Frame3", {11, 24, 292, 40}, {165, 360, 4215, 240}, true},
+    {"File1", "", {8, 80, 193, 307}, {120, 1200, 2775, 3405}, true},
+    {"Frame2", "", {3, 56, 198, 337}, {50, 840, 2925, 4215}, true},
+    {"MMControl1", "", {-40, 136, 196, 161}, {-600, 2040, 3540, 375}, false},
+};
+
+std::string classOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return win32::toUtf8Lossy(name);
+}
+
+LONG styleOf(HWND window) {
+    return static_cast<LONG>(GetWindowLongPtrW(window, GWL_STYLE));
+}
+
+LOGFONTW fontOf(HWND control) {
+    LOGFONTW font{};
+    const auto handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    GetObjectW(handle, sizeof font, &font);
+    return font;
+}
+
+LONG fontHeight(double points, UINT dpi) {
+    return -std::lround(points * dpi / 72.0);
+}
+
+TEST_F(WindowLayout, TheWindowHasItsCaptionClientSizeAndNoMenuBar) {
+    start();
+    EXPECT_EQ(textOf(window.handle()), "Избор на мелодия за Zorvik BG");
+    RECT client;
+    GetClientRect(window.handle(), &client);
+    if (window.dpi() == 96) {
+        EXPECT_EQ(client.right, 315);
+        EXPECT_EQ(client.bottom, 346);
+    }
+    EXPECT_EQ(client.right, scaled(4725));
+    EXPECT_EQ(client.bottom, scaled(5190));
+    EXPECT_EQ(GetMenu(window.handle()), nullptr);
+    EXPECT_EQ(styleOf(window.handle()) & WS_THICKFRAME, 0) << "a fixed layout does not stretch";
+}
+
+TEST_F(WindowLayout, TheWindowTakesTheDpiOfItsMonitor) {
+    // the runner sets the desktop's DPI and says which it set
+    const char* expected = std::getenv("ZORVIK_EXPECTED_DPI");
+    if (expected == nullptr) {
+        GTEST_SKIP() << "ZORVIK_EXPECTED_DPI is not set";
+    }
+    start();
+    EXPECT_EQ(window.dpi(), static_cast<UINT>(std::atoi(expected)));
+}
+
+TEST_F(WindowLayout, TheIconIsTheProgramsOwn32By32SixteenColourPicture) {
+    start();
+    EXPECT_NE(GetClassLongPtrW(window.handle(), GCLP_HICON), 0);
+    const HMODULE program = GetModuleHandleW(nullptr);
+    const HRSRC group = FindResourceW(program, MAKEINTRESOURCEW(ZORVIK_ICON_ID), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    auto* directory = static_cast<BYTE*>(LockResource(LoadResource(program, group)));
+    const int iconId = LookupIconIdFromDirectoryEx(directory, TRUE, 32, 32, LR_DEFAULTCOLOR);
+    const HRSRC icon = FindResourceW(program, MAKEINTRESOURCEW(iconId), RT_ICON);
+    ASSERT_NE(icon, nullptr);
+    const auto* picture =
+        static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(program, icon)));
+    EXPECT_EQ(picture->biWidth, 32);
+    EXPECT_EQ(picture->biHeight, 64) << "colours and mask";
+    EXPECT_EQ(picture->biBitCount, 4) << "16 colours";
+}
+
+TEST_F(WindowLayout, EveryControlSitsInItsContainerAtItsDesignedPlace) {
+    start();
+    for (const auto& place : kPlaces) {
+        SCOPED_TRACE(place.name);
+        const HWND control = this->control(place.name);
+        ASSERT_NE(control, nullptr);
+        const HWND container =
+            *place.container == '\0' ? window.handle() : this->control(place.container);
+        EXPECT_EQ(GetParent(control), container);
+        const RECT at = placeOf(control);
+        if (window.dpi() == 96) {
+            EXPECT_EQ(at.left, place.at96Dpi.left);
+            EXPECT_EQ(at.top, place.at96Dpi.top);
+            EXPECT_EQ(at.right, place.at96Dpi.right);
+            EXPECT_EQ(at.bottom, place.at96Dpi.bottom);
+        }
+        EXPECT_EQ(at.left, scaled(place.twips[0]));
+        EXPECT_EQ(at.top, scaled(place.twips[1]));
+        EXPECT_EQ(at.right - at.left, scaled(place.twips[2]));
+        EXPECT_EQ(at.bottom - at.top, scaled(place.twips[3]));
+        EXPECT_EQ(IsWindowVisible(control) != FALSE, place.visible);
+    }
+}
+
+TEST_F(WindowLayout, SiblingsStackAsTheTableListsThemTopmostFirst) {
+    start();
+    const auto stacking = [this](HWND parent) {
+        std::vector<std::string> names;
+        for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            names.push_back(nameOf(child));
+        }
+        return names;
+    };
+    EXPECT_EQ(stacking(window.handle()),
+              (std::vector<std::string>{"Check2", "Command2", "Command1", "Check1", "Frame1",
+                                        "Frame4", "Frame3", "File1", "Frame2", "MMControl1"}));
+    EXPECT_EQ(stacking(control("Frame3")), (std::vector<std::string>{"Text2", "Text1"}));
+    EXPECT_EQ(stacking(control("Frame4")), (std::vector<std::string>{"Command3"}));
+    // what lies above clips what lies beneath: Text2 over Text1, the list over its frame
+    for (const auto& place : kPlaces) {
+        EXPECT_NE(styleOf(control(place.name)) & WS_CLIPSIBLINGS, 0) << place.name;
+    }
+}
+
+TEST_F(WindowLayout, ControlsAreNativeControlsOfTheirKind) {
+    start();
+    struct Expected {
+        const char* name;
+        const char* nativeClass;
+        LONG type;  // the style's type bits, compared under typeMask
+        LONG typeMask;
+        LONG present;  // style bits that must be set
+        LONG absent;   // and that must not
+    };
+    constexpr LONG kButtonType = BS_TYPEMASK;
+    const Expected expected[] = {
+        {"Check1", "Button", BS_3STATE, kButtonType, BS_MULTILINE | WS_TABSTOP, 0},
+        {"Check2", "Button", BS_3STATE, kButtonType, BS_MULTILINE | WS_TABSTOP, 0},
+        // no button is the window's default
+        {"Command1", "Button", BS_PUSHBUTTON, kButtonType, BS_MULTILINE | WS_TABSTOP, 0},
+        {"Command2", "Button", BS_PUSHBUTTON, kButtonType, BS_MULTILINE | WS_TABSTOP, 0},
+        {"Command3", "Button", BS_PUSHBUTTON, kButtonType, BS_MULTILINE | WS_TABSTOP, 0},
+        {"Frame1", "Button", BS_GROUPBOX, kButtonType, 0, WS_TABSTOP},
+        {"Frame2", "Button", BS_GROUPBOX, kButtonType, 0, WS_TABSTOP},
+        {"Frame3", "Button", BS_GROUPBOX, kButtonType, 0, WS_TABSTOP},
+        {"Frame4", "Button", BS_GROUPBOX, kButtonType, 0, WS_TABSTOP},
+        {"Text1", "Edit", 0, 0, ES_READONLY, WS_BORDER},
+        {"Text2", "Edit", 0, 0, ES_READONLY, WS_BORDER},
+        {"File1", "SysListView32", LVS_REPORT, LVS_TYPEMASK,
+         LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP,
+         LVS_EDITLABELS},
+        {"MMControl1", "Static", 0, 0, 0, WS_TABSTOP | WS_VISIBLE},
+    };
+    for (const auto& control : expected) {
+        SCOPED_TRACE(control.name);
+        const HWND window_ = this->control(control.name);
+        EXPECT_EQ(classOf(window_), control.nativeClass);
+        const LONG style = styleOf(window_);
+        EXPECT_EQ(style & control.typeMask, control.type);
+        EXPECT_EQ(style & control.present, control.present);
+        EXPECT_EQ(style & control.absent, 0);
+    }
+    EXPECT_EQ(GetWindowLongPtrW(control("Text1"), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+}
+
+TEST_F(WindowLayout, TheTextBoxesHaveTheirFacesAndColoursAndTheRestTheControlsFace) {
+    start();
+    const UINT dpi = window.dpi();
+    for (const char* name : {"Text1", "Text2"}) {
+        SCOPED_TRACE(name);
+        const LOGFONTW font = fontOf(control(name));
+        EXPECT_EQ(win32::toUtf8Lossy(font.lfFaceName), "MS Sans Serif");
+        EXPECT_EQ(font.lfHeight, fontHeight(9.75, dpi));
+        EXPECT_EQ(font.lfWeight, 700);
+        EXPECT_EQ(font.lfItalic != 0, std::string_view(name) == "Text1");
+        EXPECT_EQ(font.lfCharSet, RUSSIAN_CHARSET);
+    }
+    for (const char* name : {"Check1", "Check2", "Command1", "Command2", "Command3", "Frame1",
+                             "Frame2", "Frame3", "Frame4", "File1"}) {
+        SCOPED_TRACE(name);
+        const LOGFONTW font = fontOf(control(name));
+        EXPECT_EQ(win32::toUtf8Lossy(font.lfFaceName), "MS Sans Serif");
+        EXPECT_EQ(font.lfHeight, fontHeight(8.25, dpi));
+        EXPECT_EQ(font.lfWeight, FW_NORMAL);
+        EXPECT_EQ(font.lfCharSet, RUSSIAN_CHARSET) << "every face must show Cyrillic";
+    }
+
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const struct {
+        const char* name;
+        COLORREF text;
+    } colours[] = {{"Text1", RGB(128, 128, 128)}, {"Text2", RGB(192, 255, 255)}};
+    for (const auto& box : colours) {
+        SCOPED_TRACE(box.name);
+        // asked of the frame the box belongs to, which hands it to the window
+        const HWND control = this->control(box.name);
+        const auto brush =
+            SendMessageW(GetParent(control), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(control));
+        EXPECT_EQ(GetTextColor(dc), box.text);
+        EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_BTNFACE));
+        EXPECT_EQ(brush, reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)));
+    }
+    DeleteDC(dc);
+}
+
+TEST_F(WindowLayout, CaptionsAndTextsShowAsDesignedUntilTheSettingsSayMore) {
+    start();
+    for (const auto& design : layout::kControls) {
+        if (design.kind != layout::Kind::FileListBox) {
+            EXPECT_EQ(textOf(control(design.name)), design.caption) << design.name;
+        }
+    }
+    EXPECT_EQ(textOf(control("Text1")), "ddr");
+    EXPECT_EQ(textOf(control("Text2")), "ddr");
+}
+
+TEST_F(WindowLayout, TheListShowsTheRingsFoldersMelodiesWithNothingSelected) {
+    machine.addMelody(machine.rings, "Звън.wav");
+    machine.addMelody(machine.rings, "Classic.wav");
+    machine.addMelody(machine.rings, "Камбанки.wav");
+    machine.writeFile(machine.rings / "notes.txt", "not a melody");
+    machine.addMelody(machine.deleted, "Старата.wav");
+    machine.writeStore("\"RingSound\"=\"Звън.wav\"");
+    start();
+    ASSERT_EQ(listCount(), 3);
+    const auto& entries = form->File1().entries();
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(listText(row), entries[static_cast<std::size_t>(row)]);
+    }
+    EXPECT_EQ(listItemWith(LVNI_SELECTED), -1);
+    EXPECT_EQ(textOf(control("Text1")), "Звън.wav");
+    EXPECT_EQ(textOf(control("Text2")), "Звън.wav");
+}
+
+TEST_F(WindowLayout, ADpiChangeRescalesTheWindowItsControlsAndTheirFaces) {
+    start();
+    const UINT other = window.dpi() == 144 ? 96 : 144;
+    RECT suggested;
+    GetWindowRect(window.handle(), &suggested);
+    SendMessageW(window.handle(), WM_DPICHANGED, MAKEWPARAM(other, other),
+                 reinterpret_cast<LPARAM>(&suggested));
+    pump();
+    ASSERT_EQ(window.dpi(), other);
+    RECT client;
+    GetClientRect(window.handle(), &client);
+    EXPECT_EQ(client.right, scaled(4725));
+    EXPECT_EQ(client.bottom, scaled(5190));
+    for (const auto& place : kPlaces) {
+        SCOPED_TRACE(place.name);
+        const RECT at = placeOf(control(place.name));
+        EXPECT_EQ(at.left, scaled(place.twips[0]));
+        EXPECT_EQ(at.top, scaled(place.twips[1]));
+        EXPECT_EQ(at.right - at.left, scaled(place.twips[2]));
+        EXPECT_EQ(at.bottom - at.top, scaled(place.twips[3]));
+    }
+    EXPECT_EQ(fontOf(control("Text1")).lfHeight, fontHeight(9.75, other));
+    EXPECT_EQ(fontOf(control("Command1")).lfHeight, fontHeight(8.25, other));
+}
+
+}  // namespace
+}  // namespace zorvik::testing

@@ -48,8 +48,9 @@ public:
     // A control by its design name ("Command3", "Text1", ...), for tests and tools.
     HWND control(std::string_view name) const { return controls_.window(name); }
     UINT dpi() const { return dpi_; }
-    // The hidden menu v as the popup shows it, for tests.
+    // The hidden menu v as the popup shows it, and the tip of the list's cut names, for tests.
     HMENU hiddenMenu() const { return menu_; }
+    HWND nameTip() const { return list_.nameTip(); }
     // How often the window's surface counted as repainted, for tests.
     int repaintsRequested() const { return repaintsRequested_; }
 

@@ -66,13 +66,49 @@ private:
 void MelodyListView::attach(HWND list) {
     list_ = list;
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH;
     column.fmt = LVCFMT_LEFT;
     SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
     SetWindowSubclass(list_, listProc, 0, reinterpret_cast<DWORD_PTR>(this));
     fitColumn();
+    createNameTip();
+}
+
+void MelodyListView::createNameTip() {
+    // Windows' own label tips (LVS_EX_LABELTIP) do the same, but Wine has none: this one shows
+    // on both
+    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                           WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(list_, GA_ROOT), nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+    if (tip_ == nullptr) {
+        return;  // the names are still there, cut
+    }
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = list_;  // which asks the list for the text
+    tool.uId = reinterpret_cast<UINT_PTR>(list_);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+bool MelodyListView::isCut(int item) const {
+    if (item < 0 || static_cast<std::size_t>(item) >= names_.size()) {
+        return false;
+    }
+    RECT label{};
+    label.left = LVIR_LABEL;
+    SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(item),
+                 reinterpret_cast<LPARAM>(&label));
+    const auto width = static_cast<LONG>(
+        SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0,
+                     reinterpret_cast<LPARAM>(names_[static_cast<std::size_t>(item)].c_str())));
+    // the list keeps a margin on either side of a name
+    const int margins = 4 * GetSystemMetricsForDpi(SM_CXEDGE, GetDpiForWindow(list_)) + 4;
+    return width + margins > label.right - label.left;
 }
 
 void MelodyListView::show(const MelodyList& list) {
@@ -174,6 +210,11 @@ std::optional<MelodyListView::Choice> MelodyListView::takeChoice() {
 LRESULT CALLBACK MelodyListView::listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR, DWORD_PTR self) {
     if (message == WM_NCDESTROY) {
+        auto* view = reinterpret_cast<MelodyListView*>(self);
+        if (view->tip_ != nullptr) {
+            DestroyWindow(view->tip_);
+            view->tip_ = nullptr;
+        }
         RemoveWindowSubclass(list, listProc, 0);
         return DefSubclassProc(list, message, wParam, lParam);
     }
@@ -209,6 +250,27 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
                 return 0;
             }
             break;
+        case WM_MOUSEMOVE: {
+            const int item = hitItem(list_, lParam);
+            if (item != tipItem_ && tip_ != nullptr) {
+                // another row: the tip goes, and comes back with that row's name
+                tipItem_ = item;
+                SendMessageW(tip_, TTM_POP, 0, 0);
+            }
+            break;
+        }
+        case WM_NOTIFY: {
+            auto& header = *reinterpret_cast<NMHDR*>(lParam);
+            if (header.hwndFrom == tip_ && header.code == TTN_GETDISPINFOW) {
+                auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+                tipText_ = isCut(tipItem_) ? names_[static_cast<std::size_t>(tipItem_)] : L"";
+                info.lpszText = tipText_.data();
+                info.szText[0] = L'\0';
+                info.hinst = nullptr;
+                return 0;
+            }
+            break;
+        }
         case WM_SIZE: {
             const LRESULT result = DefSubclassProc(list_, message, wParam, lParam);
             fitColumn();

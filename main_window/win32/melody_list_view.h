@@ -15,7 +15,8 @@ namespace zorvik::gui {
 
 // File1 as a virtual report-mode list view: it shows what the core's MelodyList holds and
 // reports what the user picks, with the mouse rules of a file list (a click beside the names
-// never clears the selection; a click on the selected melody counts again).
+// never clears the selection; a click on the selected melody counts again). A name too long
+// for its row shows whole in a tip under the pointer.
 class MelodyListView {
 public:
     struct Choice {
@@ -30,6 +31,8 @@ public:
     // Takes over the list control: its one column, its look and its mouse.
     void attach(HWND list);
     HWND window() const { return list_; }
+    // The tip that shows a cut name whole, for tests.
+    HWND nameTip() const { return tip_; }
 
     // Shows the names (converted again only when they changed), the selection and the
     // keyboard's place, reporting nothing.
@@ -48,8 +51,13 @@ private:
     LRESULT onListMessage(UINT message, WPARAM wParam, LPARAM lParam);
     int findByPrefix(const NMLVFINDITEMW& find) const;
     void choose(int item);
+    void createNameTip();
+    bool isCut(int item) const;
 
     HWND list_ = nullptr;
+    HWND tip_ = nullptr;
+    int tipItem_ = -1;  // the row under the pointer
+    std::wstring tipText_;
     std::vector<std::wstring> names_;
     std::optional<std::uint64_t> shownRevision_;
     bool showing_ = false;

@@ -122,6 +122,36 @@ TEST_F(WindowEvents, ArrowsWalkTheListAndARepaintKeepsTheKeyboardsPlace) {
     EXPECT_EQ(form->File1().FileName(), "Камбанки.wav") << "Down goes on from where it was";
 }
 
+TEST_F(WindowEvents, ANameCutByTheListShowsWholeInATipUnderThePointer) {
+    const std::string longName =
+        "Дълга мелодия с име, което не се побира в списъка, колкото и да е широк.wav";
+    machine.addMelody(machine.rings, "Classic.wav");
+    machine.addMelody(machine.rings, longName);
+    start();
+    const auto tipOverRow = [this](int row) {
+        const HWND list = control("File1");
+        RECT item{};
+        item.left = LVIR_BOUNDS;
+        SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
+        MSG moved{list, WM_MOUSEMOVE, 0, MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2), 0,
+                  {}};
+        window.handleMessage(moved);
+        pump();
+        wchar_t text[512] = {};
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = list;
+        tool.uId = reinterpret_cast<UINT_PTR>(list);
+        tool.lpszText = text;
+        SendMessageW(window.nameTip(), TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
+        return win32::toUtf8Lossy(text);
+    };
+    ASSERT_EQ(listText(1), longName);
+    EXPECT_EQ(tipOverRow(1), longName);
+    EXPECT_EQ(tipOverRow(0), "") << "a name that fits needs no tip";
+}
+
 TEST_F(WindowEvents, TypingTheFirstLettersOfANameGoesToIt) {
     layOutMelodies();
     start();

@@ -182,3 +182,127 @@ TEST(RegDocument, WhatItWritesReadsBackTheSame) {
 
 }  // namespace
 }  // namespace zorvik
+
+namespace zorvik {
+namespace {
+
+TEST(RegDocument, EveryLineEndAndEncodingReadsTheSame) {
+    const std::string lines[] = {"Windows Registry Editor Version 5.00",
+                                 "",
+                                 "[HKEY_CURRENT_USER\\Zorvik\\Setings]",
+                                 "\"RingSound\"=\"a\rb.wav\"",
+                                 "\"Blob\"=hex:01,\\",
+                                 "  02",
+                                 "\"Audio\"=dword:00000001"};
+    const auto joined = [&](std::string_view end, bool lastEnds) {
+        std::string text;
+        for (const auto& line : lines) {
+            text += line;
+            text += end;
+        }
+        return lastEnds ? text : text.substr(0, text.size() - end.size());
+    };
+    const std::string cases[] = {
+        joined("\n", true),
+        joined("\r\n", true),
+        joined("\n", false),
+        joined("\r\n", false) + "\r",  // a CR that ends the file
+        "\xEF\xBB\xBF" + joined("\r\n", true),
+        "\xFF\xFE" + *text::utf8ToUtf16Le(joined("\r\n", true)),
+    };
+    for (const auto& bytes : cases) {
+        const auto document = parsed(bytes);
+        // a CR inside a line is the value's own; only line ends lose theirs
+        EXPECT_EQ(document.find(kKey, "RingSound"), RegistryValue::string("a\rb.wav")) << bytes;
+        EXPECT_EQ(document.find(kKey, "Blob"),
+                  (RegistryValue{RegistryValue::Type::Other, "hex", 0}));
+        EXPECT_EQ(document.find(kKey, "Audio"), RegistryValue::dword(1)) << bytes;
+        EXPECT_EQ(document.serialize(), joined("\n", true));
+    }
+}
+
+// A kept parse is used again where a file's bytes are exactly what the document writes.
+TEST(RegDocument, ADocumentHoldsExactlyTheBytesItWrites) {
+    const std::string file =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+        "\"Audio\"=dword:00000001\n\n[HKEY_CURRENT_USER\\Other]\n\"x\"=\"1\"\n";
+    auto document = parsed(file);
+    EXPECT_TRUE(document.holds(file));
+    EXPECT_FALSE(document.holds(file.substr(0, file.size() - 1)));
+    EXPECT_FALSE(document.holds(file + "\n"));
+    std::string oneByteOff = file;
+    oneByteOff[file.find("00000001") + 7] = '2';
+    EXPECT_FALSE(document.holds(oneByteOff));
+    document.set(kKey, "Audio", RegistryValue::dword(2));
+    document.set("HKEY_CURRENT_USER\\New", "y", RegistryValue::string("z"));
+    EXPECT_FALSE(document.holds(file));
+    EXPECT_TRUE(document.holds(document.serialize()));
+    // bytes that differ from what it writes never count as its own, though they mean the same
+    auto crlf = parsed("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n");
+    EXPECT_FALSE(
+        crlf.holds("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"));
+}
+
+// Lookups go by a hash of the ASCII letters first: names that differ only in other letters, or
+// only in case, must still be told apart and found, before and after changes and a round trip.
+TEST(RegDocument, ManyKeysAndNamesAlikeButForCyrillicAreToldApart) {
+    const char* const names[] = {"Ива", "Ина", "ИВА-2", "Audio", "AUDIO2", "a\\\"b", ""};
+    // keys that differ only in a Cyrillic letter
+    const std::string kSuffixes[] = {"", "б", "в"};
+    const std::string kCapitals[] = {"", "Б", "В"};
+    std::string file = "Windows Registry Editor Version 5.00\n";
+    for (int key = 0; key < 300; ++key) {
+        file += "\n[HKEY_CURRENT_USER\\Ключ " + std::to_string(key % 100) + kSuffixes[key / 100] +
+                "]\n";
+        for (int name = 0; name < 6; ++name) {
+            file += RegDocument::formatValue(
+                        names[name],
+                        RegistryValue::dword(static_cast<std::uint32_t>(key * 10 + name))) +
+                    "\n";
+        }
+    }
+    RegDocument document = parsed(file);
+    const auto keyName = [&kCapitals](int key) {
+        return "hkey_current_user\\КЛЮЧ " + std::to_string(key % 100) + kCapitals[key / 100];
+    };
+    for (int key = 0; key < 300; ++key) {
+        for (int name = 0; name < 6; ++name) {
+            ASSERT_EQ(document.find(keyName(key), names[name]),
+                      RegistryValue::dword(static_cast<std::uint32_t>(key * 10 + name)))
+                << key << " " << names[name];
+        }
+        EXPECT_FALSE(document.find(keyName(key), names[6]));
+    }
+    for (int key = 0; key < 300; key += 7) {
+        document.set(keyName(key), "ина", RegistryValue::string("changed"));
+        document.remove(keyName(key), "ива");
+        document.set(keyName(key), names[6], RegistryValue::string("default"));
+    }
+    const RegDocument reread = parsed(document.serialize());
+    for (int key = 0; key < 300; ++key) {
+        for (const char* name : names) {
+            EXPECT_EQ(document.find(keyName(key), name), reread.find(keyName(key), name))
+                << key << " " << name;
+        }
+    }
+    EXPECT_EQ(document.find(keyName(7), "Ина"), RegistryValue::string("changed"));
+    EXPECT_FALSE(document.find(keyName(7), "Ива"));
+    EXPECT_EQ(document.find(keyName(8), "Ива"), RegistryValue::dword(80));
+}
+
+TEST(RegDocument, BuffersGivenBackServeTheNextParse) {
+    RegDocument first = parsed(
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n"
+        "\"x\"=\"1\"\n\"y\"=\"2\"\n");
+    RegDocument::Buffers buffers = std::move(first).release();
+    buffers.text =
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+        "\"Audio\"=dword:00000002\n";
+    const auto second = RegDocument::parse(std::move(buffers));
+    ASSERT_TRUE(second.ok());
+    EXPECT_EQ(second.value().find(kKey, "Audio"), RegistryValue::dword(2));
+    EXPECT_FALSE(second.value().find("HKEY_CURRENT_USER\\A", "x"));
+}
+
+}  // namespace
+}  // namespace zorvik

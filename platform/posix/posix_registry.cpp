@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <utility>
 
 #include <algorithm>
 #include <cerrno>
@@ -197,9 +198,38 @@ PosixRegistry::Version PosixRegistry::versionOf(const struct stat& info) {
     return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
 }
 
-std::shared_ptr<RegDocument> PosixRegistry::cached(const Version& version) {
+PosixRegistry::Kept PosixRegistry::kept() {
     const std::lock_guard guard(cacheMutex_);
-    return cachedVersion_ == version ? cachedDocument_ : nullptr;
+    return kept_;
+}
+
+void PosixRegistry::keep(Kept kept) {
+    std::shared_ptr<RegDocument> replaced;
+    {
+        const std::lock_guard guard(cacheMutex_);
+        if (kept_.document != kept.document) {
+            replaced = std::move(kept_.document);
+        }
+        kept_ = std::move(kept);
+    }
+    recycle(std::move(replaced));
+}
+
+std::shared_ptr<RegDocument> PosixRegistry::takeKept(const std::shared_ptr<RegDocument>& document) {
+    const std::lock_guard guard(cacheMutex_);
+    if (kept_.document == document) {
+        kept_ = {};
+    }
+    return document;
+}
+
+void PosixRegistry::recycle(std::shared_ptr<RegDocument> document) {
+    // only a parse that no one holds any more
+    if (document && document.use_count() == 1) {
+        auto buffers = std::move(*document).release();
+        const std::lock_guard guard(cacheMutex_);
+        spare_ = std::move(buffers);
+    }
 }
 
 bool PosixRegistry::load(const std::string& path, Snapshot& snapshot, int& error) {
@@ -216,30 +246,45 @@ bool PosixRegistry::load(const std::string& path, Snapshot& snapshot, int& error
         return false;
     }
     const Version version = versionOf(snapshot.info);
-    if ((snapshot.document = cached(version))) {
+    const Kept known = kept();
+    if (known.document && known.provenByVersion && known.version == version) {
+        snapshot.document = known.document;
         return true;
     }
-    std::string bytes;
-    if (!readWhole(file.get(), snapshot.info.st_size, bytes)) {
+    RegDocument::Buffers buffers;
+    {
+        const std::lock_guard guard(cacheMutex_);
+        buffers = std::move(spare_);
+    }
+    if (!readWhole(file.get(), snapshot.info.st_size, buffers.text)) {
         error = errno;
         return false;
     }
-    auto parsed = RegDocument::parse(std::move(bytes));
+    // Whether this version can later be known by its times alone: nothing can have changed
+    // the file unseen, during the read or after it.
+    struct stat after {};
+    const auto grain = localTimestampGrain(file.get());
+    const bool provenByVersion = grain && isSettled(snapshot.info, now, *grain) &&
+                                 ::fstat(file.get(), &after) == 0 && versionOf(after) == version;
+    if (known.document && known.document->holds(buffers.text)) {
+        // the very bytes the kept parse stands for: it is this file's parse
+        snapshot.document = known.document;
+        buffers.text.clear();
+        {
+            const std::lock_guard guard(cacheMutex_);
+            spare_ = std::move(buffers);
+        }
+        keep({version, provenByVersion, known.document});
+        return true;
+    }
+    auto parsed = RegDocument::parse(std::move(buffers));
     ++parses_;
     if (!parsed.ok()) {
         snapshot.problem = parsed.failure().message;
         return true;
     }
     snapshot.document = std::make_shared<RegDocument>(std::move(parsed).value());
-    // kept only when nothing can have changed the file unseen, during the read or after it
-    struct stat after {};
-    const auto grain = localTimestampGrain(file.get());
-    if (grain && isSettled(snapshot.info, now, *grain) && ::fstat(file.get(), &after) == 0 &&
-        versionOf(after) == version) {
-        const std::lock_guard guard(cacheMutex_);
-        cachedVersion_ = version;
-        cachedDocument_ = snapshot.document;
-    }
+    keep({version, provenByVersion, snapshot.document});
     return true;
 }
 
@@ -327,38 +372,46 @@ Status PosixRegistry::applyChecked(std::string_view key, std::span<const ValueCh
     if ((mode & S_IWUSR) == 0) {
         return fail(ErrorCode::ReadOnly, "файлът с настройките е само за четене");
     }
-    RegDocument document;
+    std::shared_ptr<RegDocument> document;
     if (store.document) {
         // this version is about to be replaced: its parse is taken, not copied, where no
         // reader holds it
-        {
-            const std::lock_guard guard(cacheMutex_);
-            cachedVersion_.reset();
-            cachedDocument_.reset();
+        document = takeKept(store.document);
+        store.document.reset();
+        if (document.use_count() > 1) {
+            document = std::make_shared<RegDocument>(*document);
         }
-        document = store.document.use_count() == 1 ? std::move(*store.document)
-                                                   : RegDocument(*store.document);
     } else if (store.exists && !keepAside(target)) {
         return fail(ErrorCode::Corrupt, "файлът е повреден и не може да бъде запазен настрана");
+    } else {
+        document = std::make_shared<RegDocument>();
     }
     for (const auto& change : changes) {
         if (change.value) {
-            document.set(fullKey(key), change.name, *change.value);
+            document->set(fullKey(key), change.name, *change.value);
         } else {
-            document.remove(fullKey(key), change.name);
+            document->remove(fullKey(key), change.name);
         }
     }
-    const std::string content = document.serialize();
-
     std::string temporary = target + ".tmp-XXXXXX";
     FileDescriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!out.valid()) {
         return failWithErrno(errno);
     }
-    const bool written = ::fchmod(out.get(), mode) == 0 &&
-                         writeAll(out.get(), content.data(), content.size()) &&
-                         ::fsync(out.get()) == 0 && out.close() == 0 &&
-                         ::rename(temporary.c_str(), target.c_str()) == 0;
+    bool written = ::fchmod(out.get(), mode) == 0;
+    for (const auto piece : document->pieces()) {
+        written = written && writeAll(out.get(), piece.data(), piece.size());
+    }
+    written = written && ::fsync(out.get()) == 0 && out.close() == 0 &&
+              ::rename(temporary.c_str(), target.c_str()) == 0;
+    // What was written is kept as the parse of the new version, to be used only once the
+    // file's bytes are found to be the same: another writer may come between.
+    struct stat info {};
+    if (written && ::stat(target.c_str(), &info) == 0) {
+        keep({versionOf(info), false, std::move(document)});
+    } else {
+        recycle(std::move(document));
+    }
     if (!written) {
         const int writeError = errno;
         ::unlink(temporary.c_str());

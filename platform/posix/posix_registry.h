@@ -8,11 +8,10 @@
 #include <optional>
 #include <string>
 
+#include "platform/posix/reg_document.h"
 #include "platform/registry.h"
 
 namespace zorvik::posix {
-
-class RegDocument;
 
 // The current user's registry as one file in the registry editor's format. Every read returns
 // what the file holds as it is; every write is a read-modify-write under an exclusive flock(2)
@@ -58,16 +57,32 @@ private:
     };
     static Version versionOf(const struct stat& info);
 
-    // false with `error` set when the file exists but cannot be read.
+    // The parse last made or written, and the version of the file it was made for.
+    struct Kept {
+        Version version;
+        // The version alone tells that the file still holds these bytes: it was already a
+        // clock step old when read. Otherwise the parse is used only where the file's bytes
+        // are found to be those it was made from.
+        bool provenByVersion = false;
+        std::shared_ptr<RegDocument> document;
+    };
+
+    // The store as it is now, parsed or taken from the kept parse where that is provably the
+    // same; false with `error` set when the file exists but cannot be read.
     bool load(const std::string& path, Snapshot& snapshot, int& error);
-    std::shared_ptr<RegDocument> cached(const Version& version);
+    Kept kept();
+    void keep(Kept kept);
+    // Stops keeping `document`, which is about to change.
+    std::shared_ptr<RegDocument> takeKept(const std::shared_ptr<RegDocument>& document);
+    // Keeps the memory of a parse that is done with for the next one.
+    void recycle(std::shared_ptr<RegDocument> document);
 
     std::string storePath_;
     std::string folder_;
     std::atomic<std::size_t> parses_ = 0;
     std::mutex cacheMutex_;
-    std::optional<Version> cachedVersion_;
-    std::shared_ptr<RegDocument> cachedDocument_;
+    Kept kept_;
+    RegDocument::Buffers spare_;
 };
 
 }  // namespace zorvik::posix

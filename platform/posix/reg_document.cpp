@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "platform/posix/reg_syntax.h"
 #include "platform/windows_text.h"
@@ -14,6 +15,9 @@ namespace {
 using namespace reg_syntax;
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kHeaderLine = "Windows Registry Editor Version 5.00\n";
+constexpr std::string_view kHeaderAndBlankLine = "Windows Registry Editor Version 5.00\n\n";
+constexpr std::string_view kLineFeed = "\n";
 constexpr std::string_view kOldHeader = "REGEDIT4";
 
 Failure corrupt(std::size_t lineNumber, std::string_view what) {
@@ -106,7 +110,11 @@ std::uint32_t hashOfQuoted(std::string_view quotedName, bool escaped) {
 }  // namespace
 
 Result<RegDocument> RegDocument::parse(std::string fileBytes) {
-    auto decoded = decodeFile(std::move(fileBytes));
+    return parse(Buffers{std::move(fileBytes), {}});
+}
+
+Result<RegDocument> RegDocument::parse(Buffers buffers) {
+    auto decoded = decodeFile(std::move(buffers.text));
     if (!decoded) {
         return Failure{ErrorCode::Corrupt, "текстът не е в UTF-8 или UTF-16"};
     }
@@ -116,8 +124,10 @@ Result<RegDocument> RegDocument::parse(std::string fileBytes) {
     RegDocument document;
     document.file_ = std::move(*decoded);
     const std::string_view all = document.file_;
-    document.entries_.reserve(static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n')) +
-                              1);
+    document.entries_ = std::move(buffers.entries);
+    document.entries_.clear();
+    // about one entry a line, lines seldom shorter than this
+    document.entries_.reserve(all.size() / 24 + 8);
     const auto spanOf = [&all](std::string_view part) {
         return Span{0, static_cast<std::uint32_t>(part.data() - all.data()),
                     static_cast<std::uint32_t>(part.size())};
@@ -219,12 +229,11 @@ std::string RegDocument::nameOf(const Entry& entry) const {
 
 bool RegDocument::isNamed(const Entry& entry, std::uint32_t hash,
                           std::string_view valueName) const {
-    return entry.isValue && entry.nameHash == hash &&
-           text::equalsIgnoringCase(nameOf(entry), valueName);
+    return entry.isValue && entry.nameHash == hash && equalsIgnoringCase(nameOf(entry), valueName);
 }
 
 bool RegDocument::isKey(const Section& section, std::uint32_t hash, std::string_view key) const {
-    return section.keyHash == hash && text::equalsIgnoringCase(text(section.key), key);
+    return section.keyHash == hash && equalsIgnoringCase(text(section.key), key);
 }
 
 std::optional<RegistryValue> RegDocument::find(std::string_view key,
@@ -354,34 +363,81 @@ std::string RegDocument::formatValue(std::string_view valueName, const RegistryV
     return formatValueLine(valueName, value);
 }
 
+std::vector<std::string_view> RegDocument::pieces() const {
+    std::vector<std::string_view> out;
+    // a store that was empty, or held comments only, gets the header that makes it readable
+    if (!hasHeader_) {
+        out.push_back(preambleLines_ == 0 ? kHeaderAndBlankLine : kHeaderLine);
+    }
+    // Stretches that follow each other in the file as read go out as one piece: a write
+    // changes a line or two, and the rest of a large store goes out in a few pieces. Each
+    // stretch is whole lines, and its line feed is the one that follows it in the file, or a
+    // shared one for the lines this document wrote.
+    std::optional<Span> pending;
+    const auto flush = [&] {
+        if (!pending) {
+            return;
+        }
+        if (pending->source == 0 && pending->offset + pending->size < file_.size()) {
+            ++pending->size;  // the file's own line feed after it
+            out.push_back(text(*pending));
+        } else {
+            out.push_back(text(*pending));
+            out.push_back(kLineFeed);
+        }
+        pending.reset();
+    };
+    const auto add = [&](const Span& span) {
+        if (pending && span.source == 0 && pending->source == 0 &&
+            span.offset == pending->offset + pending->size + 1) {
+            pending->size += span.size + 1;
+            return;
+        }
+        flush();
+        pending = span;
+    };
+    if (preambleLines_ > 0) {
+        add(preamble_);
+    }
+    for (const auto& section : sections_) {
+        add(section.headerLine);
+        for (std::size_t i = 0; i < section.entryCount; ++i) {
+            add(entries_[section.firstEntry + i].lines);
+        }
+    }
+    flush();
+    return out;
+}
+
 std::string RegDocument::serialize() const {
-    std::size_t size = file_.size() + kHeader.size() + 2;
-    for (const auto& line : written_) {
-        size += line.size() + 1;
+    const auto parts = pieces();
+    std::size_t size = 0;
+    for (const auto part : parts) {
+        size += part.size();
     }
     std::string out;
     out.reserve(size);
-    const auto add = [&out](std::string_view line) {
-        out += line;
-        out += '\n';
-    };
-    // a store that was empty, or held comments only, gets the header that makes it readable
-    if (!hasHeader_) {
-        add(kHeader);
-        if (preambleLines_ == 0) {
-            add("");
-        }
-    }
-    if (preambleLines_ > 0) {
-        add(text(preamble_));
-    }
-    for (const auto& section : sections_) {
-        add(text(section.headerLine));
-        for (std::size_t i = 0; i < section.entryCount; ++i) {
-            add(text(entries_[section.firstEntry + i].lines));
-        }
+    for (const auto part : parts) {
+        out += part;
     }
     return out;
+}
+
+bool RegDocument::holds(std::string_view fileBytes) const {
+    for (const auto piece : pieces()) {
+        if (fileBytes.substr(0, piece.size()) != piece) {
+            return false;
+        }
+        fileBytes.remove_prefix(piece.size());
+    }
+    return fileBytes.empty();
+}
+
+RegDocument::Buffers RegDocument::release() && {
+    Buffers buffers{std::move(file_), std::move(entries_)};
+    buffers.text.clear();
+    buffers.entries.clear();
+    return buffers;
 }
 
 }  // namespace zorvik::posix

@@ -8,19 +8,44 @@
 
 namespace zorvik::posix::reg_syntax {
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
+namespace {
+
+char asciiUpper(char ch) {
+    return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - ('a' - 'A')) : ch;
 }
 
+bool isAscii(char ch) {
+    return static_cast<unsigned char>(ch) < 0x80;
+}
+
+}  // namespace
+
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           text::equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
+    // the prefixes are ASCII, and no other character upper-cases to ASCII
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (asciiUpper(text[i]) != asciiUpper(prefix[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    // ASCII a byte at a time; from the first other character on, by the shared rules
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size() && isAscii(a[i]) && isAscii(b[i])) {
+        if (asciiUpper(a[i]) != asciiUpper(b[i])) {
+            return false;
+        }
+        ++i;
+    }
+    if (i == a.size() || i == b.size()) {
+        return a.size() == b.size();
+    }
+    return text::equalsIgnoringCase(a.substr(i), b.substr(i));
 }
 
 namespace {
@@ -101,23 +126,33 @@ namespace {
 // the list is malformed (an item that is not two digits, a trailing comma).
 template <typename Take>
 bool walkHexList(std::string_view list, Take&& take) {
-    list = trimmed(list);
-    while (!list.empty()) {
-        const std::size_t comma = list.find(',');
-        const std::string_view item = trimmed(list.substr(0, comma));
-        if (item.size() != 2 || hexDigit(item[0]) < 0 || hexDigit(item[1]) < 0) {
+    const auto isBlank = [](char ch) { return ch == ' ' || ch == '\t'; };
+    std::size_t i = 0;
+    const auto skipBlanks = [&] {
+        while (i < list.size() && isBlank(list[i])) {
+            ++i;
+        }
+    };
+    skipBlanks();
+    if (i == list.size()) {
+        return true;  // no bytes at all
+    }
+    for (;;) {
+        skipBlanks();
+        if (i + 1 >= list.size() || hexDigit(list[i]) < 0 || hexDigit(list[i + 1]) < 0) {
+            return false;  // every item is two digits; a comma needs one after it
+        }
+        take(static_cast<char>(hexDigit(list[i]) * 16 + hexDigit(list[i + 1])));
+        i += 2;
+        skipBlanks();
+        if (i == list.size()) {
+            return true;
+        }
+        if (list[i] != ',') {
             return false;
         }
-        take(static_cast<char>(hexDigit(item[0]) * 16 + hexDigit(item[1])));
-        if (comma == std::string_view::npos) {
-            break;
-        }
-        list.remove_prefix(comma + 1);
-        if (trimmed(list).empty()) {
-            return false;  // a trailing comma with nothing after it
-        }
+        ++i;
     }
-    return true;
 }
 
 std::optional<std::string> hexBytes(std::string_view list) {
@@ -159,7 +194,7 @@ std::optional<std::string> stringFromHex(std::string_view units) {
 }
 
 bool isStringTag(std::string_view tag) {
-    return text::equalsIgnoringCase(tag, "hex(1)") || text::equalsIgnoringCase(tag, "hex(2)");
+    return equalsIgnoringCase(tag, "hex(1)") || equalsIgnoringCase(tag, "hex(2)");
 }
 
 // "hex" or "hex(n)": a type this program keeps without reading its bytes.
@@ -219,7 +254,7 @@ std::optional<RegistryValue> parseData(std::string_view data, bool& deletion) {
                 return std::nullopt;
             }
             RegistryValue value = RegistryValue::string(std::move(*decoded));
-            if (text::equalsIgnoringCase(tag, "hex(2)")) {
+            if (equalsIgnoringCase(tag, "hex(2)")) {
                 value.type = RegistryValue::Type::ExpandString;
             }
             return value;
@@ -333,17 +368,29 @@ std::optional<std::string> decodeFile(std::string bytes) {
 }
 
 std::uint32_t foldedHash(std::string_view name) {
-    // Only the ASCII letters count, folded: no other character upper-cases to or from ASCII,
-    // so names equal ignoring case have the same ASCII letters in the same order.
-    std::uint32_t hash = 2166136261U;
-    for (const char ch : name) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte >= 0x80) {
-            continue;
-        }
-        hash = (hash ^ ((byte >= 'a' && byte <= 'z') ? byte - 0x20U : byte)) * 16777619U;
+    // Only the last eight ASCII characters count, with the bit that tells a small letter from a
+    // capital cleared: no other character upper-cases to or from ASCII, so names equal ignoring
+    // case have the same ASCII characters in the same order. Those few tell the names of a key
+    // apart well enough, at the same cost however long the names are.
+    constexpr std::uint64_t kCaseBits = 0x2020202020202020ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    std::uint64_t last = 0;
+    if (name.size() >= sizeof last) {
+        std::memcpy(&last, name.data() + name.size() - sizeof last, sizeof last);
     }
-    return hash;
+    if (name.size() < sizeof last || (last & kHighBits) != 0) {
+        // the same eight, gathered one by one past the other characters
+        last = 0;
+        int gathered = 0;
+        for (std::size_t i = name.size(); i > 0 && gathered < 8; --i) {
+            const auto byte = static_cast<unsigned char>(name[i - 1]);
+            if (byte < 0x80) {
+                last |= static_cast<std::uint64_t>(byte) << (8 * (7 - gathered));
+                ++gathered;
+            }
+        }
+    }
+    return static_cast<std::uint32_t>(((last & ~kCaseBits) * 0x9E3779B97F4A7C15ULL) >> 32);
 }
 
 std::string formatValueLine(std::string_view valueName, const RegistryValue& value) {

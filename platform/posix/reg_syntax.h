@@ -11,8 +11,22 @@
 // over several lines, and the file's encodings.
 namespace zorvik::posix::reg_syntax {
 
-std::string_view trimmed(std::string_view text);
+// Without the spaces and tabs at either end.
+inline std::string_view trimmed(std::string_view text) {
+    std::size_t first = 0;
+    while (first < text.size() && (text[first] == ' ' || text[first] == '\t')) {
+        ++first;
+    }
+    std::size_t last = text.size();
+    while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t')) {
+        --last;
+    }
+    return text.substr(first, last - first);
+}
+// `prefix` is ASCII.
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);
+// As text::equalsIgnoringCase, quicker through ASCII.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
 // The length of the quoted text at the start of `text` ("..." with \\ and \" as the only
 // escapes), both quotes included; npos when it is not closed or has another escape. `escaped`

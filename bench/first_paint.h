@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QEvent>
@@ -9,41 +10,55 @@
 #include <cstdio>
 #include <functional>
 
-// For the start-up probes: waits until a window has been painted for the first time (and any
-// further condition holds), then reports the moment on the steady clock, which the parent
-// process shares, and the peak memory.
+// For the start-up probes: once the window has been painted for the first time and `alsoDone`
+// holds, prints the moment on the steady clock (which the parent process shares) and the peak
+// memory, and ends the process. The report is queued from the first paint itself, ahead of what
+// the program queues behind that paint (its sound module, which start-up does not wait for).
 namespace zorvik::bench {
 
-class PaintWatcher final : public QObject {
+class FirstPaintReport final : public QObject {
 public:
-    explicit PaintWatcher(QWidget& window) { window.installEventFilter(this); }
-    bool painted() const { return painted_; }
+    FirstPaintReport(QWidget& window, std::function<bool()> alsoDone)
+        : alsoDone_(std::move(alsoDone)) {
+        window.installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        painted_ = painted_ || event->type() == QEvent::Paint;
+        if (event->type() == QEvent::Paint && !queued_) {
+            queued_ = true;
+            QMetaObject::invokeMethod(
+                this, [this] { reportWhenDone(); }, Qt::QueuedConnection);
+        }
         return false;
     }
 
 private:
-    bool painted_ = false;
+    void reportWhenDone() {
+        if (!alsoDone_()) {
+            QMetaObject::invokeMethod(
+                this, [this] { reportWhenDone(); }, Qt::QueuedConnection);
+            return;
+        }
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        std::printf("%lld %ld\n",
+                    static_cast<long long>(
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+                    usage.ru_maxrss);
+        std::fflush(stdout);
+        _exit(0);  // what follows start-up is not measured
+    }
+
+    std::function<bool()> alsoDone_;
+    bool queued_ = false;
 };
 
 inline int reportFirstPaint(
-    QWidget& window, const std::function<bool()>& alsoDone = [] { return true; }) {
-    PaintWatcher watcher(window);
-    while (!watcher.painted() || !alsoDone()) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 5);
-    }
-    QApplication::processEvents();  // the paint that was seen has now been drawn
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf(
-        "%lld %ld\n",
-        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
-        usage.ru_maxrss);
-    return 0;
+    QWidget& window, std::function<bool()> alsoDone = [] { return true; }) {
+    const FirstPaintReport report(window, std::move(alsoDone));
+    return QApplication::exec();
 }
 
 }  // namespace zorvik::bench

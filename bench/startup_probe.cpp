@@ -1,7 +1,7 @@
 // The program as it starts, until its first repaint has filled the list.
-#include "main_window/qt/qt_desktop.h"
-#include "main_window/qt/bulgarian.h"
 #include "bench/first_paint.h"
+#include "main_window/qt/bulgarian.h"
+#include "main_window/qt/qt_desktop.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -1,11 +1,17 @@
-// RegRead and RegWrite of the shell object against a plain read and an atomic rewrite (temporary
-// file, fsync, rename) of a file of the same size.
+// RegRead and RegWrite of the shell object against floors with the same guarantees: reading the
+// same file whole under the shared lock, and writing the same bytes under the exclusive lock to
+// a temporary file that is flushed, renamed over the file, and its folder flushed. Stores of
+// about 1 KB and 1 MB, in the registry editor's format.
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "bench/measure.h"
 #include "platform/posix/posix_registry.h"
@@ -18,51 +24,127 @@ using namespace zorvik;
 
 namespace {
 
-std::string plainRead(const std::string& path) {
-    return testing::readFile(path);
+// The phone program's key, and other keys of about 180 bytes each up to `size`, as an export of
+// a user's registry has them: strings, numbers and binary data.
+std::string storeOfAbout(std::size_t size) {
+    std::string text =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
+        "\"Audio\"=dword:00000001\n\"inDeleted\"=dword:00000000\n"
+        "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n"
+        "\"RingSound\"=\"Звънец.wav\"\n";
+    for (int key = 0; text.size() < size; ++key) {
+        text += "\n[HKEY_CURRENT_USER\\Software\\Vendor\\Application " + std::to_string(key) +
+                "]\n\"Path\"=\"C:\\\\Program Files\\\\Vendor\\\\" + std::to_string(key) +
+                "\"\n\"Count\"=dword:0000002a\n\"Data\"=hex:01,02,03,04,05,06,07,08,09,0a\n";
+    }
+    return text;
 }
 
-void atomicRewrite(const std::string& path, const std::string& content) {
-    const std::string temporary = path + ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0 ||
-        ::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()) ||
+int openLock(const std::string& path) {
+    return ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+}
+
+std::string sharedLockRead(const std::string& path) {
+    const int lock = openLock(path);
+    ::flock(lock, LOCK_SH);
+    std::string bytes;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    ::fstat(fd, &info);
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    if (::read(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+        std::perror("read");
+    }
+    ::close(fd);
+    ::close(lock);
+    return bytes;
+}
+
+void exclusiveLockWrite(const std::string& path, const std::string& content) {
+    const int lock = openLock(path);
+    ::flock(lock, LOCK_EX);
+    std::string temporary = path + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()) ||
         ::fsync(fd) != 0) {
-        std::perror("rewrite");
+        std::perror("write");
     }
     ::close(fd);
     ::rename(temporary.c_str(), path.c_str());
+    const int folder = ::open(fs::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+    ::fsync(folder);
+    ::close(folder);
+    ::close(lock);
+}
+
+// Until the file is older than the file system's clock step, after which a parse of it is kept.
+void letSettle() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
 }
 
 }  // namespace
 
-int main() {
-    bench::header("Settings store", "plain file");
-    for (int otherValues : {0, 200}) {
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 101;
+    bench::header("The settings store", "floor: the same file, same locks and flushes");
+    for (const std::size_t size : {std::size_t{1000}, std::size_t{1000000}}) {
         testing::TempFolder root;
+        fs::create_directories(root / "zorvik");
         const std::string store = (root / "zorvik" / "HKCU.reg").string();
+        const std::string floorFile = (root / "zorvik" / "floor.reg").string();
+        const std::string content = storeOfAbout(size);
+        testing::writeFile(store, content);
+        testing::writeFile(floorFile, content);
         posix::PosixRegistry registry(store);
         settings::ShellObject shell(registry);
-        // the key as the phone program leaves it, with as many other values as asked for
-        (void)shell.RegWrite(settings::kRingSound, "Звънец.wav");
-        for (int i = 0; i < otherValues; ++i) {
-            (void)shell.RegWrite("HKCU\\Zorvik\\Other\\Value" + std::to_string(i), "some text");
-        }
-        (void)shell.RegWrite(settings::kAudio, std::int16_t{1}, "REG_DWORD");
-        const std::string content = plainRead(store);
-        const std::string copy = (root / "copy.reg").string();
-        testing::writeFile(copy, content);
-
-        const double read =
-            bench::medianSeconds(200, [&] { (void)shell.RegRead(settings::kRingSound); });
-        const double readFloor = bench::medianSeconds(200, [&] { (void)plainRead(copy); });
+        const std::string label = size < 10000 ? std::to_string(content.size()) + " bytes"
+                                               : std::to_string(content.size() / 1000) + " KB";
+        letSettle();
+        const int readRounds = size < 10000 ? rounds * 2 : rounds;
+        auto reads = bench::interleaved(
+            readRounds,
+            {bench::timing([&] { (void)sharedLockRead(floorFile); }),
+             bench::timing([&] { (void)shell.RegRead(settings::kRingSound); }), bench::timing([&] {
+                 // what opening the window reads
+                 (void)shell.RegRead(settings::kAudio);
+                 (void)shell.RegRead(settings::kInDeleted);
+                 (void)shell.RegRead(settings::kRingSound);
+                 (void)shell.RegRead(settings::kRingSound);
+             })});
         std::int16_t state = 0;
-        const double write = bench::medianSeconds(
-            60, [&] { (void)shell.RegWrite(settings::kAudio, state ^= 1, "REG_DWORD"); });
-        const double writeFloor = bench::medianSeconds(60, [&] { atomicRewrite(copy, content); });
-        const std::string size = std::to_string(content.size()) + " bytes";
-        bench::report("RegRead, store of " + size, read, readFloor);
-        bench::report("RegWrite, store of " + size, write, writeFloor);
+        // another program's change to the store: one value's digit, the size kept
+        std::string changed = content;
+        const std::size_t digit = changed.find("dword:0000002a") + 13;
+        const auto changeFromOutside = [&] {
+            changed[digit] = changed[digit] == 'a' ? 'b' : 'a';
+            exclusiveLockWrite(store, changed);
+        };
+        const int writeRounds = size < 10000 ? rounds : rounds / 2;
+        auto writes = bench::interleaved(
+            writeRounds,
+            {bench::timing([&] { exclusiveLockWrite(floorFile, content); }), bench::timing([&] {
+                 (void)shell.RegWrite(settings::kAudio, state ^= 1, "REG_DWORD");
+             }),
+             [&] {
+                 // just written here: the bytes are compared with what was written
+                 (void)shell.RegWrite(settings::kAudio, state ^= 1, "REG_DWORD");
+                 return bench::secondsOf([&] { (void)shell.RegRead(settings::kRingSound); });
+             },
+             [&] {
+                 // just changed by another program: parsed anew
+                 changeFromOutside();
+                 return bench::secondsOf([&] { (void)shell.RegRead(settings::kRingSound); });
+             }});
+        bench::report("RegRead, store of " + label, reads[1], reads[0]);
+        bench::report("the four reads of opening the window (vs one read), " + label, reads[2],
+                      reads[0]);
+        bench::report("RegWrite, store of " + label, writes[1], writes[0]);
+        bench::report("RegRead just after this program wrote, " + label, writes[2], reads[0]);
+        bench::report("RegRead just after another program wrote, " + label, writes[3], reads[0]);
+        bench::note("parses of the file, store of " + label,
+                    std::to_string(registry.parses()) + " for " +
+                        std::to_string(readRounds * 5 + writeRounds * 2) + " reads, " +
+                        std::to_string(writeRounds * 2) + " writes");
     }
     return 0;
 }

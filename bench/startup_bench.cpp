@@ -113,7 +113,7 @@ void fillRings(const fs::path& rings, int melodies) {
 
 int main(int argc, char** argv) {
     const fs::path here = fs::canonical("/proc/self/exe").parent_path();
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 21;
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 31;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     const Probe program{(here / "zorvik_startup_probe").string()};
     const Probe designed{(here / "zorvik_designed_window_probe").string()};

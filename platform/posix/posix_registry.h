@@ -45,7 +45,12 @@ protected:
 
 private:
     // The store as it is now: missing, parsed, or not parseable (then `problem` says why).
-    struct Snapshot;
+    struct Snapshot {
+        bool exists = false;
+        struct stat info {};
+        std::shared_ptr<RegDocument> document;  // null when missing or not parseable
+        std::string problem;
+    };
     // One version of the file, as fstat(2) tells it apart from every other.
     struct Version {
         dev_t device = 0;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <optional>
 
 #include "platform/posix/reg_syntax.h"
 #include "platform/windows_text.h"
@@ -14,11 +13,6 @@ namespace {
 
 using namespace reg_syntax;
 
-constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
-constexpr std::string_view kHeaderLine = "Windows Registry Editor Version 5.00\n";
-constexpr std::string_view kHeaderAndBlankLine = "Windows Registry Editor Version 5.00\n\n";
-constexpr std::string_view kLineFeed = "\n";
-constexpr std::string_view kOldHeader = "REGEDIT4";
 
 Failure corrupt(std::size_t lineNumber, std::string_view what) {
     return {ErrorCode::Corrupt, "ред " + std::to_string(lineNumber) + ": " + std::string(what)};
@@ -357,87 +351,6 @@ void RegDocument::remove(std::string_view key, std::string_view valueName) {
         section.entryCount = kept.size() - first;
     }
     entries_ = std::move(kept);
-}
-
-std::string RegDocument::formatValue(std::string_view valueName, const RegistryValue& value) {
-    return formatValueLine(valueName, value);
-}
-
-std::vector<std::string_view> RegDocument::pieces() const {
-    std::vector<std::string_view> out;
-    // a store that was empty, or held comments only, gets the header that makes it readable
-    if (!hasHeader_) {
-        out.push_back(preambleLines_ == 0 ? kHeaderAndBlankLine : kHeaderLine);
-    }
-    // Stretches that follow each other in the file as read go out as one piece: a write
-    // changes a line or two, and the rest of a large store goes out in a few pieces. Each
-    // stretch is whole lines, and its line feed is the one that follows it in the file, or a
-    // shared one for the lines this document wrote.
-    std::optional<Span> pending;
-    const auto flush = [&] {
-        if (!pending) {
-            return;
-        }
-        if (pending->source == 0 && pending->offset + pending->size < file_.size()) {
-            ++pending->size;  // the file's own line feed after it
-            out.push_back(text(*pending));
-        } else {
-            out.push_back(text(*pending));
-            out.push_back(kLineFeed);
-        }
-        pending.reset();
-    };
-    const auto add = [&](const Span& span) {
-        if (pending && span.source == 0 && pending->source == 0 &&
-            span.offset == pending->offset + pending->size + 1) {
-            pending->size += span.size + 1;
-            return;
-        }
-        flush();
-        pending = span;
-    };
-    if (preambleLines_ > 0) {
-        add(preamble_);
-    }
-    for (const auto& section : sections_) {
-        add(section.headerLine);
-        for (std::size_t i = 0; i < section.entryCount; ++i) {
-            add(entries_[section.firstEntry + i].lines);
-        }
-    }
-    flush();
-    return out;
-}
-
-std::string RegDocument::serialize() const {
-    const auto parts = pieces();
-    std::size_t size = 0;
-    for (const auto part : parts) {
-        size += part.size();
-    }
-    std::string out;
-    out.reserve(size);
-    for (const auto part : parts) {
-        out += part;
-    }
-    return out;
-}
-
-bool RegDocument::holds(std::string_view fileBytes) const {
-    for (const auto piece : pieces()) {
-        if (fileBytes.substr(0, piece.size()) != piece) {
-            return false;
-        }
-        fileBytes.remove_prefix(piece.size());
-    }
-    return fileBytes.empty();
-}
-
-RegDocument::Buffers RegDocument::release() && {
-    Buffers buffers{std::move(file_), std::move(entries_)};
-    buffers.text.clear();
-    buffers.entries.clear();
-    return buffers;
 }
 
 }  // namespace zorvik::posix

@@ -11,6 +11,10 @@
 // over several lines, and the file's encodings.
 namespace zorvik::posix::reg_syntax {
 
+// The first line of the file, as the registry editor writes it, and as older ones did.
+inline constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+inline constexpr std::string_view kOldHeader = "REGEDIT4";
+
 // Without the spaces and tabs at either end.
 inline std::string_view trimmed(std::string_view text) {
     std::size_t first = 0;

@@ -121,7 +121,7 @@ void Form1Window::moveFocus(bool backwards) {
 
 void Form1Window::passOnChoice() {
     auto choice = list_.takeChoice();
-    if (!choice || form_ == nullptr) {
+    if (!choice || form_ == nullptr || window_ == nullptr) {
         return;
     }
     const auto& entries = form_->File1().entries();

@@ -55,6 +55,10 @@ public:
         while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
             window.handleMessage(message);
         }
+        // only a failing GetMessageW leaves the window open: it goes while the core still lives
+        if (window.handle() != nullptr) {
+            DestroyWindow(window.handle());
+        }
         return got == 0 ? static_cast<int>(message.wParam) : 1;
     }
 

@@ -15,7 +15,7 @@ bool installBulgarian(QApplication& app) {
     QLocale::setDefault(bulgarian);
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     bool loaded = false;
-    for (const char* catalogue : {"qtbase", "qtmultimedia"}) {
+    for (const char* catalogue : {"qtbase"}) {
         auto* translator = new QTranslator(&app);
         if (translator->load(bulgarian, QString::fromLatin1(catalogue), QStringLiteral("_"),
                              folder)) {

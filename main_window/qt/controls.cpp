@@ -76,6 +76,27 @@ void WrappingCheckBox::paintEvent(QPaintEvent*) {
     }
 }
 
+void MelodyNamesModel::show(const std::vector<std::string>* names) {
+    beginResetModel();
+    names_ = names;
+    rows_ = names != nullptr ? static_cast<int>(names->size()) : 0;
+    endResetModel();
+}
+
+int MelodyNamesModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+QVariant MelodyNamesModel::data(const QModelIndex& index, int role) const {
+    if ((role != Qt::DisplayRole && role != Qt::EditRole) || names_ == nullptr ||
+        index.row() < 0 || index.row() >= rows_ ||
+        static_cast<std::size_t>(index.row()) >= names_->size()) {
+        return {};
+    }
+    const std::string& name = (*names_)[static_cast<std::size_t>(index.row())];
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
 MelodyListWidget::MelodyListWidget(QWidget* parent) : QListView(parent) {
     setModel(&names_);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -122,12 +143,12 @@ QItemSelectionModel::SelectionFlags MelodyListWidget::selectionCommand(const QMo
     return flags;
 }
 
-void MelodyListWidget::showEntries(const QStringList& names, int selectedRow, int placeRow,
-                                   bool namesChanged) {
+void MelodyListWidget::showEntries(const std::vector<std::string>* names, int selectedRow,
+                                   int placeRow) {
     showing_ = true;
-    if (namesChanged) {
+    if (names != nullptr) {
         const int scrolled = verticalScrollBar()->value();
-        names_.setStringList(names);
+        names_.show(names);
         verticalScrollBar()->setValue(scrolled);
     }
     if (selectedRow >= 0 && selectedRow < count()) {

@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QListView>
 #include <QPushButton>
-#include <QStringListModel>
+#include <QAbstractListModel>
+#include <string>
+#include <vector>
 #include <functional>
 
 // Controls that behave as the design's Windows controls do where Qt's differ: captions wrap
@@ -37,7 +39,24 @@ private:
     std::function<void()> onClick_;
 };
 
-// A view over a plain string model: a folder of 100,000 melodies is redrawn in one model reset.
+// The core's names as a model, each turned into a Qt string only when it is drawn: a folder of
+// 100,000 melodies costs one reset, not 100,000 conversions.
+class MelodyNamesModel final : public QAbstractListModel {
+public:
+    // Shows `names` from now on (the core's own list, which outlives the model).
+    void show(const std::vector<std::string>* names);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    const std::vector<std::string>* names_ = nullptr;
+    // The rows as last shown: the core may change its list before it tells the window, and a
+    // repaint in between must not read past the end.
+    int rows_ = 0;
+};
+
+// A view over the core's names: a folder of 100,000 melodies is redrawn in one model reset.
 // While it has the focus it always shows where the keyboard is, with a dotted frame around
 // that entry (or around the whole list when the keyboard has no place yet), and a name too
 // long to show whole is shown whole under the pointer.
@@ -48,9 +67,9 @@ public:
     void setOnEntryChosen(std::function<void(int row)> onChosen) {
         onChosen_ = std::move(onChosen);
     }
-    // Shows these names with this row selected and the keyboard at `placeRow` (-1: nowhere,
-    // so the first Down selects the first entry), reporting nothing.
-    void showEntries(const QStringList& names, int selectedRow, int placeRow, bool namesChanged);
+    // Shows these names (nullptr: the same as before) with this row selected and the keyboard
+    // at `placeRow` (-1: nowhere, so the first Down selects the first entry), reporting nothing.
+    void showEntries(const std::vector<std::string>* names, int selectedRow, int placeRow);
 
     int count() const { return names_.rowCount(); }
     QString entry(int row) const { return names_.index(row).data().toString(); }
@@ -73,7 +92,7 @@ private:
     // Whether the entry's name is cut short where it is drawn.
     bool isCut(const QModelIndex& index) const;
 
-    QStringListModel names_;
+    MelodyNamesModel names_;
     std::function<void(int)> onChosen_;
     bool showing_ = false;
 };

@@ -220,19 +220,13 @@ void Form1Window::showForm() {
 
     const MelodyList& list = form_->File1();
     const bool namesChanged = list.revision() != shownRevision_;
-    QStringList names;
-    if (namesChanged) {
-        names.reserve(static_cast<qsizetype>(list.entries().size()));
-        for (const auto& name : list.entries()) {
-            names << qt(name);
-        }
-        shownRevision_ = list.revision();
-    }
+    shownRevision_ = list.revision();
     const auto row = [](std::optional<std::size_t> index) {
         return index ? static_cast<int>(*index) : -1;
     };
     static_cast<MelodyListWidget*>(control("File1"))
-        ->showEntries(names, row(list.selectedIndex()), row(list.currentIndex()), namesChanged);
+        ->showEntries(namesChanged ? &list.entries() : nullptr, row(list.selectedIndex()),
+                      row(list.currentIndex()));
 }
 
 std::string Form1Window::popup(std::string_view menuName) {

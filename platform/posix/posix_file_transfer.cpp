@@ -11,6 +11,7 @@
 #include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/prepared_copy.h"
 #include "platform/windows_path.h"
 
 namespace zorvik::posix {
@@ -171,6 +172,17 @@ public:
         return temporary;
     }
 
+    using Temporary = TemporaryFile;
+
+    // The prepared copy into the destination's place, in one rename.
+    Status putInPlace(const std::string& temporary) const {
+        if (const int error = renameStep(temporary, hostDestination_); error != 0) {
+            return failWithErrno(error);
+        }
+        syncFolder(destinationFolder_);
+        return Status::success();
+    }
+
     // rename(2), with the test hook before it.
     int renameStep(const std::string& from, const std::string& to) const {
         if (const int fault = files_.injectedFault(TransferStep::RenameIntoPlace); fault != 0) {
@@ -184,7 +196,8 @@ public:
     bool sourceRemovable() const {
         const std::string folder = hostFolderOf(hostSource_);
         struct stat folderInfo {};
-        if (::access(folder.c_str(), W_OK | X_OK) != 0 || ::stat(folder.c_str(), &folderInfo) != 0) {
+        if (::access(folder.c_str(), W_OK | X_OK) != 0 ||
+            ::stat(folder.c_str(), &folderInfo) != 0) {
             return false;
         }
         const uid_t me = ::geteuid();
@@ -232,8 +245,9 @@ public:
             removeError = errno;
         }
         if (removeError != 0) {
-            const bool restored = kept ? ::rename(kept->path().c_str(), hostDestination_.c_str()) == 0
-                                       : ::unlink(hostDestination_.c_str()) == 0;
+            const bool restored =
+                kept ? ::rename(kept->path().c_str(), hostDestination_.c_str()) == 0
+                     : ::unlink(hostDestination_.c_str()) == 0;
             if (restored && kept) {
                 kept->keep();
             }
@@ -255,8 +269,6 @@ public:
     }
 
     bool sameVolume() const { return sourceInfo_.st_dev == destinationDevice_; }
-    const std::string& hostDestination() const { return hostDestination_; }
-    const std::string& destinationFolder() const { return destinationFolder_; }
 
 private:
     const PosixFileSystem& files_;
@@ -274,45 +286,9 @@ private:
     bool destinationExists_ = false;
 };
 
-namespace {
-
-class PosixPreparedCopy final : public PreparedCopy {
-public:
-    PosixPreparedCopy(HostTransfer transfer, TemporaryFile temporary)
-        : transfer_(std::move(transfer)), temporary_(std::move(temporary)) {}
-
-    Status commit() override {
-        if (temporary_.path().empty()) {
-            return transfer_.fail(ErrorCode::Other, "копието вече е на мястото си");
-        }
-        if (const int error = transfer_.renameStep(temporary_.path(), transfer_.hostDestination());
-            error != 0) {
-            return transfer_.failWithErrno(error);
-        }
-        temporary_.keep();
-        syncFolder(transfer_.destinationFolder());
-        return Status::success();
-    }
-
-private:
-    HostTransfer transfer_;
-    TemporaryFile temporary_;
-};
-
-}  // namespace
-
 Result<std::unique_ptr<PreparedCopy>> PosixFileSystem::prepareCopy(std::string_view source,
                                                                    std::string_view destination) {
-    HostTransfer transfer(*this, source, destination, false);
-    if (Status checked = transfer.check(); !checked.ok()) {
-        return checked.failure();
-    }
-    auto temporary = transfer.writeTemporary();
-    if (!temporary.ok()) {
-        return temporary.failure();
-    }
-    return std::unique_ptr<PreparedCopy>(
-        std::make_unique<PosixPreparedCopy>(std::move(transfer), std::move(temporary).value()));
+    return prepareCopyWith(HostTransfer(*this, source, destination, false));
 }
 
 Status PosixFileSystem::moveFile(std::string_view source, std::string_view destination) {

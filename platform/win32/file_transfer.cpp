@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/failure_text.h"
+#include "platform/prepared_copy.h"
 #include "platform/win32/file_queries.h"
 #include "platform/win32/wide_text.h"
 #include "platform/windows_path.h"
@@ -223,46 +224,19 @@ Status Transfer::checkDestination(const std::wstring& destination) {
     return Status::success();
 }
 
-namespace {
-
-class Win32PreparedCopy final : public PreparedCopy {
-public:
-    Win32PreparedCopy(Transfer transfer, TemporaryFile temporary)
-        : transfer_(std::move(transfer)), temporary_(std::move(temporary)) {}
-
-    Status commit() override {
-        if (temporary_.path().empty()) {
-            return transfer_.fail(ErrorCode::Other, "копието вече е на мястото си");
-        }
-        if (Status writable = transfer_.recheckDestination(); !writable.ok()) {
-            return writable;
-        }
-        if (const DWORD error = transfer_.renameIntoPlace(temporary_.path()); error != 0) {
-            return transfer_.failWithError(error);
-        }
-        temporary_.keep();
-        return Status::success();
+Status Transfer::putInPlace(const std::wstring& temporary) const {
+    if (Status writable = recheckDestination(); !writable.ok()) {
+        return writable;
     }
-
-private:
-    Transfer transfer_;
-    TemporaryFile temporary_;
-};
-
-}  // namespace
+    if (const DWORD error = renameIntoPlace(temporary); error != 0) {
+        return failWithError(error);
+    }
+    return Status::success();
+}
 
 Result<std::unique_ptr<PreparedCopy>> Win32FileSystem::prepareCopy(std::string_view source,
                                                                    std::string_view destination) {
-    Transfer transfer(*this, source, destination, false);
-    if (Status checked = transfer.check(); !checked.ok()) {
-        return checked.failure();
-    }
-    auto temporary = transfer.writeTemporary();
-    if (!temporary.ok()) {
-        return temporary.failure();
-    }
-    return std::unique_ptr<PreparedCopy>(
-        std::make_unique<Win32PreparedCopy>(std::move(transfer), std::move(temporary).value()));
+    return prepareCopyWith(Transfer(*this, source, destination, false));
 }
 
 }  // namespace zorvik::win32

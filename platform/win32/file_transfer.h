@@ -66,6 +66,8 @@ public:
         return fail(codeOfError(error), reasonOfError(error));
     }
 
+    using Temporary = TemporaryFile;
+
     // Every check that can be made before anything is written.
     Status check();
 
@@ -78,6 +80,9 @@ public:
     // The destination may have become read-only while a prepared copy waited; Wine would
     // replace it regardless.
     Status recheckDestination() const;
+
+    // A prepared copy into the destination's place, checked once more first.
+    Status putInPlace(const std::wstring& temporary) const;
 
     // One rename when both lie on one volume; across volumes, a copy.
     Status move();

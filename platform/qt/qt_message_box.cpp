@@ -3,31 +3,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/queued_answers.h"
+
 namespace zorvik {
 
 namespace {
-
-std::deque<std::optional<int>>& queuedAnswers() {
-    static std::deque<std::optional<int>> answers;
-    return answers;
-}
-
-std::vector<std::string>& answered() {
-    static std::vector<std::string> messages;
-    return messages;
-}
-
-// The next queued answer, when there is one.
-std::optional<std::optional<int>> takeQueuedAnswer(std::string_view message) {
-    auto& answers = queuedAnswers();
-    if (answers.empty()) {
-        return std::nullopt;
-    }
-    const auto answer = answers.front();
-    answers.pop_front();
-    answered().emplace_back(message);
-    return answer;
-}
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -36,16 +16,15 @@ QString fromUtf8(std::string_view text) {
 }  // namespace
 
 void QtMessageBox::setNextAnswer(std::optional<int> answer) {
-    queuedAnswers().push_back(answer);
+    queued_answers::push(answer);
 }
 
 void QtMessageBox::clearAnswers() {
-    queuedAnswers().clear();
-    answered().clear();
+    queued_answers::clear();
 }
 
 const std::vector<std::string>& QtMessageBox::answeredMessages() {
-    return answered();
+    return queued_answers::answered();
 }
 
 QString QtMessageBox::displayText(std::string_view message) {
@@ -55,7 +34,7 @@ QString QtMessageBox::displayText(std::string_view message) {
 }
 
 std::optional<int> QtMessageBox::confirm(std::string_view message, std::string_view title) {
-    if (auto queued = takeQueuedAnswer(message)) {
+    if (auto queued = queued_answers::take(message)) {
         return *queued;
     }
     QMessageBox box(QMessageBox::Question, fromUtf8(title), displayText(message),
@@ -74,7 +53,7 @@ void QtMessageBox::showNotice(std::string_view message, std::string_view title) 
 }
 
 void QtMessageBox::inform(int icon, std::string_view message, std::string_view title) {
-    if (takeQueuedAnswer(message)) {
+    if (queued_answers::take(message)) {
         return;
     }
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), fromUtf8(title), displayText(message),

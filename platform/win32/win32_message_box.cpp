@@ -1,53 +1,29 @@
 #include "platform/win32/win32_message_box.h"
 
-#include <deque>
-
+#include "platform/queued_answers.h"
 #include "platform/win32/wide_text.h"
 
 namespace zorvik::win32 {
 
 namespace {
 
-std::deque<std::optional<int>>& queuedAnswers() {
-    static std::deque<std::optional<int>> answers;
-    return answers;
-}
-
-std::vector<std::string>& answered() {
-    static std::vector<std::string> messages;
-    return messages;
-}
-
 UINT& lastStyleShown() {
     static UINT style = 0;
     return style;
 }
 
-// The next queued answer, when there is one.
-std::optional<std::optional<int>> takeQueuedAnswer(std::string_view message) {
-    auto& answers = queuedAnswers();
-    if (answers.empty()) {
-        return std::nullopt;
-    }
-    const auto answer = answers.front();
-    answers.pop_front();
-    answered().emplace_back(message);
-    return answer;
-}
-
 }  // namespace
 
 void Win32MessageBox::setNextAnswer(std::optional<int> answer) {
-    queuedAnswers().push_back(answer);
+    queued_answers::push(answer);
 }
 
 void Win32MessageBox::clearAnswers() {
-    queuedAnswers().clear();
-    answered().clear();
+    queued_answers::clear();
 }
 
 const std::vector<std::string>& Win32MessageBox::answeredMessages() {
-    return answered();
+    return queued_answers::answered();
 }
 
 UINT Win32MessageBox::lastStyle() {
@@ -73,7 +49,7 @@ void Win32MessageBox::showNotice(std::string_view message, std::string_view titl
 std::optional<int> Win32MessageBox::show(std::string_view message, std::string_view title,
                                          UINT style) {
     lastStyleShown() = style;
-    if (auto queued = takeQueuedAnswer(message)) {
+    if (auto queued = queued_answers::take(message)) {
         return *queued;
     }
     // A window that is gone cannot own a box; without an owner the box blocks this thread's

@@ -23,7 +23,6 @@ struct FolderState {
     std::uint64_t changes = 0;
 };
 
-
 // As the host reports them: a source below a missing folder is simply not there, a destination
 // below one has no folder to go in.
 template <typename Fail>
@@ -45,8 +44,8 @@ auto destinationFailure(const Failure& failure, const Fail& fail) {
 struct FakeFileSystem::Node {
     std::string name;
     bool folder = true;
-    std::shared_ptr<FileData> file;                  // files
-    std::vector<std::unique_ptr<Node>> children;     // folders
+    std::shared_ptr<FileData> file;               // files
+    std::vector<std::unique_ptr<Node>> children;  // folders
     std::shared_ptr<FolderState> state = std::make_shared<FolderState>();
 
     Node* child(std::string_view wanted) const {
@@ -173,11 +172,11 @@ void FakeFileSystem::failNext(Step step, ErrorCode code) {
 
 Result<FakeFileSystem::Located> FakeFileSystem::locate(std::string_view path,
                                                        bool createFolders) const {
-    if (path.size() < 2 || path[1] != ':' ||
-        (path.size() > 2 && !winpath::isSeparator(path[2]))) {
+    if (path.size() < 2 || path[1] != ':' || (path.size() > 2 && !winpath::isSeparator(path[2]))) {
         return Failure{ErrorCode::NoDrive, {}};
     }
-    const std::string drive(1, static_cast<char>(text::toUpper(static_cast<unsigned char>(path[0]))));
+    const std::string drive(1,
+                            static_cast<char>(text::toUpper(static_cast<unsigned char>(path[0]))));
     Node* current = root_->child(drive);
     if (current == nullptr) {
         if (!createFolders) {
@@ -305,8 +304,8 @@ Result<FakeFileSystem::Transfer> FakeFileSystem::checkTransfer(std::string_view 
     if (isMove && sourceNode->file->inUse) {
         return fail(ErrorCode::AccessDenied, "файлът се използва от друга програма");
     }
-    for (const Step step : isMove ? std::vector{Step::Move, Step::RemoveSource}
-                                  : std::vector{Step::WriteTemporary}) {
+    for (const Step step :
+         isMove ? std::vector{Step::Move, Step::RemoveSource} : std::vector{Step::WriteTemporary}) {
         if (const auto fault = takeFault(step)) {
             return fail(*fault);
         }
@@ -320,8 +319,8 @@ Result<std::unique_ptr<PreparedCopy>> FakeFileSystem::prepareCopy(std::string_vi
     if (!checked.ok()) {
         return checked.failure();
     }
-    const std::string temporary = std::string(winpath::folder(destination)) +
-                                  "\\.zorvik-copy-" + std::to_string(++temporaries_) + ".tmp";
+    const std::string temporary = std::string(winpath::folder(destination)) + "\\.zorvik-copy-" +
+                                  std::to_string(++temporaries_) + ".tmp";
     writeFile(temporary, checked.value().from.node->file->bytes);
     return std::unique_ptr<PreparedCopy>(std::make_unique<Prepared>(
         *this, std::string(source), std::string(destination), temporary));

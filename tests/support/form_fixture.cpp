@@ -24,7 +24,9 @@ std::string quoted(std::string_view text) {
 // One value line of the registry editor's syntax: strings, dwords, and any other type kept as
 // its tag ("hex", "hex(7)").
 std::pair<std::string, RegistryValue> parseLine(std::string_view line) {
-    const auto fail = [&] { return std::invalid_argument("not a value line: " + std::string(line)); };
+    const auto fail = [&] {
+        return std::invalid_argument("not a value line: " + std::string(line));
+    };
     if (line.empty() || line.front() != '"') {
         throw fail();
     }
@@ -35,8 +37,8 @@ std::pair<std::string, RegistryValue> parseLine(std::string_view line) {
     std::string name(line.substr(1, closing - 1));
     const std::string_view data = line.substr(closing + 2);
     if (data.rfind("dword:", 0) == 0) {
-        return {name, RegistryValue::dword(
-                          static_cast<std::uint32_t>(std::stoul(std::string(data.substr(6)), nullptr, 16)))};
+        return {name, RegistryValue::dword(static_cast<std::uint32_t>(
+                          std::stoul(std::string(data.substr(6)), nullptr, 16)))};
     }
     if (!data.empty() && data.front() == '"' && data.back() == '"') {
         std::string text;
@@ -48,27 +50,14 @@ std::pair<std::string, RegistryValue> parseLine(std::string_view line) {
         }
         return {name, RegistryValue::string(std::move(text))};
     }
-    return {name, RegistryValue{RegistryValue::Type::Other, std::string(data.substr(0, data.find(':'))), 0}};
+    return {name, RegistryValue{RegistryValue::Type::Other,
+                                std::string(data.substr(0, data.find(':'))), 0}};
 }
 
 }  // namespace
 
 FormFixture::FormFixture() : shells(registry) {
     files.makeFolder(deleted);
-}
-
-Form1& FormFixture::open(std::string applicationFolder) {
-    settings::ShellFactory& factory =
-        failShell_ ? static_cast<settings::ShellFactory&>(failingShells) : shells;
-    form = std::make_unique<Form1>(
-        Form1::Services{files, box, dialog, player, popup, factory, std::move(applicationFolder)});
-    form->Form_Load();
-    return *form;
-}
-
-void FormFixture::close() {
-    std::int16_t cancel = 0;
-    form->Form_Unload(cancel);
 }
 
 void FormFixture::addMelody(const WinPath& folder, const std::string& name,
@@ -125,16 +114,6 @@ void FormFixture::writeStore(const std::string& valueLines) {
         }
         start = end + 1;
     }
-}
-
-void FormFixture::clickEntry(const std::string& name) {
-    const auto& entries = form->File1().entries();
-    const auto found = std::find(entries.begin(), entries.end(), name);
-    if (found == entries.end()) {
-        throw std::runtime_error("the list does not show " + name);
-    }
-    form->selectEntry(static_cast<std::size_t>(found - entries.begin()));
-    form->File1_Click();
 }
 
 }  // namespace zorvik::testing

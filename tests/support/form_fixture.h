@@ -9,6 +9,7 @@
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fakes.h"
+#include "tests/support/form_driver.h"
 
 namespace zorvik::testing {
 
@@ -22,15 +23,9 @@ struct WinPath {
 // A machine of its own, in memory with Windows semantics: drive C: with the phone program's
 // install folder (Rings and Rings\Deleted), the current user's registry, and the window over
 // them with the people faked. The same on every platform.
-class FormFixture {
+class FormFixture : public FormDriver {
 public:
     FormFixture();
-
-    // Creates the window and runs its load handler, as the run time does.
-    Form1& open(std::string applicationFolder = "C:\\Program Files\\Zorvik");
-    void close();
-
-    void useFailingShellFactory() { failShell_ = true; }
 
     // A melody file in one of the folders (a few bytes that differ per name).
     void addMelody(const WinPath& folder, const std::string& name, const std::string& content = {});
@@ -46,9 +41,6 @@ public:
     // Replaces the settings key's values with these lines (the same syntax).
     void writeStore(const std::string& valueLines);
 
-    // Click the list entry of that name, as the user does: select, then the click handler.
-    void clickEntry(const std::string& name);
-
     WinPath driveC{"C:"};
     WinPath install{"C:\\Program Files\\Zorvik"};
     WinPath rings{install / "Rings"};
@@ -57,15 +49,10 @@ public:
     FakeFileSystem files;
     FakeRegistry registry;
     settings::RegistryShellFactory shells;
-    FailingShellFactory failingShells;
-    FakeMessageBox box;
-    FakeOpenFileDialog dialog;
-    FakePlayer player;
-    FakePopupMenu popup;
-    std::unique_ptr<Form1> form;
 
-private:
-    bool failShell_ = false;
+protected:
+    FileSystem& machineFiles() override { return files; }
+    settings::ShellFactory& machineShells() override { return shells; }
 };
 
 }  // namespace zorvik::testing

@@ -10,21 +10,17 @@
 #include "platform/posix/posix_registry.h"
 #include "settings/shell_object.h"
 #include "tests/support/fakes.h"
+#include "tests/support/form_driver.h"
 #include "tests/support/temp_folder.h"
 
 namespace zorvik::testing {
 
-// A machine of its own on the real POSIX services: drive C: with the phone program's install folder (Rings and
-// Rings\Deleted), a settings store, and a window on the real POSIX services with people faked.
-class PosixFormFixture {
+// A machine of its own on the real POSIX services: drive C: with the phone program's install folder
+// (Rings and Rings\Deleted), a settings store, and a window on the real POSIX services with people
+// faked.
+class PosixFormFixture : public FormDriver {
 public:
     PosixFormFixture();
-
-    // Creates the window and runs its load handler, as the run time does.
-    Form1& open(std::string applicationFolder = "C:\\Program Files\\Zorvik");
-    void close();
-
-    void useFailingShellFactory() { failShell_ = true; }
 
     // A melody file in one of the folders (a few bytes that differ per name).
     void addMelody(const std::filesystem::path& folder, const std::string& name,
@@ -33,9 +29,6 @@ public:
     std::filesystem::path storePath() const { return root / "config" / "HKCU.reg"; }
     // Writes a store file holding the settings key with the given value lines.
     void writeStore(const std::string& valueLines);
-
-    // Click the list entry of that name, as the user does: select, then the click handler.
-    void clickEntry(const std::string& name);
 
     TempFolder root;
     std::filesystem::path driveC;
@@ -47,15 +40,10 @@ public:
     posix::PosixFileSystem files;
     posix::PosixRegistry registry;
     settings::RegistryShellFactory shells;
-    FailingShellFactory failingShells;
-    FakeMessageBox box;
-    FakeOpenFileDialog dialog;
-    FakePlayer player;
-    FakePopupMenu popup;
-    std::unique_ptr<Form1> form;
 
-private:
-    bool failShell_ = false;
+protected:
+    FileSystem& machineFiles() override { return files; }
+    settings::ShellFactory& machineShells() override { return shells; }
 };
 
 }  // namespace zorvik::testing

@@ -1,0 +1,32 @@
+#include "tests/support/form_driver.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace zorvik::testing {
+
+Form1& FormDriver::open(std::string applicationFolder) {
+    settings::ShellFactory& factory =
+        failShell_ ? static_cast<settings::ShellFactory&>(failingShells) : machineShells();
+    form = std::make_unique<Form1>(Form1::Services{machineFiles(), box, dialog, player, popup,
+                                                   factory, std::move(applicationFolder)});
+    form->Form_Load();
+    return *form;
+}
+
+void FormDriver::close() {
+    std::int16_t cancel = 0;
+    form->Form_Unload(cancel);
+}
+
+void FormDriver::clickEntry(const std::string& name) {
+    const auto& entries = form->File1().entries();
+    const auto found = std::find(entries.begin(), entries.end(), name);
+    if (found == entries.end()) {
+        throw std::runtime_error("the list does not show " + name);
+    }
+    form->selectEntry(static_cast<std::size_t>(found - entries.begin()));
+    form->File1_Click();
+}
+
+}  // namespace zorvik::testing

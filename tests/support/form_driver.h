@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "main_window/form1.h"
+#include "settings/shell_object.h"
+#include "tests/support/fakes.h"
+
+namespace zorvik::testing {
+
+// The window over a machine with the people faked: what every fixture that drives Form1 shares.
+// The machine (its files and the shell objects over its settings) comes from the fixture.
+class FormDriver {
+public:
+    virtual ~FormDriver() = default;
+
+    // Creates the window and runs its load handler, as the run time does.
+    Form1& open(std::string applicationFolder = "C:\\Program Files\\Zorvik");
+    void close();
+
+    void useFailingShellFactory() { failShell_ = true; }
+
+    // Click the list entry of that name, as the user does: select, then the click handler.
+    void clickEntry(const std::string& name);
+
+    FailingShellFactory failingShells;
+    FakeMessageBox box;
+    FakeOpenFileDialog dialog;
+    FakePlayer player;
+    FakePopupMenu popup;
+    std::unique_ptr<Form1> form;
+
+protected:
+    virtual FileSystem& machineFiles() = 0;
+    virtual settings::ShellFactory& machineShells() = 0;
+
+private:
+    bool failShell_ = false;
+};
+
+}  // namespace zorvik::testing

@@ -146,15 +146,16 @@ public:
         SF_INFO info{};
         file_ = sf_open(path.c_str(), SFM_READ, &info);
         channels_ = info.channels;
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(info.samplerate),
-                                  static_cast<std::uint8_t>(info.channels)};
-        stream_ = pa_stream_new(context_, "floor", &spec, nullptr);
+        const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE,
+                                          static_cast<std::uint32_t>(info.samplerate),
+                                          static_cast<std::uint8_t>(info.channels)};
+        stream_ = pa_stream_new(context_, "floor", &sampleFormat, nullptr);
         pa_stream_set_state_callback(stream_, &signalStream, loop_);
         pa_stream_set_write_callback(stream_, &feed, this);
         pa_buffer_attr buffer{};
         buffer.maxlength = buffer.prebuf = buffer.minreq = buffer.fragsize =
             static_cast<std::uint32_t>(-1);
-        buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kLatency, &spec));
+        buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kLatency, &sampleFormat));
         pa_stream_connect_playback(stream_, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr,
                                    nullptr);
         while (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)) &&

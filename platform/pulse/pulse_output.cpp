@@ -75,10 +75,10 @@ public:
             return failure_text::playFailed(decoder.failure().code, shown,
                                             decoder.failure().message);
         }
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE,
-                                  static_cast<std::uint32_t>(decoder.value()->sampleRate()),
-                                  static_cast<std::uint8_t>(decoder.value()->channels())};
-        if (pa_sample_spec_valid(&spec) == 0) {
+        const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE,
+                                          static_cast<std::uint32_t>(decoder.value()->sampleRate()),
+                                          static_cast<std::uint8_t>(decoder.value()->channels())};
+        if (pa_sample_spec_valid(&sampleFormat) == 0) {
             return failure_text::playFailed(ErrorCode::Unsupported, shown,
                                             "звуковото устройство не поддържа формата на файла");
         }
@@ -86,11 +86,11 @@ public:
             return failure_text::playFailed(ErrorCode::NoDevice, shown);
         }
         decoder_ = decoder.value();
-        frameBytes_ = pa_frame_size(&spec);
-        tailLeft_ = pa_usec_to_bytes(kTail, &spec);
+        frameBytes_ = pa_frame_size(&sampleFormat);
+        tailLeft_ = pa_usec_to_bytes(kTail, &sampleFormat);
         decodedAll_ = false;
         draining_ = false;
-        if (!openStream(spec)) {
+        if (!openStream(sampleFormat)) {
             closeStream();
             return failure_text::playFailed(ErrorCode::NoDevice, shown,
                                             "звуковото устройство не може да бъде отворено");
@@ -163,8 +163,8 @@ private:
         }
     }
 
-    bool openStream(const pa_sample_spec& spec) {
-        stream_ = pa_stream_new(context_, "Мелодия", &spec, nullptr);
+    bool openStream(const pa_sample_spec& sampleFormat) {
+        stream_ = pa_stream_new(context_, "Мелодия", &sampleFormat, nullptr);
         if (stream_ == nullptr) {
             return false;
         }
@@ -172,7 +172,7 @@ private:
         pa_stream_set_write_callback(stream_, &onWrite, this);
         pa_buffer_attr buffer{};
         buffer.maxlength = static_cast<std::uint32_t>(-1);
-        buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kLatency, &spec));
+        buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kLatency, &sampleFormat));
         buffer.prebuf = static_cast<std::uint32_t>(-1);
         buffer.minreq = static_cast<std::uint32_t>(-1);
         buffer.fragsize = static_cast<std::uint32_t>(-1);

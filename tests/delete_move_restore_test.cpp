@@ -90,30 +90,6 @@ TEST_F(DeleteMoveRestore, EveryRowOfTheResultingBehaviour) {
     }
 }
 
-TEST_F(DeleteMoveRestore, AMoveCarriesTheMelodyWholeAndReplacesItsNamesakeInDeleted) {
-    addMelody(rings, "x.wav", "the melody");
-    addMelody(deleted, "x.wav", "an older one");
-    setCheck2(1);
-    open();
-    clickEntry("x.wav");
-    box.answer(kAnswerOk);
-    form->Command3_Click();
-    EXPECT_EQ(readFile(deleted / "x.wav"), "the melody");
-    EXPECT_FALSE(files.isFile(rings / "x.wav"));
-}
-
-TEST_F(DeleteMoveRestore, RestoringReplacesANamesakeInRings) {
-    addMelody(rings, "x.wav", "current");
-    addMelody(deleted, "x.wav", "restored");
-    setCheck2(1);
-    open();
-    form->pd_Click();
-    clickEntry("x.wav");
-    form->Command3_Click();
-    EXPECT_EQ(readFile(rings / "x.wav"), "restored");
-    EXPECT_FALSE(files.isFile(deleted / "x.wav"));
-}
-
 TEST_F(DeleteMoveRestore, AMelodyTheListDoesNotShowIsNeverTouched) {
     // clicked in the Rings view, then the list switched to Deleted: s names a hidden melody
     addMelody(rings, "x.wav");

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "tests/support/posix_form_fixture.h"
 
@@ -51,22 +52,39 @@ TEST_F(PosixFailures, APathThroughAFileSaysSo) {
     EXPECT_FALSE(mentions(0, "не съществува")) << box.errors[0].message;
 }
 
-TEST_F(PosixFailures, SettingsFailuresNameTheSettingsFile) {
-    open();
-    fs::create_directories(storePath());  // a folder where the file should be
-    close();
-    ASSERT_EQ(box.errors.size(), 1u);
-    EXPECT_TRUE(mentions(0, "HKEY_CURRENT_USER\\Zorvik\\Setings\\Audio")) << box.errors[0].message;
-    EXPECT_TRUE(mentions(0, "„" + storePath().string() + "“")) << box.errors[0].message;
-}
-
-TEST_F(PosixFailures, ASettingsFolderThatIsAFileGivesTheRealReason) {
-    open();
-    fs::create_directories(storePath().parent_path().parent_path());
-    writeFile(storePath().parent_path(), "a file where the folder goes");
-    close();
-    ASSERT_EQ(box.errors.size(), 1u);
-    EXPECT_TRUE(mentions(0, "част от пътя е файл, а не папка")) << box.errors[0].message;
+// Where the settings file cannot be written, the box at closing names the value and the file
+// the user can look at, with the real reason; nothing the user made is replaced.
+TEST_F(PosixFailures, SettingsFailuresNameTheSettingsFileAndTheRealReason) {
+    struct Case {
+        const char* what;
+        std::function<void()> breakIt;
+        const char* reason;
+    };
+    const fs::path folder = storePath().parent_path();
+    const Case cases[] = {
+        {"a folder where the file goes", [&] { fs::create_directories(storePath()); },
+         "това е папка, а не файл"},
+        {"a file where the folder goes",
+         [&] {
+             fs::create_directories(folder.parent_path());
+             writeFile(folder, "a file where the folder goes");
+         },
+         "част от пътя е файл, а не папка"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(folder);
+        box.errors.clear();
+        open();
+        c.breakIt();
+        close();
+        ASSERT_EQ(box.errors.size(), 1u);
+        EXPECT_TRUE(mentions(0, "HKEY_CURRENT_USER\\Zorvik\\Setings\\Audio"))
+            << box.errors[0].message;
+        EXPECT_TRUE(mentions(0, "„" + storePath().string() + "“")) << box.errors[0].message;
+        EXPECT_TRUE(mentions(0, c.reason)) << box.errors[0].message;
+    }
+    EXPECT_TRUE(fs::is_regular_file(folder)) << "what the user made stays";
 }
 
 TEST_F(PosixFailures, AReadOnlySettingsFileIsNeverReplaced) {

@@ -235,14 +235,5 @@ TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreKeptAsideOnClosing) {
     }
 }
 
-TEST_F(BadInput, ASettingsFileThatIsAFolderIsShownAtClosing) {
-    fs::create_directories(storePath());
-    open();
-    EXPECT_TRUE(box.errors.empty());
-    close();
-    ASSERT_EQ(box.errors.size(), 1u);
-    EXPECT_TRUE(fs::is_directory(storePath()));
-}
-
 }  // namespace
 }  // namespace zorvik

@@ -1,6 +1,7 @@
 #include "main_window/form1.h"
 
 #include <exception>
+#include <utility>
 
 #include "main_window/form1_layout.h"
 #include "settings/conversions.h"
@@ -19,8 +20,12 @@ Form1::Form1(Services services)
       text2_(layout::kInitialText) {}
 
 Form1::Services formServicesOf(PlatformServices& platform, settings::ShellFactory& shells) {
-    return {platform.files(),  platform.messageBox(), platform.openFileDialog(),
-            platform.player(), platform.popupMenu(),  shells,
+    return {platform.files(),
+            platform.messageBox(),
+            platform.openFileDialog(),
+            platform.player(),
+            platform.popupMenu(),
+            shells,
             platform.applicationFolder()};
 }
 
@@ -114,6 +119,14 @@ void Form1::Form_Paint() {
     if (handlersRunning_ == 0) {
         runWaitingRepaint();
     }
+}
+
+void Form1::runDueRepaint() {
+    if (!std::exchange(repaintDue_, false)) {
+        return;
+    }
+    ++dueRepaintsRun_;
+    Form_Paint();
 }
 
 void Form1::Form_Unload(std::int16_t& Cancel) {

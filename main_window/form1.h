@@ -11,8 +11,8 @@
 #include "platform/file_system.h"
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
-#include "platform/player.h"
 #include "platform/platform_services.h"
+#include "platform/player.h"
 #include "platform/popup_menu.h"
 #include "settings/shell_object.h"
 
@@ -53,6 +53,16 @@ public:
     const settings::ShellHolder& shell() const { return shell_; }
     // How many repaints have run so far.
     int repaintsRun() const { return repaintsRun_; }
+
+    // The toolkit's news that the surface must be drawn anew (shown, exposed, re-activated).
+    // The repaint stays due, however much such news comes, until runDueRepaint(): the toolkit
+    // calls that from a reminder it posts itself, or before any input that arrives first, since
+    // that input is meant for what the repaint shows.
+    void markRepaintDue() { repaintDue_ = true; }
+    bool isRepaintDue() const { return repaintDue_; }
+    void runDueRepaint();
+    // How many due repaints have run, for tests and tools that wait for the first one.
+    int dueRepaintsRun() const { return dueRepaintsRun_; }
 
     // What the user does that runs no handler.
     void clickCheck1() { clickCheckBox(check1_); }
@@ -99,6 +109,8 @@ private:
     int handlersRunning_ = 0;
     bool repaintWaiting_ = false;
     int repaintsRun_ = 0;
+    bool repaintDue_ = false;
+    int dueRepaintsRun_ = 0;
     bool unloaded_ = false;
 };
 

@@ -258,10 +258,10 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
         requestRepaint();
-    } else if (repaintDue_ && isInputToThisWindow(watched, *event)) {
+    } else if (form_ != nullptr && form_->isRepaintDue() && isInputToThisWindow(watched, *event)) {
         // The click or key that brings the window back comes in the same batch as the
         // activation it causes: the repaint goes first, or it would undo what the input did.
-        runDueRepaint();
+        form_->runDueRepaint();
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -281,24 +281,24 @@ bool Form1Window::isInputToThisWindow(QObject* receiver, const QEvent& event) co
     return widget != nullptr && (widget == this || isAncestorOf(widget));
 }
 
-void Form1Window::requestRepaint() {
-    // a burst of expose and activation events counts as one repaint of the surface
-    if (repaintDue_) {
-        return;
-    }
-    repaintDue_ = true;
-    QMetaObject::invokeMethod(
-        this, [this] { runDueRepaint(); }, Qt::QueuedConnection);
+int Form1Window::repaintsRequested() const {
+    return form_ != nullptr ? form_->dueRepaintsRun() : 0;
 }
 
-void Form1Window::runDueRepaint() {
-    if (!std::exchange(repaintDue_, false)) {
+void Form1Window::requestRepaint() {
+    // a burst of expose and activation events counts as one repaint of the surface
+    if (form_ == nullptr || form_->isRepaintDue()) {
         return;
     }
-    ++repaintsRequested_;
-    if (form_ != nullptr) {
-        form_->Form_Paint();
-    }
+    form_->markRepaintDue();
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (form_ != nullptr) {
+                form_->runDueRepaint();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {

@@ -30,7 +30,7 @@ public:
     QWidget* control(std::string_view name) const;
     QMenu* popupMenu() const { return menu_; }
     // How often the window's surface counted as repainted, for tests.
-    int repaintsRequested() const { return repaintsRequested_; }
+    int repaintsRequested() const;
 
     static QIcon icon();
 
@@ -51,7 +51,6 @@ private:
     // A repaint becomes due now and runs from the event loop, or before the user's next input
     // to this window, whichever comes first.
     void requestRepaint();
-    void runDueRepaint();
     void continueClosing();
     void dismissOpenBoxes();
     bool isInputToThisWindow(QObject* receiver, const QEvent& event) const;
@@ -60,9 +59,7 @@ private:
     std::map<std::string, QWidget*, std::less<>> controls_;
     QMenu* menu_ = nullptr;
     std::uint64_t shownRevision_ = 0;
-    bool repaintDue_ = false;
     bool shownOnce_ = false;
-    int repaintsRequested_ = 0;
     QTimer* closing_ = nullptr;
 };
 

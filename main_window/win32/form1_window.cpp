@@ -216,7 +216,9 @@ LRESULT Form1Window::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             PAINTSTRUCT paint;
             BeginPaint(window_, &paint);
             EndPaint(window_, &paint);
-            repaintDue_ = true;
+            if (form_ != nullptr) {
+                form_->markRepaintDue();
+            }
             runDueRepaint();
             return 0;
         }

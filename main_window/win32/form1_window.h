@@ -52,7 +52,7 @@ public:
     HMENU hiddenMenu() const { return menu_; }
     HWND nameTip() const { return list_.nameTip(); }
     // How often the window's surface counted as repainted, for tests.
-    int repaintsRequested() const { return repaintsRequested_; }
+    int repaintsRequested() const;
 
 private:
     // Posted to run a repaint that became due, once the messages before it are handled.
@@ -85,9 +85,7 @@ private:
     Form1* form_ = nullptr;
     HWND focusToRestore_ = nullptr;
     bool minimised_ = false;
-    bool repaintDue_ = false;
     bool repaintPosted_ = false;
-    int repaintsRequested_ = 0;
     std::string shownText1_, shownText2_, shownCommand3_;
 };
 

@@ -17,10 +17,10 @@ bool isPressed(int key) {
 }  // namespace
 
 void Form1Window::handleMessage(MSG& message) {
-    if (repaintDue_ && isInputToThisWindow(message)) {
+    if (form_ != nullptr && form_->isRepaintDue() && isInputToThisWindow(message)) {
         // The click or key that brings the window back comes right after the activation it
         // causes: the repaint goes first, or it would undo what the input did.
-        runDueRepaint();
+        form_->runDueRepaint();
     }
     if (!handleKey(message) &&
         !(window_ != nullptr && IsDialogMessageW(window_, &message) != FALSE)) {
@@ -31,20 +31,23 @@ void Form1Window::handleMessage(MSG& message) {
 }
 
 void Form1Window::requestRepaint() {
-    repaintDue_ = true;
+    if (form_ == nullptr) {
+        return;
+    }
+    form_->markRepaintDue();
     if (!repaintPosted_ && window_ != nullptr) {
         repaintPosted_ = PostMessageW(window_, kRepaintMessage, 0, 0) != FALSE;
     }
 }
 
 void Form1Window::runDueRepaint() {
-    if (!std::exchange(repaintDue_, false)) {
-        return;
-    }
-    ++repaintsRequested_;
     if (form_ != nullptr) {
-        form_->Form_Paint();
+        form_->runDueRepaint();
     }
+}
+
+int Form1Window::repaintsRequested() const {
+    return form_ != nullptr ? form_->dueRepaintsRun() : 0;
 }
 
 bool Form1Window::isInputToThisWindow(const MSG& message) const {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 #include "melody_library/texts.h"
@@ -81,6 +82,16 @@ inline constexpr std::array<TextBoxStyle, 2> kTextBoxStyles{{
     {"Text2", "MS Sans Serif", 9.75, 700, false, 204, {192, 255, 255}},
     {"Text1", "MS Sans Serif", 9.75, 700, true, 204, {128, 128, 128}},
 }};
+
+// Under a high-contrast theme the designed colours may vanish against the user's (light cyan on
+// white): the boxes then draw in the system's button text colour, on the button face as always.
+// nullopt: the system's colour.
+constexpr std::optional<Rgb> textColourOf(const TextBoxStyle& style, bool highContrast) {
+    if (highContrast) {
+        return std::nullopt;
+    }
+    return style.textColour;
+}
 
 struct MenuItem {
     std::string_view name;

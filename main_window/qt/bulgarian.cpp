@@ -6,6 +6,7 @@
 #include <QTranslator>
 #include <cstdio>
 
+#include "main_window/qt/accessibility.h"
 #include "main_window/qt/form1_window.h"
 
 namespace zorvik {
@@ -31,6 +32,7 @@ bool installBulgarian(QApplication& app) {
 void prepareApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("zorvik-melodies"));
     QApplication::setWindowIcon(gui::Form1Window::icon());
+    gui::installAccessibleRoles();
     // The program keeps no files of its own, but Qt's file dialog saves its history in a
     // settings file of the user's whenever it closes. Its settings are pointed at a place where
     // no file can be made, so nothing is written.

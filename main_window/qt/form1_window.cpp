@@ -14,6 +14,7 @@
 
 #include "main_window/form1.h"
 #include "main_window/form1_layout.h"
+#include "main_window/qt/accessibility.h"
 #include "main_window/qt/controls.h"
 #include "main_window/qt/zorvik_icon.xpm"
 
@@ -58,15 +59,7 @@ void styleTextBox(QLineEdit& box, const layout::TextBoxStyle& style) {
     font.setWeight(static_cast<QFont::Weight>(style.weight));
     font.setItalic(style.italic);
     box.setFont(font);
-    QPalette colours = box.palette();
-    const QColor text(style.textColour.red, style.textColour.green, style.textColour.blue);
-    const QColor buttonFace = colours.color(QPalette::Button);
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        colours.setColor(group, QPalette::Text, text);
-        colours.setColor(group, QPalette::Base, buttonFace);
-        colours.setColor(group, QPalette::Window, buttonFace);
-    }
-    box.setPalette(colours);
+    colourTextBox(box, style);
     box.setAutoFillBackground(true);
     box.setFrame(false);
     box.setTextMargins(0, 0, 0, 0);
@@ -171,6 +164,7 @@ void Form1Window::build() {
         QAction* action = menu_->addAction(qt(item.caption));
         action->setObjectName(qt(item.name));
     }
+    describeForScreenReaders(*this, MelodyView::Rings);
     // the expose events of the native window tell when its surface is drawn anew
     winId();
     windowHandle()->installEventFilter(this);
@@ -217,6 +211,7 @@ void Form1Window::showForm() {
     static_cast<QLineEdit*>(control("Text1"))->setText(qt(form_->Text1()));
     static_cast<QLineEdit*>(control("Text2"))->setText(qt(form_->Text2()));
     static_cast<QPushButton*>(control("Command3"))->setText(qt(form_->Command3Caption()));
+    describeForScreenReaders(*this, form_->view());
 
     const MelodyList& list = form_->File1();
     const bool namesChanged = list.revision() != shownRevision_;

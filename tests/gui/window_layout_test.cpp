@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
 #include <QTest>
 
 #include "main_window/form1_layout.h"
@@ -137,15 +138,28 @@ TEST_F(WindowLayout, TheHiddenMenuHoldsItsTwoItemsAsAPopupOnly) {
     EXPECT_EQ(actions[1]->text().toUtf8().toStdString(), "От папка \"Deleted\"");
 }
 
-TEST_F(WindowLayout, TheTextBoxesHaveTheirFontsAndColours) {
+// A palette with one background for windows, fields and buttons, and one text colour.
+QPalette flatPalette(QColor background, QColor text) {
+    QPalette palette(text, background);
+    for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window}) {
+        palette.setColor(role, background);
+    }
+    for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
+        palette.setColor(role, text);
+    }
+    return palette;
+}
+
+TEST_F(WindowLayout, TheTextBoxesHaveTheirFontsAndColoursAndTheSystemsUnderHighContrast) {
     start();
     struct Expected {
         const char* name;
         bool italic;
         QColor text;
     };
-    for (const auto& e : {Expected{"Text2", false, QColor(192, 255, 255)},
-                          Expected{"Text1", true, QColor(128, 128, 128)}}) {
+    const Expected boxes[] = {{"Text2", false, QColor(192, 255, 255)},
+                              {"Text1", true, QColor(128, 128, 128)}};
+    for (const auto& e : boxes) {
         auto* box = qobject_cast<QLineEdit*>(control(e.name));
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->font().families().value(0).toStdString(), "MS Sans Serif") << e.name;
@@ -156,6 +170,37 @@ TEST_F(WindowLayout, TheTextBoxesHaveTheirFontsAndColours) {
         EXPECT_EQ(box->palette().color(QPalette::Base), box->palette().color(QPalette::Button))
             << e.name;
     }
+    // the theme may change while the program runs; the boxes follow it both ways
+    const QPalette before = QApplication::palette();
+    struct Theme {
+        const char* what;
+        QPalette palette;
+        bool highContrast;
+    };
+    QPalette breezeDark = flatPalette(QColor(0x31, 0x36, 0x3b), QColor(0xef, 0xf0, 0xf1));
+    breezeDark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
+    const Theme themes[] = {
+        {"white on black", flatPalette(Qt::black, Qt::white), true},
+        {"yellow on black", flatPalette(Qt::black, Qt::yellow), true},
+        {"black on white", flatPalette(Qt::white, Qt::black), true},
+        {"a grey of 4.5:1 on white", flatPalette(Qt::white, QColor(0x76, 0x76, 0x76)), false},
+        {"a dark theme", breezeDark, false},
+        {"the style's own", QApplication::style()->standardPalette(), false},
+    };
+    for (const auto& theme : themes) {
+        SCOPED_TRACE(theme.what);
+        QApplication::setPalette(theme.palette);
+        QApplication::processEvents();  // the widgets hear of it from the event loop
+        for (const auto& e : boxes) {
+            const QPalette shown = control(e.name)->palette();
+            EXPECT_EQ(shown.color(QPalette::Text),
+                      theme.highContrast ? theme.palette.color(QPalette::ButtonText) : e.text)
+                << e.name;
+            EXPECT_EQ(shown.color(QPalette::Base), theme.palette.color(QPalette::Button)) << e.name;
+        }
+    }
+    QApplication::setPalette(before);
+    QApplication::processEvents();
     // what stands in for the design's face can show Cyrillic
     const QFontInfo face(control("Frame2")->font());
     EXPECT_TRUE(QFontMetrics(control("Frame2")->font()).inFontUcs4(U'Ж'))

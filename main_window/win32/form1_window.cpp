@@ -6,6 +6,7 @@
 
 #include "main_window/form1.h"
 #include "main_window/form1_layout.h"
+#include "main_window/win32/accessibility.h"
 #include "main_window/win32/resource_ids.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
@@ -105,6 +106,7 @@ Status Form1Window::create() {
         return created;
     }
     list_.attach(controls_.window("File1"));
+    labelForScreenReaders(controls_);
 
     // the hidden menu v: never in a menu bar, only the popup of Command1
     menu_ = CreatePopupMenu();
@@ -229,6 +231,10 @@ LRESULT Form1Window::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 runDueRepaint();
             }
             return 0;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            followSystemColours(controls_, message);
+            break;
         case WM_DPICHANGED:
             onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
@@ -267,8 +273,7 @@ LRESULT Form1Window::onControlColour(HDC dc, HWND control, UINT message, WPARAM 
     if (designed != nullptr) {
         for (const auto& style : layout::kTextBoxStyles) {
             if (style.name == designed->design->name) {
-                const auto& colour = style.textColour;
-                SetTextColor(dc, RGB(colour.red, colour.green, colour.blue));
+                SetTextColor(dc, textBoxTextColour(style, systemHighContrast()));
                 SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
             }
@@ -327,6 +332,7 @@ void Form1Window::showForm() {
     setText(control("Text2"), shownText2_, form_->Text2());
     setText(control("Command3"), shownCommand3_, std::string(form_->Command3Caption()));
     list_.show(form_->File1());
+    nameForView(controls_, form_->view());
 }
 
 std::string Form1Window::popup(std::string_view menuName) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,6 +52,14 @@ protected:
     RECT placeOf(HWND control) const;
     // Pixels for twips at the window's DPI, rounded to the nearest.
     int scaled(int twips) const;
+
+    struct Heard {
+        bool tabStop;
+        std::string name;
+    };
+    // The window and every control shown in it as a screen reader reads them through MSAA, from
+    // another process (zorvik_window_probe, beside this program), by their window handles.
+    std::map<HWND, Heard> readByScreenReader();
 
     FormFixture machine;
     gui::Form1Window window;

@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 #include "main_window/form1_layout.h"
+#include "main_window/win32/accessibility.h"
 #include "main_window/win32/resource_ids.h"
 #include "platform/win32/wide_text.h"
 #include "tests/win32_window/window_fixture.h"
@@ -48,6 +50,14 @@ std::string classOf(HWND window) {
 
 LONG styleOf(HWND window) {
     return static_cast<LONG>(GetWindowLongPtrW(window, GWL_STYLE));
+}
+
+LRESULT CALLBACK countColourChanges(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR count) {
+    if (message == WM_SYSCOLORCHANGE) {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 LOGFONTW fontOf(HWND control) {
@@ -137,10 +147,11 @@ TEST_F(WindowLayout, SiblingsStackAsTheTableListsThemTopmostFirst) {
         }
         return names;
     };
+    // "": the hidden label that names the control after it for screen readers
     EXPECT_EQ(stacking(window.handle()),
               (std::vector<std::string>{"Check2", "Command2", "Command1", "Check1", "Frame1",
-                                        "Frame4", "Frame3", "File1", "Frame2", "MMControl1"}));
-    EXPECT_EQ(stacking(control("Frame3")), (std::vector<std::string>{"Text2", "Text1"}));
+                                        "Frame4", "Frame3", "", "File1", "Frame2", "MMControl1"}));
+    EXPECT_EQ(stacking(control("Frame3")), (std::vector<std::string>{"", "Text2", "", "Text1"}));
     EXPECT_EQ(stacking(control("Frame4")), (std::vector<std::string>{"Command3"}));
     // what lies above clips what lies beneath: Text2 over Text1, the list over its frame
     for (const auto& place : kPlaces) {
@@ -228,6 +239,17 @@ TEST_F(WindowLayout, TheTextBoxesHaveTheirFacesAndColoursAndTheRestTheControlsFa
         EXPECT_EQ(brush, reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)));
     }
     DeleteDC(dc);
+    // under a high-contrast theme, which Wine cannot turn on, the system's colour
+    for (const auto& style : layout::kTextBoxStyles) {
+        EXPECT_EQ(gui::textBoxTextColour(style, true), GetSysColor(COLOR_BTNTEXT)) << style.name;
+    }
+    // the list, a common control, hears of new system colours only from the window
+    int changesHeard = 0;
+    SetWindowSubclass(control("File1"), countColourChanges, 1,
+                      reinterpret_cast<DWORD_PTR>(&changesHeard));
+    SendMessageW(window.handle(), WM_SYSCOLORCHANGE, 0, 0);
+    RemoveWindowSubclass(control("File1"), countColourChanges, 1);
+    EXPECT_EQ(changesHeard, 1);
 }
 
 TEST_F(WindowLayout, CaptionsAndTextsShowAsDesignedUntilTheSettingsSayMore) {
@@ -239,6 +261,48 @@ TEST_F(WindowLayout, CaptionsAndTextsShowAsDesignedUntilTheSettingsSayMore) {
     }
     EXPECT_EQ(textOf(control("Text1")), "ddr");
     EXPECT_EQ(textOf(control("Text2")), "ddr");
+}
+
+TEST_F(WindowLayout, AScreenReaderReadsANameForEveryControlInBothViews) {
+    start();
+    const std::string ringName = "Мелодията за звънене на Zorvik BG e:";
+    const struct {
+        MelodyView view;
+        std::map<std::string, std::string> named;  // what no caption on the control says
+    } views[] = {
+        {MelodyView::Rings,
+         {{"File1", "Мелодии в папката на Zorvik BG"},
+          {"Text1", ringName},
+          {"Text2", ringName},
+          {"Command3", "Изтриване на маркираната мелодия"}}},
+        {MelodyView::Deleted,
+         {{"File1", "Мелодии в папка „Deleted“"},
+          {"Text1", ringName},
+          {"Text2", ringName},
+          {"Command3", "Добавяне на маркираната мелодия"}}},
+    };
+    for (const auto& shown : views) {
+        SCOPED_TRACE(shown.named.at("File1"));
+        if (shown.view == MelodyView::Deleted) {
+            form->pd_Click();
+            pump();
+        }
+        auto heard = readByScreenReader();
+        EXPECT_EQ(heard[window.handle()].name, "Избор на мелодия за Zorvik BG");
+        for (const auto& design : layout::kControls) {
+            if (!design.visible) {
+                continue;
+            }
+            const auto named = shown.named.find(std::string(design.name));
+            EXPECT_EQ(heard[control(design.name)].name,
+                      named != shown.named.end() ? named->second : std::string(design.caption))
+                << design.name;
+        }
+        for (const auto& [control_, what] : heard) {
+            EXPECT_FALSE(what.tabStop && what.name.empty())
+                << "the unnamed " << classOf(control_) << " takes the focus";
+        }
+    }
 }
 
 TEST_F(WindowLayout, TheListShowsTheRingsFoldersMelodiesWithNothingSelected) {

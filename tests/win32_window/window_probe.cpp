@@ -7,13 +7,17 @@
 //   zorvik_window_probe row N           the screen point at the middle of list row N
 //   zorvik_window_probe box SECONDS     waits for a message box of the program; its title
 //   zorvik_window_probe ok              the screen point at the middle of that box's OK button
+//   zorvik_window_probe names           the window and each control shown in it, as a screen
+//                                       reader reads them through MSAA: "HANDLE TABSTOP NAME"
 // Text is written as UTF-8.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
+#include <oleacc.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -54,6 +58,9 @@ struct ByCaption {
 
 BOOL CALLBACK matchCaption(HWND child, LPARAM search) {
     auto& wanted = *reinterpret_cast<ByCaption*>(search);
+    if (IsWindowVisible(child) == FALSE) {
+        return TRUE;  // a hidden label bears the caption of what it names
+    }
     wchar_t text[256] = {};
     GetWindowTextW(child, text, 256);
     if (wanted.caption == text) {
@@ -176,6 +183,51 @@ HWND programBox() {
     return nullptr;
 }
 
+std::string accessibleName(HWND window) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object)))) {
+        return {};
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::string out;
+    if (object->get_accName(self, &name) == S_OK && name != nullptr) {
+        out = toUtf8Lossy(name);
+    }
+    SysFreeString(name);
+    object->Release();
+    return out;
+}
+
+void printAccessibleName(HWND window) {
+    const bool tabStop = (GetWindowLongPtrW(window, GWL_STYLE) & WS_TABSTOP) != 0;
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(window)));
+    print(std::string(handle) + " " + (tabStop ? "1" : "0") + " " + accessibleName(window));
+}
+
+BOOL CALLBACK printShown(HWND child, LPARAM) {
+    if (IsWindowVisible(child) != FALSE) {
+        printAccessibleName(child);
+    }
+    return TRUE;
+}
+
+int printAccessibleNames(HWND window) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        return 1;
+    }
+    printAccessibleName(window);
+    EnumChildWindows(window, printShown, 0);
+    CoUninitialize();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -244,8 +296,12 @@ int main(int argc, char** argv) {
         printMiddle(button, area);
         return 0;
     }
+    if (command == "names") {
+        return printAccessibleNames(window);
+    }
     std::fputs(
-        "usage: zorvik_window_probe ready|client|entries|selected|control NAME|row N|box|ok\n",
+        "usage: zorvik_window_probe "
+        "ready|client|entries|selected|control NAME|row N|box|ok|names\n",
         stderr);
     return 2;
 }

@@ -1,5 +1,7 @@
 #include "platform/failure_text.h"
 
+#include "platform/wave_header.h"
+
 namespace zorvik::failure_text {
 
 namespace {
@@ -95,6 +97,54 @@ Failure folderFailed(ErrorCode code, std::string_view folder, std::string_view w
 
 Failure playFailed(ErrorCode code, std::string_view path, std::string_view why) {
     return sentence(code, "Мелодията " + quoted(path) + " не може да бъде изсвирена", why);
+}
+
+Failure playFault(PlayFault fault) {
+    switch (fault) {
+        case PlayFault::NotAFile:
+            return {ErrorCode::Unsupported, "това не е обикновен файл"};
+        case PlayFault::NotWave:
+            return {ErrorCode::Unsupported, "файлът не е във формат WAV"};
+        case PlayFault::NoFormat:
+            return {ErrorCode::Corrupt, "липсва описанието на звука"};
+        case PlayFault::DamagedFormat:
+            return {ErrorCode::Corrupt, "описанието на звука е повредено"};
+        case PlayFault::DamagedHeader:
+            return {ErrorCode::Corrupt, "заглавната част на файла е повредена"};
+        case PlayFault::NoData:
+            return {ErrorCode::Corrupt, "липсват звуковите данни"};
+        case PlayFault::NoChannels:
+            return {ErrorCode::Corrupt, "броят на звуковите канали е нула"};
+        case PlayFault::TooManyChannels:
+            return {ErrorCode::Unsupported,
+                    "звуковите канали са повече от " + std::to_string(kMostChannels)};
+        case PlayFault::RateOutOfRange:
+            return {ErrorCode::Unsupported,
+                    "честотата на дискретизация е извън границите от 1 Hz до " +
+                        std::to_string(kHighestSampleRate / 1000) + " kHz"};
+        case PlayFault::NoBlockAlign:
+            return {ErrorCode::Corrupt, "размерът на звуковия блок е нула"};
+        case PlayFault::FieldsDisagree:
+            return {ErrorCode::Corrupt, "полетата в описанието на звука си противоречат"};
+        case PlayFault::Undecodable:
+            return {ErrorCode::Unsupported, "файлът е повреден или не е звук във формат WAV"};
+        case PlayFault::NoCodec:
+            return {ErrorCode::Unsupported, "Windows няма кодек за този вид WAV"};
+        case PlayFault::DeviceBusy:
+            return {ErrorCode::NotAvailable, "звуковото устройство е заето"};
+        case PlayFault::DeviceRefused:
+            return {ErrorCode::NoDevice, "звуковото устройство не може да бъде отворено"};
+        case PlayFault::DeviceCannotTakeFormat:
+            return {ErrorCode::Unsupported, "звуковото устройство не поддържа формата на файла"};
+        case PlayFault::NoSoundLibraries:
+            return {ErrorCode::NotAvailable, "звуковите библиотеки не могат да бъдат заредени"};
+    }
+    return {ErrorCode::Other, std::string(reason(ErrorCode::Other))};
+}
+
+Failure playFailed(PlayFault fault, std::string_view path) {
+    const Failure why = playFault(fault);
+    return playFailed(why.code, path, why.message);
 }
 
 namespace {

@@ -5,6 +5,31 @@
 
 #include "platform/status.h"
 
+namespace zorvik {
+
+// Why a melody cannot be played, where the codes' generic reasons would not say.
+enum class PlayFault {
+    NotAFile,       // a pipe, a device, anything but a file on disk
+    NotWave,        // not RIFF/WAVE
+    NoFormat,       // no "fmt " chunk
+    DamagedFormat,  // a format chunk past the file's end, or too small for its tag
+    DamagedHeader,  // chunks without end before the sound, or an RF64 file without its sizes
+    NoData,         // no "data" chunk
+    NoChannels,     // zero channels
+    TooManyChannels,
+    RateOutOfRange,  // outside 1 Hz to kHighestSampleRate
+    NoBlockAlign,    // zero bytes a block
+    FieldsDisagree,  // fields of the format that contradict one another or its tag
+    Undecodable,     // the header passed, the decoder still refuses it
+    NoCodec,         // Windows has no codec for the format
+    DeviceBusy,
+    DeviceRefused,  // the device would not open for the format
+    DeviceCannotTakeFormat,
+    NoSoundLibraries,
+};
+
+}  // namespace zorvik
+
 // The Bulgarian sentences with which failures reach the user. Each names what failed (the file,
 // folder or value) and why; every platform builds its failures from these.
 namespace zorvik::failure_text {
@@ -21,6 +46,10 @@ Failure moveFailed(ErrorCode code, std::string_view source, std::string_view des
 Failure deleteFailed(ErrorCode code, std::string_view path, std::string_view why = {});
 Failure folderFailed(ErrorCode code, std::string_view folder, std::string_view why = {});
 Failure playFailed(ErrorCode code, std::string_view path, std::string_view why = {});
+
+// The code and reason of a fault, for a layer that does not know the file's name.
+Failure playFault(PlayFault fault);
+Failure playFailed(PlayFault fault, std::string_view path);
 // `store` names where the settings are kept, where a user could look for them ("" on Windows,
 // whose registry every user knows).
 Failure settingReadFailed(ErrorCode code, std::string_view valueName, std::string_view why = {},

@@ -74,4 +74,37 @@ std::string demoMelody(unsigned seed, double seconds, int sampleRate) {
     return pcm16File(synthesize(notes, sampleRate), sampleRate, 1);
 }
 
+std::string le16(unsigned value) {
+    std::string out;
+    putLittleEndian(out, value, 2);
+    return out;
+}
+
+std::string le32(std::uint32_t value) {
+    std::string out;
+    putLittleEndian(out, value, 4);
+    return out;
+}
+
+std::string chunk(std::string_view id, std::string_view body) {
+    std::string out(id);
+    out += le32(static_cast<std::uint32_t>(body.size()));
+    out += body;
+    if (body.size() % 2 == 1) {
+        out += '\0';
+    }
+    return out;
+}
+
+std::string riff(std::string_view chunks) {
+    return "RIFF" + le32(static_cast<std::uint32_t>(chunks.size() + 4)) + "WAVE" +
+           std::string(chunks);
+}
+
+std::string waveFormat(unsigned tag, unsigned channels, std::uint32_t rate, unsigned blockAlign,
+                       unsigned bits, std::string_view extra) {
+    return le16(tag) + le16(channels) + le32(rate) + le32(rate * blockAlign) + le16(blockAlign) +
+           le16(bits) + le16(static_cast<unsigned>(extra.size())) + std::string(extra);
+}
+
 }  // namespace zorvik::wav

@@ -75,8 +75,7 @@ Status LazyPlayer::sound() {
     }
     SoundOutput* sound = output();
     if (sound == nullptr) {
-        return failure_text::playFailed(ErrorCode::NotAvailable, shown,
-                                        "звуковите библиотеки не могат да бъдат заредени");
+        return failure_text::playFailed(PlayFault::NoSoundLibraries, shown);
     }
     return sound->play(host.value(), shown);
 }

@@ -79,8 +79,7 @@ public:
                                           static_cast<std::uint32_t>(decoder.value()->sampleRate()),
                                           static_cast<std::uint8_t>(decoder.value()->channels())};
         if (pa_sample_spec_valid(&sampleFormat) == 0) {
-            return failure_text::playFailed(ErrorCode::Unsupported, shown,
-                                            "звуковото устройство не поддържа формата на файла");
+            return failure_text::playFailed(PlayFault::DeviceCannotTakeFormat, shown);
         }
         if (!connectContext()) {
             return failure_text::playFailed(ErrorCode::NoDevice, shown);
@@ -92,8 +91,7 @@ public:
         draining_ = false;
         if (!openStream(sampleFormat)) {
             closeStream();
-            return failure_text::playFailed(ErrorCode::NoDevice, shown,
-                                            "звуковото устройство не може да бъде отворено");
+            return failure_text::playFailed(PlayFault::DeviceRefused, shown);
         }
         return Status::success();
     }

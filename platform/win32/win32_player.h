@@ -1,22 +1,23 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/player.h"
 
 namespace zorvik::win32 {
 
-// Plays through Windows' own codecs (PlaySoundW, which reaches every format the audio compression
-// manager knows), without blocking. The melody is read and checked first, since PlaySoundW with
-// SND_ASYNC reports success even for a file it cannot play or with no sound device; it then
-// plays from memory, so that no file stays open while it sounds (the user may delete or move it)
-// and a path of any length plays.
+class WaveStream;
+
+// Plays through Windows' own codecs (waveOut through the wave mapper, which reaches every
+// format the audio compression manager knows), without blocking. The header is checked first,
+// through the handle the sound is then read from, and refused where a sound library could not
+// take it; the sound streams from the file, a few buffers at a time.
 class Win32Player final : public Player {
 public:
-    Win32Player() = default;
+    Win32Player();
     ~Win32Player() override;
     Win32Player(const Win32Player&) = delete;
     Win32Player& operator=(const Win32Player&) = delete;
@@ -24,14 +25,15 @@ public:
     void setFileName(std::string_view path) override { fileName_ = path; }
     Status sound() override;
     void stop() override;
+    // Whether a melody holds the sound device (and its file): until it has played or is stopped.
+    bool isPlaying() const;
 
     // Test hook: the number of sound devices, in place of what Windows reports.
     static void setDeviceCountForTests(std::optional<unsigned> count);
 
 private:
     std::string fileName_;
-    // What PlaySoundW plays from: kept until the sound has been stopped.
-    std::vector<unsigned char> playing_;
+    std::unique_ptr<WaveStream> playing_;
 };
 
 }  // namespace zorvik::win32

@@ -1,5 +1,6 @@
 // Writes the fuzzers' seed corpus: settings files of every shape the parser knows, and WAV files
-// of the whole family, all generated here so the project holds no binary fixtures.
+// of the whole family and with broken headers, all generated here so the project holds no binary
+// fixtures.
 #include <sndfile.h>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/windows_text.h"
+#include "tests/support/wave_table.h"
 #include "tools/wav_synth.h"
 
 namespace fs = std::filesystem;
@@ -80,6 +82,10 @@ int main(int argc, char** argv) {
     };
     for (const auto& [name, format] : formats) {
         writeWav(root / "wav" / (std::string(name) + ".wav"), format, 8000, 2);
+    }
+    // every header the players must take or refuse, a step from something that breaks them
+    for (const auto& row : zorvik::testing::waveCases()) {
+        write(root / "wav" / row.name, row.bytes);
     }
     return 0;
 }

@@ -106,8 +106,8 @@ TEST_F(PlayerTest, FilesThatCannotPlayFailWithTheirNameAndReason) {
     const Status broken = play("C:\\Rings\\broken.wav");
     ASSERT_FALSE(broken.ok());
     EXPECT_EQ(broken.failure().message,
-              "Мелодията „C:\\Rings\\broken.wav“ не може да бъде изсвирена: файлът е повреден или "
-              "не е звук във формат WAV.");
+              "Мелодията „C:\\Rings\\broken.wav“ не може да бъде изсвирена: липсва описанието на "
+              "звука.");
     EXPECT_FALSE(play("C:\\Rings\\missing.wav").ok());
     EXPECT_FALSE(play("C:\\Rings\\").ok());
     EXPECT_FALSE(play("Q:\\tone.wav").ok());

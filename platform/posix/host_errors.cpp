@@ -20,6 +20,11 @@ ErrorCode codeOfErrno(int error) {
         case EACCES:
         case EPERM:
             return ErrorCode::AccessDenied;
+        case EBUSY:
+        case ETXTBSY:
+            return ErrorCode::InUse;
+        case EXDEV:
+            return ErrorCode::NotSameVolume;
         case EROFS:
             return ErrorCode::ReadOnly;
         case ENOSPC:
@@ -42,9 +47,6 @@ std::string reasonOfErrno(int error) {
             return "дискът е само за четене";
         case ENAMETOOLONG:
             return "името е твърде дълго";
-        case EBUSY:
-        case ETXTBSY:
-            return "файлът се използва от друга програма";
         case EMFILE:
         case ENFILE:
             return "отворени са твърде много файлове";

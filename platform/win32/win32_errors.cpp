@@ -22,11 +22,14 @@ ErrorCode codeOfError(DWORD error) {
         case ERROR_DIRECTORY:
             return ErrorCode::NotAFolder;
         case ERROR_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return ErrorCode::AccessDenied;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_USER_MAPPED_FILE:
-        case ERROR_PRIVILEGE_NOT_HELD:
-            return ErrorCode::AccessDenied;
+            return ErrorCode::InUse;
+        case ERROR_NOT_SAME_DEVICE:
+            return ErrorCode::NotSameVolume;
         case ERROR_WRITE_PROTECT:
             return ErrorCode::ReadOnly;
         case ERROR_HANDLE_DISK_FULL:
@@ -71,10 +74,6 @@ ErrorCode codeOfError(DWORD error) {
 
 std::string reasonOfError(DWORD error) {
     switch (error) {
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_USER_MAPPED_FILE:
-            return "файлът се използва от друга програма";
         case ERROR_WRITE_PROTECT:
             return "дискът е защитен срещу запис";
         case ERROR_NOT_READY:
@@ -92,8 +91,6 @@ std::string reasonOfError(DWORD error) {
             return "няма достатъчно памет";
         case ERROR_TOO_MANY_OPEN_FILES:
             return "отворени са твърде много файлове";
-        case ERROR_NOT_SAME_DEVICE:
-            return "файлът не може да бъде преместен на друг диск";
         default:
             break;
     }

@@ -13,7 +13,7 @@ class FakeFileSystemHarness final : public FileSystemHarness {
 public:
     FakeFileSystemHarness() { files_.makeFolder(root()); }
 
-    FileSystem& files() override { return files_; }
+    TransactionalFileSystem& files() override { return files_; }
     std::string root() const override { return "C:\\Tests"; }
     void makeFolder(std::string_view path) override { files_.makeFolder(path); }
     void writeFile(std::string_view path, std::string_view bytes) override {
@@ -29,6 +29,7 @@ public:
         files_.hardLink(existing, link);
         return true;
     }
+    bool symbolicLink(std::string_view, std::string_view) override { return false; }
     std::vector<std::string> namesIn(std::string_view folder) const override {
         return files_.namesIn(folder);
     }

@@ -8,6 +8,7 @@
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
+#include "tests/win32/api_trace.h"
 #include "tests/win32/host_commands.h"
 #include "tests/win32/scratch.h"
 
@@ -189,6 +190,36 @@ TEST_F(Win32FileSystemTest, ARemovalReportedDoneWhileTheFileStaysIsAFailure) {
     EXPECT_EQ(readBytes(melody), "melody");
     EXPECT_EQ(readBytes(namesake), "older");
     EXPECT_EQ(entriesOf(deleted), std::vector<std::string>{"Вечна.wav"});
+}
+
+// The new bytes reach the disk before the rename that puts them in place, in a copy and in a move
+// across volumes, so that a crash never leaves a ring file that is named but empty.
+TEST_F(Win32FileSystemTest, TheNewContentIsFlushedBeforeItsRename) {
+    for (const bool move : {false, true}) {
+        SCOPED_TRACE(move ? "move across volumes" : "copy");
+        writeBytes(deleted + "\\new.wav", "new");
+        writeBytes(rings + "\\Phone.wav", "old");
+        files.setStepFaults([&](FileStep step) -> std::optional<StepFault> {
+            if (step == FileStep::MoveInOneStep) {
+                return StepFault::fail(ErrorCode::NotSameVolume);
+            }
+            return std::nullopt;
+        });
+        const testing::ApiTrace trace;
+        ASSERT_TRUE(trace.watching());
+        const Status done = move ? files.moveFile(deleted + "\\new.wav", rings + "\\Phone.wav")
+                                 : files.copyFile(deleted + "\\new.wav", rings + "\\Phone.wav");
+        ASSERT_TRUE(done.ok()) << done.failure().message;
+        const auto& calls = trace.calls();
+        const auto renamed = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
+            return call.rfind("rename .zorvik-copy-", 0) == 0 && call.ends_with(" Phone.wav");
+        });
+        ASSERT_NE(renamed, calls.end()) << "no rename into place";
+        const std::string temporary = renamed->substr(7, renamed->find(' ', 7) - 7);
+        EXPECT_NE(std::find(calls.begin(), renamed, "flush " + temporary), renamed)
+            << "the copy was not flushed before its rename";
+        EXPECT_EQ(readBytes(rings + "\\Phone.wav"), "new");
+    }
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ Status Win32FileSteps::renameIntoPlace(const std::string& temporary,
     if (!target.ok()) {
         return target.failure();
     }
-    DWORD error = renameByHandle(held(temporary)->handle.get(), target.value());
+    DWORD error = renameByHandle(handleOf(temporary), target.value());
     if (error == ERROR_NOT_SUPPORTED) {
         Handle closed = release(temporary);
         closed.close();

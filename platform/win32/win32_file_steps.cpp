@@ -118,6 +118,11 @@ Win32FileSteps::Held* Win32FileSteps::held(const std::string& temporary) {
     return found == held_.end() ? nullptr : &found->second;
 }
 
+HANDLE Win32FileSteps::handleOf(const std::string& temporary) {
+    const Held* hold = held(temporary);
+    return hold != nullptr ? hold->handle.get() : INVALID_HANDLE_VALUE;
+}
+
 Handle Win32FileSteps::release(const std::string& temporary) {
     const std::lock_guard lock(heldMutex_);
     const auto found = held_.find(temporary);
@@ -221,7 +226,7 @@ Result<std::string> Win32FileSteps::createTemporary(const std::string& folder) {
 
 Status Win32FileSteps::writeBlock(const std::string& temporary, std::uint64_t offset,
                                   std::span<const char> bytes) {
-    const HANDLE out = held(temporary)->handle.get();
+    const HANDLE out = handleOf(temporary);
     while (!bytes.empty()) {
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(offset);
@@ -239,7 +244,11 @@ Status Win32FileSteps::writeBlock(const std::string& temporary, std::uint64_t of
 
 Status Win32FileSteps::writeHole(const std::string& temporary, std::uint64_t offset,
                                  std::uint64_t length) {
-    Held& out = *held(temporary);
+    Held* hold = held(temporary);
+    if (hold == nullptr) {
+        return failureOf(ERROR_INVALID_HANDLE);
+    }
+    Held& out = *hold;
     if (!out.sparse) {
         // where the file system has no sparse files the hole is written as zeros
         DWORD ignored = 0;
@@ -257,7 +266,7 @@ Status Win32FileSteps::writeHole(const std::string& temporary, std::uint64_t off
 
 Status Win32FileSteps::finishTemporary(const std::string& temporary, const ContentFacts& facts,
                                        bool keepReadOnly) {
-    const HANDLE out = held(temporary)->handle.get();
+    const HANDLE out = handleOf(temporary);
     FILE_END_OF_FILE_INFO end{};
     end.EndOfFile.QuadPart = static_cast<LONGLONG>(facts.size);
     if (!SetFileInformationByHandle(out, FileEndOfFileInfo, &end, sizeof end)) {
@@ -276,7 +285,7 @@ Status Win32FileSteps::finishTemporary(const std::string& temporary, const Conte
 }
 
 Status Win32FileSteps::flushTemporary(const std::string& temporary) {
-    if (!FlushFileBuffers(held(temporary)->handle.get())) {
+    if (!FlushFileBuffers(handleOf(temporary))) {
         return failureOf(GetLastError());
     }
     return Status::success();

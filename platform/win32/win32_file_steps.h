@@ -44,6 +44,8 @@ private:
     };
     // The temporary's hold; nullptr when this process holds no such file.
     Held* held(const std::string& temporary);
+    // Its handle, INVALID_HANDLE_VALUE (which every call refuses) when there is none.
+    HANDLE handleOf(const std::string& temporary);
     Handle release(const std::string& temporary);
 
     std::mutex heldMutex_;

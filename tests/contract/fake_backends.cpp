@@ -11,7 +11,10 @@ namespace {
 
 class FakeFileSystemHarness final : public FileSystemHarness {
 public:
-    FakeFileSystemHarness() { files_.makeFolder(root()); }
+    explicit FakeFileSystemHarness(bool hardLinks) : hardLinks_(hardLinks) {
+        files_.makeFolder(root());
+        files_.setHardLinks(hardLinks);
+    }
 
     TransactionalFileSystem& files() override { return files_; }
     std::string root() const override { return "C:\\Tests"; }
@@ -26,8 +29,10 @@ public:
         files_.setReadOnly(path, readOnly);
     }
     bool hardLink(std::string_view existing, std::string_view link) override {
-        files_.hardLink(existing, link);
-        return true;
+        if (hardLinks_) {
+            files_.hardLink(existing, link);
+        }
+        return hardLinks_;
     }
     bool symbolicLink(std::string_view, std::string_view) override { return false; }
     std::vector<std::string> namesIn(std::string_view folder) const override {
@@ -36,6 +41,7 @@ public:
 
 private:
     FakeFileSystem files_;
+    bool hardLinks_;
 };
 
 class FakeRegistryHarness final : public RegistryHarness {
@@ -50,7 +56,11 @@ private:
 }  // namespace
 
 FileSystemBackend fakeFileSystemBackend() {
-    return {"Fake", [] { return std::make_unique<FakeFileSystemHarness>(); }};
+    return {"Fake", [] { return std::make_unique<FakeFileSystemHarness>(true); }};
+}
+
+FileSystemBackend fakeDriveWithoutHardLinks() {
+    return {"FakeWithoutHardLinks", [] { return std::make_unique<FakeFileSystemHarness>(false); }};
 }
 
 RegistryBackend fakeRegistryBackend() {

@@ -86,7 +86,7 @@ private:
 }  // namespace
 
 std::vector<FileSystemBackend> fileSystemBackends() {
-    return {fakeFileSystemBackend(),
+    return {fakeFileSystemBackend(), fakeDriveWithoutHardLinks(),
             {"Posix", [] { return std::make_unique<PosixFileSystemHarness>(); }}};
 }
 

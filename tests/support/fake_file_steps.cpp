@@ -93,7 +93,11 @@ public:
 
     Status writeBlock(const std::string& temporary, std::uint64_t offset,
                       std::span<const char> bytes) override {
-        std::string& content = files_.find(temporary)->file->bytes;
+        FakeFileData* file = held(temporary);
+        if (file == nullptr) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        std::string& content = file->bytes;
         const auto at = static_cast<std::size_t>(offset);
         content.resize(std::max(content.size(), at + bytes.size()));
         std::memcpy(content.data() + at, bytes.data(), bytes.size());
@@ -102,15 +106,22 @@ public:
 
     Status writeHole(const std::string& temporary, std::uint64_t offset,
                      std::uint64_t length) override {
-        files_.find(temporary)->file->bytes.resize(static_cast<std::size_t>(offset + length));
+        FakeFileData* file = held(temporary);
+        if (file == nullptr) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        file->bytes.resize(static_cast<std::size_t>(offset + length));
         return Status::success();
     }
 
     Status finishTemporary(const std::string& temporary, const ContentFacts& facts,
                            bool keepReadOnly) override {
-        FakeFileData& file = *files_.find(temporary)->file;
-        file.bytes.resize(static_cast<std::size_t>(facts.size));
-        file.readOnly = keepReadOnly && facts.readOnly;
+        FakeFileData* file = held(temporary);
+        if (file == nullptr) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        file->bytes.resize(static_cast<std::size_t>(facts.size));
+        file->readOnly = keepReadOnly && facts.readOnly;
         return Status::success();
     }
 
@@ -139,13 +150,20 @@ public:
     }
 
     Result<KeptAside> keepAside(const std::string& destination) override {
-        // a second name of the same file, as a hard link
-        const auto kept = makeFile(std::string(winpath::folder(destination)), kKeptPrefix,
-                                   files_.find(destination)->file);
+        // a second name of the same file, as a hard link; else the destination steps aside
+        const Node* existing = files_.find(destination);
+        if (existing == nullptr || existing->folder) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        const auto kept =
+            makeFile(std::string(winpath::folder(destination)), kKeptPrefix, existing->file);
         if (!kept.ok()) {
             return kept.failure();
         }
-        return KeptAside{kept.value(), true};
+        if (!files_.hardLinks_) {
+            files_.remove(destination);
+        }
+        return KeptAside{kept.value(), files_.hardLinks_};
     }
 
     Status putBack(const std::string& kept, const std::string& destination) override {
@@ -181,6 +199,12 @@ public:
     }
 
 private:
+    // A temporary's content, while it is one of this machine's files.
+    FakeFileData* held(const std::string& temporary) {
+        Node* node = files_.find(temporary);
+        return node != nullptr && !node->folder ? node->file.get() : nullptr;
+    }
+
     Result<std::string> makeFile(const std::string& folder, std::string_view prefix,
                                  std::shared_ptr<FakeFileData> data) {
         Node* parent = files_.find(folder);

@@ -53,6 +53,8 @@ public:
     // Folder watches report nothing, as a network share would not: the list must then read
     // every time.
     void setWatchesTrusted(bool trusted) { watchesTrusted_ = trusted; }
+    // Without hard links (a FAT drive), an older namesake steps aside by a rename.
+    void setHardLinks(bool made) { hardLinks_ = made; }
     int listings() const { return listings_; }
 
 private:
@@ -72,6 +74,7 @@ private:
     std::map<FileStep, StepFault> faults_;
     mutable int listings_ = 0;
     bool watchesTrusted_ = true;
+    bool hardLinks_ = true;
 };
 
 }  // namespace zorvik::testing

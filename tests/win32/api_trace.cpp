@@ -43,8 +43,13 @@ BOOL WINAPI tracedFlush(HANDLE file) {
 // FileRenameInfo, and FileRenameInfoEx (22), which MinGW's headers leave out for our target.
 BOOL WINAPI tracedSetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID information,
                                  DWORD size) {
+    const bool posix = static_cast<int>(kind) == 22 &&
+                       (*static_cast<const DWORD*>(information) & 0x2) != 0;  // POSIX semantics
     const bool renaming = kind == FileRenameInfo || static_cast<int>(kind) == 22;
     const std::string from = renaming ? nameOf(file) : std::string();
+    if (posix) {
+        recorded.push_back("asked-posix-rename " + from);
+    }
     const BOOL done = realSetInformation(file, kind, information, size);
     if (done && renaming) {
         const auto* rename = static_cast<const FILE_RENAME_INFO*>(information);

@@ -87,7 +87,7 @@ private:
 }  // namespace
 
 std::vector<FileSystemBackend> fileSystemBackends() {
-    return {fakeFileSystemBackend(),
+    return {fakeFileSystemBackend(), fakeDriveWithoutHardLinks(),
             {"Win32", [] { return std::make_unique<Win32FileSystemHarness>(); }}};
 }
 

@@ -110,8 +110,38 @@ std::string_view reason(Detail detail) {
             return "системата съобщи, че го е изтрила, но файлът е още на мястото си";
         case Detail::StillThereAfterMove:
             return "системата съобщи, че го е преместила, но файлът е още на мястото си";
+        case Detail::ListedFolderIsFile:
+            return "това е файл, а не папка";
+        case Detail::DiskReadOnly:
+            return "дискът е само за четене";
+        case Detail::DiskWriteProtected:
+            return "дискът е защитен срещу запис";
+        case Detail::DeviceNotReady:
+            return "устройството не е готово";
+        case Detail::NetworkPathUnavailable:
+            return "мрежовият път не е достъпен";
+        case Detail::NetworkConnectionLost:
+            return "връзката с мрежовата папка прекъсна";
+        case Detail::NameTooLong:
+            return "името е твърде дълго";
+        case Detail::PathTooLong:
+            return "пътят е твърде дълъг";
+        case Detail::TooManyLinks:
+            return "пътят съдържа твърде много символни връзки";
+        case Detail::TooManyOpenFiles:
+            return "отворени са твърде много файлове";
+        case Detail::OutOfMemory:
+            return "няма достатъчно памет";
     }
     return reason(ErrorCode::Other);
+}
+
+std::string systemError(unsigned long number) {
+    return "системна грешка " + std::to_string(number);
+}
+
+std::string pathThroughFile(std::string_view file) {
+    return quoted(file) + " е файл, а не папка";
 }
 
 Failure because(ErrorCode code, Detail detail) {

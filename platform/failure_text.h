@@ -32,8 +32,24 @@ enum class Detail {
     LinkAcrossVolumes,
     StillThereAfterDelete,
     StillThereAfterMove,
+    ListedFolderIsFile,
+    // what a host's error says beyond its code
+    DiskReadOnly,
+    DiskWriteProtected,
+    DeviceNotReady,
+    NetworkPathUnavailable,
+    NetworkConnectionLost,
+    NameTooLong,
+    PathTooLong,
+    TooManyLinks,
+    TooManyOpenFiles,
+    OutOfMemory,
 };
 std::string_view reason(Detail detail);
+// An error of the host's that has no better reason, by its number.
+std::string systemError(unsigned long number);
+// "„path“ е файл, а не папка": the file in the middle of a path that goes on below it.
+std::string pathThroughFile(std::string_view file);
 // A step's failure, which carries only its reason: the transaction names the files.
 Failure because(ErrorCode code, Detail detail);
 

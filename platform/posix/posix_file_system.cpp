@@ -84,8 +84,9 @@ Result<std::vector<std::string>> PosixFileSystem::listMelodies(std::string_view 
             return failure_text::folderFailed(ErrorCode::FolderNotFound, shown);
         }
         if (error == ENOTDIR) {
-            return failure_text::folderFailed(ErrorCode::NotAFolder, shown,
-                                              "това е файл, а не папка");
+            return failure_text::folderFailed(
+                ErrorCode::NotAFolder, shown,
+                failure_text::reason(failure_text::Detail::ListedFolderIsFile));
         }
         return failure_text::folderFailed(codeOfErrno(error), shown, reasonOfErrno(error));
     }

@@ -73,30 +73,32 @@ ErrorCode codeOfError(DWORD error) {
 }
 
 std::string reasonOfError(DWORD error) {
+    using failure_text::Detail;
+    const auto because = [](Detail detail) { return std::string(failure_text::reason(detail)); };
     switch (error) {
         case ERROR_WRITE_PROTECT:
-            return "дискът е защитен срещу запис";
+            return because(Detail::DiskWriteProtected);
         case ERROR_NOT_READY:
-            return "устройството не е готово";
+            return because(Detail::DeviceNotReady);
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
-            return "мрежовият път не е достъпен";
+            return because(Detail::NetworkPathUnavailable);
         case ERROR_NETNAME_DELETED:
         case ERROR_UNEXP_NET_ERR:
-            return "връзката с мрежовата папка прекъсна";
+            return because(Detail::NetworkConnectionLost);
         case ERROR_FILENAME_EXCED_RANGE:
-            return "пътят е твърде дълъг";
+            return because(Detail::PathTooLong);
         case ERROR_NOT_ENOUGH_MEMORY:
         case ERROR_OUTOFMEMORY:
-            return "няма достатъчно памет";
+            return because(Detail::OutOfMemory);
         case ERROR_TOO_MANY_OPEN_FILES:
-            return "отворени са твърде много файлове";
+            return because(Detail::TooManyOpenFiles);
         default:
             break;
     }
     const ErrorCode code = codeOfError(error);
     if (code == ErrorCode::Other) {
-        return "системна грешка " + std::to_string(error);
+        return failure_text::systemError(error);
     }
     return std::string(failure_text::reason(code));
 }

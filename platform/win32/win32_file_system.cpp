@@ -60,7 +60,9 @@ Result<std::vector<std::string>> Win32FileSystem::listMelodies(std::string_view 
         return failure_text::folderFailed(codeOfError(error), folder, reasonOfError(error));
     }
     if (!isFolder(*attributes)) {
-        return failure_text::folderFailed(ErrorCode::NotAFolder, folder, "това е файл, а не папка");
+        return failure_text::folderFailed(
+            ErrorCode::NotAFolder, folder,
+            failure_text::reason(failure_text::Detail::ListedFolderIsFile));
     }
     std::wstring pattern = where;
     if (pattern.back() != L'\\') {

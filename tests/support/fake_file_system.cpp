@@ -63,7 +63,7 @@ Result<FakeFileSystem::Located> FakeFileSystem::locate(std::string_view path,
         soFar += components[i];
         if (!folder->folder) {
             return Failure{ErrorCode::NotAFolder,
-                           failure_text::quoted(winpath::folder(soFar)) + " е файл, а не папка"};
+                           failure_text::pathThroughFile(winpath::folder(soFar))};
         }
         Node* next = folder->child(components[i]);
         const bool last = i + 1 == components.size();
@@ -98,7 +98,9 @@ Result<std::vector<std::string>> FakeFileSystem::listMelodies(std::string_view f
         return failure_text::folderFailed(ErrorCode::FolderNotFound, folder);
     }
     if (!node->folder) {
-        return failure_text::folderFailed(ErrorCode::NotAFolder, folder, "това е файл, а не папка");
+        return failure_text::folderFailed(
+            ErrorCode::NotAFolder, folder,
+            failure_text::reason(failure_text::Detail::ListedFolderIsFile));
     }
     std::vector<std::string> names;
     for (const auto& child : node->children) {

@@ -37,6 +37,8 @@ std::string_view reason(ErrorCode code) {
             return "източникът и целта са един и същ файл";
         case ErrorCode::AccessDenied:
             return "достъпът е отказан";
+        case ErrorCode::InUse:
+            return "файлът се използва от друга програма";
         case ErrorCode::ReadOnly:
             return "файлът е само за четене";
         case ErrorCode::DiskFull:
@@ -61,6 +63,8 @@ std::string_view reason(ErrorCode code) {
             return "услугата не е достъпна";
         case ErrorCode::Cancelled:
             return "действието е прекъснато";
+        case ErrorCode::NotSameVolume:
+            return "файлът не може да бъде преместен на друг диск";
         case ErrorCode::NothingMarked:
             return "няма маркирана мелодия";
         case ErrorCode::NothingToDo:
@@ -69,6 +73,81 @@ std::string_view reason(ErrorCode code) {
             break;
     }
     return "неочаквана грешка";
+}
+
+std::string_view reason(Detail detail) {
+    switch (detail) {
+        case Detail::SourceIsFolder:
+            return "изходният файл е папка";
+        case Detail::SourceMissing:
+            return "изходният файл не съществува";
+        case Detail::SourceFolderMissing:
+            return "папката на изходния файл не съществува";
+        case Detail::SourcePathThroughFile:
+            return "част от пътя на изходния файл е файл";
+        case Detail::SourceNotRegular:
+            return "изходният файл не е обикновен файл";
+        case Detail::SourceNotRemovable:
+            return "достъпът е отказан (файлът не може да бъде премахнат от папката си)";
+        case Detail::DestinationIsFolder:
+            return "целта е папка";
+        case Detail::DestinationFolderMissing:
+            return "папката на целта не съществува";
+        case Detail::DestinationPathThroughFile:
+            return "част от пътя на целта е файл";
+        case Detail::DestinationFolderIsFile:
+            return "папката на целта е файл";
+        case Detail::DestinationReadOnly:
+            return "целта е файл само за четене";
+        case Detail::NoFileNamed:
+            return "пътят не назовава файл";
+        case Detail::AlreadyInPlace:
+            return "копието вече е на мястото си";
+        case Detail::LinkNotActedOnItself:
+            return "файлът е символна връзка, а тази система би изтрила или преместила файла, "
+                   "към който тя сочи, вместо нея";
+        case Detail::LinkAcrossVolumes:
+            return "файлът е символна връзка и не може да бъде преместен на друг диск";
+        case Detail::StillThereAfterDelete:
+            return "системата съобщи, че го е изтрила, но файлът е още на мястото си";
+        case Detail::StillThereAfterMove:
+            return "системата съобщи, че го е преместила, но файлът е още на мястото си";
+        case Detail::ListedFolderIsFile:
+            return "това е файл, а не папка";
+        case Detail::DiskReadOnly:
+            return "дискът е само за четене";
+        case Detail::DiskWriteProtected:
+            return "дискът е защитен срещу запис";
+        case Detail::DeviceNotReady:
+            return "устройството не е готово";
+        case Detail::NetworkPathUnavailable:
+            return "мрежовият път не е достъпен";
+        case Detail::NetworkConnectionLost:
+            return "връзката с мрежовата папка прекъсна";
+        case Detail::NameTooLong:
+            return "името е твърде дълго";
+        case Detail::PathTooLong:
+            return "пътят е твърде дълъг";
+        case Detail::TooManyLinks:
+            return "пътят съдържа твърде много символни връзки";
+        case Detail::TooManyOpenFiles:
+            return "отворени са твърде много файлове";
+        case Detail::OutOfMemory:
+            return "няма достатъчно памет";
+    }
+    return reason(ErrorCode::Other);
+}
+
+std::string systemError(unsigned long number) {
+    return "системна грешка " + std::to_string(number);
+}
+
+std::string pathThroughFile(std::string_view file) {
+    return quoted(file) + " е файл, а не папка";
+}
+
+Failure because(ErrorCode code, Detail detail) {
+    return {code, std::string(reason(detail))};
 }
 
 Failure copyFailed(ErrorCode code, std::string_view source, std::string_view destination,
@@ -84,6 +163,39 @@ Failure moveFailed(ErrorCode code, std::string_view source, std::string_view des
         code, "Файлът " + quoted(source) + " не може да бъде преместен в " + quoted(destination),
         why);
     failure.message += " Двете папки остават, каквито бяха.";
+    return failure;
+}
+
+Failure moveLeftInBothFolders(ErrorCode code, std::string_view source, std::string_view destination,
+                              std::string_view why, std::string_view keptAside) {
+    std::string message = "Файлът " + quoted(source) + " не може да бъде премахнат (";
+    message += why.empty() ? reason(code) : why;
+    if (keptAside.empty()) {
+        message += "), а копието му в " + quoted(destination) +
+                   " не може да бъде махнато: сега мелодията е и в двете папки.";
+    } else {
+        message += "), а предишното съдържание на " + quoted(destination) +
+                   " не може да бъде върнато: сега мелодията е и в двете папки, а предишното "
+                   "съдържание е във файла " +
+                   quoted(keptAside) + ".";
+    }
+    return {code, std::move(message)};
+}
+
+Failure replaceLeftOlderAside(ErrorCode code, std::string_view destination, std::string_view why,
+                              std::string_view keptAside) {
+    std::string message = "Файлът " + quoted(destination) + " не може да бъде заменен (";
+    message += why.empty() ? reason(code) : why;
+    message += "), а предишното му съдържание остана във файла " + quoted(keptAside) + ".";
+    return {code, std::move(message)};
+}
+
+Failure moveUnconfirmed(std::string_view source, std::string_view destination) {
+    Failure failure =
+        sentence(ErrorCode::Io,
+                 "Файлът " + quoted(source) + " не може да бъде преместен в " + quoted(destination),
+                 reason(Detail::StillThereAfterMove));
+    failure.message += " Проверете двете папки.";
     return failure;
 }
 

@@ -37,12 +37,62 @@ namespace zorvik::failure_text {
 // Why, in a few lower-case words, without a full stop.
 std::string_view reason(ErrorCode code);
 
+// Reasons more precise than a code's, where the file layer knows which of two files it was.
+enum class Detail {
+    SourceIsFolder,
+    SourceMissing,
+    SourceFolderMissing,
+    SourcePathThroughFile,
+    SourceNotRegular,
+    SourceNotRemovable,
+    DestinationIsFolder,
+    DestinationFolderMissing,
+    DestinationPathThroughFile,
+    DestinationFolderIsFile,
+    DestinationReadOnly,
+    NoFileNamed,
+    AlreadyInPlace,
+    // a link this system shows as a file: a delete or a move would reach the file it points to
+    LinkNotActedOnItself,
+    LinkAcrossVolumes,
+    StillThereAfterDelete,
+    StillThereAfterMove,
+    ListedFolderIsFile,
+    // what a host's error says beyond its code
+    DiskReadOnly,
+    DiskWriteProtected,
+    DeviceNotReady,
+    NetworkPathUnavailable,
+    NetworkConnectionLost,
+    NameTooLong,
+    PathTooLong,
+    TooManyLinks,
+    TooManyOpenFiles,
+    OutOfMemory,
+};
+std::string_view reason(Detail detail);
+// An error of the host's that has no better reason, by its number.
+std::string systemError(unsigned long number);
+// "„path“ е файл, а не папка": the file in the middle of a path that goes on below it.
+std::string pathThroughFile(std::string_view file);
+// A step's failure, which carries only its reason: the transaction names the files.
+Failure because(ErrorCode code, Detail detail);
+
 // `why` replaces the code's generic reason where the caller knows more (which of two files).
 Failure copyFailed(ErrorCode code, std::string_view source, std::string_view destination,
                    std::string_view why = {});
 // A move is all or nothing, so its failure says that nothing changed.
 Failure moveFailed(ErrorCode code, std::string_view source, std::string_view destination,
                    std::string_view why = {});
+// A move whose undo failed in turn: the melody is in both folders, and where an older namesake
+// was kept aside (`keptAside` not empty) it is named, so that nothing is lost from sight.
+Failure moveLeftInBothFolders(ErrorCode code, std::string_view source, std::string_view destination,
+                              std::string_view why, std::string_view keptAside);
+// The destination could not be replaced, nor its older content put back from where it was kept.
+Failure replaceLeftOlderAside(ErrorCode code, std::string_view destination, std::string_view why,
+                              std::string_view keptAside);
+// A move the system reported done while the source is still where it was.
+Failure moveUnconfirmed(std::string_view source, std::string_view destination);
 Failure deleteFailed(ErrorCode code, std::string_view path, std::string_view why = {});
 Failure folderFailed(ErrorCode code, std::string_view folder, std::string_view why = {});
 Failure playFailed(ErrorCode code, std::string_view path, std::string_view why = {});

@@ -14,4 +14,9 @@ Status FileSystem::copyFile(std::string_view source, std::string_view destinatio
     return prepared.value()->commit();
 }
 
+Result<std::unique_ptr<PreparedCopy>> FileSystem::prepareCopyWithProgress(
+    std::string_view source, std::string_view destination, CopyProgress&) {
+    return prepareCopy(source, destination);
+}
+
 }  // namespace zorvik

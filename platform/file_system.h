@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +18,15 @@ public:
     // Puts the copy in place of the destination in one atomic step (the old content or the whole
     // new one, never a part). At most once.
     virtual Status commit() = 0;
+};
+
+// Told how far a copy has come, after each block; a large copy runs behind a dialog that shows
+// this and offers to cancel.
+class CopyProgress {
+public:
+    virtual ~CopyProgress() = default;
+    // false cancels the copy, which then leaves everything as it was, no temporary file behind.
+    virtual bool copied(std::uint64_t done, std::uint64_t total) = 0;
 };
 
 // Tells whether a folder may have changed since the watch began. Once it says so it keeps
@@ -52,14 +62,18 @@ public:
     // destination. Nothing at the destination changes until commit().
     virtual Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view source,
                                                               std::string_view destination) = 0;
+    // The same, telling `progress` how far it has come; Cancelled when it said to stop.
+    virtual Result<std::unique_ptr<PreparedCopy>> prepareCopyWithProgress(
+        std::string_view source, std::string_view destination, CopyProgress& progress);
 
     // Moves one file, all or nothing: afterwards the file is at the destination (replacing a
     // file of that name there) and gone from the source, or nothing changed in either folder.
-    // A read-only source moves, as on Windows; a read-only destination is not replaced.
+    // A read-only source moves, as on Windows; a read-only destination is not replaced. A link
+    // moves as itself, never the file it points to.
     virtual Status moveFile(std::string_view source, std::string_view destination) = 0;
 
     // Deletes the one file named; a path that ends in a separator names no file. A read-only file
-    // is not deleted.
+    // is not deleted. A link is deleted as itself, never the file it points to.
     virtual Status deleteFile(std::string_view path) = 0;
 
     // The host's own path for a Windows-form path, for services that open files themselves.

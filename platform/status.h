@@ -17,6 +17,7 @@ enum class ErrorCode {
     IsFolder,        // a folder where a file was expected
     SameFile,        // source and destination of a copy are one file on disk
     AccessDenied,
+    InUse,  // another program holds the file open and does not share it
     ReadOnly,
     DiskFull,
     TooLarge,
@@ -29,6 +30,7 @@ enum class ErrorCode {
     NoDevice,
     NotAvailable,  // a service that could not be created or reached
     Cancelled,
+    NotSameVolume,  // a rename that must become a copy: source and destination lie on two volumes
     Other,
     // Not failures but notices: the user asked for something there was nothing to do for.
     NothingMarked,

@@ -159,7 +159,7 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
          "записана: достъпът е отказан. Мелодията за звънене и записът ѝ в настройките остават, "
          "каквито бяха."},
         {"the ring file cannot be switched",
-         [&] { files.failNext(FakeFileSystem::Step::Commit, ErrorCode::AccessDenied); },
+         [&] { files.failNext(FileStep::RenameIntoPlace, ErrorCode::AccessDenied); },
          "Файлът „C:\\Program Files\\Zorvik\\Rings\\b.wav“ не може да бъде копиран в "
          "„C:\\Program Files\\Zorvik\\Phone.wav“: достъпът е отказан. Мелодията за звънене "
          "и записът ѝ в настройките остават, каквито бяха."},
@@ -195,13 +195,14 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
 TEST_F(PreviewAndRing, WhenTheRecordCannotBeTakenBackTheBoxSaysWhatItNamesNow) {
     open();
     clickEntry("b.wav");
-    files.failNext(FakeFileSystem::Step::Commit, ErrorCode::AccessDenied);
+    files.failNext(FileStep::RenameIntoPlace, ErrorCode::AccessDenied);
     registry.failWrites(1, ErrorCode::AccessDenied, 1);  // the record goes in, the undo does not
     box.answer(kAnswerOk);
     form->Command2_Click();
     ASSERT_EQ(box.errors.size(), 1u);
-    EXPECT_NE(box.errors[0].message.find("Записът в настройките обаче вече назовава новата мелодия"),
-              std::string::npos)
+    EXPECT_NE(
+        box.errors[0].message.find("Записът в настройките обаче вече назовава новата мелодия"),
+        std::string::npos)
         << box.errors[0].message;
     EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
     EXPECT_EQ(stored("RingSound"), "b.wav");

@@ -176,8 +176,7 @@ Result<std::string> DriveMap::resolve(std::string_view windowsPath) const {
         // a file in the middle of a path: say which, since "not found" would mislead
         const bool last = i + 1 == components.size();
         if (!last && ::stat(host.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
-            return Failure{ErrorCode::NotAFolder,
-                           failure_text::quoted(windowsSoFar) + " е файл, а не папка"};
+            return Failure{ErrorCode::NotAFolder, failure_text::pathThroughFile(windowsSoFar)};
         }
     }
     return host;

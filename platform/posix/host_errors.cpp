@@ -20,6 +20,11 @@ ErrorCode codeOfErrno(int error) {
         case EACCES:
         case EPERM:
             return ErrorCode::AccessDenied;
+        case EBUSY:
+        case ETXTBSY:
+            return ErrorCode::InUse;
+        case EXDEV:
+            return ErrorCode::NotSameVolume;
         case EROFS:
             return ErrorCode::ReadOnly;
         case ENOSPC:
@@ -37,25 +42,23 @@ ErrorCode codeOfErrno(int error) {
 }
 
 std::string reasonOfErrno(int error) {
+    using failure_text::Detail;
     switch (error) {
         case EROFS:
-            return "дискът е само за четене";
+            return std::string(failure_text::reason(Detail::DiskReadOnly));
         case ENAMETOOLONG:
-            return "името е твърде дълго";
-        case EBUSY:
-        case ETXTBSY:
-            return "файлът се използва от друга програма";
+            return std::string(failure_text::reason(Detail::NameTooLong));
         case EMFILE:
         case ENFILE:
-            return "отворени са твърде много файлове";
+            return std::string(failure_text::reason(Detail::TooManyOpenFiles));
         case ELOOP:
-            return "пътят съдържа твърде много символни връзки";
+            return std::string(failure_text::reason(Detail::TooManyLinks));
         default:
             break;
     }
     const ErrorCode code = codeOfErrno(error);
     if (code == ErrorCode::Other) {
-        return "системна грешка " + std::to_string(error);
+        return failure_text::systemError(static_cast<unsigned long>(error));
     }
     return std::string(failure_text::reason(code));
 }

@@ -22,10 +22,6 @@ namespace zorvik::posix {
 
 namespace {
 
-bool isWritableByOwner(const struct stat& info) {
-    return (info.st_mode & S_IWUSR) != 0;
-}
-
 // The reason a resolve failure carries (it names the file in a NotAFolder), else the code's.
 std::string_view whyOf(const Failure& failure) {
     return failure.message;
@@ -88,8 +84,9 @@ Result<std::vector<std::string>> PosixFileSystem::listMelodies(std::string_view 
             return failure_text::folderFailed(ErrorCode::FolderNotFound, shown);
         }
         if (error == ENOTDIR) {
-            return failure_text::folderFailed(ErrorCode::NotAFolder, shown,
-                                              "това е файл, а не папка");
+            return failure_text::folderFailed(
+                ErrorCode::NotAFolder, shown,
+                failure_text::reason(failure_text::Detail::ListedFolderIsFile));
         }
         return failure_text::folderFailed(codeOfErrno(error), shown, reasonOfErrno(error));
     }
@@ -136,40 +133,6 @@ Result<std::vector<std::string>> PosixFileSystem::listMelodies(std::string_view 
         names.push_back(std::move(found[key.name]));
     }
     return names;
-}
-
-Status PosixFileSystem::deleteFile(std::string_view path) {
-    const std::string shown = displayPath(path);
-    if (winpath::endsWithSeparator(path) || winpath::fileName(path).empty()) {
-        return failure_text::deleteFailed(ErrorCode::NotFound, shown, "пътят не назовава файл");
-    }
-    const auto host = drives_.resolve(path);
-    if (!host.ok()) {
-        return failure_text::deleteFailed(host.failure().code, shown, whyOf(host.failure()));
-    }
-    struct stat info {};
-    if (::lstat(host.value().c_str(), &info) != 0) {
-        const int error = errno;
-        struct stat folderInfo {};
-        if (error == ENOENT && ::stat(hostFolderOf(host.value()).c_str(), &folderInfo) != 0) {
-            return failure_text::deleteFailed(ErrorCode::FolderNotFound, shown);
-        }
-        return failure_text::deleteFailed(
-            codeOfErrno(error), shown,
-            error == ENOENT ? std::string_view{} : std::string_view(reasonOfErrno(error)));
-    }
-    if (S_ISDIR(info.st_mode)) {
-        return failure_text::deleteFailed(ErrorCode::IsFolder, shown);
-    }
-    if (S_ISREG(info.st_mode) && !isWritableByOwner(info)) {
-        return failure_text::deleteFailed(ErrorCode::ReadOnly, shown);
-    }
-    if (::unlink(host.value().c_str()) != 0) {
-        const int error = errno;
-        return failure_text::deleteFailed(codeOfErrno(error), shown, reasonOfErrno(error));
-    }
-    syncFolder(hostFolderOf(host.value()));
-    return Status::success();
 }
 
 Result<std::string> PosixFileSystem::hostPath(std::string_view path) const {

@@ -22,11 +22,14 @@ ErrorCode codeOfError(DWORD error) {
         case ERROR_DIRECTORY:
             return ErrorCode::NotAFolder;
         case ERROR_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return ErrorCode::AccessDenied;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_USER_MAPPED_FILE:
-        case ERROR_PRIVILEGE_NOT_HELD:
-            return ErrorCode::AccessDenied;
+            return ErrorCode::InUse;
+        case ERROR_NOT_SAME_DEVICE:
+            return ErrorCode::NotSameVolume;
         case ERROR_WRITE_PROTECT:
             return ErrorCode::ReadOnly;
         case ERROR_HANDLE_DISK_FULL:
@@ -70,36 +73,32 @@ ErrorCode codeOfError(DWORD error) {
 }
 
 std::string reasonOfError(DWORD error) {
+    using failure_text::Detail;
+    const auto because = [](Detail detail) { return std::string(failure_text::reason(detail)); };
     switch (error) {
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_USER_MAPPED_FILE:
-            return "файлът се използва от друга програма";
         case ERROR_WRITE_PROTECT:
-            return "дискът е защитен срещу запис";
+            return because(Detail::DiskWriteProtected);
         case ERROR_NOT_READY:
-            return "устройството не е готово";
+            return because(Detail::DeviceNotReady);
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
-            return "мрежовият път не е достъпен";
+            return because(Detail::NetworkPathUnavailable);
         case ERROR_NETNAME_DELETED:
         case ERROR_UNEXP_NET_ERR:
-            return "връзката с мрежовата папка прекъсна";
+            return because(Detail::NetworkConnectionLost);
         case ERROR_FILENAME_EXCED_RANGE:
-            return "пътят е твърде дълъг";
+            return because(Detail::PathTooLong);
         case ERROR_NOT_ENOUGH_MEMORY:
         case ERROR_OUTOFMEMORY:
-            return "няма достатъчно памет";
+            return because(Detail::OutOfMemory);
         case ERROR_TOO_MANY_OPEN_FILES:
-            return "отворени са твърде много файлове";
-        case ERROR_NOT_SAME_DEVICE:
-            return "файлът не може да бъде преместен на друг диск";
+            return because(Detail::TooManyOpenFiles);
         default:
             break;
     }
     const ErrorCode code = codeOfError(error);
     if (code == ErrorCode::Other) {
-        return "системна грешка " + std::to_string(error);
+        return failure_text::systemError(error);
     }
     return std::string(failure_text::reason(code));
 }

@@ -60,7 +60,9 @@ Result<std::vector<std::string>> Win32FileSystem::listMelodies(std::string_view 
         return failure_text::folderFailed(codeOfError(error), folder, reasonOfError(error));
     }
     if (!isFolder(*attributes)) {
-        return failure_text::folderFailed(ErrorCode::NotAFolder, folder, "това е файл, а не папка");
+        return failure_text::folderFailed(
+            ErrorCode::NotAFolder, folder,
+            failure_text::reason(failure_text::Detail::ListedFolderIsFile));
     }
     std::wstring pattern = where;
     if (pattern.back() != L'\\') {
@@ -101,38 +103,10 @@ Result<std::vector<std::string>> Win32FileSystem::listMelodies(std::string_view 
     return names;
 }
 
-Status Win32FileSystem::deleteFile(std::string_view path) {
-    if (winpath::endsWithSeparator(path) || winpath::fileName(path).empty()) {
-        return failure_text::deleteFailed(ErrorCode::NotFound, path, "пътят не назовава файл");
-    }
-    const auto wide = apiPath(path);
-    if (!wide.ok()) {
-        return failure_text::deleteFailed(ErrorCode::InvalidName, path);
-    }
-    const auto attributes = attributesOf(wide.value());
-    if (!attributes) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-            error == ERROR_DIRECTORY) {
-            return failure_text::deleteFailed(codeOfMissing(wide.value()), path);
-        }
-        return failure_text::deleteFailed(codeOfError(error), path, reasonOfError(error));
-    }
-    if (isFolder(*attributes)) {
-        return failure_text::deleteFailed(ErrorCode::IsFolder, path);
-    }
-    // Windows refuses this too, but Wine does not everywhere
-    if ((*attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return failure_text::deleteFailed(ErrorCode::ReadOnly, path);
-    }
-    if (!DeleteFileW(wide.value().c_str())) {
-        const DWORD error = GetLastError();
-        return failure_text::deleteFailed(codeOfError(error), path, reasonOfError(error));
-    }
-    return Status::success();
-}
-
 Result<std::string> Win32FileSystem::hostPath(std::string_view path) const {
+    if (!toWide(path)) {
+        return Failure{ErrorCode::InvalidName, {}};
+    }
     return std::string(path);
 }
 

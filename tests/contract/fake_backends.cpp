@@ -11,9 +11,12 @@ namespace {
 
 class FakeFileSystemHarness final : public FileSystemHarness {
 public:
-    FakeFileSystemHarness() { files_.makeFolder(root()); }
+    explicit FakeFileSystemHarness(bool hardLinks) : hardLinks_(hardLinks) {
+        files_.makeFolder(root());
+        files_.setHardLinks(hardLinks);
+    }
 
-    FileSystem& files() override { return files_; }
+    TransactionalFileSystem& files() override { return files_; }
     std::string root() const override { return "C:\\Tests"; }
     void makeFolder(std::string_view path) override { files_.makeFolder(path); }
     void writeFile(std::string_view path, std::string_view bytes) override {
@@ -26,15 +29,19 @@ public:
         files_.setReadOnly(path, readOnly);
     }
     bool hardLink(std::string_view existing, std::string_view link) override {
-        files_.hardLink(existing, link);
-        return true;
+        if (hardLinks_) {
+            files_.hardLink(existing, link);
+        }
+        return hardLinks_;
     }
+    bool symbolicLink(std::string_view, std::string_view) override { return false; }
     std::vector<std::string> namesIn(std::string_view folder) const override {
         return files_.namesIn(folder);
     }
 
 private:
     FakeFileSystem files_;
+    bool hardLinks_;
 };
 
 class FakeRegistryHarness final : public RegistryHarness {
@@ -49,7 +56,11 @@ private:
 }  // namespace
 
 FileSystemBackend fakeFileSystemBackend() {
-    return {"Fake", [] { return std::make_unique<FakeFileSystemHarness>(); }};
+    return {"Fake", [] { return std::make_unique<FakeFileSystemHarness>(true); }};
+}
+
+FileSystemBackend fakeDriveWithoutHardLinks() {
+    return {"FakeWithoutHardLinks", [] { return std::make_unique<FakeFileSystemHarness>(false); }};
 }
 
 RegistryBackend fakeRegistryBackend() {

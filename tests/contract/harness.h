@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/file_transaction.h"
 #include "platform/registry.h"
 
 // What the contract tables need of a backend's machine: a place of the test's own and ways to
@@ -19,7 +19,7 @@ class FileSystemHarness {
 public:
     virtual ~FileSystemHarness() = default;
 
-    virtual FileSystem& files() = 0;
+    virtual TransactionalFileSystem& files() = 0;
     // An empty folder of the test's own, in Windows form without a trailing backslash.
     virtual std::string root() const = 0;
 
@@ -29,6 +29,9 @@ public:
     virtual void setReadOnly(std::string_view path, bool readOnly) = 0;
     // false where this machine cannot make one
     virtual bool hardLink(std::string_view existing, std::string_view link) = 0;
+    // A symbolic link to `target` (as the host makes it: under Wine, one of the host's own);
+    // false where this machine cannot make one.
+    virtual bool symbolicLink(std::string_view target, std::string_view link) = 0;
     // Every entry of a folder as stored, in byte order: a temporary file left behind shows here.
     virtual std::vector<std::string> namesIn(std::string_view folder) const = 0;
 };

@@ -23,7 +23,7 @@ public:
         fs::create_directories(folder_ / "c" / "Tests");
     }
 
-    FileSystem& files() override { return files_; }
+    TransactionalFileSystem& files() override { return files_; }
     std::string root() const override { return "C:\\Tests"; }
     void makeFolder(std::string_view path) override { fs::create_directories(host(path)); }
     void writeFile(std::string_view path, std::string_view bytes) override {
@@ -43,6 +43,11 @@ public:
     bool hardLink(std::string_view existing, std::string_view link) override {
         std::error_code failed;
         fs::create_hard_link(host(existing), host(link), failed);
+        return !failed;
+    }
+    bool symbolicLink(std::string_view target, std::string_view link) override {
+        std::error_code failed;
+        fs::create_symlink(host(target), host(link), failed);
         return !failed;
     }
     std::vector<std::string> namesIn(std::string_view folder) const override {
@@ -81,7 +86,7 @@ private:
 }  // namespace
 
 std::vector<FileSystemBackend> fileSystemBackends() {
-    return {fakeFileSystemBackend(),
+    return {fakeFileSystemBackend(), fakeDriveWithoutHardLinks(),
             {"Posix", [] { return std::make_unique<PosixFileSystemHarness>(); }}};
 }
 

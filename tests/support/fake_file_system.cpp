@@ -6,168 +6,31 @@
 #include "platform/failure_text.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
+#include "tests/support/fake_file_nodes.h"
 
 namespace zorvik::testing {
 
-namespace {
-
-struct FileData {
-    std::string bytes;
-    bool readOnly = false;
-    bool inUse = false;
-};
-
-// What a watch of a folder sees: every change counts, and a folder that is gone (or moved with
-// a folder above it) has changed for good.
-struct FolderState {
-    std::uint64_t changes = 0;
-};
-
-// As the host reports them: a source below a missing folder is simply not there, a destination
-// below one has no folder to go in.
-template <typename Fail>
-auto sourceFailure(const Failure& failure, const Fail& fail) {
-    return failure.code == ErrorCode::FolderNotFound
-               ? fail(ErrorCode::NotFound, "изходният файл не съществува")
-               : fail(failure.code, failure.message);
-}
-
-template <typename Fail>
-auto destinationFailure(const Failure& failure, const Fail& fail) {
-    return failure.code == ErrorCode::FolderNotFound
-               ? fail(ErrorCode::FolderNotFound, "папката на целта не съществува")
-               : fail(failure.code, failure.message);
-}
-
-}  // namespace
-
-struct FakeFileSystem::Node {
-    std::string name;
-    bool folder = true;
-    std::shared_ptr<FileData> file;               // files
-    std::vector<std::unique_ptr<Node>> children;  // folders
-    std::shared_ptr<FolderState> state = std::make_shared<FolderState>();
-
-    Node* child(std::string_view wanted) const {
-        for (const auto& node : children) {
-            if (text::equalsIgnoringCase(node->name, wanted)) {
-                return node.get();
-            }
-        }
-        return nullptr;
-    }
-    std::unique_ptr<Node> detach(const Node* node) {
-        const auto found = std::find_if(children.begin(), children.end(),
-                                        [&](const auto& each) { return each.get() == node; });
-        std::unique_ptr<Node> taken = std::move(*found);
-        children.erase(found);
-        return taken;
-    }
-    // Everything below a folder that is moved or removed is somewhere else now.
-    void markMoved() {
-        ++state->changes;
-        for (auto& each : children) {
-            if (each->folder) {
-                each->markMoved();
-            }
-        }
-    }
-};
-
-// Where a path leads: the folder that holds (or would hold) it, and the entry when it exists.
-struct FakeFileSystem::Located {
-    Node* parent = nullptr;  // nullptr for a drive's root
-    Node* node = nullptr;
-    std::string name;  // the last component as given
-};
-
-struct FakeFileSystem::Transfer {
-    Located from;
-    Located to;
-};
-
-class FakeFileSystem::Prepared final : public PreparedCopy {
-public:
-    Prepared(FakeFileSystem& files, std::string source, std::string destination,
-             std::string temporaryPath)
-        : files_(files),
-          source_(std::move(source)),
-          destination_(std::move(destination)),
-          temporary_(std::move(temporaryPath)) {}
-    ~Prepared() override {
-        if (!temporary_.empty() && files_.isFile(temporary_)) {
-            files_.remove(temporary_);
-        }
-    }
-
-    Status commit() override {
-        const auto fail = [&](ErrorCode code, std::string_view why = {}) {
-            return Status(failure_text::copyFailed(code, source_, destination_, why));
-        };
-        if (temporary_.empty()) {
-            return fail(ErrorCode::Other, "копието вече е на мястото си");
-        }
-        if (const auto fault = files_.takeFault(Step::Commit)) {
-            return fail(*fault);
-        }
-        const auto target = files_.locate(destination_, false);
-        if (!target.ok() || target.value().parent == nullptr) {
-            return fail(ErrorCode::FolderNotFound, "папката на целта не съществува");
-        }
-        Node* existing = target.value().node;
-        if (existing != nullptr && existing->file && existing->file->readOnly) {
-            return fail(ErrorCode::ReadOnly, "целта е файл само за четене");
-        }
-        Node* folder = target.value().parent;
-        auto copy = files_.locate(temporary_, false).value();
-        std::unique_ptr<Node> moved = copy.parent->detach(copy.node);
-        moved->name = existing != nullptr ? existing->name : target.value().name;
-        if (existing != nullptr) {
-            folder->detach(existing);
-        }
-        folder->children.push_back(std::move(moved));
-        files_.touch(*folder);
-        temporary_.clear();
-        return Status::success();
-    }
-
-private:
-    FakeFileSystem& files_;
-    std::string source_;
-    std::string destination_;
-    std::string temporary_;
-};
-
 class FakeFileSystem::Watch final : public FolderWatch {
 public:
-    explicit Watch(std::shared_ptr<FolderState> state)
+    explicit Watch(std::shared_ptr<FakeFolderState> state)
         : state_(std::move(state)), seen_(state_->changes) {}
     bool mayHaveChanged() override { return state_.use_count() == 1 || state_->changes != seen_; }
 
 private:
-    std::shared_ptr<FolderState> state_;
+    std::shared_ptr<FakeFolderState> state_;
     std::uint64_t seen_;
 };
-
-FakeFileSystem::FakeFileSystem() : root_(std::make_unique<Node>()) {}
-FakeFileSystem::~FakeFileSystem() = default;
 
 void FakeFileSystem::touch(Node& folder) const {
     ++folder.state->changes;
 }
 
-std::optional<ErrorCode> FakeFileSystem::takeFault(Step step) const {
-    const auto found = faults_.find(step);
-    if (found == faults_.end()) {
-        return std::nullopt;
-    }
-    const ErrorCode code = found->second;
-    faults_.erase(found);
-    return code;
+void FakeFileSystem::failNext(FileStep step, ErrorCode code) {
+    faults_[step] = StepFault::fail(code);
 }
 
-void FakeFileSystem::failNext(Step step, ErrorCode code) {
-    faults_[step] = code;
+void FakeFileSystem::pretendNextDone(FileStep step) {
+    faults_[step] = StepFault::pretendDone();
 }
 
 Result<FakeFileSystem::Located> FakeFileSystem::locate(std::string_view path,
@@ -200,7 +63,7 @@ Result<FakeFileSystem::Located> FakeFileSystem::locate(std::string_view path,
         soFar += components[i];
         if (!folder->folder) {
             return Failure{ErrorCode::NotAFolder,
-                           failure_text::quoted(winpath::folder(soFar)) + " е файл, а не папка"};
+                           failure_text::pathThroughFile(winpath::folder(soFar))};
         }
         Node* next = folder->child(components[i]);
         const bool last = i + 1 == components.size();
@@ -225,9 +88,6 @@ FakeFileSystem::Node* FakeFileSystem::find(std::string_view path) const {
 
 Result<std::vector<std::string>> FakeFileSystem::listMelodies(std::string_view folder) const {
     ++listings_;
-    if (const auto fault = takeFault(Step::List)) {
-        return failure_text::folderFailed(*fault, folder);
-    }
     const auto located = locate(folder, false);
     if (!located.ok()) {
         const ErrorCode code = located.failure().code;
@@ -238,7 +98,9 @@ Result<std::vector<std::string>> FakeFileSystem::listMelodies(std::string_view f
         return failure_text::folderFailed(ErrorCode::FolderNotFound, folder);
     }
     if (!node->folder) {
-        return failure_text::folderFailed(ErrorCode::NotAFolder, folder, "това е файл, а не папка");
+        return failure_text::folderFailed(
+            ErrorCode::NotAFolder, folder,
+            failure_text::reason(failure_text::Detail::ListedFolderIsFile));
     }
     std::vector<std::string> names;
     for (const auto& child : node->children) {
@@ -261,122 +123,13 @@ std::unique_ptr<FolderWatch> FakeFileSystem::watchFolder(std::string_view folder
     return std::make_unique<Watch>(node->state);
 }
 
-// The checks a copy and a move share, in the order the real backends make them.
-Result<FakeFileSystem::Transfer> FakeFileSystem::checkTransfer(std::string_view source,
-                                                               std::string_view destination,
-                                                               bool isMove) const {
-    const auto fail = [&](ErrorCode code, std::string_view why = {}) {
-        return isMove ? failure_text::moveFailed(code, source, destination, why)
-                      : failure_text::copyFailed(code, source, destination, why);
-    };
-    if (winpath::endsWithSeparator(source)) {
-        return fail(ErrorCode::IsFolder, "изходният файл е папка");
-    }
-    const auto from = locate(source, false);
-    if (!from.ok()) {
-        return sourceFailure(from.failure(), fail);
-    }
-    const auto to = locate(destination, false);
-    if (!to.ok()) {
-        return destinationFailure(to.failure(), fail);
-    }
-    if (winpath::endsWithSeparator(destination)) {
-        return fail(ErrorCode::IsFolder, "целта е папка");
-    }
-    const Node* sourceNode = from.value().node;
-    if (sourceNode == nullptr) {
-        return fail(ErrorCode::NotFound, "изходният файл не съществува");
-    }
-    if (sourceNode->folder) {
-        return fail(ErrorCode::IsFolder, "изходният файл е папка");
-    }
-    if (const Node* target = to.value().node; target != nullptr) {
-        if (target->folder) {
-            return fail(ErrorCode::IsFolder, "целта е папка");
-        }
-        if (target->file == sourceNode->file) {
-            return fail(ErrorCode::SameFile);
-        }
-        if (target->file->readOnly) {
-            return fail(ErrorCode::ReadOnly, "целта е файл само за четене");
-        }
-    }
-    if (isMove && sourceNode->file->inUse) {
-        return fail(ErrorCode::AccessDenied, "файлът се използва от друга програма");
-    }
-    for (const Step step :
-         isMove ? std::vector{Step::Move, Step::RemoveSource} : std::vector{Step::WriteTemporary}) {
-        if (const auto fault = takeFault(step)) {
-            return fail(*fault);
-        }
-    }
-    return Transfer{from.value(), to.value()};
-}
-
-Result<std::unique_ptr<PreparedCopy>> FakeFileSystem::prepareCopy(std::string_view source,
-                                                                  std::string_view destination) {
-    const auto checked = checkTransfer(source, destination, false);
-    if (!checked.ok()) {
-        return checked.failure();
-    }
-    const std::string temporary = std::string(winpath::folder(destination)) + "\\.zorvik-copy-" +
-                                  std::to_string(++temporaries_) + ".tmp";
-    writeFile(temporary, checked.value().from.node->file->bytes);
-    return std::unique_ptr<PreparedCopy>(std::make_unique<Prepared>(
-        *this, std::string(source), std::string(destination), temporary));
-}
-
-Status FakeFileSystem::moveFile(std::string_view source, std::string_view destination) {
-    const auto checked = checkTransfer(source, destination, true);
-    if (!checked.ok()) {
-        return checked.failure();
-    }
-    const Located& from = checked.value().from;
-    const Located& to = checked.value().to;
-    Node* folder = to.parent;
-    std::unique_ptr<Node> moved = from.parent->detach(from.node);
-    moved->name = to.node != nullptr ? to.node->name : to.name;
-    if (to.node != nullptr) {
-        folder->detach(to.node);
-    }
-    folder->children.push_back(std::move(moved));
-    touch(*from.parent);
-    touch(*folder);
-    return Status::success();
-}
-
-Status FakeFileSystem::deleteFile(std::string_view path) {
-    if (winpath::endsWithSeparator(path) || winpath::fileName(path).empty()) {
-        return failure_text::deleteFailed(ErrorCode::NotFound, path, "пътят не назовава файл");
-    }
-    const auto located = locate(path, false);
-    if (!located.ok()) {
-        return failure_text::deleteFailed(located.failure().code, path, located.failure().message);
-    }
-    Node* node = located.value().node;
-    if (node == nullptr) {
-        return failure_text::deleteFailed(ErrorCode::NotFound, path);
-    }
-    if (node->folder) {
-        return failure_text::deleteFailed(ErrorCode::IsFolder, path);
-    }
-    if (node->file->readOnly) {
-        return failure_text::deleteFailed(ErrorCode::ReadOnly, path);
-    }
-    if (node->file->inUse) {
-        return failure_text::deleteFailed(ErrorCode::AccessDenied, path,
-                                          "файлът се използва от друга програма");
-    }
-    if (const auto fault = takeFault(Step::Delete)) {
-        return failure_text::deleteFailed(*fault, path);
-    }
-    Node* folder = located.value().parent;
-    folder->detach(node);
-    touch(*folder);
-    return Status::success();
-}
-
+// The paths of this machine are its Windows paths; only what names nothing at all fails here,
+// a missing folder is for the steps to find.
 Result<std::string> FakeFileSystem::hostPath(std::string_view path) const {
+    if (const auto located = locate(path, false);
+        !located.ok() && located.failure().code != ErrorCode::FolderNotFound) {
+        return located.failure();
+    }
     return std::string(path);
 }
 
@@ -404,7 +157,7 @@ void FakeFileSystem::writeFile(std::string_view path, std::string_view bytes) {
         auto file = std::make_unique<Node>();
         file->name = located.value().name;
         file->folder = false;
-        file->file = std::make_shared<FileData>();
+        file->file = std::make_shared<FakeFileData>();
         node = file.get();
         located.value().parent->children.push_back(std::move(file));
     }

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/file_transaction.h"
 
 namespace zorvik::testing {
 
@@ -15,22 +15,19 @@ namespace zorvik::testing {
 // case and keep the case they were made with, hard links and case variants are one file,
 // read-only files are neither replaced nor deleted, a file in use cannot be removed, and names
 // Windows cannot hold are refused. The core's behaviour is tested on it, on every platform, and
-// the real file systems must agree with it (the contract tables).
-class FakeFileSystem final : public FileSystem {
+// the real file systems must agree with it (the contract tables). Copies, moves and deletes go
+// through the same transaction as on the real machines, on primitives in memory; each drive is
+// a volume of its own.
+class FakeFileSystem final : public TransactionalFileSystem {
 public:
-    // The steps a test can make fail once.
-    enum class Step { List, WriteTemporary, Commit, Move, RemoveSource, Delete };
-
     FakeFileSystem();
     ~FakeFileSystem() override;
 
     Result<std::vector<std::string>> listMelodies(std::string_view folder) const override;
     std::unique_ptr<FolderWatch> watchFolder(std::string_view folder) const override;
-    Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view source,
-                                                      std::string_view destination) override;
-    Status moveFile(std::string_view source, std::string_view destination) override;
-    Status deleteFile(std::string_view path) override;
     Result<std::string> hostPath(std::string_view path) const override;
+    FileSteps& steps() override;
+    Result<std::unique_ptr<SourceReader>> openSource(const std::string& hostPath) override;
 
     // Arranging the machine behind the program's back, as another program or the user would.
     // Each creates the missing folders above.
@@ -50,31 +47,34 @@ public:
     std::vector<std::string> namesIn(std::string_view folder) const;
 
     // The next time `step` runs it fails with `code`.
-    void failNext(Step step, ErrorCode code);
+    void failNext(FileStep step, ErrorCode code);
+    // The next time `step` runs it is reported done and left undone.
+    void pretendNextDone(FileStep step);
     // Folder watches report nothing, as a network share would not: the list must then read
     // every time.
     void setWatchesTrusted(bool trusted) { watchesTrusted_ = trusted; }
+    // Without hard links (a FAT drive), an older namesake steps aside by a rename.
+    void setHardLinks(bool made) { hardLinks_ = made; }
     int listings() const { return listings_; }
 
 private:
     struct Node;
     struct Located;
-    struct Transfer;
-    class Prepared;
+    class Steps;
     class Watch;
 
     Result<Located> locate(std::string_view path, bool createFolders) const;
     Node* find(std::string_view path) const;
-    Result<Transfer> checkTransfer(std::string_view source, std::string_view destination,
-                                   bool isMove) const;
-    std::optional<ErrorCode> takeFault(Step step) const;
+    // `node` under a new path, replacing a file there but keeping that file's name
+    void place(std::unique_ptr<Node> node, const Located& target);
     void touch(Node& folder) const;
 
     std::unique_ptr<Node> root_;  // the drives, by letter
-    mutable std::map<Step, ErrorCode> faults_;
+    std::unique_ptr<Steps> steps_;
+    std::map<FileStep, StepFault> faults_;
     mutable int listings_ = 0;
-    int temporaries_ = 0;
     bool watchesTrusted_ = true;
+    bool hardLinks_ = true;
 };
 
 }  // namespace zorvik::testing

@@ -2,9 +2,12 @@
 // %TEMP% and a key below HKEY_CURRENT_USER of the test's own, both with Cyrillic names.
 #include <windows.h>
 
+#include <string>
+
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #include "tests/contract/fake_backends.h"
+#include "tests/win32/host_commands.h"
 #include "tests/win32/scratch.h"
 
 namespace zorvik::testing {
@@ -13,7 +16,16 @@ namespace {
 
 class Win32FileSystemHarness final : public FileSystemHarness {
 public:
-    FileSystem& files() override { return files_; }
+    ~Win32FileSystemHarness() override {
+        // Wine would delete the file a host link points to and leave the link: the host removes
+        // the whole scratch folder instead
+        const std::wstring scratch = widePath(folder_.path());
+        if (madeHostLinks_ && runOnHost(L"/bin/rm -rf \"" + hostNameUnderWine(scratch) + L"\"")) {
+            waitUntil(
+                [&] { return GetFileAttributesW(scratch.c_str()) == INVALID_FILE_ATTRIBUTES; });
+        }
+    }
+    TransactionalFileSystem& files() override { return files_; }
     std::string root() const override { return folder_.path(); }
     void makeFolder(std::string_view path) override { makeFolders(path); }
     void writeFile(std::string_view path, std::string_view bytes) override {
@@ -35,6 +47,23 @@ public:
     bool hardLink(std::string_view existing, std::string_view link) override {
         return CreateHardLinkW(widePath(link).c_str(), widePath(existing).c_str(), nullptr) != 0;
     }
+    // Under Wine a link of the host's own, as a user makes one into the prefix's drive; on
+    // Windows a symbolic link (developer mode lets an unelevated user make one).
+    bool symbolicLink(std::string_view target, std::string_view link) override {
+        const std::wstring hostTarget = hostNameUnderWine(widePath(target));
+        if (hostTarget.empty()) {
+            constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+            return CreateSymbolicLinkW(widePath(link).c_str(), widePath(target).c_str(),
+                                       kUnprivileged) != 0;
+        }
+        const std::wstring hostLink = hostNameUnderWine(widePath(link));
+        if (!runOnHost(L"/bin/ln -s \"" + hostTarget + L"\" \"" + hostLink + L"\"")) {
+            return false;
+        }
+        madeHostLinks_ = true;
+        return waitUntil(
+            [&] { return GetFileAttributesW(widePath(link).c_str()) != INVALID_FILE_ATTRIBUTES; });
+    }
     std::vector<std::string> namesIn(std::string_view folder) const override {
         return entriesOf(folder);
     }
@@ -42,6 +71,7 @@ public:
 private:
     ScratchFolder folder_;
     win32::Win32FileSystem files_;
+    bool madeHostLinks_ = false;
 };
 
 class Win32RegistryHarness final : public RegistryHarness {
@@ -57,7 +87,7 @@ private:
 }  // namespace
 
 std::vector<FileSystemBackend> fileSystemBackends() {
-    return {fakeFileSystemBackend(),
+    return {fakeFileSystemBackend(), fakeDriveWithoutHardLinks(),
             {"Win32", [] { return std::make_unique<Win32FileSystemHarness>(); }}};
 }
 

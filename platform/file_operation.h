@@ -1,0 +1,95 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "platform/failure_text.h"
+#include "platform/file_transaction.h"
+#include "platform/temporary_file.h"
+
+namespace zorvik {
+
+// One copy, move or delete: the paths as the user gave them and as the host knows them, the
+// messages that name them, and each step run through the test hook.
+class FileOperation {
+public:
+    enum class Kind { Copy, Move, Delete };
+
+    FileOperation(TransactionalFileSystem& files, Kind kind, std::string_view source,
+                  std::string_view destination = {});
+
+    Failure fail(ErrorCode code, std::string_view why = {}) const;
+    Failure fail(ErrorCode code, failure_text::Detail detail) const {
+        return fail(code, failure_text::reason(detail));
+    }
+    // A step's failure, whose message is its reason only.
+    Failure fail(const Failure& step) const { return fail(step.code, step.message); }
+
+    // Runs one step, unless the test hook makes a failure of it or pretends it was done.
+    template <typename Work>
+    auto run(FileStep step, Work&& work) -> decltype(work()) {
+        using Outcome = decltype(work());
+        if (files_.faults_) {
+            if (const auto fault = files_.faults_(step)) {
+                if constexpr (std::is_void_v<Outcome>) {
+                    return;
+                } else if constexpr (std::is_same_v<Outcome, Status>) {
+                    return fault->failure ? Status(*fault->failure) : Status::success();
+                } else {
+                    if (fault->failure) {
+                        return *fault->failure;
+                    }
+                }
+            }
+        }
+        return work();
+    }
+
+    // A copy's every check, then its content in a flushed temporary beside the destination.
+    Result<TemporaryFile> copyToTemporary(CopyProgress* progress);
+
+    // Both paths resolved and neither naming a folder by its form.
+    Status resolvePaths();
+    // The source as a file to copy from or move: not missing, not a folder, nothing odd.
+    Status checkSource(const EntryFacts& source) const;
+    // The destination's folder exists and the destination is a file that may be replaced, and
+    // not the source itself under another name.
+    Status checkDestination(const FileIdentity& source, const FileIdentity& linkTarget = {});
+    // The source's content, flushed, in a temporary file beside the destination.
+    Result<TemporaryFile> writeTemporary(SourceReader& reader, bool keepReadOnly,
+                                         CopyProgress* progress);
+    // The destination as it is now may still be replaced.
+    Status recheckDestination();
+    // The system said the file went; it may still be there.
+    bool stillThere(const std::string& path);
+
+    Status moveFile();
+    Status deleteFile();
+
+    FileSteps& steps() { return steps_; }
+    const std::string& hostDestination() const { return hostDestination_; }
+    const std::string& destinationFolder() const { return destinationFolder_; }
+
+private:
+    Status copyContent(SourceReader& reader, const std::string& temporary, bool keepReadOnly,
+                       CopyProgress* progress);
+    Status moveAcrossVolumes();
+    // A kept-aside file as the user can find it: beside the destination, in the user's form.
+    std::string shownKept(const std::string& keptPath) const;
+
+    TransactionalFileSystem& files_;
+    FileSteps& steps_;
+    Kind kind_;
+    std::string source_;
+    std::string destination_;
+    std::string shownSource_;
+    std::string shownDestination_;
+    std::string hostSource_;
+    std::string hostDestination_;
+    std::string sourceFolder_;
+    std::string destinationFolder_;
+    bool destinationExists_ = false;
+};
+
+}  // namespace zorvik

@@ -1,0 +1,189 @@
+// Moves, all or nothing: one rename within a volume; across volumes a copy, the older namesake
+// kept aside until the source is gone, and everything put back should a step fail. Deletes,
+// checked afterwards. A link is moved or deleted as itself, or not at all.
+#include <utility>
+
+#include "platform/file_operation.h"
+#include "platform/file_transaction.h"
+#include "platform/windows_path.h"
+
+namespace zorvik {
+
+namespace {
+
+using failure_text::Detail;
+
+}  // namespace
+
+Status FileOperation::moveFile() {
+    if (Status resolved = resolvePaths(); !resolved.ok()) {
+        return resolved;
+    }
+    const auto source = steps_.inspect(hostSource_, LinkHandling::Itself);
+    if (!source.ok()) {
+        return fail(source.failure());
+    }
+    if (Status movable = checkSource(source.value()); !movable.ok()) {
+        return movable;
+    }
+    const bool isLink = source.value().kind == EntryKind::Link;
+    FileIdentity linkTarget;
+    if (isLink) {
+        // moving a link over the very file it points to would leave nothing but the link
+        if (const auto target = steps_.inspect(hostSource_, LinkHandling::Follow); target.ok()) {
+            linkTarget = target.value().identity;
+        }
+    }
+    if (Status replaceable = checkDestination(source.value().identity, linkTarget);
+        !replaceable.ok()) {
+        return replaceable;
+    }
+    if (Status removable = steps_.checkRemovable(hostSource_); !removable.ok()) {
+        return fail(removable.failure());
+    }
+    const Status moved = run(FileStep::MoveInOneStep,
+                             [&] { return steps_.moveInOneStep(hostSource_, hostDestination_); });
+    if (moved.ok()) {
+        if (stillThere(hostSource_)) {
+            return failure_text::moveUnconfirmed(shownSource_, shownDestination_);
+        }
+        run(FileStep::SyncFolder, [&] { steps_.syncFolder(destinationFolder_); });
+        run(FileStep::SyncFolder, [&] { steps_.syncFolder(sourceFolder_); });
+        return Status::success();
+    }
+    if (moved.code() != ErrorCode::NotSameVolume) {
+        return fail(moved.failure());
+    }
+    if (isLink) {
+        return fail(ErrorCode::Unsupported, Detail::LinkAcrossVolumes);
+    }
+    return moveAcrossVolumes();
+}
+
+Status FileOperation::moveAcrossVolumes() {
+    auto opened = files_.openSource(hostSource_);
+    if (!opened.ok()) {
+        return fail(opened.failure());
+    }
+    std::unique_ptr<SourceReader> reader = std::move(opened).value();
+    // a moved file stays what it was, read-only included
+    auto written = writeTemporary(*reader, true, nullptr);
+    reader.reset();  // Windows removes no file that is still open
+    if (!written.ok()) {
+        return written.failure();
+    }
+    TemporaryFile temporary = std::move(written).value();
+    TemporaryFile kept;
+    bool keptLinked = false;
+    if (destinationExists_) {
+        const auto aside =
+            run(FileStep::KeepAside, [&] { return steps_.keepAside(hostDestination_); });
+        if (!aside.ok()) {
+            return fail(aside.failure());
+        }
+        kept = TemporaryFile(steps_, aside.value().path);
+        keptLinked = aside.value().linked;
+    }
+    const auto putBack = [&] {
+        return run(FileStep::Restore,
+                   [&] { return steps_.putBack(kept.path(), hostDestination_); });
+    };
+    const Status placed = run(FileStep::RenameIntoPlace, [&] {
+        return steps_.renameIntoPlace(temporary.path(), hostDestination_);
+    });
+    if (!placed.ok()) {
+        // a second name of the destination goes; a destination moved away comes back
+        if (!kept.empty() && !keptLinked) {
+            if (Status restored = putBack(); !restored.ok()) {
+                // never removed when it cannot go back: it is the only copy left
+                const std::string shown = shownKept(kept.path());
+                kept.leaveOnDisk();
+                return failure_text::replaceLeftOlderAside(placed.code(), shownDestination_,
+                                                           placed.failure().message, shown);
+            }
+            kept.handedOver();
+        }
+        return fail(placed.failure());
+    }
+    temporary.handedOver();
+    run(FileStep::SyncFolder, [&] { steps_.syncFolder(destinationFolder_); });
+    Status removed =
+        run(FileStep::RemoveSource, [&] { return steps_.removeFile(hostSource_, true); });
+    if (removed.ok() && stillThere(hostSource_)) {
+        removed = failure_text::because(ErrorCode::AccessDenied, Detail::StillThereAfterDelete);
+    }
+    if (!removed.ok()) {
+        const Status restored =
+            kept.empty()
+                ? run(FileStep::Restore, [&] { return steps_.removeFile(hostDestination_, true); })
+                : putBack();
+        if (!restored.ok() || (kept.empty() && stillThere(hostDestination_))) {
+            const std::string shown = kept.empty() ? std::string() : shownKept(kept.path());
+            kept.leaveOnDisk();
+            return failure_text::moveLeftInBothFolders(
+                removed.code(), shownSource_, shownDestination_, removed.failure().message, shown);
+        }
+        kept.handedOver();
+        run(FileStep::SyncFolder, [&] { steps_.syncFolder(destinationFolder_); });
+        return fail(removed.failure());
+    }
+    run(FileStep::SyncFolder, [&] { steps_.syncFolder(sourceFolder_); });
+    return Status::success();
+}
+
+Status FileOperation::deleteFile() {
+    if (winpath::endsWithSeparator(source_) || winpath::fileName(source_).empty()) {
+        return fail(ErrorCode::NotFound, Detail::NoFileNamed);
+    }
+    const auto host = files_.hostPath(source_);
+    if (!host.ok()) {
+        return fail(host.failure());
+    }
+    const std::string& path = host.value();
+    const auto entry = steps_.inspect(path, LinkHandling::Itself);
+    if (!entry.ok()) {
+        return fail(entry.failure());
+    }
+    switch (entry.value().kind) {
+        case EntryKind::Missing:
+            return fail(entry.value().missing);
+        case EntryKind::Folder:
+            return fail(ErrorCode::IsFolder);
+        case EntryKind::UnseenLink:
+            return fail(ErrorCode::Unsupported, Detail::LinkNotActedOnItself);
+        case EntryKind::File:
+            if (entry.value().readOnly) {
+                return fail(ErrorCode::ReadOnly);
+            }
+            break;
+        case EntryKind::Link:
+        case EntryKind::Other:
+            break;
+    }
+    const Status removed =
+        run(FileStep::RemoveFile, [&] { return steps_.removeFile(path, false); });
+    if (!removed.ok()) {
+        return fail(removed.failure());
+    }
+    if (stillThere(path)) {
+        return fail(ErrorCode::AccessDenied, Detail::StillThereAfterDelete);
+    }
+    run(FileStep::SyncFolder, [&] { steps_.syncFolder(std::string(winpath::folder(path))); });
+    return Status::success();
+}
+
+Status TransactionalFileSystem::moveFile(std::string_view source, std::string_view destination) {
+    return FileOperation(*this, FileOperation::Kind::Move, source, destination).moveFile();
+}
+
+Status TransactionalFileSystem::deleteFile(std::string_view path) {
+    return FileOperation(*this, FileOperation::Kind::Delete, path).deleteFile();
+}
+
+void TransactionalFileSystem::removeAbandonedTemporaries(std::string_view folder) {
+    if (const auto host = hostPath(folder); host.ok()) {
+        steps().removeAbandonedTemporaries(host.value());
+    }
+}
+
+}  // namespace zorvik

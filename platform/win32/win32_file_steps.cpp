@@ -1,0 +1,369 @@
+// The queries and the temporary's steps on Windows: what is at a path (a link the system does not
+// show as one included), and a temporary written, flushed and held until its rename.
+#include "platform/win32/win32_file_steps.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <atomic>
+#include <utility>
+
+#include "platform/win32/file_queries.h"
+#include "platform/win32/wide_text.h"
+#include "platform/windows_path.h"
+
+namespace zorvik::win32 {
+
+namespace {
+
+// What a moved file keeps of its attributes; the rest belongs to where it lies.
+constexpr DWORD kMovedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+Failure invalidName() {
+    return {ErrorCode::InvalidName, {}};
+}
+
+Failure failureOf(DWORD error) {
+    return {codeOfError(error), reasonOfError(error)};
+}
+
+bool isMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME;
+}
+
+std::wstring finalPathOf(HANDLE handle) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length =
+            GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(length + 1);
+    }
+    return {};
+}
+
+bool sameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The entry's own name as the folder holds it (case included); empty when there is none.
+std::wstring ownNameOf(const std::wstring& path) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search =
+        FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    FindClose(search);
+    return found.cFileName;
+}
+
+// Wine shows a host's symbolic link as a plain file and follows it when deleting or renaming:
+// the file the handle reached then lies elsewhere than the folder's entry. (On Windows a link is
+// a reparse point, seen before this is asked.)
+bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring& ownName) {
+    const Handle folder = openForQuery(folderOf(path));
+    if (!folder.valid() || ownName.empty()) {
+        return false;
+    }
+    const std::wstring reached = finalPathOf(file);
+    std::wstring expected = finalPathOf(folder.get());
+    if (reached.empty() || expected.empty()) {
+        return false;
+    }
+    if (expected.back() != L'\\') {
+        expected += L'\\';
+    }
+    return !sameIgnoringCase(reached, expected + ownName);
+}
+
+bool isNameSurrogate(HANDLE file) {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    return GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) &&
+           IsReparseTagNameSurrogate(tag.ReparseTag);
+}
+
+}  // namespace
+
+std::wstring temporaryName(const std::wstring& folder, std::wstring_view prefix) {
+    static std::atomic<unsigned> counter{0};
+    const unsigned long long seed = (GetTickCount64() << 20) ^
+                                    (static_cast<unsigned long long>(GetCurrentProcessId()) << 8) ^
+                                    counter.fetch_add(1);
+    std::wstring name = folder;
+    if (name.empty() || name.back() != L'\\') {
+        name += L'\\';
+    }
+    name += prefix;
+    for (int shift = 44; shift >= 0; shift -= 4) {
+        name += L"0123456789abcdef"[(seed >> shift) & 0xF];
+    }
+    return name + L".tmp";
+}
+
+Win32FileSteps::Held* Win32FileSteps::held(const std::string& temporary) {
+    const std::lock_guard lock(heldMutex_);
+    const auto found = held_.find(temporary);
+    return found == held_.end() ? nullptr : &found->second;
+}
+
+HANDLE Win32FileSteps::handleOf(const std::string& temporary) {
+    const Held* hold = held(temporary);
+    return hold != nullptr ? hold->handle.get() : INVALID_HANDLE_VALUE;
+}
+
+Handle Win32FileSteps::release(const std::string& temporary) {
+    const std::lock_guard lock(heldMutex_);
+    const auto found = held_.find(temporary);
+    if (found == held_.end()) {
+        return Handle();
+    }
+    Handle handle = std::move(found->second.handle);
+    held_.erase(found);
+    return handle;
+}
+
+Result<EntryFacts> Win32FileSteps::inspect(const std::string& path, LinkHandling links) {
+    const auto wide = apiPath(path);
+    if (!wide.ok()) {
+        return invalidName();
+    }
+    EntryFacts facts;
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS |
+                        (links == LinkHandling::Itself ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    const Handle file(CreateFileW(wide.value().c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, flags, nullptr));
+    if (!file.valid()) {
+        const DWORD error = GetLastError();
+        if (!isMissing(error)) {
+            return failureOf(error);
+        }
+        facts.missing = codeOfMissing(wide.value());
+        return facts;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file.get(), &info)) {
+        return failureOf(GetLastError());
+    }
+    facts.identity = {info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    facts.readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (isFolder(info.dwFileAttributes)) {
+        facts.kind = EntryKind::Folder;
+        return facts;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0) {
+        facts.kind = EntryKind::Other;
+        return facts;
+    }
+    const std::wstring ownName = ownNameOf(wide.value());
+    if (!ownName.empty()) {
+        facts.ownPath = winpath::join(winpath::folder(path), toUtf8Lossy(ownName));
+    }
+    facts.kind = EntryKind::File;
+    if (links == LinkHandling::Itself) {
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+            isNameSurrogate(file.get())) {
+            facts.kind = EntryKind::Link;
+        } else if (reachesElsewhere(file.get(), wide.value(), ownName)) {
+            facts.kind = EntryKind::UnseenLink;
+        }
+    }
+    return facts;
+}
+
+Status Win32FileSteps::checkRemovable(const std::string& path) {
+    const auto wide = apiPath(path);
+    if (!wide.ok()) {
+        return invalidName();
+    }
+    // Asked the way a rename asks: another program that does not share deletion, or missing
+    // rights, refuse it here, before anything is copied.
+    const Handle file(
+        CreateFileW(wide.value().c_str(), DELETE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.valid()) {
+        return refusalOf(GetLastError(), wide.value());
+    }
+    return Status::success();
+}
+
+Result<std::string> Win32FileSteps::createTemporary(const std::string& folder) {
+    const auto wideFolder = apiPath(folder);
+    if (!wideFolder.ok()) {
+        return invalidName();
+    }
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
+        const std::wstring path = temporaryName(wideFolder.value(), L".zorvik-copy-");
+        // held without FILE_SHARE_DELETE: no sweep can remove it while it is written
+        Handle out(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (out.valid()) {
+            const std::string named = winpath::join(
+                folder, toUtf8Lossy(std::wstring_view(path).substr(path.find_last_of(L'\\') + 1)));
+            const std::lock_guard lock(heldMutex_);
+            held_[named] = Held{std::move(out), false};
+            return named;
+        }
+        error = GetLastError();
+    }
+    return failureOf(error);
+}
+
+Status Win32FileSteps::writeBlock(const std::string& temporary, std::uint64_t offset,
+                                  std::span<const char> bytes) {
+    const HANDLE out = handleOf(temporary);
+    while (!bytes.empty()) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD written = 0;
+        if (!WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, &at) ||
+            written == 0) {
+            return failureOf(GetLastError());
+        }
+        bytes = bytes.subspan(written);
+        offset += written;
+    }
+    return Status::success();
+}
+
+Status Win32FileSteps::writeHole(const std::string& temporary, std::uint64_t offset,
+                                 std::uint64_t length) {
+    Held* hold = held(temporary);
+    if (hold == nullptr) {
+        return failureOf(ERROR_INVALID_HANDLE);
+    }
+    Held& out = *hold;
+    if (!out.sparse) {
+        // where the file system has no sparse files the hole is written as zeros
+        DWORD ignored = 0;
+        DeviceIoControl(out.handle.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored,
+                        nullptr);
+        out.sparse = true;
+    }
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(offset + length);
+    if (!SetFileInformationByHandle(out.handle.get(), FileEndOfFileInfo, &end, sizeof end)) {
+        return failureOf(GetLastError());
+    }
+    return Status::success();
+}
+
+Status Win32FileSteps::finishTemporary(const std::string& temporary, const ContentFacts& facts,
+                                       bool keepReadOnly) {
+    const HANDLE out = handleOf(temporary);
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(facts.size);
+    if (!SetFileInformationByHandle(out, FileEndOfFileInfo, &end, sizeof end)) {
+        return failureOf(GetLastError());
+    }
+    // the copy keeps the melody's time, as Windows' own copy does; a copy is a new file and
+    // never read-only, a moved file stays what it was
+    FILE_BASIC_INFO basic{};
+    basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(facts.modified);
+    if (keepReadOnly) {
+        const DWORD kept = facts.attributes & kMovedAttributes;
+        basic.FileAttributes = kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
+    }
+    SetFileInformationByHandle(out, FileBasicInfo, &basic, sizeof basic);
+    return Status::success();
+}
+
+Status Win32FileSteps::flushTemporary(const std::string& temporary) {
+    if (!FlushFileBuffers(handleOf(temporary))) {
+        return failureOf(GetLastError());
+    }
+    return Status::success();
+}
+
+void Win32FileSteps::removeTemporary(const std::string& temporary) {
+    if (Held* hold = held(temporary)) {
+        // by its handle, read-only or not, so that nothing else can come between
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(hold->handle.get(), FileBasicInfo, &basic, sizeof basic);
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        SetFileInformationByHandle(hold->handle.get(), FileDispositionInfo, &disposition,
+                                   sizeof disposition);
+        release(temporary);
+        return;
+    }
+    if (const auto wide = apiPath(temporary); wide.ok()) {
+        SetFileAttributesW(wide.value().c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(wide.value().c_str());
+    }
+}
+
+void Win32FileSteps::letGo(const std::string& temporary) {
+    release(temporary);
+}
+
+void Win32FileSteps::syncFolder(const std::string& folder) {
+    // Windows keeps no folder apart from its log; where a folder can be flushed at all, it is
+    // through a handle with write access
+    const auto wide = apiPath(folder.empty() ? std::string("\\") : folder);
+    if (!wide.ok()) {
+        return;
+    }
+    const Handle handle(CreateFileW(wide.value().c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle.valid()) {
+        FlushFileBuffers(handle.get());
+    }
+}
+
+void Win32FileSteps::removeAbandonedTemporaries(const std::string& folder) {
+    const auto wide = apiPath(folder);
+    if (!wide.ok()) {
+        return;
+    }
+    std::wstring base = wide.value();
+    if (base.empty() || base.back() != L'\\') {
+        base += L'\\';
+    }
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileExW((base + L".zorvik-copy-*.tmp").c_str(), FindExInfoBasic,
+                                           &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::wstring name = found.cFileName;
+        // the pattern also meets short names: the long one must be the program's own
+        if (isFolder(found.dwFileAttributes) || name.rfind(L".zorvik-copy-", 0) != 0 ||
+            name.size() < 4 || name.compare(name.size() - 4, 4, L".tmp") != 0) {
+            continue;
+        }
+        // a live writer holds its temporary open: only one nobody holds opens unshared
+        const Handle abandoned(CreateFileW((base + name).c_str(), DELETE | FILE_WRITE_ATTRIBUTES, 0,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                           nullptr));
+        if (abandoned.valid()) {
+            FILE_BASIC_INFO basic{};
+            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+            SetFileInformationByHandle(abandoned.get(), FileBasicInfo, &basic, sizeof basic);
+            FILE_DISPOSITION_INFO disposition{TRUE};
+            SetFileInformationByHandle(abandoned.get(), FileDispositionInfo, &disposition,
+                                       sizeof disposition);
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+}  // namespace zorvik::win32

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/file_steps.h"
+#include "platform/win32/win32_errors.h"
+
+namespace zorvik::win32 {
+
+// The primitive steps through the wide-character API. A temporary is held open without
+// FILE_SHARE_DELETE from its creation to its rename (made through that handle), so that no
+// sweep by another instance can take it. Paths are Windows' own, in UTF-8.
+class Win32FileSteps final : public FileSteps {
+public:
+    Result<EntryFacts> inspect(const std::string& path, LinkHandling links) override;
+    Status checkRemovable(const std::string& path) override;
+    Result<std::string> createTemporary(const std::string& folder) override;
+    Status writeBlock(const std::string& temporary, std::uint64_t offset,
+                      std::span<const char> bytes) override;
+    Status writeHole(const std::string& temporary, std::uint64_t offset,
+                     std::uint64_t length) override;
+    Status finishTemporary(const std::string& temporary, const ContentFacts& facts,
+                           bool keepReadOnly) override;
+    Status flushTemporary(const std::string& temporary) override;
+    Status renameIntoPlace(const std::string& temporary, const std::string& destination) override;
+    void removeTemporary(const std::string& temporary) override;
+    void letGo(const std::string& temporary) override;
+    Status moveInOneStep(const std::string& from, const std::string& to) override;
+    Result<KeptAside> keepAside(const std::string& destination) override;
+    Status putBack(const std::string& kept, const std::string& destination) override;
+    Status removeFile(const std::string& path, bool evenReadOnly) override;
+    void syncFolder(const std::string& folder) override;
+    void removeAbandonedTemporaries(const std::string& folder) override;
+
+private:
+    struct Held {
+        Handle handle;
+        bool sparse = false;
+    };
+    // The temporary's hold; nullptr when this process holds no such file.
+    Held* held(const std::string& temporary);
+    // Its handle, INVALID_HANDLE_VALUE (which every call refuses) when there is none.
+    HANDLE handleOf(const std::string& temporary);
+    Handle release(const std::string& temporary);
+
+    std::mutex heldMutex_;
+    std::map<std::string, Held> held_;
+};
+
+// A source for a copy, read through links, its holes asked of the file system where the file is
+// sparse.
+Result<std::unique_ptr<SourceReader>> openSourceReader(const std::string& path);
+
+// A name of this program's in `folder` ("<prefix>*.tmp"): never "*.wav", nor a short name that
+// Windows' "*.wav" would match, so no list shows it.
+std::wstring temporaryName(const std::wstring& folder, std::wstring_view prefix);
+
+// Renames the open file over `destination`: with POSIX semantics where Windows has them (10,
+// 1809 on), which replaces even a file another program holds open with FILE_SHARE_DELETE, else
+// the classic way. 0 or the Win32 error; ERROR_NOT_SUPPORTED where neither can be done by
+// handle.
+DWORD renameByHandle(HANDLE file, const std::wstring& destination);
+
+// Why Windows refused to replace, move or remove `path`: a refusal that comes from another
+// program holding the file is "in use", never "access denied".
+Failure refusalOf(DWORD error, const std::wstring& path);
+
+}  // namespace zorvik::win32

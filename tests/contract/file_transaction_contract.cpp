@@ -1,0 +1,321 @@
+// The transaction under every backend: each step failing in turn (the restore included), or
+// reported done while undone; links; the sweep of abandoned temporaries; a copy's progress.
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+#include "platform/windows_path.h"
+#include "tests/contract/file_system_fixture.h"
+
+namespace zorvik::testing {
+namespace {
+
+constexpr const char* kMelody = "the melody";
+constexpr const char* kOlder = "an older one";
+
+class FileTransactionContract : public FileSystemContract {
+protected:
+    bool mentions(const Status& status, std::string_view text) const {
+        return !status.ok() && status.failure().message.find(text) != std::string::npos;
+    }
+    // The older namesake's content somewhere in `folder`, under a name the message gives where
+    // it is not the destination's own.
+    bool olderKept(const std::string& folder, const Status& status) {
+        for (const auto& name : machine->namesIn(folder)) {
+            if (machine->readFile(folder + "\\" + name) == kOlder &&
+                (name == "x.wav" || mentions(status, name))) {
+                return true;
+            }
+        }
+        return false;
+    }
+    static bool hasTemporary(const std::vector<std::string>& names) {
+        return std::any_of(names.begin(), names.end(), [](const std::string& name) {
+            return name.rfind(".zorvik-copy-", 0) == 0;
+        });
+    }
+};
+
+enum class Operation { Copy, Move, MoveAcrossVolumes, Delete };
+
+enum class Outcome {
+    Done,         // the operation is whole
+    AsBefore,     // refused, and both folders are exactly as they were
+    Unconfirmed,  // reported done by the system, found undone: refused, nothing changed
+    OlderKept,    // refused; the older namesake is back, or waits in a file the message names
+    InBoth,       // the melody in both folders, said so; the older namesake kept and named
+};
+
+struct StepRow {
+    const char* what;
+    Operation operation;
+    std::vector<FileStep> failing;  // each fails the first time it comes
+    std::optional<FileStep> pretended;
+    bool namesake;  // a file of the melody's name at the destination before
+    Outcome outcome;
+};
+
+using enum FileStep;
+
+// Every step of each operation fails in turn; afterwards the file is wholly where it was going,
+// or everything is as it was, or (only when the undo fails too) nothing is lost and the box
+// says where everything is.
+TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere) {
+    const Operation copy = Operation::Copy, move = Operation::Move,
+                    across = Operation::MoveAcrossVolumes, remove = Operation::Delete;
+    const StepRow rows[] = {
+        {"copy", copy, {}, {}, true, Outcome::Done},
+        {"copy, no temporary", copy, {CreateTemporary}, {}, true, Outcome::AsBefore},
+        {"copy, no content", copy, {WriteContent}, {}, true, Outcome::AsBefore},
+        {"copy, no flush", copy, {FlushTemporary}, {}, true, Outcome::AsBefore},
+        {"copy, no rename", copy, {RenameIntoPlace}, {}, true, Outcome::AsBefore},
+        {"copy, folder not synced", copy, {SyncFolder}, {}, true, Outcome::Done},
+        {"move", move, {}, {}, true, Outcome::Done},
+        {"move, no rename", move, {MoveInOneStep}, {}, true, Outcome::AsBefore},
+        {"move, rename said done", move, {}, MoveInOneStep, true, Outcome::Unconfirmed},
+        {"across", across, {}, {}, true, Outcome::Done},
+        {"across, new name", across, {}, {}, false, Outcome::Done},
+        {"across, no temporary", across, {CreateTemporary}, {}, true, Outcome::AsBefore},
+        {"across, no content", across, {WriteContent}, {}, true, Outcome::AsBefore},
+        {"across, no flush", across, {FlushTemporary}, {}, true, Outcome::AsBefore},
+        {"across, older not kept", across, {KeepAside}, {}, true, Outcome::AsBefore},
+        {"across, no rename", across, {RenameIntoPlace}, {}, true, Outcome::AsBefore},
+        {"across, no rename, new name", across, {RenameIntoPlace}, {}, false, Outcome::AsBefore},
+        {"across, no rename nor restore",
+         across,
+         {RenameIntoPlace, Restore},
+         {},
+         true,
+         Outcome::OlderKept},
+        {"across, source stays", across, {RemoveSource}, {}, true, Outcome::AsBefore},
+        {"across, source stays, new name", across, {RemoveSource}, {}, false, Outcome::AsBefore},
+        {"across, removal said done", across, {}, RemoveSource, true, Outcome::AsBefore},
+        {"across, source stays, no restore",
+         across,
+         {RemoveSource, Restore},
+         {},
+         true,
+         Outcome::InBoth},
+        {"across, source stays, copy stays",
+         across,
+         {RemoveSource, Restore},
+         {},
+         false,
+         Outcome::InBoth},
+        {"across, restore never needed", across, {Restore}, {}, true, Outcome::Done},
+        {"across, folders not synced", across, {SyncFolder}, {}, true, Outcome::Done},
+        {"delete", remove, {}, {}, false, Outcome::Done},
+        {"delete refused", remove, {RemoveFile}, {}, false, Outcome::AsBefore},
+        {"delete said done", remove, {}, RemoveFile, false, Outcome::Unconfirmed},
+        {"delete, folder not synced", remove, {SyncFolder}, {}, false, Outcome::Done},
+    };
+    int number = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string from = root + "\\A" + std::to_string(++number);
+        const std::string to = root + "\\B" + std::to_string(number);
+        machine->makeFolder(from);
+        machine->makeFolder(to);
+        const std::string source = from + "\\x.wav";
+        const std::string destination = to + "\\x.wav";
+        machine->writeFile(source, kMelody);
+        const bool moving = row.operation == move || row.operation == across;
+        if (moving) {
+            machine->setReadOnly(source, true);  // a read-only melody moves, as on Windows
+        }
+        if (row.namesake) {
+            machine->writeFile(destination, kOlder);
+        }
+        const std::string before = names(from) + "|" + names(to);
+        auto failing = std::make_shared<std::vector<FileStep>>(row.failing);
+        auto pretended = std::make_shared<std::optional<FileStep>>(row.pretended);
+        files().setStepFaults([=](FileStep step) -> std::optional<StepFault> {
+            if (row.operation == across && step == MoveInOneStep) {
+                return StepFault::fail(ErrorCode::NotSameVolume);
+            }
+            if (*pretended == step) {
+                pretended->reset();
+                return StepFault::pretendDone();
+            }
+            if (const auto found = std::find(failing->begin(), failing->end(), step);
+                found != failing->end()) {
+                failing->erase(found);
+                return StepFault::fail(ErrorCode::AccessDenied);
+            }
+            return std::nullopt;
+        });
+        Status done;
+        switch (row.operation) {
+            case Operation::Copy:
+                done = files().copyFile(source, destination);
+                break;
+            case Operation::Move:
+            case Operation::MoveAcrossVolumes:
+                done = files().moveFile(source, destination);
+                break;
+            case Operation::Delete:
+                done = files().deleteFile(source);
+                break;
+        }
+        files().setStepFaults(nullptr);
+        const auto after = [&] { return names(from) + "|" + names(to); };
+        switch (row.outcome) {
+            case Outcome::Done:
+                ASSERT_TRUE(done.ok()) << done.failure().message;
+                if (row.operation == remove) {
+                    EXPECT_EQ(after(), "|");
+                    break;
+                }
+                EXPECT_EQ(after(), (moving ? "|" : "x.wav|") + std::string("x.wav"));
+                EXPECT_EQ(machine->readFile(destination), kMelody);
+                if (moving) {
+                    const Status stillReadOnly = files().deleteFile(destination);
+                    EXPECT_EQ(stillReadOnly.ok() ? ErrorCode::Other : stillReadOnly.code(),
+                              ErrorCode::ReadOnly)
+                        << "a moved file stays read-only";
+                }
+                break;
+            case Outcome::AsBefore:
+            case Outcome::Unconfirmed:
+                ASSERT_FALSE(done.ok());
+                EXPECT_EQ(after(), before);
+                EXPECT_EQ(machine->readFile(source), kMelody);
+                EXPECT_EQ(machine->readFile(destination),
+                          row.namesake ? std::optional<std::string>(kOlder) : std::nullopt);
+                EXPECT_TRUE(mentions(done, "x.wav")) << done.failure().message;
+                if (row.outcome == Outcome::Unconfirmed) {
+                    EXPECT_TRUE(mentions(done, "още на мястото си")) << done.failure().message;
+                } else if (moving) {
+                    EXPECT_TRUE(mentions(done, "Двете папки остават, каквито бяха."))
+                        << done.failure().message;
+                }
+                break;
+            case Outcome::OlderKept:
+                ASSERT_FALSE(done.ok());
+                EXPECT_EQ(machine->readFile(source), kMelody);
+                EXPECT_TRUE(olderKept(to, done)) << done.failure().message;
+                EXPECT_FALSE(hasTemporary(machine->namesIn(to)));
+                break;
+            case Outcome::InBoth:
+                ASSERT_FALSE(done.ok());
+                EXPECT_EQ(machine->readFile(source), kMelody);
+                EXPECT_EQ(machine->readFile(destination), kMelody);
+                EXPECT_TRUE(mentions(done, "и в двете папки")) << done.failure().message;
+                EXPECT_TRUE(!row.namesake || olderKept(to, done)) << done.failure().message;
+                EXPECT_FALSE(hasTemporary(machine->namesIn(to)));
+                break;
+        }
+    }
+}
+
+// A link is deleted or moved as itself, or refused with a box that says it is a link; the file
+// it points to never changes. Choosing it copies the content it points to.
+TEST_P(FileTransactionContract, ALinkIsDeletedOrMovedAsItselfOrNotAtAll) {
+    const std::string target = other + "\\song.wav";
+    machine->writeFile(target, "the song");
+    int number = 0;
+    for (const Operation operation :
+         {Operation::Copy, Operation::Delete, Operation::Move, Operation::MoveAcrossVolumes}) {
+        SCOPED_TRACE(static_cast<int>(operation));
+        const std::string from = root + "\\L" + std::to_string(++number);
+        const std::string to = root + "\\M" + std::to_string(number);
+        machine->makeFolder(from);
+        machine->makeFolder(to);
+        const std::string link = from + "\\x.wav";
+        if (!machine->symbolicLink(target, link)) {
+            GTEST_SKIP() << "no symbolic links here";
+        }
+        files().setStepFaults([&](FileStep step) -> std::optional<StepFault> {
+            if (operation == Operation::MoveAcrossVolumes && step == MoveInOneStep) {
+                return StepFault::fail(ErrorCode::NotSameVolume);
+            }
+            return std::nullopt;
+        });
+        const std::string moved = to + "\\x.wav";
+        const Status done = operation == Operation::Copy     ? files().copyFile(link, moved)
+                            : operation == Operation::Delete ? files().deleteFile(link)
+                                                             : files().moveFile(link, moved);
+        files().setStepFaults(nullptr);
+        EXPECT_EQ(machine->readFile(target), "the song");
+        EXPECT_EQ(names(other), "song.wav");
+        if (operation == Operation::Copy) {
+            ASSERT_TRUE(done.ok()) << done.failure().message;
+            EXPECT_EQ(machine->readFile(moved), "the song");
+        } else if (done.ok()) {
+            EXPECT_EQ(names(from), "");
+            EXPECT_EQ(names(to), operation == Operation::Delete ? "" : "x.wav");
+            EXPECT_NE(operation, Operation::MoveAcrossVolumes) << "a link is no file to copy";
+        } else {
+            EXPECT_EQ(done.code(), ErrorCode::Unsupported) << done.failure().message;
+            EXPECT_TRUE(mentions(done, "символна връзка")) << done.failure().message;
+            EXPECT_TRUE(mentions(done, "x.wav")) << done.failure().message;
+            EXPECT_EQ(names(from), "x.wav");
+            EXPECT_EQ(names(to), "");
+        }
+    }
+}
+
+// A sweep takes only the temporaries no live writer holds: another instance may be midway.
+TEST_P(FileTransactionContract, ASweepLeavesTheTemporaryOfALiveWriter) {
+    const auto folder = files().hostPath(rings);
+    ASSERT_TRUE(folder.ok());
+    const auto held = files().steps().createTemporary(folder.value());
+    ASSERT_TRUE(held.ok()) << held.failure().message;
+    const std::string heldName(winpath::fileName(held.value()));
+    machine->writeFile(rings + "\\.zorvik-copy-abandoned.tmp", "killed midway");
+    machine->writeFile(rings + "\\.zorvik-kept-older.tmp", "the only copy of an older one");
+    machine->writeFile(rings + "\\a.wav", "a");
+    files().removeAbandonedTemporaries(rings);
+    std::vector<std::string> expected = {heldName, ".zorvik-kept-older.tmp", "a.wav"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(machine->namesIn(rings), expected);
+    files().steps().removeTemporary(held.value());
+    EXPECT_EQ(names(rings), ".zorvik-kept-older.tmp a.wav");
+}
+
+class Recorded final : public CopyProgress {
+public:
+    explicit Recorded(int stopAfter) : stopAfter_(stopAfter) {}
+    bool copied(std::uint64_t done, std::uint64_t total) override {
+        steps.emplace_back(done, total);
+        return static_cast<int>(steps.size()) != stopAfter_;
+    }
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> steps;
+
+private:
+    int stopAfter_;
+};
+
+// A large copy tells how far it has come, up to the whole; cancelled, it leaves everything as it
+// was and no temporary behind.
+TEST_P(FileTransactionContract, ACopyTellsItsProgressAndCancelledLeavesNothing) {
+    const std::string big(3 * 1024 * 1024 + 5, 'm');
+    machine->writeFile(other + "\\big.wav", big);
+    machine->writeFile(rings + "\\Phone.wav", "old");
+    Recorded cancelled(2);
+    const auto refused =
+        files().prepareCopyWithProgress(other + "\\big.wav", rings + "\\Phone.wav", cancelled);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.failure().code, ErrorCode::Cancelled);
+    EXPECT_EQ(cancelled.steps.size(), 2u);
+    EXPECT_EQ(names(rings), "Phone.wav");
+    EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), "old");
+
+    Recorded whole(0);
+    auto prepared =
+        files().prepareCopyWithProgress(other + "\\big.wav", rings + "\\Phone.wav", whole);
+    ASSERT_TRUE(prepared.ok()) << prepared.failure().message;
+    ASSERT_TRUE(prepared.value()->commit().ok());
+    EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), big);
+    ASSERT_GE(whole.steps.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(whole.steps.begin(), whole.steps.end()));
+    EXPECT_EQ(whole.steps.back(),
+              std::make_pair(std::uint64_t{big.size()}, std::uint64_t{big.size()}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FileTransactionContract,
+                         ::testing::ValuesIn(fileSystemBackends()),
+                         [](const auto& backend) { return backend.param.name; });
+
+}  // namespace
+}  // namespace zorvik::testing

@@ -1,0 +1,69 @@
+#pragma once
+
+// The in-memory machine's entries, shared by the fake's tree and its primitive steps.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/windows_text.h"
+#include "tests/support/fake_file_system.h"
+
+namespace zorvik::testing {
+
+struct FakeFileData {
+    std::string bytes;
+    bool readOnly = false;
+    bool inUse = false;
+};
+
+// What a watch of a folder sees: every change counts, and a folder that is gone (or moved with
+// a folder above it) has changed for good.
+struct FakeFolderState {
+    std::uint64_t changes = 0;
+};
+
+struct FakeFileSystem::Node {
+    std::string name;
+    bool folder = true;
+    bool held = false;                            // a temporary its writer still holds
+    std::shared_ptr<FakeFileData> file;           // files; hard links share it
+    std::vector<std::unique_ptr<Node>> children;  // folders
+    std::shared_ptr<FakeFolderState> state = std::make_shared<FakeFolderState>();
+
+    Node* child(std::string_view wanted) const {
+        for (const auto& node : children) {
+            if (text::equalsIgnoringCase(node->name, wanted)) {
+                return node.get();
+            }
+        }
+        return nullptr;
+    }
+    std::unique_ptr<Node> detach(const Node* node) {
+        const auto found = std::find_if(children.begin(), children.end(),
+                                        [&](const auto& each) { return each.get() == node; });
+        std::unique_ptr<Node> taken = std::move(*found);
+        children.erase(found);
+        return taken;
+    }
+    // Everything below a folder that is moved or removed is somewhere else now.
+    void markMoved() {
+        ++state->changes;
+        for (auto& each : children) {
+            if (each->folder) {
+                each->markMoved();
+            }
+        }
+    }
+};
+
+// Where a path leads: the folder that holds (or would hold) it, and the entry when it exists.
+struct FakeFileSystem::Located {
+    Node* parent = nullptr;  // nullptr for a drive's root
+    Node* node = nullptr;
+    std::string name;  // the last component as given
+};
+
+}  // namespace zorvik::testing

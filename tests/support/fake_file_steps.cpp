@@ -1,0 +1,300 @@
+// The primitive steps in memory, so that the core's tests go through the very transaction the
+// real machines run: what the tables prove of the real steps, these promise.
+#include <cstring>
+#include <utility>
+
+#include "platform/windows_path.h"
+#include "tests/support/fake_file_nodes.h"
+#include "tests/support/fake_file_system.h"
+
+namespace zorvik::testing {
+
+namespace {
+
+constexpr std::string_view kTemporaryPrefix = ".zorvik-copy-";
+constexpr std::string_view kKeptPrefix = ".zorvik-kept-";
+
+std::uint64_t addressOf(const void* pointer) {
+    return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(pointer));
+}
+
+// Each drive is a volume.
+std::uint64_t volumeOf(std::string_view path) {
+    return path.empty() ? 0
+                        : static_cast<std::uint64_t>(
+                              text::toUpper(static_cast<unsigned char>(path.front())));
+}
+
+class FakeReader final : public SourceReader {
+public:
+    FakeReader(std::string bytes, ContentFacts facts)
+        : bytes_(std::move(bytes)), facts_(std::move(facts)) {}
+    const ContentFacts& facts() const override { return facts_; }
+    Result<Extent> extentAt(std::uint64_t offset) override {
+        return Extent{offset, facts_.size - offset, false};
+    }
+    Result<std::size_t> read(std::uint64_t offset, std::span<char> into) override {
+        if (offset >= bytes_.size()) {
+            return std::size_t{0};
+        }
+        const std::size_t count =
+            std::min(into.size(), bytes_.size() - static_cast<std::size_t>(offset));
+        std::memcpy(into.data(), bytes_.data() + offset, count);
+        return count;
+    }
+
+private:
+    std::string bytes_;
+    ContentFacts facts_;
+};
+
+}  // namespace
+
+class FakeFileSystem::Steps final : public FileSteps {
+public:
+    explicit Steps(FakeFileSystem& files) : files_(files) {}
+
+    Result<EntryFacts> inspect(const std::string& path, LinkHandling) override {
+        EntryFacts facts;
+        const auto located = files_.locate(path, false);
+        if (!located.ok()) {
+            const ErrorCode code = located.failure().code;
+            if (code != ErrorCode::FolderNotFound && code != ErrorCode::NotAFolder) {
+                return located.failure();
+            }
+            facts.missing = code;
+            return facts;
+        }
+        const Node* node = located.value().node;
+        if (node == nullptr) {
+            return facts;
+        }
+        facts.kind = node->folder ? EntryKind::Folder : EntryKind::File;
+        facts.readOnly = !node->folder && node->file->readOnly;
+        facts.identity = {volumeOf(path),
+                          node->folder ? addressOf(node) : addressOf(node->file.get())};
+        if (located.value().parent != nullptr) {
+            facts.ownPath = winpath::join(winpath::folder(path), node->name);
+        }
+        return facts;
+    }
+
+    Status checkRemovable(const std::string& path) override {
+        const Node* node = files_.find(path);
+        if (node != nullptr && !node->folder && node->file->inUse) {
+            return Failure{ErrorCode::InUse, {}};
+        }
+        return Status::success();
+    }
+
+    Result<std::string> createTemporary(const std::string& folder) override {
+        return makeFile(folder, kTemporaryPrefix, std::make_shared<FakeFileData>());
+    }
+
+    Status writeBlock(const std::string& temporary, std::uint64_t offset,
+                      std::span<const char> bytes) override {
+        FakeFileData* file = held(temporary);
+        if (file == nullptr) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        std::string& content = file->bytes;
+        const auto at = static_cast<std::size_t>(offset);
+        content.resize(std::max(content.size(), at + bytes.size()));
+        std::memcpy(content.data() + at, bytes.data(), bytes.size());
+        return Status::success();
+    }
+
+    Status writeHole(const std::string& temporary, std::uint64_t offset,
+                     std::uint64_t length) override {
+        FakeFileData* file = held(temporary);
+        if (file == nullptr) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        file->bytes.resize(static_cast<std::size_t>(offset + length));
+        return Status::success();
+    }
+
+    Status finishTemporary(const std::string& temporary, const ContentFacts& facts,
+                           bool keepReadOnly) override {
+        FakeFileData* file = held(temporary);
+        if (file == nullptr) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        file->bytes.resize(static_cast<std::size_t>(facts.size));
+        file->readOnly = keepReadOnly && facts.readOnly;
+        return Status::success();
+    }
+
+    Status flushTemporary(const std::string&) override { return Status::success(); }
+
+    Status renameIntoPlace(const std::string& temporary, const std::string& destination) override {
+        return renameOver(temporary, destination);
+    }
+
+    void removeTemporary(const std::string& temporary) override { files_.remove(temporary); }
+
+    void letGo(const std::string& temporary) override {
+        if (Node* node = files_.find(temporary)) {
+            node->held = false;
+        }
+    }
+
+    Status moveInOneStep(const std::string& from, const std::string& to) override {
+        if (volumeOf(from) != volumeOf(to)) {
+            return Failure{ErrorCode::NotSameVolume, {}};
+        }
+        if (Status removable = checkRemovable(from); !removable.ok()) {
+            return removable;
+        }
+        return renameOver(from, to);
+    }
+
+    Result<KeptAside> keepAside(const std::string& destination) override {
+        // a second name of the same file, as a hard link; else the destination steps aside
+        const Node* existing = files_.find(destination);
+        if (existing == nullptr || existing->folder) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        const auto kept =
+            makeFile(std::string(winpath::folder(destination)), kKeptPrefix, existing->file);
+        if (!kept.ok()) {
+            return kept.failure();
+        }
+        if (!files_.hardLinks_) {
+            files_.remove(destination);
+        }
+        return KeptAside{kept.value(), files_.hardLinks_};
+    }
+
+    Status putBack(const std::string& kept, const std::string& destination) override {
+        return renameOver(kept, destination, true);
+    }
+
+    Status removeFile(const std::string& path, bool evenReadOnly) override {
+        const Node* node = files_.find(path);
+        if (node == nullptr || node->folder) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        if (node->file->inUse) {
+            return Failure{ErrorCode::InUse, {}};
+        }
+        if (node->file->readOnly && !evenReadOnly) {
+            return Failure{ErrorCode::AccessDenied, {}};
+        }
+        files_.remove(path);
+        return Status::success();
+    }
+
+    void syncFolder(const std::string&) override {}
+
+    void removeAbandonedTemporaries(const std::string& folder) override {
+        Node* node = files_.find(folder);
+        if (node == nullptr || !node->folder) {
+            return;
+        }
+        std::erase_if(node->children, [](const std::unique_ptr<Node>& each) {
+            return !each->held && each->name.rfind(kTemporaryPrefix, 0) == 0;
+        });
+        files_.touch(*node);
+    }
+
+private:
+    // A temporary's content, while it is one of this machine's files.
+    FakeFileData* held(const std::string& temporary) {
+        Node* node = files_.find(temporary);
+        return node != nullptr && !node->folder ? node->file.get() : nullptr;
+    }
+
+    Result<std::string> makeFile(const std::string& folder, std::string_view prefix,
+                                 std::shared_ptr<FakeFileData> data) {
+        Node* parent = files_.find(folder);
+        if (parent == nullptr || !parent->folder) {
+            return Failure{ErrorCode::FolderNotFound, {}};
+        }
+        auto file = std::make_unique<Node>();
+        file->name = std::string(prefix) + std::to_string(++made_) + ".tmp";
+        file->folder = false;
+        file->held = true;
+        file->file = std::move(data);
+        const std::string path = winpath::join(folder, file->name);
+        parent->children.push_back(std::move(file));
+        files_.touch(*parent);
+        return path;
+    }
+
+    // What Windows refuses of a rename over a file: a read-only one (unless it is the copy being
+    // taken back), or one in use.
+    Status renameOver(const std::string& from, const std::string& to, bool evenReadOnly = false) {
+        const auto target = files_.locate(to, false);
+        if (!target.ok() || target.value().parent == nullptr) {
+            return Failure{ErrorCode::FolderNotFound, {}};
+        }
+        if (const Node* existing = target.value().node; existing != nullptr) {
+            if (existing->folder) {
+                return Failure{ErrorCode::IsFolder, {}};
+            }
+            if (existing->file->inUse) {
+                return Failure{ErrorCode::InUse, {}};
+            }
+            if (existing->file->readOnly && !evenReadOnly) {
+                return Failure{ErrorCode::AccessDenied, {}};
+            }
+        }
+        const auto source = files_.locate(from, false);
+        if (!source.ok() || source.value().node == nullptr) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        std::unique_ptr<Node> moved = source.value().parent->detach(source.value().node);
+        moved->held = false;
+        files_.touch(*source.value().parent);
+        files_.place(std::move(moved), target.value());
+        return Status::success();
+    }
+
+    FakeFileSystem& files_;
+    int made_ = 0;
+};
+
+FakeFileSystem::FakeFileSystem()
+    : root_(std::make_unique<Node>()), steps_(std::make_unique<Steps>(*this)) {
+    setStepFaults([this](FileStep step) -> std::optional<StepFault> {
+        const auto found = faults_.find(step);
+        if (found == faults_.end()) {
+            return std::nullopt;
+        }
+        StepFault fault = std::move(found->second);
+        faults_.erase(found);
+        return fault;
+    });
+}
+
+FakeFileSystem::~FakeFileSystem() = default;
+
+FileSteps& FakeFileSystem::steps() {
+    return *steps_;
+}
+
+Result<std::unique_ptr<SourceReader>> FakeFileSystem::openSource(const std::string& hostPath) {
+    const Node* node = find(hostPath);
+    if (node == nullptr || node->folder) {
+        return Failure{ErrorCode::NotFound, {}};
+    }
+    ContentFacts facts;
+    facts.size = node->file->bytes.size();
+    facts.readOnly = node->file->readOnly;
+    facts.identity = {volumeOf(hostPath), addressOf(node->file.get())};
+    return std::unique_ptr<SourceReader>(
+        std::make_unique<FakeReader>(node->file->bytes, std::move(facts)));
+}
+
+void FakeFileSystem::place(std::unique_ptr<Node> node, const Located& target) {
+    Node* folder = target.parent;
+    node->name = target.node != nullptr ? target.node->name : target.name;
+    if (target.node != nullptr) {
+        folder->detach(target.node);
+    }
+    folder->children.push_back(std::move(node));
+    touch(*folder);
+}
+
+}  // namespace zorvik::testing

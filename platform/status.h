@@ -29,6 +29,7 @@ enum class ErrorCode {
     NoDevice,
     NotAvailable,  // a service that could not be created or reached
     Cancelled,
+    Busy,  // held by another program for longer than is worth waiting: worth trying again
     Other,
     // Not failures but notices: the user asked for something there was nothing to do for.
     NothingMarked,

@@ -155,7 +155,7 @@ TEST_F(WindowEvents, EnterAndKeypadEnterPressTheFocusedButtonWhichNeverBecomesTh
     }
 }
 
-TEST_F(WindowEvents, ANoticeHasTheInformationIconAndAFailureTheCriticalOne) {
+TEST_F(WindowEvents, ANoticeHasTheInformationIconAFailureTheCriticalOneAndARetryAWarning) {
     writeFile(rings() / "a.wav", "not a sound");
     writeStore("\"Audio\"=dword:00000001\n");
     start();
@@ -164,13 +164,17 @@ TEST_F(WindowEvents, ANoticeHasTheInformationIconAndAFailureTheCriticalOne) {
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             shown.push_back(box->icon());
-            box->button(QMessageBox::Ok)->click();
+            auto* retry = box->button(QMessageBox::Retry);
+            (retry != nullptr ? retry : box->button(QMessageBox::Ok))->click();
         }
     });
     watch.start(10);
     qobject_cast<QPushButton*>(control("Command3"))->click();  // nothing marked yet
     list()->selectRow(0);                                      // a melody that cannot play
-    EXPECT_EQ(shown, (std::vector{QMessageBox::Information, QMessageBox::Critical}));
+    EXPECT_EQ(program->platform().messageBox().retryOrCancel("Файлът е зает.", "Zorvik"),
+              kAnswerRetry);
+    EXPECT_EQ(shown,
+              (std::vector{QMessageBox::Information, QMessageBox::Critical, QMessageBox::Warning}));
 }
 
 TEST_F(WindowEvents, ANameCutShortIsShownWholeUnderThePointer) {

@@ -44,14 +44,49 @@ private:
     win32::Win32FileSystem files_;
 };
 
+// Another instance's turn at writing: a thread of its own owns the mutex, as a mutex is owned.
+class OtherInstancesTurn {
+public:
+    OtherInstancesTurn()
+        : taken_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          thread_(CreateThread(nullptr, 0, &OtherInstancesTurn::hold, this, 0, nullptr)) {
+        WaitForSingleObject(taken_, INFINITE);
+    }
+    ~OtherInstancesTurn() {
+        SetEvent(release_);
+        WaitForSingleObject(thread_, INFINITE);
+        for (HANDLE handle : {thread_, release_, taken_}) {
+            CloseHandle(handle);
+        }
+    }
+
+private:
+    static DWORD WINAPI hold(void* self) {
+        auto& turn = *static_cast<OtherInstancesTurn*>(self);
+        const HANDLE mutex = CreateMutexW(nullptr, FALSE, win32::Win32Registry::kWritersMutex);
+        WaitForSingleObject(mutex, INFINITE);
+        SetEvent(turn.taken_);
+        WaitForSingleObject(turn.release_, INFINITE);
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+        return 0;
+    }
+
+    HANDLE taken_;
+    HANDLE release_;
+    HANDLE thread_;
+};
+
 class Win32RegistryHarness final : public RegistryHarness {
 public:
     Registry& registry() override { return registry_; }
     std::string key() const override { return scratch_.key(); }
+    std::shared_ptr<void> holdStore() override { return std::make_shared<OtherInstancesTurn>(); }
 
 private:
     ScratchKey scratch_;
-    win32::Win32Registry registry_;
+    win32::Win32Registry registry_{std::chrono::milliseconds(100)};
 };
 
 }  // namespace

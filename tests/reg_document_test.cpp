@@ -68,11 +68,43 @@ TEST(RegDocument, ReadsHexStringsAndKeepsOtherTypesOpaque) {
     EXPECT_FALSE(document.find(kKey, "Gone"));
 }
 
-TEST(RegDocument, TheLastOfRepeatedEntriesWins) {
-    const auto document = parsed(
-        "REGEDIT4\n[HKEY_CURRENT_USER\\Zorvik\\Setings]\n\"Audio\"=dword:1\n"
-        "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n\"Audio\"=dword:2\n");
-    EXPECT_EQ(document.find(kKey, "Audio"), RegistryValue::dword(2));
+// An import takes the last of several entries of a value, so reads do too, and a write must
+// change that one: changing another would leave the read, and the phone program, on the old.
+TEST(RegDocument, RepeatedEntriesAreReadAndWrittenAtTheLastOne) {
+    const std::string header = "Windows Registry Editor Version 5.00\n";
+    const std::string key = "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n";
+    const struct {
+        const char* what;
+        std::string text;
+        std::optional<RegistryValue> read;
+    } rows[] = {
+        {"twice in one section", header + key + "\"Audio\"=dword:1\n\"Audio\"=dword:2\n",
+         RegistryValue::dword(2)},
+        {"in two sections of the key",
+         header + key + "\"Audio\"=dword:1\n" + key + "\"Audio\"=dword:2\n\"x\"=\"y\"\n",
+         RegistryValue::dword(2)},
+        {"in an earlier section only", header + key + "\"Audio\"=dword:1\n" + key + "\"x\"=\"y\"\n",
+         RegistryValue::dword(1)},
+        {"names and keys differing in case",
+         header + key + "\"AUDIO\"=dword:1\n\"audio\"=dword:3\n" +
+             "[hkey_current_user\\zorvik\\setings]\n\"Audio\"=\"2\"\n\"x\"=\"y\"\n",
+         RegistryValue::string("2")},
+        {"removed after it was set", header + key + "\"Audio\"=dword:1\n\"Audio\"=-\n",
+         std::nullopt},
+        {"set again after it was removed",
+         header + key + "\"Audio\"=-\n\"Audio\"=dword:4\n\"x\"=\"y\"\n", RegistryValue::dword(4)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto document = parsed(row.text);
+        EXPECT_EQ(document.find(kKey, "Audio"), row.read);
+        document.set(kKey, "Audio", RegistryValue::dword(7));
+        EXPECT_EQ(document.find(kKey, "Audio"), RegistryValue::dword(7));
+        EXPECT_EQ(parsed(document.serialize()).find(kKey, "Audio"), RegistryValue::dword(7))
+            << document.serialize();
+        document.remove(kKey, "Audio");
+        EXPECT_FALSE(parsed(document.serialize()).find(kKey, "Audio")) << document.serialize();
+    }
 }
 
 TEST(RegDocument, RefusesWhatDoesNotParse) {

@@ -2,6 +2,10 @@
 // %TEMP% and a key below HKEY_CURRENT_USER of the test's own, both with Cyrillic names.
 #include <windows.h>
 
+#include <future>
+#include <memory>
+#include <thread>
+
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #include "tests/contract/fake_backends.h"
@@ -44,45 +48,36 @@ private:
     win32::Win32FileSystem files_;
 };
 
-// Another instance's turn at writing: a thread of its own owns the mutex, as a mutex is owned.
-class OtherInstancesTurn {
-public:
-    OtherInstancesTurn()
-        : taken_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-          release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-          thread_(CreateThread(nullptr, 0, &OtherInstancesTurn::hold, this, 0, nullptr)) {
-        WaitForSingleObject(taken_, INFINITE);
-    }
-    ~OtherInstancesTurn() {
-        SetEvent(release_);
-        WaitForSingleObject(thread_, INFINITE);
-        for (HANDLE handle : {thread_, release_, taken_}) {
-            CloseHandle(handle);
+// Another instance's turn at writing, until dropped: a thread of its own owns the mutex, as a
+// mutex is owned by a thread.
+std::shared_ptr<void> otherInstancesTurn() {
+    struct Turn {
+        std::promise<void> release;
+        std::thread holder;
+        ~Turn() {
+            release.set_value();
+            holder.join();
         }
-    }
-
-private:
-    static DWORD WINAPI hold(void* self) {
-        auto& turn = *static_cast<OtherInstancesTurn*>(self);
+    };
+    auto turn = std::make_shared<Turn>();
+    std::promise<void> taken;
+    turn->holder = std::thread([&taken, released = turn->release.get_future()] {
         const HANDLE mutex = CreateMutexW(nullptr, FALSE, win32::Win32Registry::kWritersMutex);
         WaitForSingleObject(mutex, INFINITE);
-        SetEvent(turn.taken_);
-        WaitForSingleObject(turn.release_, INFINITE);
+        taken.set_value();
+        released.wait();
         ReleaseMutex(mutex);
         CloseHandle(mutex);
-        return 0;
-    }
-
-    HANDLE taken_;
-    HANDLE release_;
-    HANDLE thread_;
-};
+    });
+    taken.get_future().wait();
+    return turn;
+}
 
 class Win32RegistryHarness final : public RegistryHarness {
 public:
     Registry& registry() override { return registry_; }
     std::string key() const override { return scratch_.key(); }
-    std::shared_ptr<void> holdStore() override { return std::make_shared<OtherInstancesTurn>(); }
+    std::shared_ptr<void> holdStore() override { return otherInstancesTurn(); }
 
 private:
     ScratchKey scratch_;

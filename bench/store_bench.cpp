@@ -1,7 +1,7 @@
 // RegRead and RegWrite of the shell object against floors with the same guarantees: reading the
 // same file whole under the shared lock, and writing the same bytes under the exclusive lock to
-// a temporary file that is flushed, renamed over the file, and its folder flushed. Stores of
-// about 1 KB and 1 MB, in the registry editor's format.
+// a temporary file that is flushed, renamed over the file, and its folder flushed. A store of
+// about 1 KB in the registry editor's format, read plainly and through the parse cache.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "bench/measure.h"
+#include "platform/posix/cached_store_reader.h"
 #include "platform/posix/posix_registry.h"
 #include "settings/shell_object.h"
 #include "settings/value_names.h"
@@ -85,66 +86,45 @@ void letSettle() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 101;
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 201;
     bench::header("The settings store", "floor: the same file, same locks and flushes");
-    for (const std::size_t size : {std::size_t{1000}, std::size_t{1000000}}) {
-        testing::TempFolder root;
-        fs::create_directories(root / "zorvik");
-        const std::string store = (root / "zorvik" / "HKCU.reg").string();
-        const std::string floorFile = (root / "zorvik" / "floor.reg").string();
-        const std::string content = storeOfAbout(size);
-        testing::writeFile(store, content);
-        testing::writeFile(floorFile, content);
-        posix::PosixRegistry registry(store);
-        settings::ShellObject shell(registry);
-        const std::string label = size < 10000 ? std::to_string(content.size()) + " bytes"
-                                               : std::to_string(content.size() / 1000) + " KB";
-        letSettle();
-        const int readRounds = size < 10000 ? rounds * 2 : rounds;
-        auto reads = bench::interleaved(
-            readRounds,
-            {bench::timing([&] { (void)sharedLockRead(floorFile); }),
-             bench::timing([&] { (void)shell.RegRead(settings::kRingSound); }), bench::timing([&] {
-                 // what opening the window reads
-                 (void)shell.RegRead(settings::kAudio);
-                 (void)shell.RegRead(settings::kInDeleted);
-                 (void)shell.RegRead(settings::kRingSound);
-                 (void)shell.RegRead(settings::kRingSound);
-             })});
-        std::int16_t state = 0;
-        // another program's change to the store: one value's digit, the size kept
-        std::string changed = content;
-        const std::size_t digit = changed.find("dword:0000002a") + 13;
-        const auto changeFromOutside = [&] {
-            changed[digit] = changed[digit] == 'a' ? 'b' : 'a';
-            exclusiveLockWrite(store, changed);
-        };
-        const int writeRounds = size < 10000 ? rounds : rounds / 2;
-        auto writes = bench::interleaved(
-            writeRounds,
-            {bench::timing([&] { exclusiveLockWrite(floorFile, content); }), bench::timing([&] {
-                 (void)shell.RegWrite(settings::kAudio, state ^= 1, "REG_DWORD");
-             }),
-             [&] {
-                 // just written here: the bytes are compared with what was written
-                 (void)shell.RegWrite(settings::kAudio, state ^= 1, "REG_DWORD");
-                 return bench::secondsOf([&] { (void)shell.RegRead(settings::kRingSound); });
-             },
-             [&] {
-                 // just changed by another program: parsed anew
-                 changeFromOutside();
-                 return bench::secondsOf([&] { (void)shell.RegRead(settings::kRingSound); });
-             }});
-        bench::report("RegRead, store of " + label, reads[1], reads[0]);
-        bench::report("the four reads of opening the window (vs one read), " + label, reads[2],
-                      reads[0]);
-        bench::report("RegWrite, store of " + label, writes[1], writes[0]);
-        bench::report("RegRead just after this program wrote, " + label, writes[2], reads[0]);
-        bench::report("RegRead just after another program wrote, " + label, writes[3], reads[0]);
-        bench::note("parses of the file, store of " + label,
-                    std::to_string(registry.parses()) + " for " +
-                        std::to_string(readRounds * 5 + writeRounds * 2) + " reads, " +
-                        std::to_string(writeRounds * 2) + " writes");
-    }
+    testing::TempFolder root;
+    fs::create_directories(root / "zorvik");
+    const std::string store = (root / "zorvik" / "HKCU.reg").string();
+    const std::string floorFile = (root / "zorvik" / "floor.reg").string();
+    const std::string content = storeOfAbout(1000);
+    testing::writeFile(store, content);
+    testing::writeFile(floorFile, content);
+    posix::PosixRegistry plainRegistry(store);
+    auto cache = std::make_shared<posix::CachedStoreReader>();
+    posix::PosixRegistry cachedRegistry(store, cache);
+    const settings::ShellObject plain(plainRegistry);
+    const settings::ShellObject cached(cachedRegistry);
+    const std::string label = std::to_string(content.size()) + " bytes";
+    const auto openingReads = [](const settings::ShellObject& shell) {
+        (void)shell.RegRead(settings::kAudio);
+        (void)shell.RegRead(settings::kInDeleted);
+        (void)shell.RegRead(settings::kRingSound);
+        (void)shell.RegRead(settings::kRingSound);
+    };
+    letSettle();
+    auto reads = bench::interleaved(
+        rounds, {bench::timing([&] { (void)sharedLockRead(floorFile); }),
+                 bench::timing([&] { (void)plain.RegRead(settings::kRingSound); }),
+                 bench::timing([&] { (void)cached.RegRead(settings::kRingSound); }),
+                 bench::timing([&] { openingReads(plain); }),
+                 bench::timing([&] { openingReads(cached); })});
+    std::int16_t state = 0;
+    auto writes = bench::interleaved(
+        rounds / 2,
+        {bench::timing([&] { exclusiveLockWrite(floorFile, content); }),
+         bench::timing([&] { (void)plain.RegWrite(settings::kAudio, state ^= 1, "REG_DWORD"); })});
+    bench::report("RegRead, store of " + label + ", plain", reads[1], reads[0]);
+    bench::report("RegRead, store of " + label + ", through the parse cache", reads[2], reads[0]);
+    bench::report("the four reads of opening the window (vs one read), plain", reads[3], reads[0]);
+    bench::report("the same, through the parse cache", reads[4], reads[0]);
+    bench::report("RegWrite, store of " + label, writes[1], writes[0]);
+    bench::note("parses by the cache",
+                std::to_string(cache->parses()) + " for " + std::to_string(rounds * 5) + " reads");
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "main_window/form1_layout.h"
 #include "settings/conversions.h"
+#include "settings/retry_while_held.h"
 #include "settings/value_names.h"
 
 namespace zorvik {
@@ -137,11 +138,11 @@ void Form1::Form_Unload(std::int16_t& Cancel) {
     unloaded_ = true;
     run([this] {
         player_.stop();
-        if (Status audio = settings::writeOption(shell_, settings::kAudio, check1_.Value());
-            !audio.ok()) {
-            return audio;
-        }
-        return settings::writeOption(shell_, settings::kInDeleted, check2_.Value());
+        const Status stored = settings::writeRetryingWhileHeld(box_, layout::kFormCaption, [this] {
+            return settings::writeOptions(shell_, check1_.Value(), check2_.Value());
+        });
+        // a user who cancelled has just read why nothing was stored
+        return stored.ok() || stored.code() == ErrorCode::Cancelled ? Status::success() : stored;
     });
 }
 

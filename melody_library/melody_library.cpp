@@ -1,9 +1,12 @@
 #include "melody_library/melody_library.h"
 
+#include <functional>
+
 #include "melody_library/texts.h"
 #include "platform/failure_text.h"
 #include "platform/windows_path.h"
 #include "settings/check_state.h"
+#include "settings/retry_while_held.h"
 #include "settings/ring_record.h"
 
 namespace zorvik {
@@ -79,15 +82,22 @@ Status MelodyLibrary::replaceRingFile(const std::string& folder, const std::stri
     if (!before.ok()) {
         return nothingChanged(before.failure());
     }
-    if (Status recorded = settings::writeRingRecord(services_.shell, folder, name);
+    const auto retrying = [this](const std::function<Status()>& write) {
+        return settings::writeRetryingWhileHeld(services_.box, kRingTitle, write);
+    };
+    if (Status recorded =
+            retrying([&] { return settings::writeRingRecord(services_.shell, folder, name); });
         !recorded.ok()) {
-        return nothingChanged(recorded.failure());
+        // a user who cancelled has just read why nothing changed
+        return recorded.code() == ErrorCode::Cancelled ? Status::success()
+                                                       : nothingChanged(recorded.failure());
     }
     Status switched = prepared.value()->commit();
     if (switched.ok()) {
         return switched;
     }
-    if (Status undone = settings::restoreRingRecord(services_.shell, before.value());
+    if (Status undone =
+            retrying([&] { return settings::restoreRingRecord(services_.shell, before.value()); });
         !undone.ok()) {
         Failure failure = switched.failure();
         failure.message += " Записът в настройките обаче вече назовава новата мелодия: ";

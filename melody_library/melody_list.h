@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "melody_library/repaint_shortcut.h"
 #include "platform/file_system.h"
 #include "platform/install_folder.h"
 #include "platform/status.h"
@@ -20,7 +21,7 @@ class MelodyList {
 public:
     static constexpr std::string_view kPattern = install::kMelodyPattern;
 
-    explicit MelodyList(const FileSystem& files) : files_(files) {}
+    explicit MelodyList(const FileSystem& files) : files_(files), shortcut_(files) {}
 
     // The folder as last set, without a trailing backslash; "" before any folder was set.
     const std::string& Path() const { return path_; }
@@ -30,8 +31,7 @@ public:
     // The selected entry's name, without folder; "" when nothing is selected.
     std::string FileName() const;
     // Shows the folder as it is now; afterwards nothing is selected. A folder that has vanished
-    // gives an empty list, never a failure, since every repaint comes here. The folder is read
-    // again unless a watch of it proves it unchanged since it was last read.
+    // gives an empty list, never a failure, since every repaint comes here.
     void Refresh();
 
     const std::vector<std::string>& entries() const { return entries_; }
@@ -51,13 +51,14 @@ public:
     std::uint64_t revision() const { return revision_; }
 
 private:
+    Result<std::vector<std::string>> read(const std::string& folder);
     void replaceEntries(std::vector<std::string> entries, std::optional<std::string> keepCurrent);
     void settlePlace();
     std::optional<std::size_t> indexOf(std::string_view name) const;
 
     const FileSystem& files_;
     std::string path_;
-    std::unique_ptr<FolderWatch> watch_;  // of path_, started before it was last read
+    RepaintShortcut shortcut_;
     std::vector<std::string> entries_;
     std::optional<std::size_t> selected_;
     std::optional<std::size_t> current_;

@@ -65,6 +65,8 @@ std::string_view reason(ErrorCode code) {
             return "действието е прекъснато";
         case ErrorCode::NotSameVolume:
             return "файлът не може да бъде преместен на друг диск";
+        case ErrorCode::Busy:
+            return "файлът се използва от друга програма";
         case ErrorCode::NothingMarked:
             return "няма маркирана мелодия";
         case ErrorCode::NothingToDo:
@@ -286,6 +288,18 @@ Failure settingWriteFailed(ErrorCode code, std::string_view valueName, std::stri
 
 Failure settingsUnavailable(ErrorCode code, std::string_view why) {
     return sentence(code, "Настройките на Zorvik BG не са достъпни", why);
+}
+
+std::string storeTooLarge(long long largestBytes) {
+    return "по-голям е от " + std::to_string(largestBytes >> 20) + " MB";
+}
+
+std::string storeDamaged(std::string_view why) {
+    return "файлът е повреден (" + std::string(why) + ")";
+}
+
+std::string retryQuestion(const Failure& failure) {
+    return failure.message + "\r\n\r\nДа се опита ли отново? При отказ нищо не се променя.";
 }
 
 Failure fileChoiceFailed(ErrorCode code, std::string_view path, std::string_view why) {

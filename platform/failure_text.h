@@ -109,6 +109,20 @@ Failure settingWriteFailed(ErrorCode code, std::string_view valueName, std::stri
 Failure settingsUnavailable(ErrorCode code, std::string_view why = {});
 Failure fileChoiceFailed(ErrorCode code, std::string_view path, std::string_view why = {});
 
+// Why a settings file cannot be read as one (in brackets after "файлът е повреден").
+inline constexpr std::string_view kStoreNotAFile = "на мястото на файла има нещо друго, не файл";
+std::string storeTooLarge(long long largestBytes);
+// The reason of a read or write of a settings file that cannot be read as one.
+std::string storeDamaged(std::string_view why);
+
+// Why the Windows registry refuses an apply: another instance of the program held its turn.
+inline constexpr std::string_view kWritersBusy =
+    "друго копие на програмата записва настройките в момента";
+
+// The question after a failure that is worth another try (the settings held by another
+// program): the failure, then whether to try again, and what cancelling leaves.
+std::string retryQuestion(const Failure& failure);
+
 // "„text“", with Bulgarian quotation marks.
 std::string quoted(std::string_view text);
 

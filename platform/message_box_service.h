@@ -7,6 +7,7 @@ namespace zorvik {
 
 inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerCancel = 2;
+inline constexpr int kAnswerRetry = 4;
 
 // The modal boxes through which the program speaks to the user. (Not "MessageBox": Windows
 // headers define that name as a macro.)
@@ -17,6 +18,11 @@ public:
     // The confirmation prompt: a modal question with OK and Cancel. Returns kAnswerOk or
     // kAnswerCancel, or nullopt when the box could not be shown (which counts as no consent).
     virtual std::optional<int> confirm(std::string_view message, std::string_view title) = 0;
+
+    // A failure worth another try (the settings held by another program): a modal box with the
+    // warning icon and the buttons Retry and Cancel. Returns kAnswerRetry or kAnswerCancel, or
+    // nullopt when the box could not be shown (which counts as Cancel).
+    virtual std::optional<int> retryOrCancel(std::string_view message, std::string_view title) = 0;
 
     // A failure: a modal box with the critical icon and an OK button.
     virtual void showError(std::string_view message, std::string_view title) = 0;

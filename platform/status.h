@@ -31,6 +31,7 @@ enum class ErrorCode {
     NotAvailable,  // a service that could not be created or reached
     Cancelled,
     NotSameVolume,  // a rename that must become a copy: source and destination lie on two volumes
+    Busy,  // held by another program for longer than is worth waiting: worth trying again
     Other,
     // Not failures but notices: the user asked for something there was nothing to do for.
     NothingMarked,

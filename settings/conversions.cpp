@@ -1,5 +1,6 @@
 #include "settings/conversions.h"
 
+#include <array>
 #include <charconv>
 #include <limits>
 
@@ -41,11 +42,6 @@ Result<std::int16_t> fromWholeNumber(std::string_view text, std::string_view ful
     return static_cast<std::int16_t>(number);
 }
 
-Failure noShell() {
-    return failure_text::settingsUnavailable(
-        ErrorCode::NotAvailable, "обектът " + std::string(kShellProgId) + " не е създаден");
-}
-
 }  // namespace
 
 Result<std::int16_t> toInteger16(const Variant& value, std::string_view fullName) {
@@ -76,7 +72,7 @@ namespace {
 
 Result<Variant> readThroughShell(const ShellHolder& holder, std::string_view fullName) {
     if (!holder.WSHShell()) {
-        return noShell();
+        return noShellObject();
     }
     return holder.WSHShell()->RegRead(fullName);
 }
@@ -93,16 +89,17 @@ Result<std::string> readText(const ShellHolder& holder, std::string_view fullNam
     return value.ok() ? toText(value.value(), fullName) : value.failure();
 }
 
-Status writeOption(const ShellHolder& holder, std::string_view fullName, std::int16_t state) {
-    if (!holder.WSHShell()) {
-        return noShell();
-    }
-    return holder.WSHShell()->RegWrite(fullName, state, kTypeDword);
+Status writeOptions(const ShellHolder& holder, std::int16_t audio, std::int16_t inDeleted) {
+    const std::array<ShellObject::NamedValue, 2> options{{
+        {kAudio, dwordOf(audio)},
+        {kInDeleted, dwordOf(inDeleted)},
+    }};
+    return writeTogether(holder, options);
 }
 
 Status writeText(const ShellHolder& holder, std::string_view fullName, std::string_view value) {
     if (!holder.WSHShell()) {
-        return noShell();
+        return noShellObject();
     }
     return holder.WSHShell()->RegWrite(fullName, value);
 }

@@ -10,34 +10,39 @@ namespace zorvik::settings {
 
 namespace {
 
-Failure noShell() {
-    return failure_text::settingsUnavailable(
-        ErrorCode::NotAvailable, "обектът " + std::string(kShellProgId) + " не е създаден");
-}
-
 Status writeBoth(const ShellHolder& holder, std::optional<RegistryValue> folder,
                  std::optional<RegistryValue> name) {
-    if (!holder.WSHShell()) {
-        return noShell();
-    }
     const std::array<ShellObject::NamedValue, 2> values{{
         {kAudioPath, std::move(folder)},
         {kRingSound, std::move(name)},
     }};
-    return holder.WSHShell()->writeTogether(values);
+    return writeTogether(holder, values);
+}
+
+// The value as stored, where a damaged store counts as holding none: no reader, this program
+// or the phone program, can take a record from it, and the write that follows sets it aside,
+// as closing the window does. Undoing that write then leaves no record, which is what every
+// reader found before.
+Result<std::optional<RegistryValue>> recordedValue(const ShellObject& shell,
+                                                   std::string_view fullName) {
+    auto value = shell.storedValue(fullName);
+    if (!value.ok() && value.failure().code == ErrorCode::Corrupt) {
+        return std::optional<RegistryValue>();
+    }
+    return value;
 }
 
 }  // namespace
 
 Result<RingRecord> readRingRecord(const ShellHolder& holder) {
     if (!holder.WSHShell()) {
-        return noShell();
+        return noShellObject();
     }
-    auto folder = holder.WSHShell()->storedValue(kAudioPath);
+    auto folder = recordedValue(*holder.WSHShell(), kAudioPath);
     if (!folder.ok()) {
         return folder.failure();
     }
-    auto name = holder.WSHShell()->storedValue(kRingSound);
+    auto name = recordedValue(*holder.WSHShell(), kRingSound);
     if (!name.ok()) {
         return name.failure();
     }

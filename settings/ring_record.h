@@ -17,6 +17,7 @@ struct RingRecord {
     std::optional<RegistryValue> ringSound;
 };
 
+// A damaged store (one a write sets aside) reads as holding no record.
 Result<RingRecord> readRingRecord(const ShellHolder& holder);
 // Both values as strings, in one write: both change or neither does.
 Status writeRingRecord(const ShellHolder& holder, std::string_view folder, std::string_view name);

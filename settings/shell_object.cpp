@@ -38,6 +38,10 @@ Result<ValueAddress> addressOf(std::string_view fullName, bool forWriting) {
 
 }  // namespace
 
+RegistryValue dwordOf(std::int16_t state) {
+    return RegistryValue::dword(static_cast<std::uint32_t>(static_cast<std::int32_t>(state)));
+}
+
 Result<Variant> ShellObject::RegRead(std::string_view fullName) const {
     const auto address = addressOf(fullName, false);
     if (!address.ok()) {
@@ -67,9 +71,7 @@ Status ShellObject::RegWrite(std::string_view fullName, std::string_view value) 
 Status ShellObject::RegWrite(std::string_view fullName, std::int16_t value,
                              std::string_view type) const {
     if (text::equalsIgnoringCase(type, kTypeDword)) {
-        // a negative state is kept as the same 32-bit pattern the phone program reads back
-        return write(fullName, RegistryValue::dword(
-                                   static_cast<std::uint32_t>(static_cast<std::int32_t>(value))));
+        return write(fullName, dwordOf(value));
     }
     if (text::equalsIgnoringCase(type, kTypeString)) {
         return write(fullName, RegistryValue::string(std::to_string(value)));
@@ -125,6 +127,18 @@ Result<std::shared_ptr<ShellObject>> RegistryShellFactory::CreateObject(std::str
                                                  "няма обект " + failure_text::quoted(progId));
     }
     return std::make_shared<ShellObject>(registry_);
+}
+
+Failure noShellObject() {
+    return failure_text::settingsUnavailable(
+        ErrorCode::NotAvailable, "обектът " + std::string(kShellProgId) + " не е създаден");
+}
+
+Status writeTogether(const ShellHolder& holder, std::span<const ShellObject::NamedValue> values) {
+    if (!holder.WSHShell()) {
+        return noShellObject();
+    }
+    return holder.WSHShell()->writeTogether(values);
 }
 
 Status ShellHolder::reg() {

@@ -23,6 +23,10 @@ struct OtherValue {
 // What RegRead gives: a REG_DWORD as a signed 32-bit integer, a string as a string.
 using Variant = std::variant<std::int32_t, std::string, OtherValue>;
 
+// A check box's state as RegWrite stores it with the type "REG_DWORD": a negative state as the
+// same 32-bit pattern, which the phone program reads back.
+RegistryValue dwordOf(std::int16_t state);
+
 // The shell object's registry methods over the current user's registry. Full names are
 // "HKCU\Key\Path\Value" (or "HKEY_CURRENT_USER\..."); a name ending in a backslash names a key's
 // default value.
@@ -83,5 +87,11 @@ private:
     ShellFactory& factory_;
     std::shared_ptr<ShellObject> shell_;
 };
+
+// The failure of a step that needs the shell object before reg has made one.
+Failure noShellObject();
+
+// Several values of one key through the shell object held, all or none.
+Status writeTogether(const ShellHolder& holder, std::span<const ShellObject::NamedValue> values);
 
 }  // namespace zorvik::settings

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <utility>
 
 #include "melody_library/melody_list.h"
 #include "platform/posix/posix_file_system.h"
@@ -29,7 +31,11 @@ public:
 
     Result<std::vector<std::string>> listMelodies(std::string_view folder) const override {
         ++listings;
-        return files_.listMelodies(folder);
+        auto names = files_.listMelodies(folder);
+        if (whileListing) {
+            std::exchange(whileListing, nullptr)();
+        }
+        return names;
     }
     std::unique_ptr<FolderWatch> watchFolder(std::string_view folder) const override {
         return watch_ ? files_.watchFolder(folder) : nullptr;
@@ -46,6 +52,8 @@ public:
     }
 
     mutable int listings = 0;
+    // A change made once, as if while the next listing read the folder, after it had read it.
+    mutable std::function<void()> whileListing;
 
 private:
     const FileSystem& files_;
@@ -70,6 +78,8 @@ protected:
     // Both lists repainted: they must agree with each other and with a fresh listing.
     void repaintAndCompare(const std::string& after) {
         SCOPED_TRACE(after);
+        const auto entriesBefore = watched.entries();
+        const auto revisionBefore = watched.revision();
         watched.Refresh();
         reread.Refresh();
         const auto fresh = files.listMelodies(kRings);
@@ -78,6 +88,8 @@ protected:
         EXPECT_EQ(watched.selectedIndex(), reread.selectedIndex());
         EXPECT_EQ(watched.currentIndex(), reread.currentIndex());
         EXPECT_EQ(watched.revision(), reread.revision());
+        // a view redraws the names only when the revision moves
+        EXPECT_EQ(watched.revision() != revisionBefore, watched.entries() != entriesBefore);
     }
 
     void select(std::size_t index) {
@@ -224,6 +236,30 @@ TEST_F(FolderWatchTest, ManyChangesWithinOneStepOfTheClockAreAllSeen) {
         if (pick(3) == 0) {
             repaintAndCompare("round " + std::to_string(round));
         }
+    }
+}
+
+TEST_F(FolderWatchTest, AChangeWhileTheFolderIsReadIsSeenByTheNextRepaint) {
+    const struct {
+        const char* reading;
+        std::function<void()> read;
+    } readings[] = {
+        {"setting the folder", [&] { ASSERT_TRUE(watched.setPath(kRings).ok()); }},
+        {"a repaint after a change",
+         [&] {
+             writeFile(rings / "c.wav", "x");
+             watched.Refresh();
+         }},
+    };
+    int late = 0;
+    for (const auto& reading : readings) {
+        SCOPED_TRACE(reading.reading);
+        const std::string name = "late" + std::to_string(late++) + ".wav";
+        watching.whileListing = [&] { writeFile(rings / name, "x"); };
+        reading.read();
+        watched.Refresh();
+        const auto& entries = watched.entries();
+        EXPECT_NE(std::find(entries.begin(), entries.end(), name), entries.end());
     }
 }
 

@@ -208,6 +208,57 @@ TEST_F(PreviewAndRing, WhenTheRecordCannotBeTakenBackTheBoxSaysWhatItNamesNow) {
     EXPECT_EQ(stored("RingSound"), "b.wav");
 }
 
+// Settings held by another program for longer than the store waits: the ring choice and the
+// close ask whether to try again, naming the value; Cancel leaves everything as it was, with no
+// other box.
+TEST_F(PreviewAndRing, SettingsHeldElsewhereAreRetriedOrLeftAsTheyWere) {
+    const struct {
+        const char* what;
+        bool ringChoice;
+        int answer;
+    } cases[] = {
+        {"the ring choice, retried", true, kAnswerRetry},
+        {"the ring choice, cancelled", true, kAnswerCancel},
+        {"closing, retried", false, kAnswerRetry},
+        {"closing, cancelled", false, kAnswerCancel},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeStore("\"Audio\"=dword:00000001\n");
+        box.retries.clear();
+        box.errors.clear();
+        open();
+        form->clickCheck2();
+        registry.failWrites(1, ErrorCode::Busy);
+        if (c.ringChoice) {
+            clickEntry("b.wav");
+            box.answer(kAnswerOk);
+            box.answer(c.answer);
+            form->Command2_Click();
+        } else {
+            box.answer(c.answer);
+            close();
+        }
+        ASSERT_EQ(box.retries.size(), 1u);
+        EXPECT_NE(box.retries[0].message.find(c.ringChoice ? "\\AudioPath“" : "\\Audio“"),
+                  std::string::npos)
+            << box.retries[0].message;
+        EXPECT_NE(box.retries[0].message.find("Да се опита ли отново?"), std::string::npos);
+        EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
+        const bool retried = c.answer == kAnswerRetry;
+        if (c.ringChoice) {
+            EXPECT_EQ(readFile(install / "Phone.wav"), retried ? "bee" : "previous ring");
+            EXPECT_EQ(stored("RingSound"), retried ? "b.wav" : "<missing>");
+        } else {
+            EXPECT_EQ(storeText(), retried
+                                       ? "\"Audio\"=dword:00000001\n\"inDeleted\"=dword:00000001\n"
+                                       : "\"Audio\"=dword:00000001\n");
+        }
+        files.remove(install / "Phone.wav");
+        writeFile(install / "Phone.wav", "previous ring");
+    }
+}
+
 TEST_F(PreviewAndRing, WithoutTheInstallFolderNothingIsRecorded) {
     const WinPath tools = driveC / "Tools";
     files.makeFolder(tools / "Rings");

@@ -1,6 +1,7 @@
-// The settings file is parsed once per version of it. These tests change the file in every way
-// that could leave a stale parse looking valid (same size, same modification time, within one
-// step of the clock, by another process) and check that every read returns what the file holds.
+// The parse cache parses the settings file once per version of it. These tests change the file
+// in every way that could leave a stale parse looking valid (same size, same modification time,
+// within one grain of the clock, by another process) and check that every read returns what the
+// file holds.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,9 +14,10 @@
 #include <string>
 #include <thread>
 
+#include "platform/posix/cached_store_reader.h"
 #include "platform/posix/host_errors.h"
-#include "platform/posix/posix_folder_watch.h"
 #include "platform/posix/posix_registry.h"
+#include "platform/posix/timestamp_grain.h"
 #include "tests/support/temp_folder.h"
 
 namespace zorvik {
@@ -88,8 +90,51 @@ protected:
     }
 
     TempFolder root;
-    posix::PosixRegistry registry{(root / "HKCU.reg").string()};
+    std::shared_ptr<posix::CachedStoreReader> cache = std::make_shared<posix::CachedStoreReader>();
+    posix::PosixRegistry registry{(root / "HKCU.reg").string(), cache};
 };
+
+// Whether a version is a grain of the clock old decides alone whether its parse is kept: a
+// younger one could still change without a trace in its times.
+TEST_F(RegistryCacheTest, OnlyAVersionAGrainOldIsKept) {
+    using std::chrono::nanoseconds;
+    writeFile(store(), storeHolding("aaaa.wav"));
+    struct stat info {};
+    ASSERT_EQ(::stat(store().c_str(), &info), 0);
+    const nanoseconds changed = std::chrono::seconds(info.st_ctim.tv_sec) +
+                                nanoseconds(std::max(info.st_ctim.tv_nsec, info.st_mtim.tv_nsec));
+    constexpr nanoseconds kGrain = std::chrono::milliseconds(4);
+    const struct {
+        const char* when;
+        std::optional<nanoseconds> grain;
+        nanoseconds sinceChange;
+        bool kept;
+    } rows[] = {
+        {"a grain after the change", kGrain, kGrain, true},
+        {"just within a grain of it", kGrain, kGrain - nanoseconds(1), false},
+        {"within the two seconds of a coarse file system", std::chrono::seconds(2),
+         std::chrono::seconds(1), false},
+        {"long after, where the grain is unknown", std::nullopt, std::chrono::hours(1), false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.when);
+        const auto now = changed + row.sinceChange;
+        posix::CachedStoreReader reader(
+            [&] {
+                return timespec{static_cast<time_t>(now.count() / 1'000'000'000),
+                                static_cast<long>(now.count() % 1'000'000'000)};
+            },
+            [&](int) { return row.grain; });
+        for (int read = 0; read < 2; ++read) {
+            const auto reading = reader.read(store().string());
+            ASSERT_TRUE(reading.ok() && reading.value().document);
+            EXPECT_EQ(
+                reading.value().document->find("HKEY_CURRENT_USER\\Zorvik\\Setings", "RingSound"),
+                RegistryValue::string("aaaa.wav"));
+        }
+        EXPECT_EQ(reader.parses(), row.kept ? 1u : 2u);
+    }
+}
 
 TEST_F(RegistryCacheTest, StartUpReadsItsFourValuesFromOneParse) {
     writeFile(store(), storeHolding("Звън.wav"));
@@ -100,7 +145,7 @@ TEST_F(RegistryCacheTest, StartUpReadsItsFourValuesFromOneParse) {
     EXPECT_EQ(registry.read(kKey, "inDeleted").value(), RegistryValue::dword(0));
     EXPECT_EQ(registry.read(kKey, "RingSound").value(), RegistryValue::string("Звън.wav"));
     EXPECT_EQ(registry.read(kKey, "RingSound").value(), RegistryValue::string("Звън.wav"));
-    EXPECT_EQ(registry.parses(), 1u);
+    EXPECT_EQ(cache->parses(), 1u);
 }
 
 // Every way of putting another version of the same size in place, some also putting the old
@@ -154,10 +199,10 @@ TEST_F(RegistryCacheTest, NoReadReturnsAVersionTheFileNoLongerHolds) {
         for (int round = 0; round < 3; ++round) {
             // a version old enough to be kept, read twice: the second read is the kept parse
             EXPECT_EQ(ringSound(), "aaaa.wav");
-            const std::size_t parsed = registry.parses();
+            const std::size_t parsed = cache->parses();
             EXPECT_EQ(ringSound(), "aaaa.wav");
             if (settles) {
-                EXPECT_EQ(registry.parses(), parsed) << "the parse was not kept";
+                EXPECT_EQ(cache->parses(), parsed) << "the parse was not kept";
             }
             // then changed back and forth within one step of the clock
             change.apply(store(), storeHolding("bbbb.wav"));

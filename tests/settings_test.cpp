@@ -97,6 +97,15 @@ TEST_F(ShellObjectTest, TheRingRecordChangesWholeOrNotAtAll) {
     ASSERT_TRUE(restoreRingRecord(holder, before.value()).ok());
     EXPECT_EQ(registry.get("Zorvik\\Setings", "AudioPath"), RegistryValue::string("C:\\Old"));
     EXPECT_FALSE(registry.get("Zorvik\\Setings", "RingSound"));
+
+    // a damaged store, which the next write sets aside, holds no record anyone could read; one
+    // that cannot be read for another reason is no record to go on from
+    registry.setUnreadable(true, ErrorCode::Corrupt);
+    const auto damaged = readRingRecord(holder);
+    ASSERT_TRUE(damaged.ok());
+    EXPECT_FALSE(damaged.value().audioPath || damaged.value().ringSound);
+    registry.setUnreadable(true, ErrorCode::AccessDenied);
+    EXPECT_FALSE(readRingRecord(holder).ok());
 }
 
 TEST(ShellHolder, RegMakesANewObjectEachTimeAndKeepsTheOldOneOnFailure) {
@@ -115,7 +124,7 @@ TEST(ShellHolder, RegMakesANewObjectEachTimeAndKeepsTheOldOneOnFailure) {
     EXPECT_FALSE(empty.reg().ok());
     EXPECT_FALSE(empty.WSHShell());
     EXPECT_FALSE(readOption(empty, kAudio).ok());
-    EXPECT_FALSE(writeOption(empty, kAudio, 1).ok());
+    EXPECT_FALSE(writeOptions(empty, 1, 0).ok());
 }
 
 TEST(StatusChecks, AskingASuccessForItsFailureIsAFaultOfTheCaller) {

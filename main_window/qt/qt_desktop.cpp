@@ -5,12 +5,14 @@
 #include "main_window/form1_layout.h"
 #include "main_window/qt/bulgarian.h"
 #include "main_window/qt/termination_requests.h"
+#include "platform/posix/cached_store_reader.h"
 
 namespace zorvik {
 
 QtPosixPlatform::QtPosixPlatform()
     : files_(posix::DriveMap::fromEnvironment()),
-      registry_(posix::defaultSettingsStorePath()),
+      // the parse cache only spares the parse of a file read again unchanged
+      registry_(posix::defaultSettingsStorePath(), std::make_shared<posix::CachedStoreReader>()),
       box_(&window_),
       dialog_(&window_, layout::kDialogTitle, layout::kDialogFilter,
               [this](const std::string& host) { return files_.drives().windowsPathOf(host); }),

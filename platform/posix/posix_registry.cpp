@@ -2,21 +2,20 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
-#include <utility>
-
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <ctime>
+#include <utility>
 #include <vector>
 
 #include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/reg_document.h"
+#include "platform/posix/store_lock.h"
 #include "platform/windows_text.h"
 
 namespace zorvik::posix {
@@ -49,14 +48,6 @@ bool makeFolders(const std::string& folder) {
     return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-int lockRetrying(int fd, int operation) {
-    int result = 0;
-    do {
-        result = ::flock(fd, operation);
-    } while (result != 0 && errno == EINTR);
-    return result;
-}
-
 std::string timestamp() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
@@ -66,30 +57,19 @@ std::string timestamp() {
     return text;
 }
 
-// Keeps a store that does not parse under a new name beside it, never overwriting anything.
-bool keepAside(const std::string& storePath) {
-    const std::string base = storePath + ".corrupt-" + timestamp();
+// Moves what stands at `path` out of the way, under a new name beside it that says it was not
+// a settings file, never over anything. Only a writer holding the exclusive lock calls this, so
+// no other writer can take the name between the look and the rename. A rename, not a copy: it
+// costs nothing whatever stands there (a huge file, a FIFO, a folder), and nothing is lost.
+bool setAside(const std::string& path) {
+    const std::string base = path + ".corrupt-" + timestamp();
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string name = attempt == 0 ? base : base + "-" + std::to_string(attempt);
-        if (::link(storePath.c_str(), name.c_str()) == 0) {
-            return true;
-        }
-        if (errno == EEXIST) {
+        struct stat taken {};
+        if (::lstat(name.c_str(), &taken) == 0) {
             continue;
         }
-        // a file system without hard links: keep a copy of the bytes instead
-        FileDescriptor copy(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (!copy.valid()) {
-            if (errno == EEXIST) {
-                continue;
-            }
-            return false;
-        }
-        FileDescriptor original(::open(storePath.c_str(), O_RDONLY | O_CLOEXEC));
-        std::string bytes;
-        return original.valid() && readAll(original.get(), bytes) &&
-               writeAll(copy.get(), bytes.data(), bytes.size()) && ::fsync(copy.get()) == 0 &&
-               copy.close() == 0;
+        return ::rename(path.c_str(), name.c_str()) == 0;
     }
     return false;
 }
@@ -132,7 +112,8 @@ void removeStaleTemporaries(const std::string& folder, const std::string& storeP
 
 }  // namespace
 
-PosixRegistry::PosixRegistry(std::string storePath) : storePath_(std::move(storePath)) {
+PosixRegistry::PosixRegistry(std::string storePath, std::shared_ptr<StoreReader> reader)
+    : storePath_(std::move(storePath)), reader_(std::move(reader)) {
     const auto slash = storePath_.find_last_of('/');
     folder_ = slash == std::string::npos
                   ? std::string(".")
@@ -144,23 +125,22 @@ Result<RegistryValue> PosixRegistry::read(std::string_view key, std::string_view
     const auto fail = [&](ErrorCode code, std::string_view why) {
         return failure_text::settingReadFailed(code, name, why, storePath_);
     };
-    // Readers share the lock; where it cannot be had (no folder yet, a read-only one) the
-    // rename that every writer ends with still keeps a reader from seeing a torn file.
-    FileDescriptor lock(::open(lockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock.valid()) {
-        lockRetrying(lock.get(), LOCK_SH);
+    const auto found = [&] {
+        // Readers share the lock where they can have it; without it (held by another process,
+        // no folder yet, a read-only one) the rename that every writer ends with still keeps a
+        // reader from seeing a torn file.
+        const StoreLock lock(lockPath(), StoreLock::Kind::Shared, std::chrono::milliseconds(0));
+        return reader_->read(storePath_);
+    }();
+    if (!found.ok()) {
+        return fail(found.failure().code, found.failure().message);
     }
-    Snapshot store;
-    int error = 0;
-    if (!load(storePath_, store, error)) {
-        return fail(codeOfErrno(error), reasonOfErrno(error));
-    }
-    lock.close();
+    const StoreReading& store = found.value();
     if (!store.exists) {
         return fail(ErrorCode::NotFound, "няма такава стойност");
     }
     if (!store.document) {
-        return fail(ErrorCode::Corrupt, "файлът е повреден (" + store.problem + ")");
+        return fail(ErrorCode::Corrupt, failure_text::storeDamaged(store.damage));
     }
     auto value = store.document->find(fullKey(key), valueName);
     if (!value) {
@@ -205,38 +185,37 @@ Status PosixRegistry::applyChecked(std::string_view key, std::span<const ValueCh
     if (!makeFolders(folder_)) {
         return failWithErrno(errno);
     }
-    FileDescriptor lock(::open(lockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (!lock.valid() || lockRetrying(lock.get(), LOCK_EX) != 0) {
-        return failWithErrno(errno);
+    const StoreLock lock(lockPath(), StoreLock::Kind::Exclusive, writePatience_);
+    if (!lock.held()) {
+        return lock.error() == EWOULDBLOCK
+                   ? fail(ErrorCode::Busy, failure_text::reason(ErrorCode::Busy))
+                   : failWithErrno(lock.error());
     }
     // A symlinked store is the user's arrangement: the file it points to is the one replaced.
-    const std::string target = followLinks(storePath_);
+    std::string target = followLinks(storePath_);
+    auto found = PlainStoreReader().read(target);
+    if (!found.ok()) {
+        return fail(found.failure().code, found.failure().message);
+    }
+    const StoreReading& store = found.value();
+    const bool isFile = store.exists && S_ISREG(store.info.st_mode);
+    if (store.exists && !isFile) {
+        // whatever stands there is never written through (a link to /dev/zero): the store's
+        // own entry is set aside, be it the link or the thing itself
+        target = storePath_;
+    }
     const std::string targetFolder = folderOf(target);
     removeStaleTemporaries(targetFolder, target);
-    Snapshot store;
-    int error = 0;
-    if (!load(target, store, error)) {
-        return failWithErrno(error);
-    }
     // the owner made the file read-only: that is a refusal, not something to replace
-    const mode_t mode = store.exists ? (store.info.st_mode & 0777) : 0600;
+    const mode_t mode = isFile ? (store.info.st_mode & 0777) : 0600;
     if ((mode & S_IWUSR) == 0) {
         return fail(ErrorCode::ReadOnly, "файлът с настройките е само за четене");
     }
-    std::shared_ptr<RegDocument> document;
-    if (store.document) {
-        // this version is about to be replaced: its parse is taken, not copied, where no
-        // reader holds it
-        document = takeKept(store.document);
-        store.document.reset();
-        if (document.use_count() > 1) {
-            document = std::make_shared<RegDocument>(*document);
-        }
-    } else if (store.exists && !keepAside(target)) {
+    if (store.exists && !store.document && !setAside(target)) {
         return fail(ErrorCode::Corrupt, "файлът е повреден и не може да бъде запазен настрана");
-    } else {
-        document = std::make_shared<RegDocument>();
     }
+    auto document = store.document ? std::make_unique<RegDocument>(*store.document)
+                                   : std::make_unique<RegDocument>();
     for (const auto& change : changes) {
         if (change.value) {
             document->set(fullKey(key), change.name, *change.value);
@@ -255,14 +234,6 @@ Status PosixRegistry::applyChecked(std::string_view key, std::span<const ValueCh
     }
     written = written && ::fsync(out.get()) == 0 && out.close() == 0 &&
               ::rename(temporary.c_str(), target.c_str()) == 0;
-    // What was written is kept as the parse of the new version, to be used only once the
-    // file's bytes are found to be the same: another writer may come between.
-    struct stat info {};
-    if (written && ::stat(target.c_str(), &info) == 0) {
-        keep({versionOf(info), false, std::move(document)});
-    } else {
-        recycle(std::move(document));
-    }
     if (!written) {
         const int writeError = errno;
         ::unlink(temporary.c_str());

@@ -13,7 +13,6 @@ namespace {
 
 using namespace reg_syntax;
 
-
 Failure corrupt(std::size_t lineNumber, std::string_view what) {
     return {ErrorCode::Corrupt, "ред " + std::to_string(lineNumber) + ": " + std::string(what)};
 }
@@ -104,11 +103,7 @@ std::uint32_t hashOfQuoted(std::string_view quotedName, bool escaped) {
 }  // namespace
 
 Result<RegDocument> RegDocument::parse(std::string fileBytes) {
-    return parse(Buffers{std::move(fileBytes), {}});
-}
-
-Result<RegDocument> RegDocument::parse(Buffers buffers) {
-    auto decoded = decodeFile(std::move(buffers.text));
+    auto decoded = decodeFile(std::move(fileBytes));
     if (!decoded) {
         return Failure{ErrorCode::Corrupt, "текстът не е в UTF-8 или UTF-16"};
     }
@@ -118,8 +113,6 @@ Result<RegDocument> RegDocument::parse(Buffers buffers) {
     RegDocument document;
     document.file_ = std::move(*decoded);
     const std::string_view all = document.file_;
-    document.entries_ = std::move(buffers.entries);
-    document.entries_.clear();
     // about one entry a line, lines seldom shorter than this
     document.entries_.reserve(all.size() / 24 + 8);
     const auto spanOf = [&all](std::string_view part) {

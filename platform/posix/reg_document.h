@@ -20,13 +20,9 @@ public:
     // An empty store; it gets the format's header when first serialised.
     RegDocument() = default;
 
-    struct Buffers;
-
     // Takes UTF-8 (with or without a byte-order mark) and UTF-16LE with its byte-order mark,
     // CRLF or LF line ends. Fails with Corrupt, the message saying which line is wrong.
     static Result<RegDocument> parse(std::string fileBytes);
-    // The same, in buffers that a document released: `buffers.text` holds the file's bytes.
-    static Result<RegDocument> parse(Buffers buffers);
     static Result<RegDocument> parse(std::string_view fileBytes) {
         return parse(std::string(fileBytes));
     }
@@ -46,13 +42,6 @@ public:
     std::string serialize() const;
     // The same text in a few pieces, views into this document, for writing without a copy.
     std::vector<std::string_view> pieces() const;
-    // Whether `fileBytes` are exactly what serialize() gives: then they parse to this document.
-    bool holds(std::string_view fileBytes) const;
-
-    // The document's buffers, emptied but keeping their memory, for the next parse to fill: a
-    // large store then costs no fresh memory, which the system must first map, at every read.
-    Buffers release() &&;
-
     // One value line ("\"Audio\"=dword:00000001", or hex(1) where a string needs it).
     static std::string formatValue(std::string_view valueName, const RegistryValue& value);
 
@@ -77,13 +66,6 @@ private:
         std::size_t entryCount = 0;
     };
 
-public:
-    struct Buffers {
-        std::string text;
-        std::vector<Entry> entries;
-    };
-
-private:
     std::string_view text(const Span& span) const;
     Span write(std::string text);
     // The name of a value entry, unescaped.

@@ -3,7 +3,7 @@
 #include "platform/posix/reg_document.h"
 #include "platform/posix/reg_syntax.h"
 
-// The document written out: as few pieces as the lines allow, for a write or a comparison.
+// The document written out: as few pieces as the lines allow.
 namespace zorvik::posix {
 
 namespace {
@@ -78,23 +78,6 @@ std::string RegDocument::serialize() const {
         out += part;
     }
     return out;
-}
-
-bool RegDocument::holds(std::string_view fileBytes) const {
-    for (const auto piece : pieces()) {
-        if (fileBytes.substr(0, piece.size()) != piece) {
-            return false;
-        }
-        fileBytes.remove_prefix(piece.size());
-    }
-    return fileBytes.empty();
-}
-
-RegDocument::Buffers RegDocument::release() && {
-    Buffers buffers{std::move(file_), std::move(entries_)};
-    buffers.text.clear();
-    buffers.entries.clear();
-    return buffers;
 }
 
 }  // namespace zorvik::posix

@@ -34,14 +34,24 @@ QString QtMessageBox::displayText(std::string_view message) {
 }
 
 std::optional<int> QtMessageBox::confirm(std::string_view message, std::string_view title) {
+    return ask(QMessageBox::Question, QMessageBox::Ok, kAnswerOk, message, title);
+}
+
+std::optional<int> QtMessageBox::retryOrCancel(std::string_view message, std::string_view title) {
+    return ask(QMessageBox::Warning, QMessageBox::Retry, kAnswerRetry, message, title);
+}
+
+std::optional<int> QtMessageBox::ask(int icon, int button, int answer, std::string_view message,
+                                     std::string_view title) {
     if (auto queued = queued_answers::take(message)) {
         return *queued;
     }
-    QMessageBox box(QMessageBox::Question, fromUtf8(title), displayText(message),
-                    QMessageBox::Ok | QMessageBox::Cancel, parent_);
-    box.setDefaultButton(QMessageBox::Ok);
+    const auto offered = static_cast<QMessageBox::StandardButton>(button);
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), fromUtf8(title), displayText(message),
+                    offered | QMessageBox::Cancel, parent_);
+    box.setDefaultButton(offered);
     box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Ok ? kAnswerOk : kAnswerCancel;
+    return box.exec() == offered ? answer : kAnswerCancel;
 }
 
 void QtMessageBox::showError(std::string_view message, std::string_view title) {

@@ -18,6 +18,7 @@ public:
     explicit QtMessageBox(QWidget* parent) : parent_(parent) {}
 
     std::optional<int> confirm(std::string_view message, std::string_view title) override;
+    std::optional<int> retryOrCancel(std::string_view message, std::string_view title) override;
     void showError(std::string_view message, std::string_view title) override;
     void showNotice(std::string_view message, std::string_view title) override;
 
@@ -30,6 +31,10 @@ public:
     static QString displayText(std::string_view message);
 
 private:
+    // A question with the button `button` (QMessageBox's), the default, giving `answer`, and
+    // Cancel, which Escape gives too; a queued answer stands in for the user's.
+    std::optional<int> ask(int icon, int button, int answer, std::string_view message,
+                           std::string_view title);
     void inform(int icon, std::string_view message, std::string_view title);
 
     QPointer<QWidget> parent_;

@@ -38,6 +38,15 @@ std::optional<int> Win32MessageBox::confirm(std::string_view message, std::strin
     return *answer == IDOK ? kAnswerOk : kAnswerCancel;
 }
 
+std::optional<int> Win32MessageBox::retryOrCancel(std::string_view message,
+                                                  std::string_view title) {
+    const auto answer = show(message, title, MB_RETRYCANCEL | MB_ICONWARNING | MB_DEFBUTTON1);
+    if (!answer) {
+        return std::nullopt;
+    }
+    return *answer == IDRETRY ? kAnswerRetry : kAnswerCancel;
+}
+
 void Win32MessageBox::showError(std::string_view message, std::string_view title) {
     (void)show(message, title, MB_OK | MB_ICONERROR);
 }

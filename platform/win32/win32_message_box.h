@@ -19,6 +19,7 @@ public:
     void setOwner(HWND owner) { owner_ = owner; }
 
     std::optional<int> confirm(std::string_view message, std::string_view title) override;
+    std::optional<int> retryOrCancel(std::string_view message, std::string_view title) override;
     void showError(std::string_view message, std::string_view title) override;
     void showNotice(std::string_view message, std::string_view title) override;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -8,11 +9,20 @@
 
 namespace zorvik::win32 {
 
-// The current user's registry (HKEY_CURRENT_USER) itself. Windows keeps it whole for any number
-// of writers, so nothing is added on top; applying several values remembers what was there and
-// puts it back when one of them fails.
+// The current user's registry (HKEY_CURRENT_USER) itself. Windows keeps each value whole for any
+// number of writers. Applying several values remembers what was there and puts it back when one
+// of them fails, and takes a turn with the other instances of this program, so that two of them
+// (two windows closing at once) never leave a mix of what each wrote.
 class Win32Registry final : public Registry {
 public:
+    // The mutex whose turn every apply takes; per session, as the current user's registry is.
+    static constexpr const wchar_t* kWritersMutex = L"Local\\Zorvik.Setings.writers";
+
+    // An apply waits for another instance's turn so long, then gives up with Busy: a turn lasts
+    // a few registry calls, so only a hung instance takes longer.
+    explicit Win32Registry(std::chrono::milliseconds writePatience = std::chrono::seconds(3))
+        : writePatience_(writePatience) {}
+
     Result<RegistryValue> read(std::string_view key, std::string_view valueName) override;
 
     // Test hook: called before each value is written (with its name); a nonzero Win32 error code
@@ -26,6 +36,7 @@ protected:
 
 private:
     std::function<long(std::string_view)> injector_;
+    std::chrono::milliseconds writePatience_;
 };
 
 }  // namespace zorvik::win32

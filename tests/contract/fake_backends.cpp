@@ -2,6 +2,8 @@
 // of them holds.
 #include "tests/contract/fake_backends.h"
 
+#include <limits>
+
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_registry.h"
 
@@ -48,6 +50,10 @@ class FakeRegistryHarness final : public RegistryHarness {
 public:
     Registry& registry() override { return registry_; }
     std::string key() const override { return "Zorvik\\Setings"; }
+    std::shared_ptr<void> holdStore() override {
+        registry_.failWrites(std::numeric_limits<int>::max(), ErrorCode::Busy);
+        return std::shared_ptr<void>(nullptr, [this](void*) { registry_.failWrites(0); });
+    }
 
 private:
     FakeRegistry registry_;

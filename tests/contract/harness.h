@@ -43,6 +43,9 @@ public:
     virtual Registry& registry() = 0;
     // A key of the test's own below HKEY_CURRENT_USER, which does not exist yet.
     virtual std::string key() const = 0;
+    // Holds the store as another program would (its lock, or its writers' turn) until the
+    // result is dropped. The harness's store waits only a short while for it.
+    virtual std::shared_ptr<void> holdStore() = 0;
 };
 
 struct FileSystemBackend {

@@ -1,11 +1,15 @@
 // The contract tables on this machine: the in-memory fakes and the POSIX backends, drive C: in a
 // folder of the test's own and the settings in a file there.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/posix/cached_store_reader.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_registry.h"
 #include "tests/contract/fake_backends.h"
@@ -74,9 +78,19 @@ private:
 
 class PosixRegistryHarness final : public RegistryHarness {
 public:
-    PosixRegistryHarness() : registry_((folder_ / "config" / "HKCU.reg").string()) {}
+    explicit PosixRegistryHarness(std::shared_ptr<posix::StoreReader> reader)
+        : registry_((folder_ / "config" / "HKCU.reg").string(), std::move(reader)) {
+        registry_.setWritePatience(std::chrono::milliseconds(100));
+    }
     Registry& registry() override { return registry_; }
     std::string key() const override { return "Zorvik\\Setings"; }
+    std::shared_ptr<void> holdStore() override {
+        // another open of the lock file conflicts as another process's would
+        fs::create_directories(folder_ / "config");
+        const int lock = ::open(registry_.lockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        EXPECT_EQ(::flock(lock, LOCK_EX), 0);
+        return std::shared_ptr<void>(nullptr, [lock](void*) { ::close(lock); });
+    }
 
 private:
     TempFolder folder_;
@@ -92,7 +106,15 @@ std::vector<FileSystemBackend> fileSystemBackends() {
 
 std::vector<RegistryBackend> registryBackends() {
     return {fakeRegistryBackend(),
-            {"Posix", [] { return std::make_unique<PosixRegistryHarness>(); }}};
+            {"Posix",
+             [] {
+                 return std::make_unique<PosixRegistryHarness>(
+                     std::make_shared<posix::PlainStoreReader>());
+             }},
+            {"PosixCached", [] {
+                 return std::make_unique<PosixRegistryHarness>(
+                     std::make_shared<posix::CachedStoreReader>());
+             }}};
 }
 
 }  // namespace zorvik::testing

@@ -94,6 +94,27 @@ TEST_P(RegistryContract, AValueOfATypeThatCannotBeWrittenIsRefusedAndNothingChan
     EXPECT_FALSE(stored("Binary"));
 }
 
+// Another program may hold the store for good: a write gives up after a while without changing
+// anything, saying so, so that the user can be asked to try again; reads go on answering.
+TEST_P(RegistryContract, AWriteMeetingTheStoreHeldElsewhereGivesUpAndChangesNothing) {
+    ASSERT_TRUE(registry().write(key, "Audio", RegistryValue::dword(1)).ok());
+    const std::array<ValueChange, 2> options{{
+        {"Audio", RegistryValue::dword(0)},
+        {"inDeleted", RegistryValue::dword(1)},
+    }};
+    {
+        const auto held = machine->holdStore();
+        const Status applied = registry().apply(key, options);
+        ASSERT_FALSE(applied.ok());
+        EXPECT_EQ(applied.code(), ErrorCode::Busy);
+        EXPECT_NE(applied.failure().message.find("Audio"), std::string::npos);
+        EXPECT_EQ(stored("Audio"), RegistryValue::dword(1));
+        EXPECT_FALSE(stored("inDeleted"));
+    }
+    ASSERT_TRUE(registry().apply(key, options).ok());
+    EXPECT_EQ(stored("inDeleted"), RegistryValue::dword(1));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, ::testing::ValuesIn(registryBackends()),
                          [](const auto& backend) { return backend.param.name; });
 

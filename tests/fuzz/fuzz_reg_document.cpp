@@ -1,5 +1,7 @@
 // The settings file parser on arbitrary bytes. Besides not crashing, what it writes must read
-// back: a value set in any document that parsed is found again, unchanged, after a round trip.
+// back: a value set in any document that parsed is found again, unchanged, after a round trip,
+// both under a name made of the input and under the names this program writes, which the input
+// may hold several times.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,18 +19,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zorvik::posix::RegDocument document = std::move(parsed).value();
     const std::string key = "HKEY_CURRENT_USER\\Zorvik\\Setings";
     (void)document.find(key, "Audio");
-    const auto name = bytes.substr(0, std::min<std::size_t>(size, 12));
+    const std::string names[] = {bytes.substr(0, std::min<std::size_t>(size, 12)), "Audio",
+                                 "RingSound"};
     const zorvik::RegistryValue values[] = {
         zorvik::RegistryValue::dword(static_cast<std::uint32_t>(size)),
         zorvik::RegistryValue::string(bytes.substr(size / 2))};
-    for (const auto& value : values) {
-        document.set(key, name, value);
-        const auto reread = zorvik::posix::RegDocument::parse(document.serialize());
-        // a value the store would write that does not read back is data lost
-        const bool storeWouldWrite = zorvik::posix::PosixRegistry::canHoldName(name) &&
-                                     zorvik::posix::PosixRegistry::canHoldText(value);
-        if (storeWouldWrite && (!reread.ok() || reread.value().find(key, name) != value)) {
-            __builtin_trap();
+    for (const auto& name : names) {
+        for (const auto& value : values) {
+            // the store refuses, before touching the document, what it cannot write
+            if (!zorvik::posix::PosixRegistry::canHoldName(name) ||
+                !zorvik::posix::PosixRegistry::canHoldText(value)) {
+                continue;
+            }
+            document.set(key, name, value);
+            const auto reread = zorvik::posix::RegDocument::parse(document.serialize());
+            // a value the store writes that does not read back is data lost
+            if (!reread.ok() || reread.value().find(key, name) != value) {
+                __builtin_trap();
+            }
         }
     }
     return 0;

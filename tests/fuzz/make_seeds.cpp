@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
           "\xFF\xFE" +
               zorvik::text::utf8ToUtf16Le(header + key + "\"RingSound\"=\"Звън.wav\"\r\n").value());
     write(root / "reg" / "empty.reg", "");
+    write(root / "reg" / "repeated.reg",
+          header + key + "\"Audio\"=dword:1\n\"AUDIO\"=dword:2\n\n" + key +
+              "\"audio\"=\"3\"\n\"RingSound\"=-\n\"RingSound\"=\"a.wav\"\n");
 
     write(root / "wav" / "pcm16.wav",
           zorvik::wav::pcm16File(zorvik::wav::synthesize({{440, 0.05}}, 8000), 8000, 1));

@@ -109,10 +109,11 @@ TEST_F(WindowEvents, MovingIntoDeletedThroughTheButtons) {
     EXPECT_EQ(list()->selectedRow(), -1);
 }
 
-TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatClearsTheSelection) {
+TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatShowsTheFolderAnew) {
     auto& window = start().window();
     WindowFixture::waitFor([] { return false; }, 100);  // let start-up's events settle
     list()->selectRow(0);
+    writeFile(rings() / "c.wav", "c");  // by another program, while the window was covered
     const int before = window.repaintsRequested();
     for (int i = 0; i < 3; ++i) {
         QEvent activate(QEvent::WindowActivate);
@@ -121,6 +122,8 @@ TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatClearsTheSelecti
     ASSERT_TRUE(waitFor([&] { return window.repaintsRequested() > before; }));
     waitFor([] { return false; }, 100);
     EXPECT_EQ(window.repaintsRequested(), before + 1);
+    ASSERT_EQ(list()->count(), 3) << "the names drawn are the folder's";
+    EXPECT_EQ(list()->entry(2).toStdString(), "c.wav");
     EXPECT_EQ(list()->selectedRow(), -1);
     EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav") << "s stays";
 }
@@ -155,7 +158,7 @@ TEST_F(WindowEvents, EnterAndKeypadEnterPressTheFocusedButtonWhichNeverBecomesTh
     }
 }
 
-TEST_F(WindowEvents, ANoticeHasTheInformationIconAndAFailureTheCriticalOne) {
+TEST_F(WindowEvents, ANoticeHasTheInformationIconAFailureTheCriticalOneAndARetryAWarning) {
     writeFile(rings() / "a.wav", "not a sound");
     writeStore("\"Audio\"=dword:00000001\n");
     start();
@@ -164,13 +167,17 @@ TEST_F(WindowEvents, ANoticeHasTheInformationIconAndAFailureTheCriticalOne) {
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             shown.push_back(box->icon());
-            box->button(QMessageBox::Ok)->click();
+            auto* retry = box->button(QMessageBox::Retry);
+            (retry != nullptr ? retry : box->button(QMessageBox::Ok))->click();
         }
     });
     watch.start(10);
     qobject_cast<QPushButton*>(control("Command3"))->click();  // nothing marked yet
     list()->selectRow(0);                                      // a melody that cannot play
-    EXPECT_EQ(shown, (std::vector{QMessageBox::Information, QMessageBox::Critical}));
+    EXPECT_EQ(program->platform().messageBox().retryOrCancel("Файлът е зает.", "Zorvik"),
+              kAnswerRetry);
+    EXPECT_EQ(shown,
+              (std::vector{QMessageBox::Information, QMessageBox::Critical, QMessageBox::Warning}));
 }
 
 TEST_F(WindowEvents, ANameCutShortIsShownWholeUnderThePointer) {

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -10,8 +14,8 @@
 namespace zorvik {
 namespace {
 
-using testing::PosixFormFixture;
 using testing::listing;
+using testing::PosixFormFixture;
 using testing::readFile;
 using testing::writeFile;
 namespace fs = std::filesystem;
@@ -192,46 +196,80 @@ TEST_F(BadInput, ReadOnlyFoldersFailVisiblyAndLoseNothing) {
     EXPECT_EQ(listing(deleted), "y.wav");
 }
 
-TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreKeptAsideOnClosing) {
+// Whatever stands where the settings file goes, opening the window never waits and never
+// complains, and the ring choice and the close both work: what is no settings file is set
+// aside, whole, under a name that says so, and a new file takes its place.
+TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreSetAsideByTheNextWrite) {
     const std::string header =
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Zorvik\\Setings]\n";
+    const auto bytes = [this](std::string content) {
+        return [this, content] { writeFile(storePath(), content); };
+    };
     struct Case {
         const char* what;
-        std::string bytes;
+        std::function<void()> make;
         bool parses;  // values of the wrong type in a sound file, rather than a damaged file
     };
     const Case cases[] = {
-        {"strings where numbers belong", header + "\"Audio\"=\"yes\"\n\"inDeleted\"=\"\"\n", true},
+        {"strings where numbers belong", bytes(header + "\"Audio\"=\"yes\"\n\"inDeleted\"=\"\"\n"),
+         true},
         {"binary and multi-string types",
-         header + "\"Audio\"=hex:01\n\"RingSound\"=hex(7):61,00,00,00,00,00\n", true},
+         bytes(header + "\"Audio\"=hex:01\n\"RingSound\"=hex(7):61,00,00,00,00,00\n"), true},
         {"huge numbers",
-         header + "\"Audio\"=dword:ffffffff\n\"inDeleted\"=\"99999999999999999999\"\n", true},
-        {"a broken escape", header + "\"RingSound\"=\"a\\qb.wav\"\n", false},
-        {"binary junk", std::string("\x00\x01\x02\xFF\xFE\x80junk", 10), false},
-        {"UTF-16 without its byte-order mark", std::string("W\0i\0n\0", 6), false},
-        {"cut off in the middle", header.substr(0, header.size() - 5), false},
+         bytes(header + "\"Audio\"=dword:ffffffff\n\"inDeleted\"=\"99999999999999999999\"\n"),
+         true},
+        {"a broken escape", bytes(header + "\"RingSound\"=\"a\\qb.wav\"\n"), false},
+        {"binary junk", bytes(std::string("\x00\x01\x02\xFF\xFE\x80junk", 10)), false},
+        {"UTF-16 without its byte-order mark", bytes(std::string("W\0i\0n\0", 6)), false},
+        {"cut off in the middle", bytes(header.substr(0, header.size() - 5)), false},
+        {"larger than any settings file",
+         bytes(header + std::string(std::size_t{5} << 20, ';') + "\n"), false},
+        {"a FIFO, which nothing writes to",
+         [&] { ASSERT_EQ(::mkfifo(storePath().c_str(), 0600), 0); }, false},
+        {"a link to /dev/zero", [&] { fs::create_symlink("/dev/zero", storePath()); }, false},
+        {"a folder", [&] { fs::create_directory(storePath()); }, false},
+        {"a socket",
+         [&] {
+             const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             std::strncpy(address.sun_path, storePath().c_str(), sizeof address.sun_path - 1);
+             ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+             ::close(socket);
+         },
+         false},
     };
+    addMelody(rings, "a.wav", "melody a");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(storePath().parent_path());
         fs::create_directories(storePath().parent_path());
-        writeFile(storePath(), c.bytes);
+        c.make();
+        const auto kind = fs::symlink_status(storePath()).type();
         box.errors.clear();
         open();
         EXPECT_EQ(form->Check1().Value(), 0);
         EXPECT_EQ(form->Check2().Value(), 0);
         EXPECT_EQ(form->Text1(), "ddr");
-        EXPECT_TRUE(box.errors.empty());
+        clickEntry("a.wav");
+        box.answer(kAnswerOk);
+        form->Command2_Click();
+        EXPECT_EQ(readFile(install / "Phone.wav"), "melody a");
+        EXPECT_EQ(form->Text1(), "a.wav");
         close();
         EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
-        bool keptAside = false;
+        std::vector<fs::path> setAside;
         for (const auto& entry : fs::directory_iterator(storePath().parent_path())) {
-            keptAside = keptAside ||
-                        (entry.path().filename().string().find(".corrupt-") != std::string::npos &&
-                         readFile(entry.path()) == c.bytes);
+            if (entry.path().filename().string().find(".corrupt-") != std::string::npos) {
+                setAside.push_back(entry.path());
+            }
         }
-        EXPECT_EQ(keptAside, !c.parses);
+        ASSERT_EQ(setAside.size(), c.parses ? 0u : 1u);
+        if (!setAside.empty()) {
+            EXPECT_EQ(fs::symlink_status(setAside[0]).type(), kind);
+        }
         EXPECT_NE(storeText().find("\"Audio\"=dword:00000000"), std::string::npos);
+        EXPECT_NE(storeText().find("\"RingSound\"=\"a.wav\""), std::string::npos);
     }
 }
 

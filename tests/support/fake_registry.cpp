@@ -8,7 +8,7 @@ namespace zorvik::testing {
 Result<RegistryValue> FakeRegistry::read(std::string_view key, std::string_view valueName) {
     const std::string name = fullValueName(key, valueName);
     if (unreadable_) {
-        return failure_text::settingReadFailed(failureCode_, name);
+        return failure_text::settingReadFailed(readFailureCode_, name);
     }
     auto value = get(key, valueName);
     if (!value) {

@@ -26,13 +26,16 @@ public:
     std::vector<std::pair<std::string, RegistryValue>> valuesOf(std::string_view key) const;
 
     // After `after` more writes succeed, the next `count` fail with `code` (and change
-    // nothing); reads fail while `unreadable` is set.
+    // nothing); reads fail with `code` while `unreadable` is set.
     void failWrites(int count, ErrorCode code = ErrorCode::AccessDenied, int after = 0) {
         failingWrites_ = count;
         failureCode_ = code;
         writesBeforeFailing_ = after;
     }
-    void setUnreadable(bool unreadable) { unreadable_ = unreadable; }
+    void setUnreadable(bool unreadable, ErrorCode code = ErrorCode::AccessDenied) {
+        unreadable_ = unreadable;
+        readFailureCode_ = code;
+    }
     int writes() const { return writes_; }
 
 protected:
@@ -53,6 +56,7 @@ private:
     int writesBeforeFailing_ = 0;
     ErrorCode failureCode_ = ErrorCode::AccessDenied;
     bool unreadable_ = false;
+    ErrorCode readFailureCode_ = ErrorCode::AccessDenied;
     int writes_ = 0;
 };
 

@@ -37,6 +37,16 @@ public:
         given.push_back(next);
         return next;
     }
+    // Takes its answer from the same queue; unanswered, Cancel.
+    std::optional<int> retryOrCancel(std::string_view message, std::string_view title) override {
+        retries.push_back({std::string(message), std::string(title)});
+        std::optional<int> next = kAnswerCancel;
+        if (!answers_.empty()) {
+            next = answers_.front();
+            answers_.pop_front();
+        }
+        return next;
+    }
     void showError(std::string_view message, std::string_view title) override {
         errors.push_back({std::string(message), std::string(title)});
         if (onError) {
@@ -49,6 +59,7 @@ public:
 
     std::vector<Shown> questions;
     std::vector<std::optional<int>> given;  // the answer to each question, in turn
+    std::vector<Shown> retries;
     std::vector<Shown> errors;
     std::vector<Shown> notices;
     // answers questions beyond the queued ones; without it they are answered with Cancel

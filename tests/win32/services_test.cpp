@@ -34,9 +34,12 @@ TEST(Win32MessageBoxTest, QueuedAnswersStandInForThePersonWithTheDesignedStyles)
     Win32MessageBox::setNextAnswer(kAnswerOk);
     box.showNotice("Няма маркирана мелодия", "Zorvik");
     EXPECT_EQ(Win32MessageBox::lastStyle(), UINT{MB_OK | MB_ICONINFORMATION});
+    Win32MessageBox::setNextAnswer(kAnswerRetry);
+    EXPECT_EQ(box.retryOrCancel("Файлът е зает.", "Zorvik"), kAnswerRetry);
+    EXPECT_EQ(Win32MessageBox::lastStyle(), UINT{MB_RETRYCANCEL | MB_ICONWARNING});
     EXPECT_EQ(Win32MessageBox::answeredMessages(),
               (std::vector<std::string>{"Да запиша ли „Звън.wav“?", "Втори въпрос", "Грешка",
-                                        "Няма маркирана мелодия"}));
+                                        "Няма маркирана мелодия", "Файлът е зает."}));
     Win32MessageBox::clearAnswers();
 }
 

@@ -2,7 +2,10 @@
 // %TEMP% and a key below HKEY_CURRENT_USER of the test's own, both with Cyrillic names.
 #include <windows.h>
 
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
@@ -74,14 +77,40 @@ private:
     bool madeHostLinks_ = false;
 };
 
+// Another instance's turn at writing, until dropped: a thread of its own owns the mutex, as a
+// mutex is owned by a thread.
+std::shared_ptr<void> otherInstancesTurn() {
+    struct Turn {
+        std::promise<void> release;
+        std::thread holder;
+        ~Turn() {
+            release.set_value();
+            holder.join();
+        }
+    };
+    auto turn = std::make_shared<Turn>();
+    std::promise<void> taken;
+    turn->holder = std::thread([&taken, released = turn->release.get_future()] {
+        const HANDLE mutex = CreateMutexW(nullptr, FALSE, win32::Win32Registry::kWritersMutex);
+        WaitForSingleObject(mutex, INFINITE);
+        taken.set_value();
+        released.wait();
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    });
+    taken.get_future().wait();
+    return turn;
+}
+
 class Win32RegistryHarness final : public RegistryHarness {
 public:
     Registry& registry() override { return registry_; }
     std::string key() const override { return scratch_.key(); }
+    std::shared_ptr<void> holdStore() override { return otherInstancesTurn(); }
 
 private:
     ScratchKey scratch_;
-    win32::Win32Registry registry_;
+    win32::Win32Registry registry_{std::chrono::milliseconds(100)};
 };
 
 }  // namespace

@@ -5,30 +5,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
+#include "bench/sorted_names.h"
 #include "platform/windows_text.h"
 
-// The floor of every listing: the least any program showing the melodies of a folder must do.
-// The entries are read with getdents64 a large block at a time; each name is checked as the list
-// must check it (the "*.wav" pattern, a name Windows can hold, a regular file); its sort key, the
-// name in capitals with Cyrillic, is worked out once into one shared buffer; the names are sorted
-// by it.
+// The floor of every listing on Linux: the least any program showing the melodies of a folder
+// must do. The entries are read with getdents64 a large block at a time; each name is checked as
+// the list must check it (the "*.wav" pattern, a name Windows can hold, a regular file); the
+// names kept are sorted as bench/sorted_names.h sorts them.
 namespace zorvik::bench {
 
 inline std::vector<std::string> scanMelodies(const std::string& folder) {
-    // the names as found, their keys in one buffer, and where each key lies
-    struct Key {
-        std::uint32_t offset, length, name;
-    };
-    std::vector<std::string> found;
-    std::vector<Key> order;
-    std::string keys;
+    SortedNames names;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return {};
@@ -48,27 +40,12 @@ inline std::vector<std::string> scanMelodies(const std::string& folder) {
             if (entry->d_type == DT_REG ||
                 ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
                  ::fstatat(fd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode))) {
-                const std::string key = text::foldCase(name);
-                order.push_back({static_cast<std::uint32_t>(keys.size()),
-                                 static_cast<std::uint32_t>(key.size()),
-                                 static_cast<std::uint32_t>(found.size())});
-                keys += key;
-                found.emplace_back(name);
+                names.add(name);
             }
         }
     }
     ::close(fd);
-    const std::string_view all = keys;
-    std::sort(order.begin(), order.end(), [&](const Key& a, const Key& b) {
-        const int byKey = all.substr(a.offset, a.length).compare(all.substr(b.offset, b.length));
-        return byKey != 0 ? byKey < 0 : found[a.name] < found[b.name];
-    });
-    std::vector<std::string> names;
-    names.reserve(order.size());
-    for (const auto& key : order) {
-        names.push_back(std::move(found[key.name]));
-    }
-    return names;
+    return std::move(names).take();
 }
 
 }  // namespace zorvik::bench

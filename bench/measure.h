@@ -86,6 +86,20 @@ inline void report(const std::string& what, const Spread& program, const Spread&
     std::fflush(stdout);
 }
 
+// One line of memory figures, in MiB: the ratio is that of the medians.
+inline void reportMiB(const std::string& what, const std::vector<double>& program,
+                      const std::vector<double>& floor) {
+    const Spread p = spreadOf(program);
+    const Spread f = spreadOf(floor);
+    char programText[64];
+    char floorText[64];
+    std::snprintf(programText, sizeof programText, "%.1f MiB (%.1f–%.1f)", p.median, p.min, p.max);
+    std::snprintf(floorText, sizeof floorText, "%.1f MiB (%.1f–%.1f)", f.median, f.min, f.max);
+    std::printf("| %-58s | %-32s | %-32s | %6.2f× |\n", what.c_str(), programText, floorText,
+                p.median / f.median);
+    std::fflush(stdout);
+}
+
 // A line with no floor: a figure to read on its own.
 inline void note(const std::string& what, const std::string& figure) {
     std::printf("| %-58s | %-32s | %-32s | %7s |\n", what.c_str(), figure.c_str(), "", "");

@@ -88,18 +88,6 @@ std::vector<std::pair<std::vector<double>, std::vector<double>>> runRounds(
     return runs;
 }
 
-void reportMemory(const std::string& what, const std::vector<double>& program,
-                  const std::vector<double>& floor) {
-    const bench::Spread p = bench::spreadOf(program);
-    const bench::Spread f = bench::spreadOf(floor);
-    char programText[64];
-    char floorText[64];
-    std::snprintf(programText, sizeof programText, "%.1f MiB (%.1f–%.1f)", p.median, p.min, p.max);
-    std::snprintf(floorText, sizeof floorText, "%.1f MiB (%.1f–%.1f)", f.median, f.min, f.max);
-    std::printf("| %-58s | %-32s | %-32s | %6.2f× |\n", what.c_str(), programText, floorText,
-                p.median / f.median);
-}
-
 void fillRings(const fs::path& rings, int melodies) {
     fs::create_directories(rings / "Deleted");
     const std::string melody = wav::demoMelody(1, 0.2);
@@ -138,10 +126,10 @@ int main(int argc, char** argv) {
             bench::report(count + ", no settings: vs a bare window",
                           bench::spreadOf(without[0].first), bench::spreadOf(without[2].first));
         }
-        reportMemory("peak memory, " + count + ": vs the designed window", without[0].second,
-                     without[1].second);
-        reportMemory("peak memory, " + count + ": vs a bare window", without[0].second,
-                     without[2].second);
+        bench::reportMiB("peak memory, " + count + ": vs the designed window", without[0].second,
+                         without[1].second);
+        bench::reportMiB("peak memory, " + count + ": vs a bare window", without[0].second,
+                         without[2].second);
         if (melodies == 50) {
             fs::create_directories(root / "config" / "zorvik");
             std::ofstream(settings) << "Windows Registry Editor Version 5.00\n\n"

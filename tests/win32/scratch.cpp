@@ -12,9 +12,21 @@ namespace zorvik::testing {
 
 namespace {
 
-std::string uniqueSuffix() {
+// Wine hands out the process ids of ended processes again, so an id is no name of its own: a
+// name is taken only by the call that creates it, and the next one is tried while it is taken.
+std::wstring nextCandidate() {
     static std::atomic<unsigned> counter{0};
-    return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter.fetch_add(1));
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(now.QuadPart) + L"-" +
+           std::to_wstring(counter.fetch_add(1));
+}
+
+// Names such as "con.wav", "nul.wav" or "aux .wav" name devices, or lose their end, unless the
+// path says it is to be taken as written.
+std::wstring literalPath(const std::wstring& path) {
+    constexpr std::wstring_view kLiteral = L"\\\\?\\";
+    return path.starts_with(kLiteral) ? path : std::wstring(kLiteral) + path;
 }
 
 void removeTree(const std::wstring& path) {
@@ -27,8 +39,14 @@ void removeTree(const std::wstring& path) {
                 continue;
             }
             const std::wstring entry = path + L"\\" + name;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                removeTree(entry);
+            const DWORD attributes = found.dwFileAttributes;
+            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                // a link to a folder goes by itself: what it leads to is no test's to remove
+                if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+                    RemoveDirectoryW(entry.c_str());
+                } else {
+                    removeTree(entry);
+                }
             } else {
                 SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
                 DeleteFileW(entry.c_str());
@@ -36,6 +54,7 @@ void removeTree(const std::wstring& path) {
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryW(path.c_str());
 }
 
@@ -52,16 +71,40 @@ std::wstring widePath(std::string_view path) {
 ScratchFolder::ScratchFolder() {
     std::wstring temp(MAX_PATH + 1, L'\0');
     temp.resize(GetTempPathW(static_cast<DWORD>(temp.size()), temp.data()));
-    path_ = win32::toUtf8Lossy(temp) + "Зорвик-проба-" + uniqueSuffix();
-    makeFolders(path_);
+    makeFolders(win32::toUtf8Lossy(temp));
+    for (;;) {
+        const std::wstring candidate = temp + L"Зорвик-проба-" + nextCandidate();
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+            path_ = win32::toUtf8Lossy(candidate);
+            return;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            throw std::runtime_error("no scratch folder in " + win32::toUtf8Lossy(temp));
+        }
+    }
 }
 
 ScratchFolder::~ScratchFolder() {
-    removeTree(widePath(path_));
+    removeTree(literalPath(widePath(path_)));
 }
 
-ScratchKey::ScratchKey()
-    : branch_("ZorvikTests\\Проба-" + uniqueSuffix()), key_(branch_ + "\\Setings") {}
+ScratchKey::ScratchKey() {
+    for (;;) {
+        const std::wstring branch = L"ZorvikTests\\Проба-" + nextCandidate();
+        HKEY created = nullptr;
+        DWORD disposition = 0;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, branch.c_str(), 0, nullptr, 0, KEY_READ, nullptr,
+                            &created, &disposition) != ERROR_SUCCESS) {
+            throw std::runtime_error("no scratch key below HKEY_CURRENT_USER\\ZorvikTests");
+        }
+        RegCloseKey(created);
+        if (disposition == REG_CREATED_NEW_KEY) {
+            branch_ = win32::toUtf8Lossy(branch);
+            key_ = branch_ + "\\Setings";
+            return;
+        }
+    }
+}
 
 ScratchKey::~ScratchKey() {
     RegDeleteTreeW(HKEY_CURRENT_USER, win32::toWideLossy(branch_).c_str());

@@ -6,7 +6,8 @@
 #include <vector>
 
 // Places of a test's own on the Windows machine, with Cyrillic names, arranged behind the
-// backends' backs through the wide-character API and removed with all they hold.
+// backends' backs through the wide-character API. Each is new, never one an earlier run left,
+// and is removed with all it holds, files named like devices ("con.wav") and read-only ones too.
 namespace zorvik::testing {
 
 class ScratchFolder {

@@ -26,16 +26,13 @@
 #include "main_window/form1_layout.h"
 #include "main_window/win32/form1_window.h"
 #include "platform/win32/wide_text.h"
+#include "tests/win32_window/probe_print.h"
 
 namespace {
 
+using zorvik::testing::print;
 using zorvik::win32::toUtf8Lossy;
 using zorvik::win32::toWideLossy;
-
-void print(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-}
 
 HWND programWindow() {
     return FindWindowW(zorvik::gui::Form1Window::kClassName, nullptr);

@@ -122,19 +122,19 @@ TEST_F(Form1Lifecycle, AFailedWriteAtClosingIsShownOnceNamingTheValue) {
     (void)window;
 }
 
-TEST_F(Form1Lifecycle, ARepaintRereadsTheFolderAndClearsTheSelectionButNotS) {
+TEST_F(Form1Lifecycle, ARepaintRereadsTheFolderAndKeepsTheMelodyLastClickedMarked) {
     addMelody(rings, "a.wav");
     Form1& window = open();
     clickEntry("a.wav");
     addMelody(rings, "b.wav");
     window.Form_Paint();
     EXPECT_EQ(window.File1().entries(), (std::vector<std::string>{"a.wav", "b.wav"}));
-    EXPECT_FALSE(window.File1().selectedIndex());
-    EXPECT_EQ(window.s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
+    EXPECT_EQ(window.File1().FileName(), "a.wav");
 
     files.remove(rings);
     window.Form_Paint();
     EXPECT_TRUE(window.File1().entries().empty()) << "a vanished folder shows as empty";
+    EXPECT_EQ(window.s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
     EXPECT_EQ(window.File1().Path(), "C:\\Program Files\\Zorvik\\Rings");
     EXPECT_TRUE(box.errors.empty()) << "a repaint never shows a message";
 }

@@ -22,20 +22,21 @@ protected:
     }
 };
 
-// After any repaint nothing is selected, but the arrow keys go on from where they were: the
-// entry that was current, wherever the names around it moved, else the melody last clicked.
-TEST_F(MelodyListTest, ARepaintKeepsTheKeyboardsPlaceWhileClearingTheSelection) {
+// After any repaint the melody last clicked is marked again, and the arrow keys go on from
+// it, wherever the names around it moved; where it has gone, nothing is marked.
+TEST_F(MelodyListTest, ARepaintMarksTheMelodyLastClickedAgain) {
     struct Case {
         const char* what;
         std::function<void()> change;
-        const char* currentAfter;
+        const char* markedAfter;
     };
     const Case cases[] = {
         {"nothing changed", [] {}, "d.wav"},
         {"a melody added before it", [&] { addMelody(rings, "a.wav"); }, "d.wav"},
         {"a melody removed before it", [&] { files.remove(rings / "b.wav"); }, "d.wav"},
-        {"it is gone: nowhere, since the melody last clicked is gone too",
-         [&] { files.remove(rings / "d.wav"); }, ""},
+        {"renamed in other case, the same file to Windows",
+         [&] { files.rename(rings / "d.wav", rings / "D.WAV"); }, "D.WAV"},
+        {"it is gone", [&] { files.remove(rings / "d.wav"); }, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -43,9 +44,9 @@ TEST_F(MelodyListTest, ARepaintKeepsTheKeyboardsPlaceWhileClearingTheSelection) 
         clickEntry("d.wav");
         c.change();
         form->Form_Paint();
-        EXPECT_FALSE(form->File1().selectedIndex());
-        EXPECT_EQ(current(), c.currentAfter);
-        EXPECT_EQ(form->File1().FileName(), "");
+        EXPECT_EQ(form->File1().FileName(), c.markedAfter);
+        EXPECT_EQ(current(), c.markedAfter);
+        files.remove(rings / "d.wav");
         addMelody(rings, "d.wav");
         files.remove(rings / "a.wav");
         addMelody(rings, "b.wav");

@@ -56,11 +56,11 @@ TEST_F(WindowEvents, EnterAndSpacePressTheFocusedButtonAndNothingElse) {
 
     SetFocus(control("Command2"));
     press(VK_RETURN);
-    EXPECT_EQ(machine.box.questions.size(), 1u) << "Command2 asks whether to save the melody";
+    EXPECT_EQ(machine.box.notices.size(), 1u) << "Command2 with nothing marked says so";
 
     SetFocus(control("Command3"));
     press(VK_SPACE);
-    EXPECT_EQ(machine.box.notices.size(), 1u) << "Command3 with nothing marked says so";
+    EXPECT_EQ(machine.box.notices.size(), 2u) << "Command3 with nothing marked says so";
 
     SetFocus(control("Check1"));
     press(VK_SPACE);
@@ -104,7 +104,7 @@ TEST_F(WindowEvents, AClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain) {
     EXPECT_EQ(machine.player.played.size(), 2u);
 }
 
-TEST_F(WindowEvents, ArrowsWalkTheListAndARepaintKeepsTheKeyboardsPlace) {
+TEST_F(WindowEvents, ArrowsWalkTheListAndTheMelodyStaysMarkedAfterEveryRepaintAndBox) {
     layOutMelodies();
     start();
     press(VK_DOWN);
@@ -116,8 +116,20 @@ TEST_F(WindowEvents, ArrowsWalkTheListAndARepaintKeepsTheKeyboardsPlace) {
     machine.addMelody(machine.rings, "0 Начало.wav");
     activateAgain();
     pump();
-    EXPECT_EQ(listItemWith(LVNI_SELECTED), -1) << "a repaint reads the folder again";
+    EXPECT_EQ(listText(0), "0 Начало.wav") << "a repaint reads the folder again";
+    EXPECT_EQ(listText(listItemWith(LVNI_SELECTED)), "Звън.wav") << "and marks what was clicked";
     EXPECT_EQ(listText(listItemWith(LVNI_FOCUSED)), "Звън.wav");
+
+    // a question answered Cancel, and the repaint where it stood
+    SetFocus(control("Command3"));
+    press(VK_RETURN);
+    ASSERT_EQ(machine.box.questions.size(), 1u);
+    EXPECT_EQ(machine.box.questions[0].message,
+              "Желаете ли окончателно изтриване на мелодията?\r\n„Звън.wav“");
+    activateAgain();
+    pump();
+    EXPECT_EQ(listText(listItemWith(LVNI_SELECTED)), "Звън.wav");
+    SetFocus(control("File1"));
     press(VK_DOWN);
     EXPECT_EQ(form->File1().FileName(), "Камбанки.wav") << "Down goes on from where it was";
 }

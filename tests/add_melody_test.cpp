@@ -28,18 +28,20 @@ TEST_F(AddMelody, ACancelledDialogAsksNothingAndRefreshes) {
     EXPECT_EQ(form->File1().entries(), (std::vector<std::string>{"a.wav", "b.wav"}));
 }
 
-TEST_F(AddMelody, ThePopupRunsTheChosenItemAfterItself) {
+TEST_F(AddMelody, ThePopupOpensWhereTheUserLooksAndRunsTheChosenItemAfterItself) {
     open();
     popup.nextChoice = "pd";
-    form->Command1_Click();
+    form->Command1_Click(Form1::PressedWith::Mouse);
     EXPECT_EQ(popup.shownMenus, std::vector<std::string>{"v"});
     EXPECT_EQ(form->view(), MelodyView::Deleted);
     popup.nextChoice = "";  // dismissed
-    form->Command1_Click();
+    form->Command1_Click(Form1::PressedWith::Mouse);
     EXPECT_EQ(dialog.shows, 0);
     popup.nextChoice = "nm";
-    form->Command1_Click();
+    form->Command1_Click(Form1::PressedWith::Keyboard);
     EXPECT_EQ(dialog.shows, 1);
+    // from the keyboard the menu opens below its button, from the mouse at the pointer
+    EXPECT_EQ(popup.shownBelow, (std::vector<std::string>{"", "", "Command1"}));
 }
 
 // The question names the bare name, and the melody in Rings that the copy would replace.

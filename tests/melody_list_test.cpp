@@ -53,6 +53,31 @@ TEST_F(MelodyListTest, ARepaintMarksTheMelodyLastClickedAgain) {
     }
 }
 
+// The list may be read again between drawing an entry and the user's choice of it.
+TEST_F(MelodyListTest, AChosenEntryCountsByTheNameTheUserSaw) {
+    struct Case {
+        const char* what;
+        std::size_t shownRow;
+        const char* shownName;
+        const char* clicked;  // "" when nothing may be clicked
+    };
+    const Case cases[] = {
+        {"where it was drawn", 1, "d.wav", "d.wav"},
+        {"moved since", 0, "d.wav", "d.wav"},
+        {"gone since", 1, "gone.wav", ""},
+        {"drawn past the end of the list as it is now", 7, "f.wav", "f.wav"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        open();
+        form->entryChosen(c.shownRow, c.shownName);
+        EXPECT_EQ(form->File1().FileName(), c.clicked);
+        EXPECT_EQ(form->s(), *c.clicked == '\0'
+                                 ? ""
+                                 : "C:\\Program Files\\Zorvik\\Rings\\" + std::string(c.clicked));
+    }
+}
+
 TEST_F(MelodyListTest, TheKeyboardsPlaceFallsBackOnTheMelodyLastClicked) {
     open();
     clickEntry("b.wav");
@@ -65,7 +90,7 @@ TEST_F(MelodyListTest, TheKeyboardsPlaceFallsBackOnTheMelodyLastClicked) {
     form->pd_Click();
     EXPECT_EQ(current(), "");
     clickEntry("old.wav");
-    form->Command1_Click();  // the popup dismissed
+    form->Command1_Click(Form1::PressedWith::Mouse);  // the popup dismissed
     form->Form_Paint();
     EXPECT_EQ(current(), "old.wav");
 }

@@ -4,10 +4,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QToolTip>
+
 
 namespace zorvik::gui {
 
@@ -41,6 +43,12 @@ void WrappingButton::keyPressEvent(QKeyEvent* event) {
         click();
     }
     event->accept();
+}
+
+void WrappingButton::mouseReleaseEvent(QMouseEvent* event) {
+    // the release is what clicks
+    const QScopedValueRollback fromMouse(clickedWithMouse_, true);
+    QPushButton::mouseReleaseEvent(event);
 }
 
 WrappingCheckBox::WrappingCheckBox(QWidget* parent) : QCheckBox(parent) {
@@ -88,9 +96,8 @@ int MelodyNamesModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant MelodyNamesModel::data(const QModelIndex& index, int role) const {
-    if ((role != Qt::DisplayRole && role != Qt::EditRole) || names_ == nullptr ||
-        index.row() < 0 || index.row() >= rows_ ||
-        static_cast<std::size_t>(index.row()) >= names_->size()) {
+    if ((role != Qt::DisplayRole && role != Qt::EditRole) || names_ == nullptr || index.row() < 0 ||
+        index.row() >= rows_ || static_cast<std::size_t>(index.row()) >= names_->size()) {
         return {};
     }
     const std::string& name = (*names_)[static_cast<std::size_t>(index.row())];

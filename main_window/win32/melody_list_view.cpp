@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "platform/scoped_value.h"
 #include "platform/win32/wide_text.h"
 
 namespace zorvik::gui {
@@ -48,18 +49,6 @@ int hitItem(HWND list, LPARAM position) {
         static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     return (hit.flags & LVHT_ONITEM) != 0 ? item : -1;
 }
-
-// Marks the list as being set by the program, whose changes are no choice of the user.
-class ShowingScope {
-public:
-    explicit ShowingScope(bool& showing) : showing_(showing) { showing_ = true; }
-    ShowingScope(const ShowingScope&) = delete;
-    ShowingScope& operator=(const ShowingScope&) = delete;
-    ~ShowingScope() { showing_ = false; }
-
-private:
-    bool& showing_;
-};
 
 }  // namespace
 
@@ -111,12 +100,13 @@ bool MelodyListView::isCut(int item) const {
     return width + margins > label.right - label.left;
 }
 
-void MelodyListView::show(const MelodyList& list) {
-    const ShowingScope scope(showing_);
-    if (shownRevision_ != list.revision()) {
+void MelodyListView::show(const FormPicture& picture) {
+    // the program's changes to the list are no choice of the user's
+    const ScopedValue showing(showing_, true);
+    if (shownRevision_ != picture.namesRevision) {
         names_.clear();
-        names_.reserve(list.entries().size());
-        for (const auto& name : list.entries()) {
+        names_.reserve(picture.names->size());
+        for (const auto& name : *picture.names) {
             names_.push_back(win32::toWideLossy(name));
         }
         // the scroll position stays, as in a file list that is read again
@@ -124,13 +114,13 @@ void MelodyListView::show(const MelodyList& list) {
         InvalidateRect(list_, nullptr, TRUE);
         fitColumn();
     }
-    moveState(list_, LVIS_SELECTED, LVNI_SELECTED, itemOf(list.selectedIndex()));
-    const int current = itemOf(list.currentIndex());
+    moveState(list_, LVIS_SELECTED, LVNI_SELECTED, itemOf(picture.marked));
+    const int current = itemOf(picture.place);
     moveState(list_, LVIS_FOCUSED, LVNI_FOCUSED, current);
-    if (shownRevision_ != list.revision() && current >= 0) {
+    if (shownRevision_ != picture.namesRevision && current >= 0) {
         SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(current), FALSE);
     }
-    shownRevision_ = list.revision();
+    shownRevision_ = picture.namesRevision;
 }
 
 void MelodyListView::fitColumn() {

@@ -1,9 +1,11 @@
 #include "platform/qt/qt_message_box.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
-#include <QPushButton>
+#include <cstdio>
 
 #include "platform/queued_answers.h"
+#include "platform/scoped_value.h"
 
 namespace zorvik {
 
@@ -41,7 +43,7 @@ std::optional<int> QtMessageBox::confirm(std::string_view message, std::string_v
                     QMessageBox::Ok | QMessageBox::Cancel, parent_);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Ok ? kAnswerOk : kAnswerCancel;
+    return exec(box) == QMessageBox::Ok ? kAnswerOk : kAnswerCancel;
 }
 
 void QtMessageBox::showError(std::string_view message, std::string_view title) {
@@ -58,7 +60,31 @@ void QtMessageBox::inform(int icon, std::string_view message, std::string_view t
     }
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), fromUtf8(title), displayText(message),
                     QMessageBox::Ok, parent_);
-    box.exec();
+    (void)exec(box);
+}
+
+int QtMessageBox::exec(QMessageBox& box) {
+    const ScopedValue open(open_, QPointer<QMessageBox>(&box));
+    return box.exec();
+}
+
+void QtMessageBox::dismiss() {
+    if (open_ == nullptr) {
+        return;
+    }
+    if (open_->icon() == QMessageBox::Critical) {
+        // no one may be there to read it: it goes where the session keeps its messages
+        std::fprintf(stderr, "zorvik-melodies: %s\n", open_->text().toUtf8().constData());
+    }
+    QAbstractButton* answer = open_->button(QMessageBox::Cancel);
+    if (answer == nullptr) {
+        answer = open_->button(QMessageBox::Ok);
+    }
+    if (answer != nullptr) {
+        answer->click();
+    } else {
+        open_->reject();
+    }
 }
 
 }  // namespace zorvik

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 #include <deque>
@@ -20,6 +21,7 @@ public:
     std::optional<int> confirm(std::string_view message, std::string_view title) override;
     void showError(std::string_view message, std::string_view title) override;
     void showNotice(std::string_view message, std::string_view title) override;
+    void dismiss() override;
 
     static void setNextAnswer(std::optional<int> answer);
     static void clearAnswers();
@@ -31,8 +33,10 @@ public:
 
 private:
     void inform(int icon, std::string_view message, std::string_view title);
+    int exec(QMessageBox& box);
 
     QPointer<QWidget> parent_;
+    QPointer<QMessageBox> open_;
 };
 
 }  // namespace zorvik

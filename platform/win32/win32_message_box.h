@@ -21,6 +21,7 @@ public:
     std::optional<int> confirm(std::string_view message, std::string_view title) override;
     void showError(std::string_view message, std::string_view title) override;
     void showNotice(std::string_view message, std::string_view title) override;
+    void dismiss() override;
 
     static void setNextAnswer(std::optional<int> answer);
     static void clearAnswers();
@@ -33,6 +34,7 @@ private:
     std::optional<int> show(std::string_view message, std::string_view title, UINT style);
 
     HWND owner_;
+    bool showing_ = false;
 };
 
 }  // namespace zorvik::win32

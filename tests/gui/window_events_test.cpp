@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 #include <QToolTip>
 #include <QTreeView>
 #include <chrono>
+#include <functional>
 
 #include "main_window/qt/controls.h"
 
@@ -67,24 +69,44 @@ TEST_F(WindowEvents, ClickingAnEntryRecordsItAndClickingItAgainPlaysItAgain) {
               std::string::npos);
 }
 
-TEST_F(WindowEvents, ThePopupOpensAtThePointerAndItsItemRunsAfterIt) {
+// From the mouse the menu opens at the pointer; from the keyboard below its button, wherever
+// the pointer rests. The item chosen runs after it.
+TEST_F(WindowEvents, ThePopupOpensWhereTheUserLooksAndItsItemRunsAfterIt) {
     start();
     auto* command1 = qobject_cast<QPushButton*>(control("Command1"));
-    QCursor::setPos(command1->mapToGlobal(QPoint(10, 10)));
-    QPoint shownAt;
-    QTimer::singleShot(50, [&] {
-        QMenu* menu = program->window().popupMenu();
-        shownAt = menu->pos();
-        menu->setActiveAction(menu->actions().at(1));
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    command1->click();
-    EXPECT_EQ(shownAt, QCursor::pos());
-    EXPECT_EQ(program->form().File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
-    EXPECT_EQ(qobject_cast<QPushButton*>(control("Command3"))->text().toStdString(),
-              "Добавяне на маркираната мелодия");
-    EXPECT_EQ(list()->count(), 1);
-    EXPECT_EQ(list()->entry(0).toStdString(), "old.wav");
+    const QPoint inside(10, 10);
+    const QPoint pointer = command1->mapToGlobal(inside);
+    struct Case {
+        const char* what;
+        std::function<void()> press;
+        QPoint at;
+    };
+    const Case cases[] = {
+        {"a click", [&] { QTest::mouseClick(command1, Qt::LeftButton, {}, inside); }, pointer},
+        {"Space", [&] { QTest::keyClick(command1, Qt::Key_Space); },
+         command1->mapToGlobal(QPoint(0, command1->height()))},
+        {"Enter", [&] { QTest::keyClick(command1, Qt::Key_Return); },
+         command1->mapToGlobal(QPoint(0, command1->height()))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QCursor::setPos(pointer);
+        command1->setFocus();
+        QPoint shownAt;
+        QTimer::singleShot(0, [&] {
+            QMenu* menu = program->window().popupMenu();
+            shownAt = menu->pos();
+            menu->setActiveAction(menu->actions().at(1));
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        c.press();
+        EXPECT_EQ(shownAt, c.at);
+        EXPECT_EQ(program->form().File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
+        EXPECT_EQ(qobject_cast<QPushButton*>(control("Command3"))->text().toStdString(),
+                  "Добавяне на маркираната мелодия");
+        EXPECT_EQ(list()->count(), 1);
+        EXPECT_EQ(list()->entry(0).toStdString(), "old.wav");
+    }
 }
 
 TEST_F(WindowEvents, ChoosingTheRingMelodyShowsItInBothTextBoxes) {
@@ -131,22 +153,29 @@ TEST_F(WindowEvents, EnterAndKeypadEnterPressTheFocusedButtonWhichNeverBecomesTh
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         std::string_view asks;  // what the click then says
+        int repeats = 0;        // held down: the key comes again, marked as a repeat
     };
     const Case cases[] = {
         {"Command2", Qt::Key_Return, Qt::NoModifier, melody_texts::kNothingSelected},
         {"Command2", Qt::Key_Enter, Qt::KeypadModifier, melody_texts::kNothingSelected},
-        {"Command3", Qt::Key_Return, Qt::NoModifier, melody_texts::kNothingMarked},
+        {"Command3", Qt::Key_Return, Qt::NoModifier, melody_texts::kNothingMarked, 3},
         {"Command3", Qt::Key_Enter, Qt::KeypadModifier, melody_texts::kNothingMarked},
     };
     start();
     for (const auto& pressed : cases) {
         SCOPED_TRACE(std::string(pressed.button) + (pressed.modifiers ? " keypad" : ""));
         QtMessageBox::clearAnswers();
-        QtMessageBox::setNextAnswer(kAnswerCancel);
+        for (int box = 0; box <= pressed.repeats; ++box) {
+            QtMessageBox::setNextAnswer(kAnswerCancel);
+        }
         auto* button = qobject_cast<QPushButton*>(control(pressed.button));
         button->setFocus();
-        QTest::keyClick(button, pressed.key, pressed.modifiers);
-        ASSERT_EQ(QtMessageBox::answeredMessages().size(), 1u);
+        for (int press = 0; press <= pressed.repeats; ++press) {
+            QKeyEvent down(QEvent::KeyPress, pressed.key, pressed.modifiers, QString(), press > 0);
+            QApplication::sendEvent(button, &down);
+        }
+        QTest::keyRelease(button, pressed.key, pressed.modifiers);
+        ASSERT_EQ(QtMessageBox::answeredMessages().size(), 1u) << "one click, however long held";
         EXPECT_EQ(QtMessageBox::answeredMessages()[0], pressed.asks);
     }
     for (auto* button : program->window().findChildren<QPushButton*>()) {

@@ -184,7 +184,7 @@ private:
                 std::replace(source.begin(), source.end(), '/', '\\');
                 dialog.choose(source);
                 const std::string choice = popup.nextChoice;
-                form->Command1_Click();
+                form->Command1_Click(Form1::PressedWith::Mouse);
                 return "popup " + (choice.empty() ? std::string("dismissed") : choice) + " " +
                        source;
             }

@@ -2,10 +2,13 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "main_window/form1_layout.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_message_box.h"
 #include "tests/win32_window/window_fixture.h"
 
 namespace zorvik::testing {
@@ -54,18 +57,26 @@ TEST_F(WindowEvents, EnterAndSpacePressTheFocusedButtonAndNothingElse) {
     EXPECT_EQ(boxesShown(), 0u) << "Enter on a box presses no button";
     EXPECT_EQ(form->Check1().Value(), CheckBox::kClear);
 
+    // with nothing marked, each button says so in words of its own
+    const std::string fromCommand2 =
+        "Няма маркирана мелодия: маркирайте мелодия в списъка и запишете отново.";
+    const std::string fromCommand3 =
+        "Няма маркирана мелодия в тази папка: щракнете мелодия в списъка и опитайте отново.";
     SetFocus(control("Command2"));
     press(VK_RETURN);
-    EXPECT_EQ(machine.box.notices.size(), 1u) << "Command2 with nothing marked says so";
-
     SetFocus(control("Command3"));
     press(VK_SPACE);
-    EXPECT_EQ(machine.box.notices.size(), 2u) << "Command3 with nothing marked says so";
+    press(VK_RETURN, false, 3);  // held down: one click
+    std::vector<std::string> said;
+    for (const auto& notice : machine.box.notices) {
+        said.push_back(notice.message);
+    }
+    EXPECT_EQ(said, (std::vector<std::string>{fromCommand2, fromCommand3, fromCommand3}));
 
     SetFocus(control("Check1"));
     press(VK_SPACE);
     EXPECT_EQ(form->Check1().Value(), CheckBox::kTicked);
-    EXPECT_EQ(boxesShown(), 2u);
+    EXPECT_EQ(boxesShown(), 3u);
 }
 
 TEST_F(WindowEvents, AGreyedBoxTicksWhenClickedAndATickedOneClears) {
@@ -226,15 +237,126 @@ TEST_F(WindowEvents, TheHiddenMenuShowsOnlyAsThePopupOfCommand1) {
 
     // the keys wait in the queue for the menu's own loop
     PostMessageW(window.handle(), WM_KEYDOWN, VK_ESCAPE, 1);
-    EXPECT_EQ(window.popup("v"), "") << "dismissed";
+    EXPECT_EQ(window.popup("v", {}), "") << "dismissed";
     for (const int key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
         PostMessageW(window.handle(), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
     }
     // through the button: pd shows the Deleted folder and renames Command3
-    form->Command1_Click();
+    form->Command1_Click(Form1::PressedWith::Mouse);
     pump();
     EXPECT_EQ(form->view(), MelodyView::Deleted);
     EXPECT_EQ(textOf(control("Command3")), "Добавяне на маркираната мелодия");
+}
+
+// From the keyboard the menu opens below its button, wherever the pointer rests; from the mouse
+// at the pointer.
+TEST_F(WindowEvents, ThePopupOpensBelowItsButtonFromTheKeyboardAndAtThePointerFromTheMouse) {
+    start();
+    const HWND button = control("Command1");
+    RECT placed{};
+    GetWindowRect(button, &placed);
+    const POINT inside{10, 10};
+    const POINT pointer{placed.left + inside.x, placed.top + inside.y};
+    const POINT below{placed.left, placed.bottom};
+    // the menu runs a loop of its own: a timer in it notes where the menu stands and closes it
+    static RECT menuShown;
+    const auto noteAndClose = [](HWND, UINT, UINT_PTR, DWORD) {
+        const HWND menu = FindWindowW(L"#32768", nullptr);
+        if (menu != nullptr && IsWindowVisible(menu) != FALSE) {
+            GetWindowRect(menu, &menuShown);
+            EndMenu();
+        }
+    };
+    const auto clickButton = [&] {
+        const LPARAM at = MAKELPARAM(inside.x, inside.y);
+        MSG down{button, WM_LBUTTONDOWN, MK_LBUTTON, at, 0, {}};
+        window.handleMessage(down);
+        MSG up{button, WM_LBUTTONUP, 0, at, 0, {}};
+        window.handleMessage(up);
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> press;
+        POINT at;
+    };
+    const Case cases[] = {
+        {"Space", [&] { press(VK_SPACE); }, below},
+        {"Enter", [&] { press(VK_RETURN); }, below},
+        {"a click", clickButton, pointer},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetCursorPos(pointer.x, pointer.y);
+        SetFocus(button);
+        menuShown = {};
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, noteAndClose);
+        c.press();
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(menuShown.left, c.at.x);
+        EXPECT_EQ(menuShown.top, c.at.y);
+    }
+    EXPECT_EQ(form->view(), MelodyView::Rings) << "a dismissed menu runs no item";
+}
+
+// Another program closes the window (WM_CLOSE, as taskkill sends it) while the ring question,
+// a real message box, waits for an answer: the question is answered Cancel, its handler ends,
+// and only then does the window close, storing the options once.
+TEST_F(WindowEvents, AWindowClosedWhileItsQuestionIsOpenAnswersCancelAndUnloadsOnce) {
+    layOutMelodies();
+    machine.writeFile(machine.install / "Phone.wav", "ring");
+    win32::Win32MessageBox boxes;
+    start(&boxes);
+    boxes.setOwner(window.handle());
+    clickRow(1);
+    form->clickCheck1();
+    const int writesBefore = machine.registry.writes();
+    // The question runs a loop of its own: a timer in it closes the window once the question
+    // shows, and answers OK itself if the question is still there long after (the test then
+    // fails on the ring file, rather than waiting for a person).
+    static HWND closing;
+    static int ticksSinceClose;
+    closing = window.handle();
+    ticksSinceClose = -1;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        const HWND question = FindWindowW(L"#32770", L"Избор на мелодия...");
+        if (question == nullptr || IsWindowVisible(question) == FALSE) {
+            return;
+        }
+        if (ticksSinceClose < 0) {
+            PostMessageW(closing, WM_CLOSE, 0, 0);
+        } else if (ticksSinceClose > 250) {
+            PostMessageW(question, WM_COMMAND, IDOK, 0);
+        }
+        ++ticksSinceClose;
+    });
+    // and whatever happens, the window goes only once no handler runs, or the rest of the
+    // handler would act with no window there
+    struct Going {
+        const Form1* form;
+        bool whileHandling = false;
+    } going{form.get()};
+    SetWindowSubclass(
+        window.handle(),
+        [](HWND closed, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+           DWORD_PTR data) -> LRESULT {
+            auto& watched = *reinterpret_cast<Going*>(data);
+            if (message == WM_DESTROY) {
+                watched.whileHandling = watched.form->handling();
+            }
+            return DefSubclassProc(closed, message, wParam, lParam);
+        },
+        1, reinterpret_cast<DWORD_PTR>(&going));
+    SetFocus(control("Command2"));
+    press(VK_RETURN);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(going.whileHandling) << "the window went while the question's handler ran";
+    EXPECT_EQ(machine.readFile(machine.install / "Phone.wav"), "ring")
+        << "the ring file was written after the window had gone";
+    EXPECT_EQ(window.handle(), nullptr) << "the window is gone";
+    EXPECT_TRUE(quitPosted) << "and the program's loop ends";
+    EXPECT_TRUE(form->unloaded());
+    EXPECT_EQ(machine.registry.writes() - writesBefore, 2) << "the options are stored once";
+    EXPECT_NE(machine.storeText().find("\"Audio\"=dword:00000001"), std::string::npos);
 }
 
 TEST_F(WindowEvents, ClosingRunsTheUnloadHandlerOnceHoweverTheWindowCloses) {

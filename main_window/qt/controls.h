@@ -99,6 +99,8 @@ private:
     void forgetCurrentRow();
     // Whether the entry's name is cut short where it is drawn.
     bool isCut(const QModelIndex& index) const;
+    // The name as its tip shows it at `at`, on the screen.
+    QString tipText(const QString& name, QPoint at) const;
 
     MelodyNamesModel names_;
     std::function<void(int)> onChosen_;

@@ -126,6 +126,8 @@ void Form1Window::attach(Form1& form) {
 void Form1Window::show(int showCommand) {
     ShowWindow(window_, showCommand);
     SetFocus(control("File1"));
+    // the list shows where the keyboard is from the start, not only once a key was pressed
+    SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     UpdateWindow(window_);
 }
 

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "main_window/tip_lines.h"
 #include "platform/scoped_value.h"
 #include "platform/win32/wide_text.h"
 
@@ -84,6 +85,38 @@ void MelodyListView::createNameTip() {
     SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+std::wstring MelodyListView::tipTextOf(int item) const {
+    if (!isCut(item)) {
+        return {};
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(list_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const LONG maxWidth = (monitor.rcWork.right - monitor.rcWork.left) / 2;
+    const HDC dc = GetDC(tip_);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(tip_, WM_GETFONT, 0, 0));
+    const HGDIOBJ before =
+        SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+    const auto lines =
+        tipLines(win32::toUtf8Lossy(names_[static_cast<std::size_t>(item)]),
+                 static_cast<int>(maxWidth), [dc](std::string_view piece) {
+                     const std::wstring wide = win32::toWideLossy(piece);
+                     SIZE size{};
+                     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+                     return static_cast<int>(size.cx);
+                 });
+    SelectObject(dc, before);
+    ReleaseDC(tip_, dc);
+    // the tip breaks lines where it is told to once it has a width to keep to; a wider one than
+    // the lines need, so that it breaks them nowhere else
+    SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, monitor.rcWork.right - monitor.rcWork.left);
+    std::wstring text;
+    for (const auto& line : lines) {
+        text += (text.empty() ? L"" : L"\r\n") + win32::toWideLossy(line);
+    }
+    return text;
+}
+
 bool MelodyListView::isCut(int item) const {
     if (item < 0 || static_cast<std::size_t>(item) >= names_.size()) {
         return false;
@@ -116,9 +149,13 @@ void MelodyListView::show(const FormPicture& picture) {
     }
     moveState(list_, LVIS_SELECTED, LVNI_SELECTED, itemOf(picture.marked));
     const int current = itemOf(picture.place);
+    const bool hadPlace = nextItem(list_, LVNI_FOCUSED) >= 0;
     moveState(list_, LVIS_FOCUSED, LVNI_FOCUSED, current);
     if (shownRevision_ != picture.namesRevision && current >= 0) {
         SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(current), FALSE);
+    }
+    if (hadPlace != (current >= 0)) {
+        InvalidateRect(list_, nullptr, FALSE);  // the frame around the whole list comes or goes
     }
     shownRevision_ = picture.namesRevision;
 }
@@ -142,6 +179,16 @@ std::optional<LRESULT> MelodyListView::onNotify(const NMHDR& header) {
             }
             return 0;
         }
+        case NM_CUSTOMDRAW: {
+            const auto& draw = reinterpret_cast<const NMLVCUSTOMDRAW&>(header).nmcd;
+            if (draw.dwDrawStage == CDDS_PREPAINT) {
+                return CDRF_NOTIFYPOSTPAINT;
+            }
+            if (draw.dwDrawStage == CDDS_POSTPAINT) {
+                drawFocusAroundTheList(draw.hdc);
+            }
+            return CDRF_DODEFAULT;
+        }
         case LVN_ODFINDITEMW:
             return findByPrefix(reinterpret_cast<const NMLVFINDITEMW&>(header));
         case LVN_ITEMCHANGED: {
@@ -156,6 +203,18 @@ std::optional<LRESULT> MelodyListView::onNotify(const NMHDR& header) {
         default:
             return std::nullopt;
     }
+}
+
+void MelodyListView::drawFocusAroundTheList(HDC dc) {
+    // Windows marks only an entry that has the focus; with none, the user still sees where the
+    // arrow keys act
+    const bool hidden = (SendMessageW(list_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    if (GetFocus() != list_ || hidden || nextItem(list_, LVNI_FOCUSED) >= 0) {
+        return;
+    }
+    RECT client;
+    GetClientRect(list_, &client);
+    DrawFocusRect(dc, &client);
 }
 
 int MelodyListView::findByPrefix(const NMLVFINDITEMW& find) const {
@@ -253,7 +312,7 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
             auto& header = *reinterpret_cast<NMHDR*>(lParam);
             if (header.hwndFrom == tip_ && header.code == TTN_GETDISPINFOW) {
                 auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
-                tipText_ = isCut(tipItem_) ? names_[static_cast<std::size_t>(tipItem_)] : L"";
+                tipText_ = tipTextOf(tipItem_);
                 info.lpszText = tipText_.data();
                 info.szText[0] = L'\0';
                 info.hinst = nullptr;
@@ -261,6 +320,10 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
             }
             break;
         }
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            InvalidateRect(list_, nullptr, FALSE);
+            break;
         case WM_SIZE: {
             const LRESULT result = DefSubclassProc(list_, message, wParam, lParam);
             fitColumn();

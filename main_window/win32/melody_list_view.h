@@ -16,7 +16,9 @@ namespace zorvik::gui {
 // File1 as a virtual report-mode list view: it shows the list of the core's picture and
 // reports what the user picks, with the mouse rules of a file list (a click beside the names
 // never clears the selection; a click on the selected melody counts again). A name too long
-// for its row shows whole in a tip under the pointer.
+// for its row shows whole in a tip under the pointer, in lines that keep it on the screen. While
+// it has the focus it always shows where the keyboard is: around that entry, or around the
+// whole list where the keyboard has no place yet.
 class MelodyListView {
 public:
     struct Choice {
@@ -53,6 +55,9 @@ private:
     void choose(int item);
     void createNameTip();
     bool isCut(int item) const;
+    // The name of `item` as its tip shows it, in lines no wider than half the screen.
+    std::wstring tipTextOf(int item) const;
+    void drawFocusAroundTheList(HDC dc);
 
     HWND list_ = nullptr;
     HWND tip_ = nullptr;

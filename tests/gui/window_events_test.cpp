@@ -202,20 +202,41 @@ TEST_F(WindowEvents, ANoticeHasTheInformationIconAndAFailureTheCriticalOne) {
     EXPECT_EQ(shown, (std::vector{QMessageBox::Information, QMessageBox::Critical}));
 }
 
-TEST_F(WindowEvents, ANameCutShortIsShownWholeUnderThePointer) {
+// Even a name wider than the screen, with no space in it: its tip breaks it into lines and
+// stays on the screen.
+TEST_F(WindowEvents, ANameCutShortIsShownWholeUnderThePointerAndOnTheScreen) {
     const std::string longName =
         "Много дълго име на мелодия за звънене на телефона Zorvik BG, което не се побира.wav";
+    // 220 characters with no space to break at (more than a Linux name holds in Cyrillic)
+    std::string longest = "Melodiya";
+    while (longest.size() < 200) {
+        longest += "_za_zvanene";
+    }
+    longest += "_na_Zorvik.wav";
     writeFile(rings() / longName, "x");
+    writeFile(rings() / longest, "x");
     start();
     const auto tipAt = [&](int row) {
         const QPoint at = list()->visualRect(list()->model()->index(row, 0)).center();
         QHelpEvent hover(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list()->viewport(), &hover);
-        return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+        return QToolTip::isVisible() ? QToolTip::text().remove(QLatin1Char('\n')).toStdString()
+                                     : std::string();
     };
-    ASSERT_EQ(list()->entry(2).toStdString(), longName);
+    ASSERT_EQ(list()->entry(2).toStdString(), longest);
+    ASSERT_EQ(list()->entry(3).toStdString(), longName);
     EXPECT_EQ(tipAt(0), "") << "a name shown whole needs no tip";
-    EXPECT_EQ(tipAt(2), longName);
+    EXPECT_EQ(tipAt(3), longName);
+    EXPECT_EQ(tipAt(2), longest);
+    QWidget* tip = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->inherits("QTipLabel") && widget->isVisible()) {
+            tip = widget;
+        }
+    }
+    ASSERT_NE(tip, nullptr);
+    EXPECT_TRUE(tip->screen()->geometry().contains(tip->frameGeometry()))
+        << "the tip runs off the screen";
 }
 
 // The environment's locale here is not Bulgarian (a C locale, LANG=C.UTF-8 and the like).

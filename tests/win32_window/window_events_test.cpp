@@ -145,11 +145,19 @@ TEST_F(WindowEvents, ArrowsWalkTheListAndTheMelodyStaysMarkedAfterEveryRepaintAn
     EXPECT_EQ(form->File1().FileName(), "Камбанки.wav") << "Down goes on from where it was";
 }
 
-TEST_F(WindowEvents, ANameCutByTheListShowsWholeInATipUnderThePointer) {
+// A name too long for the list shows whole in a tip, in lines, and the tip stays on the screen
+// even for a name wider than the screen with no space to break at.
+TEST_F(WindowEvents, ANameCutByTheListShowsWholeInATipThatStaysOnTheScreen) {
     const std::string longName =
         "Дълга мелодия с име, което не се побира в списъка, колкото и да е широк.wav";
+    std::string longest = "Мелодия";
+    while (longest.size() < 380) {
+        longest += "_за_звънене";
+    }
+    longest += ".wav";  // 220 characters
     machine.addMelody(machine.rings, "Classic.wav");
     machine.addMelody(machine.rings, longName);
+    machine.addMelody(machine.rings, longest);
     start();
     const auto tipOverRow = [this](int row) {
         const HWND list = control("File1");
@@ -157,22 +165,41 @@ TEST_F(WindowEvents, ANameCutByTheListShowsWholeInATipUnderThePointer) {
         item.left = LVIR_BOUNDS;
         SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&item));
-        MSG moved{list, WM_MOUSEMOVE, 0, MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2), 0,
-                  {}};
+        POINT at{item.left + 4, (item.top + item.bottom) / 2};
+        MSG moved{list, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y), 0, {}};
+        ClientToScreen(list, &at);
+        SetCursorPos(at.x, at.y);
         window.handleMessage(moved);
         pump();
-        wchar_t text[512] = {};
+        wchar_t text[1024] = {};
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.hwnd = list;
         tool.uId = reinterpret_cast<UINT_PTR>(list);
         tool.lpszText = text;
-        SendMessageW(window.nameTip(), TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
-        return win32::toUtf8Lossy(text);
+        SendMessageW(window.nameTip(), TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+        std::string shown = win32::toUtf8Lossy(text);
+        for (auto lineEnd = shown.find("\r\n"); lineEnd != std::string::npos;
+             lineEnd = shown.find("\r\n")) {
+            shown.erase(lineEnd, 2);
+        }
+        return shown;
     };
     ASSERT_EQ(listText(1), longName);
+    ASSERT_EQ(listText(2), longest);
     EXPECT_EQ(tipOverRow(1), longName);
     EXPECT_EQ(tipOverRow(0), "") << "a name that fits needs no tip";
+    EXPECT_EQ(tipOverRow(2), longest);
+    ASSERT_TRUE(waitFor([this] { return IsWindowVisible(window.nameTip()) != FALSE; }));
+    RECT tip{};
+    GetWindowRect(window.nameTip(), &tip);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window.handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT within{};
+    IntersectRect(&within, &tip, &monitor.rcMonitor);
+    EXPECT_TRUE(EqualRect(&within, &tip) != FALSE)
+        << "the tip runs off the screen: " << tip.left << ".." << tip.right;
 }
 
 TEST_F(WindowEvents, TypingTheFirstLettersOfANameGoesToIt) {
@@ -357,6 +384,41 @@ TEST_F(WindowEvents, AWindowClosedWhileItsQuestionIsOpenAnswersCancelAndUnloadsO
     EXPECT_TRUE(form->unloaded());
     EXPECT_EQ(machine.registry.writes() - writesBefore, 2) << "the options are stored once";
     EXPECT_NE(machine.storeText().find("\"Audio\"=dword:00000001"), std::string::npos);
+}
+
+TEST_F(WindowEvents, TheListShowsItsFocusFromTheStartWithNoEntryCurrentYet) {
+    layOutMelodies();
+    start();
+    ASSERT_EQ(GetFocus(), control("File1"));
+    ASSERT_EQ(listItemWith(LVNI_FOCUSED), -1);
+    const auto pixels = [this] {
+        const HWND list = control("File1");
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        pump();
+        RECT client{};
+        GetClientRect(list, &client);
+        BITMAPINFO info{};
+        info.bmiHeader = {
+            sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        const HDC screen = GetDC(list);
+        const HDC memory = CreateCompatibleDC(screen);
+        void* bits = nullptr;
+        const HBITMAP picture = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        const HGDIOBJ before = SelectObject(memory, picture);
+        BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+        const auto* first = static_cast<const std::uint32_t*>(bits);
+        std::vector<std::uint32_t> copied(
+            first, first + static_cast<std::size_t>(client.right * client.bottom));
+        SelectObject(memory, before);
+        DeleteObject(picture);
+        DeleteDC(memory);
+        ReleaseDC(list, screen);
+        return copied;
+    };
+    const auto focused = pixels();
+    SetFocus(control("Check1"));
+    const auto unfocused = pixels();
+    EXPECT_NE(focused, unfocused) << "the focused list looks no different";
 }
 
 TEST_F(WindowEvents, ClosingRunsTheUnloadHandlerOnceHoweverTheWindowCloses) {

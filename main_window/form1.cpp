@@ -1,5 +1,6 @@
 #include "main_window/form1.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -14,6 +15,7 @@ Form1::Form1(Services services)
     : box_(services.box),
       player_(services.player),
       popup_(services.popup),
+      dialog_(services.dialog),
       shell_(services.shells),
       library_({services.files, services.box, services.dialog, services.player, shell_,
                 std::move(services.applicationFolder)}),
@@ -46,6 +48,10 @@ Status runGuarded(const std::function<Status()>& handler) {
 }  // namespace
 
 void Form1::run(const std::function<Status()>& handler) {
+    // events already on their way when the window closed find no window to act on
+    if (closed_) {
+        return;
+    }
     ++handlersRunning_;
     const Status status = runGuarded(handler);
     notify();
@@ -57,8 +63,45 @@ void Form1::run(const std::function<Status()>& handler) {
         }
     }
     --handlersRunning_;
-    if (handlersRunning_ == 0) {
-        runWaitingRepaint();
+    if (handlersRunning_ > 0) {
+        return;
+    }
+    if (closeWaiting_ && !closing_) {
+        closeNow();
+        return;
+    }
+    runWaitingRepaint();
+}
+
+void Form1::requestClose() {
+    if (closed_) {
+        return;
+    }
+    if (handlersRunning_ > 0) {
+        // a repeated request answers the boxes that have opened since (one that the closing
+        // itself opens, say)
+        closeWaiting_ = true;
+        box_.dismiss();
+        popup_.dismiss();
+        dialog_.dismiss();
+        return;
+    }
+    closeNow();
+}
+
+void Form1::endSession() {
+    std::int16_t cancel = 0;
+    Form_Unload(cancel);
+    requestClose();
+}
+
+void Form1::closeNow() {
+    closing_ = true;
+    std::int16_t cancel = 0;
+    Form_Unload(cancel);
+    closed_ = true;
+    if (closeListener_) {
+        closeListener_();
     }
 }
 
@@ -84,8 +127,39 @@ void Form1::clickCheckBox(CheckBox& box) {
     notify();
 }
 
+FormPicture Form1::picture() const {
+    const MelodyList& list = library_.File1();
+    return {.check1 = check1_.Value(),
+            .check2 = check2_.Value(),
+            .text1 = text1_,
+            .text2 = text2_,
+            .command3Caption = Command3Caption(),
+            .view = view(),
+            .names = &list.entries(),
+            .namesRevision = list.revision(),
+            .marked = list.selectedIndex(),
+            .place = list.currentIndex()};
+}
+
 void Form1::selectEntry(std::optional<std::size_t> index) {
     library_.File1().select(index);
+}
+
+void Form1::entryChosen(std::size_t shownRow, std::string_view shownName) {
+    const auto& entries = library_.File1().entries();
+    std::optional<std::size_t> index;
+    if (shownRow < entries.size() && entries[shownRow] == shownName) {
+        index = shownRow;
+    } else if (const auto moved = std::find(entries.begin(), entries.end(), shownName);
+               moved != entries.end()) {
+        index = static_cast<std::size_t>(moved - entries.begin());
+    }
+    if (!index) {
+        notify();  // the window draws the list as it is now
+        return;
+    }
+    selectEntry(*index);
+    File1_Click();
 }
 
 void Form1::readRingSoundIntoTexts() {
@@ -116,6 +190,9 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Paint() {
+    if (closed_) {
+        return;
+    }
     repaintWaiting_ = true;
     if (handlersRunning_ == 0) {
         runWaitingRepaint();
@@ -150,10 +227,14 @@ void Form1::File1_Click() {
     run([this] { return library_.preview(check1_.Value()); });
 }
 
-void Form1::Command1_Click() {
+void Form1::Command1_Click(PressedWith with) {
+    // From the keyboard the user looks at the button, while the pointer may rest anywhere on
+    // the screen: the menu opens below the button, as both toolkits open keyboard menus.
+    const PopupPlace place{with == PressedWith::Keyboard ? std::string_view("Command1")
+                                                         : std::string_view()};
     std::string chosen;
     run([&] {
-        chosen = popup_.popup(layout::kMenuName);
+        chosen = popup_.popup(layout::kMenuName, place);
         return Status::success();
     });
     // the chosen item's handler runs on its own, after the menu's

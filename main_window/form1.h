@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "main_window/check_box.h"
+#include "main_window/form_picture.h"
 #include "melody_library/melody_library.h"
 #include "platform/file_system.h"
 #include "platform/message_box_service.h"
@@ -24,7 +25,8 @@ namespace zorvik {
 // Every handler runs through one dispatch point. A failure there stops the handler and is shown
 // in one Bulgarian box (a notice, such as nothing marked, with the information icon); the
 // program always goes on. A repaint that arrives while a handler runs
-// (a question box is open, say) waits for it to end, and several waiting repaints run once.
+// (a question box is open, say) waits for it to end, and several waiting repaints run once; so
+// does a request to close the window.
 class Form1 {
 public:
     struct Services {
@@ -37,11 +39,17 @@ public:
         std::string applicationFolder;  // without a trailing backslash
     };
 
+    // How the user pressed a button.
+    enum class PressedWith { Mouse, Keyboard };
+
     explicit Form1(Services services);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
-    // The controls as the drawing layer shows them.
+    // What the window shows, in one piece.
+    FormPicture picture() const;
+
+    // The controls' states, one by one.
     const CheckBox& Check1() const { return check1_; }
     const CheckBox& Check2() const { return check2_; }
     const std::string& Text1() const { return text1_; }
@@ -68,30 +76,47 @@ public:
     void clickCheck1() { clickCheckBox(check1_); }
     void clickCheck2() { clickCheckBox(check2_); }
     void selectEntry(std::optional<std::size_t> index);
+    // The user chose the entry drawn at `shownRow` under `shownName`: it is selected and clicked.
+    // The list may have been read again since it was drawn: the melody of that name counts,
+    // wherever it stands now, and where it has gone nothing is clicked.
+    void entryChosen(std::size_t shownRow, std::string_view shownName);
 
     // The window's events.
     void Form_Load();
     void Form_Paint();
     void Form_Unload(std::int16_t& Cancel);
     void File1_Click();
-    void Command1_Click();
+    void Command1_Click(PressedWith with);
     void Command2_Click();
     void nm_Click();
     void pd_Click();
     void Command3_Click();
 
+    // A request to close the window: the user's, another program's or the system's. Between
+    // handlers the window closes at once. While one runs, whatever box, menu or dialog it has
+    // open is answered as Cancel, and the window closes when the handler has ended, so nothing
+    // a box was asking about happens after the window has gone. Closing runs Form_Unload, then
+    // the close listener, which takes the window away; later events run no handler.
+    void requestClose();
+    // The session is ending and the program may not outlive this call: the options are stored
+    // at once, even in the middle of a handler, and the window closes as for requestClose().
+    void endSession();
+    bool closed() const { return closed_; }
+
     // Whether Form_Unload has run: it runs once, however many ways the window is closed.
     bool unloaded() const { return unloaded_; }
-    // Whether a handler is running (one of its boxes, menus or dialogs is open): the window
-    // closes only between handlers.
+    // Whether a handler is running (one of its boxes, menus or dialogs is open).
     bool handling() const { return handlersRunning_ > 0; }
 
     // Called after every change of what the window shows.
     void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
+    // Called once, when the window is to go.
+    void setCloseListener(std::function<void()> listener) { closeListener_ = std::move(listener); }
 
 private:
     void run(const std::function<Status()>& handler);
     void runWaitingRepaint();
+    void closeNow();
     void notify();
     void clickCheckBox(CheckBox& box);
     void readRingSoundIntoTexts();
@@ -99,6 +124,7 @@ private:
     MessageBoxService& box_;
     Player& player_;
     PopupMenu& popup_;
+    OpenFileDialog& dialog_;
     settings::ShellHolder shell_;
     MelodyLibrary library_;
     CheckBox check1_;
@@ -106,12 +132,16 @@ private:
     std::string text1_;
     std::string text2_;
     std::function<void()> listener_;
+    std::function<void()> closeListener_;
     int handlersRunning_ = 0;
     bool repaintWaiting_ = false;
     int repaintsRun_ = 0;
     bool repaintDue_ = false;
     int dueRepaintsRun_ = 0;
     bool unloaded_ = false;
+    bool closeWaiting_ = false;
+    bool closing_ = false;
+    bool closed_ = false;
 };
 
 // The window's services taken from the platform's bundle.

@@ -15,10 +15,10 @@ using namespace melody_texts;
 
 MelodyLibrary::MelodyLibrary(Services services)
     : services_(std::move(services)), list_(services_.files) {
-    // the keyboard's place falls back on the melody last clicked, when it is in the folder shown
+    // the list marks the melody last clicked whenever it shows the folder that holds it
     list_.setRememberedName([this](std::string_view folder) {
         return winpath::samePath(winpath::folder(s_), folder) ? std::string(winpath::fileName(s_))
-                                                            : std::string();
+                                                              : std::string();
     });
 }
 
@@ -52,18 +52,29 @@ Status MelodyLibrary::preview(std::int16_t check1State) {
     return recorded;
 }
 
+std::string MelodyLibrary::replacedLine(std::string_view destination) const {
+    const auto existing =
+        services_.files.melodyNamed(winpath::folder(destination), winpath::fileName(destination));
+    if (!existing) {
+        return {};
+    }
+    const std::string path = winpath::join(winpath::folder(destination), *existing);
+    return "\r\n" + std::string(kReplacedStart) +
+           failure_text::quoted(services_.files.displayPath(path)) + std::string(kReplacedEnd);
+}
+
 Status MelodyLibrary::chooseRingMelody() {
+    // with nothing marked there is nothing to ask about
+    if (list_.FileName().empty()) {
+        return Failure{ErrorCode::NothingMarked, std::string(kNothingSelected)};
+    }
     if (!confirmed(kRingQuestion, kRingTitle)) {
         return Status::success();
     }
     if (Status renewed = a(); !renewed.ok()) {
         return renewed;
     }
-    const std::string name = list_.FileName();
-    if (name.empty()) {
-        return Failure{ErrorCode::NothingMarked, std::string(kNothingSelected)};
-    }
-    return replaceRingFile(list_.Path(), name);
+    return replaceRingFile(list_.Path(), list_.FileName());
 }
 
 Status MelodyLibrary::replaceRingFile(const std::string& folder, const std::string& name) {
@@ -111,13 +122,18 @@ Status MelodyLibrary::addMelody() {
     Status result = services_.dialog.Show();
     const std::string title = result.ok() ? services_.dialog.FileTitle() : std::string();
     if (!title.empty()) {
+        const std::string ringsFolder =
+            services_.applicationFolder + std::string(kRingsFolderBelowApplication);
+        const std::string destination = winpath::join(ringsFolder, title);
         std::string question(kAddQuestionStart);
         question += title;
         question += "\r\n";
         question += kAddQuestionEnd;
+        // a file chosen in the Rings folder itself is that melody, not a namesake of it
+        if (!winpath::samePath(winpath::folder(services_.dialog.FileName()), ringsFolder)) {
+            question += replacedLine(destination);
+        }
         if (confirmed(question, kAddTitle)) {
-            const std::string destination =
-                services_.applicationFolder + std::string(kRingsBelowApplication) + title;
             Status copied = services_.files.copyFile(services_.dialog.FileName(), destination);
             if (copied.ok() || copied.code() != ErrorCode::SameFile) {
                 result = copied;
@@ -150,22 +166,34 @@ Status MelodyLibrary::deleteMarked(std::int16_t check2State) {
 }
 
 Status MelodyLibrary::deleteMarkedInView(bool moveTicked) {
-    // Only a melody of the folder on screen is ever touched: s may name one the list no
-    // longer shows (clicked before the view changed).
-    const std::string name(winpath::fileName(s_));
-    if (name.empty() || !winpath::samePath(winpath::folder(s_), list_.Path())) {
+    // Only the melody the list shows marked is ever touched: s may name one the list no longer
+    // shows (clicked before the view changed, or gone since).
+    const std::string marked = list_.FileName();
+    if (marked.empty() || !winpath::samePath(winpath::join(list_.Path(), marked), s_)) {
         return Failure{ErrorCode::NothingMarked, std::string(kNothingMarked)};
     }
+    const std::string name(winpath::fileName(s_));
+    // each question names the melody it is about, and any it would replace
+    const auto asks = [&](std::string_view question, const std::string& replaced) {
+        return confirmed(std::string(question) + "\r\n" + failure_text::quoted(name) + replaced,
+                         kDeleteTitle);
+    };
     if (moveTicked && view_ == MelodyView::Deleted) {
-        return services_.files.moveFile(s_, std::string(kIntoRingsPrefix) + name);
-    }
-    if (moveTicked) {
-        if (!confirmed(kMoveQuestion, kDeleteTitle)) {
+        const std::string destination = std::string(kIntoRingsPrefix) + name;
+        const std::string replaced = replacedLine(destination);
+        if (!replaced.empty() && !asks(kRestoreQuestion, replaced)) {
             return Status::success();
         }
-        return services_.files.moveFile(s_, std::string(kIntoDeletedPrefix) + name);
+        return services_.files.moveFile(s_, destination);
     }
-    if (!confirmed(kForGoodQuestion, kDeleteTitle)) {
+    if (moveTicked) {
+        const std::string destination = std::string(kIntoDeletedPrefix) + name;
+        if (!asks(kMoveQuestion, replacedLine(destination))) {
+            return Status::success();
+        }
+        return services_.files.moveFile(s_, destination);
+    }
+    if (!asks(kForGoodQuestion, {})) {
         return Status::success();
     }
     return services_.files.deleteFile(s_);

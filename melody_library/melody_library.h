@@ -46,15 +46,18 @@ public:
     // A click in the list: records the melody and, unless `check1State` is clear, plays it.
     Status preview(std::int16_t check1State);
     // Asks, then copies the selected melody over the ring file and records its folder and name,
-    // the two as one: on any failure both stay as they were.
+    // the two as one: on any failure both stay as they were. With nothing selected it says so
+    // without asking.
     Status chooseRingMelody();
-    // Copies a file chosen in the open-file dialog into the Rings folder.
+    // Copies a file chosen in the open-file dialog into the Rings folder; its question says so
+    // when the copy would replace a melody there.
     Status addMelody();
     // Switches the list to the Deleted folder.
     Status showDeletedFolder();
     // Deletes s for good, moves it into the Deleted folder, or moves it back, by the view and
-    // the tick of the move box; then always returns to the Rings view. Only a melody of the
-    // folder on screen is ever touched; with none marked there, a notice says so.
+    // the tick of the move box; then always returns to the Rings view. Only the melody the list
+    // shows marked is ever touched, under a question that names it and any melody it would
+    // replace; with none marked, a notice says so.
     Status deleteMarked(std::int16_t check2State);
 
 private:
@@ -62,6 +65,9 @@ private:
     Status replaceRingFile(const std::string& folder, const std::string& name);
     void returnToRingsView();
     bool confirmed(std::string_view message, std::string_view title);
+    // The line a question ends with when `destination` would replace a melody there (named as
+    // Windows matches names); "" when it would not.
+    std::string replacedLine(std::string_view destination) const;
 
     Services services_;
     MelodyList list_;

@@ -1,8 +1,7 @@
 #include "melody_library/melody_list.h"
 
-#include <algorithm>
-
 #include "platform/windows_path.h"
+#include "platform/windows_text.h"
 
 namespace zorvik {
 
@@ -60,25 +59,17 @@ void MelodyList::Refresh() {
 void MelodyList::replaceEntries(std::vector<std::string> entries,
                                 std::optional<std::string> keepCurrent) {
     entries_ = std::move(entries);
-    current_ = keepCurrent ? indexOf(*keepCurrent) : std::nullopt;
+    current_ = keepCurrent ? text::findFileName(entries_, *keepCurrent) : std::nullopt;
     settlePlace();
 }
 
 void MelodyList::settlePlace() {
-    selected_.reset();
-    if (!current_ && remembered_) {
-        const std::string name = remembered_(path_);
-        current_ = name.empty() ? std::nullopt : indexOf(name);
+    const std::string remembered = remembered_ ? remembered_(path_) : std::string();
+    // a name in other case is the same file to Windows, and so the melody the buttons act on
+    selected_ = remembered.empty() ? std::nullopt : text::findFileName(entries_, remembered);
+    if (selected_) {
+        current_ = selected_;
     }
-}
-
-std::optional<std::size_t> MelodyList::indexOf(std::string_view name) const {
-    // the entries are sorted ignoring case, but the exact name is what is wanted
-    const auto found = std::find(entries_.begin(), entries_.end(), name);
-    if (found == entries_.end()) {
-        return std::nullopt;
-    }
-    return static_cast<std::size_t>(found - entries_.begin());
 }
 
 void MelodyList::select(std::optional<std::size_t> index) {

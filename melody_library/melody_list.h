@@ -16,7 +16,9 @@
 namespace zorvik {
 
 // The file list File1: the "*.wav" files of one folder, at most one of them selected, and the
-// keyboard's place in it (the entry the arrow keys go on from), which a refresh keeps.
+// keyboard's place in it (the entry the arrow keys go on from), which a refresh keeps. Whenever
+// the folder shown holds the melody last clicked, that melody is the one selected: what the
+// buttons act on is always in sight.
 class MelodyList {
 public:
     static constexpr std::string_view kPattern = install::kMelodyPattern;
@@ -25,13 +27,14 @@ public:
 
     // The folder as last set, without a trailing backslash; "" before any folder was set.
     const std::string& Path() const { return path_; }
-    // Reads the new folder; afterwards nothing is selected. A folder that cannot be read fails
-    // and the list keeps the folder and entries it had.
+    // Reads the new folder; afterwards only the remembered melody is selected, where the folder
+    // holds it. A folder that cannot be read fails and the list keeps the folder and entries it
+    // had.
     Status setPath(std::string_view folder);
     // The selected entry's name, without folder; "" when nothing is selected.
     std::string FileName() const;
-    // Shows the folder as it is now; afterwards nothing is selected. A folder that has vanished
-    // gives an empty list, never a failure, since every repaint comes here.
+    // Shows the folder as it is now, selecting the remembered melody again. A folder that has
+    // vanished gives an empty list, never a failure, since every repaint comes here.
     void Refresh();
 
     const std::vector<std::string>& entries() const { return entries_; }
@@ -39,11 +42,11 @@ public:
     // The user's selection, which also becomes the keyboard's place; an index past the end
     // selects nothing.
     void select(std::optional<std::size_t> index);
-    // The keyboard's place: after a refresh it stays on the entry that was current, else it
-    // goes to the entry that the remembered melody names, else nowhere.
+    // The keyboard's place: after a refresh it is on the remembered melody where the folder holds
+    // it, else it stays on the entry that was current, else nowhere.
     std::optional<std::size_t> currentIndex() const { return current_; }
-    // The name of the melody to fall back on: the program gives the file name of `s` when `s`
-    // lies in the folder shown, "" otherwise.
+    // The name of the melody to select after every read of the folder: the program gives the file
+    // name of `s` when `s` lies in the folder shown, "" otherwise.
     void setRememberedName(std::function<std::string(std::string_view folder)> remembered) {
         remembered_ = std::move(remembered);
     }
@@ -54,7 +57,6 @@ private:
     Result<std::vector<std::string>> read(const std::string& folder);
     void replaceEntries(std::vector<std::string> entries, std::optional<std::string> keepCurrent);
     void settlePlace();
-    std::optional<std::size_t> indexOf(std::string_view name) const;
 
     const FileSystem& files_;
     std::string path_;

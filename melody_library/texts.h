@@ -22,7 +22,6 @@ inline constexpr std::string_view kNothingChanged =
 inline constexpr std::string_view kAddQuestionStart = "Желаете ли добавяне на файл: ";
 inline constexpr std::string_view kAddQuestionEnd = " към мелодиите на Zorvik?";
 inline constexpr std::string_view kAddTitle = "Добавяне на нова мелодия.";
-inline constexpr std::string_view kRingsBelowApplication = "\\Rings\\";
 inline constexpr std::string_view kDeletedBelowApplication = "\\Rings\\Deleted";
 inline constexpr std::string_view kRingsFolderBelowApplication = "\\Rings";
 
@@ -35,8 +34,16 @@ inline constexpr std::string_view kMoveQuestion =
     "Желаете ли преместване на мелодията в папка ''Deleted''?";
 inline constexpr std::string_view kForGoodQuestion =
     "Желаете ли окончателно изтриване на мелодията?";
+// asked only where the Rings folder already holds a melody of that name
+inline constexpr std::string_view kRestoreQuestion =
+    "Желаете ли връщане на мелодията в папката с мелодии?";
 inline constexpr std::string_view kNothingMarked =
     "Няма маркирана мелодия в тази папка: щракнете мелодия в списъка и опитайте отново.";
+
+// the line a question ends with where its destination already holds a melody of that name:
+// before and after the existing melody's path
+inline constexpr std::string_view kReplacedStart = "Съществуващата мелодия ";
+inline constexpr std::string_view kReplacedEnd = " ще бъде заменена.";
 
 // the caption of the delete button in each view
 inline constexpr std::string_view kDeleteCaption = "Изтриване на маркираната мелодия";

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,12 @@ public:
     // case, sorted by name ignoring case. Names that Windows cannot hold are left out. Fails with
     // FolderNotFound when the folder does not exist.
     virtual Result<std::vector<std::string>> listMelodies(std::string_view folder) const = 0;
+
+    // The name under which `folder` holds the melody that `name` names, as Windows matches
+    // names: the exact name, else one that differs only in case. nullopt when it holds none, or
+    // cannot be read (the operation that follows then says why).
+    virtual std::optional<std::string> melodyNamed(std::string_view folder,
+                                                   std::string_view name) const;
 
     // Starts watching a folder for any change that listMelodies could show. nullptr where no
     // change notification can be trusted for that folder (a network or user-space file system,

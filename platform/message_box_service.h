@@ -29,6 +29,10 @@ public:
 
     // A notice (nothing marked, nothing to do): the information icon and an OK button.
     virtual void showNotice(std::string_view message, std::string_view title) = 0;
+
+    // Answers the box that is open, if any, as Cancel (a box with only OK, with OK), as when the
+    // window must close while it waits.
+    virtual void dismiss() = 0;
 };
 
 }  // namespace zorvik

@@ -17,6 +17,9 @@ public:
     virtual std::string FileTitle() const = 0;
     // The chosen file's full path in Windows form.
     virtual std::string FileName() const = 0;
+
+    // Cancels the dialog that is open, if any, as the user's Cancel does.
+    virtual void dismiss() = 0;
 };
 
 }  // namespace zorvik

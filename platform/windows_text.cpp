@@ -259,6 +259,20 @@ bool lessIgnoringCase(std::string_view a, std::string_view b) {
     return fa != fb ? fa < fb : a < b;
 }
 
+std::optional<std::size_t> findFileName(const std::vector<std::string>& names,
+                                        std::string_view name) {
+    auto found = std::find(names.begin(), names.end(), name);
+    if (found == names.end()) {
+        found = std::find_if(names.begin(), names.end(), [&](const std::string& held) {
+            return equalsIgnoringCase(held, name);
+        });
+    }
+    if (found == names.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(found - names.begin());
+}
+
 bool isReservedDeviceName(std::string_view name) {
     // The part before the first dot, with the spaces Windows ignores there, names the device:
     // "nul.wav" and "COM1 .txt" are the devices, not files.

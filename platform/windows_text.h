@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Text rules of the Windows side of the world, done without any toolkit: names are UTF-8 here
 // and compared the way Windows compares file names (by upper-casing each character).
@@ -24,6 +25,10 @@ char32_t toUpper(char32_t c);
 // The upper-cased form of a UTF-8 text; bytes that are not valid UTF-8 pass unchanged.
 std::string foldCase(std::string_view utf8);
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+// Where `name` stands among `names` as Windows matches a file name: the exact name, else the
+// first that differs from it only in case; nullopt when none matches.
+std::optional<std::size_t> findFileName(const std::vector<std::string>& names,
+                                        std::string_view name);
 // Orders by the folded form, then by the bytes, so that the order is total.
 bool lessIgnoringCase(std::string_view a, std::string_view b);
 

@@ -28,55 +28,72 @@ TEST_F(AddMelody, ACancelledDialogAsksNothingAndRefreshes) {
     EXPECT_EQ(form->File1().entries(), (std::vector<std::string>{"a.wav", "b.wav"}));
 }
 
-TEST_F(AddMelody, ThePopupRunsTheChosenItemAfterItself) {
+TEST_F(AddMelody, ThePopupOpensWhereTheUserLooksAndRunsTheChosenItemAfterItself) {
     open();
     popup.nextChoice = "pd";
-    form->Command1_Click();
+    form->Command1_Click(Form1::PressedWith::Mouse);
     EXPECT_EQ(popup.shownMenus, std::vector<std::string>{"v"});
     EXPECT_EQ(form->view(), MelodyView::Deleted);
     popup.nextChoice = "";  // dismissed
-    form->Command1_Click();
+    form->Command1_Click(Form1::PressedWith::Mouse);
     EXPECT_EQ(dialog.shows, 0);
     popup.nextChoice = "nm";
-    form->Command1_Click();
+    form->Command1_Click(Form1::PressedWith::Keyboard);
     EXPECT_EQ(dialog.shows, 1);
+    // from the keyboard the menu opens below its button, from the mouse at the pointer
+    EXPECT_EQ(popup.shownBelow, (std::vector<std::string>{"", "", "Command1"}));
 }
 
-TEST_F(AddMelody, OkCopiesFromAnotherFolderIntoRingsAndTheQuestionNamesTheBareName) {
-    open();
-    dialog.choose((elsewhere / "Нова мелодия.wav").text);
-    box.answer(kAnswerOk);
-    form->nm_Click();
-    ASSERT_EQ(box.questions.size(), 1u);
-    EXPECT_EQ(box.questions[0].message,
-              "Желаете ли добавяне на файл: Нова мелодия.wav\r\n към мелодиите на Zorvik?");
-    EXPECT_EQ(box.questions[0].title, "Добавяне на нова мелодия.");
-    EXPECT_EQ(readFile(rings / "Нова мелодия.wav"), "new");
-    EXPECT_EQ(form->File1().entries(), (std::vector<std::string>{"a.wav", "Нова мелодия.wav"}));
-    EXPECT_TRUE(box.errors.empty());
-}
-
-TEST_F(AddMelody, CancelCopiesNothing) {
-    open();
-    dialog.choose((elsewhere / "Нова мелодия.wav").text);
-    box.answer(kAnswerCancel);
-    form->nm_Click();
-    EXPECT_EQ(listing(rings), "Deleted a.wav");
-}
-
-TEST_F(AddMelody, ANamesakeIsReplacedAndAFileFromRingsItselfIsANotice) {
-    open();
-    dialog.choose((elsewhere / "a.wav").text);
-    box.answer(kAnswerOk);
-    form->nm_Click();
-    EXPECT_EQ(readFile(rings / "a.wav"), "another a");
-
-    dialog.choose("C:\\Program Files\\Zorvik\\Rings\\A.WAV");
-    box.answer(kAnswerOk);
-    form->nm_Click();
-    EXPECT_EQ(readFile(rings / "a.wav"), "another a");
-    EXPECT_TRUE(box.errors.empty());
-    ASSERT_EQ(box.notices.size(), 1u);
+// The question names the bare name, and the melody in Rings that the copy would replace.
+TEST_F(AddMelody, TheQuestionNamesTheFileAndAnyMelodyItReplaces) {
+    const std::string replacesA =
+        "\r\nСъществуващата мелодия „C:\\Program Files\\Zorvik\\Rings\\a.wav“ ще бъде "
+        "заменена.";
+    const WinPath other{"D:\\Other"};
+    writeFile(other / "A.WAV", "another A");
+    struct Case {
+        const char* what;
+        std::string chosen;
+        int answer;
+        std::string replaced;  // the question's last line
+        const char* ringsAfter;
+        const char* aAfter;
+    };
+    const Case cases[] = {
+        {"a new melody, OK", (elsewhere / "Нова мелодия.wav").text, kAnswerOk, "",
+         "Deleted a.wav Нова мелодия.wav", "a"},
+        {"a new melody, Cancel", (elsewhere / "Нова мелодия.wav").text, kAnswerCancel, "",
+         "Deleted a.wav", "a"},
+        {"a namesake, OK", (elsewhere / "a.wav").text, kAnswerOk, replacesA, "Deleted a.wav",
+         "another a"},
+        {"a namesake, Cancel", (elsewhere / "a.wav").text, kAnswerCancel, replacesA,
+         "Deleted a.wav", "a"},
+        {"a namesake in other case", (other / "A.WAV").text, kAnswerOk, replacesA, "Deleted a.wav",
+         "another A"},
+        {"the melody itself, from Rings", (rings / "A.WAV").text, kAnswerOk, "", "Deleted a.wav",
+         "a"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        files.remove(rings);
+        files.makeFolder(deleted);
+        addMelody(rings, "a.wav", "a");
+        box.questions.clear();
+        box.notices.clear();
+        open();
+        dialog.choose(c.chosen);
+        box.answer(c.answer);
+        form->nm_Click();
+        const std::string title = c.chosen.substr(c.chosen.rfind('\\') + 1);
+        ASSERT_EQ(box.questions.size(), 1u);
+        EXPECT_EQ(box.questions[0].message, "Желаете ли добавяне на файл: " + title +
+                                                "\r\n към мелодиите на Zorvik?" + c.replaced);
+        EXPECT_EQ(box.questions[0].title, "Добавяне на нова мелодия.");
+        EXPECT_EQ(listing(rings), c.ringsAfter);
+        EXPECT_EQ(readFile(rings / "a.wav"), c.aAfter);
+        EXPECT_TRUE(box.errors.empty());
+    }
+    ASSERT_EQ(box.notices.size(), 1u) << "the melody itself: nothing to add";
     EXPECT_EQ(box.notices[0].message,
               "Мелодията „A.WAV“ вече е в папката с мелодии: няма какво да се добави.");
 }

@@ -17,12 +17,13 @@ protected:
     void setCheck2(std::int16_t state) {
         writeStore("\"inDeleted\"=dword:0000000" + std::to_string(state) + "\n");
     }
-    // Asserts what every click leaves behind: the Rings view on the install folder.
-    void expectRingsView() {
+    // Asserts what every click leaves behind: the Rings view on the install folder, with the
+    // melody last clicked marked where that folder holds it ("" for none).
+    void expectRingsView(const std::string& marked) {
         EXPECT_EQ(form->File1().Path(), "C:\\Program Files\\Zorvik\\Rings");
         EXPECT_EQ(form->Command3Caption(), "Изтриване на маркираната мелодия");
         EXPECT_EQ(form->view(), MelodyView::Rings);
-        EXPECT_FALSE(form->File1().selectedIndex());
+        EXPECT_EQ(form->File1().FileName(), marked);
     }
 };
 
@@ -32,37 +33,59 @@ struct Row {
     const char* what;
     View view;
     std::int16_t check2;
+    bool namesake;  // the other folder holds X.WAV, the same name in other case
     std::optional<int> answer;
-    const char* question;  // "" when none may be asked
+    std::string question;  // "" when none may be asked
     const char* ringsAfter;
     const char* deletedAfter;
+    const char* markedAfter;
 };
 
+// Each question names the melody, and any melody of that name that its answer would replace.
 TEST_F(DeleteMoveRestore, EveryRowOfTheResultingBehaviour) {
-    const char* move = "Желаете ли преместване на мелодията в папка ''Deleted''?";
-    const char* forGood = "Желаете ли окончателно изтриване на мелодията?";
+    const std::string move = "Желаете ли преместване на мелодията в папка ''Deleted''?\r\n„x.wav“";
+    const std::string forGood = "Желаете ли окончателно изтриване на мелодията?\r\n„x.wav“";
+    const std::string restore = "Желаете ли връщане на мелодията в папката с мелодии?\r\n„x.wav“";
+    const std::string replacing = "\r\nСъществуващата мелодия „C:\\Program Files\\Zorvik\\Rings";
+    const std::string inDeleted = replacing + "\\Deleted\\X.WAV“ ще бъде заменена.";
+    const std::string inRings = replacing + "\\X.WAV“ ще бъде заменена.";
     const Row rows[] = {
-        {"move, OK", View::Rings, 1, kAnswerOk, move, "Deleted other.wav", "old.wav x.wav"},
-        {"move, Cancel", View::Rings, 1, kAnswerCancel, move, "Deleted other.wav x.wav",
-         "old.wav x.wav"},
-        {"delete, OK", View::Rings, 0, kAnswerOk, forGood, "Deleted other.wav", "old.wav x.wav"},
-        {"greyed counts as clear", View::Rings, 2, kAnswerOk, forGood, "Deleted other.wav",
-         "old.wav x.wav"},
-        {"delete, Cancel", View::Rings, 0, kAnswerCancel, forGood, "Deleted other.wav x.wav",
-         "old.wav x.wav"},
-        {"restore", View::Deleted, 1, std::nullopt, "", "Deleted other.wav x.wav", "old.wav"},
-        {"delete from Deleted, OK", View::Deleted, 0, kAnswerOk, forGood, "Deleted other.wav x.wav",
-         "old.wav"},
-        {"delete from Deleted, Cancel", View::Deleted, 2, kAnswerCancel, forGood,
-         "Deleted other.wav x.wav", "old.wav x.wav"},
+        {"move, OK", View::Rings, 1, false, kAnswerOk, move, "Deleted other.wav", "old.wav x.wav",
+         ""},
+        {"move, Cancel", View::Rings, 1, false, kAnswerCancel, move, "Deleted other.wav x.wav",
+         "old.wav", "x.wav"},
+        {"move onto a namesake, OK", View::Rings, 1, true, kAnswerOk, move + inDeleted,
+         "Deleted other.wav", "X.WAV old.wav", ""},
+        {"move onto a namesake, Cancel", View::Rings, 1, true, kAnswerCancel, move + inDeleted,
+         "Deleted other.wav x.wav", "X.WAV old.wav", "x.wav"},
+        {"delete, OK", View::Rings, 0, true, kAnswerOk, forGood, "Deleted other.wav",
+         "X.WAV old.wav", ""},
+        {"greyed counts as clear", View::Rings, 2, false, kAnswerOk, forGood, "Deleted other.wav",
+         "old.wav", ""},
+        {"delete, Cancel", View::Rings, 0, false, kAnswerCancel, forGood, "Deleted other.wav x.wav",
+         "old.wav", "x.wav"},
+        {"restore", View::Deleted, 1, false, std::nullopt, "", "Deleted other.wav x.wav", "old.wav",
+         ""},
+        {"restore onto a namesake, OK", View::Deleted, 1, true, kAnswerOk, restore + inRings,
+         "Deleted X.WAV other.wav", "old.wav", ""},
+        {"restore onto a namesake, Cancel", View::Deleted, 1, true, kAnswerCancel,
+         restore + inRings, "Deleted X.WAV other.wav", "old.wav x.wav", ""},
+        {"delete from Deleted, OK", View::Deleted, 0, true, kAnswerOk, forGood,
+         "Deleted X.WAV other.wav", "old.wav", ""},
+        {"delete from Deleted, Cancel", View::Deleted, 2, false, kAnswerCancel, forGood,
+         "Deleted other.wav", "old.wav x.wav", ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         files.remove(rings);
         files.makeFolder(deleted);
-        addMelody(rings, "x.wav", "rings x");
+        const WinPath& here = row.view == View::Rings ? rings : deleted;
+        const WinPath& there = row.view == View::Rings ? deleted : rings;
+        addMelody(here, "x.wav", "the melody");
+        if (row.namesake) {
+            addMelody(there, "X.WAV", "its namesake");
+        }
         addMelody(rings, "other.wav");
-        addMelody(deleted, "x.wav", "deleted x");
         addMelody(deleted, "old.wav");
         setCheck2(row.check2);
         box.questions.clear();
@@ -71,12 +94,13 @@ TEST_F(DeleteMoveRestore, EveryRowOfTheResultingBehaviour) {
             form->pd_Click();
         }
         clickEntry("x.wav");
+        form->Form_Paint();  // the melody stays marked, and the button acts on it
         if (row.answer) {
             box.answer(row.answer);
         }
         form->Command3_Click();
 
-        if (*row.question == '\0') {
+        if (row.question.empty()) {
             EXPECT_TRUE(box.questions.empty());
         } else {
             ASSERT_EQ(box.questions.size(), 1u);
@@ -85,48 +109,60 @@ TEST_F(DeleteMoveRestore, EveryRowOfTheResultingBehaviour) {
         }
         EXPECT_EQ(listing(rings), row.ringsAfter);
         EXPECT_EQ(listing(deleted), row.deletedAfter);
+        if (row.namesake) {
+            const bool replaced = row.answer == kAnswerOk && row.check2 == 1;
+            EXPECT_EQ(readFile(there / "X.WAV"), replaced ? "the melody" : "its namesake");
+        }
         EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
-        expectRingsView();
+        expectRingsView(row.markedAfter);
     }
 }
 
-TEST_F(DeleteMoveRestore, AMelodyTheListDoesNotShowIsNeverTouched) {
-    // clicked in the Rings view, then the list switched to Deleted: s names a hidden melody
-    addMelody(rings, "x.wav");
-    addMelody(deleted, "y.wav");
-    for (std::int16_t check2 : {std::int16_t{0}, std::int16_t{1}}) {
-        SCOPED_TRACE(check2);
-        setCheck2(check2);
-        box.questions.clear();
-        open();
-        clickEntry("x.wav");
-        form->pd_Click();
-        box.answer(kAnswerOk);
-        form->Command3_Click();
-        EXPECT_TRUE(box.questions.empty()) << "no question about a melody not on screen";
-        ASSERT_EQ(box.notices.size(), 1u);
-        EXPECT_EQ(box.notices[0].message, kNothingMarked);
-        box.notices.clear();
-        EXPECT_EQ(listing(rings), "Deleted x.wav");
-        EXPECT_EQ(listing(deleted), "y.wav");
-        EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\x.wav");
-        expectRingsView();
-    }
-}
-
-TEST_F(DeleteMoveRestore, NothingClickedSinceStartTouchesNothingAndSaysSo) {
-    addMelody(rings, "x.wav");
-    for (std::int16_t check2 : {std::int16_t{0}, std::int16_t{1}}) {
-        setCheck2(check2);
-        box.notices.clear();
-        open();
-        form->Command3_Click();
-        EXPECT_TRUE(box.questions.empty());
-        EXPECT_TRUE(box.errors.empty());
-        ASSERT_EQ(box.notices.size(), 1u) << "a notice, with the information icon";
-        EXPECT_EQ(box.notices[0].message, kNothingMarked);
-        EXPECT_EQ(box.notices[0].title, "Избор на мелодия за Zorvik BG");
-        EXPECT_EQ(listing(rings), "Deleted x.wav");
+// The button acts only on the melody the list shows marked: never on one it no longer shows.
+TEST_F(DeleteMoveRestore, AMelodyNotMarkedIsNeverTouchedAndANoticeSaysSo) {
+    struct Case {
+        const char* what;
+        std::function<void()> afterOpening;
+        const char* markedAfter;
+    };
+    const Case cases[] = {
+        {"nothing clicked since start", [] {}, ""},
+        {"clicked, then the list switched to Deleted",
+         [&] {
+             clickEntry("x.wav");
+             form->pd_Click();
+         },
+         "x.wav"},
+        {"clicked, then gone, and the list read again",
+         [&] {
+             clickEntry("x.wav");
+             files.rename(rings / "x.wav", deleted / "x.wav");
+             form->Form_Paint();
+         },
+         ""},
+    };
+    for (const auto& c : cases) {
+        for (std::int16_t check2 : {std::int16_t{0}, std::int16_t{1}}) {
+            SCOPED_TRACE(std::string(c.what) + ", Check2=" + std::to_string(check2));
+            files.remove(rings);
+            files.makeFolder(deleted);
+            addMelody(rings, "x.wav");
+            addMelody(deleted, "y.wav");
+            setCheck2(check2);
+            box.notices.clear();
+            open();
+            c.afterOpening();
+            const std::string arranged = listing(rings) + "|" + listing(deleted);
+            box.answer(kAnswerOk);
+            form->Command3_Click();
+            EXPECT_TRUE(box.questions.empty()) << "no question about a melody not on screen";
+            EXPECT_TRUE(box.errors.empty());
+            ASSERT_EQ(box.notices.size(), 1u) << "a notice, with the information icon";
+            EXPECT_EQ(box.notices[0].message, kNothingMarked);
+            EXPECT_EQ(box.notices[0].title, "Избор на мелодия за Zorvik BG");
+            EXPECT_EQ(listing(rings) + "|" + listing(deleted), arranged);
+            expectRingsView(c.markedAfter);
+        }
     }
 }
 
@@ -139,12 +175,13 @@ TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderO
         bool removalFails;
         const char* ringsAfter;
         const char* deletedAfter;
+        const char* markedAfter;
     };
     const Case cases[] = {
-        {"into Deleted", false, false, "Deleted", "x.wav"},
-        {"into Deleted, removal fails", false, true, "Deleted x.wav", "x.wav"},
-        {"back into Rings", true, false, "Deleted x.wav", ""},
-        {"back into Rings, removal fails", true, true, "Deleted x.wav", "x.wav"},
+        {"into Deleted", false, false, "Deleted", "x.wav", ""},
+        {"into Deleted, removal fails", false, true, "Deleted x.wav", "x.wav", "x.wav"},
+        {"back into Rings", true, false, "Deleted x.wav", "", ""},
+        {"back into Rings, removal fails", true, true, "Deleted x.wav", "x.wav", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -182,21 +219,8 @@ TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderO
             EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
             EXPECT_EQ(readFile(older), "the melody");
         }
-        expectRingsView();
+        expectRingsView(c.markedAfter);
     }
-}
-
-TEST_F(DeleteMoveRestore, RestoreWorksFromTheMelodyLastClickedAfterARepaintClearedTheSelection) {
-    addMelody(deleted, "x.wav");
-    setCheck2(1);
-    open();
-    form->pd_Click();
-    clickEntry("x.wav");
-    form->Form_Paint();
-    ASSERT_FALSE(form->File1().selectedIndex());
-    form->Command3_Click();
-    EXPECT_EQ(listing(rings), "Deleted x.wav");
-    EXPECT_EQ(listing(deleted), "");
 }
 
 TEST_F(DeleteMoveRestore, AMoveWhoseCopyFailsIsShownAndNeverDeletesTheSource) {
@@ -214,7 +238,7 @@ TEST_F(DeleteMoveRestore, AMoveWhoseCopyFailsIsShownAndNeverDeletesTheSource) {
               "съществува. Двете папки остават, каквито бяха.");
     EXPECT_EQ(box.errors[0].title, "Избор на мелодия за Zorvik BG");
     EXPECT_EQ(listing(rings), "x.wav");
-    expectRingsView();
+    expectRingsView("x.wav");
 }
 
 TEST_F(DeleteMoveRestore, ADeleteThatFailsIsShownAndTheViewStillReturnsToRings) {
@@ -229,7 +253,7 @@ TEST_F(DeleteMoveRestore, ADeleteThatFailsIsShownAndTheViewStillReturnsToRings) 
     EXPECT_NE(box.errors[0].message.find("не може да бъде изтрит: файлът не съществува"),
               std::string::npos)
         << box.errors[0].message;
-    expectRingsView();
+    expectRingsView("");
 }
 
 TEST_F(DeleteMoveRestore, FromAnotherFolderTheClickReturnsToTheInstallRingsOrElseToItsOwn) {

@@ -7,6 +7,7 @@ namespace zorvik {
 namespace {
 
 using testing::FormFixture;
+using testing::WinPath;
 
 class Form1Lifecycle : public FormFixture, public ::testing::Test {};
 
@@ -122,21 +123,139 @@ TEST_F(Form1Lifecycle, AFailedWriteAtClosingIsShownOnceNamingTheValue) {
     (void)window;
 }
 
-TEST_F(Form1Lifecycle, ARepaintRereadsTheFolderAndClearsTheSelectionButNotS) {
+TEST_F(Form1Lifecycle, ARepaintRereadsTheFolderAndKeepsTheMelodyLastClickedMarked) {
     addMelody(rings, "a.wav");
     Form1& window = open();
     clickEntry("a.wav");
     addMelody(rings, "b.wav");
     window.Form_Paint();
     EXPECT_EQ(window.File1().entries(), (std::vector<std::string>{"a.wav", "b.wav"}));
-    EXPECT_FALSE(window.File1().selectedIndex());
-    EXPECT_EQ(window.s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
+    EXPECT_EQ(window.File1().FileName(), "a.wav");
 
     files.remove(rings);
     window.Form_Paint();
     EXPECT_TRUE(window.File1().entries().empty()) << "a vanished folder shows as empty";
+    EXPECT_EQ(window.s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
     EXPECT_EQ(window.File1().Path(), "C:\\Program Files\\Zorvik\\Rings");
     EXPECT_TRUE(box.errors.empty()) << "a repaint never shows a message";
+}
+
+// A request to close that comes while a handler waits in a box, a menu or the dialog (another
+// program's, a signal's, the session's): what is open is answered as Cancel, the handler ends,
+// and only then does the window close, running Form_Unload once. Nothing a box asked about
+// happens, and no later event runs a handler.
+TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerEnds) {
+    const WinPath elsewhere{"D:\\Elsewhere"};
+    writeFile(elsewhere / "new.wav", "new");
+    struct Case {
+        const char* what;
+        testing::FakeModal& open;
+        std::function<void()> act;
+        bool sessionEnds = false;
+    };
+    const Case cases[] = {
+        {"the ring question", box,
+         [&] {
+             clickEntry("x.wav");
+             box.answer(kAnswerOk);
+             form->Command2_Click();
+         }},
+        {"the move question", box,
+         [&] {
+             form->clickCheck2();
+             clickEntry("x.wav");
+             box.answer(kAnswerOk);
+             form->Command3_Click();
+         }},
+        {"the popup", popup,
+         [&] {
+             popup.nextChoice = "nm";
+             dialog.choose((elsewhere / "new.wav").text);
+             form->Command1_Click(Form1::PressedWith::Mouse);
+         }},
+        {"the open-file dialog", dialog,
+         [&] {
+             dialog.choose((elsewhere / "new.wav").text);
+             box.answer(kAnswerOk);
+             form->nm_Click();
+         }},
+        {"a failure box", box,
+         [&] {
+             form->clickCheck1();
+             player.failure = Failure{ErrorCode::Unsupported, "cannot play"};
+             clickEntry("x.wav");
+         }},
+        {"the ring question, the session ending", box,
+         [&] {
+             clickEntry("x.wav");
+             box.answer(kAnswerOk);
+             form->Command2_Click();
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        files.remove(rings);
+        files.makeFolder(deleted);
+        addMelody(rings, "x.wav", "x");
+        writeFile(install / "Phone.wav", "ring");
+        writeStore("");
+        player.failure.reset();
+        open();
+        int closes = 0;
+        form->setCloseListener([&] { ++closes; });
+        const int writesBefore = registry.writes();
+        std::string storedWhileOpen;
+        for (testing::FakeModal* modal :
+             {static_cast<testing::FakeModal*>(&box), static_cast<testing::FakeModal*>(&popup),
+              static_cast<testing::FakeModal*>(&dialog)}) {
+            modal->whileOpen = nullptr;
+        }
+        bool requested = false;
+        c.open.whileOpen = [&] {
+            if (std::exchange(requested, true)) {
+                return;
+            }
+            if (c.sessionEnds) {
+                form->endSession();
+                storedWhileOpen = storeText();
+            } else {
+                form->requestClose();
+            }
+            EXPECT_EQ(closes, 0) << "the window closed while its handler ran";
+        };
+        const std::size_t questions = box.questions.size();
+        c.act();
+        EXPECT_EQ(closes, 1);
+        EXPECT_TRUE(form->closed());
+        EXPECT_EQ(registry.writes() - writesBefore, 2) << "Form_Unload ran once";
+        EXPECT_NE(storeText().find("\"Audio\"="), std::string::npos);
+        if (c.sessionEnds) {
+            EXPECT_NE(storedWhileOpen.find("\"Audio\"="), std::string::npos)
+                << "the options are stored before the session ends the program";
+        }
+        EXPECT_EQ(readFile(install / "Phone.wav"), "ring");
+        EXPECT_EQ(listing(rings), "Deleted x.wav");
+        EXPECT_EQ(dialog.shows, 0 + (std::string(c.what) == "the open-file dialog"));
+        EXPECT_LE(box.questions.size(), questions + 1);
+
+        form->Command2_Click();
+        form->Command3_Click();
+        EXPECT_LE(box.questions.size(), questions + 1) << "no handler runs after the close";
+        dialog.shows = 0;
+    }
+}
+
+TEST_F(Form1Lifecycle, ABoxThatTheClosingItselfOpensIsAnsweredByARepeatedRequest) {
+    Form1& window = open();
+    int closes = 0;
+    window.setCloseListener([&] { ++closes; });
+    registry.failWrites(2);
+    box.whileOpen = [&] { window.requestClose(); };
+    window.requestClose();
+    EXPECT_EQ(box.errors.size(), 1u);
+    EXPECT_GE(box.dismissals, 1);
+    EXPECT_EQ(closes, 1);
 }
 
 TEST_F(Form1Lifecycle, RepaintsDuringAHandlerWaitAndRunOnceAfterIt) {
@@ -148,7 +267,7 @@ TEST_F(Form1Lifecycle, RepaintsDuringAHandlerWaitAndRunOnceAfterIt) {
     // the error box of a handler is open while the window is exposed three times
     player.failure = Failure{ErrorCode::Unsupported, "cannot play"};
     writeStore("\"Audio\"=dword:00000001\n");
-    box.onError = [&] {
+    box.whileOpen = [&] {
         repaintsWhileOpen = window.repaintsRun();
         window.Form_Paint();
         window.Form_Paint();

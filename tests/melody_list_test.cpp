@@ -22,20 +22,21 @@ protected:
     }
 };
 
-// After any repaint nothing is selected, but the arrow keys go on from where they were: the
-// entry that was current, wherever the names around it moved, else the melody last clicked.
-TEST_F(MelodyListTest, ARepaintKeepsTheKeyboardsPlaceWhileClearingTheSelection) {
+// After any repaint the melody last clicked is marked again, and the arrow keys go on from
+// it, wherever the names around it moved; where it has gone, nothing is marked.
+TEST_F(MelodyListTest, ARepaintMarksTheMelodyLastClickedAgain) {
     struct Case {
         const char* what;
         std::function<void()> change;
-        const char* currentAfter;
+        const char* markedAfter;
     };
     const Case cases[] = {
         {"nothing changed", [] {}, "d.wav"},
         {"a melody added before it", [&] { addMelody(rings, "a.wav"); }, "d.wav"},
         {"a melody removed before it", [&] { files.remove(rings / "b.wav"); }, "d.wav"},
-        {"it is gone: nowhere, since the melody last clicked is gone too",
-         [&] { files.remove(rings / "d.wav"); }, ""},
+        {"renamed in other case, the same file to Windows",
+         [&] { files.rename(rings / "d.wav", rings / "D.WAV"); }, "D.WAV"},
+        {"it is gone", [&] { files.remove(rings / "d.wav"); }, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -43,12 +44,37 @@ TEST_F(MelodyListTest, ARepaintKeepsTheKeyboardsPlaceWhileClearingTheSelection) 
         clickEntry("d.wav");
         c.change();
         form->Form_Paint();
-        EXPECT_FALSE(form->File1().selectedIndex());
-        EXPECT_EQ(current(), c.currentAfter);
-        EXPECT_EQ(form->File1().FileName(), "");
+        EXPECT_EQ(form->File1().FileName(), c.markedAfter);
+        EXPECT_EQ(current(), c.markedAfter);
+        files.remove(rings / "d.wav");
         addMelody(rings, "d.wav");
         files.remove(rings / "a.wav");
         addMelody(rings, "b.wav");
+    }
+}
+
+// The list may be read again between drawing an entry and the user's choice of it.
+TEST_F(MelodyListTest, AChosenEntryCountsByTheNameTheUserSaw) {
+    struct Case {
+        const char* what;
+        std::size_t shownRow;
+        const char* shownName;
+        const char* clicked;  // "" when nothing may be clicked
+    };
+    const Case cases[] = {
+        {"where it was drawn", 1, "d.wav", "d.wav"},
+        {"moved since", 0, "d.wav", "d.wav"},
+        {"gone since", 1, "gone.wav", ""},
+        {"drawn past the end of the list as it is now", 7, "f.wav", "f.wav"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        open();
+        form->entryChosen(c.shownRow, c.shownName);
+        EXPECT_EQ(form->File1().FileName(), c.clicked);
+        EXPECT_EQ(form->s(), *c.clicked == '\0'
+                                 ? ""
+                                 : "C:\\Program Files\\Zorvik\\Rings\\" + std::string(c.clicked));
     }
 }
 
@@ -64,7 +90,7 @@ TEST_F(MelodyListTest, TheKeyboardsPlaceFallsBackOnTheMelodyLastClicked) {
     form->pd_Click();
     EXPECT_EQ(current(), "");
     clickEntry("old.wav");
-    form->Command1_Click();  // the popup dismissed
+    form->Command1_Click(Form1::PressedWith::Mouse);  // the popup dismissed
     form->Form_Paint();
     EXPECT_EQ(current(), "old.wav");
 }

@@ -62,14 +62,17 @@ TEST_F(PreviewAndRing, SOutlivesRefreshesAndViewChanges) {
     EXPECT_EQ(form->File1().FileName(), "");
 }
 
-TEST_F(PreviewAndRing, OkCopiesTheSelectedMelodyOverTheRingFileAndRecordsIt) {
+TEST_F(PreviewAndRing, OkCopiesTheMarkedMelodyOverTheRingFileAndRecordsIt) {
     open();
     clickEntry("Звън.wav");
+    box.answer(kAnswerCancel);
+    form->Command2_Click();
+    form->Form_Paint();  // where the box stood: the melody stays marked
     box.answer(kAnswerOk);
     form->Command2_Click();
-    ASSERT_EQ(box.questions.size(), 1u);
-    EXPECT_EQ(box.questions[0].message, kRingQuestion);
-    EXPECT_EQ(box.questions[0].title, "Избор на мелодия...");
+    ASSERT_EQ(box.questions.size(), 2u);
+    EXPECT_EQ(box.questions[1].message, kRingQuestion);
+    EXPECT_EQ(box.questions[1].title, "Избор на мелодия...");
     EXPECT_EQ(readFile(install / "Phone.wav"), "zvan");
     EXPECT_EQ(stored("AudioPath"), "C:\\Program Files\\Zorvik\\Rings");
     EXPECT_EQ(stored("RingSound"), "Звън.wav");
@@ -116,21 +119,28 @@ TEST_F(PreviewAndRing, CancelChangesNothingButTheTextsAreReadAgain) {
     EXPECT_EQ(form->Text2(), "changed by the phone.wav");
 }
 
-TEST_F(PreviewAndRing, WithNothingSelectedOkSaysSoAndKeepsTheRecord) {
+TEST_F(PreviewAndRing, WithNothingMarkedItSaysSoWithoutAskingAndKeepsTheRecord) {
     writeStore(
         "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n\"RingSound\"=\"b.wav\"\n");
     const std::string before = storeText();
-    open();
-    clickEntry("Звън.wav");
-    form->Form_Paint();  // the repaint after the click cleared the selection
-    box.answer(kAnswerOk);
-    form->Command2_Click();
-    EXPECT_TRUE(box.errors.empty());
-    ASSERT_EQ(box.notices.size(), 1u);
-    EXPECT_NE(box.notices[0].message.find("Няма маркирана мелодия"), std::string::npos);
-    EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
-    EXPECT_EQ(storeText(), before);
-    EXPECT_EQ(form->Text1(), "b.wav");
+    for (const bool clickedBeforeTheViewChanged : {false, true}) {
+        SCOPED_TRACE(clickedBeforeTheViewChanged ? "in the Deleted view" : "nothing clicked");
+        box.notices.clear();
+        open();
+        if (clickedBeforeTheViewChanged) {
+            clickEntry("Звън.wav");
+            form->pd_Click();
+        }
+        form->Command2_Click();
+        EXPECT_TRUE(box.questions.empty());
+        EXPECT_TRUE(box.errors.empty());
+        ASSERT_EQ(box.notices.size(), 1u);
+        EXPECT_EQ(box.notices[0].message,
+                  "Няма маркирана мелодия: маркирайте мелодия в списъка и запишете отново.");
+        EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
+        EXPECT_EQ(storeText(), before);
+        EXPECT_EQ(form->Text1(), "b.wav");
+    }
 }
 
 // The ring file and its record are one transaction: whichever step fails, the phone program

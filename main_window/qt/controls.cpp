@@ -1,13 +1,18 @@
 #include "main_window/qt/controls.h"
 
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QToolTip>
+
+#include "main_window/tip_lines.h"
 
 namespace zorvik::gui {
 
@@ -41,6 +46,12 @@ void WrappingButton::keyPressEvent(QKeyEvent* event) {
         click();
     }
     event->accept();
+}
+
+void WrappingButton::mouseReleaseEvent(QMouseEvent* event) {
+    // the release is what clicks
+    const QScopedValueRollback fromMouse(clickedWithMouse_, true);
+    QPushButton::mouseReleaseEvent(event);
 }
 
 WrappingCheckBox::WrappingCheckBox(QWidget* parent) : QCheckBox(parent) {
@@ -88,9 +99,8 @@ int MelodyNamesModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant MelodyNamesModel::data(const QModelIndex& index, int role) const {
-    if ((role != Qt::DisplayRole && role != Qt::EditRole) || names_ == nullptr ||
-        index.row() < 0 || index.row() >= rows_ ||
-        static_cast<std::size_t>(index.row()) >= names_->size()) {
+    if ((role != Qt::DisplayRole && role != Qt::EditRole) || names_ == nullptr || index.row() < 0 ||
+        index.row() >= rows_ || static_cast<std::size_t>(index.row()) >= names_->size()) {
         return {};
     }
     const std::string& name = (*names_)[static_cast<std::size_t>(index.row())];
@@ -211,12 +221,29 @@ bool MelodyListWidget::isCut(const QModelIndex& index) const {
            viewport()->width() - horizontalOffset() - visualRect(index).left();
 }
 
+QString MelodyListWidget::tipText(const QString& name, QPoint at) const {
+    // no wider than half the screen it shows on, so that it stays on it whole
+    const QScreen* shownOn = QGuiApplication::screenAt(at);
+    const QRect area = (shownOn != nullptr ? shownOn : screen())->availableGeometry();
+    const QFontMetrics metrics(QToolTip::font());
+    const auto lines = tipLines(name.toStdString(), area.width() / 2, [&](std::string_view piece) {
+        return metrics.horizontalAdvance(
+            QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
+    });
+    QStringList shown;
+    for (const auto& line : lines) {
+        shown << QString::fromStdString(line);
+    }
+    return shown.join(QLatin1Char('\n'));
+}
+
 bool MelodyListWidget::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = indexAt(help->pos());
         if (index.isValid() && isCut(index)) {
-            QToolTip::showText(help->globalPos(), index.data().toString(), viewport(),
+            QToolTip::showText(help->globalPos(),
+                               tipText(index.data().toString(), help->globalPos()), viewport(),
                                visualRect(index));
         } else {
             QToolTip::hideText();

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QAbstractListModel>
 #include <QCheckBox>
 #include <QListView>
 #include <QPushButton>
-#include <QAbstractListModel>
+#include <functional>
 #include <string>
 #include <vector>
-#include <functional>
 
 // Controls that behave as the design's Windows controls do where Qt's differ: captions wrap
 // inside the button or box as designed, a greyed box ticks when clicked, and the list reports
@@ -19,9 +19,17 @@ class WrappingButton final : public QPushButton {
 public:
     using QPushButton::QPushButton;
 
+    // Whether the click being handled comes from the mouse: not from the keyboard, nor from any
+    // other way of pressing a button (an assistive technology's, a program's).
+    bool clickedWithMouse() const { return clickedWithMouse_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool clickedWithMouse_ = false;
 };
 
 class WrappingCheckBox final : public QCheckBox {
@@ -91,6 +99,8 @@ private:
     void forgetCurrentRow();
     // Whether the entry's name is cut short where it is drawn.
     bool isCut(const QModelIndex& index) const;
+    // The name as its tip shows it at `at`, on the screen.
+    QString tipText(const QString& name, QPoint at) const;
 
     MelodyNamesModel names_;
     std::function<void(int)> onChosen_;

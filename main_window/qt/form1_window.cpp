@@ -1,15 +1,13 @@
 #include "main_window/qt/form1_window.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPixmap>
+#include <QScopedValueRollback>
 #include <QWindow>
-#include <cstdio>
 #include <utility>
 
 #include "main_window/form1.h"
@@ -180,22 +178,31 @@ QWidget* Form1Window::control(std::string_view name) const {
 void Form1Window::attach(Form1& form) {
     form_ = &form;
     form.setChangeListener([this] { showForm(); });
+    // inside closeEvent the window is closing already: the event is accepted there
+    form.setCloseListener([this] {
+        if (!closeEventRunning_) {
+            close();
+        }
+    });
     connectControls();
     showForm();
 }
 
 void Form1Window::connectControls() {
     auto* list = static_cast<MelodyListWidget*>(control("File1"));
-    list->setOnEntryChosen([this](int row) {
-        form_->selectEntry(static_cast<std::size_t>(row));
-        form_->File1_Click();
+    list->setOnEntryChosen([this, list](int row) {
+        form_->entryChosen(static_cast<std::size_t>(row), list->entry(row).toStdString());
     });
     static_cast<WrappingCheckBox*>(control("Check1"))->setOnClick([this] { form_->clickCheck1(); });
     static_cast<WrappingCheckBox*>(control("Check2"))->setOnClick([this] { form_->clickCheck2(); });
     const auto button = [this](const char* name) {
         return static_cast<QPushButton*>(control(name));
     };
-    connect(button("Command1"), &QPushButton::clicked, this, [this] { form_->Command1_Click(); });
+    auto* command1 = static_cast<WrappingButton*>(control("Command1"));
+    connect(command1, &QPushButton::clicked, this, [this, command1] {
+        form_->Command1_Click(command1->clickedWithMouse() ? Form1::PressedWith::Mouse
+                                                           : Form1::PressedWith::Keyboard);
+    });
     connect(button("Command2"), &QPushButton::clicked, this, [this] { form_->Command2_Click(); });
     connect(button("Command3"), &QPushButton::clicked, this, [this] { form_->Command3_Click(); });
 }
@@ -204,32 +211,39 @@ void Form1Window::showForm() {
     if (form_ == nullptr) {
         return;
     }
-    static_cast<QCheckBox*>(control("Check1"))
-        ->setCheckState(checkStateOf(form_->Check1().Value()));
-    static_cast<QCheckBox*>(control("Check2"))
-        ->setCheckState(checkStateOf(form_->Check2().Value()));
-    static_cast<QLineEdit*>(control("Text1"))->setText(qt(form_->Text1()));
-    static_cast<QLineEdit*>(control("Text2"))->setText(qt(form_->Text2()));
-    static_cast<QPushButton*>(control("Command3"))->setText(qt(form_->Command3Caption()));
-    describeForScreenReaders(*this, form_->view());
+    const FormPicture picture = form_->picture();
+    static_cast<QCheckBox*>(control("Check1"))->setCheckState(checkStateOf(picture.check1));
+    static_cast<QCheckBox*>(control("Check2"))->setCheckState(checkStateOf(picture.check2));
+    static_cast<QLineEdit*>(control("Text1"))->setText(qt(picture.text1));
+    static_cast<QLineEdit*>(control("Text2"))->setText(qt(picture.text2));
+    static_cast<QPushButton*>(control("Command3"))->setText(qt(picture.command3Caption));
+    describeForScreenReaders(*this, picture.view);
 
-    const MelodyList& list = form_->File1();
-    const bool namesChanged = list.revision() != shownRevision_;
-    shownRevision_ = list.revision();
+    const bool namesChanged = picture.namesRevision != shownRevision_;
+    shownRevision_ = picture.namesRevision;
     const auto row = [](std::optional<std::size_t> index) {
         return index ? static_cast<int>(*index) : -1;
     };
     static_cast<MelodyListWidget*>(control("File1"))
-        ->showEntries(namesChanged ? &list.entries() : nullptr, row(list.selectedIndex()),
-                      row(list.currentIndex()));
+        ->showEntries(namesChanged ? picture.names : nullptr, row(picture.marked),
+                      row(picture.place));
 }
 
-std::string Form1Window::popup(std::string_view menuName) {
+std::string Form1Window::popup(std::string_view menuName, PopupPlace place) {
     if (menuName != layout::kMenuName) {
         return {};
     }
-    const QAction* chosen = menu_->exec(QCursor::pos());
+    const QWidget* below = control(place.belowControl);
+    const QPoint at =
+        below != nullptr ? below->mapToGlobal(QPoint(0, below->height())) : QCursor::pos();
+    const QAction* chosen = menu_->exec(at);
     return chosen != nullptr ? chosen->objectName().toStdString() : std::string();
+}
+
+void Form1Window::dismiss() {
+    if (menu_->isVisible()) {
+        menu_->close();
+    }
 }
 
 bool Form1Window::event(QEvent* event) {
@@ -297,67 +311,37 @@ void Form1Window::requestRepaint() {
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {
-    if (form_ != nullptr && form_->handling()) {
-        // Closed from outside while a box waits for an answer: the box is answered and its
-        // handler finishes before the window closes, never the other way round.
+    // the core decides when: at once between handlers, else once the handler has ended
+    if (form_ != nullptr && !form_->closed()) {
+        const QScopedValueRollback inEvent(closeEventRunning_, true);
+        form_->requestClose();
+    }
+    if (form_ != nullptr && !form_->closed()) {
         event->ignore();
-        closeAsTheUser();
-        return;
+    } else {
+        event->accept();
     }
-    if (form_ != nullptr) {
-        std::int16_t cancel = 0;
-        form_->Form_Unload(cancel);
-    }
-    event->accept();
 }
 
 void Form1Window::closeAsTheUser() {
-    if (closing_ == nullptr) {
-        closing_ = new QTimer(this);
-        closing_->setInterval(20);
-        connect(closing_, &QTimer::timeout, this, &Form1Window::continueClosing);
-    }
-    closing_->start();
-    continueClosing();
-}
-
-void Form1Window::continueClosing() {
-    // boxes that the closing itself opens (a failure to store the options) are dismissed too
-    dismissOpenBoxes();
-    if (form_ != nullptr && form_->handling()) {
+    if (form_ == nullptr) {
+        close();
         return;
     }
-    if (isVisible()) {
-        close();
-    }
-    closing_->stop();
-}
-
-void Form1Window::dismissOpenBoxes() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget == this || !widget->isVisible()) {
-            continue;
-        }
-        if (auto* box = qobject_cast<QMessageBox*>(widget)) {
-            if (box->icon() == QMessageBox::Critical) {
-                // no one is there to read it: it goes where the session keeps its messages
-                std::fprintf(stderr, "zorvik-melodies: %s\n", box->text().toUtf8().constData());
-            }
-            QAbstractButton* answer = box->button(QMessageBox::Cancel);
-            if (answer == nullptr) {
-                answer = box->button(QMessageBox::Ok);
-            }
-            if (answer != nullptr) {
-                answer->click();
+    if (insisting_ == nullptr) {
+        insisting_ = new QTimer(this);
+        insisting_->setInterval(20);
+        connect(insisting_, &QTimer::timeout, this, [this] {
+            if (form_->closed()) {
+                insisting_->stop();
             } else {
-                box->reject();
+                form_->requestClose();
             }
-        } else if (auto* dialog = qobject_cast<QDialog*>(widget)) {
-            dialog->reject();
-        } else if (auto* menu = qobject_cast<QMenu*>(widget)) {
-            menu->close();
-        }
+        });
     }
+    // started first: a box that the closing itself opens waits inside the request
+    insisting_->start();
+    form_->requestClose();
 }
 
 }  // namespace zorvik::gui

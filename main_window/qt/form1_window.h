@@ -24,7 +24,8 @@ public:
 
     void attach(Form1& form);
 
-    std::string popup(std::string_view menuName) override;
+    std::string popup(std::string_view menuName, PopupPlace place) override;
+    void dismiss() override;
 
     // A control by its design name ("Command3", "Text1", ...), for tests and tools.
     QWidget* control(std::string_view name) const;
@@ -35,8 +36,8 @@ public:
     static QIcon icon();
 
     // Closes the window as the user's close does, for the system's requests to end the
-    // program: an open box is answered as Cancel (or closed) first, and the window closes as
-    // soon as no handler runs.
+    // program; the request stands until the window has gone, so that a box which opens
+    // meanwhile, with no one there to answer it, is answered too.
     void closeAsTheUser();
 
 protected:
@@ -51,8 +52,6 @@ private:
     // A repaint becomes due now and runs from the event loop, or before the user's next input
     // to this window, whichever comes first.
     void requestRepaint();
-    void continueClosing();
-    void dismissOpenBoxes();
     bool isInputToThisWindow(QObject* receiver, const QEvent& event) const;
 
     Form1* form_ = nullptr;
@@ -60,7 +59,8 @@ private:
     QMenu* menu_ = nullptr;
     std::uint64_t shownRevision_ = 0;
     bool shownOnce_ = false;
-    QTimer* closing_ = nullptr;
+    bool closeEventRunning_ = false;
+    QTimer* insisting_ = nullptr;
 };
 
 }  // namespace gui

@@ -8,6 +8,7 @@
 #include "main_window/form1_layout.h"
 #include "main_window/win32/accessibility.h"
 #include "main_window/win32/resource_ids.h"
+#include "platform/scoped_value.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
 
@@ -22,16 +23,16 @@ constexpr DWORD kExtendedStyle = 0;
 
 struct ClickHandler {
     std::string_view control;
-    void (Form1::*handler)();
+    void (*handler)(Form1& form, Form1::PressedWith with);
 };
 
 constexpr std::array<ClickHandler, 5> kClickHandlers{{
-    {"Command1", &Form1::Command1_Click},
-    {"Command2", &Form1::Command2_Click},
-    {"Command3", &Form1::Command3_Click},
+    {"Command1", [](Form1& form, Form1::PressedWith with) { form.Command1_Click(with); }},
+    {"Command2", [](Form1& form, Form1::PressedWith) { form.Command2_Click(); }},
+    {"Command3", [](Form1& form, Form1::PressedWith) { form.Command3_Click(); }},
     // a box's click runs no handler: the core only decides the box's next state
-    {"Check1", &Form1::clickCheck1},
-    {"Check2", &Form1::clickCheck2},
+    {"Check1", [](Form1& form, Form1::PressedWith) { form.clickCheck1(); }},
+    {"Check2", [](Form1& form, Form1::PressedWith) { form.clickCheck2(); }},
 }};
 
 Failure windowFailure(DWORD error) {
@@ -120,12 +121,15 @@ Status Form1Window::create() {
 void Form1Window::attach(Form1& form) {
     form_ = &form;
     form.setChangeListener([this] { showForm(); });
+    form.setCloseListener([this] { destroy(); });
     showForm();
 }
 
 void Form1Window::show(int showCommand) {
     ShowWindow(window_, showCommand);
     SetFocus(control("File1"));
+    // the list shows where the keyboard is from the start, not only once a key was pressed
+    SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     UpdateWindow(window_);
 }
 
@@ -239,14 +243,18 @@ LRESULT Form1Window::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_CLOSE:
-            close();
+            // whoever sends it (the user, another program, taskkill): the core decides when
+            if (form_ != nullptr) {
+                form_->requestClose();
+            } else {
+                destroy();
+            }
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;  // closing is never refused
         case WM_ENDSESSION:
             if (wParam != FALSE && form_ != nullptr) {
-                std::int16_t cancel = 0;
-                form_->Form_Unload(cancel);
+                form_->endSession();
             }
             return 0;
         default:
@@ -262,7 +270,7 @@ void Form1Window::onCommand(int id, int notification) {
     }
     for (const auto& click : kClickHandlers) {
         if (click.control == control->design->name) {
-            (form_->*click.handler)();
+            click.handler(*form_, pressedWith());
         }
     }
 }
@@ -307,12 +315,10 @@ void Form1Window::onDpiChanged(UINT dpi, const RECT& suggested) {
     list_.fitColumn();
 }
 
-void Form1Window::close() {
-    if (form_ != nullptr) {
-        std::int16_t cancel = 0;
-        form_->Form_Unload(cancel);  // runs once, however the window is closed
+void Form1Window::destroy() {
+    if (window_ != nullptr) {
+        DestroyWindow(window_);
     }
-    DestroyWindow(window_);
     PostQuitMessage(0);
 }
 
@@ -320,34 +326,47 @@ void Form1Window::showForm() {
     if (form_ == nullptr || window_ == nullptr) {
         return;
     }
-    const auto showCheck = [this](const char* name, const CheckBox& box) {
-        const WPARAM state = checkStateOf(box.Value());
+    const FormPicture picture = form_->picture();
+    const auto showCheck = [this](const char* name, std::int16_t value) {
+        const WPARAM state = checkStateOf(value);
         if (static_cast<WPARAM>(SendMessageW(control(name), BM_GETCHECK, 0, 0)) != state) {
             SendMessageW(control(name), BM_SETCHECK, state, 0);
         }
     };
-    showCheck("Check1", form_->Check1());
-    showCheck("Check2", form_->Check2());
-    setText(control("Text1"), shownText1_, form_->Text1());
-    setText(control("Text2"), shownText2_, form_->Text2());
-    setText(control("Command3"), shownCommand3_, std::string(form_->Command3Caption()));
-    list_.show(form_->File1());
-    nameForView(controls_, form_->view());
+    showCheck("Check1", picture.check1);
+    showCheck("Check2", picture.check2);
+    setText(control("Text1"), shownText1_, std::string(picture.text1));
+    setText(control("Text2"), shownText2_, std::string(picture.text2));
+    setText(control("Command3"), shownCommand3_, std::string(picture.command3Caption));
+    list_.show(picture);
+    nameForView(controls_, picture.view);
 }
 
-std::string Form1Window::popup(std::string_view menuName) {
+std::string Form1Window::popup(std::string_view menuName, PopupPlace place) {
     if (menuName != layout::kMenuName || menu_ == nullptr || window_ == nullptr) {
         return {};
     }
-    POINT pointer{};
-    GetCursorPos(&pointer);
+    POINT at{};
+    GetCursorPos(&at);
+    if (const HWND below = control(place.belowControl); below != nullptr) {
+        RECT button{};
+        GetWindowRect(below, &button);
+        at = {button.left, button.bottom};
+    }
+    const ScopedValue open(menuOpen_, true);
     const auto chosen = static_cast<UINT>(TrackPopupMenuEx(
-        menu_, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON,
-        pointer.x, pointer.y, window_, nullptr));
+        menu_, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x,
+        at.y, window_, nullptr));
     if (chosen < kFirstMenuItemId || chosen - kFirstMenuItemId >= layout::kMenuItems.size()) {
         return {};  // dismissed
     }
     return std::string(layout::kMenuItems[chosen - kFirstMenuItemId].name);
+}
+
+void Form1Window::dismiss() {
+    if (menuOpen_) {
+        EndMenu();
+    }
 }
 
 }  // namespace zorvik::gui

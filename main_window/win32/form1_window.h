@@ -6,14 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "main_window/form1.h"
 #include "main_window/win32/design_controls.h"
 #include "main_window/win32/melody_list_view.h"
 #include "platform/popup_menu.h"
 #include "platform/status.h"
 
 namespace zorvik {
-
-class Form1;
 
 namespace gui {
 
@@ -42,7 +41,8 @@ public:
     // melody the user picked is handed on once the list has finished with the click.
     void handleMessage(MSG& message);
 
-    std::string popup(std::string_view menuName) override;
+    std::string popup(std::string_view menuName, PopupPlace place) override;
+    void dismiss() override;
 
     HWND handle() const { return window_; }
     // A control by its design name ("Command3", "Text1", ...), for tests and tools.
@@ -65,7 +65,8 @@ private:
     void onActivate(WPARAM wParam);
     void onDpiChanged(UINT dpi, const RECT& suggested);
     void sizeForClientAt(UINT dpi, const RECT* suggested);
-    void close();
+    // Takes the window away and ends the program's loop, once the core has closed it.
+    void destroy();
     void showForm();
 
     // A repaint becomes due now and runs from the message loop, or before the user's next
@@ -76,6 +77,7 @@ private:
     bool handleKey(const MSG& message);
     void moveFocus(bool backwards);
     void passOnChoice();
+    Form1::PressedWith pressedWith() const;
 
     HWND window_ = nullptr;
     HMENU menu_ = nullptr;
@@ -86,6 +88,9 @@ private:
     HWND focusToRestore_ = nullptr;
     bool minimised_ = false;
     bool repaintPosted_ = false;
+    bool menuOpen_ = false;
+    // the input message being handled is the mouse's: a button clicked now was clicked with it
+    bool handlingMouseButton_ = false;
     std::string shownText1_, shownText2_, shownCommand3_;
 };
 

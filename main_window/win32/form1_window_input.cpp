@@ -5,6 +5,7 @@
 
 #include "main_window/form1.h"
 #include "main_window/win32/form1_window.h"
+#include "platform/scoped_value.h"
 
 namespace zorvik::gui {
 
@@ -17,6 +18,8 @@ bool isPressed(int key) {
 }  // namespace
 
 void Form1Window::handleMessage(MSG& message) {
+    const ScopedValue mouse(handlingMouseButton_, message.message >= WM_LBUTTONDOWN &&
+                                                      message.message <= WM_MBUTTONDBLCLK);
     if (form_ != nullptr && form_->isRepaintDue() && isInputToThisWindow(message)) {
         // The click or key that brings the window back comes right after the activation it
         // causes: the repaint goes first, or it would undo what the input did.
@@ -124,27 +127,15 @@ void Form1Window::moveFocus(bool backwards) {
 
 void Form1Window::passOnChoice() {
     auto choice = list_.takeChoice();
-    if (!choice || form_ == nullptr || window_ == nullptr) {
-        return;
+    if (choice && form_ != nullptr && window_ != nullptr) {
+        form_->entryChosen(choice->index, choice->name);
     }
-    const auto& entries = form_->File1().entries();
-    std::optional<std::size_t> index;
-    if (choice->index < entries.size() && entries[choice->index] == choice->name) {
-        index = choice->index;
-    } else {
-        // the list was read again while the click was under way
-        for (std::size_t i = 0; i < entries.size() && !index; ++i) {
-            if (entries[i] == choice->name) {
-                index = i;
-            }
-        }
-    }
-    if (!index) {
-        showForm();  // the melody has gone: nothing to click
-        return;
-    }
-    form_->selectEntry(*index);
-    form_->File1_Click();
+}
+
+Form1::PressedWith Form1Window::pressedWith() const {
+    // anything but the mouse (the keyboard, an assistive technology) leaves the pointer where
+    // it was, perhaps far from the button
+    return handlingMouseButton_ ? Form1::PressedWith::Mouse : Form1::PressedWith::Keyboard;
 }
 
 }  // namespace zorvik::gui

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "main_window/tip_lines.h"
+#include "platform/scoped_value.h"
 #include "platform/win32/wide_text.h"
 
 namespace zorvik::gui {
@@ -49,18 +51,6 @@ int hitItem(HWND list, LPARAM position) {
     return (hit.flags & LVHT_ONITEM) != 0 ? item : -1;
 }
 
-// Marks the list as being set by the program, whose changes are no choice of the user.
-class ShowingScope {
-public:
-    explicit ShowingScope(bool& showing) : showing_(showing) { showing_ = true; }
-    ShowingScope(const ShowingScope&) = delete;
-    ShowingScope& operator=(const ShowingScope&) = delete;
-    ~ShowingScope() { showing_ = false; }
-
-private:
-    bool& showing_;
-};
-
 }  // namespace
 
 void MelodyListView::attach(HWND list) {
@@ -95,6 +85,38 @@ void MelodyListView::createNameTip() {
     SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+std::wstring MelodyListView::tipTextOf(int item) const {
+    if (!isCut(item)) {
+        return {};
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(list_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const LONG maxWidth = (monitor.rcWork.right - monitor.rcWork.left) / 2;
+    const HDC dc = GetDC(tip_);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(tip_, WM_GETFONT, 0, 0));
+    const HGDIOBJ before =
+        SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+    const auto lines =
+        tipLines(win32::toUtf8Lossy(names_[static_cast<std::size_t>(item)]),
+                 static_cast<int>(maxWidth), [dc](std::string_view piece) {
+                     const std::wstring wide = win32::toWideLossy(piece);
+                     SIZE size{};
+                     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+                     return static_cast<int>(size.cx);
+                 });
+    SelectObject(dc, before);
+    ReleaseDC(tip_, dc);
+    // the tip breaks lines where it is told to once it has a width to keep to; a wider one than
+    // the lines need, so that it breaks them nowhere else
+    SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, monitor.rcWork.right - monitor.rcWork.left);
+    std::wstring text;
+    for (const auto& line : lines) {
+        text += (text.empty() ? L"" : L"\r\n") + win32::toWideLossy(line);
+    }
+    return text;
+}
+
 bool MelodyListView::isCut(int item) const {
     if (item < 0 || static_cast<std::size_t>(item) >= names_.size()) {
         return false;
@@ -111,12 +133,13 @@ bool MelodyListView::isCut(int item) const {
     return width + margins > label.right - label.left;
 }
 
-void MelodyListView::show(const MelodyList& list) {
-    const ShowingScope scope(showing_);
-    if (shownRevision_ != list.revision()) {
+void MelodyListView::show(const FormPicture& picture) {
+    // the program's changes to the list are no choice of the user's
+    const ScopedValue showing(showing_, true);
+    if (shownRevision_ != picture.namesRevision) {
         names_.clear();
-        names_.reserve(list.entries().size());
-        for (const auto& name : list.entries()) {
+        names_.reserve(picture.names->size());
+        for (const auto& name : *picture.names) {
             names_.push_back(win32::toWideLossy(name));
         }
         // the scroll position stays, as in a file list that is read again
@@ -124,13 +147,17 @@ void MelodyListView::show(const MelodyList& list) {
         InvalidateRect(list_, nullptr, TRUE);
         fitColumn();
     }
-    moveState(list_, LVIS_SELECTED, LVNI_SELECTED, itemOf(list.selectedIndex()));
-    const int current = itemOf(list.currentIndex());
+    moveState(list_, LVIS_SELECTED, LVNI_SELECTED, itemOf(picture.marked));
+    const int current = itemOf(picture.place);
+    const bool hadPlace = nextItem(list_, LVNI_FOCUSED) >= 0;
     moveState(list_, LVIS_FOCUSED, LVNI_FOCUSED, current);
-    if (shownRevision_ != list.revision() && current >= 0) {
+    if (shownRevision_ != picture.namesRevision && current >= 0) {
         SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(current), FALSE);
     }
-    shownRevision_ = list.revision();
+    if (hadPlace != (current >= 0)) {
+        InvalidateRect(list_, nullptr, FALSE);  // the frame around the whole list comes or goes
+    }
+    shownRevision_ = picture.namesRevision;
 }
 
 void MelodyListView::fitColumn() {
@@ -152,6 +179,16 @@ std::optional<LRESULT> MelodyListView::onNotify(const NMHDR& header) {
             }
             return 0;
         }
+        case NM_CUSTOMDRAW: {
+            const auto& draw = reinterpret_cast<const NMLVCUSTOMDRAW&>(header).nmcd;
+            if (draw.dwDrawStage == CDDS_PREPAINT) {
+                return CDRF_NOTIFYPOSTPAINT;
+            }
+            if (draw.dwDrawStage == CDDS_POSTPAINT) {
+                drawFocusAroundTheList(draw.hdc);
+            }
+            return CDRF_DODEFAULT;
+        }
         case LVN_ODFINDITEMW:
             return findByPrefix(reinterpret_cast<const NMLVFINDITEMW&>(header));
         case LVN_ITEMCHANGED: {
@@ -166,6 +203,18 @@ std::optional<LRESULT> MelodyListView::onNotify(const NMHDR& header) {
         default:
             return std::nullopt;
     }
+}
+
+void MelodyListView::drawFocusAroundTheList(HDC dc) {
+    // Windows marks only an entry that has the focus; with none, the user still sees where the
+    // arrow keys act
+    const bool hidden = (SendMessageW(list_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    if (GetFocus() != list_ || hidden || nextItem(list_, LVNI_FOCUSED) >= 0) {
+        return;
+    }
+    RECT client;
+    GetClientRect(list_, &client);
+    DrawFocusRect(dc, &client);
 }
 
 int MelodyListView::findByPrefix(const NMLVFINDITEMW& find) const {
@@ -263,7 +312,7 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
             auto& header = *reinterpret_cast<NMHDR*>(lParam);
             if (header.hwndFrom == tip_ && header.code == TTN_GETDISPINFOW) {
                 auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
-                tipText_ = isCut(tipItem_) ? names_[static_cast<std::size_t>(tipItem_)] : L"";
+                tipText_ = tipTextOf(tipItem_);
                 info.lpszText = tipText_.data();
                 info.szText[0] = L'\0';
                 info.hinst = nullptr;
@@ -271,6 +320,10 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
             }
             break;
         }
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            InvalidateRect(list_, nullptr, FALSE);
+            break;
         case WM_SIZE: {
             const LRESULT result = DefSubclassProc(list_, message, wParam, lParam);
             fitColumn();

@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "melody_library/melody_list.h"
+#include "main_window/form_picture.h"
 
 namespace zorvik::gui {
 
-// File1 as a virtual report-mode list view: it shows what the core's MelodyList holds and
+// File1 as a virtual report-mode list view: it shows the list of the core's picture and
 // reports what the user picks, with the mouse rules of a file list (a click beside the names
 // never clears the selection; a click on the selected melody counts again). A name too long
-// for its row shows whole in a tip under the pointer.
+// for its row shows whole in a tip under the pointer, in lines that keep it on the screen. While
+// it has the focus it always shows where the keyboard is: around that entry, or around the
+// whole list where the keyboard has no place yet.
 class MelodyListView {
 public:
     struct Choice {
@@ -36,7 +38,7 @@ public:
 
     // Shows the names (converted again only when they changed), the selection and the
     // keyboard's place, reporting nothing.
-    void show(const MelodyList& list);
+    void show(const FormPicture& picture);
     // The one column as wide as the list, so that no horizontal scroll bar ever shows.
     void fitColumn();
 
@@ -53,6 +55,9 @@ private:
     void choose(int item);
     void createNameTip();
     bool isCut(int item) const;
+    // The name of `item` as its tip shows it, in lines no wider than half the screen.
+    std::wstring tipTextOf(int item) const;
+    void drawFocusAroundTheList(HDC dc);
 
     HWND list_ = nullptr;
     HWND tip_ = nullptr;

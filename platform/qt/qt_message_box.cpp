@@ -1,9 +1,11 @@
 #include "platform/qt/qt_message_box.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
-#include <QPushButton>
+#include <cstdio>
 
 #include "platform/queued_answers.h"
+#include "platform/scoped_value.h"
 
 namespace zorvik {
 
@@ -51,7 +53,7 @@ std::optional<int> QtMessageBox::ask(int icon, int button, int answer, std::stri
                     offered | QMessageBox::Cancel, parent_);
     box.setDefaultButton(offered);
     box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() == offered ? answer : kAnswerCancel;
+    return exec(box) == offered ? answer : kAnswerCancel;
 }
 
 void QtMessageBox::showError(std::string_view message, std::string_view title) {
@@ -68,7 +70,31 @@ void QtMessageBox::inform(int icon, std::string_view message, std::string_view t
     }
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), fromUtf8(title), displayText(message),
                     QMessageBox::Ok, parent_);
-    box.exec();
+    (void)exec(box);
+}
+
+int QtMessageBox::exec(QMessageBox& box) {
+    const ScopedValue open(open_, QPointer<QMessageBox>(&box));
+    return box.exec();
+}
+
+void QtMessageBox::dismiss() {
+    if (open_ == nullptr) {
+        return;
+    }
+    if (open_->icon() == QMessageBox::Critical) {
+        // no one may be there to read it: it goes where the session keeps its messages
+        std::fprintf(stderr, "zorvik-melodies: %s\n", open_->text().toUtf8().constData());
+    }
+    QAbstractButton* answer = open_->button(QMessageBox::Cancel);
+    if (answer == nullptr) {
+        answer = open_->button(QMessageBox::Ok);
+    }
+    if (answer != nullptr) {
+        answer->click();
+    } else {
+        open_->reject();
+    }
 }
 
 }  // namespace zorvik

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 #include <deque>
@@ -21,6 +22,7 @@ public:
     std::optional<int> retryOrCancel(std::string_view message, std::string_view title) override;
     void showError(std::string_view message, std::string_view title) override;
     void showNotice(std::string_view message, std::string_view title) override;
+    void dismiss() override;
 
     static void setNextAnswer(std::optional<int> answer);
     static void clearAnswers();
@@ -36,8 +38,10 @@ private:
     std::optional<int> ask(int icon, int button, int answer, std::string_view message,
                            std::string_view title);
     void inform(int icon, std::string_view message, std::string_view title);
+    int exec(QMessageBox& box);
 
     QPointer<QWidget> parent_;
+    QPointer<QMessageBox> open_;
 };
 
 }  // namespace zorvik

@@ -9,6 +9,7 @@
 #include <QTreeView>
 
 #include "platform/failure_text.h"
+#include "platform/scoped_value.h"
 
 namespace zorvik {
 
@@ -90,11 +91,21 @@ Status QtOpenFileDialog::Show() {
     QFileDialog dialog(parent_);
     configure(dialog);
     dialog.setDirectory(lastFolder_);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    const int answer = [&] {
+        const ScopedValue open(open_, QPointer<QFileDialog>(&dialog));
+        return dialog.exec();
+    }();
+    if (answer != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return choose(QString());
     }
     lastFolder_ = dialog.directory().absolutePath();
     return choose(dialog.selectedFiles().constFirst());
+}
+
+void QtOpenFileDialog::dismiss() {
+    if (open_ != nullptr) {
+        open_->reject();
+    }
 }
 
 void QtOpenFileDialog::configure(QFileDialog& dialog) const {

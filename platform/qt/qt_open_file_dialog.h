@@ -25,6 +25,7 @@ public:
     Status Show() override;
     std::string FileTitle() const override;
     std::string FileName() const override { return fileName_; }
+    void dismiss() override;
 
     // Gives a dialog the design's title and filter and this program's settings.
     void configure(QFileDialog& dialog) const;
@@ -38,6 +39,7 @@ private:
     Status choose(const QString& hostPath);
 
     QPointer<QWidget> parent_;
+    QPointer<QFileDialog> open_;
     QString title_;
     QStringList nameFilters_;
     WindowsPathOf windowsPathOf_;

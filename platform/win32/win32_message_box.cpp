@@ -1,6 +1,8 @@
 #include "platform/win32/win32_message_box.h"
 
 #include "platform/queued_answers.h"
+#include "platform/scoped_value.h"
+#include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
 
 namespace zorvik::win32 {
@@ -55,6 +57,12 @@ void Win32MessageBox::showNotice(std::string_view message, std::string_view titl
     (void)show(message, title, MB_OK | MB_ICONINFORMATION);
 }
 
+void Win32MessageBox::dismiss() {
+    if (showing_) {
+        answerOpenDialogWithCancel(owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr);
+    }
+}
+
 std::optional<int> Win32MessageBox::show(std::string_view message, std::string_view title,
                                          UINT style) {
     lastStyleShown() = style;
@@ -65,6 +73,7 @@ std::optional<int> Win32MessageBox::show(std::string_view message, std::string_v
     // windows all the same.
     const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
     const UINT modality = owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL;
+    const ScopedValue showing(showing_, true);
     // A text that is not valid UTF-8 is still shown, with U+FFFD where it breaks.
     const int answer = MessageBoxW(owner, toWideLossy(message).c_str(), toWideLossy(title).c_str(),
                                    style | modality | MB_SETFOREGROUND);

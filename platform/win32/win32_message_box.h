@@ -22,6 +22,7 @@ public:
     std::optional<int> retryOrCancel(std::string_view message, std::string_view title) override;
     void showError(std::string_view message, std::string_view title) override;
     void showNotice(std::string_view message, std::string_view title) override;
+    void dismiss() override;
 
     static void setNextAnswer(std::optional<int> answer);
     static void clearAnswers();
@@ -34,6 +35,7 @@ private:
     std::optional<int> show(std::string_view message, std::string_view title, UINT style);
 
     HWND owner_;
+    bool showing_ = false;
 };
 
 }  // namespace zorvik::win32

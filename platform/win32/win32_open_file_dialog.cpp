@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "platform/failure_text.h"
+#include "platform/scoped_value.h"
+#include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
 
 namespace zorvik::win32 {
@@ -57,6 +59,7 @@ Status Win32OpenFileDialog::Show() {
     // OFN_NOCHANGEDIR: otherwise the dialog moves the program's working folder
     dialog.Flags =
         OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_HIDEREADONLY;
+    const ScopedValue showing(showing_, true);
     if (!GetOpenFileNameW(&dialog)) {
         const DWORD error = CommDlgExtendedError();
         if (error == 0) {
@@ -73,6 +76,12 @@ Status Win32OpenFileDialog::Show() {
     }
     fileName_ = std::move(*path);
     return Status::success();
+}
+
+void Win32OpenFileDialog::dismiss() {
+    if (showing_) {
+        answerOpenDialogWithCancel(owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr);
+    }
 }
 
 std::string Win32OpenFileDialog::FileTitle() const {

@@ -21,6 +21,7 @@ public:
     Status Show() override;
     std::string FileTitle() const override;
     std::string FileName() const override { return fileName_; }
+    void dismiss() override;
 
     // Test hook: the next Show picks this path ("" cancels) without opening a dialog.
     static void setNextFileName(std::optional<std::string> path);
@@ -33,6 +34,7 @@ private:
     std::wstring filter_;
     HWND owner_;
     std::string fileName_;
+    bool showing_ = false;
 };
 
 }  // namespace zorvik::win32

@@ -74,7 +74,7 @@ TEST_F(OnTheDesktop, TheClickThatBringsTheWindowBackKeepsItsSelection) {
     }
 }
 
-TEST_F(OnTheDesktop, TheKeyboardGoesOnFromItsPlaceAfterEveryBoxAndRepaint) {
+TEST_F(OnTheDesktop, TheMelodyLastClickedStaysMarkedAfterEveryBoxAndRepaint) {
     // every melody fails to play, so each step down the list brings a box and then a repaint
     const std::vector<std::string> names = {"a.wav", "b.wav", "c.wav", "d.wav"};
     for (const auto& name : names) {
@@ -97,8 +97,10 @@ TEST_F(OnTheDesktop, TheKeyboardGoesOnFromItsPlaceAfterEveryBoxAndRepaint) {
         }));
         settle();
         EXPECT_EQ(program->form().s(), path(names[step]));
-        EXPECT_EQ(list()->selectedRow(), -1) << "a repaint leaves nothing selected";
-        EXPECT_EQ(list()->currentIndex().row(), static_cast<int>(step)) << "but keeps the place";
+        EXPECT_EQ(list()->selectedRow(), static_cast<int>(step))
+            << "the melody the buttons act on stays marked";
+        EXPECT_EQ(list()->currentIndex().row(), static_cast<int>(step))
+            << "with the keyboard there";
         EXPECT_TRUE(showsFocusCueIn(list()->visualRect(list()->currentIndex()))) << "and shows it";
     }
 }

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 #include <QToolTip>
 #include <QTreeView>
 #include <chrono>
+#include <functional>
 
 #include "main_window/qt/controls.h"
 
@@ -67,24 +69,44 @@ TEST_F(WindowEvents, ClickingAnEntryRecordsItAndClickingItAgainPlaysItAgain) {
               std::string::npos);
 }
 
-TEST_F(WindowEvents, ThePopupOpensAtThePointerAndItsItemRunsAfterIt) {
+// From the mouse the menu opens at the pointer; from the keyboard below its button, wherever
+// the pointer rests. The item chosen runs after it.
+TEST_F(WindowEvents, ThePopupOpensWhereTheUserLooksAndItsItemRunsAfterIt) {
     start();
     auto* command1 = qobject_cast<QPushButton*>(control("Command1"));
-    QCursor::setPos(command1->mapToGlobal(QPoint(10, 10)));
-    QPoint shownAt;
-    QTimer::singleShot(50, [&] {
-        QMenu* menu = program->window().popupMenu();
-        shownAt = menu->pos();
-        menu->setActiveAction(menu->actions().at(1));
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    command1->click();
-    EXPECT_EQ(shownAt, QCursor::pos());
-    EXPECT_EQ(program->form().File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
-    EXPECT_EQ(qobject_cast<QPushButton*>(control("Command3"))->text().toStdString(),
-              "Добавяне на маркираната мелодия");
-    EXPECT_EQ(list()->count(), 1);
-    EXPECT_EQ(list()->entry(0).toStdString(), "old.wav");
+    const QPoint inside(10, 10);
+    const QPoint pointer = command1->mapToGlobal(inside);
+    struct Case {
+        const char* what;
+        std::function<void()> press;
+        QPoint at;
+    };
+    const Case cases[] = {
+        {"a click", [&] { QTest::mouseClick(command1, Qt::LeftButton, {}, inside); }, pointer},
+        {"Space", [&] { QTest::keyClick(command1, Qt::Key_Space); },
+         command1->mapToGlobal(QPoint(0, command1->height()))},
+        {"Enter", [&] { QTest::keyClick(command1, Qt::Key_Return); },
+         command1->mapToGlobal(QPoint(0, command1->height()))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QCursor::setPos(pointer);
+        command1->setFocus();
+        QPoint shownAt;
+        QTimer::singleShot(0, [&] {
+            QMenu* menu = program->window().popupMenu();
+            shownAt = menu->pos();
+            menu->setActiveAction(menu->actions().at(1));
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        c.press();
+        EXPECT_EQ(shownAt, c.at);
+        EXPECT_EQ(program->form().File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
+        EXPECT_EQ(qobject_cast<QPushButton*>(control("Command3"))->text().toStdString(),
+                  "Добавяне на маркираната мелодия");
+        EXPECT_EQ(list()->count(), 1);
+        EXPECT_EQ(list()->entry(0).toStdString(), "old.wav");
+    }
 }
 
 TEST_F(WindowEvents, ChoosingTheRingMelodyShowsItInBothTextBoxes) {
@@ -109,7 +131,7 @@ TEST_F(WindowEvents, MovingIntoDeletedThroughTheButtons) {
     EXPECT_EQ(list()->selectedRow(), -1);
 }
 
-TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatShowsTheFolderAnew) {
+TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark) {
     auto& window = start().window();
     WindowFixture::waitFor([] { return false; }, 100);  // let start-up's events settle
     list()->selectRow(0);
@@ -124,8 +146,8 @@ TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatShowsTheFolderAn
     EXPECT_EQ(window.repaintsRequested(), before + 1);
     ASSERT_EQ(list()->count(), 3) << "the names drawn are the folder's";
     EXPECT_EQ(list()->entry(2).toStdString(), "c.wav");
-    EXPECT_EQ(list()->selectedRow(), -1);
-    EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav") << "s stays";
+    EXPECT_EQ(list()->selectedRow(), 0) << "the melody the buttons act on stays in sight";
+    EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
 }
 
 TEST_F(WindowEvents, EnterAndKeypadEnterPressTheFocusedButtonWhichNeverBecomesTheDefault) {
@@ -134,22 +156,29 @@ TEST_F(WindowEvents, EnterAndKeypadEnterPressTheFocusedButtonWhichNeverBecomesTh
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         std::string_view asks;  // what the click then says
+        int repeats = 0;        // held down: the key comes again, marked as a repeat
     };
     const Case cases[] = {
-        {"Command2", Qt::Key_Return, Qt::NoModifier, melody_texts::kRingQuestion},
-        {"Command2", Qt::Key_Enter, Qt::KeypadModifier, melody_texts::kRingQuestion},
-        {"Command3", Qt::Key_Return, Qt::NoModifier, melody_texts::kNothingMarked},
+        {"Command2", Qt::Key_Return, Qt::NoModifier, melody_texts::kNothingSelected},
+        {"Command2", Qt::Key_Enter, Qt::KeypadModifier, melody_texts::kNothingSelected},
+        {"Command3", Qt::Key_Return, Qt::NoModifier, melody_texts::kNothingMarked, 3},
         {"Command3", Qt::Key_Enter, Qt::KeypadModifier, melody_texts::kNothingMarked},
     };
     start();
     for (const auto& pressed : cases) {
         SCOPED_TRACE(std::string(pressed.button) + (pressed.modifiers ? " keypad" : ""));
         QtMessageBox::clearAnswers();
-        QtMessageBox::setNextAnswer(kAnswerCancel);
+        for (int box = 0; box <= pressed.repeats; ++box) {
+            QtMessageBox::setNextAnswer(kAnswerCancel);
+        }
         auto* button = qobject_cast<QPushButton*>(control(pressed.button));
         button->setFocus();
-        QTest::keyClick(button, pressed.key, pressed.modifiers);
-        ASSERT_EQ(QtMessageBox::answeredMessages().size(), 1u);
+        for (int press = 0; press <= pressed.repeats; ++press) {
+            QKeyEvent down(QEvent::KeyPress, pressed.key, pressed.modifiers, QString(), press > 0);
+            QApplication::sendEvent(button, &down);
+        }
+        QTest::keyRelease(button, pressed.key, pressed.modifiers);
+        ASSERT_EQ(QtMessageBox::answeredMessages().size(), 1u) << "one click, however long held";
         EXPECT_EQ(QtMessageBox::answeredMessages()[0], pressed.asks);
     }
     for (auto* button : program->window().findChildren<QPushButton*>()) {
@@ -180,20 +209,41 @@ TEST_F(WindowEvents, ANoticeHasTheInformationIconAFailureTheCriticalOneAndARetry
               (std::vector{QMessageBox::Information, QMessageBox::Critical, QMessageBox::Warning}));
 }
 
-TEST_F(WindowEvents, ANameCutShortIsShownWholeUnderThePointer) {
+// Even a name wider than the screen, with no space in it: its tip breaks it into lines and
+// stays on the screen.
+TEST_F(WindowEvents, ANameCutShortIsShownWholeUnderThePointerAndOnTheScreen) {
     const std::string longName =
         "Много дълго име на мелодия за звънене на телефона Zorvik BG, което не се побира.wav";
+    // 220 characters with no space to break at (more than a Linux name holds in Cyrillic)
+    std::string longest = "Melodiya";
+    while (longest.size() < 200) {
+        longest += "_za_zvanene";
+    }
+    longest += "_na_Zorvik.wav";
     writeFile(rings() / longName, "x");
+    writeFile(rings() / longest, "x");
     start();
     const auto tipAt = [&](int row) {
         const QPoint at = list()->visualRect(list()->model()->index(row, 0)).center();
         QHelpEvent hover(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list()->viewport(), &hover);
-        return QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+        return QToolTip::isVisible() ? QToolTip::text().remove(QLatin1Char('\n')).toStdString()
+                                     : std::string();
     };
-    ASSERT_EQ(list()->entry(2).toStdString(), longName);
+    ASSERT_EQ(list()->entry(2).toStdString(), longest);
+    ASSERT_EQ(list()->entry(3).toStdString(), longName);
     EXPECT_EQ(tipAt(0), "") << "a name shown whole needs no tip";
-    EXPECT_EQ(tipAt(2), longName);
+    EXPECT_EQ(tipAt(3), longName);
+    EXPECT_EQ(tipAt(2), longest);
+    QWidget* tip = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->inherits("QTipLabel") && widget->isVisible()) {
+            tip = widget;
+        }
+    }
+    ASSERT_NE(tip, nullptr);
+    EXPECT_TRUE(tip->screen()->geometry().contains(tip->frameGeometry()))
+        << "the tip runs off the screen";
 }
 
 // The environment's locale here is not Bulgarian (a C locale, LANG=C.UTF-8 and the like).

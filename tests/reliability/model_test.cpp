@@ -63,7 +63,7 @@ public:
         if (trail_.size() > 12) {
             trail_.pop_front();
         }
-        check(before, sBefore, atSBefore, questionsBefore, errorsBefore, what);
+        check(before, sBefore, atSBefore, questionsBefore, errorsBefore);
     }
 
     std::string trail() const {
@@ -184,7 +184,7 @@ private:
                 std::replace(source.begin(), source.end(), '/', '\\');
                 dialog.choose(source);
                 const std::string choice = popup.nextChoice;
-                form->Command1_Click();
+                form->Command1_Click(Form1::PressedWith::Mouse);
                 return "popup " + (choice.empty() ? std::string("dismissed") : choice) + " " +
                        source;
             }
@@ -209,34 +209,35 @@ private:
     }
 
     void check(const std::map<fs::path, std::string>& before, const std::string& sBefore,
-               const std::string& atSBefore, std::size_t questionsBefore, std::size_t errorsBefore,
-               const std::string& what) {
+               const std::string& atSBefore, std::size_t questionsBefore,
+               std::size_t errorsBefore) {
         const auto after = melodiesOnDisk();
         std::set<std::string> present;
         for (const auto& [path, content] : after) {
             present.insert(content);
         }
-        bool confirmedForGood = false;
-        for (std::size_t i = questionsBefore; i < box.questions.size(); ++i) {
-            confirmedForGood =
-                confirmedForGood || (box.questions[i].message == melody_texts::kForGoodQuestion &&
-                                     box.given[i] == kAnswerOk);
-        }
-        // a copy may replace a namesake when asked for: OK to a question, or a restore, which asks
-        // none; after Cancel nothing may change
-        bool consented = box.questions.size() == questionsBefore;
-        for (std::size_t i = questionsBefore; i < box.given.size(); ++i) {
-            consented = consented || box.given[i] == kAnswerOk;
-        }
-        const bool copies =
-            consented && (what.rfind("popup nm", 0) == 0 || what.rfind("delete button", 0) == 0);
+        // a melody goes only under a question answered OK that names it
+        const auto okTo = [&](const std::string& question) {
+            for (std::size_t i = questionsBefore; i < box.questions.size(); ++i) {
+                if (box.given[i] == kAnswerOk &&
+                    box.questions[i].message.find(question) != std::string::npos) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        const std::string forGood = std::string(melody_texts::kForGoodQuestion) + "\r\n„" +
+                                    sBefore.substr(sBefore.rfind('\\') + 1) + "“";
+        const bool confirmedForGood = okTo(forGood);
         for (const auto& [path, content] : before) {
             if (present.count(content) != 0) {
                 continue;  // still there, or it reached its destination
             }
             const bool deletedForGood = confirmedForGood && content == atSBefore;
             const auto now = after.find(path);
-            const bool replacedByACopy = copies && now != after.end() && now->second != content;
+            const bool replacedByACopy =
+                now != after.end() && now->second != content &&
+                okTo("\\" + path.filename().string() + "“ ще бъде заменена.");
             ASSERT_TRUE(deletedForGood || replacedByACopy)
                 << content << " at " << path << " was lost (s was " << sBefore << ")";
         }

@@ -22,7 +22,39 @@ struct Shown {
     std::string title;
 };
 
-class FakeMessageBox final : public MessageBoxService {
+// What the modal stand-ins share: `whileOpen` runs while one is open, as the program's other
+// events run under a real box, and a dismissal meanwhile answers it as Cancel.
+class FakeModal {
+public:
+    std::function<void()> whileOpen;
+    int dismissals = 0;  // how often the program asked, open or not
+
+protected:
+    // Opens, lets the events meanwhile run, closes; true when it was dismissed meanwhile.
+    bool openAndWait() {
+        const bool outer = open_;
+        open_ = true;
+        dismissed_ = false;
+        // a copy: the events may replace it meanwhile
+        if (const auto events = whileOpen) {
+            events();
+        }
+        const bool dismissed = dismissed_;
+        open_ = outer;
+        dismissed_ = false;
+        return dismissed;
+    }
+    void dismissOpen() {
+        ++dismissals;
+        dismissed_ = dismissed_ || open_;
+    }
+
+private:
+    bool open_ = false;
+    bool dismissed_ = false;
+};
+
+class FakeMessageBox final : public MessageBoxService, public FakeModal {
 public:
     // Answers given in turn; a question beyond them is answered with Cancel.
     void answer(std::optional<int> next) { answers_.push_back(next); }
@@ -33,6 +65,9 @@ public:
         if (!answers_.empty()) {
             next = answers_.front();
             answers_.pop_front();
+        }
+        if (openAndWait()) {
+            next = kAnswerCancel;
         }
         given.push_back(next);
         return next;
@@ -49,13 +84,13 @@ public:
     }
     void showError(std::string_view message, std::string_view title) override {
         errors.push_back({std::string(message), std::string(title)});
-        if (onError) {
-            onError();
-        }
+        (void)openAndWait();
     }
     void showNotice(std::string_view message, std::string_view title) override {
         notices.push_back({std::string(message), std::string(title)});
+        (void)openAndWait();
     }
+    void dismiss() override { dismissOpen(); }
 
     std::vector<Shown> questions;
     std::vector<std::optional<int>> given;  // the answer to each question, in turn
@@ -64,13 +99,12 @@ public:
     std::vector<Shown> notices;
     // answers questions beyond the queued ones; without it they are answered with Cancel
     std::function<std::optional<int>()> answerer;
-    std::function<void()> onError;  // runs while an error box "is open"
 
 private:
     std::deque<std::optional<int>> answers_;
 };
 
-class FakeOpenFileDialog final : public OpenFileDialog {
+class FakeOpenFileDialog final : public OpenFileDialog, public FakeModal {
 public:
     // The next Show chooses this Windows path; "" cancels.
     void choose(std::string windowsPath) { next_ = std::move(windowsPath); }
@@ -83,10 +117,11 @@ public:
             failure_.reset();
             return failure;
         }
-        fileName_ = next_;
+        fileName_ = openAndWait() ? std::string() : next_;
         next_.clear();
         return Status::success();
     }
+    void dismiss() override { dismissOpen(); }
     std::string FileTitle() const override {
         const auto slash = fileName_.find_last_of('\\');
         return slash == std::string::npos ? fileName_ : fileName_.substr(slash + 1);
@@ -119,14 +154,19 @@ public:
     int stops = 0;
 };
 
-class FakePopupMenu final : public PopupMenu {
+class FakePopupMenu final : public PopupMenu, public FakeModal {
 public:
-    std::string popup(std::string_view menuName) override {
+    std::string popup(std::string_view menuName, PopupPlace place) override {
         shownMenus.emplace_back(menuName);
-        return std::exchange(nextChoice, std::string());
+        shownBelow.emplace_back(place.belowControl);
+        const std::string choice = std::exchange(nextChoice, std::string());
+        return openAndWait() ? std::string() : choice;
     }
+    void dismiss() override { dismissOpen(); }
+
     std::string nextChoice;
     std::vector<std::string> shownMenus;
+    std::vector<std::string> shownBelow;  // "" where a menu opened at the pointer
 };
 
 // A run time where the shell object cannot be created.

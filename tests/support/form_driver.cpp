@@ -15,8 +15,7 @@ Form1& FormDriver::open(std::string applicationFolder) {
 }
 
 void FormDriver::close() {
-    std::int16_t cancel = 0;
-    form->Form_Unload(cancel);
+    form->requestClose();
 }
 
 void FormDriver::clickEntry(const std::string& name) {

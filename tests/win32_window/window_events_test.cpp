@@ -2,10 +2,13 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "main_window/form1_layout.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_message_box.h"
 #include "tests/win32_window/window_fixture.h"
 
 namespace zorvik::testing {
@@ -54,18 +57,26 @@ TEST_F(WindowEvents, EnterAndSpacePressTheFocusedButtonAndNothingElse) {
     EXPECT_EQ(boxesShown(), 0u) << "Enter on a box presses no button";
     EXPECT_EQ(form->Check1().Value(), CheckBox::kClear);
 
+    // with nothing marked, each button says so in words of its own
+    const std::string fromCommand2 =
+        "Няма маркирана мелодия: маркирайте мелодия в списъка и запишете отново.";
+    const std::string fromCommand3 =
+        "Няма маркирана мелодия в тази папка: щракнете мелодия в списъка и опитайте отново.";
     SetFocus(control("Command2"));
     press(VK_RETURN);
-    EXPECT_EQ(machine.box.questions.size(), 1u) << "Command2 asks whether to save the melody";
-
     SetFocus(control("Command3"));
     press(VK_SPACE);
-    EXPECT_EQ(machine.box.notices.size(), 1u) << "Command3 with nothing marked says so";
+    press(VK_RETURN, false, 3);  // held down: one click
+    std::vector<std::string> said;
+    for (const auto& notice : machine.box.notices) {
+        said.push_back(notice.message);
+    }
+    EXPECT_EQ(said, (std::vector<std::string>{fromCommand2, fromCommand3, fromCommand3}));
 
     SetFocus(control("Check1"));
     press(VK_SPACE);
     EXPECT_EQ(form->Check1().Value(), CheckBox::kTicked);
-    EXPECT_EQ(boxesShown(), 2u);
+    EXPECT_EQ(boxesShown(), 3u);
 }
 
 TEST_F(WindowEvents, AGreyedBoxTicksWhenClickedAndATickedOneClears) {
@@ -104,7 +115,7 @@ TEST_F(WindowEvents, AClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain) {
     EXPECT_EQ(machine.player.played.size(), 2u);
 }
 
-TEST_F(WindowEvents, ArrowsWalkTheListAndARepaintKeepsTheKeyboardsPlace) {
+TEST_F(WindowEvents, ArrowsWalkTheListAndTheMelodyStaysMarkedAfterEveryRepaintAndBox) {
     layOutMelodies();
     start();
     press(VK_DOWN);
@@ -116,17 +127,37 @@ TEST_F(WindowEvents, ArrowsWalkTheListAndARepaintKeepsTheKeyboardsPlace) {
     machine.addMelody(machine.rings, "0 Начало.wav");
     activateAgain();
     pump();
-    EXPECT_EQ(listItemWith(LVNI_SELECTED), -1) << "a repaint reads the folder again";
+    EXPECT_EQ(listText(0), "0 Начало.wav") << "a repaint reads the folder again";
+    EXPECT_EQ(listText(listItemWith(LVNI_SELECTED)), "Звън.wav") << "and marks what was clicked";
     EXPECT_EQ(listText(listItemWith(LVNI_FOCUSED)), "Звън.wav");
+
+    // a question answered Cancel, and the repaint where it stood
+    SetFocus(control("Command3"));
+    press(VK_RETURN);
+    ASSERT_EQ(machine.box.questions.size(), 1u);
+    EXPECT_EQ(machine.box.questions[0].message,
+              "Желаете ли окончателно изтриване на мелодията?\r\n„Звън.wav“");
+    activateAgain();
+    pump();
+    EXPECT_EQ(listText(listItemWith(LVNI_SELECTED)), "Звън.wav");
+    SetFocus(control("File1"));
     press(VK_DOWN);
     EXPECT_EQ(form->File1().FileName(), "Камбанки.wav") << "Down goes on from where it was";
 }
 
-TEST_F(WindowEvents, ANameCutByTheListShowsWholeInATipUnderThePointer) {
+// A name too long for the list shows whole in a tip, in lines, and the tip stays on the screen
+// even for a name wider than the screen with no space to break at.
+TEST_F(WindowEvents, ANameCutByTheListShowsWholeInATipThatStaysOnTheScreen) {
     const std::string longName =
         "Дълга мелодия с име, което не се побира в списъка, колкото и да е широк.wav";
+    std::string longest = "Мелодия";
+    while (longest.size() < 380) {
+        longest += "_за_звънене";
+    }
+    longest += ".wav";  // 220 characters
     machine.addMelody(machine.rings, "Classic.wav");
     machine.addMelody(machine.rings, longName);
+    machine.addMelody(machine.rings, longest);
     start();
     const auto tipOverRow = [this](int row) {
         const HWND list = control("File1");
@@ -134,22 +165,41 @@ TEST_F(WindowEvents, ANameCutByTheListShowsWholeInATipUnderThePointer) {
         item.left = LVIR_BOUNDS;
         SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&item));
-        MSG moved{list, WM_MOUSEMOVE, 0, MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2), 0,
-                  {}};
+        POINT at{item.left + 4, (item.top + item.bottom) / 2};
+        MSG moved{list, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y), 0, {}};
+        ClientToScreen(list, &at);
+        SetCursorPos(at.x, at.y);
         window.handleMessage(moved);
         pump();
-        wchar_t text[512] = {};
+        wchar_t text[1024] = {};
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.hwnd = list;
         tool.uId = reinterpret_cast<UINT_PTR>(list);
         tool.lpszText = text;
-        SendMessageW(window.nameTip(), TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
-        return win32::toUtf8Lossy(text);
+        SendMessageW(window.nameTip(), TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+        std::string shown = win32::toUtf8Lossy(text);
+        for (auto lineEnd = shown.find("\r\n"); lineEnd != std::string::npos;
+             lineEnd = shown.find("\r\n")) {
+            shown.erase(lineEnd, 2);
+        }
+        return shown;
     };
     ASSERT_EQ(listText(1), longName);
+    ASSERT_EQ(listText(2), longest);
     EXPECT_EQ(tipOverRow(1), longName);
     EXPECT_EQ(tipOverRow(0), "") << "a name that fits needs no tip";
+    EXPECT_EQ(tipOverRow(2), longest);
+    ASSERT_TRUE(waitFor([this] { return IsWindowVisible(window.nameTip()) != FALSE; }));
+    RECT tip{};
+    GetWindowRect(window.nameTip(), &tip);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window.handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT within{};
+    IntersectRect(&within, &tip, &monitor.rcMonitor);
+    EXPECT_TRUE(EqualRect(&within, &tip) != FALSE)
+        << "the tip runs off the screen: " << tip.left << ".." << tip.right;
 }
 
 TEST_F(WindowEvents, TypingTheFirstLettersOfANameGoesToIt) {
@@ -214,15 +264,161 @@ TEST_F(WindowEvents, TheHiddenMenuShowsOnlyAsThePopupOfCommand1) {
 
     // the keys wait in the queue for the menu's own loop
     PostMessageW(window.handle(), WM_KEYDOWN, VK_ESCAPE, 1);
-    EXPECT_EQ(window.popup("v"), "") << "dismissed";
+    EXPECT_EQ(window.popup("v", {}), "") << "dismissed";
     for (const int key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
         PostMessageW(window.handle(), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
     }
     // through the button: pd shows the Deleted folder and renames Command3
-    form->Command1_Click();
+    form->Command1_Click(Form1::PressedWith::Mouse);
     pump();
     EXPECT_EQ(form->view(), MelodyView::Deleted);
     EXPECT_EQ(textOf(control("Command3")), "Добавяне на маркираната мелодия");
+}
+
+// From the keyboard the menu opens below its button, wherever the pointer rests; from the mouse
+// at the pointer.
+TEST_F(WindowEvents, ThePopupOpensBelowItsButtonFromTheKeyboardAndAtThePointerFromTheMouse) {
+    start();
+    const HWND button = control("Command1");
+    RECT placed{};
+    GetWindowRect(button, &placed);
+    const POINT inside{10, 10};
+    const POINT pointer{placed.left + inside.x, placed.top + inside.y};
+    const POINT below{placed.left, placed.bottom};
+    // the menu runs a loop of its own: a timer in it notes where the menu stands and closes it
+    static RECT menuShown;
+    const auto noteAndClose = [](HWND, UINT, UINT_PTR, DWORD) {
+        const HWND menu = FindWindowW(L"#32768", nullptr);
+        if (menu != nullptr && IsWindowVisible(menu) != FALSE) {
+            GetWindowRect(menu, &menuShown);
+            EndMenu();
+        }
+    };
+    const auto clickButton = [&] {
+        const LPARAM at = MAKELPARAM(inside.x, inside.y);
+        MSG down{button, WM_LBUTTONDOWN, MK_LBUTTON, at, 0, {}};
+        window.handleMessage(down);
+        MSG up{button, WM_LBUTTONUP, 0, at, 0, {}};
+        window.handleMessage(up);
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> press;
+        POINT at;
+    };
+    const Case cases[] = {
+        {"Space", [&] { press(VK_SPACE); }, below},
+        {"Enter", [&] { press(VK_RETURN); }, below},
+        {"a click", clickButton, pointer},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetCursorPos(pointer.x, pointer.y);
+        SetFocus(button);
+        menuShown = {};
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, noteAndClose);
+        c.press();
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(menuShown.left, c.at.x);
+        EXPECT_EQ(menuShown.top, c.at.y);
+    }
+    EXPECT_EQ(form->view(), MelodyView::Rings) << "a dismissed menu runs no item";
+}
+
+// Another program closes the window (WM_CLOSE, as taskkill sends it) while the ring question,
+// a real message box, waits for an answer: the question is answered Cancel, its handler ends,
+// and only then does the window close, storing the options once.
+TEST_F(WindowEvents, AWindowClosedWhileItsQuestionIsOpenAnswersCancelAndUnloadsOnce) {
+    layOutMelodies();
+    machine.writeFile(machine.install / "Phone.wav", "ring");
+    win32::Win32MessageBox boxes;
+    start(&boxes);
+    boxes.setOwner(window.handle());
+    clickRow(1);
+    form->clickCheck1();
+    const int writesBefore = machine.registry.writes();
+    // The question runs a loop of its own: a timer in it closes the window once the question
+    // shows, and answers OK itself if the question is still there long after (the test then
+    // fails on the ring file, rather than waiting for a person).
+    static HWND closing;
+    static int ticksSinceClose;
+    closing = window.handle();
+    ticksSinceClose = -1;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        const HWND question = FindWindowW(L"#32770", L"Избор на мелодия...");
+        if (question == nullptr || IsWindowVisible(question) == FALSE) {
+            return;
+        }
+        if (ticksSinceClose < 0) {
+            PostMessageW(closing, WM_CLOSE, 0, 0);
+        } else if (ticksSinceClose > 250) {
+            PostMessageW(question, WM_COMMAND, IDOK, 0);
+        }
+        ++ticksSinceClose;
+    });
+    // and whatever happens, the window goes only once no handler runs, or the rest of the
+    // handler would act with no window there
+    struct Going {
+        const Form1* form;
+        bool whileHandling = false;
+    } going{form.get()};
+    SetWindowSubclass(
+        window.handle(),
+        [](HWND closed, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+           DWORD_PTR data) -> LRESULT {
+            auto& watched = *reinterpret_cast<Going*>(data);
+            if (message == WM_DESTROY) {
+                watched.whileHandling = watched.form->handling();
+            }
+            return DefSubclassProc(closed, message, wParam, lParam);
+        },
+        1, reinterpret_cast<DWORD_PTR>(&going));
+    SetFocus(control("Command2"));
+    press(VK_RETURN);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(going.whileHandling) << "the window went while the question's handler ran";
+    EXPECT_EQ(machine.readFile(machine.install / "Phone.wav"), "ring")
+        << "the ring file was written after the window had gone";
+    EXPECT_EQ(window.handle(), nullptr) << "the window is gone";
+    EXPECT_TRUE(quitPosted) << "and the program's loop ends";
+    EXPECT_TRUE(form->unloaded());
+    EXPECT_EQ(machine.registry.writes() - writesBefore, 2) << "the options are stored once";
+    EXPECT_NE(machine.storeText().find("\"Audio\"=dword:00000001"), std::string::npos);
+}
+
+TEST_F(WindowEvents, TheListShowsItsFocusFromTheStartWithNoEntryCurrentYet) {
+    layOutMelodies();
+    start();
+    ASSERT_EQ(GetFocus(), control("File1"));
+    ASSERT_EQ(listItemWith(LVNI_FOCUSED), -1);
+    const auto pixels = [this] {
+        const HWND list = control("File1");
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        pump();
+        RECT client{};
+        GetClientRect(list, &client);
+        BITMAPINFO info{};
+        info.bmiHeader = {
+            sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        const HDC screen = GetDC(list);
+        const HDC memory = CreateCompatibleDC(screen);
+        void* bits = nullptr;
+        const HBITMAP picture = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        const HGDIOBJ before = SelectObject(memory, picture);
+        BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+        const auto* first = static_cast<const std::uint32_t*>(bits);
+        std::vector<std::uint32_t> copied(
+            first, first + static_cast<std::size_t>(client.right * client.bottom));
+        SelectObject(memory, before);
+        DeleteObject(picture);
+        DeleteDC(memory);
+        ReleaseDC(list, screen);
+        return copied;
+    };
+    const auto focused = pixels();
+    SetFocus(control("Check1"));
+    const auto unfocused = pixels();
+    EXPECT_NE(focused, unfocused) << "the focused list looks no different";
 }
 
 TEST_F(WindowEvents, ClosingRunsTheUnloadHandlerOnceHoweverTheWindowCloses) {

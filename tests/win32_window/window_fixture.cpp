@@ -37,10 +37,10 @@ void WindowFixture::TearDown() {
     pump();
 }
 
-Form1& WindowFixture::start() {
-    form = std::make_unique<Form1>(Form1::Services{machine.files, machine.box, machine.dialog,
-                                                   machine.player, window, machine.shells,
-                                                   "C:\\Program Files\\Zorvik"});
+Form1& WindowFixture::start(MessageBoxService* boxes) {
+    form = std::make_unique<Form1>(
+        Form1::Services{machine.files, boxes != nullptr ? *boxes : machine.box, machine.dialog,
+                        machine.player, window, machine.shells, "C:\\Program Files\\Zorvik"});
     const Status created = window.create();
     EXPECT_TRUE(created.ok()) << (created.ok() ? "" : created.failure().message);
     window.attach(*form);
@@ -76,16 +76,19 @@ bool WindowFixture::waitFor(const std::function<bool()>& condition) {
     return condition();
 }
 
-void WindowFixture::press(WPARAM key, bool shift) {
+void WindowFixture::press(WPARAM key, bool shift, int repeats) {
     std::array<BYTE, 256> keys{};
     GetKeyboardState(keys.data());
     const std::array<BYTE, 256> before = keys;
     keys[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(keys.data());
     const HWND target = GetFocus();
-    MSG down{target, WM_KEYDOWN, key, 1, 0, {}};
-    window.handleMessage(down);
-    pump();
+    for (int press = 0; press <= repeats; ++press) {
+        // bit 30: the key was down already
+        MSG down{target, WM_KEYDOWN, key, press > 0 ? static_cast<LPARAM>(0x40000001) : 1, 0, {}};
+        window.handleMessage(down);
+        pump();
+    }
     MSG up{target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u), 0, {}};
     window.handleMessage(up);
     pump();

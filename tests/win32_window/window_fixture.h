@@ -26,15 +26,16 @@ protected:
     void TearDown() override;
 
     // Creates the window over the machine, runs the load handler, shows the window and waits
-    // until it is the active window.
-    Form1& start();
+    // until it is the active window. The boxes are the machine's, answered by the test, unless
+    // `boxes` are given (the real ones, say).
+    Form1& start(MessageBoxService* boxes = nullptr);
     // Handles every message waiting for this thread, through the window.
     void pump();
     // Waits (a few seconds at most) for the desktop to catch up, handling messages meanwhile.
     bool waitFor(const std::function<bool()>& condition);
     // A key pressed and released on the control that has the focus, through the program's loop;
-    // `shift` held down meanwhile.
-    void press(WPARAM key, bool shift = false);
+    // `shift` held down meanwhile, and `repeats` more presses marked as a held key's repeats.
+    void press(WPARAM key, bool shift = false, int repeats = 0);
     // A left click at the middle of list row `row`, as the list receives it.
     void clickRow(int row);
     void clickBelowTheNames();

@@ -1,6 +1,7 @@
 #include "platform/posix/host_errors.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -139,6 +140,22 @@ std::string hostFolderOf(const std::string& hostPath) {
         return ".";
     }
     return slash == 0 ? std::string("/") : hostPath.substr(0, slash);
+}
+
+bool makeFolders(const std::string& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) {
+        if (!S_ISDIR(info.st_mode)) {
+            errno = ENOTDIR;  // the reason the user reads: a file stands where the folder goes
+            return false;
+        }
+        return true;
+    }
+    const auto slash = folder.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !makeFolders(folder.substr(0, slash))) {
+        return false;
+    }
+    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 }  // namespace zorvik::posix

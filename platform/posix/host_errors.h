@@ -36,6 +36,9 @@ bool writeAll(int fd, const char* data, std::size_t size);
 bool readAll(int fd, std::string& out);
 // Flushes a folder's entries (a rename) to disk; failures are not worth reporting.
 void syncFolder(const std::string& folder);
+// Creates the missing folders of `folder`, each with mode 0700 (this user's own); false with
+// errno set when one cannot be made.
+bool makeFolders(const std::string& folder);
 // The folder part of a host path ("/" for a file at the root, "." for a bare name).
 std::string hostFolderOf(const std::string& hostPath);
 

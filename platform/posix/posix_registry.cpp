@@ -31,23 +31,6 @@ std::string fullKey(std::string_view key) {
     return out;
 }
 
-// Creates the missing folders of `folder`, each with mode 0700.
-bool makeFolders(const std::string& folder) {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) == 0) {
-        if (!S_ISDIR(info.st_mode)) {
-            errno = ENOTDIR;  // the reason the user reads: a file stands where the folder goes
-            return false;
-        }
-        return true;
-    }
-    const auto slash = folder.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !makeFolders(folder.substr(0, slash))) {
-        return false;
-    }
-    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 std::string timestamp() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/failure_text.h"
+#include "platform/win32/named_mutex_turn.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
 
@@ -52,39 +53,6 @@ LSTATUS queryValue(HKEY key, const std::wstring& name, StoredValue& out) {
     }
     return status;
 }
-
-// A turn at writing among the instances of this program, released with this object. Where the
-// mutex cannot be made at all, the apply goes on without a turn, as it would on its own.
-class WritersTurn {
-public:
-    explicit WritersTurn(std::chrono::milliseconds patience)
-        : mutex_(CreateMutexW(nullptr, FALSE, Win32Registry::kWritersMutex)) {
-        if (mutex_ == nullptr) {
-            return;
-        }
-        // an instance that ended during its turn left the registry as each value stood
-        const DWORD waited = WaitForSingleObject(mutex_, static_cast<DWORD>(patience.count()));
-        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-        busy_ = waited == WAIT_TIMEOUT;
-    }
-    ~WritersTurn() {
-        if (held_) {
-            ReleaseMutex(mutex_);
-        }
-        if (mutex_ != nullptr) {
-            CloseHandle(mutex_);
-        }
-    }
-    WritersTurn(const WritersTurn&) = delete;
-    WritersTurn& operator=(const WritersTurn&) = delete;
-
-    bool busy() const { return busy_; }
-
-private:
-    HANDLE mutex_;
-    bool held_ = false;
-    bool busy_ = false;
-};
 
 LSTATUS setValue(HKEY key, const std::wstring& name, const StoredValue& value) {
     return RegSetValueExW(key, name.c_str(), 0, value.type, value.bytes.data(),
@@ -204,7 +172,7 @@ Status Win32Registry::applyChecked(std::string_view key, std::span<const ValueCh
         }
         plan.push_back({std::move(*name), std::move(value)});
     }
-    const WritersTurn turn(writePatience_);
+    const NamedMutexTurn turn(kWritersMutex, writePatience_);
     if (turn.busy()) {
         return failed(ErrorCode::Busy, changes.front().name, failure_text::kWritersBusy);
     }

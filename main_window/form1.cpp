@@ -18,18 +18,14 @@ Form1::Form1(Services services)
       dialog_(services.dialog),
       shell_(services.shells),
       library_({services.files, services.box, services.dialog, services.player, shell_,
-                std::move(services.applicationFolder)}),
+                services.ringChoiceLock, std::move(services.applicationFolder)}),
       text1_(layout::kInitialText),
       text2_(layout::kInitialText) {}
 
 Form1::Services formServicesOf(PlatformServices& platform, settings::ShellFactory& shells) {
-    return {platform.files(),
-            platform.messageBox(),
-            platform.openFileDialog(),
-            platform.player(),
-            platform.popupMenu(),
-            shells,
-            platform.applicationFolder()};
+    return {platform.files(),          platform.messageBox(),       platform.openFileDialog(),
+            platform.player(),         platform.popupMenu(),        shells,
+            platform.ringChoiceLock(), platform.applicationFolder()};
 }
 
 namespace {
@@ -184,6 +180,8 @@ void Form1::Form_Load() {
         if (auto state = settings::readOption(shell_, settings::kInDeleted); state.ok()) {
             (void)check2_.setValue(state.value());
         }
+        // before the boxes show the record: a choice a killed run left half done is settled
+        (void)library_.settleInterruptedRingChoice();
         readRingSoundIntoTexts();
         return Status::success();
     });

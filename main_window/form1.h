@@ -36,6 +36,7 @@ public:
         Player& player;
         PopupMenu& popup;
         settings::ShellFactory& shells;
+        InterprocessLock& ringChoiceLock;
         std::string applicationFolder;  // without a trailing backslash
     };
 

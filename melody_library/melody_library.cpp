@@ -1,20 +1,18 @@
 #include "melody_library/melody_library.h"
 
-#include <functional>
-
 #include "melody_library/texts.h"
 #include "platform/failure_text.h"
 #include "platform/windows_path.h"
 #include "settings/check_state.h"
-#include "settings/retry_while_held.h"
-#include "settings/ring_record.h"
 
 namespace zorvik {
 
 using namespace melody_texts;
 
 MelodyLibrary::MelodyLibrary(Services services)
-    : services_(std::move(services)), list_(services_.files) {
+    : services_(std::move(services)),
+      list_(services_.files),
+      ring_({services_.files, services_.box, services_.shell, services_.ringChoiceLock}) {
     // the list marks the melody last clicked whenever it shows the folder that holds it
     list_.setRememberedName([this](std::string_view folder) {
         return winpath::samePath(winpath::folder(s_), folder) ? std::string(winpath::fileName(s_))
@@ -78,44 +76,13 @@ Status MelodyLibrary::chooseRingMelody() {
 }
 
 Status MelodyLibrary::replaceRingFile(const std::string& folder, const std::string& name) {
-    const auto nothingChanged = [](Failure failure) {
-        failure.message += kNothingChanged;
-        return Status(std::move(failure));
-    };
-    // One transaction: the new ring file waits beside the old one while the record is written,
-    // and goes in place only once the record holds it. A failure at any step undoes the steps
-    // before it, so the phone program never finds a record that names another melody.
-    auto prepared = services_.files.prepareCopy(s_, kRingFile);
-    if (!prepared.ok()) {
-        return nothingChanged(prepared.failure());
-    }
-    const auto before = settings::readRingRecord(services_.shell);
-    if (!before.ok()) {
-        return nothingChanged(before.failure());
-    }
-    const auto retrying = [this](const std::function<Status()>& write) {
-        return settings::writeRetryingWhileHeld(services_.box, kRingTitle, write);
-    };
-    if (Status recorded =
-            retrying([&] { return settings::writeRingRecord(services_.shell, folder, name); });
-        !recorded.ok()) {
-        // a user who cancelled has just read why nothing changed
-        return recorded.code() == ErrorCode::Cancelled ? Status::success()
-                                                       : nothingChanged(recorded.failure());
-    }
-    Status switched = prepared.value()->commit();
-    if (switched.ok()) {
-        return switched;
-    }
-    if (Status undone =
-            retrying([&] { return settings::restoreRingRecord(services_.shell, before.value()); });
-        !undone.ok()) {
-        Failure failure = switched.failure();
-        failure.message += " Записът в настройките обаче вече назовава новата мелодия: ";
-        failure.message += undone.failure().message;
-        return failure;
-    }
-    return nothingChanged(switched.failure());
+    const Status replaced = ring_.replace(s_, folder, name);
+    // a user who cancelled has just read why nothing changed
+    return replaced.ok() || replaced.code() == ErrorCode::Cancelled ? Status::success() : replaced;
+}
+
+Status MelodyLibrary::settleInterruptedRingChoice() {
+    return ring_.settleInterrupted();
 }
 
 Status MelodyLibrary::addMelody() {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "melody_library/melody_list.h"
+#include "melody_library/ring_file_switch.h"
 #include "platform/file_system.h"
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
@@ -27,6 +28,7 @@ public:
         OpenFileDialog& dialog;
         Player& player;
         settings::ShellHolder& shell;
+        InterprocessLock& ringChoiceLock;
         std::string applicationFolder;  // without a trailing backslash
     };
 
@@ -49,6 +51,8 @@ public:
     // the two as one: on any failure both stay as they were. With nothing selected it says so
     // without asking.
     Status chooseRingMelody();
+    // Finishes or undoes a ring choice that a killed run left half done.
+    Status settleInterruptedRingChoice();
     // Copies a file chosen in the open-file dialog into the Rings folder; its question says so
     // when the copy would replace a melody there.
     Status addMelody();
@@ -71,6 +75,7 @@ private:
 
     Services services_;
     MelodyList list_;
+    RingFileSwitch ring_;
     std::string s_;
     MelodyView view_ = MelodyView::Rings;
 };

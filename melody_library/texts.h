@@ -15,6 +15,9 @@ inline constexpr std::string_view kRingTitle = "Избор на мелодия..
 inline constexpr std::string_view kRingFile = install::kRingFile;
 inline constexpr std::string_view kNothingSelected =
     "Няма маркирана мелодия: маркирайте мелодия в списъка и запишете отново.";
+// after a failed switch, where even putting the record back failed
+inline constexpr std::string_view kRecordStillNew =
+    " Записът в настройките обаче вече назовава новата мелодия: ";
 inline constexpr std::string_view kNothingChanged =
     " Мелодията за звънене и записът ѝ в настройките остават, каквито бяха.";
 

@@ -298,6 +298,12 @@ std::string storeDamaged(std::string_view why) {
     return "файлът е повреден (" + std::string(why) + ")";
 }
 
+Failure ringChoiceBusy() {
+    return {ErrorCode::Busy,
+            "Мелодията за звънене не може да бъде записана сега: друго копие на програмата "
+            "записва мелодия за звънене в момента."};
+}
+
 std::string retryQuestion(const Failure& failure) {
     return failure.message + "\r\n\r\nДа се опита ли отново? При отказ нищо не се променя.";
 }

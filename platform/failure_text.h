@@ -119,6 +119,10 @@ std::string storeDamaged(std::string_view why);
 inline constexpr std::string_view kWritersBusy =
     "друго копие на програмата записва настройките в момента";
 
+// Another instance is choosing the ring melody: its record and its switch must not interleave
+// with this one's.
+Failure ringChoiceBusy();
+
 // The question after a failure that is worth another try (the settings held by another
 // program): the failure, then whether to try again, and what cancelling leaves.
 std::string retryQuestion(const Failure& failure);

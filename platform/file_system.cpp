@@ -14,6 +14,13 @@ std::optional<std::string> FileSystem::melodyNamed(std::string_view folder,
     return found ? std::optional(names.value()[*found]) : std::nullopt;
 }
 
+Result<bool> FileSystem::exists(std::string_view path) {
+    return Failure{ErrorCode::Unsupported,
+                   "няма как да се провери дали " + std::string(path) + " съществува"};
+}
+
+void FileSystem::removeAbandonedTemporaries(std::string_view) {}
+
 std::unique_ptr<FolderWatch> FileSystem::watchFolder(std::string_view) const {
     return nullptr;
 }

@@ -19,6 +19,12 @@ public:
     // Puts the copy in place of the destination in one atomic step (the old content or the whole
     // new one, never a part). At most once.
     virtual Status commit() = 0;
+    // The temporary file's name, beside the destination, for a record that must find it after
+    // a crash.
+    virtual std::string temporaryName() const = 0;
+    // Given up, the copy stays on disk (no longer held) instead of being removed: something
+    // still names it.
+    virtual void keepTemporary() = 0;
 };
 
 // Told how far a copy has come, after each block; a large copy runs behind a dialog that shows
@@ -82,6 +88,13 @@ public:
     // Deletes the one file named; a path that ends in a separator names no file. A read-only file
     // is not deleted. A link is deleted as itself, never the file it points to.
     virtual Status deleteFile(std::string_view path) = 0;
+
+    // Whether anything is at `path` (a link counts as itself, not as what it points to).
+    virtual Result<bool> exists(std::string_view path);
+
+    // Removes the temporary files this program left in `folder` where no running copy of it
+    // still writes them. Nothing to report: what cannot go now goes another time.
+    virtual void removeAbandonedTemporaries(std::string_view folder);
 
     // The host's own path for a Windows-form path, for services that open files themselves.
     virtual Result<std::string> hostPath(std::string_view path) const = 0;

@@ -45,6 +45,12 @@ public:
         return Status::success();
     }
 
+    std::string temporaryName() const override {
+        return std::string(winpath::fileName(temporary_.path()));
+    }
+
+    void keepTemporary() override { temporary_.leaveOnDisk(); }
+
 private:
     FileOperation operation_;
     TemporaryFile temporary_;

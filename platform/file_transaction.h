@@ -38,8 +38,8 @@ public:
     Status moveFile(std::string_view source, std::string_view destination) final;
     Status deleteFile(std::string_view path) final;
 
-    // Removes the temporaries of this program's in `folder` that no live writer holds.
-    void removeAbandonedTemporaries(std::string_view folder);
+    Result<bool> exists(std::string_view path) final;
+    void removeAbandonedTemporaries(std::string_view folder) final;
 
     // The primitives on this host.
     virtual FileSteps& steps() = 0;

@@ -180,6 +180,18 @@ Status TransactionalFileSystem::deleteFile(std::string_view path) {
     return FileOperation(*this, FileOperation::Kind::Delete, path).deleteFile();
 }
 
+Result<bool> TransactionalFileSystem::exists(std::string_view path) {
+    const auto host = hostPath(path);
+    if (!host.ok()) {
+        return host.failure();
+    }
+    auto found = steps().inspect(host.value(), LinkHandling::Itself);
+    if (!found.ok()) {
+        return found.failure();
+    }
+    return found.value().kind != EntryKind::Missing;
+}
+
 void TransactionalFileSystem::removeAbandonedTemporaries(std::string_view folder) {
     if (const auto host = hostPath(folder); host.ok()) {
         steps().removeAbandonedTemporaries(host.value());

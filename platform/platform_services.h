@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/interprocess_lock.h"
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
 #include "platform/player.h"
@@ -26,6 +27,8 @@ public:
     virtual OpenFileDialog& openFileDialog() = 0;
     virtual Player& player() = 0;
     virtual PopupMenu& popupMenu() = 0;
+    // Taken by every running copy of the program around the ring file's switch and its record.
+    virtual InterprocessLock& ringChoiceLock() = 0;
 };
 
 }  // namespace zorvik

@@ -15,6 +15,7 @@ namespace zorvik::settings {
 struct RingRecord {
     std::optional<RegistryValue> audioPath;
     std::optional<RegistryValue> ringSound;
+    friend bool operator==(const RingRecord&, const RingRecord&) = default;
 };
 
 // A damaged store (one a write sets aside) reads as holding no record.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "settings/ring_choice_journal.h"
 #include "tests/support/form_fixture.h"
 
 namespace zorvik {
@@ -164,7 +165,8 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
          "Файлът „C:\\Program Files\\Zorvik\\Rings\\b.wav“ не може да бъде копиран в "
          "„C:\\Program Files\\Zorvik\\Phone.wav“: целта е папка. Мелодията за звънене и "
          "записът ѝ в настройките остават, каквито бяха."},
-        {"the settings refuse the record", [&] { registry.failWrites(1); },
+        {"the settings refuse the record",
+         [&] { registry.failWrites(1, ErrorCode::AccessDenied, 1); },  // after the journal's
          "Настройката „HKEY_CURRENT_USER\\Zorvik\\Setings\\AudioPath“ не може да бъде "
          "записана: достъпът е отказан. Мелодията за звънене и записът ѝ в настройките остават, "
          "каквито бяха."},
@@ -174,9 +176,9 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
          "„C:\\Program Files\\Zorvik\\Phone.wav“: достъпът е отказан. Мелодията за звънене "
          "и записът ѝ в настройките остават, каквито бяха."},
         {"the settings cannot be read first", [&] { registry.setUnreadable(true); },
-         "Настройката „HKEY_CURRENT_USER\\Zorvik\\Setings\\AudioPath“ не може да бъде "
-         "прочетена: достъпът е отказан. Мелодията за звънене и записът ѝ в настройките остават, "
-         "каквито бяха."},
+         "Настройката „HKEY_CURRENT_USER\\Software\\Zorvik Melodies\\RingChoiceUnderWay“ не "
+         "може да бъде прочетена: достъпът е отказан. Мелодията за звънене и записът ѝ в "
+         "настройките остават, каквито бяха."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -206,7 +208,8 @@ TEST_F(PreviewAndRing, WhenTheRecordCannotBeTakenBackTheBoxSaysWhatItNamesNow) {
     open();
     clickEntry("b.wav");
     files.failNext(FileStep::RenameIntoPlace, ErrorCode::AccessDenied);
-    registry.failWrites(1, ErrorCode::AccessDenied, 1);  // the record goes in, the undo does not
+    // the journal and the record go in, the undo does not
+    registry.failWrites(1, ErrorCode::AccessDenied, 2);
     box.answer(kAnswerOk);
     form->Command2_Click();
     ASSERT_EQ(box.errors.size(), 1u);
@@ -216,6 +219,9 @@ TEST_F(PreviewAndRing, WhenTheRecordCannotBeTakenBackTheBoxSaysWhatItNamesNow) {
         << box.errors[0].message;
     EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
     EXPECT_EQ(stored("RingSound"), "b.wav");
+    open();  // the next start puts the record back, since the ring file was not switched
+    EXPECT_EQ(stored("RingSound"), "<missing>");
+    EXPECT_EQ(listing(install), "Phone.wav Rings");
 }
 
 // Settings held by another program for longer than the store waits: the ring choice and the
@@ -239,7 +245,7 @@ TEST_F(PreviewAndRing, SettingsHeldElsewhereAreRetriedOrLeftAsTheyWere) {
         box.errors.clear();
         open();
         form->clickCheck2();
-        registry.failWrites(1, ErrorCode::Busy);
+        registry.failWrites(1, ErrorCode::Busy, c.ringChoice ? 1 : 0);  // past the journal's
         if (c.ringChoice) {
             clickEntry("b.wav");
             box.answer(kAnswerOk);
@@ -266,6 +272,71 @@ TEST_F(PreviewAndRing, SettingsHeldElsewhereAreRetriedOrLeftAsTheyWere) {
         }
         files.remove(install / "Phone.wav");
         writeFile(install / "Phone.wav", "previous ring");
+    }
+}
+
+// A run killed during a ring choice leaves the choice's journal, perhaps its waiting copy, perhaps
+// the record or the ring file changed: the next start, or the next choice, brings the two into
+// agreement (both as before while the copy still waits, both new once it is the ring file) and
+// leaves nothing behind.
+TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
+    const std::string waiting = "C:\\Program Files\\Zorvik\\.zorvik-copy-0f0f.tmp";
+    settings::RingChoiceIntent intent;
+    intent.temporary = waiting;
+    intent.before.audioPath = RegistryValue::string("C:\\Old");  // and no name yet
+    intent.folder = "C:\\Program Files\\Zorvik\\Rings";
+    intent.name = "b.wav";
+    const struct {
+        const char* killed;
+        bool journal;
+        bool copyWaits;
+        bool recordNew;
+        bool ringFileNew;
+        bool byTheNextChoice;
+    } cases[] = {
+        {"after the copy was made", false, true, false, false, false},
+        {"after the journal", true, true, false, false, false},
+        {"after the record", true, true, true, false, false},
+        {"after the switch", true, false, true, true, false},
+        {"after the journal was dropped", false, false, true, true, false},
+        {"after the record, settled by the next choice", true, true, true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.killed);
+        files.remove(install / "Phone.wav");
+        writeFile(install / "Phone.wav", c.ringFileNew ? "bee" : "previous ring");
+        if (c.copyWaits) {
+            writeFile(WinPath{waiting}, "bee");
+        }
+        writeStore(c.recordNew ? "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n"
+                                 "\"RingSound\"=\"b.wav\"\n"
+                               : "\"AudioPath\"=\"C:\\\\Old\"\n");
+        registry.erase("Software\\Zorvik Melodies", "RingChoiceUnderWay");
+        if (c.journal) {
+            registry.set("Software\\Zorvik Melodies", "RingChoiceUnderWay",
+                         RegistryValue::string(settings::encodeIntent(intent)));
+        }
+        if (c.byTheNextChoice) {
+            ringLock.heldElsewhere = true;  // a start that cannot settle leaves it
+            open();
+            ringLock.heldElsewhere = false;
+            clickEntry("Звън.wav");
+            box.answer(kAnswerOk);
+            form->Command2_Click();
+            EXPECT_EQ(readFile(install / "Phone.wav"), "zvan");
+            EXPECT_EQ(stored("RingSound"), "Звън.wav");
+        } else {
+            open();
+            const bool settledNew = !c.copyWaits && c.ringFileNew;
+            EXPECT_EQ(readFile(install / "Phone.wav"), settledNew ? "bee" : "previous ring");
+            EXPECT_EQ(stored("RingSound"), settledNew ? "b.wav" : "<missing>");
+            EXPECT_EQ(stored("AudioPath"),
+                      settledNew ? "C:\\Program Files\\Zorvik\\Rings" : "C:\\Old");
+            EXPECT_EQ(form->Text1(), settledNew ? "b.wav" : "ddr") << "the boxes show it settled";
+        }
+        EXPECT_EQ(listing(install), "Phone.wav Rings") << "nothing stays beside the ring file";
+        EXPECT_FALSE(registry.get("Software\\Zorvik Melodies", "RingChoiceUnderWay"));
+        EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
     }
 }
 

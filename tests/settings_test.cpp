@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/conversions.h"
+#include "settings/ring_choice_journal.h"
 #include "settings/ring_record.h"
 #include "settings/shell_object.h"
 #include "settings/value_names.h"
@@ -106,6 +107,33 @@ TEST_F(ShellObjectTest, TheRingRecordChangesWholeOrNotAtAll) {
     EXPECT_FALSE(damaged.value().audioPath || damaged.value().ringSound);
     registry.setUnreadable(true, ErrorCode::AccessDenied);
     EXPECT_FALSE(readRingRecord(holder).ok());
+}
+
+// Whatever the record held before a ring choice comes back from the choice's journal as it
+// was, of its type, so that a start after a kill puts it back exactly; text that is not a whole
+// journal is refused, never half read.
+TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
+    RegistryValue expand = RegistryValue::string("%USERPROFILE%\\Мелодии");
+    expand.type = RegistryValue::Type::ExpandString;
+    const RingRecord befores[] = {
+        {std::nullopt, std::nullopt},
+        {RegistryValue::string("C:\\Old\\"), RegistryValue::string("a\nb\\r\r.wav")},
+        {expand, RegistryValue::dword(4294967295u)},
+        {RegistryValue::string(""), RegistryValue::string("name=with:colons")},
+    };
+    for (const auto& before : befores) {
+        RingChoiceIntent intent;
+        intent.temporary = "C:\\Program Files\\Zorvik\\.zorvik-copy-1.tmp";
+        intent.before = before;
+        intent.folder = "C:\\Program Files\\Zorvik\\Rings\\Deleted";
+        intent.name = "Звън.wav";
+        const std::string text = encodeIntent(intent);
+        EXPECT_EQ(decodeIntent(text), intent) << text;
+        EXPECT_FALSE(decodeIntent(text.substr(0, text.size() - 1))) << "cut short";
+    }
+    for (const char* foreign : {"", "temporary=x\n", "garbage", "temporary=\\q\nfolder=\n"}) {
+        EXPECT_FALSE(decodeIntent(foreign)) << foreign;
+    }
 }
 
 TEST(ShellHolder, RegMakesANewObjectEachTimeAndKeepsTheOldOneOnFailure) {

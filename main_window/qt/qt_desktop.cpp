@@ -6,6 +6,7 @@
 #include "main_window/qt/bulgarian.h"
 #include "main_window/qt/termination_requests.h"
 #include "platform/posix/cached_store_reader.h"
+#include "platform/posix/host_errors.h"
 
 namespace zorvik {
 
@@ -13,6 +14,9 @@ QtPosixPlatform::QtPosixPlatform()
     : files_(posix::DriveMap::fromEnvironment()),
       // the parse cache only spares the parse of a file read again unchanged
       registry_(posix::defaultSettingsStorePath(), std::make_shared<posix::CachedStoreReader>()),
+      // beside the settings, whose record it guards, in the user's own folder
+      ringChoiceLock_(posix::hostFolderOf(registry_.storePath()) + "/ring-choice.lock",
+                      kInterprocessLockPatience),
       box_(&window_),
       dialog_(&window_, layout::kDialogTitle, layout::kDialogFilter,
               [this](const std::string& host) { return files_.drives().windowsPathOf(host); }),

@@ -7,6 +7,7 @@
 #include "main_window/qt/form1_window.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_interprocess_lock.h"
 #include "platform/posix/posix_registry.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_open_file_dialog.h"
@@ -28,6 +29,7 @@ public:
     OpenFileDialog& openFileDialog() override { return dialog_; }
     Player& player() override { return player_; }
     PopupMenu& popupMenu() override { return window_; }
+    InterprocessLock& ringChoiceLock() override { return ringChoiceLock_; }
 
     gui::Form1Window& window() { return window_; }
     const posix::DriveMap& drives() const { return files_.drives(); }
@@ -36,6 +38,7 @@ public:
 private:
     posix::PosixFileSystem files_;
     posix::PosixRegistry registry_;
+    posix::PosixInterprocessLock ringChoiceLock_;
     gui::Form1Window window_;
     QtMessageBox box_;
     QtOpenFileDialog dialog_;

@@ -8,6 +8,7 @@
 #include "main_window/win32/form1_window.h"
 #include "platform/platform_services.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_interprocess_lock.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_open_file_dialog.h"
 #include "platform/win32/win32_player.h"
@@ -28,6 +29,7 @@ public:
     OpenFileDialog& openFileDialog() override { return dialog_; }
     Player& player() override { return player_; }
     PopupMenu& popupMenu() override { return window_; }
+    InterprocessLock& ringChoiceLock() override { return ringChoiceLock_; }
 
     gui::Form1Window& window() { return window_; }
     // The boxes and the dialog stand over the window once it exists.
@@ -39,6 +41,8 @@ private:
     win32::Win32MessageBox box_;
     win32::Win32OpenFileDialog dialog_;
     win32::Win32Player player_;
+    win32::Win32InterprocessLock ringChoiceLock_{L"Local\\Zorvik.RingChoice",
+                                                 kInterprocessLockPatience};
     // last, so that it goes first: nothing it calls on while closing is gone before it
     gui::Form1Window window_;
 };

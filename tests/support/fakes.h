@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/failure_text.h"
+#include "platform/interprocess_lock.h"
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
 #include "platform/player.h"
@@ -152,6 +154,33 @@ public:
     std::vector<std::string> played;
     std::optional<Failure> failure;
     int stops = 0;
+};
+
+// The lock every running copy of the program takes, which another copy may hold as the test
+// says. Taking it twice without letting go is a fault: a real copy would wait for itself.
+class FakeInterprocessLock final : public InterprocessLock {
+public:
+    Result<std::unique_ptr<LockHold>> acquire() override {
+        if (heldElsewhere) {
+            return failure_text::ringChoiceBusy();
+        }
+        if (held_) {
+            return Failure{ErrorCode::Other, "the lock was taken twice by one copy"};
+        }
+        held_ = true;
+        return std::unique_ptr<LockHold>(std::make_unique<Hold>(held_));
+    }
+    bool held() const { return held_; }
+
+    bool heldElsewhere = false;
+
+private:
+    struct Hold final : LockHold {
+        explicit Hold(bool& held) : held_(held) {}
+        ~Hold() override { held_ = false; }
+        bool& held_;
+    };
+    bool held_ = false;
 };
 
 class FakePopupMenu final : public PopupMenu, public FakeModal {

@@ -29,11 +29,14 @@ public:
     FakeOpenFileDialog dialog;
     FakePlayer player;
     FakePopupMenu popup;
+    FakeInterprocessLock ringLock;
     std::unique_ptr<Form1> form;
 
 protected:
     virtual FileSystem& machineFiles() = 0;
     virtual settings::ShellFactory& machineShells() = 0;
+    // The lock copies of the program share: in memory unless the machine has real ones.
+    virtual InterprocessLock& machineLock() { return ringLock; }
 
 private:
     bool failShell_ = false;

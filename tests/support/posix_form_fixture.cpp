@@ -13,7 +13,8 @@ PosixFormFixture::PosixFormFixture()
       drives(driveC.string()),
       files(drives),
       registry((root / "config" / "HKCU.reg").string()),
-      shells(registry) {
+      shells(registry),
+      lock((root / "config" / "ring-choice.lock").string(), kInterprocessLockPatience) {
     std::filesystem::create_directories(deleted);
 }
 

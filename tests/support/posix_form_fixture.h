@@ -7,6 +7,7 @@
 #include "main_window/form1.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_interprocess_lock.h"
 #include "platform/posix/posix_registry.h"
 #include "settings/shell_object.h"
 #include "tests/support/fakes.h"
@@ -40,10 +41,12 @@ public:
     posix::PosixFileSystem files;
     posix::PosixRegistry registry;
     settings::RegistryShellFactory shells;
+    posix::PosixInterprocessLock lock;
 
 protected:
     FileSystem& machineFiles() override { return files; }
     settings::ShellFactory& machineShells() override { return shells; }
+    InterprocessLock& machineLock() override { return lock; }
 };
 
 }  // namespace zorvik::testing

@@ -1,0 +1,143 @@
+#include "melody_library/ring_file_switch.h"
+
+#include "melody_library/texts.h"
+#include "platform/windows_path.h"
+#include "settings/retry_while_held.h"
+#include "settings/ring_choice_journal.h"
+#include "settings/ring_record.h"
+
+namespace zorvik {
+
+using namespace melody_texts;
+
+namespace {
+
+Status nothingChanged(const Status& status) {
+    if (status.ok() || status.code() == ErrorCode::Cancelled) {
+        return status;  // a user who cancelled has just read why nothing changed
+    }
+    Failure failure = status.failure();
+    failure.message += kNothingChanged;
+    return failure;
+}
+
+}  // namespace
+
+Status RingFileSwitch::retrying(const std::function<Status()>& write) {
+    return settings::writeRetryingWhileHeld(services_.box, kRingTitle, write);
+}
+
+Status RingFileSwitch::replace(const std::string& source, const std::string& folder,
+                               const std::string& name) {
+    std::unique_ptr<LockHold> hold;
+    if (Status locked = retrying([&] {
+            auto acquired = services_.lock.acquire();
+            if (acquired.ok()) {
+                hold = std::move(acquired).value();
+            }
+            return acquired.status();
+        });
+        !locked.ok()) {
+        return nothingChanged(locked);
+    }
+    // A choice that a killed run left half done is settled first: this one's record must not be
+    // undone by it later.
+    if (Status settled = settleUnderLock(); !settled.ok()) {
+        return nothingChanged(settled);
+    }
+    auto prepared = services_.files.prepareCopy(source, kRingFile);
+    if (!prepared.ok()) {
+        return nothingChanged(prepared.failure());
+    }
+    PreparedCopy& copy = *prepared.value();
+    // what killed runs left beside the ring file, now that nothing names it any more
+    services_.files.removeAbandonedTemporaries(winpath::folder(kRingFile));
+    const auto before = settings::readRingRecord(services_.shell);
+    if (!before.ok()) {
+        return nothingChanged(before.failure());
+    }
+    const settings::RingChoiceIntent intent{
+        winpath::join(winpath::folder(kRingFile), copy.temporaryName()), before.value(), folder,
+        name};
+    if (Status noted = retrying([&] { return settings::recordIntent(services_.shell, intent); });
+        !noted.ok()) {
+        return nothingChanged(noted);
+    }
+    // From here the journal names the waiting copy: while it does, the copy stays on disk, since
+    // a start after a kill takes a missing copy for a switched ring file.
+    const auto giveUp = [&](const Status& why) {
+        const Status undone =
+            retrying([&] { return settings::restoreRingRecord(services_.shell, intent.before); });
+        if (!undone.ok() ||
+            !retrying([&] { return settings::forgetIntent(services_.shell); }).ok()) {
+            copy.keepTemporary();  // the next start finds it, and the record, and undoes them
+            if (!undone.ok()) {
+                Failure failure = why.failure();
+                failure.message += kRecordStillNew;
+                failure.message += undone.failure().message;
+                return Status(failure);
+            }
+        }
+        return nothingChanged(why);
+    };
+    if (Status recorded =
+            retrying([&] { return settings::writeRingRecord(services_.shell, folder, name); });
+        !recorded.ok()) {
+        return giveUp(recorded);
+    }
+    if (Status switched = copy.commit(); !switched.ok()) {
+        return giveUp(switched);
+    }
+    // the journal is done with; left behind, it is settled as a switch that happened
+    (void)settings::forgetIntent(services_.shell);
+    return Status::success();
+}
+
+Status RingFileSwitch::settleInterrupted() {
+    auto hold = services_.lock.acquire();
+    if (!hold.ok()) {
+        return hold.status();
+    }
+    if (Status settled = settleUnderLock(); !settled.ok()) {
+        return settled;
+    }
+    services_.files.removeAbandonedTemporaries(winpath::folder(kRingFile));
+    return Status::success();
+}
+
+Status RingFileSwitch::settleUnderLock() {
+    auto pending = settings::pendingIntent(services_.shell);
+    if (!pending.ok()) {
+        if (pending.failure().code != ErrorCode::Corrupt) {
+            return pending.failure();
+        }
+        // written by something else than this program: nothing in it can be trusted
+        return settings::forgetIntent(services_.shell);
+    }
+    if (!pending.value()) {
+        return Status::success();
+    }
+    const settings::RingChoiceIntent& intent = *pending.value();
+    // The waiting copy is removed only once the journal no longer names it, so while it is on
+    // disk the ring file was not switched, and the record goes back; once it is gone, it is the
+    // ring file, and the record is made to name it.
+    const auto waiting = services_.files.exists(intent.temporary);
+    if (!waiting.ok()) {
+        return waiting.failure();
+    }
+    const Status recorded =
+        waiting.value() ? settings::restoreRingRecord(services_.shell, intent.before)
+                        : settings::writeRingRecord(services_.shell, intent.folder, intent.name);
+    if (!recorded.ok()) {
+        return recorded;
+    }
+    if (Status forgotten = settings::forgetIntent(services_.shell); !forgotten.ok()) {
+        return forgotten;
+    }
+    if (waiting.value()) {
+        (void)services_.files.deleteFile(intent.temporary);  // or the next sweep takes it
+    }
+    return Status::success();
+}
+
+}  // namespace zorvik

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/interprocess_lock.h"
+#include "platform/message_box_service.h"
+#include "platform/status.h"
+#include "settings/shell_object.h"
+
+namespace zorvik {
+
+// The ring file and its record in the settings, changed as one: against a failure at any step,
+// against a kill between any two (a journal in the user's registry, settled by the next start
+// or the next choice), and against another running copy of the program (one lock around the
+// record and the switch).
+class RingFileSwitch {
+public:
+    struct Services {
+        FileSystem& files;
+        MessageBoxService& box;
+        settings::ShellHolder& shell;
+        InterprocessLock& lock;
+    };
+
+    explicit RingFileSwitch(Services services) : services_(services) {}
+
+    // Copies `source` over the ring file and records `folder` and `name`: both, or neither.
+    // Cancelled, with nothing changed, where the user gave up waiting for another program.
+    Status replace(const std::string& source, const std::string& folder, const std::string& name);
+
+    // Finishes or undoes a choice that a killed run left half done, so that the ring file and
+    // its record agree. Nothing to do when none was; a lock held elsewhere is not waited for
+    // past its patience (the next start tries again).
+    Status settleInterrupted();
+
+private:
+    Status settleUnderLock();
+    Status retrying(const std::function<Status()>& write);
+
+    Services services_;
+};
+
+}  // namespace zorvik

@@ -1,0 +1,168 @@
+// The ring file and its record, killed between any two steps of a choice: the next start finds
+// them agreeing, both as they were or both new, and nothing left beside the ring file. And two
+// copies of the program choosing at once never leave them apart.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <optional>
+
+#include "platform/file_transaction.h"
+#include "tests/support/posix_form_fixture.h"
+
+namespace zorvik {
+namespace {
+
+using testing::listing;
+using testing::readFile;
+
+// The settings store, with a step counted before and after every write: a kill can land on
+// either side of it.
+class CountedRegistry final : public Registry {
+public:
+    CountedRegistry(Registry& inner, std::function<void()> step)
+        : inner_(inner), step_(std::move(step)) {}
+    Result<RegistryValue> read(std::string_view key, std::string_view valueName) override {
+        return inner_.read(key, valueName);
+    }
+
+protected:
+    Status applyChecked(std::string_view key, std::span<const ValueChange> changes) override {
+        step_();
+        Status applied = inner_.apply(key, changes);
+        step_();
+        return applied;
+    }
+
+private:
+    Registry& inner_;
+    std::function<void()> step_;
+};
+
+// A machine whose program kills itself at its `killAt`th step (file steps and settings writes
+// counted alike); 0 runs to the end.
+class Machine : public testing::PosixFormFixture {
+public:
+    explicit Machine(int killAt = 0)
+        : killAt_(killAt), counted_(registry, [this] { step(); }), countedShells_(counted_) {
+        addMelody(rings, "old.wav", "old melody");
+        addMelody(rings, "new.wav", "new melody");
+        testing::writeFile(install / "Phone.wav", "old melody");
+        writeStore(
+            "\"AudioPath\"=\"C:\\\\Program "
+            "Files\\\\Zorvik\\\\Rings\"\n\"RingSound\"=\"old.wav\"\n");
+        files.setStepFaults([this](FileStep) {
+            step();
+            return std::optional<StepFault>();
+        });
+    }
+
+    void choose(const std::string& melody) {
+        open();
+        clickEntry(melody);
+        box.answer(kAnswerOk);
+        form->Command2_Click();
+    }
+
+    // The melody the record names, when the ring file holds that very melody and nothing of a
+    // choice is left; "" otherwise.
+    std::string agreedRingMelody() {
+        const auto name = registry.read("Zorvik\\Setings", "RingSound");
+        if (!name.ok() || readFile(install / "Phone.wav") != readFile(rings / name.value().text)) {
+            return {};
+        }
+        if (listing(install) != "Phone.wav Rings" ||
+            registry.read("Software\\Zorvik Melodies", "RingChoiceUnderWay").ok()) {
+            return {};
+        }
+        return name.value().text;
+    }
+
+    int steps() const { return steps_; }
+    void disarm() { killAt_ = 0; }
+
+protected:
+    settings::ShellFactory& machineShells() override { return countedShells_; }
+
+private:
+    void step() {
+        if (++steps_ == killAt_) {
+            ::raise(SIGKILL);
+        }
+    }
+
+    int killAt_;
+    int steps_ = 0;
+    CountedRegistry counted_;
+    settings::RegistryShellFactory countedShells_;
+};
+
+// Runs `work` in a child process; true when the child was killed.
+bool killedIn(const std::function<void()>& work) {
+    const pid_t child = fork();
+    if (child == 0) {
+        work();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
+}
+
+TEST(RingChoiceKilled, AtEveryStepTheNextStartFindsTheRingFileAndItsRecordAgreeing) {
+    int whole = 0;
+    {
+        Machine counting;
+        counting.choose("new.wav");
+        whole = counting.steps();
+        ASSERT_EQ(counting.agreedRingMelody(), "new.wav");
+    }
+    ASSERT_GT(whole, 8) << "every file step and settings write counts";
+    std::string outcomes;
+    for (int killAt = 1; killAt <= whole; ++killAt) {
+        SCOPED_TRACE("killed at step " + std::to_string(killAt));
+        Machine machine(killAt);
+        ASSERT_TRUE(killedIn([&] { machine.choose("new.wav"); }));
+        machine.disarm();
+        machine.open();  // the next start, over what the killed run left
+        const std::string agreed = machine.agreedRingMelody();
+        EXPECT_TRUE(agreed == "old.wav" || agreed == "new.wav")
+            << "ring file: " << readFile(machine.install / "Phone.wav")
+            << "; beside it: " << listing(machine.install) << "\n"
+            << machine.storeText();
+        outcomes += agreed == "new.wav" ? 'N' : 'O';
+    }
+    // the switch is a single step: before it the choice is undone, after it kept
+    EXPECT_NE(outcomes.find('O'), std::string::npos) << outcomes;
+    EXPECT_NE(outcomes.find('N'), std::string::npos) << outcomes;
+    EXPECT_EQ(outcomes.find("NO"), std::string::npos) << outcomes;
+}
+
+TEST(RingChoiceKilled, TwoCopiesChoosingAtOnceNeverLeaveTheRingFileAndRecordApart) {
+    Machine machine;
+    // Each copy chooses its melody again and again, and after each choice looks, holding the
+    // lock as a choice does, whether the ring file and the record agree.
+    const auto mismatchesChoosing = [&machine](const char* melody) {
+        int mismatches = 0;
+        for (int round = 0; round < 25; ++round) {
+            machine.choose(melody);
+            const auto hold = machine.lock.acquire();
+            mismatches += hold.ok() && machine.agreedRingMelody().empty() ? 1 : 0;
+        }
+        return mismatches + static_cast<int>(machine.box.errors.size());
+    };
+    const pid_t other = fork();
+    if (other == 0) {
+        _exit(mismatchesChoosing("old.wav"));
+    }
+    EXPECT_EQ(mismatchesChoosing("new.wav"), 0);
+    int status = 0;
+    waitpid(other, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the other copy's mismatches and failures";
+}
+
+}  // namespace
+}  // namespace zorvik

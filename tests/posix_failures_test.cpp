@@ -56,9 +56,9 @@ TEST_F(PosixFailures, APathThroughAFileSaysSo) {
 // the user can look at, with the real reason; nothing the user made is replaced.
 TEST_F(PosixFailures, SettingsFailuresNameTheSettingsFileAndTheRealReason) {
     const fs::path folder = storePath().parent_path();
-    fs::remove_all(folder);
     open();
-    fs::create_directories(folder.parent_path());
+    // the start makes the folder, for the lock the ring choice is made under
+    fs::remove_all(folder);
     writeFile(folder, "a file where the folder goes");
     close();
     ASSERT_EQ(box.errors.size(), 1u);

@@ -91,6 +91,19 @@ void Form1::endSession() {
     requestClose();
 }
 
+void Form1::windowDestroyed() {
+    if (closed_) {
+        return;
+    }
+    closing_ = true;
+    box_.dismiss();
+    popup_.dismiss();
+    dialog_.dismiss();
+    std::int16_t cancel = 0;
+    Form_Unload(cancel);
+    closed_ = true;
+}
+
 void Form1::closeNow() {
     closing_ = true;
     std::int16_t cancel = 0;

@@ -103,6 +103,9 @@ public:
     // at once, even in the middle of a handler, and the window closes as for requestClose().
     void endSession();
     bool closed() const { return closed_; }
+    // The window went without a close (another program destroyed it): the options are stored
+    // as at a close, whatever box is open is answered as Cancel, and no later event acts.
+    void windowDestroyed();
 
     // Whether Form_Unload has run: it runs once, however many ways the window is closed.
     bool unloaded() const { return unloaded_; }

@@ -141,9 +141,9 @@ TEST_F(Form1Lifecycle, ARepaintRereadsTheFolderAndKeepsTheMelodyLastClickedMarke
 }
 
 // A request to close that comes while a handler waits in a box, a menu or the dialog (another
-// program's, a signal's, the session's): what is open is answered as Cancel, the handler ends,
-// and only then does the window close, running Form_Unload once. Nothing a box asked about
-// happens, and no later event runs a handler.
+// program's, a signal's, the session's), or the window destroyed under it: what is open is answered
+// as Cancel, the handler ends, and only then does the window close, running Form_Unload once.
+// Nothing a box asked about happens, and no later event runs a handler.
 TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerEnds) {
     const WinPath elsewhere{"D:\\Elsewhere"};
     writeFile(elsewhere / "new.wav", "new");
@@ -151,7 +151,7 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         const char* what;
         testing::FakeModal& open;
         std::function<void()> act;
-        bool sessionEnds = false;
+        enum { Requested, SessionEnds, Destroyed } how = Requested;
     };
     const Case cases[] = {
         {"the ring question", box,
@@ -191,7 +191,15 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
              box.answer(kAnswerOk);
              form->Command2_Click();
          },
-         true},
+         Case::SessionEnds},
+        {"the move question, the window destroyed", box,
+         [&] {
+             form->clickCheck2();
+             clickEntry("x.wav");
+             box.answer(kAnswerOk);
+             form->Command3_Click();
+         },
+         Case::Destroyed},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -216,9 +224,11 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
             if (std::exchange(requested, true)) {
                 return;
             }
-            if (c.sessionEnds) {
+            if (c.how == Case::SessionEnds) {
                 form->endSession();
                 storedWhileOpen = storeText();
+            } else if (c.how == Case::Destroyed) {
+                form->windowDestroyed();
             } else {
                 form->requestClose();
             }
@@ -226,12 +236,12 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         };
         const std::size_t questions = box.questions.size();
         c.act();
-        EXPECT_EQ(closes, 1);
+        EXPECT_EQ(closes, c.how == Case::Destroyed ? 0 : 1) << "nothing is left to take away";
         EXPECT_TRUE(form->closed());
         EXPECT_EQ(registry.writes() - writesBefore, 1)
             << "Form_Unload ran once, both options in one write";
         EXPECT_NE(storeText().find("\"Audio\"="), std::string::npos);
-        if (c.sessionEnds) {
+        if (c.how == Case::SessionEnds) {
             EXPECT_NE(storedWhileOpen.find("\"Audio\"="), std::string::npos)
                 << "the options are stored before the session ends the program";
         }

@@ -184,6 +184,13 @@ void Form1Window::attach(Form1& form) {
             close();
         }
     });
+    nativeWindowWatch_ = std::make_unique<NativeWindowWatch>(*this, [this] {
+        if (form_ != nullptr && !form_->closed()) {
+            form_->windowDestroyed();
+            // the loops of any box still open end too; there is no window left to close
+            QCoreApplication::exit(0);
+        }
+    });
     connectControls();
     showForm();
 }

@@ -5,9 +5,11 @@
 #include <QWidget>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "main_window/qt/native_window_watch.h"
 #include "platform/popup_menu.h"
 
 namespace zorvik {
@@ -61,6 +63,7 @@ private:
     bool shownOnce_ = false;
     bool closeEventRunning_ = false;
     QTimer* insisting_ = nullptr;
+    std::unique_ptr<NativeWindowWatch> nativeWindowWatch_;
 };
 
 }  // namespace gui

@@ -250,6 +250,13 @@ LRESULT Form1Window::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 destroy();
             }
             return 0;
+        case WM_DESTROY:
+            // destroyed without the close (by its owner going, say): the program ends as at one
+            if (form_ != nullptr && !form_->closed()) {
+                form_->windowDestroyed();
+                PostQuitMessage(0);
+            }
+            break;
         case WM_QUERYENDSESSION:
             return TRUE;  // closing is never refused
         case WM_ENDSESSION:

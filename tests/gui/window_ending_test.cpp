@@ -1,5 +1,6 @@
 // Requests to end the program from outside the window: the signals of logout, shutdown, kill
-// and Ctrl+C, sent to the real program, and the desktop session ending.
+// and Ctrl+C, sent to the real program, its window destroyed by another program, and the
+// desktop session ending.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -39,17 +40,16 @@ protected:
     }
 };
 
-TEST_F(EndingRequests, EachSignalClosesTheWindowAsTheUsersCloseDoes) {
+TEST_F(EndingRequests, EachRequestFromOutsideEndsTheProgramAsTheUsersCloseDoes) {
     struct Case {
-        int signal;
+        int signal;  // none: another program destroys the window
         const char* name;
         bool questionOpen;  // the ring question waits for an answer
     };
     const Case cases[] = {
-        {SIGTERM, "SIGTERM", false},
-        {SIGINT, "SIGINT", false},
-        {SIGHUP, "SIGHUP", false},
-        {SIGTERM, "SIGTERM with the question open", true},
+        {SIGTERM, "SIGTERM", false},        {SIGINT, "SIGINT", false},
+        {SIGHUP, "SIGHUP", false},          {SIGTERM, "SIGTERM with the question open", true},
+        {0, "the window destroyed", false},
     };
     for (const auto& request : cases) {
         SCOPED_TRACE(request.name);
@@ -71,7 +71,11 @@ TEST_F(EndingRequests, EachSignalClosesTheWindowAsTheUsersCloseDoes) {
             ASSERT_EQ(windowsOf(running, 2).size(), 2) << "the question opens";
             audio = "\"Audio\"=dword:00000001";
         }
-        ::kill(static_cast<pid_t>(running.processId()), request.signal);
+        if (request.signal == 0) {
+            ASSERT_TRUE(xdotool({QStringLiteral("windowclose"), windows[0]}));
+        } else {
+            ::kill(static_cast<pid_t>(running.processId()), request.signal);
+        }
         ASSERT_TRUE(running.waitForFinished(20000)) << "the program ends";
         EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(running.exitCode(), 0);

@@ -436,5 +436,15 @@ TEST_F(WindowEvents, ClosingRunsTheUnloadHandlerOnceHoweverTheWindowCloses) {
     EXPECT_TRUE(quitPosted) << "and the program's loop ends";
 }
 
+TEST_F(WindowEvents, AWindowDestroyedWithoutTheCloseStoresTheOptionsAndEndsTheProgram) {
+    start();
+    form->clickCheck1();
+    DestroyWindow(window.handle());
+    pump();
+    EXPECT_NE(machine.storeText().find("\"Audio\"=dword:00000001"), std::string::npos);
+    EXPECT_TRUE(form->unloaded());
+    EXPECT_TRUE(quitPosted);
+}
+
 }  // namespace
 }  // namespace zorvik::testing

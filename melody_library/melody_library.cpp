@@ -2,6 +2,7 @@
 
 #include "melody_library/texts.h"
 #include "platform/failure_text.h"
+#include "platform/install_folder.h"
 #include "platform/windows_path.h"
 #include "settings/check_state.h"
 
@@ -85,6 +86,21 @@ Status MelodyLibrary::settleInterruptedRingChoice() {
     return ring_.settleInterrupted();
 }
 
+void MelodyLibrary::removeAbandonedCopies() {
+    const std::string folders[] = {
+        services_.applicationFolder + std::string(kRingsFolderBelowApplication),
+        services_.applicationFolder + std::string(kDeletedBelowApplication),
+        std::string(install::kRingsFolder),
+        std::string(install::kDeletedFolder),
+    };
+    for (std::size_t at = 0; at < std::size(folders); ++at) {
+        // the program in its install folder sees the same two folders twice
+        if (at < 2 || !winpath::samePath(folders[at], folders[at - 2])) {
+            services_.files.removeAbandonedTemporaries(folders[at]);
+        }
+    }
+}
+
 Status MelodyLibrary::addMelody() {
     Status result = services_.dialog.Show();
     const std::string title = result.ok() ? services_.dialog.FileTitle() : std::string();
@@ -100,6 +116,7 @@ Status MelodyLibrary::addMelody() {
         if (!winpath::samePath(winpath::folder(services_.dialog.FileName()), ringsFolder)) {
             question += replacedLine(destination);
         }
+        services_.files.removeAbandonedTemporaries(ringsFolder);
         if (confirmed(question, kAddTitle)) {
             Status copied = services_.files.copyFile(services_.dialog.FileName(), destination);
             if (copied.ok() || copied.code() != ErrorCode::SameFile) {
@@ -139,6 +156,10 @@ Status MelodyLibrary::deleteMarkedInView(bool moveTicked) {
     if (marked.empty() || !winpath::samePath(winpath::join(list_.Path(), marked), s_)) {
         return Failure{ErrorCode::NothingMarked, std::string(kNothingMarked)};
     }
+    // a move across volumes killed half way leaves its copy in either folder
+    services_.files.removeAbandonedTemporaries(winpath::folder(s_));
+    services_.files.removeAbandonedTemporaries(install::kRingsFolder);
+    services_.files.removeAbandonedTemporaries(install::kDeletedFolder);
     const std::string name(winpath::fileName(s_));
     // each question names the melody it is about, and any it would replace
     const auto asks = [&](std::string_view question, const std::string& replaced) {

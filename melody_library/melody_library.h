@@ -53,6 +53,9 @@ public:
     Status chooseRingMelody();
     // Finishes or undoes a ring choice that a killed run left half done.
     Status settleInterruptedRingChoice();
+    // Removes the copies that killed runs left in the melody folders; a copy another running
+    // instance is still writing stays.
+    void removeAbandonedCopies();
     // Copies a file chosen in the open-file dialog into the Rings folder; its question says so
     // when the copy would replace a melody there.
     Status addMelody();

@@ -81,6 +81,7 @@ TEST_F(AddMelody, TheQuestionNamesTheFileAndAnyMelodyItReplaces) {
         box.questions.clear();
         box.notices.clear();
         open();
+        writeFile(rings / ".zorvik-copy-7.tmp", "a copy a killed run left");
         dialog.choose(c.chosen);
         box.answer(c.answer);
         form->nm_Click();

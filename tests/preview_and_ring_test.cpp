@@ -308,6 +308,8 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         if (c.copyWaits) {
             writeFile(WinPath{waiting}, "bee");
         }
+        writeFile(rings / ".zorvik-copy-1.tmp", "a move's copy, abandoned");
+        writeFile(deleted / ".zorvik-copy-2.tmp", "an abandoned copy");
         writeStore(c.recordNew ? "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n"
                                  "\"RingSound\"=\"b.wav\"\n"
                                : "\"AudioPath\"=\"C:\\\\Old\"\n");
@@ -335,6 +337,8 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
             EXPECT_EQ(form->Text1(), settledNew ? "b.wav" : "ddr") << "the boxes show it settled";
         }
         EXPECT_EQ(listing(install), "Phone.wav Rings") << "nothing stays beside the ring file";
+        EXPECT_EQ(listing(rings) + "|" + listing(deleted), "Deleted b.wav Звън.wav|old.wav")
+            << "nor in the melody folders";
         EXPECT_FALSE(registry.get("Software\\Zorvik Melodies", "RingChoiceUnderWay"));
         EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
     }

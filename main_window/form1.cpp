@@ -195,6 +195,7 @@ void Form1::Form_Load() {
         }
         // before the boxes show the record: a choice a killed run left half done is settled
         (void)library_.settleInterruptedRingChoice();
+        (void)library_.settleInterruptedMove();
         library_.removeAbandonedCopies();
         readRingSoundIntoTexts();
         return Status::success();

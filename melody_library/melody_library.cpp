@@ -5,6 +5,7 @@
 #include "platform/install_folder.h"
 #include "platform/windows_path.h"
 #include "settings/check_state.h"
+#include "settings/move_journal.h"
 
 namespace zorvik {
 
@@ -172,19 +173,77 @@ Status MelodyLibrary::deleteMarkedInView(bool moveTicked) {
         if (!replaced.empty() && !asks(kRestoreQuestion, replaced)) {
             return Status::success();
         }
-        return services_.files.moveFile(s_, destination);
+        return moveMarked(destination);
     }
     if (moveTicked) {
         const std::string destination = std::string(kIntoDeletedPrefix) + name;
         if (!asks(kMoveQuestion, replacedLine(destination))) {
             return Status::success();
         }
-        return services_.files.moveFile(s_, destination);
+        return moveMarked(destination);
     }
     if (!asks(kForGoodQuestion, {})) {
         return Status::success();
     }
     return services_.files.deleteFile(s_);
+}
+
+namespace {
+
+// The move's record in the user's registry; a failure to forget it only leaves the next start
+// to find the move whole.
+class RecordedMove final : public MoveJournal {
+public:
+    explicit RecordedMove(settings::ShellHolder& shell) : shell_(shell) {}
+    Status recordMove(std::string_view source, std::string_view destination) override {
+        return settings::recordMove(shell_, {std::string(source), std::string(destination)});
+    }
+    void forgetMove() override { (void)settings::forgetMove(shell_); }
+
+private:
+    settings::ShellHolder& shell_;
+};
+
+}  // namespace
+
+Status MelodyLibrary::moveMarked(const std::string& destination) {
+    // one copy of the program at a time: another's settling could take the source from under
+    // a move that is still on its way
+    auto hold = services_.ringChoiceLock.acquire();
+    if (!hold.ok()) {
+        return hold.failure().code == ErrorCode::Busy
+                   ? failure_text::moveBusy(services_.files.displayPath(s_))
+                   : hold.failure();
+    }
+    (void)settleMoveUnderLock();
+    RecordedMove journal(services_.shell);
+    return services_.files.moveFileRecorded(s_, destination, journal);
+}
+
+Status MelodyLibrary::settleInterruptedMove() {
+    auto hold = services_.ringChoiceLock.acquire();
+    if (!hold.ok()) {
+        return hold.status();  // the copy that holds it settles, or the next start
+    }
+    return settleMoveUnderLock();
+}
+
+Status MelodyLibrary::settleMoveUnderLock() {
+    auto pending = settings::pendingMove(services_.shell);
+    if (!pending.ok()) {
+        // written by something else than this program: nothing in it can be trusted
+        return pending.failure().code == ErrorCode::Corrupt ? settings::forgetMove(services_.shell)
+                                                            : Status(pending.failure());
+    }
+    if (!pending.value()) {
+        return Status::success();
+    }
+    const settings::MoveIntent& move = *pending.value();
+    // kept while the move cannot be settled, for the next try
+    if (Status settled = services_.files.settleMove(move.source, move.destination); !settled.ok()) {
+        return settled;
+    }
+    return settings::forgetMove(services_.shell);
 }
 
 void MelodyLibrary::returnToRingsView() {

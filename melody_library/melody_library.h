@@ -53,6 +53,8 @@ public:
     Status chooseRingMelody();
     // Finishes or undoes a ring choice that a killed run left half done.
     Status settleInterruptedRingChoice();
+    // Finishes a move across volumes that a killed run left with the melody in both folders.
+    Status settleInterruptedMove();
     // Removes the copies that killed runs left in the melody folders; a copy another running
     // instance is still writing stays.
     void removeAbandonedCopies();
@@ -69,6 +71,10 @@ public:
 
 private:
     Status deleteMarkedInView(bool moveTicked);
+    // Moves the marked melody under the lock a ring choice takes, recorded while a kill could
+    // leave it in both folders.
+    Status moveMarked(const std::string& destination);
+    Status settleMoveUnderLock();
     Status replaceRingFile(const std::string& folder, const std::string& name);
     void returnToRingsView();
     bool confirmed(std::string_view message, std::string_view title);

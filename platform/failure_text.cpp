@@ -304,6 +304,12 @@ Failure ringChoiceBusy() {
             "записва мелодия за звънене в момента."};
 }
 
+Failure moveBusy(std::string_view shownPath) {
+    return {ErrorCode::Busy, "Мелодията " + quoted(shownPath) +
+                                 " не може да бъде преместена сега: друго копие на програмата "
+                                 "променя мелодиите в момента."};
+}
+
 std::string retryQuestion(const Failure& failure) {
     return failure.message + "\r\n\r\nДа се опита ли отново? При отказ нищо не се променя.";
 }

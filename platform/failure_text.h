@@ -122,6 +122,8 @@ inline constexpr std::string_view kWritersBusy =
 // Another instance is choosing the ring melody: its record and its switch must not interleave
 // with this one's.
 Failure ringChoiceBusy();
+// Another copy of the program is choosing the ring melody or moving a melody.
+Failure moveBusy(std::string_view shownPath);
 
 // The question after a failure that is worth another try (the settings held by another
 // program): the failure, then whether to try again, and what cancelling leaves.

@@ -21,6 +21,15 @@ Result<bool> FileSystem::exists(std::string_view path) {
 
 void FileSystem::removeAbandonedTemporaries(std::string_view) {}
 
+Status FileSystem::moveFileRecorded(std::string_view source, std::string_view destination,
+                                    MoveJournal&) {
+    return moveFile(source, destination);
+}
+
+Status FileSystem::settleMove(std::string_view, std::string_view) {
+    return Status::success();
+}
+
 std::unique_ptr<FolderWatch> FileSystem::watchFolder(std::string_view) const {
     return nullptr;
 }

@@ -36,6 +36,16 @@ public:
     virtual bool copied(std::uint64_t done, std::uint64_t total) = 0;
 };
 
+// Told of a move that goes across volumes in steps a kill can cut: recorded just before its copy
+// takes the destination's place, forgotten once the move is whole or undone.
+class MoveJournal {
+public:
+    virtual ~MoveJournal() = default;
+    // A failure stops the move there, with nothing changed.
+    virtual Status recordMove(std::string_view source, std::string_view destination) = 0;
+    virtual void forgetMove() = 0;
+};
+
 // Tells whether a folder may have changed since the watch began. Once it says so it keeps
 // saying so; the list then starts a new watch and reads the folder again.
 class FolderWatch {
@@ -84,6 +94,12 @@ public:
     // A read-only source moves, as on Windows; a read-only destination is not replaced. A link
     // moves as itself, never the file it points to.
     virtual Status moveFile(std::string_view source, std::string_view destination) = 0;
+    // The same move, recorded in `journal` while a kill could leave it in both folders.
+    virtual Status moveFileRecorded(std::string_view source, std::string_view destination,
+                                    MoveJournal& journal);
+    // Finishes a recorded move that a kill cut short: the source goes when the destination holds
+    // the same content, the whole move having happened but for that; otherwise it stays.
+    virtual Status settleMove(std::string_view source, std::string_view destination);
 
     // Deletes the one file named; a path that ends in a separator names no file. A read-only file
     // is not deleted. A link is deleted as itself, never the file it points to.

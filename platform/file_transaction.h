@@ -36,6 +36,9 @@ public:
                                                                   std::string_view destination,
                                                                   CopyProgress& progress) final;
     Status moveFile(std::string_view source, std::string_view destination) final;
+    Status moveFileRecorded(std::string_view source, std::string_view destination,
+                            MoveJournal& journal) final;
+    Status settleMove(std::string_view source, std::string_view destination) final;
     Status deleteFile(std::string_view path) final;
 
     Result<bool> exists(std::string_view path) final;
@@ -51,6 +54,8 @@ public:
 
 private:
     friend class FileOperation;
+    // Whether two files hold the same bytes; false when the second is no file.
+    Result<bool> sameContent(const std::string& first, const std::string& second);
     StepFaults faults_;
 };
 

@@ -1,10 +1,13 @@
 // Moves, all or nothing: one rename within a volume; across volumes a copy, the older namesake
 // kept aside until the source is gone, and everything put back should a step fail. Deletes,
 // checked afterwards. A link is moved or deleted as itself, or not at all.
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "platform/file_operation.h"
 #include "platform/file_transaction.h"
+#include "platform/scoped_value.h"
 #include "platform/windows_path.h"
 
 namespace zorvik {
@@ -13,9 +16,11 @@ namespace {
 
 using failure_text::Detail;
 
+constexpr std::size_t kCompareBlock = 1 << 20;
+
 }  // namespace
 
-Status FileOperation::moveFile() {
+Status FileOperation::moveFile(MoveJournal* journal) {
     if (Status resolved = resolvePaths(); !resolved.ok()) {
         return resolved;
     }
@@ -57,10 +62,10 @@ Status FileOperation::moveFile() {
     if (isLink) {
         return fail(ErrorCode::Unsupported, Detail::LinkAcrossVolumes);
     }
-    return moveAcrossVolumes();
+    return moveAcrossVolumes(journal);
 }
 
-Status FileOperation::moveAcrossVolumes() {
+Status FileOperation::moveAcrossVolumes(MoveJournal* journal) {
     auto opened = files_.openSource(hostSource_);
     if (!opened.ok()) {
         return fail(opened.failure());
@@ -73,6 +78,18 @@ Status FileOperation::moveAcrossVolumes() {
         return written.failure();
     }
     TemporaryFile temporary = std::move(written).value();
+    // from here a kill could leave the melody in both folders: the journal lets the next start
+    // finish the move
+    if (journal != nullptr) {
+        if (Status recorded = journal->recordMove(source_, destination_); !recorded.ok()) {
+            return recorded;
+        }
+    }
+    const ScopeExit forget([journal] {
+        if (journal != nullptr) {
+            journal->forgetMove();
+        }
+    });
     TemporaryFile kept;
     bool keptLinked = false;
     if (destinationExists_) {
@@ -174,6 +191,86 @@ Status FileOperation::deleteFile() {
 
 Status TransactionalFileSystem::moveFile(std::string_view source, std::string_view destination) {
     return FileOperation(*this, FileOperation::Kind::Move, source, destination).moveFile();
+}
+
+Status TransactionalFileSystem::moveFileRecorded(std::string_view source,
+                                                 std::string_view destination,
+                                                 MoveJournal& journal) {
+    return FileOperation(*this, FileOperation::Kind::Move, source, destination).moveFile(&journal);
+}
+
+Status TransactionalFileSystem::settleMove(std::string_view source, std::string_view destination) {
+    const auto hostSource = hostPath(source);
+    const auto hostDestination = hostPath(destination);
+    if (!hostSource.ok() || !hostDestination.ok()) {
+        return hostSource.ok() ? hostDestination.failure() : hostSource.failure();
+    }
+    const auto left = steps().inspect(hostSource.value(), LinkHandling::Itself);
+    if (!left.ok()) {
+        return left.failure();
+    }
+    // a link moves in one step, never through a copy: only a file can be a source left behind
+    if (left.value().kind != EntryKind::File) {
+        return Status::success();
+    }
+    const auto same = sameContent(hostSource.value(), hostDestination.value());
+    if (!same.ok() || !same.value()) {
+        return same.ok() ? Status::success() : Status(same.failure());
+    }
+    // the melody is whole at the destination, as the user asked; the move is finished
+    if (Status removed = steps().removeFile(hostSource.value(), true); !removed.ok()) {
+        return removed;
+    }
+    steps().syncFolder(std::string(winpath::folder(hostSource.value())));
+    return Status::success();
+}
+
+Result<bool> TransactionalFileSystem::sameContent(const std::string& first,
+                                                  const std::string& second) {
+    const auto other = steps().inspect(second, LinkHandling::Itself);
+    if (!other.ok()) {
+        return other.failure();
+    }
+    if (other.value().kind != EntryKind::File) {
+        return false;
+    }
+    auto a = openSource(first);
+    auto b = openSource(second);
+    if (!a.ok() || !b.ok()) {
+        return a.ok() ? b.failure() : a.failure();
+    }
+    const std::uint64_t size = a.value()->facts().size;
+    if (size != b.value()->facts().size) {
+        return false;
+    }
+    std::vector<char> left(kCompareBlock);
+    std::vector<char> right(kCompareBlock);
+    for (std::uint64_t offset = 0; offset < size;) {
+        const auto got = a.value()->read(offset, left);
+        if (!got.ok()) {
+            return got.failure();
+        }
+        if (got.value() == 0) {
+            return false;  // shorter than it said
+        }
+        std::size_t matched = 0;
+        while (matched < got.value()) {
+            const auto more = b.value()->read(offset + matched,
+                                              std::span<char>(right).first(got.value() - matched));
+            if (!more.ok()) {
+                return more.failure();
+            }
+            if (more.value() == 0 ||
+                !std::equal(right.begin(),
+                            right.begin() + static_cast<std::ptrdiff_t>(more.value()),
+                            left.begin() + static_cast<std::ptrdiff_t>(matched))) {
+                return false;
+            }
+            matched += more.value();
+        }
+        offset += got.value();
+    }
+    return true;
 }
 
 Status TransactionalFileSystem::deleteFile(std::string_view path) {

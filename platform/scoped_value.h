@@ -20,4 +20,17 @@ private:
     T saved_;
 };
 
+// Runs an action however the scope ends.
+template <typename Action>
+class ScopeExit {
+public:
+    explicit ScopeExit(Action action) : action_(std::move(action)) {}
+    ~ScopeExit() { action_(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    Action action_;
+};
+
 }  // namespace zorvik

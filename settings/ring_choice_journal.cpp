@@ -4,51 +4,11 @@
 #include <charconv>
 
 #include "platform/failure_text.h"
+#include "settings/journal_text.h"
 
 namespace zorvik::settings {
 
 namespace {
-
-void appendEscaped(std::string& out, std::string_view text) {
-    for (const char ch : text) {
-        if (ch == '\\') {
-            out += "\\\\";
-        } else if (ch == '\n') {
-            out += "\\n";
-        } else if (ch == '\r') {
-            out += "\\r";
-        } else {
-            out += ch;
-        }
-    }
-}
-
-std::optional<std::string> unescaped(std::string_view text) {
-    std::string out;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text[at] != '\\') {
-            out += text[at];
-            continue;
-        }
-        if (++at == text.size()) {
-            return std::nullopt;
-        }
-        switch (text[at]) {
-            case '\\':
-                out += '\\';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            default:
-                return std::nullopt;
-        }
-    }
-    return out;
-}
 
 // "none:", "sz:text", "expand:text", "dword:123", "other:tag"
 std::string encodeValue(const std::optional<RegistryValue>& value) {
@@ -69,7 +29,7 @@ std::string encodeValue(const std::optional<RegistryValue>& value) {
             out = "other:";
             break;
     }
-    appendEscaped(out, value->text);
+    out += value->text;
     return out;
 }
 
@@ -91,11 +51,7 @@ std::optional<std::optional<RegistryValue>> decodeValue(std::string_view text) {
         }
         return std::optional(RegistryValue::dword(number));
     }
-    auto body = unescaped(rest);
-    if (!body) {
-        return std::nullopt;
-    }
-    RegistryValue value = RegistryValue::string(std::move(*body));
+    RegistryValue value = RegistryValue::string(std::string(rest));
     if (kind == "expand") {
         value.type = RegistryValue::Type::ExpandString;
     } else if (kind == "other") {
@@ -112,105 +68,51 @@ constexpr std::array<std::string_view, 5> kFields = {"temporary", "folder", "nam
 }  // namespace
 
 std::string encodeIntent(const RingChoiceIntent& intent) {
-    std::string out;
-    const auto line = [&](std::string_view field, const std::string& text) {
-        out += field;
-        out += '=';
-        out += text;
-        out += '\n';
-    };
-    const auto escaped = [](std::string_view text) {
-        std::string written;
-        appendEscaped(written, text);
-        return written;
-    };
-    line(kFields[0], escaped(intent.temporary));
-    line(kFields[1], escaped(intent.folder));
-    line(kFields[2], escaped(intent.name));
-    line(kFields[3], encodeValue(intent.before.audioPath));
-    line(kFields[4], encodeValue(intent.before.ringSound));
-    return out;
+    return journalLine(kFields[0], intent.temporary) + journalLine(kFields[1], intent.folder) +
+           journalLine(kFields[2], intent.name) +
+           journalLine(kFields[3], encodeValue(intent.before.audioPath)) +
+           journalLine(kFields[4], encodeValue(intent.before.ringSound));
 }
 
 std::optional<RingChoiceIntent> decodeIntent(std::string_view text) {
-    std::array<std::optional<std::string_view>, kFields.size()> found;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        if (end == std::string_view::npos) {
-            return std::nullopt;  // cut short: every line ends in a line feed
-        }
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end + 1);
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos) {
-            return std::nullopt;
-        }
-        bool known = false;
-        for (std::size_t i = 0; i < kFields.size(); ++i) {
-            if (line.substr(0, equals) == kFields[i] && !found[i]) {
-                found[i] = line.substr(equals + 1);
-                known = true;
-            }
-        }
-        if (!known) {
-            return std::nullopt;
-        }
-    }
-    for (const auto& field : found) {
-        if (!field) {
-            return std::nullopt;
-        }
-    }
-    RingChoiceIntent intent;
-    auto temporary = unescaped(*found[0]);
-    auto folder = unescaped(*found[1]);
-    auto name = unescaped(*found[2]);
-    auto audioPath = decodeValue(*found[3]);
-    auto ringSound = decodeValue(*found[4]);
-    if (!temporary || temporary->empty() || !folder || !name || !audioPath || !ringSound) {
+    auto fields = journalFields(text, kFields);
+    if (!fields) {
         return std::nullopt;
     }
-    intent.temporary = std::move(*temporary);
-    intent.folder = std::move(*folder);
-    intent.name = std::move(*name);
+    auto audioPath = decodeValue((*fields)[3]);
+    auto ringSound = decodeValue((*fields)[4]);
+    if ((*fields)[0].empty() || !audioPath || !ringSound) {
+        return std::nullopt;
+    }
+    RingChoiceIntent intent;
+    intent.temporary = std::move((*fields)[0]);
+    intent.folder = std::move((*fields)[1]);
+    intent.name = std::move((*fields)[2]);
     intent.before = {std::move(*audioPath), std::move(*ringSound)};
     return intent;
 }
 
 Status recordIntent(const ShellHolder& holder, const RingChoiceIntent& intent) {
-    if (!holder.WSHShell()) {
-        return noShellObject();
-    }
-    return holder.WSHShell()->RegWrite(kRingChoiceIntent, encodeIntent(intent));
+    return writeJournal(holder, kRingChoiceIntent, encodeIntent(intent));
 }
 
 Result<std::optional<RingChoiceIntent>> pendingIntent(const ShellHolder& holder) {
-    if (!holder.WSHShell()) {
-        return noShellObject();
-    }
-    auto stored = holder.WSHShell()->storedValue(kRingChoiceIntent);
+    auto stored = readJournal(holder, kRingChoiceIntent);
     if (!stored.ok()) {
         return stored.failure();
     }
     if (!stored.value()) {
         return std::optional<RingChoiceIntent>();
     }
-    const RegistryValue& value = *stored.value();
-    auto intent =
-        value.type == RegistryValue::Type::String ? decodeIntent(value.text) : std::nullopt;
+    auto intent = decodeIntent(*stored.value());
     if (!intent) {
-        return failure_text::settingReadFailed(ErrorCode::Corrupt, kRingChoiceIntent,
-                                               "записът е повреден");
+        return damagedJournal(kRingChoiceIntent);
     }
     return std::optional(std::move(*intent));
 }
 
 Status forgetIntent(const ShellHolder& holder) {
-    if (!holder.WSHShell()) {
-        return noShellObject();
-    }
-    const std::array<ShellObject::NamedValue, 1> removal{{{kRingChoiceIntent, std::nullopt}}};
-    return holder.WSHShell()->writeTogether(removal);
+    return dropJournal(holder, kRingChoiceIntent);
 }
 
 }  // namespace zorvik::settings

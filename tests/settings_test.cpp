@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/conversions.h"
+#include "settings/move_journal.h"
 #include "settings/ring_choice_journal.h"
 #include "settings/ring_record.h"
 #include "settings/shell_object.h"
@@ -133,6 +134,13 @@ TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
     }
     for (const char* foreign : {"", "temporary=x\n", "garbage", "temporary=\\q\nfolder=\n"}) {
         EXPECT_FALSE(decodeIntent(foreign)) << foreign;
+    }
+    // a move's journal, in the same form
+    const MoveIntent move{"C:\\Rings\\a\nb\\r.wav", "D:\\Deleted\\a\nb\\r.wav"};
+    EXPECT_EQ(decodeMove(encodeMove(move)), move) << encodeMove(move);
+    for (const char* foreign :
+         {"", "source=x\n", "source=x\ndestination=\n", "source=x\ndestination=y"}) {
+        EXPECT_FALSE(decodeMove(foreign)) << foreign;
     }
 }
 

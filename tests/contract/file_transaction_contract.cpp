@@ -255,6 +255,87 @@ TEST_P(FileTransactionContract, ALinkIsDeletedOrMovedAsItselfOrNotAtAll) {
     }
 }
 
+// A move is recorded only where a kill could cut it in two: across volumes, from before its copy
+// takes the destination's place until it is whole. Refused by the journal, it changes nothing.
+// Settling a cut-short move removes the source only where the destination holds the very same
+// bytes; anything else is left as it is.
+TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWholeCopy) {
+    struct Journal final : MoveJournal {
+        Status recordMove(std::string_view, std::string_view) override {
+            ++records;
+            return refuse ? Status(Failure{ErrorCode::AccessDenied, "no journal"})
+                          : Status::success();
+        }
+        void forgetMove() override { ++forgets; }
+        int records = 0;
+        int forgets = 0;
+        bool refuse = false;
+    };
+    const struct {
+        const char* what;
+        bool acrossVolumes;
+        bool refuse;
+        int records;
+        bool moved;
+    } moves[] = {
+        {"in one step", false, false, 0, true},
+        {"across volumes", true, false, 1, true},
+        {"across volumes, no journal", true, true, 1, false},
+    };
+    for (const auto& row : moves) {
+        SCOPED_TRACE(row.what);
+        machine->writeFile(rings + "\\x.wav", kMelody);
+        files().setStepFaults([&](FileStep step) -> std::optional<StepFault> {
+            if (row.acrossVolumes && step == MoveInOneStep) {
+                return StepFault::fail(ErrorCode::NotSameVolume);
+            }
+            return std::nullopt;
+        });
+        Journal journal;
+        journal.refuse = row.refuse;
+        const Status done = files().moveFileRecorded(rings + "\\x.wav", other + "\\x.wav", journal);
+        files().setStepFaults(nullptr);
+        EXPECT_EQ(done.ok(), row.moved);
+        EXPECT_EQ(journal.records, row.records);
+        EXPECT_EQ(journal.forgets, row.moved ? row.records : 0);
+        EXPECT_EQ(names(rings) + "|" + names(other), row.moved ? "|x.wav" : "x.wav|");
+        (void)files().deleteFile(other + "\\x.wav");
+    }
+    const struct {
+        const char* what;
+        const char* destination;  // nullptr: none
+        bool readOnly;
+        const char* left;  // what stays in the source's folder
+    } settles[] = {
+        {"the same melody arrived", kMelody, false, ""},
+        {"the same melody, read-only", kMelody, true, ""},
+        {"another melody there", kOlder, false, "x.wav"},
+        {"a shorter copy there", "the melo", false, "x.wav"},
+        {"nothing arrived", nullptr, false, "x.wav"},
+    };
+    for (const auto& row : settles) {
+        SCOPED_TRACE(row.what);
+        machine->writeFile(rings + "\\x.wav", kMelody);
+        machine->setReadOnly(rings + "\\x.wav", row.readOnly);
+        if (row.destination != nullptr) {
+            machine->writeFile(other + "\\x.wav", row.destination);
+        }
+        const Status settled = files().settleMove(rings + "\\x.wav", other + "\\x.wav");
+        EXPECT_TRUE(settled.ok()) << settled.failure().message;
+        EXPECT_EQ(names(rings), row.left);
+        if (row.destination != nullptr) {
+            EXPECT_EQ(machine->readFile(other + "\\x.wav"), row.destination);
+            (void)files().deleteFile(other + "\\x.wav");
+        }
+        if (!names(rings).empty()) {
+            machine->setReadOnly(rings + "\\x.wav", false);
+            (void)files().deleteFile(rings + "\\x.wav");
+        }
+    }
+    EXPECT_TRUE(files().settleMove(rings + "\\gone.wav", other + "\\gone.wav").ok())
+        << "a move whose source went is whole";
+}
+
 // A sweep takes only the temporaries no live writer holds: another instance may be midway.
 TEST_P(FileTransactionContract, ASweepLeavesTheTemporaryOfALiveWriter) {
     const auto folder = files().hostPath(rings);

@@ -1,6 +1,7 @@
 // The ring file and its record, killed between any two steps of a choice: the next start finds
 // them agreeing, both as they were or both new, and nothing left beside the ring file. And two
-// copies of the program choosing at once never leave them apart.
+// copies of the program choosing at once never leave them apart. A move across volumes killed
+// at any step: the next start finds the melody in one folder, whole, and nothing left behind.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -53,11 +54,43 @@ public:
         writeStore(
             "\"AudioPath\"=\"C:\\\\Program "
             "Files\\\\Zorvik\\\\Rings\"\n\"RingSound\"=\"old.wav\"\n");
-        files.setStepFaults([this](FileStep) {
+        files.setStepFaults([this](FileStep fileStep) {
             step();
-            return std::optional<StepFault>();
+            // Deleted on a volume of its own: the move copies, then removes the source
+            return acrossVolumes && fileStep == FileStep::MoveInOneStep
+                       ? std::optional(StepFault::fail(ErrorCode::NotSameVolume))
+                       : std::optional<StepFault>();
         });
     }
+
+    void moveToDeleted(const std::string& melody) {
+        open();
+        form->clickCheck2();
+        clickEntry(melody);
+        box.answer(kAnswerOk);
+        form->Command3_Click();
+    }
+
+    // Where the melody is, when it is whole in exactly one folder and nothing of a move is left:
+    // "Rings" or "Deleted"; "" otherwise.
+    std::string whereTheMovedMelodyIs() {
+        if (registry.read("Software\\Zorvik Melodies", "MoveUnderWay").ok()) {
+            return {};
+        }
+        const std::string inRings = listing(rings);
+        const std::string inDeleted = listing(deleted);
+        if (inRings == "Deleted new.wav old.wav" && inDeleted.empty() &&
+            readFile(rings / "new.wav") == "new melody") {
+            return "Rings";
+        }
+        if (inRings == "Deleted old.wav" && inDeleted == "new.wav" &&
+            readFile(deleted / "new.wav") == "new melody") {
+            return "Deleted";
+        }
+        return {};
+    }
+
+    bool acrossVolumes = false;
 
     void choose(const std::string& melody) {
         open();
@@ -138,6 +171,34 @@ TEST(RingChoiceKilled, AtEveryStepTheNextStartFindsTheRingFileAndItsRecordAgreei
     EXPECT_NE(outcomes.find('O'), std::string::npos) << outcomes;
     EXPECT_NE(outcomes.find('N'), std::string::npos) << outcomes;
     EXPECT_EQ(outcomes.find("NO"), std::string::npos) << outcomes;
+}
+
+TEST(MoveKilled, AtEveryStepTheNextStartFindsTheMelodyWholeInOneFolder) {
+    int whole = 0;
+    {
+        Machine counting;
+        counting.acrossVolumes = true;
+        counting.moveToDeleted("new.wav");
+        whole = counting.steps();
+        ASSERT_EQ(counting.whereTheMovedMelodyIs(), "Deleted");
+    }
+    std::string outcomes;
+    for (int killAt = 1; killAt <= whole; ++killAt) {
+        SCOPED_TRACE("killed at step " + std::to_string(killAt));
+        Machine machine(killAt);
+        machine.acrossVolumes = true;
+        ASSERT_TRUE(killedIn([&] { machine.moveToDeleted("new.wav"); }));
+        machine.disarm();
+        machine.open();
+        const std::string where = machine.whereTheMovedMelodyIs();
+        EXPECT_FALSE(where.empty())
+            << "Rings: " << listing(machine.rings) << "; Deleted: " << listing(machine.deleted);
+        outcomes += where == "Deleted" ? 'D' : 'R';
+    }
+    // the rename into Deleted is the single step that decides
+    EXPECT_NE(outcomes.find('R'), std::string::npos) << outcomes;
+    EXPECT_NE(outcomes.find('D'), std::string::npos) << outcomes;
+    EXPECT_EQ(outcomes.find("DR"), std::string::npos) << outcomes;
 }
 
 TEST(RingChoiceKilled, TwoCopiesChoosingAtOnceNeverLeaveTheRingFileAndRecordApart) {

@@ -1,0 +1,50 @@
+#include "settings/move_journal.h"
+
+#include <array>
+
+#include "settings/journal_text.h"
+
+namespace zorvik::settings {
+
+namespace {
+
+constexpr std::array<std::string_view, 2> kFields = {"source", "destination"};
+
+}  // namespace
+
+std::string encodeMove(const MoveIntent& intent) {
+    return journalLine(kFields[0], intent.source) + journalLine(kFields[1], intent.destination);
+}
+
+std::optional<MoveIntent> decodeMove(std::string_view text) {
+    auto fields = journalFields(text, kFields);
+    if (!fields || (*fields)[0].empty() || (*fields)[1].empty()) {
+        return std::nullopt;
+    }
+    return MoveIntent{std::move((*fields)[0]), std::move((*fields)[1])};
+}
+
+Status recordMove(const ShellHolder& holder, const MoveIntent& intent) {
+    return writeJournal(holder, kMoveIntent, encodeMove(intent));
+}
+
+Result<std::optional<MoveIntent>> pendingMove(const ShellHolder& holder) {
+    auto stored = readJournal(holder, kMoveIntent);
+    if (!stored.ok()) {
+        return stored.failure();
+    }
+    if (!stored.value()) {
+        return std::optional<MoveIntent>();
+    }
+    auto intent = decodeMove(*stored.value());
+    if (!intent) {
+        return damagedJournal(kMoveIntent);
+    }
+    return std::optional(std::move(*intent));
+}
+
+Status forgetMove(const ShellHolder& holder) {
+    return dropJournal(holder, kMoveIntent);
+}
+
+}  // namespace zorvik::settings

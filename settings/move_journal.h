@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+#include "settings/shell_object.h"
+
+namespace zorvik::settings {
+
+// A move across volumes under way: its copy may take the destination's place before the source
+// is removed. Kept in the user's own registry from just before that until the move is whole or
+// undone, so that a start after a kill finishes it (the source goes once the destination holds
+// the same melody) and a melody is never left in both folders.
+struct MoveIntent {
+    std::string source;  // Windows paths
+    std::string destination;
+    friend bool operator==(const MoveIntent&, const MoveIntent&) = default;
+};
+
+inline constexpr std::string_view kMoveIntent = "HKCU\\Software\\Zorvik Melodies\\MoveUnderWay";
+
+std::string encodeMove(const MoveIntent& intent);
+std::optional<MoveIntent> decodeMove(std::string_view text);
+
+Status recordMove(const ShellHolder& holder, const MoveIntent& intent);
+// nullopt when no move is under way; one that cannot be read back is reported as Corrupt.
+Result<std::optional<MoveIntent>> pendingMove(const ShellHolder& holder);
+Status forgetMove(const ShellHolder& holder);
+
+}  // namespace zorvik::settings

@@ -103,8 +103,8 @@ Status writeJournal(const ShellHolder& holder, std::string_view valueName,
     return holder.WSHShell()->RegWrite(valueName, text);
 }
 
-Result<std::optional<std::string>> readJournal(const ShellHolder& holder,
-                                               std::string_view valueName) {
+Result<std::optional<std::string>> readJournalText(const ShellHolder& holder,
+                                                   std::string_view valueName) {
     if (!holder.WSHShell()) {
         return noShellObject();
     }

@@ -23,10 +23,29 @@ std::optional<std::vector<std::string>> journalFields(std::string_view text,
 // A journal value of the program's own in the user's registry: written and removed in one step
 // on every store. A text that is not a string comes back as nullopt inside a Corrupt failure.
 Status writeJournal(const ShellHolder& holder, std::string_view valueName, const std::string& text);
-Result<std::optional<std::string>> readJournal(const ShellHolder& holder,
-                                               std::string_view valueName);
-Status dropJournal(const ShellHolder& holder, std::string_view valueName);
 // What a journal that cannot be read back says.
 Failure damagedJournal(std::string_view valueName);
+Result<std::optional<std::string>> readJournalText(const ShellHolder& holder,
+                                                   std::string_view valueName);
+// The journal under `valueName` as `decode` reads it: nullopt when there is none, Corrupt when it
+// cannot be read back (something else than this program wrote it).
+template <typename Decode>
+auto readJournal(const ShellHolder& holder, std::string_view valueName, Decode decode)
+    -> Result<decltype(decode(std::string_view()))> {
+    using Intent = decltype(decode(std::string_view()));
+    auto stored = readJournalText(holder, valueName);
+    if (!stored.ok()) {
+        return stored.failure();
+    }
+    if (!stored.value()) {
+        return Intent();
+    }
+    Intent intent = decode(*stored.value());
+    if (!intent) {
+        return damagedJournal(valueName);
+    }
+    return intent;
+}
+Status dropJournal(const ShellHolder& holder, std::string_view valueName);
 
 }  // namespace zorvik::settings

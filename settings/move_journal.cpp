@@ -29,18 +29,7 @@ Status recordMove(const ShellHolder& holder, const MoveIntent& intent) {
 }
 
 Result<std::optional<MoveIntent>> pendingMove(const ShellHolder& holder) {
-    auto stored = readJournal(holder, kMoveIntent);
-    if (!stored.ok()) {
-        return stored.failure();
-    }
-    if (!stored.value()) {
-        return std::optional<MoveIntent>();
-    }
-    auto intent = decodeMove(*stored.value());
-    if (!intent) {
-        return damagedJournal(kMoveIntent);
-    }
-    return std::optional(std::move(*intent));
+    return readJournal(holder, kMoveIntent, decodeMove);
 }
 
 Status forgetMove(const ShellHolder& holder) {

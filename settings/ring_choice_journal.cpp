@@ -97,18 +97,7 @@ Status recordIntent(const ShellHolder& holder, const RingChoiceIntent& intent) {
 }
 
 Result<std::optional<RingChoiceIntent>> pendingIntent(const ShellHolder& holder) {
-    auto stored = readJournal(holder, kRingChoiceIntent);
-    if (!stored.ok()) {
-        return stored.failure();
-    }
-    if (!stored.value()) {
-        return std::optional<RingChoiceIntent>();
-    }
-    auto intent = decodeIntent(*stored.value());
-    if (!intent) {
-        return damagedJournal(kRingChoiceIntent);
-    }
-    return std::optional(std::move(*intent));
+    return readJournal(holder, kRingChoiceIntent, decodeIntent);
 }
 
 Status forgetIntent(const ShellHolder& holder) {

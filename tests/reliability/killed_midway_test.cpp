@@ -1,7 +1,8 @@
 // The ring file and its record, killed between any two steps of a choice: the next start finds
 // them agreeing, both as they were or both new, and nothing left beside the ring file. And two
-// copies of the program choosing at once never leave them apart. A move across volumes killed
-// at any step: the next start finds the melody in one folder, whole, and nothing left behind.
+// copies of the program choosing at once never leave them apart. A move, on one volume or across
+// two, killed at any step: the next start finds the melody in one folder, whole, and nothing
+// left behind.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -174,31 +175,34 @@ TEST(RingChoiceKilled, AtEveryStepTheNextStartFindsTheRingFileAndItsRecordAgreei
 }
 
 TEST(MoveKilled, AtEveryStepTheNextStartFindsTheMelodyWholeInOneFolder) {
-    int whole = 0;
-    {
-        Machine counting;
-        counting.acrossVolumes = true;
-        counting.moveToDeleted("new.wav");
-        whole = counting.steps();
-        ASSERT_EQ(counting.whereTheMovedMelodyIs(), "Deleted");
+    for (const bool acrossVolumes : {false, true}) {
+        SCOPED_TRACE(acrossVolumes ? "across volumes" : "on one volume");
+        int whole = 0;
+        {
+            Machine counting;
+            counting.acrossVolumes = acrossVolumes;
+            counting.moveToDeleted("new.wav");
+            whole = counting.steps();
+            ASSERT_EQ(counting.whereTheMovedMelodyIs(), "Deleted");
+        }
+        std::string outcomes;
+        for (int killAt = 1; killAt <= whole; ++killAt) {
+            SCOPED_TRACE("killed at step " + std::to_string(killAt));
+            Machine machine(killAt);
+            machine.acrossVolumes = acrossVolumes;
+            ASSERT_TRUE(killedIn([&] { machine.moveToDeleted("new.wav"); }));
+            machine.disarm();
+            machine.open();
+            const std::string where = machine.whereTheMovedMelodyIs();
+            EXPECT_FALSE(where.empty())
+                << "Rings: " << listing(machine.rings) << "; Deleted: " << listing(machine.deleted);
+            outcomes += where == "Deleted" ? 'D' : 'R';
+        }
+        // one rename decides: into Deleted in one step, or the copy's into place
+        EXPECT_NE(outcomes.find('R'), std::string::npos) << outcomes;
+        EXPECT_NE(outcomes.find('D'), std::string::npos) << outcomes;
+        EXPECT_EQ(outcomes.find("DR"), std::string::npos) << outcomes;
     }
-    std::string outcomes;
-    for (int killAt = 1; killAt <= whole; ++killAt) {
-        SCOPED_TRACE("killed at step " + std::to_string(killAt));
-        Machine machine(killAt);
-        machine.acrossVolumes = true;
-        ASSERT_TRUE(killedIn([&] { machine.moveToDeleted("new.wav"); }));
-        machine.disarm();
-        machine.open();
-        const std::string where = machine.whereTheMovedMelodyIs();
-        EXPECT_FALSE(where.empty())
-            << "Rings: " << listing(machine.rings) << "; Deleted: " << listing(machine.deleted);
-        outcomes += where == "Deleted" ? 'D' : 'R';
-    }
-    // the rename into Deleted is the single step that decides
-    EXPECT_NE(outcomes.find('R'), std::string::npos) << outcomes;
-    EXPECT_NE(outcomes.find('D'), std::string::npos) << outcomes;
-    EXPECT_EQ(outcomes.find("DR"), std::string::npos) << outcomes;
 }
 
 TEST(RingChoiceKilled, TwoCopiesChoosingAtOnceNeverLeaveTheRingFileAndRecordApart) {

@@ -12,36 +12,15 @@
 #include <optional>
 
 #include "platform/file_transaction.h"
+#include "tests/support/counted_registry.h"
 #include "tests/support/posix_form_fixture.h"
 
 namespace zorvik {
 namespace {
 
+using testing::CountedRegistry;
 using testing::listing;
 using testing::readFile;
-
-// The settings store, with a step counted before and after every write: a kill can land on
-// either side of it.
-class CountedRegistry final : public Registry {
-public:
-    CountedRegistry(Registry& inner, std::function<void()> step)
-        : inner_(inner), step_(std::move(step)) {}
-    Result<RegistryValue> read(std::string_view key, std::string_view valueName) override {
-        return inner_.read(key, valueName);
-    }
-
-protected:
-    Status applyChecked(std::string_view key, std::span<const ValueChange> changes) override {
-        step_();
-        Status applied = inner_.apply(key, changes);
-        step_();
-        return applied;
-    }
-
-private:
-    Registry& inner_;
-    std::function<void()> step_;
-};
 
 // A machine whose program kills itself at its `killAt`th step (file steps and settings writes
 // counted alike); 0 runs to the end.

@@ -33,6 +33,9 @@ public:
     ScratchKey& operator=(const ScratchKey&) = delete;
 
     const std::string& key() const { return key_; }
+    // The key below HKEY_CURRENT_USER that holds key(): a whole current user's keys can go below
+    // it.
+    const std::string& branch() const { return branch_; }
 
 private:
     std::string branch_;

@@ -10,6 +10,7 @@
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
 #include "platform/player.h"
+#include "platform/progress_service.h"
 #include "platform/status.h"
 #include "settings/shell_object.h"
 
@@ -29,6 +30,7 @@ public:
         Player& player;
         settings::ShellHolder& shell;
         InterprocessLock& ringChoiceLock;
+        ProgressService& progress;
         std::string applicationFolder;  // without a trailing backslash
     };
 
@@ -54,7 +56,7 @@ public:
     // Finishes or undoes a ring choice that a killed run left half done.
     Status settleInterruptedRingChoice();
     // Copies a file chosen in the open-file dialog into the Rings folder; its question says so
-    // when the copy would replace a melody there.
+    // when the copy would replace a melody there. A copy the user cancels adds nothing.
     Status addMelody();
     // Switches the list to the Deleted folder.
     Status showDeletedFolder();

@@ -6,6 +6,7 @@
 #include <QFileSystemModel>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -18,6 +19,7 @@
 #include <QTreeView>
 #include <chrono>
 #include <functional>
+#include <thread>
 
 #include "main_window/qt/controls.h"
 
@@ -346,6 +348,56 @@ TEST_F(WindowEvents, TheDialogGivesWindowsPathsAndRefusesNamesWindowsCannotHold)
     QtOpenFileDialog::setNextFileName(QString());  // cancelled after an earlier choice
     ASSERT_TRUE(dialog.Show().ok());
     EXPECT_EQ(dialog.FileTitle(), "");
+}
+
+// A copy that lasts shows a modal dialog over the window that names the file, and each way of
+// stopping it (its button, Escape, the window closing) makes the copy's next report say stop.
+TEST_F(WindowEvents, ALongCopyShowsItsDialogAndEachWayOfStoppingItStopsTheCopy) {
+    start();
+    QtProgress& progress = program->platform().progress();
+    progress.setDialogDelay(0);
+    const struct {
+        const char* what;
+        std::function<void(QWidget& dialog)> stop;
+    } cases[] = {
+        {"Отказ",
+         [](QWidget& dialog) {
+             QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cancel")),
+                               Qt::LeftButton);
+         }},
+        {"Escape", [](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); }},
+        {"the window closing", [&](QWidget&) { progress.dismiss(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString title;
+        QString text;
+        QTimer::singleShot(50, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            title = dialog->windowTitle();
+            text = dialog->findChild<QLabel*>(QStringLiteral("text"))->text();
+            EXPECT_EQ(dialog->findChild<QPushButton*>(QStringLiteral("cancel"))->text(),
+                      QStringLiteral("Отказ"));
+            c.stop(*dialog);
+        });
+        bool stopped = false;
+        const auto copier = std::this_thread::get_id();
+        std::thread::id worker;
+        progress.run("Звън.wav", [&](CopyProgress& report) {
+            worker = std::this_thread::get_id();
+            // ten seconds at most, should nothing stop it
+            for (std::uint64_t block = 1; block <= 1000 && !stopped; ++block) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                stopped = !report.copied(block, 1000);
+            }
+        });
+        EXPECT_TRUE(stopped);
+        EXPECT_NE(worker, copier) << "the window's thread stayed free";
+        EXPECT_EQ(title.toStdString(), "Избор на мелодия за Zorvik BG");
+        EXPECT_EQ(text.toStdString(), "Копиране на „Звън.wav“…");
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the dialog goes with the copy";
+    }
 }
 
 }  // namespace

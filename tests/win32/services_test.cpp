@@ -13,6 +13,7 @@
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_open_file_dialog.h"
 #include "platform/win32/win32_player.h"
+#include "platform/win32/win32_progress.h"
 #include "tests/support/wave_table.h"
 #include "tests/win32/scratch.h"
 #include "tools/wav_synth.h"
@@ -54,6 +55,32 @@ TEST(Win32OpenFileDialogTest, TheFilterAndTheChoiceAsTheDialogGivesThem) {
     ASSERT_TRUE(dialog.Show().ok());
     EXPECT_EQ(dialog.FileTitle(), "") << "a cancelled dialog forgets the earlier choice";
     EXPECT_EQ(dialog.FileName(), "");
+}
+
+// The copy runs on a thread of its own; a dismissal (the window closing) makes its next report
+// say stop. No dialog shows: the work is over, or stopped, before its delay.
+TEST(Win32ProgressTest, TheCopyRunsAsideAndADismissalStopsIt) {
+    Win32Progress progress("Zorvik");
+    for (const bool dismissed : {false, true}) {
+        SCOPED_TRACE(dismissed ? "dismissed" : "to its end");
+        DWORD worker = GetCurrentThreadId();
+        int reports = 0;
+        bool stopped = false;
+        progress.run("Звън.wav", [&](CopyProgress& report) {
+            worker = GetCurrentThreadId();
+            for (std::uint64_t block = 1; block <= 4 && !stopped; ++block) {
+                if (dismissed && block == 3) {
+                    progress.dismiss();
+                }
+                stopped = !report.copied(block, 4);
+                ++reports;
+            }
+        });
+        EXPECT_NE(worker, GetCurrentThreadId());
+        EXPECT_EQ(stopped, dismissed);
+        EXPECT_EQ(reports, dismissed ? 3 : 4);
+        EXPECT_EQ(progress.dialog(), nullptr);
+    }
 }
 
 TEST(ApplicationFolderTest, IsTheFolderOfThisProgramWithoutATrailingBackslash) {

@@ -155,19 +155,25 @@ Status MelodyLibrary::deleteMarkedInView(bool moveTicked) {
         if (!replaced.empty() && !asks(kRestoreQuestion, replaced)) {
             return Status::success();
         }
-        return services_.files.moveFile(s_, destination);
+        return moved(destination);
     }
     if (moveTicked) {
         const std::string destination = std::string(kIntoDeletedPrefix) + name;
         if (!asks(kMoveQuestion, replacedLine(destination))) {
             return Status::success();
         }
-        return services_.files.moveFile(s_, destination);
+        return moved(destination);
     }
     if (!asks(kForGoodQuestion, {})) {
         return Status::success();
     }
     return services_.files.deleteFile(s_);
+}
+
+Status MelodyLibrary::moved(const std::string& destination) {
+    const Status status = moveShowingProgress(services_.files, services_.progress, s_, destination);
+    // a user who cancelled the copy of a move across volumes knows why nothing moved
+    return status.ok() || status.code() == ErrorCode::Cancelled ? Status::success() : status;
 }
 
 void MelodyLibrary::returnToRingsView() {

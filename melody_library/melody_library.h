@@ -68,6 +68,8 @@ public:
 
 private:
     Status deleteMarkedInView(bool moveTicked);
+    // Moves s to `destination`; a copy it has to make runs under the progress dialog.
+    Status moved(const std::string& destination);
     Status replaceRingFile(const std::string& folder, const std::string& name);
     void returnToRingsView();
     bool confirmed(std::string_view message, std::string_view title);

@@ -64,7 +64,8 @@ public:
     // The system said the file went; it may still be there.
     bool stillThere(const std::string& path);
 
-    Status moveFile();
+    // Should it have to copy, the copy runs through `runCopy` where one is given.
+    Status moveFile(const CopyRunner* runCopy = nullptr);
     Status deleteFile();
 
     FileSteps& steps() { return steps_; }
@@ -74,7 +75,7 @@ public:
 private:
     Status copyContent(SourceReader& reader, const std::string& temporary, bool keepReadOnly,
                        CopyProgress* progress);
-    Status moveAcrossVolumes();
+    Status moveAcrossVolumes(const CopyRunner* runCopy);
     // A kept-aside file as the user can find it: beside the destination, in the user's form.
     std::string shownKept(const std::string& keptPath) const;
 

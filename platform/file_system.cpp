@@ -33,6 +33,11 @@ Status FileSystem::copyFile(std::string_view source, std::string_view destinatio
     return prepared.value()->commit();
 }
 
+Status FileSystem::moveFileWithProgress(std::string_view source, std::string_view destination,
+                                        const CopyRunner&) {
+    return moveFile(source, destination);
+}
+
 Result<std::unique_ptr<PreparedCopy>> FileSystem::prepareCopyWithProgress(
     std::string_view source, std::string_view destination, CopyProgress&) {
     return prepareCopy(source, destination);

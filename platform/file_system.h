@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,10 @@ public:
     // false cancels the copy, which then leaves everything as it was, no temporary file behind.
     virtual bool copied(std::uint64_t done, std::uint64_t total) = 0;
 };
+
+// Runs the copy inside a longer operation (a move across volumes) where its progress can be
+// shown: `copy` once, given what it tells how far it has come.
+using CopyRunner = std::function<void(const std::function<void(CopyProgress&)>& copy)>;
 
 // Tells whether a folder may have changed since the watch began. Once it says so it keeps
 // saying so; the list then starts a new watch and reads the folder again.
@@ -84,6 +89,10 @@ public:
     // A read-only source moves, as on Windows; a read-only destination is not replaced. A link
     // moves as itself, never the file it points to.
     virtual Status moveFile(std::string_view source, std::string_view destination) = 0;
+    // The same; should the move have to copy (across volumes), the copy, and only the copy,
+    // runs through `runCopy`. Cancelled, with nothing changed, when its progress said to stop.
+    virtual Status moveFileWithProgress(std::string_view source, std::string_view destination,
+                                        const CopyRunner& runCopy);
 
     // Deletes the one file named; a path that ends in a separator names no file. A read-only file
     // is not deleted. A link is deleted as itself, never the file it points to.

@@ -36,6 +36,8 @@ public:
                                                                   std::string_view destination,
                                                                   CopyProgress& progress) final;
     Status moveFile(std::string_view source, std::string_view destination) final;
+    Status moveFileWithProgress(std::string_view source, std::string_view destination,
+                                const CopyRunner& runCopy) final;
     Status deleteFile(std::string_view path) final;
 
     Result<bool> exists(std::string_view path) final;

@@ -1,6 +1,7 @@
 // Moves, all or nothing: one rename within a volume; across volumes a copy, the older namesake
 // kept aside until the source is gone, and everything put back should a step fail. Deletes,
 // checked afterwards. A link is moved or deleted as itself, or not at all.
+#include <optional>
 #include <utility>
 
 #include "platform/file_operation.h"
@@ -15,7 +16,7 @@ using failure_text::Detail;
 
 }  // namespace
 
-Status FileOperation::moveFile() {
+Status FileOperation::moveFile(const CopyRunner* runCopy) {
     if (Status resolved = resolvePaths(); !resolved.ok()) {
         return resolved;
     }
@@ -57,22 +58,33 @@ Status FileOperation::moveFile() {
     if (isLink) {
         return fail(ErrorCode::Unsupported, Detail::LinkAcrossVolumes);
     }
-    return moveAcrossVolumes();
+    return moveAcrossVolumes(runCopy);
 }
 
-Status FileOperation::moveAcrossVolumes() {
+Status FileOperation::moveAcrossVolumes(const CopyRunner* runCopy) {
     auto opened = files_.openSource(hostSource_);
     if (!opened.ok()) {
         return fail(opened.failure());
     }
     std::unique_ptr<SourceReader> reader = std::move(opened).value();
     // a moved file stays what it was, read-only included
-    auto written = writeTemporary(*reader, true, nullptr);
-    reader.reset();  // Windows removes no file that is still open
-    if (!written.ok()) {
-        return written.failure();
+    std::optional<Result<TemporaryFile>> written;
+    const auto copy = [&](CopyProgress* progress) {
+        written.emplace(writeTemporary(*reader, true, progress));
+    };
+    if (runCopy != nullptr) {
+        (*runCopy)([&](CopyProgress& progress) { copy(&progress); });
+    } else {
+        copy(nullptr);
     }
-    TemporaryFile temporary = std::move(written).value();
+    reader.reset();  // Windows removes no file that is still open
+    if (!written) {
+        return fail(ErrorCode::NotAvailable);  // nothing ran the copy
+    }
+    if (!written->ok()) {
+        return written->failure();
+    }
+    TemporaryFile temporary = std::move(*written).value();
     TemporaryFile kept;
     bool keptLinked = false;
     if (destinationExists_) {
@@ -174,6 +186,12 @@ Status FileOperation::deleteFile() {
 
 Status TransactionalFileSystem::moveFile(std::string_view source, std::string_view destination) {
     return FileOperation(*this, FileOperation::Kind::Move, source, destination).moveFile();
+}
+
+Status TransactionalFileSystem::moveFileWithProgress(std::string_view source,
+                                                     std::string_view destination,
+                                                     const CopyRunner& runCopy) {
+    return FileOperation(*this, FileOperation::Kind::Move, source, destination).moveFile(&runCopy);
 }
 
 Status TransactionalFileSystem::deleteFile(std::string_view path) {

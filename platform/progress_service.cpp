@@ -27,6 +27,14 @@ Result<std::unique_ptr<PreparedCopy>> prepareCopyShowingProgress(FileSystem& fil
     return std::move(*prepared);
 }
 
+Status moveShowingProgress(FileSystem& files, ProgressService& progress, std::string_view source,
+                           std::string_view destination) {
+    return files.moveFileWithProgress(source, destination,
+                                      [&](const std::function<void(CopyProgress&)>& copy) {
+                                          progress.run(winpath::fileName(source), copy);
+                                      });
+}
+
 Status copyShowingProgress(FileSystem& files, ProgressService& progress, std::string_view source,
                            std::string_view destination) {
     auto prepared = prepareCopyShowingProgress(files, progress, source, destination);

@@ -41,6 +41,11 @@ Result<std::unique_ptr<PreparedCopy>> prepareCopyShowingProgress(FileSystem& fil
                                                                  std::string_view source,
                                                                  std::string_view destination);
 
+// A move under the progress dialog, should it have to copy (across volumes); the renames stay
+// with the caller's thread.
+Status moveShowingProgress(FileSystem& files, ProgressService& progress, std::string_view source,
+                           std::string_view destination);
+
 // A whole copy under the progress dialog.
 Status copyShowingProgress(FileSystem& files, ProgressService& progress, std::string_view source,
                            std::string_view destination);

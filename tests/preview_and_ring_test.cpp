@@ -121,7 +121,7 @@ TEST_F(PreviewAndRing, CancelChangesNothingButTheTextsAreReadAgain) {
 }
 
 // The copy runs under a dialog that names the melody; its Cancel, however late, leaves the
-// ring file, the record and the Rings folder as they were, no temporary behind and no box.
+// ring file, the record and both folders as they were, no temporary behind and no box.
 TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
     const WinPath elsewhere{"D:\\Elsewhere"};
     writeFile(elsewhere / "new.wav", "new melody");
@@ -144,13 +144,22 @@ TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
              form->nm_Click();
          },
          "new.wav"},
+        {"a move into the Deleted folder on another volume",
+         [&] {
+             form->clickCheck2();
+             clickEntry("b.wav");
+             files.failNext(FileStep::MoveInOneStep, ErrorCode::NotSameVolume);
+             box.answer(kAnswerOk);
+             form->Command3_Click();
+         },
+         "b.wav"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         writeStore("\"RingSound\"=\"Звън.wav\"\n");
         open();
         const std::string before = storeText();
-        const std::string ringsBefore = listing(rings);
+        const std::string foldersBefore = listing(rings) + " | " + listing(deleted);
         progress.named.clear();
         progress.cancelAt = 1;  // the last report of a small file: all but in place
         c.act();
@@ -161,7 +170,7 @@ TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
         EXPECT_TRUE(box.errors.empty()) << box.errors.front().message;
         EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
         EXPECT_EQ(listing(install), "Phone.wav Rings") << "no temporary file stays";
-        EXPECT_EQ(listing(rings), ringsBefore);
+        EXPECT_EQ(listing(rings) + " | " + listing(deleted), foldersBefore);
         EXPECT_EQ(storeText(), before);
         EXPECT_EQ(form->Text1(), "Звън.wav");
     }

@@ -1,6 +1,8 @@
 #include "platform/qt/qt_progress.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
@@ -58,6 +60,35 @@ private:
     QPushButton* cancel_ = nullptr;
 };
 
+// The user's input goes nowhere until the dialog shows, as under a modal dialog; a request to
+// close the window is no input, and still reaches it.
+class InputHold final : public QObject {
+public:
+    InputHold() { QCoreApplication::instance()->installEventFilter(this); }
+    ~InputHold() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+                return true;
+            default:
+                return QObject::eventFilter(watched, event);
+        }
+    }
+};
+
 }  // namespace
 
 QtProgress::QtProgress(QWidget* parent, std::string_view caption)
@@ -83,11 +114,10 @@ void QtProgress::run(std::string_view fileName, const std::function<void(CopyPro
         QMetaObject::invokeMethod(
             &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
-    // Until the dialog shows, the user's input waits for the copy to end; a close request
-    // still comes through and cancels it.
     QTimer::singleShot(delayMs_, &loop, [&loop] { loop.quit(); });
     if (!worker.finished) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        const InputHold hold;
+        loop.exec();
     }
     if (!worker.finished) {
         CopyDialog dialog(parent_, caption_, fromUtf8(copyingText(fileName)), worker.cancelled);

@@ -17,13 +17,16 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QTreeView>
+#include <atomic>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "main_window/qt/controls.h"
 
 #include "melody_library/texts.h"
+#include "platform/file_transaction.h"
 #include "platform/qt/qt_open_file_dialog.h"
 #include "tests/gui/window_fixture.h"
 
@@ -398,6 +401,42 @@ TEST_F(WindowEvents, ALongCopyShowsItsDialogAndEachWayOfStoppingItStopsTheCopy) 
         EXPECT_EQ(text.toStdString(), "Копиране на „Звън.wav“…");
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the dialog goes with the copy";
     }
+}
+
+// A close request while the ring choice copies cancels the copy: the ring file and its record
+// stay as they were, no box follows, and the window closes with the options stored. Until the
+// dialog shows, the window takes no input.
+TEST_F(WindowEvents, ClosingTheWindowDuringACopyCancelsItAndClosesWithTheOptionsStored) {
+    writeStore("\"RingSound\"=\"a.wav\"\n");
+    start();
+    program->platform().progress().setDialogDelay(60'000);  // not before the test is over
+    std::atomic<bool> released{false};
+    // the copy's content waits for the test
+    static_cast<TransactionalFileSystem&>(program->platform().files())
+        .setStepFaults([&](FileStep step) {
+            for (int i = 0; step == FileStep::WriteContent && i < 500 && !released; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            return std::optional<StepFault>();
+        });
+    program->form().selectEntry(1);
+    QtMessageBox::setNextAnswer(kAnswerOk);  // the ring question
+    QtMessageBox::setNextAnswer(kAnswerOk);  // a box that should not come
+    const std::int16_t check1 = program->form().Check1().Value();
+    QTimer::singleShot(50, [&] {
+        QTest::mouseClick(control("Check1"), Qt::LeftButton);
+        program->window().close();
+        released = true;
+    });
+    program->form().Command2_Click();
+    EXPECT_EQ(QtMessageBox::answeredMessages().size(), 1u) << "the question, and no box after";
+    EXPECT_TRUE(program->form().closed());
+    EXPECT_EQ(program->form().Check1().Value(), check1) << "a click during the copy does nothing";
+    EXPECT_EQ(readFile(rings().parent_path() / "Phone.wav"), "ring");
+    EXPECT_EQ(listing(rings().parent_path()), "Phone.wav Rings") << "no temporary file stays";
+    const std::string stored = readFile(store());
+    EXPECT_NE(stored.find("\"RingSound\"=\"a.wav\""), std::string::npos) << stored;
+    EXPECT_NE(stored.find("\"Audio\"=dword:"), std::string::npos) << "the options are stored";
 }
 
 }  // namespace

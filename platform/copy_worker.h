@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -47,6 +48,15 @@ public:
         } catch (const std::system_error&) {
             work(*this);
             finished = true;
+        }
+    }
+
+    // Cancels the copy and gives it a moment to end, its temporary file removed: the session
+    // may end the program as soon as the window has closed.
+    void cancelAndWait() {
+        cancelled = true;
+        for (int waited = 0; waited < 200 && !finished; ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
 

@@ -11,7 +11,6 @@
 #include <QVBoxLayout>
 #include <cstdint>
 
-#include "platform/copy_worker.h"
 #include "platform/scoped_value.h"
 
 namespace zorvik {
@@ -95,13 +94,13 @@ QtProgress::QtProgress(QWidget* parent, std::string_view caption)
     : parent_(parent), caption_(fromUtf8(caption)) {}
 
 void QtProgress::dismiss() {
-    if (cancelled_ != nullptr) {
-        *cancelled_ = true;
+    if (running_ != nullptr) {
+        running_->cancelAndWait();
     }
 }
 
 void QtProgress::run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) {
-    if (cancelled_ != nullptr) {
+    if (running_ != nullptr) {
         // the window takes no command while a copy runs: nothing should come here
         CopyWorker here;
         work(here);
@@ -109,7 +108,7 @@ void QtProgress::run(std::string_view fileName, const std::function<void(CopyPro
     }
     QEventLoop loop;
     CopyWorker worker;  // gone, its thread ended, before the loop it wakes
-    const ScopedValue current(cancelled_, &worker.cancelled);
+    const ScopedValue current(running_, &worker);
     worker.start(work, [&loop] {
         QMetaObject::invokeMethod(
             &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);

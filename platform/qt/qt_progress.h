@@ -3,10 +3,10 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <atomic>
 #include <functional>
 #include <string_view>
 
+#include "platform/copy_worker.h"
 #include "platform/progress_service.h"
 
 namespace zorvik {
@@ -28,8 +28,7 @@ private:
     QPointer<QWidget> parent_;
     QString caption_;
     int delayMs_ = kProgressDialogDelayMs;
-    // the cancel of the run under way, if any
-    std::atomic<bool>* cancelled_ = nullptr;
+    CopyWorker* running_ = nullptr;  // the copy under way, if any
 };
 
 }  // namespace zorvik

@@ -6,7 +6,6 @@
 #include <optional>
 #include <utility>
 
-#include "platform/copy_worker.h"
 #include "platform/scoped_value.h"
 #include "platform/win32/wide_text.h"
 
@@ -110,13 +109,13 @@ Win32Progress::Win32Progress(std::string_view caption, HWND owner)
     : owner_(owner), caption_(toWideLossy(caption)) {}
 
 void Win32Progress::dismiss() {
-    if (cancelled_ != nullptr) {
-        *cancelled_ = true;
+    if (running_ != nullptr) {
+        running_->cancelAndWait();
     }
 }
 
 void Win32Progress::run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) {
-    HANDLE finished = cancelled_ == nullptr ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    HANDLE finished = running_ == nullptr ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr;
     if (finished == nullptr) {
         // a copy within a copy (the window takes no command meanwhile: none should come), or
         // no event to wait on: the window waits, but the copy is made
@@ -129,7 +128,7 @@ void Win32Progress::run(std::string_view fileName, const std::function<void(Copy
         ~Closer() { CloseHandle(handle); }
     } closer{finished};
     CopyWorker shared;  // gone, its thread ended, before the event it sets
-    const ScopedValue current(cancelled_, &shared.cancelled);
+    const ScopedValue current(running_, &shared);
     shared.start(work, [finished] { SetEvent(finished); });
     if (shared.finished) {
         shared.finish();

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "platform/copy_worker.h"
 #include "platform/progress_service.h"
 
 namespace zorvik::win32 {
@@ -31,7 +31,7 @@ private:
     HWND owner_;
     std::wstring caption_;
     DWORD delayMs_ = kProgressDialogDelayMs;
-    std::atomic<bool>* cancelled_ = nullptr;  // of the run under way, if any
+    CopyWorker* running_ = nullptr;  // the copy under way, if any
     HWND dialog_ = nullptr;
 };
 

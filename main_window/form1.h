@@ -98,9 +98,9 @@ public:
     // A request to close the window: the user's, another program's or the system's. Between
     // handlers the window closes at once. While one runs, whatever box, menu or dialog it has
     // open is answered as Cancel (a copy under way is cancelled, which leaves everything as it
-    // was), and the window closes when the handler has ended, so nothing
-    // a box was asking about happens after the window has gone. Closing runs Form_Unload, then
-    // the close listener, which takes the window away; later events run no handler.
+    // was), and the window closes when the handler has ended, so nothing a box was asking about
+    // happens after the window has gone. Closing runs Form_Unload, then the close listener,
+    // which takes the window away; later events run no handler.
     void requestClose();
     // The session is ending and the program may not outlive this call: the options are stored
     // at once, even in the middle of a handler, and the window closes as for requestClose().

@@ -22,8 +22,8 @@ public:
     // shows that and offers to cancel, and a cancel makes the next report answer false.
     virtual void run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) = 0;
 
-    // Cancels the work under way, if any, as the dialog's Cancel does: for a window that must
-    // close while it runs.
+    // Cancels the work under way, if any, as the dialog's Cancel does, and gives it a moment to
+    // end: for a window that must close while it runs.
     virtual void dismiss() = 0;
 };
 

@@ -14,6 +14,7 @@ namespace zorvik::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"ZorvikCopyProgress";
+constexpr wchar_t kFontProperty[] = L"ZorvikCopyProgressFont";
 constexpr int kBarId = 100;
 constexpr int kSteps = 1000;  // the bar's range is an int: it cannot count large files' bytes
 
@@ -30,6 +31,11 @@ LRESULT CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         }
         EnableWindow(GetDlgItem(window, IDCANCEL), FALSE);
         return 0;
+    }
+    if (message == WM_NCDESTROY) {
+        if (HANDLE font = RemovePropW(window, kFontProperty); font != nullptr) {
+            DeleteObject(font);
+        }
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -76,7 +82,18 @@ HWND createDialog(HWND owner, const std::wstring& caption, const std::wstring& t
         return nullptr;
     }
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&cancelled));
-    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+    // the face and size of the system's message boxes at this DPI, the dialog's to the end
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    HFONT face = SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                                            dpi) != FALSE
+                     ? CreateFontIndirectW(&metrics.lfMessageFont)
+                     : nullptr;
+    if (face != nullptr) {
+        SetPropW(dialog, kFontProperty, face);
+    }
+    const auto font = reinterpret_cast<WPARAM>(
+        face != nullptr ? face : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     const auto child = [&](const wchar_t* kind, const wchar_t* label, DWORD more, int id, int x,
                            int y, int w, int h) {
         HWND made = CreateWindowExW(

@@ -16,16 +16,17 @@ Form1::Form1(Services services)
       player_(services.player),
       popup_(services.popup),
       dialog_(services.dialog),
+      progress_(services.progress),
       shell_(services.shells),
       library_({services.files, services.box, services.dialog, services.player, shell_,
-                services.ringChoiceLock, std::move(services.applicationFolder)}),
+                services.ringChoiceLock, services.progress, std::move(services.applicationFolder)}),
       text1_(layout::kInitialText),
       text2_(layout::kInitialText) {}
 
 Form1::Services formServicesOf(PlatformServices& platform, settings::ShellFactory& shells) {
-    return {platform.files(),          platform.messageBox(),       platform.openFileDialog(),
-            platform.player(),         platform.popupMenu(),        shells,
-            platform.ringChoiceLock(), platform.applicationFolder()};
+    return {platform.files(),          platform.messageBox(), platform.openFileDialog(),
+            platform.player(),         platform.popupMenu(),  shells,
+            platform.ringChoiceLock(), platform.progress(),   platform.applicationFolder()};
 }
 
 namespace {
@@ -80,6 +81,7 @@ void Form1::requestClose() {
         box_.dismiss();
         popup_.dismiss();
         dialog_.dismiss();
+        progress_.dismiss();
         return;
     }
     closeNow();

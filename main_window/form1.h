@@ -15,6 +15,7 @@
 #include "platform/platform_services.h"
 #include "platform/player.h"
 #include "platform/popup_menu.h"
+#include "platform/progress_service.h"
 #include "settings/shell_object.h"
 
 namespace zorvik {
@@ -37,6 +38,7 @@ public:
         PopupMenu& popup;
         settings::ShellFactory& shells;
         InterprocessLock& ringChoiceLock;
+        ProgressService& progress;
         std::string applicationFolder;  // without a trailing backslash
     };
 
@@ -95,9 +97,10 @@ public:
 
     // A request to close the window: the user's, another program's or the system's. Between
     // handlers the window closes at once. While one runs, whatever box, menu or dialog it has
-    // open is answered as Cancel, and the window closes when the handler has ended, so nothing
-    // a box was asking about happens after the window has gone. Closing runs Form_Unload, then
-    // the close listener, which takes the window away; later events run no handler.
+    // open is answered as Cancel (a copy under way is cancelled, which leaves everything as it
+    // was), and the window closes when the handler has ended, so nothing a box was asking about
+    // happens after the window has gone. Closing runs Form_Unload, then the close listener,
+    // which takes the window away; later events run no handler.
     void requestClose();
     // The session is ending and the program may not outlive this call: the options are stored
     // at once, even in the middle of a handler, and the window closes as for requestClose().
@@ -129,6 +132,7 @@ private:
     Player& player_;
     PopupMenu& popup_;
     OpenFileDialog& dialog_;
+    ProgressService& progress_;
     settings::ShellHolder shell_;
     MelodyLibrary library_;
     CheckBox check1_;

@@ -14,7 +14,8 @@ using namespace melody_texts;
 MelodyLibrary::MelodyLibrary(Services services)
     : services_(std::move(services)),
       list_(services_.files),
-      ring_({services_.files, services_.box, services_.shell, services_.ringChoiceLock}) {
+      ring_({services_.files, services_.box, services_.shell, services_.ringChoiceLock,
+             services_.progress}) {
     // the list marks the melody last clicked whenever it shows the folder that holds it
     list_.setRememberedName([this](std::string_view folder) {
         return winpath::samePath(winpath::folder(s_), folder) ? std::string(winpath::fileName(s_))
@@ -119,8 +120,11 @@ Status MelodyLibrary::addMelody() {
         }
         services_.files.removeAbandonedTemporaries(ringsFolder);
         if (confirmed(question, kAddTitle)) {
-            Status copied = services_.files.copyFile(services_.dialog.FileName(), destination);
-            if (copied.ok() || copied.code() != ErrorCode::SameFile) {
+            Status copied = copyShowingProgress(services_.files, services_.progress,
+                                                services_.dialog.FileName(), destination);
+            if (!copied.ok() && copied.code() == ErrorCode::Cancelled) {
+                // the user who cancelled knows why nothing was added
+            } else if (copied.ok() || copied.code() != ErrorCode::SameFile) {
                 result = copied;
             } else {
                 result = Failure{ErrorCode::NothingToDo,
@@ -217,7 +221,10 @@ Status MelodyLibrary::moveMarked(const std::string& destination) {
     }
     (void)settleMoveUnderLock();
     RecordedMove journal(services_.shell);
-    return services_.files.moveFileRecorded(s_, destination, journal);
+    const Status moved =
+        moveShowingProgress(services_.files, services_.progress, s_, destination, journal);
+    // a user who cancelled the copy of a move across volumes knows why nothing moved
+    return moved.ok() || moved.code() == ErrorCode::Cancelled ? Status::success() : moved;
 }
 
 Status MelodyLibrary::settleInterruptedMove() {

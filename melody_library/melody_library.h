@@ -10,6 +10,7 @@
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
 #include "platform/player.h"
+#include "platform/progress_service.h"
 #include "platform/status.h"
 #include "settings/shell_object.h"
 
@@ -29,6 +30,7 @@ public:
         Player& player;
         settings::ShellHolder& shell;
         InterprocessLock& ringChoiceLock;
+        ProgressService& progress;
         std::string applicationFolder;  // without a trailing backslash
     };
 
@@ -59,7 +61,7 @@ public:
     // instance is still writing stays.
     void removeAbandonedCopies();
     // Copies a file chosen in the open-file dialog into the Rings folder; its question says so
-    // when the copy would replace a melody there.
+    // when the copy would replace a melody there. A copy the user cancels adds nothing.
     Status addMelody();
     // Switches the list to the Deleted folder.
     Status showDeletedFolder();
@@ -72,7 +74,7 @@ public:
 private:
     Status deleteMarkedInView(bool moveTicked);
     // Moves the marked melody under the lock a ring choice takes, recorded while a kill could
-    // leave it in both folders.
+    // leave it in both folders; a copy it has to make runs under the progress dialog.
     Status moveMarked(const std::string& destination);
     Status settleMoveUnderLock();
     Status replaceRingFile(const std::string& folder, const std::string& name);

@@ -45,7 +45,9 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
     if (Status settled = settleUnderLock(); !settled.ok()) {
         return nothingChanged(settled);
     }
-    auto prepared = services_.files.prepareCopy(source, kRingFile);
+    // only the copy runs aside: the record and the switch stay with the window
+    auto prepared =
+        prepareCopyShowingProgress(services_.files, services_.progress, source, kRingFile);
     if (!prepared.ok()) {
         return nothingChanged(prepared.failure());
     }

@@ -6,6 +6,7 @@
 #include "platform/file_system.h"
 #include "platform/interprocess_lock.h"
 #include "platform/message_box_service.h"
+#include "platform/progress_service.h"
 #include "platform/status.h"
 #include "settings/shell_object.h"
 
@@ -22,12 +23,14 @@ public:
         MessageBoxService& box;
         settings::ShellHolder& shell;
         InterprocessLock& lock;
+        ProgressService& progress;
     };
 
     explicit RingFileSwitch(Services services) : services_(services) {}
 
     // Copies `source` over the ring file and records `folder` and `name`: both, or neither.
-    // Cancelled, with nothing changed, where the user gave up waiting for another program.
+    // Cancelled, with nothing changed, where the user gave up waiting for another program or
+    // cancelled the copy.
     Status replace(const std::string& source, const std::string& folder, const std::string& name);
 
     // Finishes or undoes a choice that a killed run left half done, so that the ring file and

@@ -64,8 +64,9 @@ public:
     // The system said the file went; it may still be there.
     bool stillThere(const std::string& path);
 
-    // `journal`, when given, records a move across volumes while a kill could cut it in two.
-    Status moveFile(MoveJournal* journal = nullptr);
+    // `journal`, when given, records a move across volumes while a kill could cut it in two;
+    // should it have to copy, the copy runs through `runCopy` where one is given.
+    Status moveFile(MoveJournal* journal = nullptr, const CopyRunner* runCopy = nullptr);
     Status deleteFile();
 
     FileSteps& steps() { return steps_; }
@@ -75,7 +76,7 @@ public:
 private:
     Status copyContent(SourceReader& reader, const std::string& temporary, bool keepReadOnly,
                        CopyProgress* progress);
-    Status moveAcrossVolumes(MoveJournal* journal);
+    Status moveAcrossVolumes(MoveJournal* journal, const CopyRunner* runCopy);
     // A kept-aside file as the user can find it: beside the destination, in the user's form.
     std::string shownKept(const std::string& keptPath) const;
 

@@ -22,7 +22,7 @@ Result<bool> FileSystem::exists(std::string_view path) {
 void FileSystem::removeAbandonedTemporaries(std::string_view) {}
 
 Status FileSystem::moveFileRecorded(std::string_view source, std::string_view destination,
-                                    MoveJournal&) {
+                                    MoveJournal&, const CopyRunner&) {
     return moveFile(source, destination);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,10 @@ public:
     virtual Status recordMove(std::string_view source, std::string_view destination) = 0;
     virtual void forgetMove() = 0;
 };
+
+// Runs the copy inside a longer operation (a move across volumes) where its progress can be
+// shown: `copy` once, given what it tells how far it has come.
+using CopyRunner = std::function<void(const std::function<void(CopyProgress&)>& copy)>;
 
 // Tells whether a folder may have changed since the watch began. Once it says so it keeps
 // saying so; the list then starts a new watch and reads the folder again.
@@ -94,9 +99,11 @@ public:
     // A read-only source moves, as on Windows; a read-only destination is not replaced. A link
     // moves as itself, never the file it points to.
     virtual Status moveFile(std::string_view source, std::string_view destination) = 0;
-    // The same move, recorded in `journal` while a kill could leave it in both folders.
+    // The same move, recorded in `journal` while a kill could leave it in both folders. Should
+    // it have to copy (across volumes), the copy, and only the copy, runs through `runCopy`
+    // (where it is not empty); Cancelled, with nothing changed, when its progress said to stop.
     virtual Status moveFileRecorded(std::string_view source, std::string_view destination,
-                                    MoveJournal& journal);
+                                    MoveJournal& journal, const CopyRunner& runCopy);
     // Finishes a recorded move that a kill cut short: the source goes when the destination holds
     // the same content, the whole move having happened but for that; otherwise it stays.
     virtual Status settleMove(std::string_view source, std::string_view destination);

@@ -37,7 +37,7 @@ public:
                                                                   CopyProgress& progress) final;
     Status moveFile(std::string_view source, std::string_view destination) final;
     Status moveFileRecorded(std::string_view source, std::string_view destination,
-                            MoveJournal& journal) final;
+                            MoveJournal& journal, const CopyRunner& runCopy) final;
     Status settleMove(std::string_view source, std::string_view destination) final;
     Status deleteFile(std::string_view path) final;
 

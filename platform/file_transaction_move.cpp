@@ -2,6 +2,7 @@
 // kept aside until the source is gone, and everything put back should a step fail. Deletes,
 // checked afterwards. A link is moved or deleted as itself, or not at all.
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,7 +21,7 @@ constexpr std::size_t kCompareBlock = 1 << 20;
 
 }  // namespace
 
-Status FileOperation::moveFile(MoveJournal* journal) {
+Status FileOperation::moveFile(MoveJournal* journal, const CopyRunner* runCopy) {
     if (Status resolved = resolvePaths(); !resolved.ok()) {
         return resolved;
     }
@@ -62,22 +63,33 @@ Status FileOperation::moveFile(MoveJournal* journal) {
     if (isLink) {
         return fail(ErrorCode::Unsupported, Detail::LinkAcrossVolumes);
     }
-    return moveAcrossVolumes(journal);
+    return moveAcrossVolumes(journal, runCopy);
 }
 
-Status FileOperation::moveAcrossVolumes(MoveJournal* journal) {
+Status FileOperation::moveAcrossVolumes(MoveJournal* journal, const CopyRunner* runCopy) {
     auto opened = files_.openSource(hostSource_);
     if (!opened.ok()) {
         return fail(opened.failure());
     }
     std::unique_ptr<SourceReader> reader = std::move(opened).value();
     // a moved file stays what it was, read-only included
-    auto written = writeTemporary(*reader, true, nullptr);
-    reader.reset();  // Windows removes no file that is still open
-    if (!written.ok()) {
-        return written.failure();
+    std::optional<Result<TemporaryFile>> written;
+    const auto copy = [&](CopyProgress* progress) {
+        written.emplace(writeTemporary(*reader, true, progress));
+    };
+    if (runCopy != nullptr) {
+        (*runCopy)([&](CopyProgress& progress) { copy(&progress); });
+    } else {
+        copy(nullptr);
     }
-    TemporaryFile temporary = std::move(written).value();
+    reader.reset();  // Windows removes no file that is still open
+    if (!written) {
+        return fail(ErrorCode::NotAvailable);  // nothing ran the copy
+    }
+    if (!written->ok()) {
+        return written->failure();
+    }
+    TemporaryFile temporary = std::move(*written).value();
     // from here a kill could leave the melody in both folders: the journal lets the next start
     // finish the move
     if (journal != nullptr) {
@@ -194,9 +206,10 @@ Status TransactionalFileSystem::moveFile(std::string_view source, std::string_vi
 }
 
 Status TransactionalFileSystem::moveFileRecorded(std::string_view source,
-                                                 std::string_view destination,
-                                                 MoveJournal& journal) {
-    return FileOperation(*this, FileOperation::Kind::Move, source, destination).moveFile(&journal);
+                                                 std::string_view destination, MoveJournal& journal,
+                                                 const CopyRunner& runCopy) {
+    return FileOperation(*this, FileOperation::Kind::Move, source, destination)
+        .moveFile(&journal, runCopy ? &runCopy : nullptr);
 }
 
 Status TransactionalFileSystem::settleMove(std::string_view source, std::string_view destination) {

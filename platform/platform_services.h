@@ -8,6 +8,7 @@
 #include "platform/open_file_dialog.h"
 #include "platform/player.h"
 #include "platform/popup_menu.h"
+#include "platform/progress_service.h"
 #include "platform/registry.h"
 
 namespace zorvik {
@@ -29,6 +30,8 @@ public:
     virtual PopupMenu& popupMenu() = 0;
     // Taken by every running copy of the program around the ring file's switch and its record.
     virtual InterprocessLock& ringChoiceLock() = 0;
+    // Where a copy runs that may take long.
+    virtual ProgressService& progress() = 0;
 };
 
 }  // namespace zorvik

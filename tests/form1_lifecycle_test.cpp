@@ -140,9 +140,10 @@ TEST_F(Form1Lifecycle, ARepaintRereadsTheFolderAndKeepsTheMelodyLastClickedMarke
     EXPECT_TRUE(box.errors.empty()) << "a repaint never shows a message";
 }
 
-// A request to close that comes while a handler waits in a box, a menu or the dialog (another
-// program's, a signal's, the session's), or the window destroyed under it: what is open is answered
-// as Cancel, the handler ends, and only then does the window close, running Form_Unload once.
+// A request to close that comes while a handler waits in a box, a menu, the dialog or a copy
+// (another program's, a signal's, the session's), or the window destroyed under it: what is open
+// is answered as Cancel (a copy is cancelled, which leaves everything as it was and says
+// nothing), the handler ends, and only then does the window close, running Form_Unload once.
 // Nothing a box asked about happens, and no later event runs a handler.
 TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerEnds) {
     const WinPath elsewhere{"D:\\Elsewhere"};
@@ -152,6 +153,7 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         testing::FakeModal& open;
         std::function<void()> act;
         enum { Requested, SessionEnds, Destroyed } how = Requested;
+        int dialogShows = 0;
     };
     const Case cases[] = {
         {"the ring question", box,
@@ -178,7 +180,21 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
              dialog.choose((elsewhere / "new.wav").text);
              box.answer(kAnswerOk);
              form->nm_Click();
+         },
+         Case::Requested, 1},
+        {"the copy of the ring choice", progress,
+         [&] {
+             clickEntry("x.wav");
+             box.answer(kAnswerOk);
+             form->Command2_Click();
          }},
+        {"the copy of a new melody, the session ending", progress,
+         [&] {
+             dialog.choose((elsewhere / "new.wav").text);
+             box.answer(kAnswerOk);
+             form->nm_Click();
+         },
+         Case::SessionEnds, 1},
         {"a failure box", box,
          [&] {
              form->clickCheck1();
@@ -216,7 +232,8 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         std::string storedWhileOpen;
         for (testing::FakeModal* modal :
              {static_cast<testing::FakeModal*>(&box), static_cast<testing::FakeModal*>(&popup),
-              static_cast<testing::FakeModal*>(&dialog)}) {
+              static_cast<testing::FakeModal*>(&dialog),
+              static_cast<testing::FakeModal*>(&progress)}) {
             modal->whileOpen = nullptr;
         }
         bool requested = false;
@@ -247,7 +264,10 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         }
         EXPECT_EQ(readFile(install / "Phone.wav"), "ring");
         EXPECT_EQ(listing(rings), "Deleted x.wav");
-        EXPECT_EQ(dialog.shows, 0 + (std::string(c.what) == "the open-file dialog"));
+        EXPECT_EQ(dialog.shows, c.dialogShows);
+        if (&c.open == &progress) {
+            EXPECT_TRUE(box.errors.empty()) << "a cancelled copy is no failure";
+        }
         EXPECT_LE(box.questions.size(), questions + 1);
 
         form->Command2_Click();

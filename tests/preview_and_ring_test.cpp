@@ -120,6 +120,67 @@ TEST_F(PreviewAndRing, CancelChangesNothingButTheTextsAreReadAgain) {
     EXPECT_EQ(form->Text2(), "changed by the phone.wav");
 }
 
+// The copy runs under a dialog that names the melody; its Cancel, however late, leaves the
+// ring file, the record and both folders as they were, no temporary behind and no box.
+TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
+    const WinPath elsewhere{"D:\\Elsewhere"};
+    writeFile(elsewhere / "new.wav", "new melody");
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        const char* named;
+    } cases[] = {
+        {"the ring choice",
+         [&] {
+             clickEntry("b.wav");
+             box.answer(kAnswerOk);
+             form->Command2_Click();
+         },
+         "b.wav"},
+        {"adding a melody",
+         [&] {
+             dialog.choose((elsewhere / "new.wav").text);
+             box.answer(kAnswerOk);
+             form->nm_Click();
+         },
+         "new.wav"},
+        {"a move into the Deleted folder on another volume",
+         [&] {
+             form->clickCheck2();
+             clickEntry("b.wav");
+             files.failNext(FileStep::MoveInOneStep, ErrorCode::NotSameVolume);
+             box.answer(kAnswerOk);
+             form->Command3_Click();
+         },
+         "b.wav"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeStore("\"RingSound\"=\"Звън.wav\"\n");
+        open();
+        const std::string before = storeText();
+        const std::string foldersBefore = listing(rings) + " | " + listing(deleted);
+        progress.named.clear();
+        progress.cancelAt = 1;  // the last report of a small file: all but in place
+        c.act();
+        progress.cancelAt.reset();
+        EXPECT_EQ(progress.named, std::vector<std::string>{c.named});
+        EXPECT_EQ(progress.cancels, 1);
+        progress.cancels = 0;
+        EXPECT_TRUE(box.errors.empty()) << box.errors.front().message;
+        EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
+        EXPECT_EQ(listing(install), "Phone.wav Rings") << "no temporary file stays";
+        EXPECT_EQ(listing(rings) + " | " + listing(deleted), foldersBefore);
+        EXPECT_EQ(storeText(), before);
+        EXPECT_EQ(form->Text1(), "Звън.wav");
+    }
+    // and uncancelled, the same copy goes through the dialog
+    clickEntry("b.wav");
+    box.answer(kAnswerOk);
+    form->Command2_Click();
+    EXPECT_EQ(readFile(install / "Phone.wav"), "bee");
+}
+
 TEST_F(PreviewAndRing, WithNothingMarkedItSaysSoWithoutAskingAndKeepsTheRecord) {
     writeStore(
         "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n\"RingSound\"=\"b.wav\"\n");

@@ -20,7 +20,8 @@ QtPosixPlatform::QtPosixPlatform()
       box_(&window_),
       dialog_(&window_, layout::kDialogTitle, layout::kDialogFilter,
               [this](const std::string& host) { return files_.drives().windowsPathOf(host); }),
-      player_(files_, window_) {}
+      player_(files_, window_),
+      progress_(&window_, layout::kFormCaption) {}
 
 std::string QtPosixPlatform::applicationFolder() const {
     return posix::applicationFolder(files_.drives());

@@ -12,6 +12,7 @@
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_open_file_dialog.h"
 #include "platform/qt/qt_player.h"
+#include "platform/qt/qt_progress.h"
 #include "settings/shell_object.h"
 
 namespace zorvik {
@@ -30,6 +31,7 @@ public:
     Player& player() override { return player_; }
     PopupMenu& popupMenu() override { return window_; }
     InterprocessLock& ringChoiceLock() override { return ringChoiceLock_; }
+    QtProgress& progress() override { return progress_; }
 
     gui::Form1Window& window() { return window_; }
     const posix::DriveMap& drives() const { return files_.drives(); }
@@ -43,6 +45,7 @@ private:
     QtMessageBox box_;
     QtOpenFileDialog dialog_;
     QtPlayer player_;
+    QtProgress progress_;
 };
 
 // The whole program over that platform, for the tools and tests that drive the real window.

@@ -11,7 +11,8 @@
 
 namespace zorvik {
 
-Win32Platform::Win32Platform() : dialog_(layout::kDialogTitle, layout::kDialogFilter) {}
+Win32Platform::Win32Platform()
+    : dialog_(layout::kDialogTitle, layout::kDialogFilter), progress_(layout::kFormCaption) {}
 
 std::string Win32Platform::applicationFolder() const {
     return win32::applicationFolder();
@@ -20,6 +21,7 @@ std::string Win32Platform::applicationFolder() const {
 void Win32Platform::ownDialogsBy(HWND owner) {
     box_.setOwner(owner);
     dialog_.setOwner(owner);
+    progress_.setOwner(owner);
 }
 
 namespace {

@@ -12,6 +12,7 @@
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_open_file_dialog.h"
 #include "platform/win32/win32_player.h"
+#include "platform/win32/win32_progress.h"
 #include "platform/win32/win32_registry.h"
 
 namespace zorvik {
@@ -30,9 +31,10 @@ public:
     Player& player() override { return player_; }
     PopupMenu& popupMenu() override { return window_; }
     InterprocessLock& ringChoiceLock() override { return ringChoiceLock_; }
+    ProgressService& progress() override { return progress_; }
 
     gui::Form1Window& window() { return window_; }
-    // The boxes and the dialog stand over the window once it exists.
+    // The boxes and the dialogs stand over the window once it exists.
     void ownDialogsBy(HWND owner);
 
 private:
@@ -41,6 +43,7 @@ private:
     win32::Win32MessageBox box_;
     win32::Win32OpenFileDialog dialog_;
     win32::Win32Player player_;
+    win32::Win32Progress progress_;
     win32::Win32InterprocessLock ringChoiceLock_{L"Local\\Zorvik.RingChoice",
                                                  kInterprocessLockPatience};
     // last, so that it goes first: nothing it calls on while closing is gone before it

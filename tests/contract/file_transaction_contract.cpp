@@ -293,7 +293,8 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         });
         Journal journal;
         journal.refuse = row.refuse;
-        const Status done = files().moveFileRecorded(rings + "\\x.wav", other + "\\x.wav", journal);
+        const Status done =
+            files().moveFileRecorded(rings + "\\x.wav", other + "\\x.wav", journal, {});
         files().setStepFaults(nullptr);
         EXPECT_EQ(done.ok(), row.moved);
         EXPECT_EQ(journal.records, row.records);

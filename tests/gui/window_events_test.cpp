@@ -6,6 +6,7 @@
 #include <QFileSystemModel>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -16,12 +17,16 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QTreeView>
+#include <atomic>
 #include <chrono>
 #include <functional>
+#include <optional>
+#include <thread>
 
 #include "main_window/qt/controls.h"
 
 #include "melody_library/texts.h"
+#include "platform/file_transaction.h"
 #include "platform/qt/qt_open_file_dialog.h"
 #include "tests/gui/window_fixture.h"
 
@@ -346,6 +351,92 @@ TEST_F(WindowEvents, TheDialogGivesWindowsPathsAndRefusesNamesWindowsCannotHold)
     QtOpenFileDialog::setNextFileName(QString());  // cancelled after an earlier choice
     ASSERT_TRUE(dialog.Show().ok());
     EXPECT_EQ(dialog.FileTitle(), "");
+}
+
+// A copy that lasts shows a modal dialog over the window that names the file, and each way of
+// stopping it (its button, Escape, the window closing) makes the copy's next report say stop.
+TEST_F(WindowEvents, ALongCopyShowsItsDialogAndEachWayOfStoppingItStopsTheCopy) {
+    start();
+    QtProgress& progress = program->platform().progress();
+    progress.setDialogDelay(0);
+    const struct {
+        const char* what;
+        std::function<void(QWidget& dialog)> stop;
+    } cases[] = {
+        {"Отказ",
+         [](QWidget& dialog) {
+             QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cancel")),
+                               Qt::LeftButton);
+         }},
+        {"Escape", [](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); }},
+        {"the window closing", [&](QWidget&) { progress.dismiss(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString title;
+        QString text;
+        QTimer::singleShot(50, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            title = dialog->windowTitle();
+            text = dialog->findChild<QLabel*>(QStringLiteral("text"))->text();
+            EXPECT_EQ(dialog->findChild<QPushButton*>(QStringLiteral("cancel"))->text(),
+                      QStringLiteral("Отказ"));
+            c.stop(*dialog);
+        });
+        bool stopped = false;
+        const auto copier = std::this_thread::get_id();
+        std::thread::id worker;
+        progress.run("Звън.wav", [&](CopyProgress& report) {
+            worker = std::this_thread::get_id();
+            // ten seconds at most, should nothing stop it
+            for (std::uint64_t block = 1; block <= 1000 && !stopped; ++block) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                stopped = !report.copied(block, 1000);
+            }
+        });
+        EXPECT_TRUE(stopped);
+        EXPECT_NE(worker, copier) << "the window's thread stayed free";
+        EXPECT_EQ(title.toStdString(), "Избор на мелодия за Zorvik BG");
+        EXPECT_EQ(text.toStdString(), "Копиране на „Звън.wav“…");
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the dialog goes with the copy";
+    }
+}
+
+// A close request while the ring choice copies cancels the copy: the ring file and its record
+// stay as they were, no box follows, and the window closes with the options stored. Until the
+// dialog shows, the window takes no input.
+TEST_F(WindowEvents, ClosingTheWindowDuringACopyCancelsItAndClosesWithTheOptionsStored) {
+    writeStore("\"RingSound\"=\"a.wav\"\n");
+    start();
+    program->platform().progress().setDialogDelay(60'000);  // not before the test is over
+    std::atomic<bool> released{false};
+    // the copy's content waits for the test
+    static_cast<TransactionalFileSystem&>(program->platform().files())
+        .setStepFaults([&](FileStep step) {
+            for (int i = 0; step == FileStep::WriteContent && i < 500 && !released; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            return std::optional<StepFault>();
+        });
+    program->form().selectEntry(1);
+    QtMessageBox::setNextAnswer(kAnswerOk);  // the ring question
+    QtMessageBox::setNextAnswer(kAnswerOk);  // a box that should not come
+    const std::int16_t check1 = program->form().Check1().Value();
+    QTimer::singleShot(50, [&] {
+        QTest::mouseClick(control("Check1"), Qt::LeftButton);
+        program->window().close();
+        released = true;
+    });
+    program->form().Command2_Click();
+    EXPECT_EQ(QtMessageBox::answeredMessages().size(), 1u) << "the question, and no box after";
+    EXPECT_TRUE(program->form().closed());
+    EXPECT_EQ(program->form().Check1().Value(), check1) << "a click during the copy does nothing";
+    EXPECT_EQ(readFile(rings().parent_path() / "Phone.wav"), "ring");
+    EXPECT_EQ(listing(rings().parent_path()), "Phone.wav Rings") << "no temporary file stays";
+    const std::string stored = readFile(store());
+    EXPECT_NE(stored.find("\"RingSound\"=\"a.wav\""), std::string::npos) << stored;
+    EXPECT_NE(stored.find("\"Audio\"=dword:"), std::string::npos) << "the options are stored";
 }
 
 }  // namespace

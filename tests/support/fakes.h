@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "platform/open_file_dialog.h"
 #include "platform/player.h"
 #include "platform/popup_menu.h"
+#include "platform/progress_service.h"
 #include "settings/shell_object.h"
 
 // Stand-ins for the platform services a person would answer, so the window's handlers run
@@ -196,6 +198,39 @@ public:
     std::string nextChoice;
     std::vector<std::string> shownMenus;
     std::vector<std::string> shownBelow;  // "" where a menu opened at the pointer
+};
+
+// The copy runs at once, on the caller's thread, as a dialog that never had to show; `whileOpen`
+// runs at its first report, as the window's events run under the real dialog. A dismissal
+// meanwhile, or `cancelAt`, answers that report as the dialog's Cancel.
+class FakeProgress final : public ProgressService, public FakeModal {
+public:
+    void run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) override {
+        named.emplace_back(fileName);
+        Reports reports(*this);
+        work(reports);
+    }
+    void dismiss() override { dismissOpen(); }
+
+    std::optional<std::uint64_t> cancelAt;  // the first report of this many bytes or more
+    std::vector<std::string> named;         // the file each run was about
+    int cancels = 0;
+
+private:
+    struct Reports final : CopyProgress {
+        explicit Reports(FakeProgress& owner) : owner_(owner) {}
+        bool copied(std::uint64_t done, std::uint64_t) override {
+            const bool dismissed = !asked_ && owner_.openAndWait();
+            asked_ = true;
+            if (dismissed || (owner_.cancelAt && done >= *owner_.cancelAt)) {
+                ++owner_.cancels;
+                return false;
+            }
+            return true;
+        }
+        FakeProgress& owner_;
+        bool asked_ = false;
+    };
 };
 
 // A run time where the shell object cannot be created.

@@ -30,6 +30,7 @@ public:
     FakePlayer player;
     FakePopupMenu popup;
     FakeInterprocessLock ringLock;
+    FakeProgress progress;
     std::unique_ptr<Form1> form;
 
 protected:

@@ -13,6 +13,7 @@
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_open_file_dialog.h"
 #include "platform/win32/win32_player.h"
+#include "platform/win32/win32_progress.h"
 #include "tests/support/wave_table.h"
 #include "tests/win32/scratch.h"
 #include "tools/wav_synth.h"
@@ -54,6 +55,36 @@ TEST(Win32OpenFileDialogTest, TheFilterAndTheChoiceAsTheDialogGivesThem) {
     ASSERT_TRUE(dialog.Show().ok());
     EXPECT_EQ(dialog.FileTitle(), "") << "a cancelled dialog forgets the earlier choice";
     EXPECT_EQ(dialog.FileName(), "");
+}
+
+// The copy runs on a thread of its own; a dismissal (the window closing, from a timer of the
+// window's thread) makes its next report say stop. No dialog shows: the work is over, or
+// stopped, before its delay.
+TEST(Win32ProgressTest, TheCopyRunsAsideAndADismissalStopsIt) {
+    static Win32Progress progress("Zorvik");
+    for (const bool dismissed : {false, true}) {
+        SCOPED_TRACE(dismissed ? "dismissed" : "to its end");
+        const UINT_PTR timer =
+            dismissed
+                ? SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { progress.dismiss(); })
+                : 0;
+        DWORD worker = GetCurrentThreadId();
+        bool stopped = false;
+        std::uint64_t reports = 0;
+        const std::uint64_t blocks = dismissed ? 300 : 4;  // three seconds at most
+        progress.run("Звън.wav", [&](CopyProgress& report) {
+            worker = GetCurrentThreadId();
+            while (reports < blocks && !stopped) {
+                Sleep(dismissed ? 10 : 0);
+                stopped = !report.copied(++reports, blocks);
+            }
+        });
+        KillTimer(nullptr, timer);
+        EXPECT_NE(worker, GetCurrentThreadId());
+        EXPECT_EQ(stopped, dismissed);
+        EXPECT_EQ(reports < blocks, dismissed);
+        EXPECT_EQ(progress.dialog(), nullptr);
+    }
 }
 
 TEST(ApplicationFolderTest, IsTheFolderOfThisProgramWithoutATrailingBackslash) {

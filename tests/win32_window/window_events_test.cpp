@@ -9,6 +9,7 @@
 #include "main_window/form1_layout.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_message_box.h"
+#include "platform/win32/win32_progress.h"
 #include "tests/win32_window/window_fixture.h"
 
 namespace zorvik::testing {
@@ -444,6 +445,63 @@ TEST_F(WindowEvents, AWindowDestroyedWithoutTheCloseStoresTheOptionsAndEndsThePr
     EXPECT_NE(machine.storeText().find("\"Audio\"=dword:00000001"), std::string::npos);
     EXPECT_TRUE(form->unloaded());
     EXPECT_TRUE(quitPosted);
+}
+
+// A copy that lasts shows its dialog over the window, which takes no input meanwhile; the
+// dialog's Cancel, or Escape, stops the copy, and the window answers again.
+TEST_F(WindowEvents, ALongCopyShowsItsDialogOverTheWindowAndCancelStopsIt) {
+    start();
+    win32::Win32Progress progress(layout::kFormCaption, window.handle());
+    progress.setDialogDelay(0);
+    // what the timer, on this thread under the dialog's loop, saw and did
+    static struct {
+        win32::Win32Progress* progress;
+        HWND window;
+        bool escape;
+        std::string title;
+        std::string text;
+        bool windowEnabled;
+    } seen;
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Escape" : "Отказ");
+        seen = {&progress, window.handle(), escape, {}, {}, true};
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+            const HWND dialog = seen.progress->dialog();
+            if (dialog == nullptr || !seen.title.empty()) {
+                return;
+            }
+            const auto textOf = [](HWND of) {
+                wchar_t text[200] = {};
+                GetWindowTextW(of, text, 200);
+                return win32::toUtf8Lossy(text);
+            };
+            seen.title = textOf(dialog);
+            seen.text = textOf(FindWindowExW(dialog, nullptr, L"STATIC", nullptr));
+            seen.windowEnabled = IsWindowEnabled(seen.window) != FALSE;
+            const HWND cancel = GetDlgItem(dialog, IDCANCEL);
+            if (seen.escape) {
+                PostMessageW(cancel, WM_KEYDOWN, VK_ESCAPE, 0);
+            } else {
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(cancel));
+            }
+        });
+        bool stopped = false;
+        progress.run("Звън.wav", [&](CopyProgress& report) {
+            // ten seconds at most, should nothing stop it
+            for (std::uint64_t block = 1; block <= 1000 && !stopped; ++block) {
+                Sleep(10);
+                stopped = !report.copied(block, 1000);
+            }
+        });
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(stopped);
+        EXPECT_EQ(seen.title, layout::kFormCaption);
+        EXPECT_EQ(seen.text, "Копиране на „Звън.wav“…");
+        EXPECT_FALSE(seen.windowEnabled) << "the window takes no command under the dialog";
+        EXPECT_NE(IsWindowEnabled(window.handle()), FALSE);
+        EXPECT_EQ(progress.dialog(), nullptr);
+    }
 }
 
 }  // namespace

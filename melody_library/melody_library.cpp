@@ -228,6 +228,11 @@ Status MelodyLibrary::moveMarked(const std::string& destination) {
 }
 
 Status MelodyLibrary::settleInterruptedMove() {
+    // without a journal the start does not wait for the lock, held perhaps through a long copy
+    if (const auto pending = settings::pendingMove(services_.shell);
+        pending.ok() && !pending.value()) {
+        return Status::success();
+    }
     auto hold = services_.ringChoiceLock.acquire();
     if (!hold.ok()) {
         return hold.status();  // the copy that holds it settles, or the next start

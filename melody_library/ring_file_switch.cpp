@@ -96,6 +96,13 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
 }
 
 Status RingFileSwitch::settleInterrupted() {
+    // Nothing to settle is the rule: then the start does not wait for the lock, which another
+    // copy may hold through the whole of a long copy. A copy it is writing is held, not swept.
+    if (const auto pending = settings::pendingIntent(services_.shell);
+        pending.ok() && !pending.value()) {
+        services_.files.removeAbandonedTemporaries(winpath::folder(kRingFile));
+        return Status::success();
+    }
     auto hold = services_.lock.acquire();
     if (!hold.ok()) {
         return hold.status();

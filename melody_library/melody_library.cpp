@@ -118,7 +118,6 @@ Status MelodyLibrary::addMelody() {
         if (!winpath::samePath(winpath::folder(services_.dialog.FileName()), ringsFolder)) {
             question += replacedLine(destination);
         }
-        services_.files.removeAbandonedTemporaries(ringsFolder);
         if (confirmed(question, kAddTitle)) {
             Status copied = copyShowingProgress(services_.files, services_.progress,
                                                 services_.dialog.FileName(), destination);
@@ -161,10 +160,6 @@ Status MelodyLibrary::deleteMarkedInView(bool moveTicked) {
     if (marked.empty() || !winpath::samePath(winpath::join(list_.Path(), marked), s_)) {
         return Failure{ErrorCode::NothingMarked, std::string(kNothingMarked)};
     }
-    // a move across volumes killed half way leaves its copy in either folder
-    services_.files.removeAbandonedTemporaries(winpath::folder(s_));
-    services_.files.removeAbandonedTemporaries(install::kRingsFolder);
-    services_.files.removeAbandonedTemporaries(install::kDeletedFolder);
     const std::string name(winpath::fileName(s_));
     // each question names the melody it is about, and any it would replace
     const auto asks = [&](std::string_view question, const std::string& replaced) {

@@ -45,15 +45,14 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
     if (Status settled = settleUnderLock(); !settled.ok()) {
         return nothingChanged(settled);
     }
-    // only the copy runs aside: the record and the switch stay with the window
+    // Only the copy runs aside: the record and the switch stay with the window. It sweeps what
+    // killed runs left beside the ring file, now that no journal names it any more.
     auto prepared =
         prepareCopyShowingProgress(services_.files, services_.progress, source, kRingFile);
     if (!prepared.ok()) {
         return nothingChanged(prepared.failure());
     }
     PreparedCopy& copy = *prepared.value();
-    // what killed runs left beside the ring file, now that nothing names it any more
-    services_.files.removeAbandonedTemporaries(winpath::folder(kRingFile));
     const auto before = settings::readRingRecord(services_.shell);
     if (!before.ok()) {
         return nothingChanged(before.failure());

@@ -111,6 +111,12 @@ Status FileOperation::resolvePaths() {
     hostDestination_ = destination.value();
     sourceFolder_ = winpath::folder(hostSource_);
     destinationFolder_ = winpath::folder(hostDestination_);
+    // what killed runs left in the folders this acts in goes with it; a copy leaves the
+    // source's folder, which may be anyone's, as it is
+    steps_.removeAbandonedTemporaries(destinationFolder_);
+    if (kind_ == Kind::Move && sourceFolder_ != destinationFolder_) {
+        steps_.removeAbandonedTemporaries(sourceFolder_);
+    }
     return Status::success();
 }
 

@@ -169,6 +169,7 @@ Status FileOperation::deleteFile() {
         return fail(host.failure());
     }
     const std::string& path = host.value();
+    steps_.removeAbandonedTemporaries(std::string(winpath::folder(path)));
     const auto entry = steps_.inspect(path, LinkHandling::Itself);
     if (!entry.ok()) {
         return fail(entry.failure());

@@ -81,10 +81,14 @@ TEST_F(AddMelody, TheQuestionNamesTheFileAndAnyMelodyItReplaces) {
         box.questions.clear();
         box.notices.clear();
         open();
-        writeFile(rings / ".zorvik-copy-7.tmp", "a copy a killed run left");
+        const WinPath abandoned = rings / ".zorvik-copy-7.tmp";
+        writeFile(abandoned, "a copy a killed run left");
         dialog.choose(c.chosen);
         box.answer(c.answer);
         form->nm_Click();
+        // it goes with the copy into the folder, and stays while nothing is done there
+        EXPECT_EQ(files.exists(abandoned.text).value(), c.answer == kAnswerCancel);
+        files.remove(abandoned);
         const std::string title = c.chosen.substr(c.chosen.rfind('\\') + 1);
         ASSERT_EQ(box.questions.size(), 1u);
         EXPECT_EQ(box.questions[0].message, "Желаете ли добавяне на файл: " + title +

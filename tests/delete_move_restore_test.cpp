@@ -90,9 +90,9 @@ TEST_F(DeleteMoveRestore, EveryRowOfTheResultingBehaviour) {
         setCheck2(row.check2);
         box.questions.clear();
         open();
-        // copies that killed moves left in either folder go with the next action on them
-        writeFile(rings / ".zorvik-copy-7.tmp", "abandoned");
-        writeFile(deleted / ".zorvik-copy-8.tmp", "abandoned");
+        // a copy a killed run left in the folder goes with the next action there
+        const WinPath abandoned = here / ".zorvik-copy-7.tmp";
+        writeFile(abandoned, "abandoned");
         if (row.view == View::Deleted) {
             form->pd_Click();
         }
@@ -102,6 +102,8 @@ TEST_F(DeleteMoveRestore, EveryRowOfTheResultingBehaviour) {
             box.answer(row.answer);
         }
         form->Command3_Click();
+        EXPECT_EQ(files.exists(abandoned.text).value(), row.answer == kAnswerCancel);
+        files.remove(abandoned);
 
         if (row.question.empty()) {
             EXPECT_TRUE(box.questions.empty());

@@ -195,9 +195,10 @@ class RecordedMove final : public MoveJournal {
 public:
     explicit RecordedMove(settings::ShellHolder& shell) : shell_(shell) {}
     Status recordMove(std::string_view source, std::string_view destination) override {
-        return settings::recordMove(shell_, {std::string(source), std::string(destination)});
+        return settings::kMoveJournal.record(shell_,
+                                             {std::string(source), std::string(destination)});
     }
-    void forgetMove() override { (void)settings::forgetMove(shell_); }
+    void forgetMove() override { (void)settings::kMoveJournal.forget(shell_); }
 
 private:
     settings::ShellHolder& shell_;
@@ -224,7 +225,7 @@ Status MelodyLibrary::moveMarked(const std::string& destination) {
 
 Status MelodyLibrary::settleInterruptedMove() {
     // without a journal the start does not wait for the lock, held perhaps through a long copy
-    if (const auto pending = settings::pendingMove(services_.shell);
+    if (const auto pending = settings::kMoveJournal.pending(services_.shell);
         pending.ok() && !pending.value()) {
         return Status::success();
     }
@@ -236,11 +237,12 @@ Status MelodyLibrary::settleInterruptedMove() {
 }
 
 Status MelodyLibrary::settleMoveUnderLock() {
-    auto pending = settings::pendingMove(services_.shell);
+    auto pending = settings::kMoveJournal.pending(services_.shell);
     if (!pending.ok()) {
         // written by something else than this program: nothing in it can be trusted
-        return pending.failure().code == ErrorCode::Corrupt ? settings::forgetMove(services_.shell)
-                                                            : Status(pending.failure());
+        return pending.failure().code == ErrorCode::Corrupt
+                   ? settings::kMoveJournal.forget(services_.shell)
+                   : Status(pending.failure());
     }
     if (!pending.value()) {
         return Status::success();
@@ -250,7 +252,7 @@ Status MelodyLibrary::settleMoveUnderLock() {
     if (Status settled = services_.files.settleMove(move.source, move.destination); !settled.ok()) {
         return settled;
     }
-    return settings::forgetMove(services_.shell);
+    return settings::kMoveJournal.forget(services_.shell);
 }
 
 void MelodyLibrary::returnToRingsView() {

@@ -60,7 +60,8 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
     const settings::RingChoiceIntent intent{
         winpath::join(winpath::folder(kRingFile), copy.temporaryName()), before.value(), folder,
         name};
-    if (Status noted = retrying([&] { return settings::recordIntent(services_.shell, intent); });
+    if (Status noted =
+            retrying([&] { return settings::kRingChoiceJournal.record(services_.shell, intent); });
         !noted.ok()) {
         return nothingChanged(noted);
     }
@@ -70,7 +71,7 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
         const Status undone =
             retrying([&] { return settings::restoreRingRecord(services_.shell, intent.before); });
         if (!undone.ok() ||
-            !retrying([&] { return settings::forgetIntent(services_.shell); }).ok()) {
+            !retrying([&] { return settings::kRingChoiceJournal.forget(services_.shell); }).ok()) {
             copy.keepTemporary();  // the next start finds it, and the record, and undoes them
             if (!undone.ok()) {
                 Failure failure = why.failure();
@@ -90,14 +91,14 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
         return giveUp(switched);
     }
     // the journal is done with; left behind, it is settled as a switch that happened
-    (void)settings::forgetIntent(services_.shell);
+    (void)settings::kRingChoiceJournal.forget(services_.shell);
     return Status::success();
 }
 
 Status RingFileSwitch::settleInterrupted() {
     // Nothing to settle is the rule: then the start does not wait for the lock, which another
     // copy may hold through the whole of a long copy. A copy it is writing is held, not swept.
-    if (const auto pending = settings::pendingIntent(services_.shell);
+    if (const auto pending = settings::kRingChoiceJournal.pending(services_.shell);
         pending.ok() && !pending.value()) {
         services_.files.removeAbandonedTemporaries(winpath::folder(kRingFile));
         return Status::success();
@@ -114,13 +115,13 @@ Status RingFileSwitch::settleInterrupted() {
 }
 
 Status RingFileSwitch::settleUnderLock() {
-    auto pending = settings::pendingIntent(services_.shell);
+    auto pending = settings::kRingChoiceJournal.pending(services_.shell);
     if (!pending.ok()) {
         if (pending.failure().code != ErrorCode::Corrupt) {
             return pending.failure();
         }
         // written by something else than this program: nothing in it can be trusted
-        return settings::forgetIntent(services_.shell);
+        return settings::kRingChoiceJournal.forget(services_.shell);
     }
     if (!pending.value()) {
         return Status::success();
@@ -139,7 +140,7 @@ Status RingFileSwitch::settleUnderLock() {
     if (!recorded.ok()) {
         return recorded;
     }
-    if (Status forgotten = settings::forgetIntent(services_.shell); !forgotten.ok()) {
+    if (Status forgotten = settings::kRingChoiceJournal.forget(services_.shell); !forgotten.ok()) {
         return forgotten;
     }
     if (waiting.value()) {

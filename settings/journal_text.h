@@ -27,25 +27,35 @@ Status writeJournal(const ShellHolder& holder, std::string_view valueName, const
 Failure damagedJournal(std::string_view valueName);
 Result<std::optional<std::string>> readJournalText(const ShellHolder& holder,
                                                    std::string_view valueName);
-// The journal under `valueName` as `decode` reads it: nullopt when there is none, Corrupt when it
-// cannot be read back (something else than this program wrote it).
-template <typename Decode>
-auto readJournal(const ShellHolder& holder, std::string_view valueName, Decode decode)
-    -> Result<decltype(decode(std::string_view()))> {
-    using Intent = decltype(decode(std::string_view()));
-    auto stored = readJournalText(holder, valueName);
-    if (!stored.ok()) {
-        return stored.failure();
-    }
-    if (!stored.value()) {
-        return Intent();
-    }
-    Intent intent = decode(*stored.value());
-    if (!intent) {
-        return damagedJournal(valueName);
-    }
-    return intent;
-}
 Status dropJournal(const ShellHolder& holder, std::string_view valueName);
+
+// One journal: the value that holds it and how an intent is written in it and read back.
+template <typename Intent>
+struct Journal {
+    std::string_view valueName;
+    std::string (*encode)(const Intent&);
+    std::optional<Intent> (*decode)(std::string_view);
+
+    Status record(const ShellHolder& holder, const Intent& intent) const {
+        return writeJournal(holder, valueName, encode(intent));
+    }
+    // nullopt when nothing is under way; Corrupt when what is stored cannot be read back
+    // (something else than this program wrote it).
+    Result<std::optional<Intent>> pending(const ShellHolder& holder) const {
+        auto stored = readJournalText(holder, valueName);
+        if (!stored.ok()) {
+            return stored.failure();
+        }
+        if (!stored.value()) {
+            return std::optional<Intent>();
+        }
+        auto intent = decode(*stored.value());
+        if (!intent) {
+            return damagedJournal(valueName);
+        }
+        return intent;
+    }
+    Status forget(const ShellHolder& holder) const { return dropJournal(holder, valueName); }
+};
 
 }  // namespace zorvik::settings

@@ -24,16 +24,4 @@ std::optional<MoveIntent> decodeMove(std::string_view text) {
     return MoveIntent{std::move((*fields)[0]), std::move((*fields)[1])};
 }
 
-Status recordMove(const ShellHolder& holder, const MoveIntent& intent) {
-    return writeJournal(holder, kMoveIntent, encodeMove(intent));
-}
-
-Result<std::optional<MoveIntent>> pendingMove(const ShellHolder& holder) {
-    return readJournal(holder, kMoveIntent, decodeMove);
-}
-
-Status forgetMove(const ShellHolder& holder) {
-    return dropJournal(holder, kMoveIntent);
-}
-
 }  // namespace zorvik::settings

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/status.h"
+#include "settings/journal_text.h"
 #include "settings/shell_object.h"
 
 namespace zorvik::settings {
@@ -24,9 +25,6 @@ inline constexpr std::string_view kMoveIntent = "HKCU\\Software\\Zorvik Melodies
 std::string encodeMove(const MoveIntent& intent);
 std::optional<MoveIntent> decodeMove(std::string_view text);
 
-Status recordMove(const ShellHolder& holder, const MoveIntent& intent);
-// nullopt when no move is under way; one that cannot be read back is reported as Corrupt.
-Result<std::optional<MoveIntent>> pendingMove(const ShellHolder& holder);
-Status forgetMove(const ShellHolder& holder);
+inline constexpr Journal<MoveIntent> kMoveJournal{kMoveIntent, encodeMove, decodeMove};
 
 }  // namespace zorvik::settings

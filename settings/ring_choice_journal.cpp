@@ -3,7 +3,6 @@
 #include <array>
 #include <charconv>
 
-#include "platform/failure_text.h"
 #include "settings/journal_text.h"
 
 namespace zorvik::settings {
@@ -90,18 +89,6 @@ std::optional<RingChoiceIntent> decodeIntent(std::string_view text) {
     intent.name = std::move((*fields)[2]);
     intent.before = {std::move(*audioPath), std::move(*ringSound)};
     return intent;
-}
-
-Status recordIntent(const ShellHolder& holder, const RingChoiceIntent& intent) {
-    return writeJournal(holder, kRingChoiceIntent, encodeIntent(intent));
-}
-
-Result<std::optional<RingChoiceIntent>> pendingIntent(const ShellHolder& holder) {
-    return readJournal(holder, kRingChoiceIntent, decodeIntent);
-}
-
-Status forgetIntent(const ShellHolder& holder) {
-    return dropJournal(holder, kRingChoiceIntent);
 }
 
 }  // namespace zorvik::settings

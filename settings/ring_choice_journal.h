@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/status.h"
+#include "settings/journal_text.h"
 #include "settings/ring_record.h"
 #include "settings/shell_object.h"
 
@@ -33,10 +34,7 @@ inline constexpr std::string_view kRingChoiceIntent =
 std::string encodeIntent(const RingChoiceIntent& intent);
 std::optional<RingChoiceIntent> decodeIntent(std::string_view text);
 
-Status recordIntent(const ShellHolder& holder, const RingChoiceIntent& intent);
-// nullopt when no choice is under way. An intent that cannot be read back (written by something
-// else) is reported as Corrupt.
-Result<std::optional<RingChoiceIntent>> pendingIntent(const ShellHolder& holder);
-Status forgetIntent(const ShellHolder& holder);
+inline constexpr Journal<RingChoiceIntent> kRingChoiceJournal{kRingChoiceIntent, encodeIntent,
+                                                              decodeIntent};
 
 }  // namespace zorvik::settings

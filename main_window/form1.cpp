@@ -19,14 +19,17 @@ Form1::Form1(Services services)
       progress_(services.progress),
       shell_(services.shells),
       library_({services.files, services.box, services.dialog, services.player, shell_,
-                services.ringChoiceLock, services.progress, std::move(services.applicationFolder)}),
+                services.ringChoiceLock, services.progress, services.elevation,
+                std::move(services.applicationFolder)}),
       text1_(layout::kInitialText),
       text2_(layout::kInitialText) {}
 
 Form1::Services formServicesOf(PlatformServices& platform, settings::ShellFactory& shells) {
-    return {platform.files(),          platform.messageBox(), platform.openFileDialog(),
-            platform.player(),         platform.popupMenu(),  shells,
-            platform.ringChoiceLock(), platform.progress(),   platform.applicationFolder()};
+    return {platform.files(),          platform.messageBox(),
+            platform.openFileDialog(), platform.player(),
+            platform.popupMenu(),      shells,
+            platform.ringChoiceLock(), platform.progress(),
+            platform.elevation(),      platform.applicationFolder()};
 }
 
 namespace {

@@ -39,6 +39,7 @@ public:
         settings::ShellFactory& shells;
         InterprocessLock& ringChoiceLock;
         ProgressService& progress;
+        Elevation& elevation;
         std::string applicationFolder;  // without a trailing backslash
     };
 

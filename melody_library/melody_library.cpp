@@ -3,6 +3,7 @@
 #include "melody_library/texts.h"
 #include "platform/failure_text.h"
 #include "platform/install_folder.h"
+#include "platform/scoped_value.h"
 #include "platform/windows_path.h"
 #include "settings/check_state.h"
 #include "settings/move_journal.h"
@@ -78,8 +79,40 @@ Status MelodyLibrary::chooseRingMelody() {
     return replaceRingFile(list_.Path(), list_.FileName());
 }
 
+Status MelodyLibrary::withRightsOnDemand(std::string_view title,
+                                         const std::function<Status()>& action) {
+    (void)services_.files.takeRightsRefusal(install::kFolder);  // older ones are not this action's
+    const Status first = action();
+    if (first.ok() || first.code() != ErrorCode::AccessDenied ||
+        !services_.files.takeRightsRefusal(install::kFolder) || !services_.elevation.available()) {
+        return first;
+    }
+    const std::string folder = services_.files.displayPath(install::kFolder);
+    const std::string question = std::string(kElevationQuestionStart) +
+                                 failure_text::quoted(folder) + std::string(kElevationQuestionEnd);
+    if (services_.box.confirmElevation(question, title) != kAnswerOk) {
+        return Failure{ErrorCode::Cancelled, {}};
+    }
+    auto elevated = services_.elevation.start();
+    if (!elevated.ok()) {
+        const Failure& why = elevated.failure();
+        // declined at the system's own prompt: the user knows why nothing changed
+        return why.code == ErrorCode::Cancelled
+                   ? why
+                   : failure_text::elevationFailed(why.code, folder, why.message);
+    }
+    ElevatedRun& run = *elevated.value();
+    services_.files.routeChangesThrough(&run.steps());
+    const ScopeExit back([&] {
+        services_.files.routeChangesThrough(nullptr);
+        run.end();
+    });
+    return action();
+}
+
 Status MelodyLibrary::replaceRingFile(const std::string& folder, const std::string& name) {
-    const Status replaced = ring_.replace(s_, folder, name);
+    const Status replaced =
+        withRightsOnDemand(kRingTitle, [&] { return ring_.replace(s_, folder, name); });
     // a user who cancelled has just read why nothing changed
     return replaced.ok() || replaced.code() == ErrorCode::Cancelled ? Status::success() : replaced;
 }
@@ -119,8 +152,10 @@ Status MelodyLibrary::addMelody() {
             question += replacedLine(destination);
         }
         if (confirmed(question, kAddTitle)) {
-            Status copied = copyShowingProgress(services_.files, services_.progress,
-                                                services_.dialog.FileName(), destination);
+            Status copied = withRightsOnDemand(kAddTitle, [&] {
+                return copyShowingProgress(services_.files, services_.progress,
+                                           services_.dialog.FileName(), destination);
+            });
             if (!copied.ok() && copied.code() == ErrorCode::Cancelled) {
                 // the user who cancelled knows why nothing was added
             } else if (copied.ok() || copied.code() != ErrorCode::SameFile) {
@@ -184,7 +219,9 @@ Status MelodyLibrary::deleteMarkedInView(bool moveTicked) {
     if (!asks(kForGoodQuestion, {})) {
         return Status::success();
     }
-    return services_.files.deleteFile(s_);
+    const Status deleted =
+        withRightsOnDemand(kDeleteTitle, [&] { return services_.files.deleteFile(s_); });
+    return deleted.ok() || deleted.code() == ErrorCode::Cancelled ? Status::success() : deleted;
 }
 
 namespace {
@@ -217,8 +254,9 @@ Status MelodyLibrary::moveMarked(const std::string& destination) {
     }
     (void)settleMoveUnderLock();
     RecordedMove journal(services_.shell);
-    const Status moved =
-        moveShowingProgress(services_.files, services_.progress, s_, destination, journal);
+    const Status moved = withRightsOnDemand(kDeleteTitle, [&] {
+        return moveShowingProgress(services_.files, services_.progress, s_, destination, journal);
+    });
     // a user who cancelled the copy of a move across volumes knows why nothing moved
     return moved.ok() || moved.code() == ErrorCode::Cancelled ? Status::success() : moved;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "melody_library/melody_list.h"
 #include "melody_library/ring_file_switch.h"
+#include "platform/elevation.h"
 #include "platform/file_system.h"
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
@@ -31,6 +33,7 @@ public:
         settings::ShellHolder& shell;
         InterprocessLock& ringChoiceLock;
         ProgressService& progress;
+        Elevation& elevation;
         std::string applicationFolder;  // without a trailing backslash
     };
 
@@ -78,6 +81,10 @@ private:
     Status moveMarked(const std::string& destination);
     Status settleMoveUnderLock();
     Status replaceRingFile(const std::string& folder, const std::string& name);
+    // Runs `action`, all or nothing; where the install folder refused one of its changes to the
+    // user's own rights, asks once whether to go on as an administrator and, on consent, runs
+    // it again with its changes made by an elevated process. Cancelled where the user declined.
+    Status withRightsOnDemand(std::string_view title, const std::function<Status()>& action);
     void returnToRingsView();
     bool confirmed(std::string_view message, std::string_view title);
     // The line a question ends with when `destination` would replace a melody there (named as

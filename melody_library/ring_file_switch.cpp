@@ -88,7 +88,12 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
         return giveUp(recorded);
     }
     if (Status switched = copy.commit(); !switched.ok()) {
-        return giveUp(switched);
+        // An elevated process may have made the switch and ended before it could say so: the
+        // copy no longer waiting beside the ring file is the switch made.
+        const auto waiting = services_.files.exists(intent.temporary);
+        if (!waiting.ok() || waiting.value()) {
+            return giveUp(switched);
+        }
     }
     // the journal is done with; left behind, it is settled as a switch that happened
     (void)settings::kRingChoiceJournal.forget(services_.shell);

@@ -48,6 +48,13 @@ inline constexpr std::string_view kNothingMarked =
 inline constexpr std::string_view kReplacedStart = "Съществуващата мелодия ";
 inline constexpr std::string_view kReplacedEnd = " ще бъде заменена.";
 
+// where the install folder refuses a change to the user's own rights: before and after the
+// folder's path
+inline constexpr std::string_view kElevationQuestionStart = "Папката ";
+inline constexpr std::string_view kElevationQuestionEnd =
+    " може да се променя само с права на администратор.\r\n"
+    "Желаете ли да продължите като администратор? Windows ще поиска разрешение.";
+
 // the caption of the delete button in each view
 inline constexpr std::string_view kDeleteCaption = "Изтриване на маркираната мелодия";
 inline constexpr std::string_view kRestoreCaption = "Добавяне на маркираната мелодия";

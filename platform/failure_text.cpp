@@ -136,6 +136,10 @@ std::string_view reason(Detail detail) {
             return "отворени са твърде много файлове";
         case Detail::OutOfMemory:
             return "няма достатъчно памет";
+        case Detail::OutsideMelodyFolders:
+            return "файлът не е мелодия, файлът за звънене или копие на програмата в папките ѝ";
+        case Detail::ElevatedRunGone:
+            return "процесът с права на администратор спря, без да довърши";
     }
     return reason(ErrorCode::Other);
 }
@@ -308,6 +312,15 @@ Failure moveBusy(std::string_view shownPath) {
     return {ErrorCode::Busy, "Мелодията " + quoted(shownPath) +
                                  " не може да бъде преместена сега: друго копие на програмата "
                                  "променя мелодиите в момента."};
+}
+
+Failure elevationFailed(ErrorCode code, std::string_view folder, std::string_view why) {
+    Failure failure = sentence(
+        code,
+        "Правата на администратор за папката " + quoted(folder) + " не могат да бъдат получени",
+        why);
+    failure.message += " Нищо не е променено.";
+    return failure;
 }
 
 std::string retryQuestion(const Failure& failure) {

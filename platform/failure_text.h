@@ -69,6 +69,9 @@ enum class Detail {
     TooManyLinks,
     TooManyOpenFiles,
     OutOfMemory,
+    // what the elevated process refuses to do for another, and how it may fail that one
+    OutsideMelodyFolders,
+    ElevatedRunGone,
 };
 std::string_view reason(Detail detail);
 // An error of the host's that has no better reason, by its number.
@@ -124,6 +127,9 @@ inline constexpr std::string_view kWritersBusy =
 Failure ringChoiceBusy();
 // Another copy of the program is choosing the ring melody or moving a melody.
 Failure moveBusy(std::string_view shownPath);
+
+// Administrator's rights for the install folder could not be had (not a user's refusal).
+Failure elevationFailed(ErrorCode code, std::string_view folder, std::string_view why = {});
 
 // The question after a failure that is worth another try (the settings held by another
 // program): the failure, then whether to try again, and what cancelling leaves.

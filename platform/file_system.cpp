@@ -47,4 +47,10 @@ Result<std::unique_ptr<PreparedCopy>> FileSystem::prepareCopyWithProgress(
     return prepareCopy(source, destination);
 }
 
+void FileSystem::routeChangesThrough(FileSteps*) {}
+
+bool FileSystem::takeRightsRefusal(std::string_view) {
+    return false;
+}
+
 }  // namespace zorvik

@@ -12,6 +12,8 @@
 
 namespace zorvik {
 
+class FileSteps;
+
 // A copy written to a temporary file beside its destination and not yet in place. Destroying it
 // without commit() removes the temporary file, so the destination never changes.
 class PreparedCopy {
@@ -118,6 +120,13 @@ public:
     // Removes the temporary files this program left in `folder` where no running copy of it
     // still writes them. Nothing to report: what cannot go now goes another time.
     virtual void removeAbandonedTemporaries(std::string_view folder);
+
+    // Carries out the changes of what follows through `steps` (an elevated process), until
+    // called with nullptr; queries and reads stay with this process.
+    virtual void routeChangesThrough(FileSteps* steps);
+    // Whether, since the last call, a change in or below `folder` was refused for want of rights
+    // (not for a read-only file, not for a file in use): one an administrator could make.
+    virtual bool takeRightsRefusal(std::string_view folder);
 
     // The host's own path for a Windows-form path, for services that open files themselves.
     virtual Result<std::string> hostPath(std::string_view path) const = 0;

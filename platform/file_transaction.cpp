@@ -8,6 +8,7 @@
 
 #include "platform/file_operation.h"
 #include "platform/windows_path.h"
+#include "platform/windows_text.h"
 
 namespace zorvik {
 
@@ -73,7 +74,7 @@ Result<std::unique_ptr<PreparedCopy>> prepare(TransactionalFileSystem& files,
 FileOperation::FileOperation(TransactionalFileSystem& files, Kind kind, std::string_view source,
                              std::string_view destination)
     : files_(files),
-      steps_(files.steps()),
+      steps_(files.activeSteps()),
       kind_(kind),
       source_(source),
       destination_(destination),
@@ -297,6 +298,23 @@ Result<TemporaryFile> FileOperation::copyToTemporary(CopyProgress* progress) {
         return replaceable.failure();
     }
     return writeTemporary(*reader.value(), false, progress);
+}
+
+FileSteps& TransactionalFileSystem::activeSteps() {
+    watch_.watch(routed_ != nullptr ? *routed_ : steps());
+    return watch_;
+}
+
+bool TransactionalFileSystem::takeRightsRefusal(std::string_view folder) {
+    const auto refused = watch_.takeRefused();
+    const auto hostFolder = hostPath(folder);
+    if (!refused || !hostFolder.ok()) {
+        return false;
+    }
+    const std::string within = text::foldCase(hostFolder.value());
+    const std::string path = text::foldCase(*refused);
+    return path.starts_with(within) &&
+           (path.size() == within.size() || winpath::isSeparator(path[within.size()]));
 }
 
 Result<std::unique_ptr<PreparedCopy>> TransactionalFileSystem::prepareCopy(

@@ -8,6 +8,7 @@
 
 #include "platform/file_steps.h"
 #include "platform/file_system.h"
+#include "platform/refusal_watch.h"
 
 namespace zorvik {
 
@@ -43,6 +44,8 @@ public:
 
     Result<bool> exists(std::string_view path) final;
     void removeAbandonedTemporaries(std::string_view folder) final;
+    void routeChangesThrough(FileSteps* steps) final { routed_ = steps; }
+    bool takeRightsRefusal(std::string_view folder) final;
 
     // The primitives on this host.
     virtual FileSteps& steps() = 0;
@@ -54,9 +57,15 @@ public:
 
 private:
     friend class FileOperation;
+    // The steps every operation takes: this host's, or those it was routed through, watched.
+    FileSteps& activeSteps();
+    // A change the system reported done and did not make, as Wine does where Unix refuses.
+    void noteRefused(const std::string& hostPath) { watch_.note(hostPath); }
     // Whether two files hold the same bytes; false when the second is no file.
     Result<bool> sameContent(const std::string& first, const std::string& second);
     StepFaults faults_;
+    FileSteps* routed_ = nullptr;
+    RefusalWatch watch_;
 };
 
 }  // namespace zorvik

@@ -139,6 +139,7 @@ Status FileOperation::moveAcrossVolumes(MoveJournal* journal, const CopyRunner* 
     Status removed =
         run(FileStep::RemoveSource, [&] { return steps_.removeFile(hostSource_, true); });
     if (removed.ok() && stillThere(hostSource_)) {
+        files_.noteRefused(hostSource_);
         removed = failure_text::because(ErrorCode::AccessDenied, Detail::StillThereAfterDelete);
     }
     if (!removed.ok()) {
@@ -196,6 +197,7 @@ Status FileOperation::deleteFile() {
         return fail(removed.failure());
     }
     if (stillThere(path)) {
+        files_.noteRefused(path);
         return fail(ErrorCode::AccessDenied, Detail::StillThereAfterDelete);
     }
     run(FileStep::SyncFolder, [&] { steps_.syncFolder(std::string(winpath::folder(path))); });
@@ -219,7 +221,7 @@ Status TransactionalFileSystem::settleMove(std::string_view source, std::string_
     if (!hostSource.ok() || !hostDestination.ok()) {
         return hostSource.ok() ? hostDestination.failure() : hostSource.failure();
     }
-    const auto left = steps().inspect(hostSource.value(), LinkHandling::Itself);
+    const auto left = activeSteps().inspect(hostSource.value(), LinkHandling::Itself);
     if (!left.ok()) {
         return left.failure();
     }
@@ -232,16 +234,16 @@ Status TransactionalFileSystem::settleMove(std::string_view source, std::string_
         return same.ok() ? Status::success() : Status(same.failure());
     }
     // the melody is whole at the destination, as the user asked; the move is finished
-    if (Status removed = steps().removeFile(hostSource.value(), true); !removed.ok()) {
+    if (Status removed = activeSteps().removeFile(hostSource.value(), true); !removed.ok()) {
         return removed;
     }
-    steps().syncFolder(std::string(winpath::folder(hostSource.value())));
+    activeSteps().syncFolder(std::string(winpath::folder(hostSource.value())));
     return Status::success();
 }
 
 Result<bool> TransactionalFileSystem::sameContent(const std::string& first,
                                                   const std::string& second) {
-    const auto other = steps().inspect(second, LinkHandling::Itself);
+    const auto other = activeSteps().inspect(second, LinkHandling::Itself);
     if (!other.ok()) {
         return other.failure();
     }
@@ -296,7 +298,7 @@ Result<bool> TransactionalFileSystem::exists(std::string_view path) {
     if (!host.ok()) {
         return host.failure();
     }
-    auto found = steps().inspect(host.value(), LinkHandling::Itself);
+    auto found = activeSteps().inspect(host.value(), LinkHandling::Itself);
     if (!found.ok()) {
         return found.failure();
     }
@@ -305,7 +307,7 @@ Result<bool> TransactionalFileSystem::exists(std::string_view path) {
 
 void TransactionalFileSystem::removeAbandonedTemporaries(std::string_view folder) {
     if (const auto host = hostPath(folder); host.ok()) {
-        steps().removeAbandonedTemporaries(host.value());
+        activeSteps().removeAbandonedTemporaries(host.value());
     }
 }
 

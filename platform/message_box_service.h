@@ -19,6 +19,12 @@ public:
     // kAnswerCancel, or nullopt when the box could not be shown (which counts as no consent).
     virtual std::optional<int> confirm(std::string_view message, std::string_view title) = 0;
 
+    // The same question where going on asks for an administrator's rights: the button that goes
+    // on bears the shield, as everywhere on Windows.
+    virtual std::optional<int> confirmElevation(std::string_view message, std::string_view title) {
+        return confirm(message, title);
+    }
+
     // A failure worth another try (the settings held by another program): a modal box with the
     // warning icon and the buttons Retry and Cancel. Returns kAnswerRetry or kAnswerCancel, or
     // nullopt when the box could not be shown (which counts as Cancel).

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/elevation.h"
 #include "platform/file_system.h"
 #include "platform/interprocess_lock.h"
 #include "platform/message_box_service.h"
@@ -32,6 +33,8 @@ public:
     virtual InterprocessLock& ringChoiceLock() = 0;
     // Where a copy runs that may take long.
     virtual ProgressService& progress() = 0;
+    // An administrator's rights for one action, where the system has them to give.
+    virtual Elevation& elevation() = 0;
 };
 
 }  // namespace zorvik

@@ -32,6 +32,8 @@ public:
     PopupMenu& popupMenu() override { return window_; }
     InterprocessLock& ringChoiceLock() override { return ringChoiceLock_; }
     QtProgress& progress() override { return progress_; }
+    // a POSIX host asks no one for rights: a refusal stands
+    Elevation& elevation() override { return elevation_; }
 
     gui::Form1Window& window() { return window_; }
     const posix::DriveMap& drives() const { return files_.drives(); }
@@ -46,6 +48,7 @@ private:
     QtOpenFileDialog dialog_;
     QtPlayer player_;
     QtProgress progress_;
+    NoElevation elevation_;
 };
 
 // The whole program over that platform, for the tools and tests that drive the real window.

@@ -32,6 +32,7 @@ public:
     PopupMenu& popupMenu() override { return window_; }
     InterprocessLock& ringChoiceLock() override { return ringChoiceLock_; }
     ProgressService& progress() override { return progress_; }
+    Elevation& elevation() override { return elevation_; }
 
     gui::Form1Window& window() { return window_; }
     // The boxes and the dialogs stand over the window once it exists.
@@ -44,6 +45,7 @@ private:
     win32::Win32OpenFileDialog dialog_;
     win32::Win32Player player_;
     win32::Win32Progress progress_;
+    NoElevation elevation_;
     win32::Win32InterprocessLock ringChoiceLock_{L"Local\\Zorvik.RingChoice",
                                                  kInterprocessLockPatience};
     // last, so that it goes first: nothing it calls on while closing is gone before it

@@ -100,7 +100,9 @@ private:
 }  // namespace
 
 std::vector<FileSystemBackend> fileSystemBackends() {
-    return {fakeFileSystemBackend(), fakeDriveWithoutHardLinks(),
+    return {fakeFileSystemBackend(),
+            fakeDriveWithoutHardLinks(),
+            throughElevatedChannel(fakeFileSystemBackend()),
             {"Posix", [] { return std::make_unique<PosixFileSystemHarness>(); }}};
 }
 

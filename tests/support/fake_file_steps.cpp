@@ -52,7 +52,8 @@ private:
 
 class FakeFileSystem::Steps final : public FileSteps {
 public:
-    explicit Steps(FakeFileSystem& files) : files_(files) {}
+    Steps(FakeFileSystem& files, bool administrator)
+        : files_(files), administrator_(administrator) {}
 
     Result<EntryFacts> inspect(const std::string& path, LinkHandling) override {
         EntryFacts facts;
@@ -80,6 +81,9 @@ public:
     }
 
     Status checkRemovable(const std::string& path) override {
+        if (Status allowed = rightsOver(winpath::folder(path)); !allowed.ok()) {
+            return allowed;
+        }
         const Node* node = files_.find(path);
         if (node != nullptr && !node->folder && node->file->inUse) {
             return Failure{ErrorCode::InUse, {}};
@@ -88,6 +92,9 @@ public:
     }
 
     Result<std::string> createTemporary(const std::string& folder) override {
+        if (Status allowed = rightsOver(folder); !allowed.ok()) {
+            return allowed.failure();
+        }
         return makeFile(folder, kTemporaryPrefix, std::make_shared<FakeFileData>());
     }
 
@@ -128,6 +135,9 @@ public:
     Status flushTemporary(const std::string&) override { return Status::success(); }
 
     Status renameIntoPlace(const std::string& temporary, const std::string& destination) override {
+        if (Status allowed = rightsOver(winpath::folder(destination)); !allowed.ok()) {
+            return allowed;
+        }
         return renameOver(temporary, destination);
     }
 
@@ -146,11 +156,17 @@ public:
         if (Status removable = checkRemovable(from); !removable.ok()) {
             return removable;
         }
+        if (Status allowed = rightsOver(winpath::folder(to)); !allowed.ok()) {
+            return allowed;
+        }
         return renameOver(from, to);
     }
 
     Result<KeptAside> keepAside(const std::string& destination) override {
         // a second name of the same file, as a hard link; else the destination steps aside
+        if (Status allowed = rightsOver(winpath::folder(destination)); !allowed.ok()) {
+            return allowed.failure();
+        }
         const Node* existing = files_.find(destination);
         if (existing == nullptr || existing->folder) {
             return Failure{ErrorCode::NotFound, {}};
@@ -167,10 +183,16 @@ public:
     }
 
     Status putBack(const std::string& kept, const std::string& destination) override {
+        if (Status allowed = rightsOver(winpath::folder(destination)); !allowed.ok()) {
+            return allowed;
+        }
         return renameOver(kept, destination, true);
     }
 
     Status removeFile(const std::string& path, bool evenReadOnly) override {
+        if (Status allowed = rightsOver(winpath::folder(path)); !allowed.ok()) {
+            return allowed;
+        }
         const Node* node = files_.find(path);
         if (node == nullptr || node->folder) {
             return Failure{ErrorCode::NotFound, {}};
@@ -189,7 +211,7 @@ public:
 
     void removeAbandonedTemporaries(const std::string& folder) override {
         Node* node = files_.find(folder);
-        if (node == nullptr || !node->folder) {
+        if (node == nullptr || !node->folder || !rightsOver(folder).ok()) {
             return;
         }
         std::erase_if(node->children, [](const std::unique_ptr<Node>& each) {
@@ -199,6 +221,16 @@ public:
     }
 
 private:
+    // Program Files on Windows: only an elevated process changes what such a folder holds.
+    Status rightsOver(std::string_view folder) const {
+        for (const std::string& guarded : files_.administratorsOnly_) {
+            if (!administrator_ && winpath::samePath(guarded, folder)) {
+                return Failure{ErrorCode::AccessDenied, {}};
+            }
+        }
+        return Status::success();
+    }
+
     // A temporary's content, while it is one of this machine's files.
     FakeFileData* held(const std::string& temporary) {
         Node* node = files_.find(temporary);
@@ -252,11 +284,14 @@ private:
     }
 
     FakeFileSystem& files_;
+    bool administrator_;
     int made_ = 0;
 };
 
 FakeFileSystem::FakeFileSystem()
-    : root_(std::make_unique<Node>()), steps_(std::make_unique<Steps>(*this)) {
+    : root_(std::make_unique<Node>()),
+      steps_(std::make_unique<Steps>(*this, false)),
+      administratorSteps_(std::make_unique<Steps>(*this, true)) {
     setStepFaults([this](FileStep step) -> std::optional<StepFault> {
         const auto found = faults_.find(step);
         if (found == faults_.end()) {
@@ -272,6 +307,10 @@ FakeFileSystem::~FakeFileSystem() = default;
 
 FileSteps& FakeFileSystem::steps() {
     return *steps_;
+}
+
+FileSteps& FakeFileSystem::administratorSteps() {
+    return *administratorSteps_;
 }
 
 Result<std::unique_ptr<SourceReader>> FakeFileSystem::openSource(const std::string& hostPath) {

@@ -39,6 +39,13 @@ public:
     void setReadOnly(std::string_view path, bool readOnly);
     // A file another program holds open without sharing deletion: it cannot be removed.
     void setInUse(std::string_view path, bool inUse);
+    // What these folders hold is changed only by administratorSteps(), as Program Files on
+    // Windows; in place of the folders set before.
+    void setForAdministratorsOnly(std::vector<std::string> folders) {
+        administratorsOnly_ = std::move(folders);
+    }
+    // The steps of an elevated process, which the folders above do not refuse.
+    FileSteps& administratorSteps();
 
     std::optional<std::string> readFile(std::string_view path) const;
     bool isFile(std::string_view path) const;
@@ -71,6 +78,8 @@ private:
 
     std::unique_ptr<Node> root_;  // the drives, by letter
     std::unique_ptr<Steps> steps_;
+    std::unique_ptr<Steps> administratorSteps_;
+    std::vector<std::string> administratorsOnly_;
     std::map<FileStep, StepFault> faults_;
     mutable int listings_ = 0;
     bool watchesTrusted_ = true;

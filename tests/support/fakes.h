@@ -76,6 +76,11 @@ public:
         given.push_back(next);
         return next;
     }
+    // Asked and answered as any question, and counted: its button bears the shield.
+    std::optional<int> confirmElevation(std::string_view message, std::string_view title) override {
+        ++shielded;
+        return confirm(message, title);
+    }
     // Takes its answer from the same queue; unanswered, Cancel.
     std::optional<int> retryOrCancel(std::string_view message, std::string_view title) override {
         retries.push_back({std::string(message), std::string(title)});
@@ -98,6 +103,7 @@ public:
 
     std::vector<Shown> questions;
     std::vector<std::optional<int>> given;  // the answer to each question, in turn
+    int shielded = 0;                       // how many of the questions asked for rights
     std::vector<Shown> retries;
     std::vector<Shown> errors;
     std::vector<Shown> notices;

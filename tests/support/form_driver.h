@@ -4,6 +4,7 @@
 #include <string>
 
 #include "main_window/form1.h"
+#include "platform/elevation.h"
 #include "settings/shell_object.h"
 #include "tests/support/fakes.h"
 
@@ -38,8 +39,11 @@ protected:
     virtual settings::ShellFactory& machineShells() = 0;
     // The lock copies of the program share: in memory unless the machine has real ones.
     virtual InterprocessLock& machineLock() { return ringLock; }
+    // An administrator's rights: none to give unless the machine has them.
+    virtual Elevation& machineElevation() { return noElevation_; }
 
 private:
+    NoElevation noElevation_;
     bool failShell_ = false;
 };
 

@@ -6,6 +6,7 @@
 
 #include "main_window/form1.h"
 #include "settings/shell_object.h"
+#include "tests/support/fake_elevation.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/fakes.h"
@@ -49,9 +50,11 @@ public:
     FakeFileSystem files;
     FakeRegistry registry;
     settings::RegistryShellFactory shells;
+    FakeElevation elevation{files};
 
 protected:
     FileSystem& machineFiles() override { return files; }
+    Elevation& machineElevation() override { return elevation; }
     settings::ShellFactory& machineShells() override { return shells; }
 };
 

@@ -116,8 +116,10 @@ private:
 }  // namespace
 
 std::vector<FileSystemBackend> fileSystemBackends() {
-    return {fakeFileSystemBackend(), fakeDriveWithoutHardLinks(),
-            {"Win32", [] { return std::make_unique<Win32FileSystemHarness>(); }}};
+    const FileSystemBackend win32{"Win32",
+                                  [] { return std::make_unique<Win32FileSystemHarness>(); }};
+    return {fakeFileSystemBackend(), fakeDriveWithoutHardLinks(), win32,
+            throughElevatedChannel(win32)};
 }
 
 std::vector<RegistryBackend> registryBackends() {

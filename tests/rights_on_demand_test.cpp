@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/elevated/guarded_file_steps.h"
+#include "platform/elevated/remote_file_steps.h"
+#include "platform/elevated/step_protocol.h"
+#include "tests/support/form_fixture.h"
+
+namespace zorvik {
+namespace {
+
+using testing::FakeElevation;
+using testing::FormFixture;
+using testing::WinPath;
+
+constexpr const char* kQuestion =
+    "Папката „C:\\Program Files\\Zorvik“ може да се променя само с права на администратор.\r\n"
+    "Желаете ли да продължите като администратор? Windows ще поиска разрешение.";
+
+class RightsOnDemand : public FormFixture, public ::testing::Test {
+protected:
+    void arrange() {
+        files.remove(install);
+        addMelody(rings, "x.wav", "the melody");
+        addMelody(deleted, "old.wav", "old");
+        writeFile(install / "Phone.wav", "previous ring");
+        writeFile(elsewhere / "new.wav", "new melody");
+        writeStore("\"RingSound\"=\"Звън.wav\"\n");
+    }
+    // Every melody, the ring file and the record, to compare the machine before and after.
+    std::string machine() const {
+        return listing(rings) + " | " + listing(deleted) + " | " + readFile(install / "Phone.wav") +
+               " | " + storeText();
+    }
+
+    const WinPath elsewhere{"D:\\Elsewhere"};
+};
+
+// Where the install folder refuses the user's own rights, each action asks once, with the
+// shield, and is made whole by the elevated process on consent; declined or failed, it leaves
+// every file and the record as they were.
+TEST_F(RightsOnDemand, EachActionAsksOnceAndIsWholeOrUndone) {
+    const struct {
+        const char* what;
+        const char* title;
+        std::function<void()> act;
+        const char* ringsAfter;
+        const char* deletedAfter;
+        const char* ringAfter;
+    } actions[] = {
+        {"the ring choice", "Избор на мелодия...",
+         [&] {
+             clickEntry("x.wav");
+             box.answer(kAnswerOk);
+             form->Command2_Click();
+         },
+         "Deleted x.wav", "old.wav", "the melody"},
+        {"adding a melody", "Добавяне на нова мелодия.",
+         [&] {
+             dialog.choose((elsewhere / "new.wav").text);
+             box.answer(kAnswerOk);
+             form->nm_Click();
+         },
+         "Deleted new.wav x.wav", "old.wav", "previous ring"},
+        {"a delete for good", "Потвърди изтриването",
+         [&] {
+             clickEntry("x.wav");
+             box.answer(kAnswerOk);
+             form->Command3_Click();
+         },
+         "Deleted", "old.wav", "previous ring"},
+        {"a move into Deleted", "Потвърди изтриването",
+         [&] {
+             form->clickCheck2();
+             clickEntry("x.wav");
+             box.answer(kAnswerOk);
+             form->Command3_Click();
+         },
+         "Deleted", "old.wav x.wav", "previous ring"},
+        {"a restore", "Потвърди изтриването",
+         [&] {
+             form->clickCheck2();
+             form->pd_Click();
+             clickEntry("old.wav");
+             form->Command3_Click();
+         },
+         "Deleted old.wav x.wav", "", "previous ring"},
+    };
+    using Answer = FakeElevation::Answer;
+    const char* refused = "достъпът е отказан";
+    const char* notHad =
+        "Правата на администратор за папката „C:\\Program Files\\Zorvik“ не могат да бъдат "
+        "получени: програмата не се стартира. Нищо не е променено.";
+    const struct {
+        const char* what;
+        bool guarded;    // the install folder is for administrators only
+        bool available;  // rights can be asked for on this host
+        int ourAnswer;   // to the question with the shield
+        Answer system;   // at the system's consent prompt
+        std::optional<int> answersBeforeGone;
+        bool changed;
+        int starts;
+        const char* error;  // in the box, or nullptr for none
+    } cases[] = {
+        {"a writable folder asks nothing",
+         false,
+         true,
+         kAnswerOk,
+         Answer::Consent,
+         {},
+         true,
+         0,
+         nullptr},
+        {"consent", true, true, kAnswerOk, Answer::Consent, {}, true, 1, nullptr},
+        {"our question declined",
+         true,
+         true,
+         kAnswerCancel,
+         Answer::Consent,
+         {},
+         false,
+         0,
+         nullptr},
+        {"the system's prompt declined",
+         true,
+         true,
+         kAnswerOk,
+         Answer::Decline,
+         {},
+         false,
+         1,
+         nullptr},
+        {"the elevated process never starts",
+         true,
+         true,
+         kAnswerOk,
+         Answer::FailToStart,
+         {},
+         false,
+         1,
+         notHad},
+        {"the elevated process ends midway", true, true, kAnswerOk, Answer::Consent, 1, false, 1,
+         "спря, без да довърши"},
+        {"a host without elevation",
+         true,
+         false,
+         kAnswerOk,
+         Answer::Consent,
+         {},
+         false,
+         0,
+         refused},
+    };
+    for (const auto& action : actions) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(action.what) + ", " + c.what);
+            arrange();
+            files.setForAdministratorsOnly(c.guarded
+                                               ? std::vector{install.text, rings.text, deleted.text}
+                                               : std::vector<std::string>{});
+            elevation.availableHere = c.available;
+            elevation.answer = c.system;
+            elevation.answersBeforeGone = c.answersBeforeGone;
+            elevation.starts = elevation.ends = 0;
+            box.questions.clear();
+            box.errors.clear();
+            box.shielded = 0;
+            open();
+            const std::string before = machine();
+            box.answerer = [&] { return std::optional<int>(c.ourAnswer); };
+            action.act();
+            box.answerer = nullptr;
+
+            const bool asked = c.guarded && c.available;
+            EXPECT_EQ(box.shielded, asked ? 1 : 0);
+            if (asked) {
+                EXPECT_EQ(box.questions.back().message, kQuestion);
+                EXPECT_EQ(box.questions.back().title, action.title);
+            }
+            EXPECT_EQ(elevation.starts, c.starts);
+            EXPECT_EQ(elevation.ends, c.starts - (c.system == Answer::Consent ? 0 : c.starts));
+            if (c.changed) {
+                EXPECT_EQ(listing(rings), action.ringsAfter);
+                EXPECT_EQ(listing(deleted), action.deletedAfter);
+                EXPECT_EQ(readFile(install / "Phone.wav"), action.ringAfter);
+            } else {
+                EXPECT_EQ(machine(), before);
+            }
+            if (c.error == nullptr) {
+                EXPECT_TRUE(box.errors.empty()) << box.errors.front().message;
+            } else {
+                ASSERT_EQ(box.errors.size(), 1u);
+                EXPECT_NE(box.errors[0].message.find(c.error), std::string::npos)
+                    << box.errors[0].message;
+            }
+            files.remove(install);
+        }
+    }
+}
+
+// The elevated process acts for a less trusted one: only on the melodies, the ring file and its
+// own temporaries in the install folder, and never on a request that does not read whole.
+TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
+    using elevated::MessageWriter;
+    using elevated::StepCall;
+    arrange();
+    writeFile(driveC / "Windows" / "system.wav", "system");
+    elevated::GuardedFileSteps guard(files.administratorSteps(),
+                                     {install.text, rings.text, deleted.text, "Phone.wav"});
+    const auto answered = [&](const std::string& request) {
+        const std::string answer = elevated::answerStep(guard, request);
+        return elevated::MessageReader(answer).status();
+    };
+    const auto own = guard.createTemporary(rings.text);
+    ASSERT_TRUE(own.ok());
+    const std::string system = (driveC / "Windows" / "system.wav").text;
+    // a request of texts, and a flag where the call takes one last
+    const auto request = [](StepCall call, std::initializer_list<std::string> texts,
+                            std::optional<bool> flag = std::nullopt) {
+        MessageWriter writer;
+        writer.call(call);
+        for (const std::string& each : texts) {
+            writer.text(each);
+        }
+        if (flag) {
+            writer.flag(*flag);
+        }
+        return writer.take();
+    };
+    const auto removal = [&](const WinPath& path) {
+        return request(StepCall::RemoveFile, {path.text}, false);
+    };
+    const std::string block = MessageWriter()
+                                  .call(StepCall::WriteBlock)
+                                  .text((deleted / "old.wav").text)
+                                  .number(0)
+                                  .text("x")
+                                  .take();
+    const struct {
+        const char* what;
+        std::string request;
+        bool done;
+    } rows[] = {
+        {"a melody deleted", removal(rings / "x.wav"), true},
+        {"a file outside", removal(driveC / "Windows" / "system.wav"), false},
+        {"the ring file deleted", removal(install / "Phone.wav"), false},
+        {"a melody through a dot-dot", removal(rings / ".." / "Rings" / "x.wav"), false},
+        {"a name Windows cannot hold", removal(rings / "con.wav"), false},
+        {"not a melody", removal(install / "Rings.txt"), false},
+        {"a temporary in a folder outside",
+         request(StepCall::CreateTemporary, {(driveC / "Windows").text}), false},
+        {"a melody moved out",
+         request(StepCall::MoveInOneStep, {(deleted / "old.wav").text, system}), false},
+        {"a file outside moved in",
+         request(StepCall::MoveInOneStep, {system, (rings / "s.wav").text}), false},
+        {"a file it did not make written", block, false},
+        {"its own temporary renamed outside",
+         request(StepCall::RenameIntoPlace, {own.value(), system}), false},
+        {"a request cut short", request(StepCall::RemoveFile, {(deleted / "old.wav").text}), false},
+        {"an unknown call", request(StepCall{99}, {(deleted / "old.wav").text}, false), false},
+        {"its own temporary over the ring file",
+         request(StepCall::RenameIntoPlace, {own.value(), (install / "Phone.wav").text}), true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string before = machine() + readFile(driveC / "Windows" / "system.wav");
+        EXPECT_EQ(answered(row.request).ok(), row.done);
+        if (!row.done) {
+            EXPECT_EQ(machine() + readFile(driveC / "Windows" / "system.wav"), before);
+        }
+    }
+    EXPECT_EQ(listing(rings), "Deleted") << "the melody deleted, nothing else";
+    EXPECT_EQ(readFile(install / "Phone.wav"), "") << "the temporary, empty, is the ring file";
+}
+
+// An elevated process that ends after the switch, before it could say so, leaves the record
+// naming the melody the ring file now holds.
+TEST_F(RightsOnDemand, ASwitchWhoseAnswerWasLostIsRecorded) {
+    arrange();
+    files.setForAdministratorsOnly({install.text, rings.text, deleted.text});
+    // the sweep, the temporary, its content, its end, its flush, then the rename
+    elevation.answersBeforeGone = 5;
+    elevation.lastCarriedOut = true;
+    open();
+    clickEntry("x.wav");
+    box.answerer = [] { return std::optional<int>(kAnswerOk); };
+    form->Command2_Click();
+    EXPECT_EQ(readFile(install / "Phone.wav"), "the melody");
+    EXPECT_NE(storeText().find("\"RingSound\"=\"x.wav\""), std::string::npos) << storeText();
+    EXPECT_TRUE(box.errors.empty()) << box.errors.front().message;
+}
+
+}  // namespace
+}  // namespace zorvik

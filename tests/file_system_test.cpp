@@ -43,24 +43,18 @@ protected:
 };
 
 TEST_F(FileSystemTest, LinksAndNamesWindowsCannotHoldStayOutOfTheList) {
-    for (const char* name : {"b.wav", "A.WAV", "ц.wav", "Б.Wav", "a.txt", "c.wave", "x.wav.bak"}) {
-        writeFile(rings / name, "x");
-    }
-    fs::create_directory(rings / "folder.wav");
+    // the names and cases every backend lists alike are the contract's; these are the host's own
+    writeFile(rings / "b.wav", "x");
     fs::create_symlink(rings / "b.wav", rings / "link.wav");
     fs::create_symlink(rings / "gone", rings / "dangling.wav");
-    writeFile(rings / "bad:name.wav", "x");  // Windows cannot hold it: never shown
-    writeFile(rings / "bad\\name.wav", "x");
-    writeFile(rings / "con.wav", "x");  // a device to Windows
-    writeFile(rings / "trailing.wav.", "x");
-    const std::vector<std::string> expected = {"A.WAV", "b.wav", "link.wav", "Б.Wav", "ц.wav"};
-    EXPECT_EQ(list("C:\\Rings"), expected);
-    EXPECT_EQ(list("c:\\rings\\"), expected);
+    for (const char* name : {"bad:name.wav", "bad\\name.wav", "con.wav", "trailing.wav."}) {
+        writeFile(rings / name, "x");  // Windows cannot hold them: never shown
+    }
+    EXPECT_EQ(list("c:\\rings\\"), (std::vector<std::string>{"b.wav", "link.wav"}));
 }
 
 TEST_F(FileSystemTest, CopyFailsWhereWindowsCopyFails) {
     writeFile(rings / "a.wav", "a");
-    fs::create_hard_link(rings / "a.wav", root / "c" / "Other" / "hard.wav");
     fs::create_directory(rings / "dir.wav");
     struct Case {
         const char* from;

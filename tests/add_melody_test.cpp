@@ -105,9 +105,7 @@ TEST_F(AddMelody, TheQuestionNamesTheFileAndAnyMelodyItReplaces) {
 
 TEST_F(AddMelody, AFileThatIsNoWaveIsCopiedButNotListed) {
     open();
-    dialog.choose((elsewhere / "notes.txt").text);
-    box.answer(kAnswerOk);
-    form->nm_Click();
+    addThroughDialog((elsewhere / "notes.txt").text);
     EXPECT_EQ(readFile(rings / "notes.txt"), "text");
     EXPECT_EQ(form->File1().entries(), std::vector<std::string>{"a.wav"});
 }
@@ -115,9 +113,7 @@ TEST_F(AddMelody, AFileThatIsNoWaveIsCopiedButNotListed) {
 TEST_F(AddMelody, InTheDeletedViewTheMelodyGoesToRingsOutOfSight) {
     open();
     form->pd_Click();
-    dialog.choose((elsewhere / "Нова мелодия.wav").text);
-    box.answer(kAnswerOk);
-    form->nm_Click();
+    addThroughDialog((elsewhere / "Нова мелодия.wav").text);
     EXPECT_TRUE(files.isFile(rings / "Нова мелодия.wav"));
     EXPECT_EQ(form->File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
     EXPECT_TRUE(form->File1().entries().empty());
@@ -125,9 +121,7 @@ TEST_F(AddMelody, InTheDeletedViewTheMelodyGoesToRingsOutOfSight) {
 
 TEST_F(AddMelody, FailuresAreShownAndTheListIsStillRefreshed) {
     open();
-    dialog.choose((elsewhere / "gone.wav").text);
-    box.answer(kAnswerOk);
-    form->nm_Click();
+    addThroughDialog((elsewhere / "gone.wav").text);
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_NE(box.errors[0].message.find("gone.wav"), std::string::npos);
 
@@ -142,9 +136,7 @@ TEST_F(AddMelody, FailuresAreShownAndTheListIsStillRefreshed) {
 TEST_F(AddMelody, FromAnotherFolderTheMelodyGoesBesideTheProgram) {
     files.makeFolder(driveC / "Tools" / "Rings");
     open("C:\\Tools");
-    dialog.choose((elsewhere / "Нова мелодия.wav").text);
-    box.answer(kAnswerOk);
-    form->nm_Click();
+    addThroughDialog((elsewhere / "Нова мелодия.wav").text);
     EXPECT_TRUE(files.isFile(driveC / "Tools" / "Rings" / "Нова мелодия.wav"));
     EXPECT_FALSE(files.isFile(rings / "Нова мелодия.wav"));
 }

@@ -1,8 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -43,68 +41,37 @@ protected:
 };
 
 TEST_F(FileSystemTest, LinksAndNamesWindowsCannotHoldStayOutOfTheList) {
-    for (const char* name : {"b.wav", "A.WAV", "ц.wav", "Б.Wav", "a.txt", "c.wave", "x.wav.bak"}) {
-        writeFile(rings / name, "x");
-    }
-    fs::create_directory(rings / "folder.wav");
+    // the names and cases every backend lists alike are the contract's; these are the host's own
+    writeFile(rings / "b.wav", "x");
     fs::create_symlink(rings / "b.wav", rings / "link.wav");
     fs::create_symlink(rings / "gone", rings / "dangling.wav");
-    writeFile(rings / "bad:name.wav", "x");  // Windows cannot hold it: never shown
-    writeFile(rings / "bad\\name.wav", "x");
-    writeFile(rings / "con.wav", "x");  // a device to Windows
-    writeFile(rings / "trailing.wav.", "x");
-    const std::vector<std::string> expected = {"A.WAV", "b.wav", "link.wav", "Б.Wav", "ц.wav"};
-    EXPECT_EQ(list("C:\\Rings"), expected);
-    EXPECT_EQ(list("c:\\rings\\"), expected);
+    for (const char* name : {"bad:name.wav", "bad\\name.wav", "con.wav", "trailing.wav."}) {
+        writeFile(rings / name, "x");  // Windows cannot hold them: never shown
+    }
+    EXPECT_EQ(list("c:\\rings\\"), (std::vector<std::string>{"b.wav", "link.wav"}));
 }
 
 TEST_F(FileSystemTest, CopyFailsWhereWindowsCopyFails) {
     writeFile(rings / "a.wav", "a");
-    fs::create_hard_link(rings / "a.wav", root / "c" / "Other" / "hard.wav");
-    fs::create_directory(rings / "dir.wav");
+    ASSERT_EQ(mkfifo((rings / "pipe.wav").c_str(), 0600), 0);
     struct Case {
         const char* from;
         const char* to;
         ErrorCode code;
     };
-    // what the drive mapping adds to the contract every backend keeps
+    // what a POSIX host and its drive mapping add to the contract every backend keeps
     const Case cases[] = {
-        {"C:\\Rings", "C:\\Other\\x.wav", ErrorCode::IsFolder},
         {"C:\\Rings\\a.wav", "Q:\\x.wav", ErrorCode::NoDrive},
         {"C:\\Rings\\a.wav", "C:\\Other\\a?.wav", ErrorCode::InvalidName},
         {"C:\\Rings\\a.wav", "C:\\Other\\NUL.wav", ErrorCode::InvalidName},
+        // a FIFO fails at once instead of waiting for a writer
+        {"C:\\Rings\\pipe.wav", "C:\\Other\\pipe.wav", ErrorCode::Unsupported},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(copyCode(c.from, c.to), c.code) << c.from << " -> " << c.to;
     }
     EXPECT_EQ(readFile(rings / "a.wav"), "a");
-    EXPECT_EQ(listing(rings), "a.wav dir.wav");
-}
-
-TEST_F(FileSystemTest, CopyFromAFifoFailsAtOnceInsteadOfWaiting) {
-    ASSERT_EQ(mkfifo((rings / "pipe.wav").c_str(), 0600), 0);
-    EXPECT_EQ(copyCode("C:\\Rings\\pipe.wav", "C:\\Other\\pipe.wav"), ErrorCode::Unsupported);
-}
-
-TEST_F(FileSystemTest, ACopyCutShortMidwayLeavesTheOldDestinationWhole) {
-    const std::string big(256 * 1024, 'n');
-    writeFile(root / "c" / "Other" / "big.wav", big);
-    writeFile(rings / "ring.wav", "the old ring melody");
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // the file size limit stops the write a quarter of the way in
-        const rlimit limit{64 * 1024, 64 * 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const Status copied = files.copyFile("C:\\Other\\big.wav", "C:\\Rings\\ring.wav");
-        _exit(!copied.ok() && copied.code() == ErrorCode::TooLarge ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << "the copy ended the process";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the copy did not report the failure";
-    EXPECT_EQ(readFile(rings / "ring.wav"), "the old ring melody");
-    EXPECT_EQ(listing(rings), "ring.wav");
+    EXPECT_EQ(listing(rings), "a.wav pipe.wav");
 }
 
 // A copy keeps holes only where its source has them: a sparse melody gives a sparse copy, and a

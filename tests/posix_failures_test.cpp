@@ -30,9 +30,7 @@ protected:
 TEST_F(PosixFailures, PathsOffDriveCAreShownAsTheHostsOwn) {
     open();
     const fs::path gone = elsewhere / "изчезнала.wav";
-    dialog.choose(testing::onDriveZ(gone));
-    box.answer(kAnswerOk);
-    form->nm_Click();
+    addThroughDialog(testing::onDriveZ(gone));
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_TRUE(mentions(0, "„" + gone.string() + "“")) << box.errors[0].message;
     EXPECT_FALSE(mentions(0, "Z:\\")) << box.errors[0].message;
@@ -44,9 +42,7 @@ TEST_F(PosixFailures, APathThroughAFileSaysSo) {
     addMelody(rings, "a.wav");
     writeFile(elsewhere / "file", "not a folder");
     open();
-    dialog.choose(testing::onDriveZ(elsewhere / "file" / "x.wav"));
-    box.answer(kAnswerOk);
-    form->nm_Click();
+    addThroughDialog(testing::onDriveZ(elsewhere / "file" / "x.wav"));
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_TRUE(mentions(0, "е файл, а не папка")) << box.errors[0].message;
     EXPECT_FALSE(mentions(0, "не съществува")) << box.errors[0].message;

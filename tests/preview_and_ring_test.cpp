@@ -87,9 +87,7 @@ TEST_F(PreviewAndRing, OkCopiesTheMarkedMelodyOverTheRingFileAndRecordsIt) {
 TEST_F(PreviewAndRing, OkInTheDeletedViewRecordsTheDeletedFolder) {
     open();
     form->pd_Click();
-    clickEntry("old.wav");
-    box.answer(kAnswerOk);
-    form->Command2_Click();
+    chooseRing("old.wav");
     EXPECT_EQ(readFile(install / "Phone.wav"), "old");
     EXPECT_EQ(stored("AudioPath"), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
     EXPECT_EQ(form->view(), MelodyView::Deleted) << "choosing keeps the view";
@@ -130,20 +128,8 @@ TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
         std::function<void()> act;
         const char* named;
     } cases[] = {
-        {"the ring choice",
-         [&] {
-             clickEntry("b.wav");
-             box.answer(kAnswerOk);
-             form->Command2_Click();
-         },
-         "b.wav"},
-        {"adding a melody",
-         [&] {
-             dialog.choose((elsewhere / "new.wav").text);
-             box.answer(kAnswerOk);
-             form->nm_Click();
-         },
-         "new.wav"},
+        {"the ring choice", [&] { chooseRing("b.wav"); }, "b.wav"},
+        {"adding a melody", [&] { addThroughDialog((elsewhere / "new.wav").text); }, "new.wav"},
         {"a move into the Deleted folder on another volume",
          [&] {
              form->clickCheck2();
@@ -175,9 +161,7 @@ TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
         EXPECT_EQ(form->Text1(), "Звън.wav");
     }
     // and uncancelled, the same copy goes through the dialog
-    clickEntry("b.wav");
-    box.answer(kAnswerOk);
-    form->Command2_Click();
+    chooseRing("b.wav");
     EXPECT_EQ(readFile(install / "Phone.wav"), "bee");
 }
 
@@ -383,9 +367,7 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
             ringLock.heldElsewhere = true;  // a start that cannot settle leaves it
             open();
             ringLock.heldElsewhere = false;
-            clickEntry("Звън.wav");
-            box.answer(kAnswerOk);
-            form->Command2_Click();
+            chooseRing("Звън.wav");
             EXPECT_EQ(readFile(install / "Phone.wav"), "zvan");
             EXPECT_EQ(stored("RingSound"), "Звън.wav");
         } else {
@@ -414,9 +396,7 @@ TEST_F(PreviewAndRing, WithoutTheInstallFolderNothingIsRecorded) {
     addMelody(tools / "Rings", "t.wav", "tools melody");
     files.remove(install);
     open("C:\\Tools");
-    clickEntry("t.wav");
-    box.answer(kAnswerOk);
-    form->Command2_Click();
+    chooseRing("t.wav");
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_NE(box.errors[0].message.find("папката на целта не съществува"), std::string::npos);
     EXPECT_EQ(storeText(), "");
@@ -427,9 +407,7 @@ TEST_F(PreviewAndRing, FromAnotherFolderTheMelodyComesFromThereAndTheRingFileSta
     files.makeFolder(tools / "Rings");
     addMelody(tools / "Rings", "t.wav", "tools melody");
     open("C:\\Tools");
-    clickEntry("t.wav");
-    box.answer(kAnswerOk);
-    form->Command2_Click();
+    chooseRing("t.wav");
     EXPECT_EQ(readFile(install / "Phone.wav"), "tools melody");
     EXPECT_EQ(stored("AudioPath"), "C:\\Tools\\Rings");
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <numbers>
@@ -84,6 +86,7 @@ TEST(WavDecoder, DecodesTheWholeWavFamily) {
         {"IMA ADPCM", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 22050, 1},
         {"MS ADPCM", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 22050, 2},
         {"GSM 6.10", SF_FORMAT_WAV | SF_FORMAT_GSM610, 8000, 1},
+        {"six channels, of which the first two play", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 48000, 6},
     };
     TempFolder folder;
     for (const auto& c : cases) {
@@ -93,23 +96,14 @@ TEST(WavDecoder, DecodesTheWholeWavFamily) {
         auto decoder = WavDecoder::openFile(path);
         ASSERT_TRUE(decoder.ok()) << decoder.failure().message;
         EXPECT_EQ(decoder.value()->sampleRate(), c.rate);
-        EXPECT_EQ(decoder.value()->channels(), c.channels);
+        const int channels = std::min(c.channels, 2);
+        EXPECT_EQ(decoder.value()->channels(), channels);
         const auto samples = decodeAll(*decoder.value());
         const double seconds =
-            static_cast<double>(samples.size()) / c.channels / static_cast<double>(c.rate);
+            static_cast<double>(samples.size()) / channels / static_cast<double>(c.rate);
         EXPECT_NEAR(seconds, 0.25, 0.08);  // block codecs pad their last block
         EXPECT_NEAR(rms(samples), 0.5 / std::sqrt(2.0), 0.08) << "the tone itself came out";
     }
-}
-
-TEST(WavDecoder, PlaysTheFirstTwoOfManyChannels) {
-    TempFolder folder;
-    const std::string path = (folder / "six.wav").string();
-    ASSERT_EQ(writeTone(path, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 48000, 6), "");
-    auto decoder = WavDecoder::openFile(path);
-    ASSERT_TRUE(decoder.ok());
-    EXPECT_EQ(decoder.value()->channels(), 2);
-    EXPECT_GT(rms(decodeAll(*decoder.value())), 0.3);
 }
 
 // The headers the Windows build is held to as well: what it takes opens here too, the rest is

@@ -182,7 +182,7 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
                 EXPECT_EQ(machine->readFile(source), kMelody);
                 EXPECT_EQ(machine->readFile(destination),
                           row.namesake ? std::optional<std::string>(kOlder) : std::nullopt);
-                EXPECT_TRUE(mentions(done, "x.wav")) << done.failure().message;
+                EXPECT_TRUE(mentions(done, "„" + source + "“")) << done.failure().message;
                 if (row.outcome == Outcome::Unconfirmed) {
                     EXPECT_TRUE(mentions(done, "още на мястото си")) << done.failure().message;
                 } else if (moving) {

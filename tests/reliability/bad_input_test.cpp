@@ -51,14 +51,10 @@ TEST_F(BadInput, AwkwardNamesGoThroughEveryOperation) {
         box.errors.clear();
         setCheck2(true);
         open();
-        clickEntry(name);
-        box.answer(kAnswerOk);
-        form->Command2_Click();
+        chooseRing(name);
         EXPECT_EQ(readFile(install / "Phone.wav"), "melody " + name);
         EXPECT_EQ(form->Text1(), name);
-        clickEntry(name);
-        box.answer(kAnswerOk);
-        form->Command3_Click();  // into Deleted
+        removeEntry(name);  // into Deleted
         EXPECT_EQ(listing(deleted), name);
         form->pd_Click();
         clickEntry(name);
@@ -67,9 +63,7 @@ TEST_F(BadInput, AwkwardNamesGoThroughEveryOperation) {
         close();
         setCheck2(false);
         open();
-        clickEntry(name);
-        box.answer(kAnswerOk);
-        form->Command3_Click();  // for good
+        removeEntry(name);  // for good
         EXPECT_FALSE(fs::exists(rings / name));
         EXPECT_EQ(errors(), "");
     }
@@ -83,9 +77,7 @@ TEST_F(BadInput, NamesWindowsCannotHoldAreNeverShownNorTouched) {
     addMelody(rings, "bad\xFFutf8.wav");
     open();
     EXPECT_EQ(form->File1().entries(), std::vector<std::string>{"ok.wav"});
-    clickEntry("ok.wav");
-    box.answer(kAnswerOk);
-    form->Command3_Click();
+    removeEntry("ok.wav");
     EXPECT_EQ(listing(rings).find("ok.wav"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(rings), fs::directory_iterator()), 5)
         << "only ok.wav may go";
@@ -164,9 +156,7 @@ TEST_F(BadInput, ReadOnlyFoldersFailVisiblyAndLoseNothing) {
     fs::permissions(storePath(), fs::perms::all);
     const int result = asOrdinaryUser([&] {
         open();
-        clickEntry("x.wav");
-        box.answer(kAnswerOk);
-        form->Command2_Click();  // the install folder is read-only
+        chooseRing("x.wav");  // the install folder is read-only
         box.answer(kAnswerOk);
         form->Command3_Click();  // into a read-only Deleted folder
         form->pd_Click();
@@ -175,9 +165,7 @@ TEST_F(BadInput, ReadOnlyFoldersFailVisiblyAndLoseNothing) {
         close();
         setCheck2(false);
         open();
-        clickEntry("x.wav");
-        box.answer(kAnswerOk);
-        form->Command3_Click();  // for good, from a read-only folder
+        removeEntry("x.wav");  // for good, from a read-only folder
         bool allDenied = box.errors.size() == 4;
         for (const auto& shown : box.errors) {
             allDenied = allDenied && shown.message.find("достъпът е отказан") != std::string::npos;
@@ -251,9 +239,7 @@ TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreSetAsideByTheNextWrite) {
         EXPECT_EQ(form->Check1().Value(), 0);
         EXPECT_EQ(form->Check2().Value(), 0);
         EXPECT_EQ(form->Text1(), "ddr");
-        clickEntry("a.wav");
-        box.answer(kAnswerOk);
-        form->Command2_Click();
+        chooseRing("a.wav");
         EXPECT_EQ(readFile(install / "Phone.wav"), "melody a");
         EXPECT_EQ(form->Text1(), "a.wav");
         close();

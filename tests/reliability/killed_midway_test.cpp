@@ -46,9 +46,7 @@ public:
     void moveToDeleted(const std::string& melody) {
         open();
         form->clickCheck2();
-        clickEntry(melody);
-        box.answer(kAnswerOk);
-        form->Command3_Click();
+        removeEntry(melody);
     }
 
     // Where the melody is, when it is whole in exactly one folder and nothing of a move is left:
@@ -74,9 +72,7 @@ public:
 
     void choose(const std::string& melody) {
         open();
-        clickEntry(melody);
-        box.answer(kAnswerOk);
-        form->Command2_Click();
+        chooseRing(melody);
     }
 
     // The melody the record names, when the ring file holds that very melody and nothing of a

@@ -29,4 +29,16 @@ void FormDriver::clickEntry(const std::string& name) {
     form->File1_Click();
 }
 
+void FormDriver::confirmed(const std::string& name, void (Form1::*button)()) {
+    clickEntry(name);
+    box.answer(kAnswerOk);
+    ((*form).*button)();
+}
+
+void FormDriver::addThroughDialog(const std::string& path) {
+    dialog.choose(path);
+    box.answer(kAnswerOk);
+    form->nm_Click();
+}
+
 }  // namespace zorvik::testing

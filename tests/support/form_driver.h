@@ -24,6 +24,12 @@ public:
 
     // Click the list entry of that name, as the user does: select, then the click handler.
     void clickEntry(const std::string& name);
+    // That entry clicked, then Command2 (the ring choice) or Command3 (delete, move or restore)
+    // pressed with its question answered OK.
+    void chooseRing(const std::string& name) { confirmed(name, &Form1::Command2_Click); }
+    void removeEntry(const std::string& name) { confirmed(name, &Form1::Command3_Click); }
+    // The file chosen in the dialog of "nm", its question answered OK.
+    void addThroughDialog(const std::string& path);
 
     FailingShellFactory failingShells;
     FakeMessageBox box;
@@ -43,6 +49,8 @@ protected:
     virtual Elevation& machineElevation() { return noElevation_; }
 
 private:
+    void confirmed(const std::string& name, void (Form1::*button)());
+
     NoElevation noElevation_;
     bool failShell_ = false;
 };

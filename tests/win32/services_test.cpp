@@ -125,14 +125,6 @@ bool heldAgainstWriters(const std::string& path) {
     return false;
 }
 
-TEST_F(Win32PlayerTest, NoSoundDeviceIsAFailureNamingTheMelody) {
-    Win32Player::setDeviceCountForTests(0);
-    const Status played = play(melody("Звън.wav", wav::demoMelody(1, 0.2)));
-    ASSERT_FALSE(played.ok());
-    EXPECT_EQ(played.code(), ErrorCode::NoDevice);
-    EXPECT_NE(played.failure().message.find("Звън.wav"), std::string::npos);
-}
-
 // The headers the Linux build is held to as well. A refused one never reaches the device: in
 // winmm a zero block or channel count divides by zero, and a rate of 768 kHz trips an
 // assertion in Wine's PulseAudio driver, either of which would end this test program.
@@ -169,23 +161,29 @@ TEST_F(Win32PlayerTest, EveryHeaderIsCheckedBeforeTheDeviceSeesIt) {
     EXPECT_FALSE(player.isPlaying());
 }
 
-TEST_F(Win32PlayerTest, WhatIsNoFileOnDiskIsAFailureNamingIt) {
-    Win32Player::setDeviceCountForTests(1);  // the file is refused before any device is asked
+// No sound device, or nothing a device could play: a failure naming the melody, before the
+// device is ever asked.
+TEST_F(Win32PlayerTest, WhatCannotPlayIsAFailureNamingIt) {
+    const std::string tune = melody("Звън.wav", wav::demoMelody(1, 0.2));
     const std::string folder = scratch.path() + "\\Папка.wav";
     const std::string missing = scratch.path() + "\\Няма.wav";
     testing::makeFolders(folder);
     const struct {
         std::string path;
+        unsigned devices;
         Failure expected;
     } rows[] = {
-        {missing, failure_text::playFailed(ErrorCode::NotFound, missing)},
-        {folder, failure_text::playFailed(ErrorCode::IsFolder, folder)},
+        {tune, 0, failure_text::playFailed(ErrorCode::NoDevice, tune)},
+        {missing, 1, failure_text::playFailed(ErrorCode::NotFound, missing)},
+        {folder, 1, failure_text::playFailed(ErrorCode::IsFolder, folder)},
         // a device reads as an endless file, or never answers at all
-        {"NUL", failure_text::playFailed(PlayFault::NotAFile, "NUL")},
+        {"NUL", 1, failure_text::playFailed(PlayFault::NotAFile, "NUL")},
     };
     for (const auto& row : rows) {
+        Win32Player::setDeviceCountForTests(row.devices);
         const Status played = play(row.path);
         ASSERT_FALSE(played.ok()) << row.path;
+        EXPECT_EQ(played.code(), row.expected.code) << row.path;
         EXPECT_EQ(played.failure().message, row.expected.message);
     }
 }

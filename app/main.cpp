@@ -29,6 +29,9 @@ bool hasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto served = zorvik::runWithoutWindow(argc, argv)) {
+        return *served;
+    }
     if (!hasDisplay()) {
         std::fprintf(stderr,
                      "zorvik-melodies: no display (DISPLAY and WAYLAND_DISPLAY are unset). Run it "

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "platform/platform_services.h"
 
@@ -21,6 +22,11 @@ public:
     // and dispatches events until it has closed. Returns the process's exit code.
     virtual int run(Form1& form) = 0;
 };
+
+// The program started in a mode without a window (on Windows, as the elevated process that
+// makes an action's changes in the install folder): runs it and gives its exit code. nullopt
+// for the program with its window.
+std::optional<int> runWithoutWindow(int argc, char** argv);
 
 // nullptr when the platform cannot start (no display, say); the reason is already reported.
 std::unique_ptr<Desktop> createDesktop(int argc, char** argv);

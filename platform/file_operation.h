@@ -26,12 +26,16 @@ public:
     // A step's failure, whose message is its reason only.
     Failure fail(const Failure& step) const { return fail(step.code, step.message); }
 
-    // Runs one step, unless the test hook makes a failure of it or pretends it was done.
+    // Runs one step, unless the test hook makes a failure of it or pretends it was done. A
+    // refusal it makes is one as the step's own would be.
     template <typename Work>
     auto run(FileStep step, Work&& work) -> decltype(work()) {
         using Outcome = decltype(work());
         if (files_.faults_) {
             if (const auto fault = files_.faults_(step)) {
+                if (fault->failure && fault->failure->code == ErrorCode::AccessDenied) {
+                    files_.noteRefused(hostDestination_.empty() ? hostSource_ : hostDestination_);
+                }
                 if constexpr (std::is_void_v<Outcome>) {
                     return;
                 } else if constexpr (std::is_same_v<Outcome, Status>) {

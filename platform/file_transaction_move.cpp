@@ -169,7 +169,8 @@ Status FileOperation::deleteFile() {
     if (!host.ok()) {
         return fail(host.failure());
     }
-    const std::string& path = host.value();
+    hostSource_ = host.value();
+    const std::string& path = hostSource_;
     steps_.removeAbandonedTemporaries(std::string(winpath::folder(path)));
     const auto entry = steps_.inspect(path, LinkHandling::Itself);
     if (!entry.ok()) {

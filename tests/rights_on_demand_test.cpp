@@ -280,6 +280,7 @@ TEST_F(RightsOnDemand, ASwitchWhoseAnswerWasLostIsRecorded) {
     arrange();
     files.setForAdministratorsOnly({install.text, rings.text, deleted.text});
     // the sweep, the temporary, its content, its end, its flush, then the rename
+    elevation.availableHere = true;
     elevation.answersBeforeGone = 5;
     elevation.lastCarriedOut = true;
     open();

@@ -61,6 +61,10 @@ private:
 
 }  // namespace
 
+std::optional<int> runWithoutWindow(int, char**) {
+    return std::nullopt;  // no process here is ever started to act for another
+}
+
 std::unique_ptr<Desktop> createDesktop(int argc, char** argv) {
     // QApplication keeps a reference to argc for its whole life
     static int arguments = argc;

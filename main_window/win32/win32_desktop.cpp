@@ -7,6 +7,7 @@
 #include "main_window/form1.h"
 #include "main_window/form1_layout.h"
 #include "platform/win32/application_folder.h"
+#include "platform/win32/elevated_mode.h"
 #include "platform/win32/wide_text.h"
 
 namespace zorvik {
@@ -20,6 +21,7 @@ std::string Win32Platform::applicationFolder() const {
 
 void Win32Platform::ownDialogsBy(HWND owner) {
     box_.setOwner(owner);
+    elevation_.setOwner(owner);
     dialog_.setOwner(owner);
     progress_.setOwner(owner);
 }
@@ -69,6 +71,10 @@ private:
 };
 
 }  // namespace
+
+std::optional<int> runWithoutWindow(int argc, char** argv) {
+    return win32::runElevatedMode(argc, argv);
+}
 
 std::unique_ptr<Desktop> createDesktop(int, char**) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};

@@ -7,6 +7,7 @@
 #include "main_window/desktop.h"
 #include "main_window/win32/form1_window.h"
 #include "platform/platform_services.h"
+#include "platform/win32/win32_elevation.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_interprocess_lock.h"
 #include "platform/win32/win32_message_box.h"
@@ -45,7 +46,7 @@ private:
     win32::Win32OpenFileDialog dialog_;
     win32::Win32Player player_;
     win32::Win32Progress progress_;
-    NoElevation elevation_;
+    win32::Win32Elevation elevation_{files_.steps()};
     win32::Win32InterprocessLock ringChoiceLock_{L"Local\\Zorvik.RingChoice",
                                                  kInterprocessLockPatience};
     // last, so that it goes first: nothing it calls on while closing is gone before it

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_message_box.h"
 
+#include <commctrl.h>
+
 #include "platform/queued_answers.h"
 #include "platform/scoped_value.h"
 #include "platform/win32/dialog_dismissal.h"
@@ -38,6 +40,52 @@ std::optional<int> Win32MessageBox::confirm(std::string_view message, std::strin
         return std::nullopt;
     }
     return *answer == IDOK ? kAnswerOk : kAnswerCancel;
+}
+
+namespace {
+
+constexpr int kGoOnButton = 100;
+// the button that goes on to the consent prompt, and Cancel, as Windows words them
+constexpr wchar_t kGoOnCaption[] = L"Продължи";
+
+}  // namespace
+
+std::optional<int> Win32MessageBox::confirmElevation(std::string_view message,
+                                                     std::string_view title) {
+    lastStyleShown() = kShieldedQuestion;
+    if (auto queued = queued_answers::take(message)) {
+        return *queued;
+    }
+    const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
+    const std::wstring text = toWideLossy(message);
+    const std::wstring caption = toWideLossy(title);
+    const TASKDIALOG_BUTTON buttons[] = {{kGoOnButton, kGoOnCaption}};
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = owner;
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
+    config.pszWindowTitle = caption.c_str();
+    config.pszMainIcon = TD_SHIELD_ICON;
+    config.pszContent = text.c_str();
+    config.cButtons = 1;
+    config.pButtons = buttons;
+    config.nDefaultButton = kGoOnButton;
+    config.pfCallback = [](HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR) -> HRESULT {
+        if (notification == TDN_CREATED) {
+            SendMessageW(dialog, TDM_SET_BUTTON_ELEVATION_REQUIRED_STATE, kGoOnButton, TRUE);
+        }
+        return S_OK;
+    };
+    const ScopedValue showing(showing_, true);
+    int pressed = 0;
+    if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) {
+        // without the task dialog, the plain question still asks
+        const auto answer = show(message, title, MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON1);
+        return answer ? std::optional<int>(*answer == IDOK ? kAnswerOk : kAnswerCancel)
+                      : std::nullopt;
+    }
+    return pressed == kGoOnButton ? kAnswerOk : kAnswerCancel;
 }
 
 std::optional<int> Win32MessageBox::retryOrCancel(std::string_view message,

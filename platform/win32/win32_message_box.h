@@ -19,6 +19,7 @@ public:
     void setOwner(HWND owner) { owner_ = owner; }
 
     std::optional<int> confirm(std::string_view message, std::string_view title) override;
+    std::optional<int> confirmElevation(std::string_view message, std::string_view title) override;
     std::optional<int> retryOrCancel(std::string_view message, std::string_view title) override;
     void showError(std::string_view message, std::string_view title) override;
     void showNotice(std::string_view message, std::string_view title) override;
@@ -28,8 +29,10 @@ public:
     static void clearAnswers();
     // Every message that a queued answer took, in order, for tests to read.
     static const std::vector<std::string>& answeredMessages();
-    // The MB_* style of the last box, queued answers included.
+    // The MB_* style of the last box, queued answers included; for the question whose button
+    // bears the shield, kShieldedQuestion.
     static UINT lastStyle();
+    static constexpr UINT kShieldedQuestion = 0xFFFFFFFF;
 
 private:
     std::optional<int> show(std::string_view message, std::string_view title, UINT style);

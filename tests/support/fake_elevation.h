@@ -8,6 +8,7 @@
 #include "platform/elevated/step_protocol.h"
 #include "platform/elevation.h"
 #include "platform/install_folder.h"
+#include "platform/windows_path.h"
 #include "tests/support/fake_file_system.h"
 
 namespace zorvik::testing {
@@ -32,7 +33,7 @@ public:
         return std::unique_ptr<ElevatedRun>(std::make_unique<Run>(*this));
     }
 
-    bool availableHere = true;
+    bool availableHere = false;  // as on a host that asks no one for rights
     Answer answer = Answer::Consent;
     // the elevated process ends unasked after answering this many requests; with
     // `lastCarriedOut`, after carrying out the next one too, but before it says so
@@ -48,7 +49,8 @@ private:
             : owner_(owner),
               guard_(owner.files_.administratorSteps(),
                      {install::kFolder, std::string(install::kRingsFolder),
-                      std::string(install::kDeletedFolder), "Phone.wav"}),
+                      std::string(install::kDeletedFolder),
+                      std::string(winpath::fileName(install::kRingFile))}),
               remote_(*this, owner.files_.steps()) {}
         FileSteps& steps() override { return remote_; }
         void end() override { ++owner_.ends; }

@@ -1,0 +1,86 @@
+#include "platform/win32/elevated_mode.h"
+
+#include <windows.h>
+
+#include <charconv>
+#include <string_view>
+
+#include "platform/elevated/guarded_file_steps.h"
+#include "platform/elevated/remote_file_steps.h"
+#include "platform/install_folder.h"
+#include "platform/win32/elevated_pipe.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/windows_path.h"
+
+namespace zorvik::win32 {
+
+namespace {
+
+// Exit codes, for the process that started this one and for a person reading a log.
+constexpr int kServed = 0;
+constexpr int kBadArguments = 2;
+constexpr int kNoPipe = 3;
+constexpr int kWrongPeer = 4;
+constexpr int kNoPlaces = 5;
+
+constexpr std::string_view kPipePrefix = "\\\\.\\pipe\\Zorvik.Elevated.";
+constexpr DWORD kPipePatience = 5000;
+
+}  // namespace
+
+std::optional<int> runElevatedMode(int argc, char** argv) {
+    if (argc < 2 || std::string_view(argv[1]) != kElevatedModeSwitch) {
+        return std::nullopt;
+    }
+    if (argc != 4) {
+        return kBadArguments;
+    }
+    // only a pipe of this program's making, never a file or another program's pipe
+    const std::string_view pipeName = argv[2];
+    const std::string_view parentText = argv[3];
+    DWORD parent = 0;
+    if (!pipeName.starts_with(kPipePrefix) ||
+        std::from_chars(parentText.data(), parentText.data() + parentText.size(), parent).ec !=
+            std::errc()) {
+        return kBadArguments;
+    }
+    const std::wstring wideName = toWideLossy(pipeName);
+    (void)WaitNamedPipeW(wideName.c_str(), kPipePatience);
+    // identification only: the user's process may learn who connected, never act as this one
+    OwnedHandle pipe(CreateFileW(
+        wideName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+        FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+    if (!pipe.valid()) {
+        return kNoPipe;
+    }
+    ULONG server = 0;
+    if (!GetNamedPipeServerProcessId(pipe.get(), &server) || server != parent) {
+        return kWrongPeer;
+    }
+    OwnedHandle peer(OpenProcess(SYNCHRONIZE, FALSE, parent));
+
+    Win32FileSystem files;
+    const auto install = files.hostPath(install::kFolder);
+    const auto rings = files.hostPath(install::kRingsFolder);
+    const auto deleted = files.hostPath(install::kDeletedFolder);
+    if (!install.ok() || !rings.ok() || !deleted.ok()) {
+        return kNoPlaces;
+    }
+    elevated::GuardedFileSteps guard(files.steps(),
+                                     {install.value(), rings.value(), deleted.value(),
+                                      std::string(winpath::fileName(install::kRingFile))});
+    for (;;) {
+        const auto request = readMessage(pipe.get(), peer.get());
+        if (!request.ok()) {
+            break;  // the action is over, or its process gone: what this one held goes with it
+        }
+        if (!writeMessage(pipe.get(), elevated::answerStep(guard, request.value()), peer.get())
+                 .ok()) {
+            break;
+        }
+    }
+    return kServed;
+}
+
+}  // namespace zorvik::win32

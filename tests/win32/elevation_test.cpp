@@ -1,0 +1,266 @@
+// The elevated process as Windows runs it: the real program in its elevated mode, over the real
+// pipe and the real install folder, started without the consent prompt (under Wine every
+// process is an administrator already, and no prompt can be answered by a test).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "platform/install_folder.h"
+#include "platform/win32/elevated_pipe.h"
+#include "platform/win32/win32_elevation.h"
+#include "platform/win32/win32_file_system.h"
+#include "settings/shell_object.h"
+#include "tests/support/fake_registry.h"
+#include "tests/support/form_driver.h"
+#include "tests/win32/host_commands.h"
+#include "tests/win32/scratch.h"
+
+namespace zorvik {
+namespace {
+
+using testing::entriesOf;
+using testing::readBytes;
+using testing::writeBytes;
+
+const std::string kInstall = install::kFolder;
+const std::string kRings = std::string(install::kRingsFolder);
+const std::string kDeleted = std::string(install::kDeletedFolder);
+
+std::wstring theProgram() {
+    std::wstring module(MAX_PATH, L'\0');
+    module.resize(GetModuleFileNameW(nullptr, module.data(), MAX_PATH));
+    const std::wstring relative =
+        module.substr(0, module.find_last_of(L'\\') + 1) + L"..\\..\\app\\zorvik-melodies.exe";
+    std::wstring full(MAX_PATH, L'\0');
+    full.resize(GetFullPathNameW(relative.c_str(), MAX_PATH, full.data(), nullptr));
+    return full;
+}
+
+// Starts a program as CreateProcessW does, counted; what ShellExecuteExW("runas") does after
+// the prompt.
+Result<HANDLE> startDirectly(const std::wstring& program, const std::wstring& parameters) {
+    std::wstring commandLine = L"\"" + program + L"\" " + parameters;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        return Failure{ErrorCode::NotAvailable, "CreateProcessW " + std::to_string(GetLastError())};
+    }
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+DWORD exitCodeOf(const std::wstring& parameters) {
+    auto started = startDirectly(theProgram(), parameters);
+    if (!started.ok()) {
+        return 0xFFFF;
+    }
+    win32::OwnedHandle process(started.value());
+    WaitForSingleObject(process.get(), 30000);
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return code;
+}
+
+// The window's core over the real files of the install folder, with refusals made where the
+// user's own rights would not reach, until the elevated process is started.
+class RefusedMachine : public testing::FormDriver {
+public:
+    RefusedMachine() {
+        // the test's own program is not the one to start: the program's is
+        elevation.setLauncher([this](const std::wstring& program, const std::wstring& parameters) {
+            ++starts;
+            if (launch) {
+                return launch(program, parameters);
+            }
+            elevated = true;
+            return startDirectly(theProgram(), parameters);
+        });
+        files.setStepFaults([this](FileStep step) -> std::optional<StepFault> {
+            const bool changes = step == FileStep::CreateTemporary ||
+                                 step == FileStep::MoveInOneStep || step == FileStep::RemoveFile;
+            if (changes && !elevated) {
+                return StepFault::fail(ErrorCode::AccessDenied, "достъпът е отказан");
+            }
+            return std::nullopt;
+        });
+    }
+
+    win32::Win32FileSystem files;
+    testing::FakeRegistry registry;
+    settings::RegistryShellFactory shells{registry};
+    win32::Win32Elevation elevation{files.steps()};
+    std::function<Result<HANDLE>(const std::wstring&, const std::wstring&)> launch;
+    bool elevated = false;
+    int starts = 0;
+
+protected:
+    FileSystem& machineFiles() override { return files; }
+    settings::ShellFactory& machineShells() override { return shells; }
+    Elevation& machineElevation() override { return elevation; }
+};
+
+class ElevatedProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::makeFolders(kDeleted);
+        for (const std::string* folder : {&kRings, &kDeleted}) {
+            for (const std::string& name : entriesOf(*folder)) {
+                DeleteFileW(testing::widePath(*folder + "\\" + name).c_str());
+            }
+        }
+        writeBytes(kRings + "\\повишена.wav", "the melody");
+        writeBytes(kDeleted + "\\стара.wav", "old");
+        writeBytes(kInstall + "\\Phone.wav", "previous ring");
+        writeBytes(source.path() + "\\нова.wav", "new melody");
+    }
+    std::string listing(const std::string& folder) {
+        std::string names;
+        for (const std::string& name : entriesOf(folder)) {
+            names += (names.empty() ? "" : " ") + name;
+        }
+        return names;
+    }
+
+    testing::ScratchFolder source;
+};
+
+// Each action, refused to the user, asks once and is made whole by the real elevated program.
+// Declined at either prompt, or with an elevated process that never answers, nothing changes.
+TEST_F(ElevatedProcess, EachRefusedActionIsMadeByTheElevatedProgram) {
+    const struct {
+        const char* what;
+        std::function<void(RefusedMachine&)> act;
+        const char* ringsAfter;
+        const char* deletedAfter;
+        const char* ringAfter;
+    } actions[] = {
+        {"the ring choice", [](RefusedMachine& m) { m.chooseRing("повишена.wav"); },
+         "Deleted повишена.wav", "стара.wav", "the melody"},
+        {"adding a melody",
+         [&](RefusedMachine& m) { m.addThroughDialog(source.path() + "\\нова.wav"); },
+         "Deleted нова.wav повишена.wav", "стара.wav", "previous ring"},
+        {"a delete for good", [](RefusedMachine& m) { m.removeEntry("повишена.wav"); }, "Deleted",
+         "стара.wav", "previous ring"},
+        {"a move into Deleted",
+         [](RefusedMachine& m) {
+             m.form->clickCheck2();
+             m.removeEntry("повишена.wav");
+         },
+         "Deleted", "повишена.wav стара.wav", "previous ring"},
+    };
+    for (const auto& action : actions) {
+        SCOPED_TRACE(action.what);
+        SetUp();
+        RefusedMachine machine;
+        machine.box.answerer = [] { return std::optional<int>(kAnswerOk); };
+        machine.open();
+        action.act(machine);
+        EXPECT_EQ(machine.box.shielded, 1);
+        EXPECT_EQ(machine.starts, 1);
+        EXPECT_TRUE(machine.box.errors.empty()) << machine.box.errors.front().message;
+        EXPECT_EQ(listing(kRings), action.ringsAfter);
+        EXPECT_EQ(listing(kDeleted), action.deletedAfter);
+        EXPECT_EQ(readBytes(kInstall + "\\Phone.wav").value_or("?"), action.ringAfter);
+        machine.close();
+    }
+    const struct {
+        const char* what;
+        int ourAnswer;
+        std::function<Result<HANDLE>(const std::wstring&, const std::wstring&)> launch;
+        int starts;
+        const char* error;
+    } declined[] = {
+        {"our question declined", kAnswerCancel, {}, 0, nullptr},
+        {"the consent prompt declined", kAnswerOk,
+         [](const std::wstring&, const std::wstring&) -> Result<HANDLE> {
+             return Failure{ErrorCode::Cancelled, {}};
+         },
+         1, nullptr},
+        {"a process that never opens the pipe", kAnswerOk,
+         [](const std::wstring&, const std::wstring&) {
+             return startDirectly(theProgram(), L"--elevated-file-steps not-a-pipe 0");
+         },
+         1, "Правата на администратор за папката „C:\\Program Files\\Zorvik“ не могат"},
+    };
+    for (const auto& row : declined) {
+        SCOPED_TRACE(row.what);
+        SetUp();
+        RefusedMachine machine;
+        machine.launch = row.launch;
+        machine.box.answerer = [&] { return std::optional<int>(row.ourAnswer); };
+        machine.open();
+        machine.chooseRing("повишена.wav");
+        EXPECT_EQ(machine.starts, row.starts);
+        EXPECT_EQ(readBytes(kInstall + "\\Phone.wav").value_or("?"), "previous ring");
+        EXPECT_EQ(listing(kInstall), "Phone.wav Rings") << "nothing left beside the ring file";
+        EXPECT_EQ(machine.registry.read("Zorvik\\Setings", "RingSound").ok(), false);
+        if (row.error == nullptr) {
+            EXPECT_TRUE(machine.box.errors.empty()) << machine.box.errors.front().message;
+        } else {
+            ASSERT_EQ(machine.box.errors.size(), 1u);
+            EXPECT_NE(machine.box.errors[0].message.find(row.error), std::string::npos)
+                << machine.box.errors[0].message;
+        }
+        machine.close();
+    }
+}
+
+// Started by anyone, the elevated mode serves only a pipe of this program's making by the
+// process it names, and then only the melodies, the ring file and its own temporaries: never a
+// file outside, never through a link.
+TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
+    EXPECT_EQ(exitCodeOf(L"--elevated-file-steps"), 2u) << "without its pipe and peer";
+    EXPECT_EQ(exitCodeOf(L"--elevated-file-steps \\\\.\\pipe\\other 1"), 2u) << "another's pipe";
+    EXPECT_EQ(exitCodeOf(L"--elevated-file-steps \\\\.\\pipe\\Zorvik.Elevated.none 1"), 3u)
+        << "a pipe no one made";
+
+    win32::Win32FileSystem files;
+    win32::Win32Elevation elevation(files.steps());
+    elevation.setLauncher([](const std::wstring&, const std::wstring& parameters) {
+        return startDirectly(theProgram(), parameters);
+    });
+    auto started = elevation.start();
+    ASSERT_TRUE(started.ok()) << started.failure().message;
+    FileSteps& steps = started.value()->steps();
+
+    const std::string outside = source.path() + "\\чужда.wav";
+    writeBytes(outside, "someone else's");
+    const std::string link = kRings + "\\връзка.wav";
+    const std::wstring hostOutside = testing::hostNameUnderWine(testing::widePath(outside));
+    const bool linked =
+        !hostOutside.empty() &&
+        testing::runOnHost(L"/bin/ln -s \"" + hostOutside + L"\" \"" +
+                           testing::hostNameUnderWine(testing::widePath(link)) + L"\"") &&
+        testing::waitUntil([&] { return readBytes(link).has_value(); });
+    const auto host = [&](const std::string& path) { return files.hostPath(path).value(); };
+
+    EXPECT_FALSE(steps.removeFile(host(outside), false).ok());
+    EXPECT_FALSE(steps.createTemporary(host(source.path())).ok());
+    EXPECT_FALSE(steps.moveInOneStep(host(kRings + "\\повишена.wav"), host(outside)).ok());
+    EXPECT_FALSE(steps.removeFile(host(kInstall + "\\Phone.wav"), false).ok());
+    if (linked) {
+        EXPECT_FALSE(steps.removeFile(host(link), false).ok()) << "a link is no melody";
+        EXPECT_FALSE(steps.moveInOneStep(host(link), host(kDeleted + "\\връзка.wav")).ok());
+        // Wine's DeleteFileW would take the file the link points to: the host removes it
+        testing::runOnHost(L"/bin/rm \"" + testing::hostNameUnderWine(testing::widePath(link)) +
+                           L"\"");
+        testing::waitUntil([&] {
+            return GetFileAttributesW(testing::widePath(link).c_str()) == INVALID_FILE_ATTRIBUTES;
+        });
+    }
+    EXPECT_EQ(readBytes(outside), "someone else's");
+    EXPECT_EQ(readBytes(kInstall + "\\Phone.wav"), "previous ring");
+
+    EXPECT_TRUE(
+        steps.moveInOneStep(host(kRings + "\\повишена.wav"), host(kDeleted + "\\повишена.wav"))
+            .ok());
+    EXPECT_EQ(listing(kDeleted), "повишена.wav стара.wav");
+    started.value()->end();
+}
+
+}  // namespace
+}  // namespace zorvik

@@ -45,8 +45,10 @@ std::optional<int> Win32MessageBox::confirm(std::string_view message, std::strin
 namespace {
 
 constexpr int kGoOnButton = 100;
-// the button that goes on to the consent prompt, and Cancel, as Windows words them
+// the button that goes on to the consent prompt, and Cancel, in the program's own language
+// whatever the system's
 constexpr wchar_t kGoOnCaption[] = L"Продължи";
+constexpr wchar_t kCancelCaption[] = L"Отказ";
 
 }  // namespace
 
@@ -59,16 +61,15 @@ std::optional<int> Win32MessageBox::confirmElevation(std::string_view message,
     const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
     const std::wstring text = toWideLossy(message);
     const std::wstring caption = toWideLossy(title);
-    const TASKDIALOG_BUTTON buttons[] = {{kGoOnButton, kGoOnCaption}};
+    const TASKDIALOG_BUTTON buttons[] = {{kGoOnButton, kGoOnCaption}, {IDCANCEL, kCancelCaption}};
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     config.hwndParent = owner;
     config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
-    config.dwCommonButtons = TDCBF_CANCEL_BUTTON;
     config.pszWindowTitle = caption.c_str();
     config.pszMainIcon = TD_SHIELD_ICON;
     config.pszContent = text.c_str();
-    config.cButtons = 1;
+    config.cButtons = 2;
     config.pButtons = buttons;
     config.nDefaultButton = kGoOnButton;
     config.pfCallback = [](HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR) -> HRESULT {

@@ -281,6 +281,17 @@ int main(int argc, char** argv) {
         wchar_t title[256] = {};
         GetWindowTextW(programBox(), title, 256);
         print(toUtf8Lossy(title));
+        // then what it says and its buttons, one a line
+        EnumChildWindows(
+            programBox(),
+            [](HWND control, LPARAM) -> BOOL {
+                wchar_t text[1024] = {};
+                if (IsWindowVisible(control) != FALSE && GetWindowTextW(control, text, 1024) > 0) {
+                    print(toUtf8Lossy(text));
+                }
+                return TRUE;
+            },
+            0);
         return 0;
     }
     if (command == "ok") {

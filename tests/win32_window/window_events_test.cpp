@@ -30,6 +30,80 @@ protected:
         return machine.box.questions.size() + machine.box.notices.size() +
                machine.box.errors.size();
     }
+    // Another program closes the window (WM_CLOSE, as taskkill sends it) while a question of the
+    // ring choice, a real box, waits for an answer: the question is answered Cancel, its handler
+    // ends, and only then does the window close, storing the options once.
+    void closeWhileAsking(bool forRights) {
+        layOutMelodies();
+        machine.writeFile(machine.install / "Phone.wav", "ring");
+        win32::Win32MessageBox boxes;
+        start(&boxes);
+        boxes.setOwner(window.handle());
+        if (forRights) {
+            // the install folder refuses the user: the ring question answered, the one for an
+            // administrator's rights (a task dialog of the same title) is the one open
+            machine.files.setForAdministratorsOnly({machine.install.text});
+            machine.elevation.availableHere = true;
+            win32::Win32MessageBox::setNextAnswer(kAnswerOk);
+        }
+        clickRow(1);
+        form->clickCheck1();
+        const int writesBefore = machine.registry.writes();
+        // The question runs a loop of its own: a timer in it closes the window once the question
+        // shows, and answers OK itself if the question is still there long after (the test then
+        // fails on the ring file, rather than waiting for a person).
+        static HWND closing;
+        static int ticksSinceClose;
+        closing = window.handle();
+        ticksSinceClose = -1;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+            const HWND question = FindWindowW(L"#32770", L"Избор на мелодия...");
+            if (question == nullptr || IsWindowVisible(question) == FALSE) {
+                return;
+            }
+            if (ticksSinceClose < 0) {
+                PostMessageW(closing, WM_CLOSE, 0, 0);
+            } else if (ticksSinceClose > 250) {
+                PostMessageW(question, WM_COMMAND, IDOK, 0);
+            }
+            ++ticksSinceClose;
+        });
+        // and whatever happens, the window goes only once no handler runs, or the rest of the
+        // handler would act with no window there
+        struct Going {
+            const Form1* form;
+            bool whileHandling = false;
+        } going{form.get()};
+        SetWindowSubclass(
+            window.handle(),
+            [](HWND closed, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+               DWORD_PTR data) -> LRESULT {
+                auto& watched = *reinterpret_cast<Going*>(data);
+                if (message == WM_DESTROY) {
+                    watched.whileHandling = watched.form->handling();
+                }
+                return DefSubclassProc(closed, message, wParam, lParam);
+            },
+            1, reinterpret_cast<DWORD_PTR>(&going));
+        SetFocus(control("Command2"));
+        press(VK_RETURN);
+        KillTimer(nullptr, timer);
+        EXPECT_FALSE(going.whileHandling) << "the window went while the question's handler ran";
+        EXPECT_EQ(machine.readFile(machine.install / "Phone.wav"), "ring")
+            << "the ring file was written after the window had gone";
+        EXPECT_EQ(window.handle(), nullptr) << "the window is gone";
+        EXPECT_TRUE(quitPosted) << "and the program's loop ends";
+        EXPECT_TRUE(form->unloaded());
+        EXPECT_EQ(machine.registry.writes() - writesBefore, 1)
+            << "both options stored, in one write";
+        EXPECT_NE(machine.storeText().find("\"Audio\"=dword:00000001"), std::string::npos);
+        if (forRights) {
+            EXPECT_EQ(win32::Win32MessageBox::lastStyle(),
+                      win32::Win32MessageBox::kShieldedQuestion)
+                << "the question for rights was the one open";
+            EXPECT_EQ(machine.elevation.starts, 0) << "and, dismissed, started no elevated run";
+        }
+    }
 };
 
 TEST_F(WindowEvents, TabFollowsTheDesignsTabIndicesBothWays) {
@@ -326,65 +400,12 @@ TEST_F(WindowEvents, ThePopupOpensBelowItsButtonFromTheKeyboardAndAtThePointerFr
     EXPECT_EQ(form->view(), MelodyView::Rings) << "a dismissed menu runs no item";
 }
 
-// Another program closes the window (WM_CLOSE, as taskkill sends it) while the ring question,
-// a real message box, waits for an answer: the question is answered Cancel, its handler ends,
-// and only then does the window close, storing the options once.
 TEST_F(WindowEvents, AWindowClosedWhileItsQuestionIsOpenAnswersCancelAndUnloadsOnce) {
-    layOutMelodies();
-    machine.writeFile(machine.install / "Phone.wav", "ring");
-    win32::Win32MessageBox boxes;
-    start(&boxes);
-    boxes.setOwner(window.handle());
-    clickRow(1);
-    form->clickCheck1();
-    const int writesBefore = machine.registry.writes();
-    // The question runs a loop of its own: a timer in it closes the window once the question
-    // shows, and answers OK itself if the question is still there long after (the test then
-    // fails on the ring file, rather than waiting for a person).
-    static HWND closing;
-    static int ticksSinceClose;
-    closing = window.handle();
-    ticksSinceClose = -1;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
-        const HWND question = FindWindowW(L"#32770", L"Избор на мелодия...");
-        if (question == nullptr || IsWindowVisible(question) == FALSE) {
-            return;
-        }
-        if (ticksSinceClose < 0) {
-            PostMessageW(closing, WM_CLOSE, 0, 0);
-        } else if (ticksSinceClose > 250) {
-            PostMessageW(question, WM_COMMAND, IDOK, 0);
-        }
-        ++ticksSinceClose;
-    });
-    // and whatever happens, the window goes only once no handler runs, or the rest of the
-    // handler would act with no window there
-    struct Going {
-        const Form1* form;
-        bool whileHandling = false;
-    } going{form.get()};
-    SetWindowSubclass(
-        window.handle(),
-        [](HWND closed, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-           DWORD_PTR data) -> LRESULT {
-            auto& watched = *reinterpret_cast<Going*>(data);
-            if (message == WM_DESTROY) {
-                watched.whileHandling = watched.form->handling();
-            }
-            return DefSubclassProc(closed, message, wParam, lParam);
-        },
-        1, reinterpret_cast<DWORD_PTR>(&going));
-    SetFocus(control("Command2"));
-    press(VK_RETURN);
-    KillTimer(nullptr, timer);
-    EXPECT_FALSE(going.whileHandling) << "the window went while the question's handler ran";
-    EXPECT_EQ(machine.readFile(machine.install / "Phone.wav"), "ring")
-        << "the ring file was written after the window had gone";
-    EXPECT_EQ(window.handle(), nullptr) << "the window is gone";
-    EXPECT_TRUE(quitPosted) << "and the program's loop ends";
-    EXPECT_TRUE(form->unloaded());
-    EXPECT_EQ(machine.registry.writes() - writesBefore, 1) << "both options stored, in one write";
-    EXPECT_NE(machine.storeText().find("\"Audio\"=dword:00000001"), std::string::npos);
+    closeWhileAsking(false);
+}
+
+TEST_F(WindowEvents, AWindowClosedWhileTheRightsQuestionIsOpenAnswersCancelAndUnloadsOnce) {
+    closeWhileAsking(true);
 }
 
 TEST_F(WindowEvents, TheListShowsItsFocusFromTheStartWithNoEntryCurrentYet) {

@@ -58,6 +58,15 @@ Status FileOperation::moveFile(MoveJournal* journal, const CopyRunner* runCopy) 
         return Status::success();
     }
     if (moved.code() != ErrorCode::NotSameVolume) {
+        // A rename made by another process (an elevated one) that ended before it could say so:
+        // the very file at the destination and none left at the source is the move made.
+        const auto there = steps_.inspect(hostDestination_, LinkHandling::Itself);
+        if (there.ok() && there.value().identity == source.value().identity &&
+            !stillThere(hostSource_)) {
+            run(FileStep::SyncFolder, [&] { steps_.syncFolder(destinationFolder_); });
+            run(FileStep::SyncFolder, [&] { steps_.syncFolder(sourceFolder_); });
+            return Status::success();
+        }
         return fail(moved.failure());
     }
     if (isLink) {

@@ -274,22 +274,50 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     EXPECT_EQ(readFile(install / "Phone.wav"), "") << "the temporary, empty, is the ring file";
 }
 
-// An elevated process that ends after the switch, before it could say so, leaves the record
-// naming the melody the ring file now holds.
-TEST_F(RightsOnDemand, ASwitchWhoseAnswerWasLostIsRecorded) {
-    arrange();
-    files.setForAdministratorsOnly({install.text, rings.text, deleted.text});
-    // the sweep, the temporary, its content, its end, its flush, then the rename
-    elevation.availableHere = true;
-    elevation.answersBeforeGone = 5;
-    elevation.lastCarriedOut = true;
-    open();
-    clickEntry("x.wav");
-    box.answerer = [] { return std::optional<int>(kAnswerOk); };
-    form->Command2_Click();
-    EXPECT_EQ(readFile(install / "Phone.wav"), "the melody");
-    EXPECT_NE(storeText().find("\"RingSound\"=\"x.wav\""), std::string::npos) << storeText();
-    EXPECT_TRUE(box.errors.empty()) << box.errors.front().message;
+// An elevated process that ends after its change, before it could say so, leaves the action
+// made: the record names the melody the ring file now holds, and a move is no failure.
+TEST_F(RightsOnDemand, AChangeWhoseAnswerWasLostIsTakenAsMade) {
+    const struct {
+        const char* what;
+        int answersBefore;  // the requests answered before the change that is not
+        std::function<void()> act;
+        const char* ringsAfter;
+        const char* deletedAfter;
+        const char* ringAfter;
+    } rows[] = {
+        // the sweep, the temporary, its content, its end, its flush, then the rename
+        {"the ring choice", 5, [&] { chooseRing("x.wav"); }, "Deleted x.wav", "old.wav",
+         "the melody"},
+        // the sweeps of both folders, the check that the melody may go, then the rename
+        {"a move into Deleted", 3,
+         [&] {
+             form->clickCheck2();
+             removeEntry("x.wav");
+         },
+         "Deleted", "old.wav x.wav", "previous ring"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        arrange();
+        files.setForAdministratorsOnly({install.text, rings.text, deleted.text});
+        elevation.availableHere = true;
+        elevation.answersBeforeGone = row.answersBefore;
+        elevation.lastCarriedOut = true;
+        box.errors.clear();
+        open();
+        box.answerer = [] { return std::optional<int>(kAnswerOk); };
+        row.act();
+        box.answerer = nullptr;
+        EXPECT_EQ(listing(rings), row.ringsAfter);
+        EXPECT_EQ(listing(deleted), row.deletedAfter);
+        EXPECT_EQ(readFile(install / "Phone.wav"), row.ringAfter);
+        if (std::string(row.ringAfter) == "the melody") {
+            EXPECT_NE(storeText().find("\"RingSound\"=\"x.wav\""), std::string::npos)
+                << storeText();
+        }
+        EXPECT_TRUE(box.errors.empty()) << box.errors.front().message;
+        files.remove(install);
+    }
 }
 
 }  // namespace

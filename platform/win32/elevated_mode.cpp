@@ -10,6 +10,7 @@
 #include "platform/install_folder.h"
 #include "platform/win32/elevated_pipe.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/windows_path.h"
 
@@ -48,7 +49,7 @@ std::optional<int> runElevatedMode(int argc, char** argv) {
     const std::wstring wideName = toWideLossy(pipeName);
     (void)WaitNamedPipeW(wideName.c_str(), kPipePatience);
     // identification only: the user's process may learn who connected, never act as this one
-    OwnedHandle pipe(CreateFileW(
+    Handle pipe(CreateFileW(
         wideName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
         FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
     if (!pipe.valid()) {
@@ -58,7 +59,7 @@ std::optional<int> runElevatedMode(int argc, char** argv) {
     if (!GetNamedPipeServerProcessId(pipe.get(), &server) || server != parent) {
         return kWrongPeer;
     }
-    OwnedHandle peer(OpenProcess(SYNCHRONIZE, FALSE, parent));
+    Handle peer(OpenProcess(SYNCHRONIZE, FALSE, parent));
 
     Win32FileSystem files;
     const auto install = files.hostPath(install::kFolder);

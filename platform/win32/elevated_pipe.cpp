@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/elevated/step_protocol.h"
+#include "platform/win32/win32_errors.h"
 
 namespace zorvik::win32 {
 
@@ -11,7 +12,7 @@ namespace {
 // All of `size` bytes through the pipe, overlapped so that the other side's end (or a pipe of
 // either kind) is noticed however it comes.
 bool transfer(HANDLE pipe, bool writing, char* data, DWORD size, HANDLE peer) {
-    OwnedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    Handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!event.valid()) {
         return false;
     }

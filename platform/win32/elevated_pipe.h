@@ -19,31 +19,4 @@ inline constexpr char kElevatedModeSwitch[] = "--elevated-file-steps";
 Status writeMessage(HANDLE pipe, const std::string& message, HANDLE peer = nullptr);
 Result<std::string> readMessage(HANDLE pipe, HANDLE peer = nullptr);
 
-// A handle closed however the scope ends.
-class OwnedHandle {
-public:
-    OwnedHandle() = default;
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    ~OwnedHandle() { reset(); }
-    OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.release()) {}
-    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
-        if (this != &other) {
-            reset(other.release());
-        }
-        return *this;
-    }
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE release() { return std::exchange(handle_, nullptr); }
-    void reset(HANDLE handle = nullptr) {
-        if (valid()) {
-            CloseHandle(handle_);
-        }
-        handle_ = handle;
-    }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
 }  // namespace zorvik::win32

@@ -21,10 +21,6 @@ constexpr DWORD kConnectPatience = 30000;
 // How long the end of an action waits for the elevated process to let its files go.
 constexpr DWORD kEndPatience = 5000;
 
-Failure failureFromError(DWORD error) {
-    return Failure{codeOfError(error), reasonOfError(error)};
-}
-
 std::wstring ownProgram() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -50,7 +46,7 @@ std::wstring freshPipeName() {
 
 class PipeRun final : public ElevatedRun, public elevated::StepTransport {
 public:
-    PipeRun(OwnedHandle pipe, OwnedHandle process, FileSteps& local)
+    PipeRun(Handle pipe, Handle process, FileSteps& local)
         : pipe_(std::move(pipe)), process_(std::move(process)), remote_(*this, local) {}
     ~PipeRun() override { end(); }
 
@@ -61,9 +57,9 @@ public:
             return;
         }
         // the closed pipe is the elevated process's sign to let its files go and end
-        pipe_.reset();
+        pipe_.close();
         WaitForSingleObject(process_.get(), kEndPatience);
-        process_.reset();
+        process_.close();
     }
 
     Result<std::string> exchange(const std::string& request) override {
@@ -77,14 +73,14 @@ public:
     }
 
 private:
-    OwnedHandle pipe_;
-    OwnedHandle process_;
+    Handle pipe_;
+    Handle process_;
     elevated::RemoteFileSteps remote_;
 };
 
 // Waits for the launched process to open the pipe, and makes sure it is that process.
 Status awaitConnection(HANDLE pipe, HANDLE process) {
-    OwnedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    Handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     OVERLAPPED overlapped{};
     overlapped.hEvent = event.get();
     if (!ConnectNamedPipe(pipe, &overlapped)) {
@@ -103,7 +99,7 @@ Status awaitConnection(HANDLE pipe, HANDLE process) {
                 return elevated::brokenExchange();
             }
         } else if (error != ERROR_PIPE_CONNECTED) {
-            return failureFromError(error);
+            return failureOf(error);
         }
     }
     ULONG client = 0;
@@ -130,7 +126,7 @@ Result<HANDLE> launchThroughConsentPrompt(HWND owner, const std::wstring& progra
         if (error == ERROR_CANCELLED) {
             return Failure{ErrorCode::Cancelled, {}};
         }
-        return failureFromError(error);
+        return failureOf(error);
     }
     if (info.hProcess == nullptr) {
         return Failure{ErrorCode::NotAvailable, {}};
@@ -146,12 +142,12 @@ Win32Elevation::Win32Elevation(FileSteps& local)
 Result<std::unique_ptr<ElevatedRun>> Win32Elevation::start() {
     const std::wstring name = freshPipeName();
     // local clients only, one instance, made by this process and no other before it
-    OwnedHandle pipe(CreateNamedPipeW(
+    Handle pipe(CreateNamedPipeW(
         name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 1 << 16,
         1 << 16, 0, nullptr));
     if (!pipe.valid()) {
-        return failureFromError(GetLastError());
+        return failureOf(GetLastError());
     }
     const std::string_view modeSwitch = kElevatedModeSwitch;
     const std::wstring parameters = std::wstring(modeSwitch.begin(), modeSwitch.end()) + L" " +
@@ -160,7 +156,7 @@ Result<std::unique_ptr<ElevatedRun>> Win32Elevation::start() {
     if (!launched.ok()) {
         return launched.failure();
     }
-    OwnedHandle process(launched.value());
+    Handle process(launched.value());
     if (Status connected = awaitConnection(pipe.get(), process.get()); !connected.ok()) {
         TerminateProcess(process.get(), 1);
         return connected.failure();

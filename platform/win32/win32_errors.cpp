@@ -11,6 +11,10 @@ constexpr DWORD kDiskQuotaExceeded = 1295;
 
 }  // namespace
 
+Failure failureOf(DWORD error) {
+    return {codeOfError(error), reasonOfError(error)};
+}
+
 ErrorCode codeOfError(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:

@@ -13,6 +13,8 @@ namespace zorvik::win32 {
 ErrorCode codeOfError(DWORD error);
 // A Bulgarian reason for it, more precise than the code's generic one where it helps.
 std::string reasonOfError(DWORD error);
+// Both, as a step's failure that carries only its reason.
+Failure failureOf(DWORD error);
 
 // Closes a kernel handle when it goes out of scope.
 class Handle {

@@ -25,10 +25,6 @@ Failure invalidName() {
     return {ErrorCode::InvalidName, {}};
 }
 
-Failure failureOf(DWORD error) {
-    return {codeOfError(error), reasonOfError(error)};
-}
-
 bool isMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
            error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME;

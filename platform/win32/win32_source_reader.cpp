@@ -74,7 +74,7 @@ public:
             if (error == ERROR_HANDLE_EOF) {
                 return std::size_t{0};
             }
-            return Failure{codeOfError(error), reasonOfError(error)};
+            return failureOf(error);
         }
         return static_cast<std::size_t>(got);
     }
@@ -100,7 +100,7 @@ Result<std::unique_ptr<SourceReader>> openSourceReader(const std::string& path) 
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
             error != ERROR_DIRECTORY) {
-            return Failure{codeOfError(error), reasonOfError(error)};
+            return failureOf(error);
         }
         switch (codeOfMissing(wide.value())) {
             case ErrorCode::NotFound:
@@ -114,7 +114,7 @@ Result<std::unique_ptr<SourceReader>> openSourceReader(const std::string& path) 
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(file.get(), &info)) {
         const DWORD error = GetLastError();
-        return Failure{codeOfError(error), reasonOfError(error)};
+        return failureOf(error);
     }
     if (isFolder(info.dwFileAttributes)) {
         return because(ErrorCode::IsFolder, Detail::SourceIsFolder);

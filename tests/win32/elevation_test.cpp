@@ -10,6 +10,7 @@
 #include "platform/install_folder.h"
 #include "platform/win32/elevated_pipe.h"
 #include "platform/win32/win32_elevation.h"
+#include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_system.h"
 #include "settings/shell_object.h"
 #include "tests/support/fake_registry.h"
@@ -58,7 +59,7 @@ DWORD exitCodeOf(const std::wstring& parameters) {
     if (!started.ok()) {
         return 0xFFFF;
     }
-    win32::OwnedHandle process(started.value());
+    win32::Handle process(started.value());
     WaitForSingleObject(process.get(), 30000);
     DWORD code = 0;
     GetExitCodeProcess(process.get(), &code);

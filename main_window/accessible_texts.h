@@ -5,6 +5,7 @@
 
 #include "main_window/form1_layout.h"
 #include "melody_library/melody_library.h"
+#include "platform/texts.h"
 
 // What a screen reader says of the window, beside the design table so that both windows read
 // the same texts. A control whose caption is shown on it (a button, a box, a frame) is named by
@@ -22,34 +23,20 @@ struct Text {
     std::string_view description;  // "" where the caption says enough
 };
 
-inline constexpr std::string_view kListDescription =
-    "Щракнете мелодия или я изберете със стрелките, за да я маркирате. Ако „Избери само за "
-    "прослушване на мелодиите“ е отметнато, маркираната мелодия прозвучава.";
-
 inline constexpr std::array<Text, 13> kTexts{{
     {layout::kFormName, InView::Both, layout::kFormCaption, ""},
     // the list is drawn over its frame, whose caption says what it holds
-    {"File1", InView::Rings, layout::findControl("Frame2")->caption, kListDescription},
-    {"File1", InView::Deleted, "Мелодии в папка „Deleted“", kListDescription},
+    {"File1", InView::Rings, layout::findControl("Frame2")->caption, texts::kListDescription},
+    {"File1", InView::Deleted, texts::kDeletedListName, texts::kListDescription},
     {"Text1", InView::Both, layout::findControl("Frame3")->caption, ""},
     {"Text2", InView::Both, layout::findControl("Frame3")->caption, ""},
-    {"MMControl1", InView::Both, "Изпълнение на мелодиите", ""},
-    {"Check1", InView::Both, "",
-     "Когато е отметнато, всяка мелодия, маркирана в списъка, прозвучава."},
-    {"Check2", InView::Both, "",
-     "Когато е отметнато, бутонът за изтриване премества мелодията в папка „Deleted“, вместо да "
-     "я изтрие окончателно, а от папка „Deleted“ я връща при останалите мелодии."},
-    {"Command1", InView::Both, "",
-     "Отваря меню: нова мелодия от файл или мелодиите в папка „Deleted“."},
-    {"Command2", InView::Both, "",
-     "Записва маркираната мелодия като мелодия за звънене на Zorvik BG, след като потвърдите."},
-    {"Command3", InView::Rings, "",
-     "Изтрива окончателно мелодията, щракната последна, след като потвърдите, а когато "
-     "преместването в папка „Deleted“ е отметнато, я премества там."},
-    {"Command3", InView::Deleted, "",
-     "Когато преместването в папка „Deleted“ е отметнато, връща щракнатата мелодия при "
-     "останалите мелодии; иначе я изтрива окончателно, след като потвърдите. После списъкът "
-     "показва отново папката на Zorvik BG."},
+    {"MMControl1", InView::Both, texts::kPlayerName, ""},
+    {"Check1", InView::Both, "", texts::kPlayOnMarkDescription},
+    {"Check2", InView::Both, "", texts::kMoveTickDescription},
+    {"Command1", InView::Both, "", texts::kMenuButtonDescription},
+    {"Command2", InView::Both, "", texts::kRingButtonDescription},
+    {"Command3", InView::Rings, "", texts::kDeleteButtonDescription},
+    {"Command3", InView::Deleted, "", texts::kRestoreButtonDescription},
     // the popup is named after the button that opens it: its own caption is never shown
     {layout::kMenuName, InView::Both, layout::findControl("Command1")->caption, ""},
 }};

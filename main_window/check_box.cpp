@@ -2,12 +2,15 @@
 
 #include <string>
 
+#include "platform/failure_text.h"
+#include "platform/texts.h"
+
 namespace zorvik {
 
 Status CheckBox::setValue(std::int16_t value) {
     if (value < kClear || value > kGreyed) {
         return Failure{ErrorCode::Unsupported,
-                       "Състоянието " + std::to_string(value) + " не е допустимо за отметка."};
+                       failure_text::filled(texts::kCheckStateInvalid, {std::to_string(value)})};
     }
     value_ = value;
     return Status::success();

@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "main_window/form1_layout.h"
+#include "platform/failure_text.h"
+#include "platform/texts.h"
 #include "settings/conversions.h"
 #include "settings/retry_while_held.h"
 #include "settings/value_names.h"
@@ -41,7 +43,7 @@ Status runGuarded(const std::function<Status()>& handler) {
         return handler();
     } catch (const std::exception& fault) {
         return Failure{ErrorCode::Other,
-                       std::string("Вътрешна грешка на програмата: ") + fault.what() + "."};
+                       failure_text::filled(texts::kInternalFault, {fault.what()})};
     }
 }
 

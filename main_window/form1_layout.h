@@ -5,9 +5,9 @@
 #include <optional>
 #include <string_view>
 
-#include "melody_library/texts.h"
 #include "platform/fixed_text.h"
 #include "platform/install_folder.h"
+#include "platform/texts.h"
 
 // The window as designed, in twips (15 to a pixel at 96 dpi), free of any toolkit so that the
 // drawing layer and the tests read the same table.
@@ -47,8 +47,7 @@ inline constexpr std::array<Control, 13> kControls{{
      "Избери само за прослушване на мелодиите"},
     {"Frame1", Kind::Frame, "", 3000, 840, 1695, 1215, 3, "Аудио настройки"},
     {"Frame4", Kind::Frame, "", 3000, 2160, 1695, 2895, 9, "Функции"},
-    {"Command3", Kind::CommandButton, "Frame4", 120, 2040, 1455, 735, 11,
-     melody_texts::kDeleteCaption},
+    {"Command3", Kind::CommandButton, "Frame4", 120, 2040, 1455, 735, 11, texts::kDeleteCaption},
     {"Frame3", Kind::Frame, "", 50, 0, 4650, 735, 7, "Мелодията за звънене на Zorvik BG e:"},
     {"Text2", Kind::TextBox, "Frame3", 240, 240, 4215, 225, 10, kInitialText},
     {"Text1", Kind::TextBox, "Frame3", 165, 360, 4215, 240, 8, kInitialText},

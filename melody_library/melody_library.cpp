@@ -1,16 +1,17 @@
 #include "melody_library/melody_library.h"
 
-#include "melody_library/texts.h"
 #include "platform/failure_text.h"
 #include "platform/install_folder.h"
 #include "platform/scoped_value.h"
+#include "platform/texts.h"
 #include "platform/windows_path.h"
 #include "settings/check_state.h"
 #include "settings/move_journal.h"
 
 namespace zorvik {
 
-using namespace melody_texts;
+using namespace texts;
+using namespace install;
 
 MelodyLibrary::MelodyLibrary(Services services)
     : services_(std::move(services)),
@@ -61,8 +62,7 @@ std::string MelodyLibrary::replacedLine(std::string_view destination) const {
         return {};
     }
     const std::string path = winpath::join(winpath::folder(destination), *existing);
-    return "\r\n" + std::string(kReplacedStart) +
-           failure_text::quoted(services_.files.displayPath(path)) + std::string(kReplacedEnd);
+    return failure_text::filled(kReplacedLine, {services_.files.displayPath(path)});
 }
 
 Status MelodyLibrary::chooseRingMelody() {
@@ -88,8 +88,7 @@ Status MelodyLibrary::withRightsOnDemand(std::string_view title,
         return first;
     }
     const std::string folder = services_.files.displayPath(install::kFolder);
-    const std::string question = std::string(kElevationQuestionStart) +
-                                 failure_text::quoted(folder) + std::string(kElevationQuestionEnd);
+    const std::string question = failure_text::filled(kElevationQuestion, {folder});
     if (services_.box.confirmElevation(question, title) != kAnswerOk) {
         return Failure{ErrorCode::Cancelled, {}};
     }
@@ -143,10 +142,7 @@ Status MelodyLibrary::addMelody() {
         const std::string ringsFolder =
             services_.applicationFolder + std::string(kRingsFolderBelowApplication);
         const std::string destination = winpath::join(ringsFolder, title);
-        std::string question(kAddQuestionStart);
-        question += title;
-        question += "\r\n";
-        question += kAddQuestionEnd;
+        std::string question = failure_text::filled(kAddQuestion, {title});
         // a file chosen in the Rings folder itself is that melody, not a namesake of it
         if (!winpath::samePath(winpath::folder(services_.dialog.FileName()), ringsFolder)) {
             question += replacedLine(destination);
@@ -161,9 +157,8 @@ Status MelodyLibrary::addMelody() {
             } else if (copied.ok() || copied.code() != ErrorCode::SameFile) {
                 result = copied;
             } else {
-                result = Failure{ErrorCode::NothingToDo,
-                                 "Мелодията " + failure_text::quoted(title) +
-                                     " вече е в папката с мелодии: няма какво да се добави."};
+                result =
+                    Failure{ErrorCode::NothingToDo, failure_text::filled(kAlreadyAdded, {title})};
             }
         }
     }
@@ -296,7 +291,7 @@ Status MelodyLibrary::settleMoveUnderLock() {
 void MelodyLibrary::returnToRingsView() {
     // Where the install folder is missing (a copy run from elsewhere), the Rings folder beside
     // the program keeps the list on a Rings folder, so the caption never lies about the view.
-    if (!list_.setPath(kInstallRingsFolder).ok()) {
+    if (!list_.setPath(kRingsFolder).ok()) {
         (void)showRingsFolder();
     }
     view_ = MelodyView::Rings;

@@ -1,6 +1,7 @@
 #include "melody_library/ring_file_switch.h"
 
-#include "melody_library/texts.h"
+#include "platform/install_folder.h"
+#include "platform/texts.h"
 #include "platform/windows_path.h"
 #include "settings/retry_while_held.h"
 #include "settings/ring_choice_journal.h"
@@ -8,7 +9,8 @@
 
 namespace zorvik {
 
-using namespace melody_texts;
+using namespace texts;
+using install::kRingFile;
 
 namespace {
 

@@ -1,82 +1,23 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "platform/failure_kinds.h"
 #include "platform/status.h"
+#include "platform/texts.h"
 
-namespace zorvik {
-
-// Why a melody cannot be played, where the codes' generic reasons would not say.
-enum class PlayFault {
-    NotAFile,       // a pipe, a device, anything but a file on disk
-    NotWave,        // not RIFF/WAVE
-    NoFormat,       // no "fmt " chunk
-    DamagedFormat,  // a format chunk past the file's end, or too small for its tag
-    DamagedHeader,  // chunks without end before the sound, or an RF64 file without its sizes
-    NoData,         // no "data" chunk
-    NoChannels,     // zero channels
-    TooManyChannels,
-    RateOutOfRange,  // outside 1 Hz to kHighestSampleRate
-    NoBlockAlign,    // zero bytes a block
-    FieldsDisagree,  // fields of the format that contradict one another or its tag
-    Undecodable,     // the header passed, the decoder still refuses it
-    NoCodec,         // Windows has no codec for the format
-    DeviceBusy,
-    DeviceRefused,  // the device would not open for the format
-    DeviceCannotTakeFormat,
-    NoSoundLibraries,
-};
-
-}  // namespace zorvik
-
-// The Bulgarian sentences with which failures reach the user. Each names what failed (the file,
-// folder or value) and why; every platform builds its failures from these.
+// The failures that reach the user, built from the texts of platform/texts.h. Each names what
+// failed (the file, folder or value) and why; every platform builds its failures from these.
 namespace zorvik::failure_text {
 
-// Why, in a few lower-case words, without a full stop.
-std::string_view reason(ErrorCode code);
+// Why, in a few lower-case words, without a full stop: by code, by Detail or by PlayFault.
+using texts::reason;
 
-// Reasons more precise than a code's, where the file layer knows which of two files it was.
-enum class Detail {
-    SourceIsFolder,
-    SourceMissing,
-    SourceFolderMissing,
-    SourcePathThroughFile,
-    SourceNotRegular,
-    SourceNotRemovable,
-    DestinationIsFolder,
-    DestinationFolderMissing,
-    DestinationPathThroughFile,
-    DestinationFolderIsFile,
-    DestinationReadOnly,
-    NoFileNamed,
-    AlreadyInPlace,
-    // a link this system shows as a file: a delete or a move would reach the file it points to
-    LinkNotActedOnItself,
-    LinkAcrossVolumes,
-    StillThereAfterDelete,
-    StillThereAfterMove,
-    ListedFolderIsFile,
-    // what a host's error says beyond its code
-    DiskReadOnly,
-    DiskWriteProtected,
-    DeviceNotReady,
-    NetworkPathUnavailable,
-    NetworkConnectionLost,
-    NameTooLong,
-    PathTooLong,
-    TooManyLinks,
-    TooManyOpenFiles,
-    OutOfMemory,
-    // what the elevated process refuses to do for another, and how it may fail that one
-    OutsideMelodyFolders,
-    ElevatedRunGone,
-};
-std::string_view reason(Detail detail);
 // An error of the host's that has no better reason, by its number.
 std::string systemError(unsigned long number);
-// "„path“ е файл, а не папка": the file in the middle of a path that goes on below it.
+// The file in the middle of a path that goes on below it.
 std::string pathThroughFile(std::string_view file);
 // A step's failure, which carries only its reason: the transaction names the files.
 Failure because(ErrorCode code, Detail detail);
@@ -112,15 +53,9 @@ Failure settingWriteFailed(ErrorCode code, std::string_view valueName, std::stri
 Failure settingsUnavailable(ErrorCode code, std::string_view why = {});
 Failure fileChoiceFailed(ErrorCode code, std::string_view path, std::string_view why = {});
 
-// Why a settings file cannot be read as one (in brackets after "файлът е повреден").
-inline constexpr std::string_view kStoreNotAFile = "на мястото на файла има нещо друго, не файл";
 std::string storeTooLarge(long long largestBytes);
 // The reason of a read or write of a settings file that cannot be read as one.
 std::string storeDamaged(std::string_view why);
-
-// Why the Windows registry refuses an apply: another instance of the program held its turn.
-inline constexpr std::string_view kWritersBusy =
-    "друго копие на програмата записва настройките в момента";
 
 // Another instance is choosing the ring melody: its record and its switch must not interleave
 // with this one's.
@@ -137,5 +72,9 @@ std::string retryQuestion(const Failure& failure);
 
 // "„text“", with Bulgarian quotation marks.
 std::string quoted(std::string_view text);
+
+// One of the catalogue's texts with its {1}, {2}, ... replaced by `parts`, in that order. Only
+// the pattern is read for them, so a name that itself holds "{2}" stays as it is.
+std::string filled(std::string_view pattern, std::initializer_list<std::string_view> parts);
 
 }  // namespace zorvik::failure_text

@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include "platform/failure_text.h"
+#include "platform/texts.h"
 #include "platform/windows_text.h"
 
 namespace zorvik {
@@ -16,7 +18,7 @@ std::optional<std::string> FileSystem::melodyNamed(std::string_view folder,
 
 Result<bool> FileSystem::exists(std::string_view path) {
     return Failure{ErrorCode::Unsupported,
-                   "няма как да се провери дали " + std::string(path) + " съществува"};
+                   failure_text::filled(texts::kCannotTellIfExists, {path})};
 }
 
 void FileSystem::removeAbandonedTemporaries(std::string_view) {}

@@ -10,6 +10,12 @@ inline constexpr char kFolder[] = "C:\\Program Files\\Zorvik";
 inline constexpr auto kRingFile = joinText(kFolder, "\\Phone.wav");
 inline constexpr auto kRingsFolder = joinText(kFolder, "\\Rings");
 inline constexpr auto kDeletedFolder = joinText(kFolder, "\\Rings\\Deleted");
+// the folders' paths as the list is given them, below the program's own folder
+inline constexpr char kRingsFolderBelowApplication[] = "\\Rings";
+inline constexpr char kDeletedBelowApplication[] = "\\Rings\\Deleted";
+// where a melody's name is joined on to move it
+inline constexpr auto kIntoRingsPrefix = joinText(kFolder, "\\Rings\\");
+inline constexpr auto kIntoDeletedPrefix = joinText(kFolder, "\\Rings\\Deleted\\");
 
 // The file pattern of the melody list.
 inline constexpr char kMelodyPattern[] = "*.wav";

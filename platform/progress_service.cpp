@@ -3,12 +3,13 @@
 #include <optional>
 
 #include "platform/failure_text.h"
+#include "platform/texts.h"
 #include "platform/windows_path.h"
 
 namespace zorvik {
 
 std::string copyingText(std::string_view fileName) {
-    return "Копиране на " + failure_text::quoted(fileName) + "…";
+    return failure_text::filled(texts::kCopying, {fileName});
 }
 
 Result<std::unique_ptr<PreparedCopy>> prepareCopyShowingProgress(FileSystem& files,

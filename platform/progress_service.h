@@ -7,6 +7,7 @@
 
 #include "platform/file_system.h"
 #include "platform/status.h"
+#include "platform/texts.h"
 
 namespace zorvik {
 
@@ -27,9 +28,9 @@ public:
     virtual void dismiss() = 0;
 };
 
-// What every platform's progress dialog says: "Копиране на „name“…", and its button.
+// What every platform's progress dialog says, naming the file, and its button.
 std::string copyingText(std::string_view fileName);
-inline constexpr std::string_view kCancelCopyCaption = "Отказ";
+inline constexpr std::string_view kCancelCopyCaption = texts::kCancelCaption;
 // How long a copy runs before its dialog shows: a short one never flashes a dialog.
 inline constexpr int kProgressDialogDelayMs = 500;
 

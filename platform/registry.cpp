@@ -1,6 +1,7 @@
 #include "platform/registry.h"
 
 #include "platform/failure_text.h"
+#include "platform/texts.h"
 
 namespace zorvik {
 
@@ -24,7 +25,7 @@ Status Registry::apply(std::string_view key, std::span<const ValueChange> change
             // the type is only a tag read from elsewhere: there are no bytes to write
             return failure_text::settingWriteFailed(ErrorCode::Unsupported,
                                                     fullValueName(key, change.name),
-                                                    "този тип стойност не може да бъде записан");
+                                                    texts::kValueTypeNotWritable);
         }
     }
     if (changes.empty()) {

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/failure_text.h"
+#include "platform/texts.h"
 #include "settings/value_names.h"
 
 namespace zorvik::settings {
@@ -26,18 +27,18 @@ Result<std::int16_t> fromWholeNumber(std::string_view text, std::string_view ful
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
         if (!text.empty() && text.front() == '-') {
-            return notConvertible(fullName, "стойността не е цяло число");
+            return notConvertible(fullName, texts::kNotWholeNumber);
         }
     }
     long long number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (text.empty() || error == std::errc::invalid_argument || end != text.data() + text.size()) {
-        return notConvertible(fullName, "стойността не е цяло число");
+        return notConvertible(fullName, texts::kNotWholeNumber);
     }
     if (error == std::errc::result_out_of_range ||
         number < std::numeric_limits<std::int16_t>::min() ||
         number > std::numeric_limits<std::int16_t>::max()) {
-        return notConvertible(fullName, "числото е извън границите от -32768 до 32767");
+        return notConvertible(fullName, texts::kOutOfShortRange);
     }
     return static_cast<std::int16_t>(number);
 }
@@ -48,14 +49,15 @@ Result<std::int16_t> toInteger16(const Variant& value, std::string_view fullName
     if (const auto* number = std::get_if<std::int32_t>(&value)) {
         if (*number < std::numeric_limits<std::int16_t>::min() ||
             *number > std::numeric_limits<std::int16_t>::max()) {
-            return notConvertible(fullName, "числото е извън границите от -32768 до 32767");
+            return notConvertible(fullName, texts::kOutOfShortRange);
         }
         return static_cast<std::int16_t>(*number);
     }
     if (const auto* text = std::get_if<std::string>(&value)) {
         return fromWholeNumber(*text, fullName);
     }
-    return notConvertible(fullName, "стойността е от тип " + std::get<OtherValue>(value).type);
+    return notConvertible(
+        fullName, failure_text::filled(texts::kValueOfType, {std::get<OtherValue>(value).type}));
 }
 
 Result<std::string> toText(const Variant& value, std::string_view fullName) {
@@ -65,7 +67,8 @@ Result<std::string> toText(const Variant& value, std::string_view fullName) {
     if (const auto* text = std::get_if<std::string>(&value)) {
         return *text;
     }
-    return notConvertible(fullName, "стойността е от тип " + std::get<OtherValue>(value).type);
+    return notConvertible(
+        fullName, failure_text::filled(texts::kValueOfType, {std::get<OtherValue>(value).type}));
 }
 
 namespace {

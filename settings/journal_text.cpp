@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/failure_text.h"
+#include "platform/texts.h"
 
 namespace zorvik::settings {
 
@@ -130,7 +131,7 @@ Status dropJournal(const ShellHolder& holder, std::string_view valueName) {
 }
 
 Failure damagedJournal(std::string_view valueName) {
-    return failure_text::settingReadFailed(ErrorCode::Corrupt, valueName, "записът е повреден");
+    return failure_text::settingReadFailed(ErrorCode::Corrupt, valueName, texts::kJournalDamaged);
 }
 
 }  // namespace zorvik::settings

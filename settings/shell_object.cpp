@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/failure_text.h"
+#include "platform/texts.h"
 #include "platform/windows_text.h"
 #include "settings/value_names.h"
 
@@ -25,11 +26,11 @@ Result<ValueAddress> addressOf(std::string_view fullName, bool forWriting) {
     const std::string_view hive = fullName.substr(0, firstSeparator);
     if (!text::equalsIgnoringCase(hive, "HKCU") &&
         !text::equalsIgnoringCase(hive, "HKEY_CURRENT_USER")) {
-        return fail(ErrorCode::NotAvailable, "достъпен е само ключът HKEY_CURRENT_USER");
+        return fail(ErrorCode::NotAvailable, texts::kOnlyCurrentUser);
     }
     const std::size_t lastSeparator = fullName.rfind('\\');
     if (firstSeparator == std::string_view::npos || lastSeparator == firstSeparator) {
-        return fail(ErrorCode::InvalidName, "името не назовава стойност в ключ");
+        return fail(ErrorCode::InvalidName, texts::kNotAValueName);
     }
     return ValueAddress{
         std::string(fullName.substr(firstSeparator + 1, lastSeparator - firstSeparator - 1)),
@@ -77,7 +78,7 @@ Status ShellObject::RegWrite(std::string_view fullName, std::int16_t value,
         return write(fullName, RegistryValue::string(std::to_string(value)));
     }
     return failure_text::settingWriteFailed(ErrorCode::Unsupported, fullName,
-                                            "типът " + std::string(type) + " не се поддържа");
+                                            failure_text::filled(texts::kTypeNotSupported, {type}));
 }
 
 Status ShellObject::write(std::string_view fullName, const RegistryValue& value) const {
@@ -113,7 +114,7 @@ Status ShellObject::writeTogether(std::span<const NamedValue> values) const {
         }
         if (!changes.empty() && !text::equalsIgnoringCase(key, address.value().key)) {
             return failure_text::settingWriteFailed(ErrorCode::Unsupported, named.fullName,
-                                                    "стойностите не са в един ключ");
+                                                    texts::kNotOneKey);
         }
         key = address.value().key;
         changes.push_back({address.value().name, named.value});
@@ -123,15 +124,15 @@ Status ShellObject::writeTogether(std::span<const NamedValue> values) const {
 
 Result<std::shared_ptr<ShellObject>> RegistryShellFactory::CreateObject(std::string_view progId) {
     if (!text::equalsIgnoringCase(progId, kShellProgId)) {
-        return failure_text::settingsUnavailable(ErrorCode::NotAvailable,
-                                                 "няма обект " + failure_text::quoted(progId));
+        return failure_text::settingsUnavailable(
+            ErrorCode::NotAvailable, failure_text::filled(texts::kNoSuchObject, {progId}));
     }
     return std::make_shared<ShellObject>(registry_);
 }
 
 Failure noShellObject() {
     return failure_text::settingsUnavailable(
-        ErrorCode::NotAvailable, "обектът " + std::string(kShellProgId) + " не е създаден");
+        ErrorCode::NotAvailable, failure_text::filled(texts::kObjectNotCreated, {kShellProgId}));
 }
 
 Status writeTogether(const ShellHolder& holder, std::span<const ShellObject::NamedValue> values) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "melody_library/texts.h"
+#include "platform/texts.h"
 
-using zorvik::melody_texts::kNothingMarked;
+using zorvik::texts::kNothingMarked;
 #include "tests/support/form_fixture.h"
 
 namespace zorvik {

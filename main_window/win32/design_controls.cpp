@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/failure_text.h"
+#include "platform/texts.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
 
@@ -141,9 +142,8 @@ Status DesignedControls::createControl(DesignedControl& control, HWND form, UINT
     if (control.window == nullptr) {
         const DWORD error = GetLastError();
         return Failure{win32::codeOfError(error),
-                       "Прозорецът на програмата не може да бъде създаден: елементът " +
-                           failure_text::quoted(design.name) + " е отказан (" +
-                           win32::reasonOfError(error) + ")."};
+                       failure_text::filled(texts::kControlNotCreated,
+                                            {design.name, win32::reasonOfError(error)})};
     }
     if (design.kind == layout::Kind::Frame) {
         SetWindowSubclass(control.window, frameProc, 0, 0);

@@ -8,7 +8,9 @@
 #include "main_window/form1_layout.h"
 #include "main_window/win32/accessibility.h"
 #include "main_window/win32/resource_ids.h"
+#include "platform/failure_text.h"
 #include "platform/scoped_value.h"
+#include "platform/texts.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
 
@@ -36,9 +38,8 @@ constexpr std::array<ClickHandler, 5> kClickHandlers{{
 }};
 
 Failure windowFailure(DWORD error) {
-    return Failure{
-        win32::codeOfError(error),
-        "Прозорецът на програмата не може да бъде създаден (" + win32::reasonOfError(error) + ")."};
+    return Failure{win32::codeOfError(error),
+                   failure_text::filled(texts::kWindowNotCreated, {win32::reasonOfError(error)})};
 }
 
 WPARAM checkStateOf(std::int16_t value) {

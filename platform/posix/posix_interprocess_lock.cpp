@@ -5,6 +5,7 @@
 #include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/store_lock.h"
+#include "platform/texts.h"
 
 namespace zorvik::posix {
 
@@ -32,7 +33,7 @@ Result<std::unique_ptr<LockHold>> PosixInterprocessLock::acquire() {
     }
     return failure_text::settingsUnavailable(
         codeOfErrno(lock->error()),
-        "файлът " + failure_text::quoted(lockPath_) + ": " + reasonOfErrno(lock->error()));
+        failure_text::filled(texts::kLockFileFailed, {lockPath_, reasonOfErrno(lock->error())}));
 }
 
 }  // namespace zorvik::posix

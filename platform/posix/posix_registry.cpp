@@ -16,6 +16,7 @@
 #include "platform/posix/host_errors.h"
 #include "platform/posix/reg_document.h"
 #include "platform/posix/store_lock.h"
+#include "platform/texts.h"
 #include "platform/windows_text.h"
 
 namespace zorvik::posix {
@@ -120,14 +121,14 @@ Result<RegistryValue> PosixRegistry::read(std::string_view key, std::string_view
     }
     const StoreReading& store = found.value();
     if (!store.exists) {
-        return fail(ErrorCode::NotFound, "няма такава стойност");
+        return fail(ErrorCode::NotFound, texts::kNoSuchValue);
     }
     if (!store.document) {
         return fail(ErrorCode::Corrupt, failure_text::storeDamaged(store.damage));
     }
     auto value = store.document->find(fullKey(key), valueName);
     if (!value) {
-        return fail(ErrorCode::NotFound, "няма такава стойност");
+        return fail(ErrorCode::NotFound, texts::kNoSuchValue);
     }
     return std::move(*value);
 }
@@ -155,14 +156,14 @@ Status PosixRegistry::applyChecked(std::string_view key, std::span<const ValueCh
         return fail(codeOfErrno(error), reasonOfErrno(error));
     };
     if (!canHoldName(key)) {
-        return fail(ErrorCode::InvalidName, "името съдържа недопустими знаци");
+        return fail(ErrorCode::InvalidName, texts::kNameHasControls);
     }
     for (const auto& change : changes) {
         if (!canHoldName(change.name)) {
-            return fail(ErrorCode::InvalidName, "името съдържа недопустими знаци");
+            return fail(ErrorCode::InvalidName, texts::kNameHasControls);
         }
         if (change.value && !canHoldText(*change.value)) {
-            return fail(ErrorCode::Unsupported, "текстът не е в UTF-8 или съдържа нулев знак");
+            return fail(ErrorCode::Unsupported, texts::kTextNotStorable);
         }
     }
     if (!makeFolders(folder_)) {
@@ -192,10 +193,10 @@ Status PosixRegistry::applyChecked(std::string_view key, std::span<const ValueCh
     // the owner made the file read-only: that is a refusal, not something to replace
     const mode_t mode = isFile ? (store.info.st_mode & 0777) : 0600;
     if ((mode & S_IWUSR) == 0) {
-        return fail(ErrorCode::ReadOnly, "файлът с настройките е само за четене");
+        return fail(ErrorCode::ReadOnly, texts::kStoreReadOnly);
     }
     if (store.exists && !store.document && !setAside(target)) {
-        return fail(ErrorCode::Corrupt, "файлът е повреден и не може да бъде запазен настрана");
+        return fail(ErrorCode::Corrupt, texts::kStoreNotSetAside);
     }
     auto document = store.document ? std::make_unique<RegDocument>(*store.document)
                                    : std::make_unique<RegDocument>();

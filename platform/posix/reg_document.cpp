@@ -4,7 +4,9 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/failure_text.h"
 #include "platform/posix/reg_syntax.h"
+#include "platform/texts.h"
 #include "platform/windows_text.h"
 
 namespace zorvik::posix {
@@ -14,7 +16,8 @@ namespace {
 using namespace reg_syntax;
 
 Failure corrupt(std::size_t lineNumber, std::string_view what) {
-    return {ErrorCode::Corrupt, "ред " + std::to_string(lineNumber) + ": " + std::string(what)};
+    return {ErrorCode::Corrupt,
+            failure_text::filled(texts::kStoreLine, {std::to_string(lineNumber), what})};
 }
 
 // The end of the line that starts at `start`: its line feed, or the end of the text.
@@ -72,14 +75,14 @@ std::string_view splitValueLine(std::string_view line, std::string_view& quotedN
     } else {
         const std::size_t length = quotedLength(rest, escaped);
         if (length == std::string_view::npos) {
-            return "грешка в името на стойност";
+            return texts::kStoreBadValueName;
         }
         quotedName = rest.substr(0, length);
         rest.remove_prefix(length);
     }
     rest = trimmed(rest);
     if (rest.empty() || rest.front() != '=') {
-        return "липсва знакът =";
+        return texts::kStoreNoEquals;
     }
     data = trimmed(rest.substr(1));
     return {};
@@ -105,10 +108,10 @@ std::uint32_t hashOfQuoted(std::string_view quotedName, bool escaped) {
 Result<RegDocument> RegDocument::parse(std::string fileBytes) {
     auto decoded = decodeFile(std::move(fileBytes));
     if (!decoded) {
-        return Failure{ErrorCode::Corrupt, "текстът не е в UTF-8 или UTF-16"};
+        return Failure{ErrorCode::Corrupt, std::string(texts::kStoreNotText)};
     }
     if (decoded->size() >= std::numeric_limits<std::uint32_t>::max()) {
-        return Failure{ErrorCode::Corrupt, "файлът е твърде голям за файл с настройки"};
+        return Failure{ErrorCode::Corrupt, std::string(texts::kStoreTooLong)};
     }
     RegDocument document;
     document.file_ = std::move(*decoded);
@@ -135,7 +138,7 @@ Result<RegDocument> RegDocument::parse(std::string fileBytes) {
         if (inPreamble && (blankOrComment || !headerSeen)) {
             if (!blankOrComment) {
                 if (line != kHeader && line != kOldHeader) {
-                    return corrupt(lineNumber, "липсва заглавието на формата");
+                    return corrupt(lineNumber, texts::kStoreNoHeader);
                 }
                 headerSeen = true;
                 document.hasHeader_ = true;
@@ -151,7 +154,7 @@ Result<RegDocument> RegDocument::parse(std::string fileBytes) {
         }
         if (line.front() == '[') {
             if (line.back() != ']' || line.size() < 3) {
-                return corrupt(lineNumber, "незатворено име на ключ");
+                return corrupt(lineNumber, texts::kStoreUnclosedKey);
             }
             const std::string_view key = line.substr(1, line.size() - 2);
             document.sections_.push_back(
@@ -160,10 +163,10 @@ Result<RegDocument> RegDocument::parse(std::string fileBytes) {
             continue;
         }
         if (line.front() != '"' && line.front() != '@') {
-            return corrupt(lineNumber, "непознат ред");
+            return corrupt(lineNumber, texts::kStoreUnknownLine);
         }
         if (document.sections_.empty()) {
-            return corrupt(lineNumber, "стойност извън ключ");
+            return corrupt(lineNumber, texts::kStoreValueOutsideKey);
         }
         std::string_view quotedName;
         std::string_view firstLineData;
@@ -175,10 +178,10 @@ Result<RegDocument> RegDocument::parse(std::string fileBytes) {
         const std::string_view following = pos < all.size() ? all.substr(pos) : std::string_view();
         const ValueData value = readValueData(firstLineData, following, joined);
         if (!value.complete) {
-            return corrupt(lineNumber, "незавършени шестнайсетични данни");
+            return corrupt(lineNumber, texts::kStoreUnfinishedHex);
         }
         if (!isValidData(value.data)) {
-            return corrupt(lineNumber, "грешка в данните на стойност");
+            return corrupt(lineNumber, texts::kStoreBadValueData);
         }
         std::size_t entryEnd = end;
         if (value.linesTaken > 0) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "platform/failure_text.h"
+#include "platform/texts.h"
 
 namespace zorvik::posix {
 
@@ -28,7 +29,7 @@ Result<FileDescriptor> PlainStoreReader::open(const std::string& path, StoreRead
         // A socket cannot be opened at all, nor a loop of links: neither is a file to read.
         if (error == ENXIO || error == ELOOP) {
             reading.exists = true;
-            reading.damage = failure_text::kStoreNotAFile;
+            reading.damage = texts::kStoreNotAFile;
             return FileDescriptor();
         }
         return failureOf(error);
@@ -38,7 +39,7 @@ Result<FileDescriptor> PlainStoreReader::open(const std::string& path, StoreRead
         return failureOf(errno);
     }
     if (!S_ISREG(reading.info.st_mode)) {
-        reading.damage = failure_text::kStoreNotAFile;
+        reading.damage = texts::kStoreNotAFile;
         return FileDescriptor();
     }
     if (reading.info.st_size > kLargestStore) {

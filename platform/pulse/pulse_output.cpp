@@ -10,6 +10,7 @@
 #include "platform/failure_text.h"
 #include "platform/pulse/sound_output.h"
 #include "platform/sndfile/wav_decoder.h"
+#include "platform/texts.h"
 
 namespace zorvik {
 
@@ -162,7 +163,7 @@ private:
     }
 
     bool openStream(const pa_sample_spec& sampleFormat) {
-        stream_ = pa_stream_new(context_, "Мелодия", &sampleFormat, nullptr);
+        stream_ = pa_stream_new(context_, texts::kSoundStreamName.data(), &sampleFormat, nullptr);
         if (stream_ == nullptr) {
             return false;
         }

@@ -10,6 +10,7 @@
 
 #include "platform/failure_text.h"
 #include "platform/scoped_value.h"
+#include "platform/texts.h"
 
 namespace zorvik {
 
@@ -18,6 +19,12 @@ namespace {
 std::optional<QString>& nextFileName() {
     static std::optional<QString> next;
     return next;
+}
+
+// One of the catalogue's texts, with `part` in place of its {1}.
+QString catalogueText(std::string_view text, const QString& part = {}) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+        .replace(QStringLiteral("{1}"), part);
 }
 
 // The type, size and date columns in Bulgarian whatever the environment's locale: Qt's file
@@ -38,19 +45,20 @@ public:
         switch (index.column()) {
             case kSize:
                 // as Windows shows sizes: whole kilobytes, rounded up
-                return file.isFile() ? QStringLiteral("%1 КБ").arg(
+                return file.isFile()
+                           ? catalogueText(texts::kSizeInKb,
                                            bulgarian.toString((file.size() + 1023) / 1024))
-                                     : QString();
+                           : QString();
             case kType:
                 if (file.isDir()) {
-                    return QStringLiteral("Папка");
+                    return catalogueText(texts::kFolderType);
                 }
                 return file.suffix().isEmpty()
-                           ? QStringLiteral("Файл")
-                           : QStringLiteral("Файл %1").arg(file.suffix().toUpper());
+                           ? catalogueText(texts::kFileType)
+                           : catalogueText(texts::kFileOfType, file.suffix().toUpper());
             case kModified:
                 return bulgarian.toString(file.lastModified(),
-                                          QStringLiteral("d.MM.yyyy 'г.' H:mm"));
+                                          catalogueText(texts::kModifiedFormat));
             default:
                 return QIdentityProxyModel::data(index, role);
         }

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "platform/failure_text.h"
+#include "platform/texts.h"
 
 namespace zorvik::win32 {
 
@@ -90,9 +91,9 @@ std::string toUtf8Lossy(std::wstring_view wide) {
 Result<std::wstring> apiPath(std::string_view path) {
     auto wide = toWide(path);
     if (!wide) {
-        return Failure{ErrorCode::InvalidName,
-                       "Пътят " + failure_text::quoted(toUtf8Lossy(toWideLossy(path))) +
-                           " не е допустим текст в Windows."};
+        return Failure{
+            ErrorCode::InvalidName,
+            failure_text::filled(texts::kNotWindowsText, {toUtf8Lossy(toWideLossy(path))})};
     }
     std::replace(wide->begin(), wide->end(), L'/', L'\\');
     if (wide->size() < kPlainPathLimit || !(isDriveAbsolute(*wide) || isUnc(*wide))) {

@@ -4,6 +4,7 @@
 
 #include "platform/queued_answers.h"
 #include "platform/scoped_value.h"
+#include "platform/texts.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
 
@@ -45,10 +46,6 @@ std::optional<int> Win32MessageBox::confirm(std::string_view message, std::strin
 namespace {
 
 constexpr int kGoOnButton = 100;
-// the button that goes on to the consent prompt, and Cancel, in the program's own language
-// whatever the system's
-constexpr wchar_t kGoOnCaption[] = L"Продължи";
-constexpr wchar_t kCancelCaption[] = L"Отказ";
 
 }  // namespace
 
@@ -61,7 +58,11 @@ std::optional<int> Win32MessageBox::confirmElevation(std::string_view message,
     const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
     const std::wstring text = toWideLossy(message);
     const std::wstring caption = toWideLossy(title);
-    const TASKDIALOG_BUTTON buttons[] = {{kGoOnButton, kGoOnCaption}, {IDCANCEL, kCancelCaption}};
+    // the button that goes on to the consent prompt, and Cancel, in the program's own language
+    // whatever the system's
+    const std::wstring goOn = toWideLossy(texts::kGoOnCaption);
+    const std::wstring cancel = toWideLossy(texts::kCancelCaption);
+    const TASKDIALOG_BUTTON buttons[] = {{kGoOnButton, goOn.c_str()}, {IDCANCEL, cancel.c_str()}};
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     config.hwndParent = owner;

@@ -6,6 +6,7 @@
 
 #include "platform/failure_text.h"
 #include "platform/scoped_value.h"
+#include "platform/texts.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
 
@@ -66,8 +67,7 @@ Status Win32OpenFileDialog::Show() {
             return Status::success();
         }
         return Failure{ErrorCode::NotAvailable,
-                       "Прозорецът за избор на файл не може да бъде отворен (грешка " +
-                           std::to_string(error) + ")."};
+                       failure_text::filled(texts::kFileDialogFailed, {std::to_string(error)})};
     }
     chosen.resize(chosen.find(L'\0'));
     auto path = toUtf8(chosen);

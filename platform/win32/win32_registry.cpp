@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/failure_text.h"
+#include "platform/texts.h"
 #include "platform/win32/named_mutex_turn.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
@@ -112,7 +113,7 @@ Result<RegistryValue> Win32Registry::read(std::string_view key, std::string_view
         const auto error = static_cast<DWORD>(status);
         return failure_text::settingReadFailed(
             codeOfError(error), fullName,
-            error == ERROR_FILE_NOT_FOUND ? "няма такава стойност" : reasonOfError(error));
+            error == ERROR_FILE_NOT_FOUND ? texts::kNoSuchValue : reasonOfError(error));
     }
     switch (stored.type) {
         case REG_SZ:
@@ -120,7 +121,7 @@ Result<RegistryValue> Win32Registry::read(std::string_view key, std::string_view
             auto text = toUtf8(textOf(stored.bytes));
             if (!text) {
                 return failure_text::settingReadFailed(ErrorCode::Corrupt, fullName,
-                                                       "стойността не е валиден текст");
+                                                       texts::kNotValidText);
             }
             RegistryValue value = RegistryValue::string(std::move(*text));
             if (stored.type == REG_EXPAND_SZ) {
@@ -131,7 +132,7 @@ Result<RegistryValue> Win32Registry::read(std::string_view key, std::string_view
         case REG_DWORD:
             if (stored.bytes.size() != sizeof(DWORD)) {
                 return failure_text::settingReadFailed(ErrorCode::Corrupt, fullName,
-                                                       "числото не е от 4 байта");
+                                                       texts::kNotFourBytes);
             }
             {
                 DWORD number = 0;
@@ -167,14 +168,14 @@ Status Win32Registry::applyChecked(std::string_view key, std::span<const ValueCh
         if (change.value) {
             value = storedForm(*change.value);
             if (!value) {
-                return failed(ErrorCode::InvalidName, change.name, "текстът не е валиден UTF-8");
+                return failed(ErrorCode::InvalidName, change.name, texts::kNotValidUtf8);
             }
         }
         plan.push_back({std::move(*name), std::move(value)});
     }
     const NamedMutexTurn turn(kWritersMutex, writePatience_);
     if (turn.busy()) {
-        return failed(ErrorCode::Busy, changes.front().name, failure_text::kWritersBusy);
+        return failed(ErrorCode::Busy, changes.front().name, texts::kWritersBusy);
     }
     RegistryKey opened;
     if (const LSTATUS status = RegCreateKeyExW(
@@ -211,7 +212,7 @@ Status Win32Registry::applyChecked(std::string_view key, std::span<const ValueCh
             Status result = failed(codeOfError(error), changes[i].name, reasonOfError(error));
             if (!undone) {
                 Failure failure = result.failure();
-                failure.message += " Стойностите, записани преди нея, не можаха да бъдат върнати.";
+                failure.message += texts::kEarlierValuesNotUndone;
                 return failure;
             }
             return result;

@@ -25,9 +25,9 @@
 
 #include "main_window/qt/controls.h"
 
-#include "melody_library/texts.h"
 #include "platform/file_transaction.h"
 #include "platform/qt/qt_open_file_dialog.h"
+#include "platform/texts.h"
 #include "tests/gui/window_fixture.h"
 
 namespace zorvik {
@@ -119,7 +119,7 @@ TEST_F(WindowEvents, ChoosingTheRingMelodyShowsItInBothTextBoxes) {
     list()->selectRow(1);  // b.wav, by the user
     QtMessageBox::setNextAnswer(kAnswerOk);
     qobject_cast<QPushButton*>(control("Command2"))->click();
-    EXPECT_EQ(QtMessageBox::answeredMessages().at(0), melody_texts::kRingQuestion);
+    EXPECT_EQ(QtMessageBox::answeredMessages().at(0), texts::kRingQuestion);
     EXPECT_EQ(readFile(rings().parent_path() / "Phone.wav"), "b");
     EXPECT_EQ(text("Text1").toStdString(), "b.wav");
     EXPECT_EQ(text("Text2").toStdString(), "b.wav");
@@ -164,10 +164,10 @@ TEST_F(WindowEvents, EnterAndKeypadEnterPressTheFocusedButtonWhichNeverBecomesTh
         int repeats = 0;        // held down: the key comes again, marked as a repeat
     };
     const Case cases[] = {
-        {"Command2", Qt::Key_Return, Qt::NoModifier, melody_texts::kNothingSelected},
-        {"Command2", Qt::Key_Enter, Qt::KeypadModifier, melody_texts::kNothingSelected},
-        {"Command3", Qt::Key_Return, Qt::NoModifier, melody_texts::kNothingMarked, 3},
-        {"Command3", Qt::Key_Enter, Qt::KeypadModifier, melody_texts::kNothingMarked},
+        {"Command2", Qt::Key_Return, Qt::NoModifier, texts::kNothingSelected},
+        {"Command2", Qt::Key_Enter, Qt::KeypadModifier, texts::kNothingSelected},
+        {"Command3", Qt::Key_Return, Qt::NoModifier, texts::kNothingMarked, 3},
+        {"Command3", Qt::Key_Enter, Qt::KeypadModifier, texts::kNothingMarked},
     };
     start();
     for (const auto& pressed : cases) {

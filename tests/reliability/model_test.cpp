@@ -11,8 +11,8 @@
 #include <random>
 #include <set>
 
-#include "melody_library/texts.h"
 #include "platform/posix/reg_document.h"
+#include "platform/texts.h"
 #include "tests/support/posix_form_fixture.h"
 
 namespace zorvik {
@@ -226,7 +226,7 @@ private:
             }
             return false;
         };
-        const std::string forGood = std::string(melody_texts::kForGoodQuestion) + "\r\n„" +
+        const std::string forGood = std::string(texts::kForGoodQuestion) + "\r\n„" +
                                     sBefore.substr(sBefore.rfind('\\') + 1) + "“";
         const bool confirmedForGood = okTo(forGood);
         for (const auto& [path, content] : before) {
@@ -249,7 +249,7 @@ private:
         }
         const bool deletedView = form->view() == MelodyView::Deleted;
         ASSERT_EQ(form->Command3Caption(),
-                  deletedView ? melody_texts::kRestoreCaption : melody_texts::kDeleteCaption);
+                  deletedView ? texts::kRestoreCaption : texts::kDeleteCaption);
         if (deletedView) {
             ASSERT_EQ(form->File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
         }
@@ -263,7 +263,7 @@ private:
         }
         for (std::size_t i = errorsBefore; i < box.errors.size(); ++i) {
             const bool namesWhat = box.errors[i].message.find("„") != std::string::npos ||
-                                   box.errors[i].message == melody_texts::kNothingSelected;
+                                   box.errors[i].message == texts::kNothingSelected;
             ASSERT_TRUE(namesWhat) << "a failure that names nothing: " << box.errors[i].message;
         }
     }

@@ -1,0 +1,69 @@
+#pragma once
+
+// The kinds of failure that have a reason of their own, beyond their error code; their texts are
+// in platform/texts.h.
+namespace zorvik {
+
+// Why a melody cannot be played, where the codes' generic reasons would not say.
+enum class PlayFault {
+    NotAFile,       // a pipe, a device, anything but a file on disk
+    NotWave,        // not RIFF/WAVE
+    NoFormat,       // no "fmt " chunk
+    DamagedFormat,  // a format chunk past the file's end, or too small for its tag
+    DamagedHeader,  // chunks without end before the sound, or an RF64 file without its sizes
+    NoData,         // no "data" chunk
+    NoChannels,     // zero channels
+    TooManyChannels,
+    RateOutOfRange,  // outside 1 Hz to kHighestSampleRate
+    NoBlockAlign,    // zero bytes a block
+    FieldsDisagree,  // fields of the format that contradict one another or its tag
+    Undecodable,     // the header passed, the decoder still refuses it
+    NoCodec,         // Windows has no codec for the format
+    DeviceBusy,
+    DeviceRefused,  // the device would not open for the format
+    DeviceCannotTakeFormat,
+    NoSoundLibraries,
+};
+
+}  // namespace zorvik
+
+namespace zorvik::failure_text {
+
+// Reasons more precise than a code's, where the file layer knows which of two files it was.
+enum class Detail {
+    SourceIsFolder,
+    SourceMissing,
+    SourceFolderMissing,
+    SourcePathThroughFile,
+    SourceNotRegular,
+    SourceNotRemovable,
+    DestinationIsFolder,
+    DestinationFolderMissing,
+    DestinationPathThroughFile,
+    DestinationFolderIsFile,
+    DestinationReadOnly,
+    NoFileNamed,
+    AlreadyInPlace,
+    // a link this system shows as a file: a delete or a move would reach the file it points to
+    LinkNotActedOnItself,
+    LinkAcrossVolumes,
+    StillThereAfterDelete,
+    StillThereAfterMove,
+    ListedFolderIsFile,
+    // what a host's error says beyond its code
+    DiskReadOnly,
+    DiskWriteProtected,
+    DeviceNotReady,
+    NetworkPathUnavailable,
+    NetworkConnectionLost,
+    NameTooLong,
+    PathTooLong,
+    TooManyLinks,
+    TooManyOpenFiles,
+    OutOfMemory,
+    // what the elevated process refuses to do for another, and how it may fail that one
+    OutsideMelodyFolders,
+    ElevatedRunGone,
+};
+
+}  // namespace zorvik::failure_text

@@ -70,7 +70,8 @@ Status MelodyLibrary::chooseRingMelody() {
     if (list_.FileName().empty()) {
         return Failure{ErrorCode::NothingMarked, std::string(kNothingSelected)};
     }
-    if (!confirmed(kRingQuestion, kRingTitle)) {
+    if (!confirmed(failure_text::filled(kQuestionNamingMelody, {kRingQuestion, list_.FileName()}),
+                   kRingTitle)) {
         return Status::success();
     }
     if (Status renewed = a(); !renewed.ok()) {
@@ -176,6 +177,15 @@ Status MelodyLibrary::showDeletedFolder() {
     return Status::success();
 }
 
+namespace {
+
+// a move out of the Deleted view puts the melody back: nothing is deleted
+std::string_view moveTitle(MelodyView view) {
+    return view == MelodyView::Deleted ? kRestoreTitle : kDeleteTitle;
+}
+
+}  // namespace
+
 Status MelodyLibrary::deleteMarked(std::int16_t check2State) {
     // only a tick counts: a greyed box does not ask for a move
     const Status result = deleteMarkedInView(check2State == check_state::kTicked);
@@ -192,9 +202,10 @@ Status MelodyLibrary::deleteMarkedInView(bool moveTicked) {
     }
     const std::string name(winpath::fileName(s_));
     // each question names the melody it is about, and any it would replace
+    const std::string_view title = moveTicked ? moveTitle(view_) : kDeleteTitle;
     const auto asks = [&](std::string_view question, const std::string& replaced) {
-        return confirmed(std::string(question) + "\r\n" + failure_text::quoted(name) + replaced,
-                         kDeleteTitle);
+        return confirmed(failure_text::filled(kQuestionNamingMelody, {question, name}) + replaced,
+                         title);
     };
     if (moveTicked && view_ == MelodyView::Deleted) {
         const std::string destination = std::string(kIntoRingsPrefix) + name;
@@ -249,7 +260,7 @@ Status MelodyLibrary::moveMarked(const std::string& destination) {
     }
     (void)settleMoveUnderLock();
     RecordedMove journal(services_.shell);
-    const Status moved = withRightsOnDemand(kDeleteTitle, [&] {
+    const Status moved = withRightsOnDemand(moveTitle(view_), [&] {
         return moveShowingProgress(services_.files, services_.progress, s_, destination, journal);
     });
     // a user who cancelled the copy of a move across volumes knows why nothing moved

@@ -1,5 +1,6 @@
 #include "melody_library/ring_file_switch.h"
 
+#include "platform/failure_text.h"
 #include "platform/install_folder.h"
 #include "platform/texts.h"
 #include "platform/windows_path.h"
@@ -21,6 +22,12 @@ Status nothingChanged(const Status& status) {
     Failure failure = status.failure();
     failure.message += kNothingChanged;
     return failure;
+}
+
+// The chosen melody is not the file in use, so only the ring file is named, with what to do.
+Status ringFileInUse(FileSystem& files) {
+    return Failure{ErrorCode::InUse,
+                   failure_text::filled(kRingFileInUse, {files.displayPath(kRingFile)})};
 }
 
 }  // namespace
@@ -94,7 +101,8 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
         // copy no longer waiting beside the ring file is the switch made.
         const auto waiting = services_.files.exists(intent.temporary);
         if (!waiting.ok() || waiting.value()) {
-            return giveUp(switched);
+            return giveUp(switched.code() == ErrorCode::InUse ? ringFileInUse(services_.files)
+                                                              : switched);
         }
     }
     // the journal is done with; left behind, it is settled as a switch that happened

@@ -15,6 +15,9 @@
 // strings in packaging/windows/zorvik.nsi) and the desktop entry (packaging/*.desktop).
 namespace zorvik::texts {
 
+// How every question about a melody names it: {1} the question, {2} the melody's name.
+inline constexpr std::string_view kQuestionNamingMelody = "{1}\r\n„{2}“";
+
 // The Запис button: the question before the ring melody is chosen, and what may follow it.
 inline constexpr std::string_view kRingQuestion =
     "Желаете ли запис на избраната мелодия\r\n за звънене на Zorvik BG?";
@@ -26,6 +29,10 @@ inline constexpr std::string_view kRecordStillNew =
     " Записът в настройките обаче вече назовава новата мелодия: ";
 inline constexpr std::string_view kNothingChanged =
     " Мелодията за звънене и записът ѝ в настройките остават, каквито бяха.";
+// {1} the ring file, held open by another program (the phone program, mostly)
+inline constexpr std::string_view kRingFileInUse =
+    "Файлът за звънене „{1}“ се използва от друга програма. Затворете тази програма или "
+    "опитайте отново след малко.";
 inline constexpr std::string_view kRingChoiceBusy =
     "Мелодията за звънене не може да бъде записана сега: друго копие на програмата записва "
     "мелодия за звънене в момента.";
@@ -37,11 +44,13 @@ inline constexpr std::string_view kAddTitle = "Добавяне на нова м
 inline constexpr std::string_view kAlreadyAdded =
     "Мелодията „{1}“ вече е в папката с мелодии: няма какво да се добави.";
 
-// The delete button in each view, and its questions. Each question is followed by "\r\n" and
-// the melody's name in „…“.
+// The delete button in each view, and its questions, each naming its melody. A move out of the
+// Deleted view puts the melody back, so its question, and the question for rights it may bring,
+// carry the restore's title.
 inline constexpr std::string_view kDeleteCaption = "Изтриване на маркираната мелодия";
 inline constexpr std::string_view kRestoreCaption = "Добавяне на маркираната мелодия";
 inline constexpr std::string_view kDeleteTitle = "Потвърди изтриването";
+inline constexpr std::string_view kRestoreTitle = "Потвърди връщането";
 inline constexpr std::string_view kMoveQuestion =
     "Желаете ли преместване на мелодията в папка ''Deleted''?";
 inline constexpr std::string_view kForGoodQuestion =

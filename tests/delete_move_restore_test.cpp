@@ -110,7 +110,9 @@ TEST_F(DeleteMoveRestore, EveryRowOfTheResultingBehaviour) {
         } else {
             ASSERT_EQ(box.questions.size(), 1u);
             EXPECT_EQ(box.questions[0].message, row.question);
-            EXPECT_EQ(box.questions[0].title, "Потвърди изтриването");
+            const bool restoring = row.view == View::Deleted && row.check2 == 1;
+            EXPECT_EQ(box.questions[0].title,
+                      restoring ? "Потвърди връщането" : "Потвърди изтриването");
         }
         EXPECT_EQ(listing(rings), row.ringsAfter);
         EXPECT_EQ(listing(deleted), row.deletedAfter);

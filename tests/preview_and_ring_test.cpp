@@ -72,7 +72,7 @@ TEST_F(PreviewAndRing, OkCopiesTheMarkedMelodyOverTheRingFileAndRecordsIt) {
     box.answer(kAnswerOk);
     form->Command2_Click();
     ASSERT_EQ(box.questions.size(), 2u);
-    EXPECT_EQ(box.questions[1].message, kRingQuestion);
+    EXPECT_EQ(box.questions[1].message, std::string(kRingQuestion) + "\r\n„Звън.wav“");
     EXPECT_EQ(box.questions[1].title, "Избор на мелодия...");
     EXPECT_EQ(readFile(install / "Phone.wav"), "zvan");
     EXPECT_EQ(stored("AudioPath"), "C:\\Program Files\\Zorvik\\Rings");
@@ -220,6 +220,11 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
          "Файлът „C:\\Program Files\\Zorvik\\Rings\\b.wav“ не може да бъде копиран в "
          "„C:\\Program Files\\Zorvik\\Phone.wav“: достъпът е отказан. Мелодията за звънене "
          "и записът ѝ в настройките остават, каквито бяха."},
+        {"the ring file is in use",
+         [&] { files.failNext(FileStep::RenameIntoPlace, ErrorCode::InUse); },
+         "Файлът за звънене „C:\\Program Files\\Zorvik\\Phone.wav“ се използва от друга "
+         "програма. Затворете тази програма или опитайте отново след малко. Мелодията за "
+         "звънене и записът ѝ в настройките остават, каквито бяха."},
         {"the settings cannot be read first", [&] { registry.setUnreadable(true); },
          "Настройката „HKEY_CURRENT_USER\\Software\\Zorvik Melodies\\RingChoiceUnderWay“ не "
          "може да бъде прочетена: достъпът е отказан. Мелодията за звънене и записът ѝ в "

@@ -78,7 +78,7 @@ TEST_F(RightsOnDemand, EachActionAsksOnceAndIsWholeOrUndone) {
              form->Command3_Click();
          },
          "Deleted", "old.wav x.wav", "previous ring"},
-        {"a restore", "Потвърди изтриването",
+        {"a restore", "Потвърди връщането",
          [&] {
              form->clickCheck2();
              form->pd_Click();

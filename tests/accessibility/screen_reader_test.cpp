@@ -116,8 +116,9 @@ TEST_F(WithAScreenReader, TheMarkedMelodyIsSelectedItsChoiceAskedAndTheTextBoxes
     const Accessible question = topLevel(ATSPI_ROLE_ALERT, "Избор на мелодия...");
     ASSERT_TRUE(question) << "the question is not an alert named by its title";
     ASSERT_TRUE(waitFor([&] { return question.has(ATSPI_STATE_ACTIVE); }));
-    EXPECT_TRUE(question.find(ATSPI_ROLE_LABEL,
-                              "Желаете ли запис на избраната мелодия\n за звънене на Zorvik BG?"))
+    EXPECT_TRUE(
+        question.find(ATSPI_ROLE_LABEL,
+                      "Желаете ли запис на избраната мелодия\n за звънене на Zorvik BG?\n„a.wav“"))
         << "the question is not read whole";
     expectEveryFocusableNamed(question);
     pressKey("Return");  // OK, the box's default

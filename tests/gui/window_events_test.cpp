@@ -119,7 +119,8 @@ TEST_F(WindowEvents, ChoosingTheRingMelodyShowsItInBothTextBoxes) {
     list()->selectRow(1);  // b.wav, by the user
     QtMessageBox::setNextAnswer(kAnswerOk);
     qobject_cast<QPushButton*>(control("Command2"))->click();
-    EXPECT_EQ(QtMessageBox::answeredMessages().at(0), texts::kRingQuestion);
+    EXPECT_EQ(QtMessageBox::answeredMessages().at(0),
+              std::string(texts::kRingQuestion) + "\r\n„b.wav“");
     EXPECT_EQ(readFile(rings().parent_path() / "Phone.wav"), "b");
     EXPECT_EQ(text("Text1").toStdString(), "b.wav");
     EXPECT_EQ(text("Text2").toStdString(), "b.wav");

@@ -5,14 +5,16 @@
 #include "platform/failure_kinds.h"
 #include "platform/status.h"
 
-// Everything Zorvik BG says to its user, in Bulgarian, in one place for a reviewer or a
+// Everything the program says to its user, in Bulgarian, in one place for a reviewer or a
 // translator. The texts are compared byte for byte by the tests: "\r\n" breaks a line in a box,
 // „…“ quote what a sentence names, and {1}, {2}, {3} stand for what is filled in (a path, a
 // name, a reason); failure_text::filled fills them.
 //
 // Kept elsewhere, as data of their own: the window's title and the captions of its controls
 // (main_window/form1_layout.h, the design's table), the installer's pages (NSIS's own language
-// strings in packaging/windows/zorvik.nsi) and the desktop entry (packaging/*.desktop).
+// strings in packaging/windows/zorvik.nsi), the product's name in the installer, the Start menu
+// and the version resource (ZORVIK_PRODUCT_NAME in CMakeLists.txt) and the desktop entry
+// (packaging/*.desktop).
 namespace zorvik::texts {
 
 // How every question about a melody names it: {1} the question, {2} the melody's name.

@@ -4,6 +4,7 @@
 
 #include "platform/queued_answers.h"
 #include "platform/scoped_value.h"
+#include "platform/win32/box_placement.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
 
@@ -72,9 +73,12 @@ std::optional<int> Win32MessageBox::confirmElevation(std::string_view message,
     config.cButtons = 2;
     config.pButtons = buttons;
     config.nDefaultButton = kGoOnButton;
-    config.pfCallback = [](HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR) -> HRESULT {
+    config.lpCallbackData = reinterpret_cast<LONG_PTR>(owner);
+    config.pfCallback = [](HWND dialog, UINT notification, WPARAM, LPARAM,
+                           LONG_PTR ownerData) -> HRESULT {
         if (notification == TDN_CREATED) {
             SendMessageW(dialog, TDM_SET_BUTTON_ELEVATION_REQUIRED_STATE, kGoOnButton, TRUE);
+            placeOverOwner(dialog, reinterpret_cast<HWND>(ownerData));
         }
         return S_OK;
     };
@@ -123,6 +127,7 @@ std::optional<int> Win32MessageBox::show(std::string_view message, std::string_v
     const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
     const UINT modality = owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL;
     const ScopedValue showing(showing_, true);
+    const NextBoxPlacedOverOwner placement(owner);
     // A text that is not valid UTF-8 is still shown, with U+FFFD where it breaks.
     const int answer = MessageBoxW(owner, toWideLossy(message).c_str(), toWideLossy(title).c_str(),
                                    style | modality | MB_SETFOREGROUND);

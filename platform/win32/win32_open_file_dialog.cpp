@@ -7,6 +7,7 @@
 
 #include "platform/failure_text.h"
 #include "platform/scoped_value.h"
+#include "platform/win32/box_placement.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/wine_edit_face.h"
@@ -28,6 +29,12 @@ constexpr DWORD kPathBuffer = 32768;
 // The hook's own dialog is a child of the open-file dialog; its lCustData holds where the new
 // face is kept until the dialog has gone.
 UINT_PTR CALLBACK safeFileNameFace(HWND hookDialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE) {
+        // laid out now: over the window, and wholly on the screen
+        const HWND fileDialog = GetParent(hookDialog);
+        placeOverOwner(fileDialog, GetWindow(fileDialog, GW_OWNER));
+        return 0;
+    }
     if (message != WM_INITDIALOG) {
         return 0;
     }

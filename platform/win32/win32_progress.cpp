@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/scoped_value.h"
+#include "platform/win32/box_placement.h"
 #include "platform/win32/wide_text.h"
 
 namespace zorvik::win32 {
@@ -68,19 +69,13 @@ HWND createDialog(HWND owner, const std::wstring& caption, const std::wstring& t
     AdjustWindowRectExForDpi(&frame, style, FALSE, WS_EX_DLGMODALFRAME, dpi);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    // centred over the window, as a dialog stands
-    RECT over{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (owner != nullptr) {
-        GetWindowRect(owner, &over);
-    }
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    HWND dialog = CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, caption.c_str(), style,
-                                  over.left + (over.right - over.left - width) / 2,
-                                  over.top + (over.bottom - over.top - height) / 2, width, height,
-                                  owner, nullptr, instance, nullptr);
+    HWND dialog = CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, caption.c_str(), style, 0, 0,
+                                  width, height, owner, nullptr, instance, nullptr);
     if (dialog == nullptr) {
         return nullptr;
     }
+    placeOverOwner(dialog, owner);
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&cancelled));
     // the face and size of the system's message boxes at this DPI, the dialog's to the end
     NONCLIENTMETRICSW metrics{};

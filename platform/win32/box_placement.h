@@ -1,0 +1,31 @@
+#pragma once
+
+#include <windows.h>
+
+namespace zorvik::win32 {
+
+// Where a box of this size stands over its owner: centred on it, and moved in from an edge of
+// the work area (the monitor less the task bar) that centring would cross; a box larger than the
+// work area starts at its top left corner.
+POINT placeOverOwner(SIZE box, const RECT& owner, const RECT& workArea);
+
+// Moves `box` there, over `owner` on the owner's monitor (over the box's own monitor, centred,
+// without an owner).
+void placeOverOwner(HWND box, HWND owner);
+
+// While it lives, the next dialog box this thread activates (a message box, which offers no
+// other way in) is placed over `owner`.
+class NextBoxPlacedOverOwner {
+public:
+    explicit NextBoxPlacedOverOwner(HWND owner);
+    ~NextBoxPlacedOverOwner();
+    NextBoxPlacedOverOwner(const NextBoxPlacedOverOwner&) = delete;
+    NextBoxPlacedOverOwner& operator=(const NextBoxPlacedOverOwner&) = delete;
+
+private:
+    HHOOK hook_;
+    HWND previousOwner_;
+    bool previousWaiting_;
+};
+
+}  // namespace zorvik::win32

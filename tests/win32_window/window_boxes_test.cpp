@@ -1,0 +1,159 @@
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "main_window/form1_layout.h"
+#include "melody_library/texts.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_message_box.h"
+#include "platform/win32/win32_open_file_dialog.h"
+#include "platform/win32/win32_progress.h"
+#include "tests/support/melody_names.h"
+#include "tests/win32_window/window_fixture.h"
+
+namespace zorvik::testing {
+namespace {
+
+class WindowBoxes : public WindowFixture {};
+
+// What the timer saw of the box that showed over the window, before it answered it Cancel.
+struct SeenBox {
+    HWND window = nullptr;  // the program's window, which is no box
+    bool shown = false;
+    RECT place{};
+    std::vector<std::string> cutTexts;
+};
+SeenBox seen;
+
+std::string textOf(HWND control) {
+    wchar_t text[2048] = {};
+    GetWindowTextW(control, text, 2048);
+    return win32::toUtf8Lossy(text);
+}
+
+// A static text that its control cannot show whole, in the control's own face and width.
+bool cut(HWND label) {
+    const std::wstring text = win32::toWideLossy(textOf(label));
+    RECT client{};
+    GetClientRect(label, &client);
+    if (text.empty() || client.right == 0) {
+        return false;
+    }
+    const HDC dc = GetDC(label);
+    const HGDIOBJ before =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    RECT needed = client;
+    DrawTextW(dc, text.c_str(), -1, &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS | DT_EDITCONTROL);
+    SelectObject(dc, before);
+    ReleaseDC(label, dc);
+    return needed.right > client.right || needed.bottom > client.bottom;
+}
+
+BOOL CALLBACK noteCutTexts(HWND child, LPARAM) {
+    wchar_t kind[32] = {};
+    GetClassNameW(child, kind, 32);
+    if (IsWindowVisible(child) && lstrcmpiW(kind, L"Static") == 0 && cut(child)) {
+        seen.cutTexts.push_back(textOf(child));
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK catchTheBox(HWND box, LPARAM) {
+    if (box == seen.window || !IsWindowVisible(box) || GetWindow(box, GW_OWNER) != seen.window) {
+        return TRUE;
+    }
+    seen.shown = true;
+    GetWindowRect(box, &seen.place);
+    EnumChildWindows(box, noteCutTexts, 0);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDCANCEL)));
+    return FALSE;
+}
+
+// Every kind of box the program shows, with long texts, over a window in the corner of the work
+// area: each lies wholly inside the work area, centred on the window along each side where that
+// keeps it inside, and shows its texts whole.
+TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindowWithItsTextsWhole) {
+    start();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window.handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT work = monitor.rcWork;
+    SetWindowPos(window.handle(), nullptr, work.left, work.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pump();
+    const std::string name = "Пролет с интервал.wav";
+    const std::string path = "C:\\Program Files\\Zorvik\\Rings\\" + name;
+    win32::Win32MessageBox boxes;
+    boxes.setOwner(window.handle());
+    win32::Win32Progress progress(layout::kFormCaption, window.handle());
+    progress.setDialogDelay(0);
+    win32::Win32OpenFileDialog dialog(layout::kDialogTitle, "Wav|*.wav", window.handle());
+    const std::string rights = std::string(melody_texts::kElevationQuestionStart) +
+                               "„C:\\Program Files\\Zorvik“" +
+                               std::string(melody_texts::kElevationQuestionEnd);
+    const struct {
+        const char* kind;
+        std::function<void()> show;
+    } kinds[] = {
+        {"question",
+         [&] {
+             boxes.confirm(std::string(melody_texts::kRingQuestion), melody_texts::kRingTitle);
+         }},
+        {"notice", [&] { boxes.showNotice("Мелодията „" + name + "“ е добавена.", "Zorvik"); }},
+        {"error",
+         [&] { boxes.showError("Файлът „" + path + "“ не може да бъде прочетен.", "Zorvik"); }},
+        {"retry", [&] { boxes.retryOrCancel("Файлът „" + path + "“ се използва.", "Zorvik"); }},
+        {"rights", [&] { boxes.confirmElevation(rights, melody_texts::kRingTitle); }},
+        {"progress",
+         [&] {
+             progress.run(name, [](CopyProgress& report) {
+                 for (std::uint64_t block = 1; block <= 1000 && report.copied(block, 1000);
+                      ++block) {
+                     Sleep(10);
+                 }
+             });
+         }},
+        {"open-file", [&] { (void)dialog.Show(); }},
+    };
+    for (const auto& box : kinds) {
+        SCOPED_TRACE(box.kind);
+        seen = SeenBox{};
+        seen.window = window.handle();
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+            if (!seen.shown) {
+                EnumThreadWindows(GetCurrentThreadId(), catchTheBox, 0);
+            }
+        });
+        box.show();
+        KillTimer(nullptr, timer);
+        ASSERT_TRUE(seen.shown);
+        const RECT& at = seen.place;
+        EXPECT_GE(at.left, work.left);
+        EXPECT_GE(at.top, work.top);
+        EXPECT_LE(at.right, work.right);
+        EXPECT_LE(at.bottom, work.bottom);
+        RECT over{};
+        GetWindowRect(window.handle(), &over);
+        // along each side: centred on the window, unless that would cross the work area's edge
+        const auto centredOrAtTheEdge = [](LONG from, LONG to, LONG overFrom, LONG overTo,
+                                           LONG edge) {
+            const LONG centred = overFrom + (overTo - overFrom - (to - from)) / 2;
+            return centred >= edge ? std::abs(from - centred) <= 1 : from == edge;
+        };
+        EXPECT_TRUE(centredOrAtTheEdge(at.left, at.right, over.left, over.right, work.left))
+            << at.left << " over " << over.left << ".." << over.right;
+        EXPECT_TRUE(centredOrAtTheEdge(at.top, at.bottom, over.top, over.bottom, work.top))
+            << at.top << " over " << over.top << ".." << over.bottom;
+        for (const auto& text : seen.cutTexts) {
+            ADD_FAILURE() << "cut short: " << text;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zorvik::testing

@@ -12,6 +12,24 @@ namespace zorvik::win32 {
 
 namespace {
 
+// A box grows as wide as the longest run of text it cannot break between words, beyond the
+// screen for a long name: such a run is shown broken into lines of this many characters.
+constexpr std::size_t kLongestUnbrokenRun = 60;
+
+std::wstring brokenForTheScreen(std::string_view message) {
+    std::wstring text = toWideLossy(message);
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        run = (text[i] == L' ' || text[i] == L'\n') ? 0 : run + 1;
+        if (run > kLongestUnbrokenRun) {
+            text.insert(i, L"\r\n");
+            i += 2;
+            run = 1;
+        }
+    }
+    return text;
+}
+
 UINT& lastStyleShown() {
     static UINT style = 0;
     return style;
@@ -60,7 +78,7 @@ std::optional<int> Win32MessageBox::confirmElevation(std::string_view message,
         return *queued;
     }
     const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
-    const std::wstring text = toWideLossy(message);
+    const std::wstring text = brokenForTheScreen(message);
     const std::wstring caption = toWideLossy(title);
     const TASKDIALOG_BUTTON buttons[] = {{kGoOnButton, kGoOnCaption}, {IDCANCEL, kCancelCaption}};
     TASKDIALOGCONFIG config{};
@@ -129,8 +147,8 @@ std::optional<int> Win32MessageBox::show(std::string_view message, std::string_v
     const ScopedValue showing(showing_, true);
     const NextBoxPlacedOverOwner placement(owner);
     // A text that is not valid UTF-8 is still shown, with U+FFFD where it breaks.
-    const int answer = MessageBoxW(owner, toWideLossy(message).c_str(), toWideLossy(title).c_str(),
-                                   style | modality | MB_SETFOREGROUND);
+    const int answer = MessageBoxW(owner, brokenForTheScreen(message).c_str(),
+                                   toWideLossy(title).c_str(), style | modality | MB_SETFOREGROUND);
     if (answer == 0) {
         return std::nullopt;
     }

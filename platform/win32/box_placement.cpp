@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/win32/wide_text.h"
+
 namespace zorvik::win32 {
 
 namespace {
@@ -29,7 +31,25 @@ LRESULT CALLBACK placeWhenActivated(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// A box grows as wide as the longest run of text it cannot break between words, beyond the
+// screen for a long name: such a run is shown broken into lines of this many characters.
+constexpr std::size_t kLongestUnbrokenRun = 60;
+
 }  // namespace
+
+std::wstring brokenForTheScreen(std::string_view message) {
+    std::wstring text = toWideLossy(message);
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        run = (text[i] == L' ' || text[i] == L'\n') ? 0 : run + 1;
+        if (run > kLongestUnbrokenRun) {
+            text.insert(i, L"\r\n");
+            i += 2;
+            run = 1;
+        }
+    }
+    return text;
+}
 
 POINT placeOverOwner(SIZE box, const RECT& owner, const RECT& workArea) {
     return {placed(box.cx, owner.left, owner.right, workArea.left, workArea.right),

@@ -2,7 +2,14 @@
 
 #include <windows.h>
 
+#include <string>
+#include <string_view>
+
 namespace zorvik::win32 {
+
+// The text of a box, with every run longer than a box should be wide broken into lines: a
+// box grows as wide as the longest run it cannot break between words.
+std::wstring brokenForTheScreen(std::string_view message);
 
 // Where a box of this size stands over its owner: centred on it, and moved in from an edge of
 // the work area (the monitor less the task bar) that centring would cross; a box larger than the

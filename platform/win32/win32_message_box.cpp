@@ -12,24 +12,6 @@ namespace zorvik::win32 {
 
 namespace {
 
-// A box grows as wide as the longest run of text it cannot break between words, beyond the
-// screen for a long name: such a run is shown broken into lines of this many characters.
-constexpr std::size_t kLongestUnbrokenRun = 60;
-
-std::wstring brokenForTheScreen(std::string_view message) {
-    std::wstring text = toWideLossy(message);
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        run = (text[i] == L' ' || text[i] == L'\n') ? 0 : run + 1;
-        if (run > kLongestUnbrokenRun) {
-            text.insert(i, L"\r\n");
-            i += 2;
-            run = 1;
-        }
-    }
-    return text;
-}
-
 UINT& lastStyleShown() {
     static UINT style = 0;
     return style;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/wine_edit_face.h"
 
 namespace zorvik::win32 {
 
@@ -33,7 +34,7 @@ LRESULT CALLBACK placeWhenActivated(int code, WPARAM wParam, LPARAM lParam) {
 
 // A box grows as wide as the longest run of text it cannot break between words, beyond the
 // screen for a long name: such a run is shown broken into lines of this many characters.
-constexpr std::size_t kLongestUnbrokenRun = 60;
+constexpr std::size_t kLongestUnbrokenRun = 40;
 
 }  // namespace
 
@@ -43,12 +44,62 @@ std::wstring brokenForTheScreen(std::string_view message) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         run = (text[i] == L' ' || text[i] == L'\n') ? 0 : run + 1;
         if (run > kLongestUnbrokenRun) {
-            text.insert(i, L"\r\n");
-            i += 2;
+            text.insert(i, 1, L'\n');  // Wine's task dialog takes "\r\n" for two lines
+            ++i;
             run = 1;
         }
     }
     return text;
+}
+
+std::wstring forTaskDialog(std::string_view message) {
+    const std::wstring text = brokenForTheScreen(message);
+    if (!runningUnderWine()) {
+        return text;
+    }
+    // Wine's task dialog cuts the end of its widest line: the lines are broken here, short enough
+    // for its width, each ending in two no-break spaces for it to cut instead
+    constexpr std::size_t kLine = 48;
+    constexpr std::wstring_view kSpare = L"\u00a0\u00a0";
+    std::wstring shown;
+    std::size_t lineLength = 0;
+    std::wstring word;
+    const auto endLine = [&] {
+        shown += kSpare;
+        shown += L'\n';
+        lineLength = 0;
+    };
+    const auto addWord = [&] {
+        if (lineLength > 0 && lineLength + 1 + word.size() > kLine) {
+            endLine();
+        } else if (lineLength > 0) {
+            shown += L' ';
+            ++lineLength;
+        }
+        shown += word;
+        lineLength += word.size();
+        word.clear();
+    };
+    for (const wchar_t c : text) {
+        if (c == L'\r') {
+            continue;
+        }
+        if (c == L' ' || c == L'\n') {
+            addWord();
+            if (c == L'\n') {
+                endLine();
+            }
+            continue;
+        }
+        word += c;
+    }
+    addWord();
+    shown += kSpare;
+    return shown;
+}
+
+UINT taskDialogWidth() {
+    return runningUnderWine() ? 280 : 0;
 }
 
 POINT placeOverOwner(SIZE box, const RECT& owner, const RECT& workArea) {

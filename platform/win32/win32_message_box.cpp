@@ -60,13 +60,14 @@ std::optional<int> Win32MessageBox::confirmElevation(std::string_view message,
         return *queued;
     }
     const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
-    const std::wstring text = brokenForTheScreen(message);
+    const std::wstring text = forTaskDialog(message);
     const std::wstring caption = toWideLossy(title);
     const TASKDIALOG_BUTTON buttons[] = {{kGoOnButton, kGoOnCaption}, {IDCANCEL, kCancelCaption}};
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     config.hwndParent = owner;
     config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.cxWidth = taskDialogWidth();
     config.pszWindowTitle = caption.c_str();
     config.pszMainIcon = TD_SHIELD_ICON;
     config.pszContent = text.c_str();

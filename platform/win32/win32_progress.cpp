@@ -75,7 +75,7 @@ Win32Progress::Win32Progress(std::string_view caption, HWND owner)
 
 bool Win32Progress::showDialog(HWND owner, std::string_view fileName, CopyWorker& copy,
                                HANDLE finished) {
-    const std::wstring text = brokenForTheScreen(copyingText(fileName));
+    const std::wstring text = forTaskDialog(copyingText(fileName));
     const std::wstring cancel = toWideLossy(kCancelCopyCaption);
     const TASKDIALOG_BUTTON buttons[] = {{IDCANCEL, cancel.c_str()}};
     Shown shown{dialog_, copy, finished, owner};
@@ -84,6 +84,7 @@ bool Win32Progress::showDialog(HWND owner, std::string_view fileName, CopyWorker
     config.hwndParent = owner;
     config.dwFlags = TDF_SHOW_PROGRESS_BAR | TDF_CALLBACK_TIMER | TDF_ALLOW_DIALOG_CANCELLATION |
                      TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.cxWidth = taskDialogWidth();
     config.pszWindowTitle = caption_.c_str();
     config.pszContent = text.c_str();
     config.cButtons = 1;

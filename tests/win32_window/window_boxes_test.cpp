@@ -34,8 +34,17 @@ std::string textOf(HWND control) {
     return win32::toUtf8Lossy(text);
 }
 
-// A static text that its control cannot show whole, in the control's own face and width.
+// A static text that its control cannot show whole, in the control's own face and width, or
+// that reaches out of its box.
 bool cut(HWND label) {
+    RECT inBox{};
+    GetWindowRect(label, &inBox);
+    MapWindowPoints(nullptr, GetParent(label), reinterpret_cast<POINT*>(&inBox), 2);
+    RECT box{};
+    GetClientRect(GetParent(label), &box);
+    if (inBox.right > box.right || inBox.bottom > box.bottom) {
+        return true;
+    }
     const std::wstring text = win32::toWideLossy(textOf(label));
     RECT client{};
     GetClientRect(label, &client);

@@ -529,7 +529,8 @@ TEST_F(WindowEvents, ALongCopyShowsItsDialogOverTheWindowAndCancelStopsIt) {
         KillTimer(nullptr, timer);
         EXPECT_TRUE(stopped);
         EXPECT_EQ(seen.title, layout::kFormCaption);
-        EXPECT_EQ(seen.text, "Копиране на „Звън.wav“…");
+        // under Wine the text ends in the room it leaves its task dialog to cut
+        EXPECT_EQ(seen.text.substr(0, seen.text.find("\u00a0")), "Копиране на „Звън.wav“…");
         EXPECT_FALSE(seen.windowEnabled) << "the window takes no command under the dialog";
         EXPECT_NE(IsWindowEnabled(window.handle()), FALSE);
         EXPECT_EQ(progress.dialog(), nullptr);

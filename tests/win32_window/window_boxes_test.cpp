@@ -24,54 +24,8 @@ struct SeenBox {
     HWND window = nullptr;  // the program's window, which is no box
     bool shown = false;
     RECT place{};
-    std::vector<std::string> cutTexts;
 };
 SeenBox seen;
-
-std::string textOf(HWND control) {
-    wchar_t text[2048] = {};
-    GetWindowTextW(control, text, 2048);
-    return win32::toUtf8Lossy(text);
-}
-
-// A static text that its control cannot show whole, in the control's own face and width, or
-// that reaches out of its box.
-bool cut(HWND label) {
-    RECT inBox{};
-    GetWindowRect(label, &inBox);
-    MapWindowPoints(nullptr, GetParent(label), reinterpret_cast<POINT*>(&inBox), 2);
-    RECT box{};
-    GetClientRect(GetParent(label), &box);
-    if (inBox.right > box.right || inBox.bottom > box.bottom) {
-        return true;
-    }
-    const std::wstring text = win32::toWideLossy(textOf(label));
-    RECT client{};
-    GetClientRect(label, &client);
-    if (text.empty() || client.right == 0) {
-        return false;
-    }
-    const HDC dc = GetDC(label);
-    const HGDIOBJ before =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    RECT needed = client;
-    DrawTextW(dc, text.c_str(), -1, &needed,
-              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS | DT_EDITCONTROL);
-    SelectObject(dc, before);
-    ReleaseDC(label, dc);
-    return needed.right > client.right || needed.bottom > client.bottom;
-}
-
-BOOL CALLBACK noteCutTexts(HWND child, LPARAM) {
-    wchar_t kind[32] = {};
-    GetClassNameW(child, kind, 32);
-    // a text that ends in an ellipsis says itself that it is shortened
-    if (IsWindowVisible(child) && lstrcmpiW(kind, L"Static") == 0 &&
-        (GetWindowLongPtrW(child, GWL_STYLE) & SS_ELLIPSISMASK) == 0 && cut(child)) {
-        seen.cutTexts.push_back(textOf(child));
-    }
-    return TRUE;
-}
 
 BOOL CALLBACK catchTheBox(HWND box, LPARAM) {
     if (box == seen.window || !IsWindowVisible(box) || GetWindow(box, GW_OWNER) != seen.window) {
@@ -79,7 +33,6 @@ BOOL CALLBACK catchTheBox(HWND box, LPARAM) {
     }
     seen.shown = true;
     GetWindowRect(box, &seen.place);
-    EnumChildWindows(box, noteCutTexts, 0);
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, IDCANCEL)));
     return FALSE;
@@ -87,8 +40,9 @@ BOOL CALLBACK catchTheBox(HWND box, LPARAM) {
 
 // Every kind of box the program shows, with long texts, over a window in the corner of the work
 // area: each lies wholly inside the work area, centred on the window along each side where that
-// keeps it inside, and shows its texts whole.
-TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindowWithItsTextsWhole) {
+// keeps it inside. (Whether Wine shows their texts whole, no reading of the controls tells: its
+// task dialog cut lines that DrawText says fit. Only the screen shows it.)
+TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindow) {
     start();
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -160,9 +114,6 @@ TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindowWithItsTextsWhole)
             << at.left << " over " << over.left << ".." << over.right;
         EXPECT_TRUE(centredOrAtTheEdge(at.top, at.bottom, over.top, over.bottom, work.top))
             << at.top << " over " << over.top << ".." << over.bottom;
-        for (const auto& text : seen.cutTexts) {
-            ADD_FAILURE() << "cut short: " << text;
-        }
     }
 }
 

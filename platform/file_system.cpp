@@ -26,7 +26,7 @@ Status FileSystem::moveFileRecorded(std::string_view source, std::string_view de
     return moveFile(source, destination);
 }
 
-Status FileSystem::settleMove(std::string_view, std::string_view) {
+Status FileSystem::settleMove(std::string_view, std::string_view, std::string_view) {
     return Status::success();
 }
 

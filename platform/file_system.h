@@ -40,12 +40,14 @@ public:
 };
 
 // Told of a move that goes across volumes in steps a kill can cut: recorded just before its copy
-// takes the destination's place, forgotten once the move is whole or undone.
+// takes the destination's place, with the name under which an older namesake will be kept aside
+// meanwhile ("" for none), and forgotten once the move is whole or undone.
 class MoveJournal {
 public:
     virtual ~MoveJournal() = default;
     // A failure stops the move there, with nothing changed.
-    virtual Status recordMove(std::string_view source, std::string_view destination) = 0;
+    virtual Status recordMove(std::string_view source, std::string_view destination,
+                              std::string_view kept) = 0;
     virtual void forgetMove() = 0;
 };
 
@@ -107,8 +109,12 @@ public:
     virtual Status moveFileRecorded(std::string_view source, std::string_view destination,
                                     MoveJournal& journal, const CopyRunner& runCopy);
     // Finishes a recorded move that a kill cut short: the source goes when the destination holds
-    // the same content, the whole move having happened but for that; otherwise it stays.
-    virtual Status settleMove(std::string_view source, std::string_view destination);
+    // the same content, the whole move having happened but for that; otherwise it stays. The
+    // older namesake kept aside under `kept` goes back where the move did not take its place,
+    // and goes once the move is whole. Corrupt, with nothing done, where source and destination
+    // are one file.
+    virtual Status settleMove(std::string_view source, std::string_view destination,
+                              std::string_view kept);
 
     // Deletes the one file named; a path that ends in a separator names no file. A read-only file
     // is not deleted. A link is deleted as itself, never the file it points to.

@@ -39,7 +39,8 @@ public:
     Status moveFile(std::string_view source, std::string_view destination) final;
     Status moveFileRecorded(std::string_view source, std::string_view destination,
                             MoveJournal& journal, const CopyRunner& runCopy) final;
-    Status settleMove(std::string_view source, std::string_view destination) final;
+    Status settleMove(std::string_view source, std::string_view destination,
+                      std::string_view kept) final;
     Status deleteFile(std::string_view path) final;
 
     Result<bool> exists(std::string_view path) final;

@@ -107,6 +107,16 @@ public:
     Registry& registry() override { return registry_; }
     std::string key() const override { return scratch_.key(); }
     std::shared_ptr<void> holdStore() override { return otherInstancesTurn(); }
+    std::chrono::milliseconds patience() const override { return std::chrono::milliseconds(100); }
+    bool keyExists(std::string_view key) override {
+        const std::wstring wide(key.begin(), key.end());  // the scratch keys are ASCII
+        HKEY opened = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, wide.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+            return false;
+        }
+        RegCloseKey(opened);
+        return true;
+    }
 
 private:
     ScratchKey scratch_;

@@ -237,15 +237,10 @@ Status FileOperation::deleteFile() {
     return Status::success();
 }
 
-Status TransactionalFileSystem::moveFile(std::string_view source, std::string_view destination) {
-    return FileOperation(*this, FileOperation::Kind::Move, source, destination).moveFile();
-}
-
-Status TransactionalFileSystem::moveFileRecorded(std::string_view source,
-                                                 std::string_view destination, MoveJournal& journal,
-                                                 const CopyRunner& runCopy) {
+Status TransactionalFileSystem::moveFile(std::string_view source, std::string_view destination,
+                                         MoveJournal* journal, const CopyRunner& runCopy) {
     return FileOperation(*this, FileOperation::Kind::Move, source, destination)
-        .moveFile(&journal, runCopy ? &runCopy : nullptr);
+        .moveFile(journal, runCopy ? &runCopy : nullptr);
 }
 
 Status TransactionalFileSystem::settleMove(std::string_view source, std::string_view destination,

@@ -42,10 +42,10 @@ TEST_P(FileSystemContract, ACopyReplacesTheDestinationWholeAndLeavesNothingElse)
     machine->writeFile(other + "\\new.wav", "new melody");
     machine->writeFile(rings + "\\old.wav", "old melody");
     machine->writeFile(rings + "\\Ring.wav", "ring");
-    ASSERT_TRUE(files().copyFile(other + "\\new.wav", rings + "\\old.wav").ok());
-    ASSERT_TRUE(files().copyFile(other + "\\NEW.WAV", rings + "\\Звън.wav").ok());
+    ASSERT_TRUE(copyFile(files(), other + "\\new.wav", rings + "\\old.wav").ok());
+    ASSERT_TRUE(copyFile(files(), other + "\\NEW.WAV", rings + "\\Звън.wav").ok());
     // a case variant of an existing name replaces that file, which keeps its name
-    ASSERT_TRUE(files().copyFile(other + "\\new.wav", rings + "\\RING.WAV").ok());
+    ASSERT_TRUE(copyFile(files(), other + "\\new.wav", rings + "\\RING.WAV").ok());
     EXPECT_EQ(machine->readFile(rings + "\\old.wav"), "new melody");
     EXPECT_EQ(machine->readFile(rings + "\\Звън.wav"), "new melody");
     EXPECT_EQ(machine->readFile(rings + "\\Ring.wav"), "new melody");
@@ -85,7 +85,7 @@ TEST_P(FileSystemContract, RefusedCopiesAndMovesChangeNothing) {
             const std::string source = root + row.source;
             const std::string destination = root + row.destination;
             const Status done = move ? files().moveFile(source, destination)
-                                     : files().copyFile(source, destination);
+                                     : copyFile(files(), source, destination);
             ASSERT_FALSE(done.ok());
             EXPECT_EQ(done.code(), row.code) << done.failure().message;
             EXPECT_EQ(names(rings), before);
@@ -100,8 +100,8 @@ TEST_P(FileSystemContract, ACopyOfAReadOnlyFileCanBeReplacedAgain) {
     machine->writeFile(other + "\\cd.wav", "from a read-only disc");
     machine->setReadOnly(other + "\\cd.wav", true);
     machine->writeFile(other + "\\next.wav", "the next ring");
-    ASSERT_TRUE(files().copyFile(other + "\\cd.wav", rings + "\\Phone.wav").ok());
-    const Status again = files().copyFile(other + "\\next.wav", rings + "\\Phone.wav");
+    ASSERT_TRUE(copyFile(files(), other + "\\cd.wav", rings + "\\Phone.wav").ok());
+    const Status again = copyFile(files(), other + "\\next.wav", rings + "\\Phone.wav");
     ASSERT_TRUE(again.ok()) << again.failure().message;
     EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), "the next ring");
 }
@@ -111,7 +111,7 @@ TEST_P(FileSystemContract, AHardLinkIsTheSameFile) {
     if (!machine->hardLink(rings + "\\a.wav", other + "\\link.wav")) {
         GTEST_SKIP() << "no hard links here";
     }
-    const Status copied = files().copyFile(other + "\\link.wav", rings + "\\a.wav");
+    const Status copied = copyFile(files(), other + "\\link.wav", rings + "\\a.wav");
     ASSERT_FALSE(copied.ok());
     EXPECT_EQ(copied.code(), ErrorCode::SameFile);
     EXPECT_EQ(machine->readFile(rings + "\\a.wav"), "a");
@@ -189,7 +189,7 @@ TEST_P(FileSystemContract, DeletesOneFileAndRefusesEverythingElse) {
 }
 
 TEST_P(FileSystemContract, FailuresNameTheFileConcerned) {
-    const Status copied = files().copyFile(rings + "\\gone.wav", other + "\\x.wav");
+    const Status copied = copyFile(files(), rings + "\\gone.wav", other + "\\x.wav");
     ASSERT_FALSE(copied.ok());
     EXPECT_NE(copied.failure().message.find("gone.wav"), std::string::npos);
     EXPECT_NE(copied.failure().message.find("x.wav"), std::string::npos);

@@ -160,7 +160,7 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
         Status done;
         switch (row.operation) {
             case Operation::Copy:
-                done = files().copyFile(source, destination);
+                done = copyFile(files(), source, destination);
                 break;
             case Operation::Move:
             case Operation::MoveAcrossVolumes:
@@ -249,7 +249,7 @@ TEST_P(FileTransactionContract, ALinkIsDeletedOrMovedAsItselfOrNotAtAll) {
             return std::nullopt;
         });
         const std::string moved = to + "\\x.wav";
-        const Status done = operation == Operation::Copy     ? files().copyFile(link, moved)
+        const Status done = operation == Operation::Copy     ? copyFile(files(), link, moved)
                             : operation == Operation::Delete ? files().deleteFile(link)
                                                              : files().moveFile(link, moved);
         files().setStepFaults(nullptr);
@@ -322,8 +322,7 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         });
         Journal journal;
         journal.refuse = row.refuse;
-        const Status done =
-            files().moveFileRecorded(rings + "\\x.wav", other + "\\x.wav", journal, {});
+        const Status done = files().moveFile(rings + "\\x.wav", other + "\\x.wav", &journal);
         files().setStepFaults(nullptr);
         EXPECT_EQ(done.ok(), row.moved);
         EXPECT_EQ(journal.records, row.records);
@@ -437,7 +436,7 @@ TEST_P(FileTransactionContract, ACopyTellsItsProgressAndCancelledLeavesNothing) 
     machine->writeFile(rings + "\\Phone.wav", "old");
     Recorded cancelled(2);
     const auto refused =
-        files().prepareCopyWithProgress(other + "\\big.wav", rings + "\\Phone.wav", cancelled);
+        files().prepareCopy(other + "\\big.wav", rings + "\\Phone.wav", &cancelled);
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.failure().code, ErrorCode::Cancelled);
     EXPECT_EQ(cancelled.steps.size(), 2u);
@@ -445,8 +444,7 @@ TEST_P(FileTransactionContract, ACopyTellsItsProgressAndCancelledLeavesNothing) 
     EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), "old");
 
     Recorded whole(0);
-    auto prepared =
-        files().prepareCopyWithProgress(other + "\\big.wav", rings + "\\Phone.wav", whole);
+    auto prepared = files().prepareCopy(other + "\\big.wav", rings + "\\Phone.wav", &whole);
     ASSERT_TRUE(prepared.ok()) << prepared.failure().message;
     ASSERT_TRUE(prepared.value()->commit().ok());
     EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), big);

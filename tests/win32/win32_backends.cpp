@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #include "tests/contract/fake_backends.h"
@@ -109,7 +110,7 @@ public:
     std::shared_ptr<void> holdStore() override { return otherInstancesTurn(); }
     std::chrono::milliseconds patience() const override { return std::chrono::milliseconds(100); }
     bool keyExists(std::string_view key) override {
-        const std::wstring wide(key.begin(), key.end());  // the scratch keys are ASCII
+        const std::wstring wide = win32::toWideLossy(key);
         HKEY opened = nullptr;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, wide.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
             return false;

@@ -201,9 +201,7 @@ void Form1::Form_Load() {
             (void)check2_.setValue(state.value());
         }
         // before the boxes show the record: a choice a killed run left half done is settled
-        (void)library_.settleInterruptedRingChoice();
-        (void)library_.settleInterruptedMove();
-        library_.removeAbandonedCopies();
+        library_.settleInterruptedWork();
         readRingSoundIntoTexts();
         return Status::success();
     });

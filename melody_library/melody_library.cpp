@@ -6,7 +6,6 @@
 #include "platform/texts.h"
 #include "platform/windows_path.h"
 #include "settings/check_state.h"
-#include "settings/move_journal.h"
 
 namespace zorvik {
 
@@ -17,7 +16,9 @@ MelodyLibrary::MelodyLibrary(Services services)
     : services_(std::move(services)),
       list_(services_.files),
       ring_({services_.files, services_.box, services_.shell, services_.ringChoiceLock,
-             services_.progress}) {
+             services_.progress}),
+      move_({services_.files, services_.shell, services_.ringChoiceLock, services_.progress,
+             services_.applicationFolder}) {
     // the list marks the melody last clicked whenever it shows the folder that holds it
     list_.setRememberedName([this](std::string_view folder) {
         return winpath::samePath(winpath::folder(s_), folder) ? std::string(winpath::fileName(s_))
@@ -111,14 +112,19 @@ Status MelodyLibrary::withRightsOnDemand(std::string_view title,
 }
 
 Status MelodyLibrary::replaceRingFile(const std::string& folder, const std::string& name) {
-    const Status replaced =
-        withRightsOnDemand(kRingTitle, [&] { return ring_.replace(s_, folder, name); });
-    // a user who cancelled has just read why nothing changed
-    return replaced.ok() || replaced.code() == ErrorCode::Cancelled ? Status::success() : replaced;
+    return cancelCountsAsSuccess(
+        withRightsOnDemand(kRingTitle, [&] { return ring_.replace(s_, folder, name); }));
 }
 
-Status MelodyLibrary::settleInterruptedRingChoice() {
-    return ring_.settleInterrupted();
+void MelodyLibrary::settleInterruptedWork() {
+    // The ring choice first: while its journal names the copy waiting beside the ring file, that
+    // copy is no leftover, and the install folder is swept only once nothing names it. A move's
+    // journal names only what it kept aside, which no sweep ever takes.
+    if (ring_.settleInterrupted().ok()) {
+        services_.files.removeAbandonedTemporaries(install::kFolder);
+    }
+    (void)move_.settleInterrupted();
+    removeAbandonedCopies();
 }
 
 void MelodyLibrary::removeAbandonedCopies() {
@@ -153,10 +159,8 @@ Status MelodyLibrary::addMelody() {
                 return copyShowingProgress(services_.files, services_.progress,
                                            services_.dialog.FileName(), destination);
             });
-            if (!copied.ok() && copied.code() == ErrorCode::Cancelled) {
-                // the user who cancelled knows why nothing was added
-            } else if (copied.ok() || copied.code() != ErrorCode::SameFile) {
-                result = copied;
+            if (copied.ok() || copied.code() != ErrorCode::SameFile) {
+                result = cancelCountsAsSuccess(copied);
             } else {
                 result =
                     Failure{ErrorCode::NothingToDo, failure_text::filled(kAlreadyAdded, {title})};
@@ -225,78 +229,14 @@ Status MelodyLibrary::deleteMarkedInView(bool moveTicked) {
     if (!asks(kForGoodQuestion, {})) {
         return Status::success();
     }
-    const Status deleted =
-        withRightsOnDemand(kDeleteTitle, [&] { return services_.files.deleteFile(s_); });
-    return deleted.ok() || deleted.code() == ErrorCode::Cancelled ? Status::success() : deleted;
+    return cancelCountsAsSuccess(
+        withRightsOnDemand(kDeleteTitle, [&] { return services_.files.deleteFile(s_); }));
 }
-
-namespace {
-
-// The move's record in the user's registry; a failure to forget it only leaves the next start
-// to find the move whole.
-class RecordedMove final : public MoveJournal {
-public:
-    explicit RecordedMove(settings::ShellHolder& shell) : shell_(shell) {}
-    Status recordMove(std::string_view source, std::string_view destination) override {
-        return settings::kMoveJournal.record(shell_,
-                                             {std::string(source), std::string(destination)});
-    }
-    void forgetMove() override { (void)settings::kMoveJournal.forget(shell_); }
-
-private:
-    settings::ShellHolder& shell_;
-};
-
-}  // namespace
 
 Status MelodyLibrary::moveMarked(const std::string& destination) {
-    // one copy of the program at a time: another's settling could take the source from under
-    // a move that is still on its way
-    auto hold = services_.ringChoiceLock.acquire();
-    if (!hold.ok()) {
-        return hold.failure().code == ErrorCode::Busy
-                   ? failure_text::moveBusy(services_.files.displayPath(s_))
-                   : hold.failure();
-    }
-    (void)settleMoveUnderLock();
-    RecordedMove journal(services_.shell);
-    const Status moved = withRightsOnDemand(moveTitle(view_), [&] {
-        return moveShowingProgress(services_.files, services_.progress, s_, destination, journal);
-    });
-    // a user who cancelled the copy of a move across volumes knows why nothing moved
-    return moved.ok() || moved.code() == ErrorCode::Cancelled ? Status::success() : moved;
-}
-
-Status MelodyLibrary::settleInterruptedMove() {
-    // without a journal the start does not wait for the lock, held perhaps through a long copy
-    if (const auto pending = settings::kMoveJournal.pending(services_.shell);
-        pending.ok() && !pending.value()) {
-        return Status::success();
-    }
-    auto hold = services_.ringChoiceLock.acquire();
-    if (!hold.ok()) {
-        return hold.status();  // the copy that holds it settles, or the next start
-    }
-    return settleMoveUnderLock();
-}
-
-Status MelodyLibrary::settleMoveUnderLock() {
-    auto pending = settings::kMoveJournal.pending(services_.shell);
-    if (!pending.ok()) {
-        // written by something else than this program: nothing in it can be trusted
-        return pending.failure().code == ErrorCode::Corrupt
-                   ? settings::kMoveJournal.forget(services_.shell)
-                   : Status(pending.failure());
-    }
-    if (!pending.value()) {
-        return Status::success();
-    }
-    const settings::MoveIntent& move = *pending.value();
-    // kept while the move cannot be settled, for the next try
-    if (Status settled = services_.files.settleMove(move.source, move.destination); !settled.ok()) {
-        return settled;
-    }
-    return settings::kMoveJournal.forget(services_.shell);
+    return cancelCountsAsSuccess(move_.move(s_, destination, [&](const auto& action) {
+        return withRightsOnDemand(moveTitle(view_), action);
+    }));
 }
 
 void MelodyLibrary::returnToRingsView() {

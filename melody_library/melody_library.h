@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "melody_library/melody_list.h"
+#include "melody_library/melody_move.h"
 #include "melody_library/ring_file_switch.h"
 #include "platform/elevation.h"
 #include "platform/file_system.h"
@@ -56,13 +57,10 @@ public:
     // the two as one: on any failure both stay as they were. With nothing selected it says so
     // without asking.
     Status chooseRingMelody();
-    // Finishes or undoes a ring choice that a killed run left half done.
-    Status settleInterruptedRingChoice();
-    // Finishes a move across volumes that a killed run left with the melody in both folders.
-    Status settleInterruptedMove();
-    // Removes the copies that killed runs left in the melody folders; a copy another running
-    // instance is still writing stays.
-    void removeAbandonedCopies();
+    // At start: finishes or undoes what a killed run left half done (a ring choice, then a
+    // move), then removes the copies killed runs left beside the ring file and in the melody
+    // folders; a copy another running instance is still writing stays.
+    void settleInterruptedWork();
     // Copies a file chosen in the open-file dialog into the Rings folder; its question says so
     // when the copy would replace a melody there. A copy the user cancels adds nothing.
     Status addMelody();
@@ -76,10 +74,9 @@ public:
 
 private:
     Status deleteMarkedInView(bool moveTicked);
-    // Moves the marked melody under the lock a ring choice takes, recorded while a kill could
-    // leave it in both folders; a copy it has to make runs under the progress dialog.
+    // Moves the marked melody (melody_move.h), as an administrator where the folders ask for one.
     Status moveMarked(const std::string& destination);
-    Status settleMoveUnderLock();
+    void removeAbandonedCopies();
     Status replaceRingFile(const std::string& folder, const std::string& name);
     // Runs `action`, all or nothing; where the install folder refused one of its changes to the
     // user's own rights, asks once whether to go on as an administrator and, on consent, runs
@@ -94,6 +91,7 @@ private:
     Services services_;
     MelodyList list_;
     RingFileSwitch ring_;
+    MelodyMove move_;
     std::string s_;
     MelodyView view_ = MelodyView::Rings;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/failure_text.h"
 #include "platform/install_folder.h"
+#include "platform/temporary_names.h"
 #include "platform/texts.h"
 #include "platform/windows_path.h"
 #include "settings/retry_while_held.h"
@@ -16,8 +17,8 @@ using install::kRingFile;
 namespace {
 
 Status nothingChanged(const Status& status) {
-    if (status.ok() || status.code() == ErrorCode::Cancelled) {
-        return status;  // a user who cancelled has just read why nothing changed
+    if (cancelCountsAsSuccess(status).ok()) {
+        return status;
     }
     Failure failure = status.failure();
     failure.message += kNothingChanged;
@@ -51,7 +52,7 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
     }
     // A choice that a killed run left half done is settled first: this one's record must not be
     // undone by it later.
-    if (Status settled = settleUnderLock(); !settled.ok()) {
+    if (Status settled = settle(nullptr); !settled.ok()) {
         return nothingChanged(settled);
     }
     // Only the copy runs aside: the record and the switch stay with the window. It sweeps what
@@ -110,58 +111,34 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
     return Status::success();
 }
 
-Status RingFileSwitch::settleInterrupted() {
-    // Nothing to settle is the rule: then the start does not wait for the lock, which another
-    // copy may hold through the whole of a long copy. A copy it is writing is held, not swept.
-    if (const auto pending = settings::kRingChoiceJournal.pending(services_.shell);
-        pending.ok() && !pending.value()) {
-        services_.files.removeAbandonedTemporaries(winpath::folder(kRingFile));
-        return Status::success();
-    }
-    auto hold = services_.lock.acquire();
-    if (!hold.ok()) {
-        return hold.status();
-    }
-    if (Status settled = settleUnderLock(); !settled.ok()) {
-        return settled;
-    }
-    services_.files.removeAbandonedTemporaries(winpath::folder(kRingFile));
-    return Status::success();
+Status RingFileSwitch::settle(InterprocessLock* lock) {
+    return settings::kRingChoiceJournal.settle(
+        services_.shell, lock, [this](const settings::RingChoiceIntent& intent) {
+            if (!trusted(intent)) {
+                return Status(Failure{ErrorCode::Corrupt, {}});
+            }
+            // The waiting copy is removed only once the journal no longer names it, so while it
+            // is on disk the ring file was not switched, and the record goes back; once it is
+            // gone, it is the ring file, and the record is made to name it. What it leaves
+            // beside the ring file goes with the sweep that follows every settle.
+            const auto waiting = services_.files.exists(intent.temporary);
+            if (!waiting.ok()) {
+                return waiting.status();
+            }
+            return waiting.value()
+                       ? settings::restoreRingRecord(services_.shell, intent.before)
+                       : settings::writeRingRecord(services_.shell, intent.folder, intent.name);
+        });
 }
 
-Status RingFileSwitch::settleUnderLock() {
-    auto pending = settings::kRingChoiceJournal.pending(services_.shell);
-    if (!pending.ok()) {
-        if (pending.failure().code != ErrorCode::Corrupt) {
-            return pending.failure();
-        }
-        // written by something else than this program: nothing in it can be trusted
-        return settings::kRingChoiceJournal.forget(services_.shell);
-    }
-    if (!pending.value()) {
-        return Status::success();
-    }
-    const settings::RingChoiceIntent& intent = *pending.value();
-    // The waiting copy is removed only once the journal no longer names it, so while it is on
-    // disk the ring file was not switched, and the record goes back; once it is gone, it is the
-    // ring file, and the record is made to name it.
-    const auto waiting = services_.files.exists(intent.temporary);
-    if (!waiting.ok()) {
-        return waiting.failure();
-    }
-    const Status recorded =
-        waiting.value() ? settings::restoreRingRecord(services_.shell, intent.before)
-                        : settings::writeRingRecord(services_.shell, intent.folder, intent.name);
-    if (!recorded.ok()) {
-        return recorded;
-    }
-    if (Status forgotten = settings::kRingChoiceJournal.forget(services_.shell); !forgotten.ok()) {
-        return forgotten;
-    }
-    if (waiting.value()) {
-        (void)services_.files.deleteFile(intent.temporary);  // or the next sweep takes it
-    }
-    return Status::success();
+bool RingFileSwitch::trusted(const settings::RingChoiceIntent& intent) {
+    // only a copy of this program's own, waiting directly beside the ring file, is ever taken
+    // for one: a journal that names anything else would have the start delete it
+    return winpath::folder(intent.temporary) == winpath::folder(kRingFile) &&
+           temporary_names::isGiven(winpath::fileName(intent.temporary),
+                                    temporary_names::kCopyPrefix) &&
+           intent.folder.size() <= settings::kLongestJournalPath &&
+           intent.name.size() <= settings::kLongestJournalPath;
 }
 
 }  // namespace zorvik

@@ -8,6 +8,7 @@
 #include "platform/message_box_service.h"
 #include "platform/progress_service.h"
 #include "platform/status.h"
+#include "settings/ring_choice_journal.h"
 #include "settings/shell_object.h"
 
 namespace zorvik {
@@ -36,10 +37,11 @@ public:
     // Finishes or undoes a choice that a killed run left half done, so that the ring file and
     // its record agree. Nothing to do when none was; a lock held elsewhere is not waited for
     // past its patience (the next start tries again).
-    Status settleInterrupted();
+    Status settleInterrupted() { return settle(&services_.lock); }
 
 private:
-    Status settleUnderLock();
+    Status settle(InterprocessLock* lock);
+    static bool trusted(const settings::RingChoiceIntent& intent);
     Status retrying(const std::function<Status()>& write);
 
     Services services_;

@@ -27,6 +27,7 @@ enum class FileStep {
     RemoveSource,     // the source of a move that went the copying way
     Restore,          // after a failure: the older namesake put back, or the new copy taken away
     RemoveFile,       // a delete
+    DropKept,         // the older namesake kept aside, once the move is whole
 };
 
 // One file on disk, whatever its names (hard links, case variants).
@@ -112,7 +113,7 @@ public:
     // holding it), asked before a move does any work.
     virtual Status checkRemovable(const std::string& path) = 0;
 
-    // A new temporary file ".zorvik-copy-*.tmp" in `folder`, held; its path.
+    // A new temporary file in `folder`, named as temporary_names.h says, held; its path.
     virtual Result<std::string> createTemporary(const std::string& folder) = 0;
     virtual Status writeBlock(const std::string& temporary, std::uint64_t offset,
                               std::span<const char> bytes) = 0;
@@ -134,8 +135,11 @@ public:
     // A rename of `from` over `to`, as itself even when it is a link; NotSameVolume (and nothing
     // done) when the two lie on different volumes.
     virtual Status moveInOneStep(const std::string& from, const std::string& to) = 0;
-    // `destination` kept under a temporary name ".zorvik-kept-*.tmp" beside it, held.
-    virtual Result<KeptAside> keepAside(const std::string& destination) = 0;
+    // `destination` kept under `kept` (temporary_names.h), a new name beside it that the
+    // transaction chose, so that a journal names it before it exists; held. Fails, changing
+    // nothing, where a file of that name is there already.
+    virtual Result<KeptAside> keepAside(const std::string& destination,
+                                        const std::string& kept) = 0;
     // A kept-aside file back over `destination`, whose new content (a moved file, read-only
     // perhaps) it replaces.
     virtual Status putBack(const std::string& kept, const std::string& destination) = 0;

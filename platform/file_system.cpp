@@ -1,7 +1,5 @@
 #include "platform/file_system.h"
 
-#include "platform/failure_text.h"
-#include "platform/texts.h"
 #include "platform/windows_text.h"
 
 namespace zorvik {
@@ -16,43 +14,8 @@ std::optional<std::string> FileSystem::melodyNamed(std::string_view folder,
     return found ? std::optional(names.value()[*found]) : std::nullopt;
 }
 
-Result<bool> FileSystem::exists(std::string_view path) {
-    return Failure{ErrorCode::Unsupported,
-                   failure_text::filled(texts::kCannotTellIfExists, {path})};
-}
-
-void FileSystem::removeAbandonedTemporaries(std::string_view) {}
-
-Status FileSystem::moveFileRecorded(std::string_view source, std::string_view destination,
-                                    MoveJournal&, const CopyRunner&) {
-    return moveFile(source, destination);
-}
-
-Status FileSystem::settleMove(std::string_view, std::string_view) {
-    return Status::success();
-}
-
 std::unique_ptr<FolderWatch> FileSystem::watchFolder(std::string_view) const {
     return nullptr;
-}
-
-Status FileSystem::copyFile(std::string_view source, std::string_view destination) {
-    auto prepared = prepareCopy(source, destination);
-    if (!prepared.ok()) {
-        return prepared.failure();
-    }
-    return prepared.value()->commit();
-}
-
-Result<std::unique_ptr<PreparedCopy>> FileSystem::prepareCopyWithProgress(
-    std::string_view source, std::string_view destination, CopyProgress&) {
-    return prepareCopy(source, destination);
-}
-
-void FileSystem::routeChangesThrough(FileSteps*) {}
-
-bool FileSystem::takeRightsRefusal(std::string_view) {
-    return false;
 }
 
 }  // namespace zorvik

@@ -40,12 +40,14 @@ public:
 };
 
 // Told of a move that goes across volumes in steps a kill can cut: recorded just before its copy
-// takes the destination's place, forgotten once the move is whole or undone.
+// takes the destination's place, with the name under which an older namesake will be kept aside
+// meanwhile ("" for none), and forgotten once the move is whole or undone.
 class MoveJournal {
 public:
     virtual ~MoveJournal() = default;
     // A failure stops the move there, with nothing changed.
-    virtual Status recordMove(std::string_view source, std::string_view destination) = 0;
+    virtual Status recordMove(std::string_view source, std::string_view destination,
+                              std::string_view kept) = 0;
     virtual void forgetMove() = 0;
 };
 
@@ -74,59 +76,57 @@ public:
     // The name under which `folder` holds the melody that `name` names, as Windows matches
     // names: the exact name, else one that differs only in case. nullopt when it holds none, or
     // cannot be read (the operation that follows then says why).
-    virtual std::optional<std::string> melodyNamed(std::string_view folder,
-                                                   std::string_view name) const;
+    std::optional<std::string> melodyNamed(std::string_view folder, std::string_view name) const;
 
     // Starts watching a folder for any change that listMelodies could show. nullptr where no
     // change notification can be trusted for that folder (a network or user-space file system,
     // a platform without one): the caller then reads the folder every time.
     virtual std::unique_ptr<FolderWatch> watchFolder(std::string_view folder) const;
 
-    // Copies one file over a full destination path, replacing a file of that name there
-    // atomically. Fails when the source is missing or a folder, when the destination folder is
-    // missing, with ReadOnly when the destination is a read-only file, and with SameFile when
-    // both name one file on disk.
-    virtual Status copyFile(std::string_view source, std::string_view destination);
-
-    // The first half of copyFile: every check and the whole copy, to a temporary file beside the
-    // destination. Nothing at the destination changes until commit().
+    // The copy, its first half: every check and the whole copy, to a temporary file beside the
+    // destination, telling `progress` (where given) how far it has come. Nothing at the
+    // destination changes until commit(), which replaces a file of that name there atomically.
+    // Fails when the source is missing or a folder, when the destination folder is missing,
+    // with ReadOnly when the destination is a read-only file, with SameFile when both name one
+    // file on disk, and Cancelled when the progress said to stop.
     virtual Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view source,
-                                                              std::string_view destination) = 0;
-    // The same, telling `progress` how far it has come; Cancelled when it said to stop.
-    virtual Result<std::unique_ptr<PreparedCopy>> prepareCopyWithProgress(
-        std::string_view source, std::string_view destination, CopyProgress& progress);
+                                                              std::string_view destination,
+                                                              CopyProgress* progress = nullptr) = 0;
 
     // Moves one file, all or nothing: afterwards the file is at the destination (replacing a
     // file of that name there) and gone from the source, or nothing changed in either folder.
     // A read-only source moves, as on Windows; a read-only destination is not replaced. A link
-    // moves as itself, never the file it points to.
-    virtual Status moveFile(std::string_view source, std::string_view destination) = 0;
-    // The same move, recorded in `journal` while a kill could leave it in both folders. Should
-    // it have to copy (across volumes), the copy, and only the copy, runs through `runCopy`
-    // (where it is not empty); Cancelled, with nothing changed, when its progress said to stop.
-    virtual Status moveFileRecorded(std::string_view source, std::string_view destination,
-                                    MoveJournal& journal, const CopyRunner& runCopy);
+    // moves as itself, never the file it points to. Recorded in `journal` (where given) while a
+    // kill could leave it in both folders. Should it have to copy (across volumes), the copy,
+    // and only the copy, runs through `runCopy` (where not empty); Cancelled, with nothing
+    // changed, when its progress said to stop.
+    virtual Status moveFile(std::string_view source, std::string_view destination,
+                            MoveJournal* journal = nullptr, const CopyRunner& runCopy = {}) = 0;
     // Finishes a recorded move that a kill cut short: the source goes when the destination holds
-    // the same content, the whole move having happened but for that; otherwise it stays.
-    virtual Status settleMove(std::string_view source, std::string_view destination);
+    // the same content, the whole move having happened but for that; otherwise it stays. The
+    // older namesake kept aside under `kept` goes back where the move did not take its place,
+    // and goes once the move is whole. Corrupt, with nothing done, where source and destination
+    // are one file.
+    virtual Status settleMove(std::string_view source, std::string_view destination,
+                              std::string_view kept) = 0;
 
     // Deletes the one file named; a path that ends in a separator names no file. A read-only file
     // is not deleted. A link is deleted as itself, never the file it points to.
     virtual Status deleteFile(std::string_view path) = 0;
 
     // Whether anything is at `path` (a link counts as itself, not as what it points to).
-    virtual Result<bool> exists(std::string_view path);
+    virtual Result<bool> exists(std::string_view path) = 0;
 
     // Removes the temporary files this program left in `folder` where no running copy of it
     // still writes them. Nothing to report: what cannot go now goes another time.
-    virtual void removeAbandonedTemporaries(std::string_view folder);
+    virtual void removeAbandonedTemporaries(std::string_view folder) = 0;
 
     // Carries out the changes of what follows through `steps` (an elevated process), until
     // called with nullptr; queries and reads stay with this process.
-    virtual void routeChangesThrough(FileSteps* steps);
+    virtual void routeChangesThrough(FileSteps* steps) = 0;
     // Whether, since the last call, a change in or below `folder` was refused for want of rights
     // (not for a read-only file, not for a file in use): one an administrator could make.
-    virtual bool takeRightsRefusal(std::string_view folder);
+    virtual bool takeRightsRefusal(std::string_view folder) = 0;
 
     // The host's own path for a Windows-form path, for services that open files themselves.
     virtual Result<std::string> hostPath(std::string_view path) const = 0;

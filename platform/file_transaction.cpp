@@ -57,18 +57,6 @@ private:
     TemporaryFile temporary_;
 };
 
-Result<std::unique_ptr<PreparedCopy>> prepare(TransactionalFileSystem& files,
-                                              std::string_view source, std::string_view destination,
-                                              CopyProgress* progress) {
-    FileOperation operation(files, FileOperation::Kind::Copy, source, destination);
-    auto temporary = operation.copyToTemporary(progress);
-    if (!temporary.ok()) {
-        return temporary.failure();
-    }
-    return std::unique_ptr<PreparedCopy>(
-        std::make_unique<TransactionCopy>(std::move(operation), std::move(temporary).value()));
-}
-
 }  // namespace
 
 FileOperation::FileOperation(TransactionalFileSystem& files, Kind kind, std::string_view source,
@@ -318,13 +306,14 @@ bool TransactionalFileSystem::takeRightsRefusal(std::string_view folder) {
 }
 
 Result<std::unique_ptr<PreparedCopy>> TransactionalFileSystem::prepareCopy(
-    std::string_view source, std::string_view destination) {
-    return prepare(*this, source, destination, nullptr);
-}
-
-Result<std::unique_ptr<PreparedCopy>> TransactionalFileSystem::prepareCopyWithProgress(
-    std::string_view source, std::string_view destination, CopyProgress& progress) {
-    return prepare(*this, source, destination, &progress);
+    std::string_view source, std::string_view destination, CopyProgress* progress) {
+    FileOperation operation(*this, FileOperation::Kind::Copy, source, destination);
+    auto temporary = operation.copyToTemporary(progress);
+    if (!temporary.ok()) {
+        return temporary.failure();
+    }
+    return std::unique_ptr<PreparedCopy>(
+        std::make_unique<TransactionCopy>(std::move(operation), std::move(temporary).value()));
 }
 
 }  // namespace zorvik

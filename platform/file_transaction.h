@@ -32,14 +32,12 @@ using StepFaults = std::function<std::optional<StepFault>(FileStep)>;
 class TransactionalFileSystem : public FileSystem {
 public:
     Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view source,
-                                                      std::string_view destination) final;
-    Result<std::unique_ptr<PreparedCopy>> prepareCopyWithProgress(std::string_view source,
-                                                                  std::string_view destination,
-                                                                  CopyProgress& progress) final;
-    Status moveFile(std::string_view source, std::string_view destination) final;
-    Status moveFileRecorded(std::string_view source, std::string_view destination,
-                            MoveJournal& journal, const CopyRunner& runCopy) final;
-    Status settleMove(std::string_view source, std::string_view destination) final;
+                                                      std::string_view destination,
+                                                      CopyProgress* progress = nullptr) final;
+    Status moveFile(std::string_view source, std::string_view destination,
+                    MoveJournal* journal = nullptr, const CopyRunner& runCopy = {}) final;
+    Status settleMove(std::string_view source, std::string_view destination,
+                      std::string_view kept) final;
     Status deleteFile(std::string_view path) final;
 
     Result<bool> exists(std::string_view path) final;

@@ -9,6 +9,7 @@
 #include "platform/file_operation.h"
 #include "platform/file_transaction.h"
 #include "platform/scoped_value.h"
+#include "platform/temporary_names.h"
 #include "platform/windows_path.h"
 
 namespace zorvik {
@@ -99,15 +100,25 @@ Status FileOperation::moveAcrossVolumes(MoveJournal* journal, const CopyRunner* 
         return written->failure();
     }
     TemporaryFile temporary = std::move(*written).value();
-    // from here a kill could leave the melody in both folders: the journal lets the next start
-    // finish the move
+    // the older namesake's place aside is named after the copy, so that the journal names it
+    // before it exists
+    const std::string copyName(winpath::fileName(temporary.path()));
+    const std::string keptName = temporary_names::keptNameFor(copyName);
+    const std::string hostKept =
+        temporary.path().substr(0, temporary.path().size() - copyName.size()) + keptName;
+    // from here a kill could leave the melody in both folders, or the older one aside: the
+    // journal lets the next start finish the move and put back or remove what was kept
     if (journal != nullptr) {
-        if (Status recorded = journal->recordMove(source_, destination_); !recorded.ok()) {
+        const std::string keptPath =
+            destinationExists_ ? winpath::join(winpath::folder(destination_), keptName) : "";
+        if (Status recorded = journal->recordMove(source_, destination_, keptPath);
+            !recorded.ok()) {
             return recorded;
         }
     }
-    const ScopeExit forget([journal] {
-        if (journal != nullptr) {
+    bool settled = true;  // false: the journal stays, for the next start to finish
+    const ScopeExit forget([&] {
+        if (journal != nullptr && settled) {
             journal->forgetMove();
         }
     });
@@ -115,7 +126,7 @@ Status FileOperation::moveAcrossVolumes(MoveJournal* journal, const CopyRunner* 
     bool keptLinked = false;
     if (destinationExists_) {
         const auto aside =
-            run(FileStep::KeepAside, [&] { return steps_.keepAside(hostDestination_); });
+            run(FileStep::KeepAside, [&] { return steps_.keepAside(hostDestination_, hostKept); });
         if (!aside.ok()) {
             return fail(aside.failure());
         }
@@ -167,6 +178,18 @@ Status FileOperation::moveAcrossVolumes(MoveJournal* journal, const CopyRunner* 
         return fail(removed.failure());
     }
     run(FileStep::SyncFolder, [&] { steps_.syncFolder(sourceFolder_); });
+    if (!kept.empty()) {
+        // the older namesake, replaced as the user agreed, goes; should it stay, the journal
+        // stays with it and the next start removes it
+        const Status dropped = run(FileStep::DropKept, [&] {
+            const std::string path = kept.path();
+            kept.handedOver();
+            steps_.removeTemporary(path);
+            return stillThere(path) ? Status(Failure{ErrorCode::Other, {}}) : Status::success();
+        });
+        kept.leaveOnDisk();
+        settled = dropped.ok();
+    }
     return Status::success();
 }
 
@@ -214,41 +237,73 @@ Status FileOperation::deleteFile() {
     return Status::success();
 }
 
-Status TransactionalFileSystem::moveFile(std::string_view source, std::string_view destination) {
-    return FileOperation(*this, FileOperation::Kind::Move, source, destination).moveFile();
-}
-
-Status TransactionalFileSystem::moveFileRecorded(std::string_view source,
-                                                 std::string_view destination, MoveJournal& journal,
-                                                 const CopyRunner& runCopy) {
+Status TransactionalFileSystem::moveFile(std::string_view source, std::string_view destination,
+                                         MoveJournal* journal, const CopyRunner& runCopy) {
     return FileOperation(*this, FileOperation::Kind::Move, source, destination)
-        .moveFile(&journal, runCopy ? &runCopy : nullptr);
+        .moveFile(journal, runCopy ? &runCopy : nullptr);
 }
 
-Status TransactionalFileSystem::settleMove(std::string_view source, std::string_view destination) {
+Status TransactionalFileSystem::settleMove(std::string_view source, std::string_view destination,
+                                           std::string_view kept) {
     const auto hostSource = hostPath(source);
     const auto hostDestination = hostPath(destination);
     if (!hostSource.ok() || !hostDestination.ok()) {
         return hostSource.ok() ? hostDestination.failure() : hostSource.failure();
     }
-    const auto left = activeSteps().inspect(hostSource.value(), LinkHandling::Itself);
-    if (!left.ok()) {
-        return left.failure();
+    FileSteps& steps = activeSteps();
+    const auto left = steps.inspect(hostSource.value(), LinkHandling::Itself);
+    const auto there = steps.inspect(hostDestination.value(), LinkHandling::Itself);
+    if (!left.ok() || !there.ok()) {
+        return left.ok() ? there.failure() : left.failure();
     }
+    // one file under both names (a hard link, a folder that leads to the other): no move of
+    // this program's, and finishing it would delete the melody
+    if (left.value().kind != EntryKind::Missing && there.value().kind != EntryKind::Missing &&
+        left.value().identity == there.value().identity) {
+        return Failure{ErrorCode::Corrupt, {}};
+    }
+    bool sourceGone = left.value().kind == EntryKind::Missing;
     // a link moves in one step, never through a copy: only a file can be a source left behind
-    if (left.value().kind != EntryKind::File) {
+    if (left.value().kind == EntryKind::File) {
+        const auto same = sameContent(hostSource.value(), hostDestination.value());
+        if (!same.ok()) {
+            return same.failure();
+        }
+        // the melody is whole at the destination, as the user asked; the move is finished
+        if (same.value()) {
+            if (Status removed = steps.removeFile(hostSource.value(), true); !removed.ok()) {
+                return removed;
+            }
+            steps.syncFolder(std::string(winpath::folder(hostSource.value())));
+            sourceGone = true;
+        }
+    }
+    if (kept.empty()) {
         return Status::success();
     }
-    const auto same = sameContent(hostSource.value(), hostDestination.value());
-    if (!same.ok() || !same.value()) {
-        return same.ok() ? Status::success() : Status(same.failure());
+    const auto hostKept = hostPath(kept);
+    if (!hostKept.ok()) {
+        return hostKept.failure();
     }
-    // the melody is whole at the destination, as the user asked; the move is finished
-    if (Status removed = activeSteps().removeFile(hostSource.value(), true); !removed.ok()) {
-        return removed;
+    const auto aside = steps.inspect(hostKept.value(), LinkHandling::Itself);
+    if (!aside.ok() || aside.value().kind != EntryKind::File) {
+        return aside.status();
     }
-    activeSteps().syncFolder(std::string(winpath::folder(hostSource.value())));
-    return Status::success();
+    Status settled = Status::success();
+    if (there.value().kind == EntryKind::Missing) {
+        // the older namesake stepped aside and the copy never took its place
+        settled = steps.putBack(hostKept.value(), hostDestination.value());
+    } else if (there.value().identity == aside.value().identity || sourceGone) {
+        // a second name of the older one, which never left; or the move is whole, and the older
+        // one was replaced as the user agreed
+        settled = steps.removeFile(hostKept.value(), true);
+    }
+    // else something new stands at the destination: the older one stays where it is, for the
+    // user, rather than replace what nobody asked to
+    if (settled.ok()) {
+        steps.syncFolder(std::string(winpath::folder(hostKept.value())));
+    }
+    return settled;
 }
 
 Result<bool> TransactionalFileSystem::sameContent(const std::string& first,

@@ -18,7 +18,7 @@ Result<std::unique_ptr<PreparedCopy>> prepareCopyShowingProgress(FileSystem& fil
                                                                  std::string_view destination) {
     std::optional<Result<std::unique_ptr<PreparedCopy>>> prepared;
     progress.run(winpath::fileName(source), [&](CopyProgress& report) {
-        prepared.emplace(files.prepareCopyWithProgress(source, destination, report));
+        prepared.emplace(files.prepareCopy(source, destination, &report));
     });
     if (!prepared) {
         // a service that ran nothing must not pass for a copy the user cancelled
@@ -30,10 +30,10 @@ Result<std::unique_ptr<PreparedCopy>> prepareCopyShowingProgress(FileSystem& fil
 
 Status moveShowingProgress(FileSystem& files, ProgressService& progress, std::string_view source,
                            std::string_view destination, MoveJournal& journal) {
-    return files.moveFileRecorded(source, destination, journal,
-                                  [&](const std::function<void(CopyProgress&)>& copy) {
-                                      progress.run(winpath::fileName(source), copy);
-                                  });
+    return files.moveFile(source, destination, &journal,
+                          [&](const std::function<void(CopyProgress&)>& copy) {
+                              progress.run(winpath::fileName(source), copy);
+                          });
 }
 
 Status copyShowingProgress(FileSystem& files, ProgressService& progress, std::string_view source,

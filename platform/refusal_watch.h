@@ -54,8 +54,9 @@ public:
     Status moveInOneStep(const std::string& from, const std::string& to) override {
         return noted(to, inner_->moveInOneStep(from, to));
     }
-    Result<KeptAside> keepAside(const std::string& destination) override {
-        auto kept = inner_->keepAside(destination);
+    Result<KeptAside> keepAside(const std::string& destination,
+                                const std::string& keptPath) override {
+        auto kept = inner_->keepAside(destination, keptPath);
         (void)noted(destination, kept.status());
         return kept;
     }

@@ -31,7 +31,7 @@ enum class ErrorCode {
     NotAvailable,  // a service that could not be created or reached
     Cancelled,
     NotSameVolume,  // a rename that must become a copy: source and destination lie on two volumes
-    Busy,  // held by another program for longer than is worth waiting: worth trying again
+    Busy,           // held by another program for longer than is worth waiting: worth trying again
     Other,
     // Not failures but notices: the user asked for something there was nothing to do for.
     NothingMarked,
@@ -69,6 +69,12 @@ public:
 private:
     std::optional<Failure> failure_;
 };
+
+// What an operation the user cancelled says: nothing more. The user who cancelled knows why
+// nothing changed, having just chosen it or read why in the box that offered the cancel.
+inline Status cancelCountsAsSuccess(const Status& status) {
+    return status.ok() || status.code() == ErrorCode::Cancelled ? Status::success() : status;
+}
 
 template <typename T>
 class [[nodiscard]] Result {

@@ -143,8 +143,6 @@ inline constexpr std::string_view kReplaceLeftOlderAside =
     "„{3}“.";
 inline constexpr std::string_view kPathThroughFile = "„{1}“ е файл, а не папка";
 inline constexpr std::string_view kSystemError = "системна грешка {1}";
-inline constexpr std::string_view kCannotTellIfExists =
-    "няма как да се провери дали {1} съществува";
 inline constexpr std::string_view kNotWindowsText = "Пътят „{1}“ не е допустим текст в Windows.";
 
 // A failure box about the settings (the registry on Windows, a file on Linux): {1} the value's

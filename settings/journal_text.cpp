@@ -130,6 +130,27 @@ Status dropJournal(const ShellHolder& holder, std::string_view valueName) {
     return holder.WSHShell()->writeTogether(removal);
 }
 
+Status setJournalAside(const ShellHolder& holder, std::string_view valueName) {
+    if (!holder.WSHShell()) {
+        return noShellObject();
+    }
+    auto stored = holder.WSHShell()->storedValue(valueName);
+    if (stored.ok() && !stored.value()) {
+        return Status::success();
+    }
+    // A store that cannot be read is set aside whole by its next write; a type this program
+    // cannot write back holds nothing of its own to keep.
+    if (!stored.ok() || stored.value()->type == RegistryValue::Type::Other) {
+        return dropJournal(holder, valueName);
+    }
+    const std::string asideName = std::string(valueName) + ".corrupt";
+    const std::array<ShellObject::NamedValue, 2> moved{{
+        {valueName, std::nullopt},
+        {asideName, std::move(*stored.value())},
+    }};
+    return holder.WSHShell()->writeTogether(moved);
+}
+
 Failure damagedJournal(std::string_view valueName) {
     return failure_text::settingReadFailed(ErrorCode::Corrupt, valueName, texts::kJournalDamaged);
 }

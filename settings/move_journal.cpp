@@ -8,12 +8,13 @@ namespace zorvik::settings {
 
 namespace {
 
-constexpr std::array<std::string_view, 2> kFields = {"source", "destination"};
+constexpr std::array<std::string_view, 3> kFields = {"source", "destination", "kept"};
 
 }  // namespace
 
 std::string encodeMove(const MoveIntent& intent) {
-    return journalLine(kFields[0], intent.source) + journalLine(kFields[1], intent.destination);
+    return journalLine(kFields[0], intent.source) + journalLine(kFields[1], intent.destination) +
+           journalLine(kFields[2], intent.kept);
 }
 
 std::optional<MoveIntent> decodeMove(std::string_view text) {
@@ -21,7 +22,7 @@ std::optional<MoveIntent> decodeMove(std::string_view text) {
     if (!fields || (*fields)[0].empty() || (*fields)[1].empty()) {
         return std::nullopt;
     }
-    return MoveIntent{std::move((*fields)[0]), std::move((*fields)[1])};
+    return MoveIntent{std::move((*fields)[0]), std::move((*fields)[1]), std::move((*fields)[2])};
 }
 
 }  // namespace zorvik::settings

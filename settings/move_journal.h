@@ -13,10 +13,11 @@ namespace zorvik::settings {
 // A move across volumes under way: its copy may take the destination's place before the source
 // is removed. Kept in the user's own registry from just before that until the move is whole or
 // undone, so that a start after a kill finishes it (the source goes once the destination holds
-// the same melody) and a melody is never left in both folders.
+// the same melody), a melody is never left in both folders, and nothing kept aside stays.
 struct MoveIntent {
     std::string source;  // Windows paths
     std::string destination;
+    std::string kept;  // where an older namesake waits aside meanwhile; "" for none
     friend bool operator==(const MoveIntent&, const MoveIntent&) = default;
 };
 

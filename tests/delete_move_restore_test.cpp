@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/texts.h"
+#include "settings/move_journal.h"
 
 using zorvik::texts::kNothingMarked;
 #include "tests/support/form_fixture.h"
@@ -175,6 +176,7 @@ TEST_F(DeleteMoveRestore, AMelodyNotMarkedIsNeverTouchedAndANoticeSaysSo) {
 
 // A move is all or nothing, both ways: a read-only melody moves (as on Windows) and replaces an
 // older namesake; a move that cannot take the melody out of its folder changes neither folder.
+// A move's journal this program would not have written is set aside, acting on nothing.
 TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderOne) {
     struct Case {
         const char* what;
@@ -183,9 +185,32 @@ TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderO
         const char* ringsAfter;
         const char* deletedAfter;
         const char* markedAfter;
+        settings::MoveIntent foreign = {};  // a journal found at the start
     };
+    const std::string x = rings.text + "\\x.wav";
     const Case cases[] = {
         {"into Deleted", false, false, "Deleted", "x.wav", ""},
+        {"into Deleted, the melody its own destination",
+         false,
+         false,
+         "Deleted",
+         "x.wav",
+         "",
+         {x, x, ""}},
+        {"into Deleted, in another case",
+         false,
+         false,
+         "Deleted",
+         "x.wav",
+         "",
+         {x, rings.text + "\\X.WAV", ""}},
+        {"into Deleted, an older one kept as a melody",
+         false,
+         false,
+         "Deleted",
+         "x.wav",
+         "",
+         {x, deleted.text + "\\x.wav", deleted.text + "\\x.wav"}},
         {"into Deleted, removal fails", false, true, "Deleted x.wav", "x.wav", "x.wav"},
         {"back into Rings", true, false, "Deleted x.wav", "", ""},
         {"back into Rings, removal fails", true, true, "Deleted x.wav", "x.wav", ""},
@@ -201,7 +226,16 @@ TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderO
         files.setReadOnly(source, true);
         setCheck2(1);
         box.errors.clear();
+        registry.erase("Software\\Zorvik Melodies", "MoveUnderWay.corrupt");
+        if (!c.foreign.source.empty()) {
+            registry.set("Software\\Zorvik Melodies", "MoveUnderWay",
+                         RegistryValue::string(settings::encodeMove(c.foreign)));
+        }
         open();
+        EXPECT_FALSE(registry.get("Software\\Zorvik Melodies", "MoveUnderWay"));
+        EXPECT_EQ(registry.get("Software\\Zorvik Melodies", "MoveUnderWay.corrupt").has_value(),
+                  !c.foreign.source.empty())
+            << "set aside whole";
         if (c.fromDeleted) {
             form->pd_Click();
         }

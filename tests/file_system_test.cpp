@@ -8,6 +8,7 @@
 #include "platform/posix/host_errors.h"
 #include "platform/posix/posix_file_system.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/whole_copy.h"
 
 namespace zorvik {
 namespace {
@@ -31,7 +32,7 @@ protected:
         return names.ok() ? names.value() : std::vector<std::string>{};
     }
     ErrorCode copyCode(const std::string& from, const std::string& to) {
-        const Status copied = files.copyFile(from, to);
+        const Status copied = testing::copyFile(files, from, to);
         return copied.ok() ? ErrorCode::Other : copied.code();
     }
 
@@ -95,8 +96,8 @@ TEST_F(FileSystemTest, ACopyIsSparseOnlyWhereItsSourceIs) {
     if (allocated(sparse) >= kSize / 2) {
         GTEST_SKIP() << "this file system keeps no holes";
     }
-    ASSERT_TRUE(files.copyFile("C:\\Other\\sparse.wav", "C:\\Rings\\sparse.wav").ok());
-    ASSERT_TRUE(files.copyFile("C:\\Other\\dense.wav", "C:\\Rings\\dense.wav").ok());
+    ASSERT_TRUE(testing::copyFile(files, "C:\\Other\\sparse.wav", "C:\\Rings\\sparse.wav").ok());
+    ASSERT_TRUE(testing::copyFile(files, "C:\\Other\\dense.wav", "C:\\Rings\\dense.wav").ok());
     EXPECT_EQ(readFile(rings / "sparse.wav"), readFile(sparse));
     EXPECT_LT(allocated(rings / "sparse.wav"), kSize / 2);
     EXPECT_GE(allocated(rings / "dense.wav"), kSize);

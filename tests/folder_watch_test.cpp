@@ -40,13 +40,21 @@ public:
     std::unique_ptr<FolderWatch> watchFolder(std::string_view folder) const override {
         return watch_ ? files_.watchFolder(folder) : nullptr;
     }
-    Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view, std::string_view) override {
+    Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view, std::string_view,
+                                                      CopyProgress*) override {
         return Failure{ErrorCode::Unsupported, {}};
     }
-    Status moveFile(std::string_view, std::string_view) override {
+    Status moveFile(std::string_view, std::string_view, MoveJournal*, const CopyRunner&) override {
+        return Failure{ErrorCode::Unsupported, {}};
+    }
+    Status settleMove(std::string_view, std::string_view, std::string_view) override {
         return Failure{ErrorCode::Unsupported, {}};
     }
     Status deleteFile(std::string_view) override { return Failure{ErrorCode::Unsupported, {}}; }
+    Result<bool> exists(std::string_view) override { return Failure{ErrorCode::Unsupported, {}}; }
+    void removeAbandonedTemporaries(std::string_view) override {}
+    void routeChangesThrough(FileSteps*) override {}
+    bool takeRightsRefusal(std::string_view) override { return false; }
     Result<std::string> hostPath(std::string_view path) const override {
         return files_.hostPath(path);
     }

@@ -328,7 +328,8 @@ TEST_F(PreviewAndRing, SettingsHeldElsewhereAreRetriedOrLeftAsTheyWere) {
 // A run killed during a ring choice leaves the choice's journal, perhaps its waiting copy, perhaps
 // the record or the ring file changed: the next start, or the next choice, brings the two into
 // agreement (both as before while the copy still waits, both new once it is the ring file) and
-// leaves nothing behind.
+// leaves nothing behind. A journal this program would not have written is set aside whole, with
+// nothing deleted, and stands in no later choice's way.
 TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
     const std::string waiting = "C:\\Program Files\\Zorvik\\.zorvik-copy-0f0f.tmp";
     settings::RingChoiceIntent intent;
@@ -343,6 +344,7 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         bool recordNew;
         bool ringFileNew;
         bool byTheNextChoice;
+        std::string foreign = {};  // the journal's text instead of the intent's
     } cases[] = {
         {"after the copy was made", false, true, false, false, false},
         {"after the journal", true, true, false, false, false},
@@ -350,6 +352,19 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         {"after the switch", true, false, true, true, false},
         {"after the journal was dropped", false, false, true, true, false},
         {"after the record, settled by the next choice", true, true, true, false, true},
+        {"a damaged journal", true, false, false, false, false, "garbage"},
+        {"naming the ring file", true, false, false, false, false,
+         settings::encodeIntent({"C:\\Program Files\\Zorvik\\Phone.wav", {}, "C:\\X", "b.wav"})},
+        {"naming a melody", true, false, false, false, false,
+         settings::encodeIntent({"C:\\Program Files\\Zorvik\\Rings\\b.wav", {}, "C:\\X", "b.wav"})},
+        {"a relative name, then a choice", true, false, false, false, true,
+         settings::encodeIntent({".zorvik-copy-1.tmp", {}, "C:\\X", "b.wav"})},
+        {"a name longer than a path, then a choice", true, false, false, false, true,
+         settings::encodeIntent(
+             {"C:\\Program Files\\Zorvik\\.zorvik-copy-" + std::string(40000, 'a') + ".tmp",
+              {},
+              "C:\\X",
+              "b.wav"})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.killed);
@@ -364,9 +379,11 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
                                  "\"RingSound\"=\"b.wav\"\n"
                                : "\"AudioPath\"=\"C:\\\\Old\"\n");
         registry.erase("Software\\Zorvik Melodies", "RingChoiceUnderWay");
+        registry.erase("Software\\Zorvik Melodies", "RingChoiceUnderWay.corrupt");
+        const std::string journal = c.foreign.empty() ? settings::encodeIntent(intent) : c.foreign;
         if (c.journal) {
             registry.set("Software\\Zorvik Melodies", "RingChoiceUnderWay",
-                         RegistryValue::string(settings::encodeIntent(intent)));
+                         RegistryValue::string(journal));
         }
         if (c.byTheNextChoice) {
             ringLock.heldElsewhere = true;  // a start that cannot settle leaves it
@@ -391,6 +408,13 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         EXPECT_EQ(listing(rings) + "|" + listing(deleted), "Deleted b.wav Звън.wav|old.wav")
             << "nor in the melody folders";
         EXPECT_FALSE(registry.get("Software\\Zorvik Melodies", "RingChoiceUnderWay"));
+        if (c.foreign.empty()) {
+            EXPECT_FALSE(registry.hasKey("Software\\Zorvik Melodies")) << "the key goes with it";
+        } else {
+            EXPECT_EQ(registry.get("Software\\Zorvik Melodies", "RingChoiceUnderWay.corrupt"),
+                      RegistryValue::string(journal))
+                << "set aside whole";
+        }
         EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
     }
 }

@@ -132,14 +132,19 @@ TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
         EXPECT_EQ(decodeIntent(text), intent) << text;
         EXPECT_FALSE(decodeIntent(text.substr(0, text.size() - 1))) << "cut short";
     }
-    for (const char* foreign : {"", "temporary=x\n", "garbage", "temporary=\\q\nfolder=\n"}) {
+    const std::string whole = encodeIntent(RingChoiceIntent{"C:\\t", {}, "f", "n"});
+    for (const std::string& foreign :
+         {std::string(), std::string("temporary=x\n"), std::string("garbage"),
+          std::string("temporary=\\q\nfolder=\n"), "name=again\n" + whole}) {
         EXPECT_FALSE(decodeIntent(foreign)) << foreign;
     }
     // a move's journal, in the same form
-    const MoveIntent move{"C:\\Rings\\a\nb\\r.wav", "D:\\Deleted\\a\nb\\r.wav"};
+    const MoveIntent move{"C:\\Rings\\a\nb\\r.wav", "D:\\Deleted\\a\nb\\r.wav", "D:\\k"};
     EXPECT_EQ(decodeMove(encodeMove(move)), move) << encodeMove(move);
-    for (const char* foreign :
-         {"", "source=x\n", "source=x\ndestination=\n", "source=x\ndestination=y"}) {
+    for (const std::string& foreign :
+         {std::string(), std::string("source=x\nkept=\n"),
+          std::string("source=x\ndestination=\nkept=\n"),
+          std::string("source=x\ndestination=y\nkept="), "source=x\n" + encodeMove(move)}) {
         EXPECT_FALSE(decodeMove(foreign)) << foreign;
     }
 }

@@ -214,6 +214,14 @@ void MelodyListWidget::paintEvent(QPaintEvent* event) {
     painter.drawRect(frame);
 }
 
+void MelodyListWidget::scrollContentsBy(int dx, int dy) {
+    QListView::scrollContentsBy(dx, dy);
+    // the scroll moved the pixels drawn, a frame round the whole list with them
+    if (hasFocus() && !currentIndex().isValid()) {
+        viewport()->update();
+    }
+}
+
 bool MelodyListWidget::isCut(const QModelIndex& index) const {
     QStyleOptionViewItem option;
     initViewItemOption(&option);

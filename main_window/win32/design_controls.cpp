@@ -8,6 +8,7 @@
 #include "platform/texts.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
+#include "platform/win32/wine_edit_face.h"
 
 namespace zorvik::gui {
 
@@ -50,6 +51,36 @@ NativeKind nativeKindOf(layout::Kind kind) {
     return {L"STATIC", 0, 0};
 }
 
+// The group box as Windows draws it, its caption whole: Wine's own makes room on the top edge
+// for a caption narrower than the one it writes there, and cuts its last letter.
+void paintFrameWhole(HWND frame) {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(frame, &paint);
+    RECT client;
+    GetClientRect(frame, &client);
+    const HGDIOBJ previousFont =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(frame, WM_GETFONT, 0, 0)));
+    const int length = GetWindowTextLengthW(frame);
+    std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
+    caption.resize(static_cast<std::size_t>(GetWindowTextW(frame, caption.data(), length + 1)));
+    SIZE text{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+    RECT edge = client;
+    edge.top += text.cy / 2 - 1;
+    DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+    if (!caption.empty()) {
+        const int inset = MulDiv(8, static_cast<int>(GetDpiForWindow(frame)), 96);
+        RECT label{inset - 1, 0, std::min<LONG>(inset + text.cx + 1, client.right - 2), text.cy};
+        FillRect(dc, &label, GetSysColorBrush(COLOR_BTNFACE));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(IsWindowEnabled(frame) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        label.left = inset;
+        DrawTextW(dc, caption.c_str(), -1, &label, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
+    }
+    SelectObject(dc, previousFont);
+    EndPaint(frame, &paint);
+}
+
 // A group box hands what its children send on to the window, paints its own background, and
 // lets the clicks through to whatever lies beneath its inside.
 LRESULT CALLBACK frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -67,6 +98,12 @@ LRESULT CALLBACK frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
             FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
             return 1;
         }
+        case WM_PAINT:
+            if (win32::runningUnderWine()) {
+                paintFrameWhole(frame);
+                return 0;
+            }
+            break;
         case WM_NCDESTROY:
             RemoveWindowSubclass(frame, frameProc, 0);
             break;

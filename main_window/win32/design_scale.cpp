@@ -1,6 +1,7 @@
 #include "main_window/win32/design_scale.h"
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/wine_edit_face.h"
 
 namespace zorvik::gui {
 
@@ -25,8 +26,13 @@ FontHandle createFont(std::string_view family, double points, int weight, bool i
 FontHandle textBoxFontAt(std::string_view name, UINT dpi) {
     for (const auto& style : layout::kTextBoxStyles) {
         if (style.name == name) {
-            return createFont(style.fontFamily, style.pointSize, style.weight, style.italic,
-                              static_cast<BYTE>(style.charset), dpi);
+            FontHandle designed = createFont(style.fontFamily, style.pointSize, style.weight,
+                                             style.italic, static_cast<BYTE>(style.charset), dpi);
+            // under Wine the box keeps its size and style in a face that cannot end the program
+            if (const HFONT safe = win32::inWineSafeEditFace(designed.get())) {
+                return FontHandle(safe);
+            }
+            return designed;
         }
     }
     return nullptr;

@@ -205,11 +205,15 @@ std::optional<LRESULT> MelodyListView::onNotify(const NMHDR& header) {
     }
 }
 
-void MelodyListView::drawFocusAroundTheList(HDC dc) {
+bool MelodyListView::framesTheList() const {
     // Windows marks only an entry that has the focus; with none, the user still sees where the
     // arrow keys act
     const bool hidden = (SendMessageW(list_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
-    if (GetFocus() != list_ || hidden || nextItem(list_, LVNI_FOCUSED) >= 0) {
+    return GetFocus() == list_ && !hidden && nextItem(list_, LVNI_FOCUSED) < 0;
+}
+
+void MelodyListView::drawFocusAroundTheList(HDC dc) {
+    if (!framesTheList()) {
         return;
     }
     RECT client;
@@ -329,6 +333,13 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
             fitColumn();
             return result;
         }
+        case WM_PAINT:
+            // a scroll moves the pixels drawn, the frame's edges with them, and asks to paint
+            // only what it uncovered: the frame is drawn anew whole
+            if (framesTheList()) {
+                InvalidateRect(list_, nullptr, FALSE);
+            }
+            break;
         default:
             break;
     }

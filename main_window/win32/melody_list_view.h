@@ -57,6 +57,7 @@ private:
     bool isCut(int item) const;
     // The name of `item` as its tip shows it, in lines no wider than half the screen.
     std::wstring tipTextOf(int item) const;
+    bool framesTheList() const;
     void drawFocusAroundTheList(HDC dc);
 
     HWND list_ = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/elevated/guarded_file_steps.h"
 
 #include "platform/failure_text.h"
+#include "platform/temporary_names.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
 
@@ -16,7 +17,8 @@ Failure refused(Detail detail) {
 
 bool isLeftTemporary(std::string_view name) {
     const std::string folded = text::foldCase(name);
-    return folded.size() > 16 && folded.starts_with(".zorvik-copy-") && folded.ends_with(".tmp");
+    return folded.size() > 16 && folded.starts_with(temporary_names::kCopyPrefix) &&
+           folded.ends_with(temporary_names::kSuffix);
 }
 
 }  // namespace
@@ -166,11 +168,16 @@ Status GuardedFileSteps::moveInOneStep(const std::string& from, const std::strin
     return inner_.moveInOneStep(from, to);
 }
 
-Result<KeptAside> GuardedFileSteps::keepAside(const std::string& destination) {
+Result<KeptAside> GuardedFileSteps::keepAside(const std::string& destination,
+                                              const std::string& keptPath) {
     if (Status place = allowed(destination, {Use::Melody}); !place.ok()) {
         return place.failure();
     }
-    auto kept = inner_.keepAside(destination);
+    if (winpath::folder(keptPath) != winpath::folder(destination) ||
+        !temporary_names::isGiven(winpath::fileName(keptPath), temporary_names::kKeptPrefix)) {
+        return failure_text::because(ErrorCode::InvalidName, Detail::NoFileNamed);
+    }
+    auto kept = inner_.keepAside(destination, keptPath);
     if (kept.ok()) {
         own_.insert(kept.value().path);
     }

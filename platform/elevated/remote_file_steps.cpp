@@ -94,10 +94,12 @@ Status RemoteFileSteps::moveInOneStep(const std::string& from, const std::string
                MessageWriter().call(StepCall::MoveInOneStep).text(from).text(to).take());
 }
 
-Result<KeptAside> RemoteFileSteps::keepAside(const std::string& destination) {
+Result<KeptAside> RemoteFileSteps::keepAside(const std::string& destination,
+                                             const std::string& keptPath) {
     KeptAside kept;
     const Status done =
-        ask(transport_, MessageWriter().call(StepCall::KeepAside).text(destination).take(),
+        ask(transport_,
+            MessageWriter().call(StepCall::KeepAside).text(destination).text(keptPath).take(),
             [&](MessageReader& reader) {
                 kept.path = reader.text();
                 kept.linked = reader.flag();
@@ -207,8 +209,9 @@ std::string answerStep(FileSteps& steps, std::string_view request) {
         }
         case StepCall::KeepAside: {
             const std::string destination = in.text();
+            const std::string keptPath = in.text();
             return once([&] {
-                const auto kept = steps.keepAside(destination);
+                const auto kept = steps.keepAside(destination, keptPath);
                 answer(kept.status());
                 if (kept.ok()) {
                     out.text(kept.value().path).flag(kept.value().linked);

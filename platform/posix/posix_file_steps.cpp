@@ -13,14 +13,14 @@
 #include <utility>
 
 #include "platform/failure_text.h"
+#include "platform/temporary_names.h"
 
 namespace zorvik::posix {
 
 namespace {
 
-constexpr std::string_view kTemporaryPrefix = ".zorvik-copy-";
-constexpr std::string_view kKeptPrefix = ".zorvik-kept-";
-constexpr std::string_view kSuffix = ".tmp";
+using temporary_names::kCopyPrefix;
+using temporary_names::kSuffix;
 
 Failure hostFailure(int error) {
     return {codeOfErrno(error), reasonOfErrno(error)};
@@ -75,12 +75,6 @@ FileDescriptor holdFile(const std::string& path, int flags) {
         return FileDescriptor();
     }
     return fd;
-}
-
-bool isProgramFile(std::string_view name, std::string_view prefix) {
-    return name.size() > prefix.size() + kSuffix.size() &&
-           name.substr(0, prefix.size()) == prefix &&
-           name.substr(name.size() - kSuffix.size()) == kSuffix;
 }
 
 timespec fromNanoseconds(std::uint64_t value) {
@@ -160,7 +154,7 @@ Status PosixFileSteps::checkRemovable(const std::string& path) {
 Result<std::string> PosixFileSteps::createTemporary(const std::string& folder) {
     int error = 0;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string path = inFolder(folder, randomName(kTemporaryPrefix));
+        const std::string path = inFolder(folder, randomName(kCopyPrefix));
         FileDescriptor created(
             ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (!created.valid()) {
@@ -259,28 +253,21 @@ Status PosixFileSteps::moveInOneStep(const std::string& from, const std::string&
     return Status::success();
 }
 
-Result<KeptAside> PosixFileSteps::keepAside(const std::string& destination) {
-    const std::string folder = hostFolderOf(destination);
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string path = inFolder(folder, randomName(kKeptPrefix));
-        // a second name keeps the destination in place while it is kept aside
-        bool linked = ::link(destination.c_str(), path.c_str()) == 0;
-        if (!linked) {
-            const int error = errno;
-            if (error == EEXIST) {
-                continue;
-            }
-            // a file system without hard links: the destination steps aside instead
-            if ((error != EPERM && error != ENOTSUP && error != EMLINK) ||
-                ::renameat2(AT_FDCWD, destination.c_str(), AT_FDCWD, path.c_str(),
-                            RENAME_NOREPLACE) != 0) {
-                return hostFailure(errno);
-            }
+Result<KeptAside> PosixFileSteps::keepAside(const std::string& destination,
+                                            const std::string& kept) {
+    // a second name keeps the destination in place while it is kept aside
+    const bool linked = ::link(destination.c_str(), kept.c_str()) == 0;
+    if (!linked) {
+        const int error = errno;
+        // a file system without hard links: the destination steps aside instead
+        if ((error != EPERM && error != ENOTSUP && error != EMLINK) ||
+            ::renameat2(AT_FDCWD, destination.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE) !=
+                0) {
+            return hostFailure(error == EEXIST ? error : errno);
         }
-        hold(path, holdFile(path, O_RDONLY));
-        return KeptAside{path, linked};
     }
-    return hostFailure(EEXIST);
+    hold(kept, holdFile(kept, O_RDONLY));
+    return KeptAside{kept, linked};
 }
 
 Status PosixFileSteps::putBack(const std::string& kept, const std::string& destination) {
@@ -310,7 +297,7 @@ void PosixFileSteps::removeAbandonedTemporaries(const std::string& folder) {
     }
     while (const dirent* entry = ::readdir(dir)) {
         // a kept-aside file is an older namesake, the only copy of it: never swept
-        if (!isProgramFile(entry->d_name, kTemporaryPrefix)) {
+        if (!temporary_names::isGiven(entry->d_name, kCopyPrefix)) {
             continue;
         }
         const std::string path = inFolder(folder, entry->d_name);

@@ -29,7 +29,7 @@ public:
     void removeTemporary(const std::string& temporary) override;
     void letGo(const std::string& temporary) override;
     Status moveInOneStep(const std::string& from, const std::string& to) override;
-    Result<KeptAside> keepAside(const std::string& destination) override;
+    Result<KeptAside> keepAside(const std::string& destination, const std::string& kept) override;
     Status putBack(const std::string& kept, const std::string& destination) override;
     Status removeFile(const std::string& path, bool evenReadOnly) override;
     void syncFolder(const std::string& folder) override;

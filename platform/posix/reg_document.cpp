@@ -347,6 +347,41 @@ void RegDocument::remove(std::string_view key, std::string_view valueName) {
         section.entryCount = kept.size() - first;
     }
     entries_ = std::move(kept);
+    removeIfEmpty(key);
+}
+
+void RegDocument::removeIfEmpty(std::string_view key) {
+    const std::uint32_t keyHash = foldedHash(key);
+    const std::string below = std::string(key) + "\\";
+    for (const auto& section : sections_) {
+        const std::string_view name = text(section.key);
+        if (name.size() > below.size() && equalsIgnoringCase(name.substr(0, below.size()), below)) {
+            return;  // a key below it stays, and so does it
+        }
+        if (!isKey(section, keyHash, key)) {
+            continue;
+        }
+        for (std::size_t i = 0; i < section.entryCount; ++i) {
+            if (entries_[section.firstEntry + i].isValue) {
+                return;
+            }
+        }
+    }
+    std::vector<Section> sections;
+    std::vector<Entry> entries;
+    for (const auto& section : sections_) {
+        if (isKey(section, keyHash, key)) {
+            continue;
+        }
+        sections.push_back(section);
+        sections.back().firstEntry = entries.size();
+        entries.insert(entries.end(),
+                       entries_.begin() + static_cast<std::ptrdiff_t>(section.firstEntry),
+                       entries_.begin() +
+                           static_cast<std::ptrdiff_t>(section.firstEntry + section.entryCount));
+    }
+    sections_ = std::move(sections);
+    entries_ = std::move(entries);
 }
 
 }  // namespace zorvik::posix

@@ -35,7 +35,8 @@ public:
     std::optional<RegistryValue> find(std::string_view key, std::string_view valueName) const;
 
     void set(std::string_view key, std::string_view valueName, const RegistryValue& value);
-    // Takes every entry of that value out of the key's sections.
+    // Takes every entry of that value out of the key's sections; a key left with no value and
+    // no key below it goes too.
     void remove(std::string_view key, std::string_view valueName);
 
     // UTF-8, LF line ends, ending in a line end.
@@ -74,6 +75,7 @@ private:
     bool isKey(const Section& section, std::uint32_t hash, std::string_view key) const;
     Section* lastSection(std::string_view key);
     Section& appendSection(std::string_view key);
+    void removeIfEmpty(std::string_view key);
 
     std::string file_;                  // the file's text, LF line ends
     std::vector<std::string> written_;  // lines set since it was read

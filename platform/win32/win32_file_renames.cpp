@@ -140,15 +140,15 @@ Status Win32FileSteps::moveInOneStep(const std::string& from, const std::string&
     return Status::success();
 }
 
-Result<KeptAside> Win32FileSteps::keepAside(const std::string& destination) {
+Result<KeptAside> Win32FileSteps::keepAside(const std::string& destination,
+                                            const std::string& kept) {
     const auto target = wide(destination);
-    if (!target.ok()) {
-        return target.failure();
+    const auto keptWide = wide(kept);
+    if (!target.ok() || !keptWide.ok()) {
+        return target.ok() ? keptWide.failure() : target.failure();
     }
-    const std::wstring aside = temporaryName(folderOf(target.value()), L".zorvik-kept-");
-    const std::string named =
-        winpath::join(winpath::folder(destination),
-                      toUtf8Lossy(std::wstring_view(aside).substr(aside.find_last_of(L'\\') + 1)));
+    const std::wstring& aside = keptWide.value();
+    const std::string& named = kept;
     // a hard link keeps the destination in place while it is kept aside
     if (CreateHardLinkW(aside.c_str(), target.value().c_str(), nullptr)) {
         return KeptAside{named, true};

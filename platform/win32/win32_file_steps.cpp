@@ -8,6 +8,7 @@
 #include <atomic>
 #include <utility>
 
+#include "platform/temporary_names.h"
 #include "platform/win32/file_queries.h"
 #include "platform/win32/wide_text.h"
 #include "platform/windows_path.h"
@@ -83,6 +84,9 @@ bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring&
     }
     return !sameIgnoringCase(reached, expected + ownName);
 }
+
+const std::wstring kCopyPrefix(temporary_names::kCopyPrefix.begin(),
+                               temporary_names::kCopyPrefix.end());
 
 bool isNameSurrogate(HANDLE file) {
     FILE_ATTRIBUTE_TAG_INFO tag{};
@@ -204,7 +208,7 @@ Result<std::string> Win32FileSteps::createTemporary(const std::string& folder) {
     }
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
-        const std::wstring path = temporaryName(wideFolder.value(), L".zorvik-copy-");
+        const std::wstring path = temporaryName(wideFolder.value(), kCopyPrefix);
         // held without FILE_SHARE_DELETE: no sweep can remove it while it is written
         Handle out(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -334,7 +338,7 @@ void Win32FileSteps::removeAbandonedTemporaries(const std::string& folder) {
         base += L'\\';
     }
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileExW((base + L".zorvik-copy-*.tmp").c_str(), FindExInfoBasic,
+    const HANDLE search = FindFirstFileExW((base + kCopyPrefix + L"*.tmp").c_str(), FindExInfoBasic,
                                            &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) {
         return;
@@ -342,7 +346,7 @@ void Win32FileSteps::removeAbandonedTemporaries(const std::string& folder) {
     do {
         const std::wstring name = found.cFileName;
         // the pattern also meets short names: the long one must be the program's own
-        if (isFolder(found.dwFileAttributes) || name.rfind(L".zorvik-copy-", 0) != 0 ||
+        if (isFolder(found.dwFileAttributes) || name.rfind(kCopyPrefix, 0) != 0 ||
             name.size() < 4 || name.compare(name.size() - 4, 4, L".tmp") != 0) {
             continue;
         }

@@ -5,6 +5,7 @@
 #include "platform/queued_answers.h"
 #include "platform/scoped_value.h"
 #include "platform/texts.h"
+#include "platform/win32/box_placement.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
 
@@ -56,7 +57,7 @@ std::optional<int> Win32MessageBox::confirmElevation(std::string_view message,
         return *queued;
     }
     const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
-    const std::wstring text = toWideLossy(message);
+    const std::wstring text = forTaskDialog(message);
     const std::wstring caption = toWideLossy(title);
     // the button that goes on to the consent prompt, and Cancel, in the program's own language
     // whatever the system's
@@ -67,15 +68,19 @@ std::optional<int> Win32MessageBox::confirmElevation(std::string_view message,
     config.cbSize = sizeof config;
     config.hwndParent = owner;
     config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.cxWidth = taskDialogWidth();
     config.pszWindowTitle = caption.c_str();
     config.pszMainIcon = TD_SHIELD_ICON;
     config.pszContent = text.c_str();
     config.cButtons = 2;
     config.pButtons = buttons;
     config.nDefaultButton = kGoOnButton;
-    config.pfCallback = [](HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR) -> HRESULT {
+    config.lpCallbackData = reinterpret_cast<LONG_PTR>(owner);
+    config.pfCallback = [](HWND dialog, UINT notification, WPARAM, LPARAM,
+                           LONG_PTR ownerData) -> HRESULT {
         if (notification == TDN_CREATED) {
             SendMessageW(dialog, TDM_SET_BUTTON_ELEVATION_REQUIRED_STATE, kGoOnButton, TRUE);
+            placeOverOwner(dialog, reinterpret_cast<HWND>(ownerData));
         }
         return S_OK;
     };
@@ -124,9 +129,10 @@ std::optional<int> Win32MessageBox::show(std::string_view message, std::string_v
     const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
     const UINT modality = owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL;
     const ScopedValue showing(showing_, true);
+    const NextBoxPlacedOverOwner placement(owner);
     // A text that is not valid UTF-8 is still shown, with U+FFFD where it breaks.
-    const int answer = MessageBoxW(owner, toWideLossy(message).c_str(), toWideLossy(title).c_str(),
-                                   style | modality | MB_SETFOREGROUND);
+    const int answer = MessageBoxW(owner, brokenForTheScreen(message).c_str(),
+                                   toWideLossy(title).c_str(), style | modality | MB_SETFOREGROUND);
     if (answer == 0) {
         return std::nullopt;
     }

@@ -1,14 +1,17 @@
 #include "platform/win32/win32_open_file_dialog.h"
 
 #include <commdlg.h>
+#include <dlgs.h>
 
 #include <algorithm>
 
 #include "platform/failure_text.h"
 #include "platform/scoped_value.h"
 #include "platform/texts.h"
+#include "platform/win32/box_placement.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/wine_edit_face.h"
 
 namespace zorvik::win32 {
 
@@ -21,6 +24,42 @@ std::optional<std::string>& nextFileName() {
 
 // Room for a path as long as Windows allows, not only MAX_PATH.
 constexpr DWORD kPathBuffer = 32768;
+
+// Under Wine, the file-name box, an edit box the dialog fills with the name clicked, would shape
+// that name in the dialog's face, which can end the program: it gets a face Wine shapes safely.
+// The hook's own dialog is a child of the open-file dialog; its lCustData holds where the new
+// face is kept until the dialog has gone.
+UINT_PTR CALLBACK safeFileNameFace(HWND hookDialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE) {
+        // laid out now: over the window, and wholly on the screen
+        const HWND fileDialog = GetParent(hookDialog);
+        placeOverOwner(fileDialog, GetWindow(fileDialog, GW_OWNER));
+        return 0;
+    }
+    if (message != WM_INITDIALOG) {
+        return 0;
+    }
+    const auto& dialog = *reinterpret_cast<const OPENFILENAMEW*>(lParam);
+    auto& kept = *reinterpret_cast<HFONT*>(dialog.lCustData);
+    const HWND fileDialog = GetParent(hookDialog);
+    for (const int id : {edt1, cmb13}) {
+        const HWND box = GetDlgItem(fileDialog, id);
+        if (box == nullptr) {
+            continue;
+        }
+        if (kept == nullptr) {
+            kept = inWineSafeEditFace(reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+        }
+        if (kept != nullptr) {
+            SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(kept), TRUE);
+            // a combo box's text is an edit box of its own
+            if (const HWND edit = FindWindowExW(box, nullptr, L"Edit", nullptr)) {
+                SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(kept), TRUE);
+            }
+        }
+    }
+    return 0;
+}
 
 }  // namespace
 
@@ -60,6 +99,18 @@ Status Win32OpenFileDialog::Show() {
     // OFN_NOCHANGEDIR: otherwise the dialog moves the program's working folder
     dialog.Flags =
         OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_HIDEREADONLY;
+    HFONT safeFace = nullptr;
+    const ScopeExit dropSafeFace([&safeFace] {
+        if (safeFace != nullptr) {
+            DeleteObject(safeFace);
+        }
+    });
+    if (!wineSafeEditFace().empty()) {
+        // only under Wine: on Windows a hook would cost the dialog its modern look
+        dialog.Flags |= OFN_ENABLEHOOK | OFN_ENABLESIZING;
+        dialog.lpfnHook = safeFileNameFace;
+        dialog.lCustData = reinterpret_cast<LPARAM>(&safeFace);
+    }
     const ScopedValue showing(showing_, true);
     if (!GetOpenFileNameW(&dialog)) {
         const DWORD error = CommDlgExtendedError();

@@ -28,6 +28,10 @@ public:
     HWND dialog() const { return dialog_; }
 
 private:
+    // The task dialog over the copy until it has ended; false where none could be shown, or
+    // it went before the copy ended (a WM_QUIT).
+    bool showDialog(HWND owner, std::string_view fileName, CopyWorker& copy, HANDLE finished);
+
     HWND owner_;
     std::wstring caption_;
     DWORD delayMs_ = kProgressDialogDelayMs;

@@ -51,6 +51,7 @@ class FakeRegistryHarness final : public RegistryHarness {
 public:
     Registry& registry() override { return registry_; }
     std::string key() const override { return "Zorvik\\Setings"; }
+    bool keyExists(std::string_view key) override { return registry_.hasKey(key); }
     std::shared_ptr<void> holdStore() override {
         registry_.failWrites(std::numeric_limits<int>::max(), ErrorCode::Busy);
         return std::shared_ptr<void>(nullptr, [this](void*) { registry_.failWrites(0); });

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/contract/harness.h"
+#include "tests/support/whole_copy.h"
 
 namespace zorvik::testing {
 

@@ -44,6 +44,7 @@ enum class Outcome {
     Unconfirmed,  // reported done by the system, found undone: refused, nothing changed
     OlderKept,    // refused; the older namesake is back, or waits in a file the message names
     InBoth,       // the melody in both folders, said so; the older namesake kept and named
+    SourceGone,   // the source vanished meanwhile: refused, the older namesake untouched
 };
 
 struct StepRow {
@@ -53,6 +54,7 @@ struct StepRow {
     std::optional<FileStep> pretended;
     bool namesake;  // a file of the melody's name at the destination before
     Outcome outcome;
+    bool sourceVanishes = false;  // taken by another program as the failing step comes
 };
 
 using enum FileStep;
@@ -73,6 +75,14 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
         {"move", move, {}, {}, true, Outcome::Done},
         {"move, no rename", move, {MoveInOneStep}, {}, true, Outcome::AsBefore},
         {"move, rename said done", move, {}, MoveInOneStep, true, Outcome::Unconfirmed},
+        // not the very file at the destination: no rename made elsewhere, whatever the answer
+        {"move, no rename, source gone",
+         move,
+         {MoveInOneStep},
+         {},
+         true,
+         Outcome::SourceGone,
+         true},
         {"across", across, {}, {}, true, Outcome::Done},
         {"across, new name", across, {}, {}, false, Outcome::Done},
         {"across, no temporary", across, {CreateTemporary}, {}, true, Outcome::AsBefore},
@@ -129,7 +139,7 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
         const std::string before = names(from) + "|" + names(to);
         auto failing = std::make_shared<std::vector<FileStep>>(row.failing);
         auto pretended = std::make_shared<std::optional<FileStep>>(row.pretended);
-        files().setStepFaults([=](FileStep step) -> std::optional<StepFault> {
+        files().setStepFaults([=, this](FileStep step) -> std::optional<StepFault> {
             if (row.operation == across && step == MoveInOneStep) {
                 return StepFault::fail(ErrorCode::NotSameVolume);
             }
@@ -140,6 +150,9 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
             if (const auto found = std::find(failing->begin(), failing->end(), step);
                 found != failing->end()) {
                 failing->erase(found);
+                if (row.sourceVanishes) {
+                    (void)files().steps().removeFile(files().hostPath(source).value(), true);
+                }
                 return StepFault::fail(ErrorCode::AccessDenied);
             }
             return std::nullopt;
@@ -147,7 +160,7 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
         Status done;
         switch (row.operation) {
             case Operation::Copy:
-                done = files().copyFile(source, destination);
+                done = copyFile(files(), source, destination);
                 break;
             case Operation::Move:
             case Operation::MoveAcrossVolumes:
@@ -196,6 +209,10 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
                 EXPECT_TRUE(olderKept(to, done)) << done.failure().message;
                 EXPECT_FALSE(hasTemporary(machine->namesIn(to)));
                 break;
+            case Outcome::SourceGone:
+                ASSERT_FALSE(done.ok());
+                EXPECT_EQ(machine->readFile(destination), kOlder);
+                break;
             case Outcome::InBoth:
                 ASSERT_FALSE(done.ok());
                 EXPECT_EQ(machine->readFile(source), kMelody);
@@ -232,7 +249,7 @@ TEST_P(FileTransactionContract, ALinkIsDeletedOrMovedAsItselfOrNotAtAll) {
             return std::nullopt;
         });
         const std::string moved = to + "\\x.wav";
-        const Status done = operation == Operation::Copy     ? files().copyFile(link, moved)
+        const Status done = operation == Operation::Copy     ? copyFile(files(), link, moved)
                             : operation == Operation::Delete ? files().deleteFile(link)
                                                              : files().moveFile(link, moved);
         files().setStepFaults(nullptr);
@@ -261,8 +278,9 @@ TEST_P(FileTransactionContract, ALinkIsDeletedOrMovedAsItselfOrNotAtAll) {
 // bytes; anything else is left as it is.
 TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWholeCopy) {
     struct Journal final : MoveJournal {
-        Status recordMove(std::string_view, std::string_view) override {
+        Status recordMove(std::string_view, std::string_view, std::string_view keptName) override {
             ++records;
+            kept = keptName;
             return refuse ? Status(Failure{ErrorCode::AccessDenied, "no journal"})
                           : Status::success();
         }
@@ -270,6 +288,7 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         int records = 0;
         int forgets = 0;
         bool refuse = false;
+        std::string kept;
     };
     const struct {
         const char* what;
@@ -277,42 +296,67 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         bool refuse;
         int records;
         bool moved;
+        bool namesake = false;
+        bool keptStays = false;  // the older one kept aside will not go: the journal stays
     } moves[] = {
         {"in one step", false, false, 0, true},
         {"across volumes", true, false, 1, true},
         {"across volumes, no journal", true, true, 1, false},
+        {"across volumes, over an older one", true, false, 1, true, true},
+        {"across volumes, the older one stays aside", true, false, 1, true, true, true},
     };
     for (const auto& row : moves) {
         SCOPED_TRACE(row.what);
         machine->writeFile(rings + "\\x.wav", kMelody);
+        if (row.namesake) {
+            machine->writeFile(other + "\\x.wav", kOlder);
+        }
         files().setStepFaults([&](FileStep step) -> std::optional<StepFault> {
             if (row.acrossVolumes && step == MoveInOneStep) {
                 return StepFault::fail(ErrorCode::NotSameVolume);
+            }
+            if (row.keptStays && step == DropKept) {
+                return StepFault::fail(ErrorCode::Other);
             }
             return std::nullopt;
         });
         Journal journal;
         journal.refuse = row.refuse;
-        const Status done =
-            files().moveFileRecorded(rings + "\\x.wav", other + "\\x.wav", journal, {});
+        const Status done = files().moveFile(rings + "\\x.wav", other + "\\x.wav", &journal);
         files().setStepFaults(nullptr);
         EXPECT_EQ(done.ok(), row.moved);
         EXPECT_EQ(journal.records, row.records);
-        EXPECT_EQ(journal.forgets, row.moved ? row.records : 0);
+        EXPECT_EQ(journal.forgets, row.moved && !row.keptStays ? row.records : 0);
+        EXPECT_EQ(journal.kept.rfind(other + "\\.zorvik-kept-", 0) == 0, row.namesake)
+            << journal.kept;
+        if (row.keptStays) {
+            EXPECT_TRUE(
+                files().settleMove(rings + "\\x.wav", other + "\\x.wav", journal.kept).ok());
+        }
         EXPECT_EQ(names(rings) + "|" + names(other), row.moved ? "|x.wav" : "x.wav|");
         (void)files().deleteFile(other + "\\x.wav");
     }
+    // What was kept aside goes back where the copy never took its place, and goes once the
+    // move is whole or where it is a second name of the destination that never left.
+    enum class Kept { None, Copy, Link };
+    const std::string keptPath = other + "\\.zorvik-kept-0a.tmp";
     const struct {
         const char* what;
         const char* destination;  // nullptr: none
         bool readOnly;
         const char* left;  // what stays in the source's folder
+        Kept kept = Kept::None;
+        const char* arrived = nullptr;  // what the destination holds after; nullptr: as before
     } settles[] = {
         {"the same melody arrived", kMelody, false, ""},
         {"the same melody, read-only", kMelody, true, ""},
         {"another melody there", kOlder, false, "x.wav"},
         {"a shorter copy there", "the melo", false, "x.wav"},
+        {"a longer one that starts with it", "the melody, and more", false, "x.wav"},
         {"nothing arrived", nullptr, false, "x.wav"},
+        {"arrived, the older aside", kMelody, false, "", Kept::Copy},
+        {"the older stepped aside, nothing arrived", nullptr, false, "x.wav", Kept::Copy, kOlder},
+        {"the older kept as a second name", kOlder, false, "x.wav", Kept::Link},
     };
     for (const auto& row : settles) {
         SCOPED_TRACE(row.what);
@@ -321,11 +365,20 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         if (row.destination != nullptr) {
             machine->writeFile(other + "\\x.wav", row.destination);
         }
-        const Status settled = files().settleMove(rings + "\\x.wav", other + "\\x.wav");
+        if (row.kept == Kept::Link && !machine->hardLink(other + "\\x.wav", keptPath)) {
+            continue;  // no hard links here
+        }
+        if (row.kept == Kept::Copy) {
+            machine->writeFile(keptPath, kOlder);
+        }
+        const Status settled = files().settleMove(rings + "\\x.wav", other + "\\x.wav",
+                                                  row.kept == Kept::None ? "" : keptPath);
         EXPECT_TRUE(settled.ok()) << settled.failure().message;
         EXPECT_EQ(names(rings), row.left);
-        if (row.destination != nullptr) {
-            EXPECT_EQ(machine->readFile(other + "\\x.wav"), row.destination);
+        EXPECT_EQ(names(other), row.destination != nullptr || row.arrived != nullptr ? "x.wav" : "")
+            << "nothing kept aside stays";
+        if (const char* now = row.arrived != nullptr ? row.arrived : row.destination) {
+            EXPECT_EQ(machine->readFile(other + "\\x.wav"), now);
             (void)files().deleteFile(other + "\\x.wav");
         }
         if (!names(rings).empty()) {
@@ -333,8 +386,15 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
             (void)files().deleteFile(rings + "\\x.wav");
         }
     }
-    EXPECT_TRUE(files().settleMove(rings + "\\gone.wav", other + "\\gone.wav").ok())
+    EXPECT_TRUE(files().settleMove(rings + "\\gone.wav", other + "\\gone.wav", "").ok())
         << "a move whose source went is whole";
+    machine->writeFile(rings + "\\x.wav", kMelody);
+    if (machine->hardLink(rings + "\\x.wav", other + "\\x.wav")) {
+        EXPECT_EQ(files().settleMove(rings + "\\x.wav", other + "\\x.wav", "").code(),
+                  ErrorCode::Corrupt)
+            << "one file under both names is no move to finish";
+        EXPECT_EQ(names(rings) + "|" + names(other), "x.wav|x.wav");
+    }
 }
 
 // A sweep takes only the temporaries no live writer holds: another instance may be midway.
@@ -376,7 +436,7 @@ TEST_P(FileTransactionContract, ACopyTellsItsProgressAndCancelledLeavesNothing) 
     machine->writeFile(rings + "\\Phone.wav", "old");
     Recorded cancelled(2);
     const auto refused =
-        files().prepareCopyWithProgress(other + "\\big.wav", rings + "\\Phone.wav", cancelled);
+        files().prepareCopy(other + "\\big.wav", rings + "\\Phone.wav", &cancelled);
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.failure().code, ErrorCode::Cancelled);
     EXPECT_EQ(cancelled.steps.size(), 2u);
@@ -384,8 +444,7 @@ TEST_P(FileTransactionContract, ACopyTellsItsProgressAndCancelledLeavesNothing) 
     EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), "old");
 
     Recorded whole(0);
-    auto prepared =
-        files().prepareCopyWithProgress(other + "\\big.wav", rings + "\\Phone.wav", whole);
+    auto prepared = files().prepareCopy(other + "\\big.wav", rings + "\\Phone.wav", &whole);
     ASSERT_TRUE(prepared.ok()) << prepared.failure().message;
     ASSERT_TRUE(prepared.value()->commit().ok());
     EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), big);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,6 +47,10 @@ public:
     // Holds the store as another program would (its lock, or its writers' turn) until the
     // result is dropped. The harness's store waits only a short while for it.
     virtual std::shared_ptr<void> holdStore() = 0;
+    // Whether the store holds `key`, values or none.
+    virtual bool keyExists(std::string_view key) = 0;
+    // How long the harness's store waits for a holder: zero where it does not wait at all.
+    virtual std::chrono::milliseconds patience() const { return {}; }
 };
 
 struct FileSystemBackend {

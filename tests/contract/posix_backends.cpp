@@ -84,6 +84,11 @@ public:
     }
     Registry& registry() override { return registry_; }
     std::string key() const override { return "Zorvik\\Setings"; }
+    std::chrono::milliseconds patience() const override { return std::chrono::milliseconds(100); }
+    bool keyExists(std::string_view key) override {
+        return readFile(folder_ / "config" / "HKCU.reg")
+                   .find("[HKEY_CURRENT_USER\\" + std::string(key) + "]") != std::string::npos;
+    }
     std::shared_ptr<void> holdStore() override {
         // another open of the lock file conflicts as another process's would
         fs::create_directories(folder_ / "config");

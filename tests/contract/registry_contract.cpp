@@ -79,6 +79,18 @@ TEST_P(RegistryContract, SeveralValuesChangeTogetherAndCanBeTakenBack) {
     ASSERT_TRUE(registry().apply(key, undo).ok());
     EXPECT_EQ(stored("AudioPath"), RegistryValue::string("old"));
     EXPECT_FALSE(stored("RingSound"));
+    // a key goes with its last value, unless a key lies below it
+    const std::string below = key + "\\Below";
+    ASSERT_TRUE(registry().write(below, "x", RegistryValue::dword(1)).ok());
+    const std::array<ValueChange, 1> last{{{"AudioPath", std::nullopt}}};
+    ASSERT_TRUE(registry().apply(key, last).ok());
+    EXPECT_TRUE(machine->keyExists(key));
+    const std::array<ValueChange, 1> belowLast{{{"x", std::nullopt}}};
+    ASSERT_TRUE(registry().apply(below, belowLast).ok());
+    EXPECT_FALSE(machine->keyExists(below));
+    ASSERT_TRUE(registry().write(key, "AudioPath", RegistryValue::string("old")).ok());
+    ASSERT_TRUE(registry().apply(key, last).ok());
+    EXPECT_FALSE(machine->keyExists(key));
 }
 
 TEST_P(RegistryContract, AValueOfATypeThatCannotBeWrittenIsRefusedAndNothingChanges) {
@@ -104,7 +116,12 @@ TEST_P(RegistryContract, AWriteMeetingTheStoreHeldElsewhereGivesUpAndChangesNoth
     }};
     {
         const auto held = machine->holdStore();
+        const auto start = std::chrono::steady_clock::now();
         const Status applied = registry().apply(key, options);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        // its patience, counted in its own unit: neither at once nor for seconds
+        EXPECT_GE(waited, machine->patience());
+        EXPECT_LT(waited, machine->patience() + std::chrono::seconds(2));
         ASSERT_FALSE(applied.ok());
         EXPECT_EQ(applied.code(), ErrorCode::Busy);
         EXPECT_NE(applied.failure().message.find("Audio"), std::string::npos);

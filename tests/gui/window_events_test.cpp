@@ -11,12 +11,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
 #include <QTreeView>
+#include <QWheelEvent>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -29,6 +31,7 @@
 #include "platform/qt/qt_open_file_dialog.h"
 #include "platform/texts.h"
 #include "tests/gui/window_fixture.h"
+#include "tests/support/melody_names.h"
 
 namespace zorvik {
 namespace {
@@ -115,15 +118,61 @@ TEST_F(WindowEvents, ThePopupOpensWhereTheUserLooksAndItsItemRunsAfterIt) {
 }
 
 TEST_F(WindowEvents, ChoosingTheRingMelodyShowsItInBothTextBoxes) {
+    // a name of every script, each chosen in turn
+    const auto names = testing::melodyNamesOfEveryScript();
+    for (const auto& name : names) {
+        writeFile(rings() / name, name);
+    }
     start();
-    list()->selectRow(1);  // b.wav, by the user
-    QtMessageBox::setNextAnswer(kAnswerOk);
-    qobject_cast<QPushButton*>(control("Command2"))->click();
+    const QAbstractItemModel& rows = *list()->model();
+    for (const auto& name : names) {
+        SCOPED_TRACE(name);
+        int row = 0;
+        while (row < rows.rowCount() &&
+               rows.index(row, 0).data().toString() != QString::fromStdString(name)) {
+            ++row;
+        }
+        ASSERT_LT(row, rows.rowCount()) << "the list shows the name as it is";
+        list()->selectRow(row);  // by the user
+        QtMessageBox::setNextAnswer(kAnswerOk);
+        qobject_cast<QPushButton*>(control("Command2"))->click();
+        EXPECT_EQ(readFile(rings().parent_path() / "Phone.wav"), name);
+        EXPECT_EQ(text("Text1").toStdString(), name);
+        EXPECT_EQ(text("Text2").toStdString(), name);
+    }
     EXPECT_EQ(QtMessageBox::answeredMessages().at(0),
-              std::string(texts::kRingQuestion) + "\r\n„b.wav“");
-    EXPECT_EQ(readFile(rings().parent_path() / "Phone.wav"), "b");
-    EXPECT_EQ(text("Text1").toStdString(), "b.wav");
-    EXPECT_EQ(text("Text2").toStdString(), "b.wav");
+              std::string(texts::kRingQuestion) + "\r\n„" + names.front() + "“");
+}
+
+TEST_F(WindowEvents, AWheelScrollDrawsTheFocusFrameRoundTheWholeListAnew) {
+    for (int i = 0; i < 40; ++i) {
+        writeFile(rings() / ("m" + std::to_string(i) + ".wav"), "m");
+    }
+    start();
+    list()->window()->activateWindow();
+    list()->setFocus();
+    ASSERT_TRUE(waitFor([&] { return list()->hasFocus(); }));
+    ASSERT_FALSE(list()->currentIndex().isValid()) << "the frame goes round the whole list";
+    waitFor([] { return false; }, 100);
+    struct PaintedRegion : QObject {
+        QRegion region;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                region += static_cast<QPaintEvent*>(event)->region();
+            }
+            return false;
+        }
+    } painted;
+    QWidget& viewport = *list()->viewport();
+    viewport.installEventFilter(&painted);
+    QWheelEvent wheel(QPointF(5, 5), viewport.mapToGlobal(QPointF(5, 5)), QPoint(),
+                      QPoint(0, -QWheelEvent::DefaultDeltasPerStep), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&viewport, &wheel);
+    ASSERT_TRUE(waitFor([&] { return !painted.region.isEmpty(); }));
+    EXPECT_GT(list()->verticalScrollBar()->value(), 0);
+    // all of it, or the frame's old edges stay across the names
+    EXPECT_EQ(painted.region, QRegion(viewport.rect()));
 }
 
 TEST_F(WindowEvents, MovingIntoDeletedThroughTheButtons) {

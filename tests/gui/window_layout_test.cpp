@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -37,6 +38,11 @@ TEST_F(WindowLayout, TheWindowHasItsCaptionSizeAndIconAndNoMenuBar) {
     EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the fixed layout does not stretch";
     EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_EQ(window.windowIcon().availableSizes().value(0), QSize(32, 32));
+    // the Windows program's .ico is the same picture
+    const QImage ico(ZORVIK_SOURCE_DIR "/main_window/win32/zorvik-melodies.ico");
+    ASSERT_FALSE(ico.isNull());
+    EXPECT_EQ(ico.convertToFormat(QImage::Format_ARGB32),
+              window.windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32));
     EXPECT_TRUE(window.findChildren<QMenuBar*>().isEmpty());
 }
 

@@ -11,6 +11,7 @@
 #include "platform/posix/posix_registry.h"
 #include "platform/posix/reg_document.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/whole_copy.h"
 
 namespace zorvik {
 namespace {
@@ -135,14 +136,14 @@ TEST(CrashSafety, ACopyKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
     int sawNew = 0;
     const int copyTakes = durationMicroseconds([&] {
         posix::PosixFileSystem files(posix::DriveMap((root / "c").string()));
-        (void)files.copyFile("C:\\melody.wav", "C:\\Zorvik\\scratch.wav");
+        (void)testing::copyFile(files, "C:\\melody.wav", "C:\\Zorvik\\scratch.wav");
     });
     fs::remove(root / "c" / "Zorvik" / "scratch.wav");
     killAtRandomMoments(
         150, copyTakes,
         [&](int) {
             posix::PosixFileSystem files(posix::DriveMap((root / "c").string()));
-            (void)files.copyFile("C:\\melody.wav", "C:\\Zorvik\\Phone.wav");
+            (void)testing::copyFile(files, "C:\\melody.wav", "C:\\Zorvik\\Phone.wav");
         },
         [&](int round) {
             const std::string now = readFile(root / "c" / "Zorvik" / "Phone.wav");

@@ -7,6 +7,7 @@
 
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_registry.h"
+#include "tests/support/whole_copy.h"
 
 int main(int argc, char** argv) {
     using namespace zorvik;
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
     Status done = Failure{ErrorCode::Other, "usage: copy|move DRIVE_C FROM TO, or settings STORE"};
     if ((what == "copy" || what == "move") && argc == 5) {
         posix::PosixFileSystem files{posix::DriveMap(argv[2])};
-        done = what == "copy" ? files.copyFile(argv[3], argv[4]) : files.moveFile(argv[3], argv[4]);
+        done = what == "copy" ? testing::copyFile(files, argv[3], argv[4])
+                              : files.moveFile(argv[3], argv[4]);
     } else if (what == "settings" && argc == 3) {
         posix::PosixRegistry registry(argv[2]);
         done = registry.write("Zorvik\\Setings", "RingSound", RegistryValue::string("Звън.wav"));

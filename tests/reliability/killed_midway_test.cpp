@@ -44,6 +44,9 @@ public:
     }
 
     void moveToDeleted(const std::string& melody) {
+        if (namesake) {
+            testing::writeFile(deleted / melody, "an older one");
+        }
         open();
         form->clickCheck2();
         removeEntry(melody);
@@ -57,8 +60,9 @@ public:
         }
         const std::string inRings = listing(rings);
         const std::string inDeleted = listing(deleted);
-        if (inRings == "Deleted new.wav old.wav" && inDeleted.empty() &&
-            readFile(rings / "new.wav") == "new melody") {
+        if (inRings == "Deleted new.wav old.wav" && inDeleted == (namesake ? "new.wav" : "") &&
+            readFile(rings / "new.wav") == "new melody" &&
+            (!namesake || readFile(deleted / "new.wav") == "an older one")) {
             return "Rings";
         }
         if (inRings == "Deleted old.wav" && inDeleted == "new.wav" &&
@@ -69,6 +73,7 @@ public:
     }
 
     bool acrossVolumes = false;
+    bool namesake = false;  // Deleted holds an older melody of that name, kept aside meanwhile
 
     void choose(const std::string& melody) {
         open();
@@ -150,12 +155,15 @@ TEST(RingChoiceKilled, AtEveryStepTheNextStartFindsTheRingFileAndItsRecordAgreei
 }
 
 TEST(MoveKilled, AtEveryStepTheNextStartFindsTheMelodyWholeInOneFolder) {
-    for (const bool acrossVolumes : {false, true}) {
+    for (const auto& [acrossVolumes, namesake] :
+         {std::pair(false, false), std::pair(true, false), std::pair(true, true)}) {
         SCOPED_TRACE(acrossVolumes ? "across volumes" : "on one volume");
+        SCOPED_TRACE(namesake ? "over an older one" : "to a new name");
         int whole = 0;
         {
             Machine counting;
             counting.acrossVolumes = acrossVolumes;
+            counting.namesake = namesake;
             counting.moveToDeleted("new.wav");
             whole = counting.steps();
             ASSERT_EQ(counting.whereTheMovedMelodyIs(), "Deleted");
@@ -165,6 +173,7 @@ TEST(MoveKilled, AtEveryStepTheNextStartFindsTheMelodyWholeInOneFolder) {
             SCOPED_TRACE("killed at step " + std::to_string(killAt));
             Machine machine(killAt);
             machine.acrossVolumes = acrossVolumes;
+            machine.namesake = namesake;
             ASSERT_TRUE(killedIn([&] { machine.moveToDeleted("new.wav"); }));
             machine.disarm();
             machine.open();

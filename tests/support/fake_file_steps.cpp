@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/temporary_names.h"
 #include "platform/windows_path.h"
 #include "tests/support/fake_file_nodes.h"
 #include "tests/support/fake_file_system.h"
@@ -11,8 +12,8 @@ namespace zorvik::testing {
 
 namespace {
 
-constexpr std::string_view kTemporaryPrefix = ".zorvik-copy-";
-constexpr std::string_view kKeptPrefix = ".zorvik-kept-";
+using temporary_names::kKeptPrefix;
+constexpr std::string_view kTemporaryPrefix = temporary_names::kCopyPrefix;
 
 std::uint64_t addressOf(const void* pointer) {
     return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(pointer));
@@ -162,7 +163,8 @@ public:
         return renameOver(from, to);
     }
 
-    Result<KeptAside> keepAside(const std::string& destination) override {
+    Result<KeptAside> keepAside(const std::string& destination,
+                                const std::string& keptPath) override {
         // a second name of the same file, as a hard link; else the destination steps aside
         if (Status allowed = rightsOver(winpath::folder(destination)); !allowed.ok()) {
             return allowed.failure();
@@ -171,8 +173,11 @@ public:
         if (existing == nullptr || existing->folder) {
             return Failure{ErrorCode::NotFound, {}};
         }
-        const auto kept =
-            makeFile(std::string(winpath::folder(destination)), kKeptPrefix, existing->file);
+        if (files_.find(keptPath) != nullptr) {
+            return Failure{ErrorCode::Other, "exists"};
+        }
+        const auto kept = makeFile(std::string(winpath::folder(destination)), kKeptPrefix,
+                                   existing->file, std::string(winpath::fileName(keptPath)));
         if (!kept.ok()) {
             return kept.failure();
         }
@@ -238,13 +243,14 @@ private:
     }
 
     Result<std::string> makeFile(const std::string& folder, std::string_view prefix,
-                                 std::shared_ptr<FakeFileData> data) {
+                                 std::shared_ptr<FakeFileData> data, std::string name = {}) {
         Node* parent = files_.find(folder);
         if (parent == nullptr || !parent->folder) {
             return Failure{ErrorCode::FolderNotFound, {}};
         }
         auto file = std::make_unique<Node>();
-        file->name = std::string(prefix) + std::to_string(++made_) + ".tmp";
+        file->name = !name.empty() ? std::move(name)
+                                   : std::string(prefix) + std::to_string(++made_) + ".tmp";
         file->folder = false;
         file->held = true;
         file->file = std::move(data);

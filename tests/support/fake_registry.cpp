@@ -31,6 +31,14 @@ Status FakeRegistry::applyChecked(std::string_view key, std::span<const ValueCha
             erase(key, change.name);
         }
     }
+    // a key emptied goes with its last value, unless a key lies below it
+    const std::string folded = text::foldCase(key);
+    const auto found = keys_.find(folded);
+    const auto below = keys_.lower_bound(folded + "\\");
+    if (found != keys_.end() && found->second.values.empty() &&
+        (below == keys_.end() || !below->first.starts_with(folded + "\\"))) {
+        keys_.erase(found);
+    }
     return Status::success();
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
+#include "tests/support/whole_copy.h"
 #include "tests/win32/api_trace.h"
 #include "tests/win32/scratch.h"
 
@@ -65,7 +66,7 @@ TEST_F(Win32FileSystemTest, PathsPastMaxPathWorkThroughout) {
     testing::makeFolders(deep);
     writeBytes(deep + "\\Мелодия.wav", "melody");
     ASSERT_EQ(list(deep), std::vector<std::string>{"Мелодия.wav"});
-    ASSERT_TRUE(files.copyFile(deep + "\\Мелодия.wav", rings + "\\Мелодия.wav").ok());
+    ASSERT_TRUE(testing::copyFile(files, deep + "\\Мелодия.wav", rings + "\\Мелодия.wav").ok());
     ASSERT_TRUE(files.moveFile(rings + "\\Мелодия.wav", deep + "\\Копие.wav").ok());
     EXPECT_EQ(readBytes(deep + "\\Копие.wav"), "melody");
     EXPECT_TRUE(files.deleteFile(deep + "\\Копие.wav").ok());
@@ -111,7 +112,7 @@ TEST_F(Win32FileSystemTest, AFileInUseIsReplacedAtOnceOrNamedAsInUse) {
         switch (row.act) {
             case Act::CopyOver:
             case Act::CopyFrom:
-                done = files.copyFile(melody, namesake);
+                done = testing::copyFile(files, melody, namesake);
                 break;
             case Act::Delete:
                 done = files.deleteFile(melody);
@@ -156,8 +157,9 @@ TEST_F(Win32FileSystemTest, TheNewContentIsFlushedBeforeItsRename) {
         });
         const testing::ApiTrace trace;
         ASSERT_TRUE(trace.watching());
-        const Status done = move ? files.moveFile(deleted + "\\new.wav", rings + "\\Phone.wav")
-                                 : files.copyFile(deleted + "\\new.wav", rings + "\\Phone.wav");
+        const Status done =
+            move ? files.moveFile(deleted + "\\new.wav", rings + "\\Phone.wav")
+                 : testing::copyFile(files, deleted + "\\new.wav", rings + "\\Phone.wav");
         ASSERT_TRUE(done.ok()) << done.failure().message;
         const auto& calls = trace.calls();
         const auto renamed = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {

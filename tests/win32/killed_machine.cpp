@@ -62,7 +62,7 @@ KilledMachine::KilledMachine(KilledOperation operation, const std::string& folde
     files.setStepFaults([this](FileStep fileStep) {
         step();
         // Deleted on a volume of its own: the move copies, then removes the source
-        return operation_ == KilledOperation::Move && fileStep == FileStep::MoveInOneStep
+        return operation_ != KilledOperation::RingChoice && fileStep == FileStep::MoveInOneStep
                    ? std::optional(StepFault::fail(ErrorCode::NotSameVolume))
                    : std::optional<StepFault>();
     });
@@ -73,6 +73,9 @@ void KilledMachine::prepare() {
     writeBytes(rings + "\\old.wav", "old melody");
     writeBytes(rings + "\\new.wav", "new melody");
     writeBytes(install + "\\Phone.wav", "old melody");
+    if (operation_ == KilledOperation::MoveOverOlder) {
+        writeBytes(deleted + "\\new.wav", "an older one");
+    }
     const ValueChange record[] = {
         {"AudioPath", RegistryValue::string("C:\\Program Files\\Zorvik\\Rings")},
         {"RingSound", RegistryValue::string("old.wav")},
@@ -84,12 +87,12 @@ void KilledMachine::prepare() {
 
 void KilledMachine::run() {
     open();
-    if (operation_ == KilledOperation::Move) {
+    if (operation_ != KilledOperation::RingChoice) {
         form->clickCheck2();
     }
     clickEntry("new.wav");
     box.answer(kAnswerOk);
-    if (operation_ == KilledOperation::Move) {
+    if (operation_ != KilledOperation::RingChoice) {
         form->Command3_Click();
     } else {
         form->Command2_Click();
@@ -118,8 +121,10 @@ std::string KilledMachine::whereTheMovedMelodyIs() {
     }
     const std::string inRings = listing(rings);
     const std::string inDeleted = listing(deleted);
-    if (inRings == "Deleted new.wav old.wav" && inDeleted.empty() &&
-        readBytes(rings + "\\new.wav") == "new melody") {
+    const bool older = operation_ == KilledOperation::MoveOverOlder;
+    if (inRings == "Deleted new.wav old.wav" && inDeleted == (older ? "new.wav" : "") &&
+        readBytes(rings + "\\new.wav") == "new melody" &&
+        (!older || readBytes(deleted + "\\new.wav") == "an older one")) {
         return "Rings";
     }
     if (inRings == "Deleted old.wav" && inDeleted == "new.wav" &&

@@ -61,7 +61,9 @@ private:
 
 // What the killed program was doing: choosing new.wav as the ring melody, or moving it to
 // Deleted across volumes.
-enum class KilledOperation { RingChoice, Move };
+// MoveOverOlder: into a Deleted folder that holds an older melody of that name, kept aside
+// meanwhile.
+enum class KilledOperation { RingChoice, Move, MoveOverOlder };
 
 class KilledMachine : public FormDriver {
 public:
@@ -82,7 +84,8 @@ public:
     std::string whereTheMovedMelodyIs();
     // The one that fits the operation.
     std::string outcome() {
-        return operation_ == KilledOperation::Move ? whereTheMovedMelodyIs() : agreedRingMelody();
+        return operation_ == KilledOperation::RingChoice ? agreedRingMelody()
+                                                         : whereTheMovedMelodyIs();
     }
 
     // The folders and the ring file as they are, for a failure's message.

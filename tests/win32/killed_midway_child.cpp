@@ -1,6 +1,6 @@
 // The program that the killed-midway tests kill: it carries out one operation on a machine the
 // test prepared and kills itself at the step it is told.
-//   zorvik_killed_midway_child ring|move <step> <folder> <key branch>
+//   zorvik_killed_midway_child ring|move|moveover <step> <folder> <key branch>
 #include <windows.h>
 
 #include <shellapi.h>
@@ -22,8 +22,10 @@ int main() {
         args.push_back(zorvik::win32::toUtf8Lossy(wide[at]));
     }
     LocalFree(wide);
-    const auto operation = args[1] == "move" ? zorvik::testing::KilledOperation::Move
-                                             : zorvik::testing::KilledOperation::RingChoice;
+    using zorvik::testing::KilledOperation;
+    const auto operation = args[1] == "move"       ? KilledOperation::Move
+                           : args[1] == "moveover" ? KilledOperation::MoveOverOlder
+                                                   : KilledOperation::RingChoice;
     zorvik::testing::KilledMachine machine(operation, args[3], args[4], std::stoi(args[2]));
     machine.run();
     return 0;  // not killed: the step was beyond the operation's last

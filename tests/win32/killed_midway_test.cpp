@@ -26,6 +26,7 @@ struct KillCase {
 const KillCase kKillCases[] = {
     {"RingChoice", KilledOperation::RingChoice, L"ring", "old.wav", "new.wav"},
     {"MoveAcrossVolumes", KilledOperation::Move, L"move", "Rings", "Deleted"},
+    {"MoveOverAnOlderOne", KilledOperation::MoveOverOlder, L"moveover", "Rings", "Deleted"},
 };
 
 // The drive and the keys of one machine.

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #include "tests/contract/fake_backends.h"
@@ -107,6 +108,16 @@ public:
     Registry& registry() override { return registry_; }
     std::string key() const override { return scratch_.key(); }
     std::shared_ptr<void> holdStore() override { return otherInstancesTurn(); }
+    std::chrono::milliseconds patience() const override { return std::chrono::milliseconds(100); }
+    bool keyExists(std::string_view key) override {
+        const std::wstring wide = win32::toWideLossy(key);
+        HKEY opened = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, wide.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+            return false;
+        }
+        RegCloseKey(opened);
+        return true;
+    }
 
 private:
     ScratchKey scratch_;

@@ -1,0 +1,81 @@
+#include "melody_library/melody_move.h"
+
+#include "platform/failure_text.h"
+#include "platform/install_folder.h"
+#include "platform/temporary_names.h"
+#include "platform/windows_path.h"
+#include "platform/windows_text.h"
+
+namespace zorvik {
+
+using namespace install;
+
+Status MelodyMove::move(const std::string& source, const std::string& destination,
+                        const RightsOnDemand& withRights) {
+    // one copy of the program at a time: another's settling could take the source from under
+    // a move that is still on its way
+    auto hold = services_.lock.acquire();
+    if (!hold.ok()) {
+        return hold.failure().code == ErrorCode::Busy
+                   ? failure_text::moveBusy(services_.files.displayPath(source))
+                   : hold.failure();
+    }
+    // what it cannot settle now stays for the next start; it does not stand in this move's way
+    (void)settle(nullptr);
+    return withRights([&] {
+        return moveShowingProgress(services_.files, services_.progress, source, destination, *this);
+    });
+}
+
+Status MelodyMove::settle(InterprocessLock* lock) {
+    return settings::kMoveJournal.settle(
+        services_.shell, lock, [this](const settings::MoveIntent& intent) {
+            if (!trusted(intent)) {
+                return Status(Failure{ErrorCode::Corrupt, {}});
+            }
+            return services_.files.settleMove(intent.source, intent.destination, intent.kept);
+        });
+}
+
+bool MelodyMove::trusted(const settings::MoveIntent& intent) const {
+    const std::string rings =
+        services_.applicationFolder + std::string(kRingsFolderBelowApplication);
+    const std::string deleted = services_.applicationFolder + std::string(kDeletedBelowApplication);
+    const auto isMelodyFolder = [&](std::string_view folder, bool ownFolders) {
+        for (const std::string_view place :
+             {std::string_view(install::kRingsFolder), std::string_view(install::kDeletedFolder)}) {
+            if (winpath::samePath(folder, place)) {
+                return true;
+            }
+        }
+        return ownFolders &&
+               (winpath::samePath(folder, rings) || winpath::samePath(folder, deleted));
+    };
+    const std::string_view name = winpath::fileName(intent.source);
+    const std::string_view destinationFolder = winpath::folder(intent.destination);
+    if (intent.source.size() > settings::kLongestJournalPath ||
+        intent.destination.size() > settings::kLongestJournalPath ||
+        !text::isValidWindowsName(name) || !text::matchesWavPattern(name) ||
+        winpath::fileName(intent.destination) != name ||
+        !isMelodyFolder(winpath::folder(intent.source), true) ||
+        !isMelodyFolder(destinationFolder, false) ||
+        winpath::samePath(winpath::folder(intent.source), destinationFolder)) {
+        return false;
+    }
+    return intent.kept.empty() ||
+           (winpath::folder(intent.kept) == destinationFolder &&
+            temporary_names::isGiven(winpath::fileName(intent.kept), temporary_names::kKeptPrefix));
+}
+
+Status MelodyMove::recordMove(std::string_view source, std::string_view destination,
+                              std::string_view kept) {
+    return settings::kMoveJournal.record(
+        services_.shell, {std::string(source), std::string(destination), std::string(kept)});
+}
+
+void MelodyMove::forgetMove() {
+    // left behind, it only leaves the next start to find the move whole
+    (void)settings::kMoveJournal.forget(services_.shell);
+}
+
+}  // namespace zorvik

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/interprocess_lock.h"
+#include "platform/progress_service.h"
+#include "platform/status.h"
+#include "settings/move_journal.h"
+#include "settings/shell_object.h"
+
+namespace zorvik {
+
+// A melody moved between the Rings and the Deleted folders, whole or not at all: against a kill
+// between any two steps (a journal in the user's registry, settled by the next start or the next
+// move) and against another running copy of the program (the lock a ring choice takes).
+class MelodyMove final : private MoveJournal {
+public:
+    struct Services {
+        FileSystem& files;
+        settings::ShellHolder& shell;
+        InterprocessLock& lock;
+        ProgressService& progress;
+        std::string applicationFolder;  // without a trailing backslash
+    };
+    // Runs the file work, perhaps once more with its changes made by an elevated process.
+    using RightsOnDemand = std::function<Status(const std::function<Status()>&)>;
+
+    explicit MelodyMove(Services services) : services_(std::move(services)) {}
+
+    // Moves `source` to `destination`; a copy it has to make (across volumes) runs under the
+    // progress dialog. Cancelled, with nothing changed, where the user cancelled that copy.
+    Status move(const std::string& source, const std::string& destination,
+                const RightsOnDemand& withRights);
+
+    // Finishes a move that a killed run left cut in two, with what it kept aside.
+    Status settleInterrupted() { return settle(&services_.lock); }
+
+private:
+    Status settle(InterprocessLock* lock);
+    // Only what this program itself records is acted on: a melody of the Rings or the Deleted
+    // folder moved to the other, under its own name, and an older namesake kept beside it.
+    bool trusted(const settings::MoveIntent& intent) const;
+
+    Status recordMove(std::string_view source, std::string_view destination,
+                      std::string_view kept) override;
+    void forgetMove() override;
+
+    Services services_;
+};
+
+}  // namespace zorvik

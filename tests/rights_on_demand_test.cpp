@@ -207,6 +207,7 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     using elevated::StepCall;
     arrange();
     writeFile(driveC / "Windows" / "system.wav", "system");
+    writeFile(install / ".zorvik-copy-0123.tmp", "left by a killed copy");
     elevated::GuardedFileSteps guard(files.administratorSteps(),
                                      {install.text, rings.text, deleted.text, "Phone.wav"});
     const auto answered = [&](const std::string& request) {
@@ -256,6 +257,15 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
         {"a file outside moved in",
          request(StepCall::MoveInOneStep, {system, (rings / "s.wav").text}), false},
         {"a file it did not make written", block, false},
+        {"its own temporary written far beyond any melody",
+         MessageWriter()
+             .call(StepCall::WriteBlock)
+             .text(own.value())
+             .number(std::uint64_t{1} << 40)
+             .text("x")
+             .take(),
+         false},
+        {"a copy's leftover removed", removal(install / ".zorvik-copy-0123.tmp"), true},
         {"its own temporary renamed outside",
          request(StepCall::RenameIntoPlace, {own.value(), system}), false},
         {"a request cut short", request(StepCall::RemoveFile, {(deleted / "old.wav").text}), false},
@@ -274,6 +284,12 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     EXPECT_EQ(listing(rings), "Deleted") << "the melody deleted, nothing else";
     EXPECT_TRUE(files.isFile((install / "Phone.wav").text));
     EXPECT_EQ(readFile(install / "Phone.wav"), "") << "the temporary, empty, is the ring file";
+    {
+        elevated::GuardedFileSteps ended(files.administratorSteps(),
+                                         {install.text, rings.text, deleted.text, "Phone.wav"});
+        ASSERT_TRUE(ended.createTemporary(deleted.text).ok());
+    }
+    EXPECT_EQ(listing(deleted), "old.wav") << "what it did not place goes when it ends";
 }
 
 // An elevated process that ends after its change, before it could say so, leaves the action

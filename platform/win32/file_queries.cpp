@@ -67,6 +67,32 @@ ErrorCode codeOfMissing(const std::wstring& path) {
     return ErrorCode::FolderNotFound;
 }
 
+std::wstring finalPathOf(HANDLE handle) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length =
+            GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+                return L"\\\\" + path.substr(8);
+            }
+            return path.rfind(L"\\\\?\\", 0) == 0 ? path.substr(4) : path;
+        }
+        path.resize(length + 1);
+    }
+    return {};
+}
+
+bool samePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 Handle openForQuery(const std::wstring& path) {
     return Handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -26,6 +26,11 @@ inline bool isFolder(DWORD attributes) {
 // on below a file, FolderNotFound otherwise.
 ErrorCode codeOfMissing(const std::wstring& path);
 
+// The path Windows reached through `handle`, without "\\?\"; empty where it will not say.
+std::wstring finalPathOf(HANDLE handle);
+// Whether two Windows paths are the same, ignoring case as the file system does.
+bool samePath(const std::wstring& a, const std::wstring& b);
+
 // Opened for its identity and attributes only (no read or write access, any sharing), so that
 // nothing another program does is disturbed; folders open too.
 Handle openForQuery(const std::wstring& path);

@@ -30,29 +30,6 @@ bool isMissing(DWORD error) {
            error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME;
 }
 
-std::wstring finalPathOf(HANDLE handle) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD length =
-            GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0) {
-            return {};
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(length + 1);
-    }
-    return {};
-}
-
-bool sameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 // The entry's own name as the folder holds it (case included); empty when there is none.
 std::wstring ownNameOf(const std::wstring& path) {
     WIN32_FIND_DATAW found{};
@@ -81,7 +58,7 @@ bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring&
     if (expected.back() != L'\\') {
         expected += L'\\';
     }
-    return !sameIgnoringCase(reached, expected + ownName);
+    return !samePath(reached, expected + ownName);
 }
 
 bool isNameSurrogate(HANDLE file) {

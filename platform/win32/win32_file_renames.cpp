@@ -1,6 +1,10 @@
 // The steps that rename or remove on Windows: by handle with POSIX semantics where Windows has
 // them, so that a file another program holds with FILE_SHARE_DELETE is still replaced at once,
 // and a refusal caused by another program named as such.
+#include <windows.h>
+
+#include <aclapi.h>
+
 #include <cstring>
 #include <string>
 
@@ -54,6 +58,61 @@ Result<std::wstring> wide(const std::string& path) {
     return std::move(converted).value();
 }
 
+// What ReplaceFileW keeps of the file it replaces: its owner and permissions (the phone program's
+// installer may have set them; a renamed file would bring the temporary's, an administrator's
+// when elevated), and the attributes that say how it is shown. Where the owner cannot be set
+// (another account's, without the right to restore), the permissions still are.
+void keepWhatTheReplacedFileHad(HANDLE temporary, const std::wstring& destination) {
+    const Handle replaced(CreateFileW(destination.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr));
+    if (!replaced.valid()) {
+        return;  // nothing there to replace, or nothing this process may read of it
+    }
+    FILE_BASIC_INFO had{};
+    FILE_BASIC_INFO made{};
+    if (GetFileInformationByHandleEx(replaced.get(), FileBasicInfo, &had, sizeof had) &&
+        GetFileInformationByHandleEx(temporary, FileBasicInfo, &made, sizeof made)) {
+        constexpr DWORD kShown =
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        FILE_BASIC_INFO merged{};
+        merged.FileAttributes =
+            (made.FileAttributes & ~DWORD{FILE_ATTRIBUTE_NORMAL}) | (had.FileAttributes & kShown);
+        if (merged.FileAttributes != made.FileAttributes && merged.FileAttributes != 0) {
+            SetFileInformationByHandle(temporary, FileBasicInfo, &merged, sizeof merged);
+        }
+    }
+    PSID owner = nullptr;
+    PACL permissions = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(replaced.get(), SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                        &permissions, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return;
+    }
+    // a handle of its own for the permissions, asked only now: where the user may not set them,
+    // the copy is still made
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    Handle guarded(ReOpenFile(temporary, WRITE_DAC | WRITE_OWNER, kShareAll, 0));
+    if (!guarded.valid()) {
+        guarded = Handle(ReOpenFile(temporary, WRITE_DAC, kShareAll, 0));
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    const SECURITY_INFORMATION inheritance = (control & SE_DACL_PROTECTED) != 0
+                                                 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                 : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    SetSecurityInfo(guarded.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr,
+                    nullptr, nullptr);
+    if (permissions != nullptr && guarded.valid()) {
+        SetSecurityInfo(guarded.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inheritance,
+                        nullptr, nullptr, permissions, nullptr);
+    }
+    LocalFree(descriptor);
+}
+
 }  // namespace
 
 DWORD renameByHandle(HANDLE file, const std::wstring& destination) {
@@ -86,6 +145,7 @@ Status Win32FileSteps::renameIntoPlace(const std::string& temporary,
     if (!target.ok()) {
         return target.failure();
     }
+    keepWhatTheReplacedFileHad(handleOf(temporary), target.value());
     DWORD error = renameByHandle(handleOf(temporary), target.value());
     if (error == ERROR_NOT_SUPPORTED) {
         Handle closed = release(temporary);
@@ -186,16 +246,42 @@ Status Win32FileSteps::removeFile(const std::string& path, bool evenReadOnly) {
     if (!file.ok()) {
         return file.failure();
     }
+    // the entry itself, checked and removed through one handle: nothing can come between
+    Handle entry(
+        CreateFileW(file.value().c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!entry.valid()) {
+        return refusalOf(GetLastError(), file.value());
+    }
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(entry.get(), FileBasicInfo, &basic, sizeof basic)) {
+        return failureOf(GetLastError());
+    }
+    if (isFolder(basic.FileAttributes)) {
+        return failureOf(ERROR_ACCESS_DENIED);
+    }
     // a read-only melody moves, as on Windows
-    const auto attributes = evenReadOnly ? attributesOf(file.value()) : std::nullopt;
-    const bool unlocked =
-        attributes && (*attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-        SetFileAttributesW(file.value().c_str(), *attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-    if (!DeleteFileW(file.value().c_str())) {
+    const DWORD attributes = basic.FileAttributes;
+    const bool unlocked = evenReadOnly && (attributes & FILE_ATTRIBUTE_READONLY) != 0 && [&] {
+        FILE_BASIC_INFO writable{};
+        writable.FileAttributes = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+        if (writable.FileAttributes == 0) {
+            writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        }
+        return SetFileInformationByHandle(entry.get(), FileBasicInfo, &writable, sizeof writable) !=
+               FALSE;
+    }();
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
         const DWORD error = GetLastError();
         if (unlocked) {
-            SetFileAttributesW(file.value().c_str(), *attributes);
+            FILE_BASIC_INFO again{};
+            again.FileAttributes = attributes;
+            SetFileInformationByHandle(entry.get(), FileBasicInfo, &again, sizeof again);
         }
+        entry.close();  // not to be taken for another program's hold
         return refusalOf(error, file.value());
     }
     return Status::success();

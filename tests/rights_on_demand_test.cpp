@@ -276,9 +276,13 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         const std::string before = machine() + readFile(driveC / "Windows" / "system.wav");
-        EXPECT_EQ(answered(row.request).ok(), row.done);
+        const Status status = answered(row.request);
+        EXPECT_EQ(status.ok(), row.done);
         if (!row.done) {
             EXPECT_EQ(machine() + readFile(driveC / "Windows" / "system.wav"), before);
+            // the files below refuse with no reason of their own: the guard (or the framing) must
+            // refuse first, since the real steps below would not refuse everything the fake does
+            EXPECT_FALSE(status.failure().message.empty());
         }
     }
     EXPECT_EQ(listing(rings), "Deleted") << "the melody deleted, nothing else";

@@ -70,23 +70,23 @@ public:
     }
     Status flushTemporary(const std::string& temporary) override { return made(temporary); }
     Status renameIntoPlace(const std::string& temporary, const std::string& destination) override {
-        made(temporary);
+        (void)made(temporary);
         return inPlace(destination);
     }
-    void removeTemporary(const std::string& temporary) override { made(temporary); }
-    void letGo(const std::string& temporary) override { made(temporary); }
+    void removeTemporary(const std::string& temporary) override { (void)made(temporary); }
+    void letGo(const std::string& temporary) override { (void)made(temporary); }
     Status moveInOneStep(const std::string& from, const std::string& to) override {
-        inPlace(from);
+        (void)inPlace(from);
         return inPlace(to);
     }
     Result<KeptAside> keepAside(const std::string& destination) override {
-        inPlace(destination);
+        (void)inPlace(destination);
         const std::string kept = winpath::join(winpath::folder(destination), ".zorvik-kept-1.tmp");
         made_.insert(kept);
         return KeptAside{kept, false};
     }
     Status putBack(const std::string& kept, const std::string& destination) override {
-        made(kept);
+        (void)made(kept);
         return inPlace(destination);
     }
     Status removeFile(const std::string& path, bool) override { return inPlace(path); }
@@ -103,7 +103,7 @@ private:
                text::equalsIgnoringCase(folder, kRings) ||
                text::equalsIgnoringCase(folder, kDeleted);
     }
-    Status inPlace(const std::string& path) {
+    static Status inPlace(const std::string& path) {
         const std::string_view name = winpath::fileName(path);
         if (!isPlace(std::string(winpath::folder(path))) || !text::isValidWindowsName(name) ||
             name.find("link") != std::string_view::npos ||
@@ -119,7 +119,7 @@ private:
         return Status::success();
     }
     Status within(const std::string& temporary, std::uint64_t offset, std::uint64_t length) {
-        made(temporary);
+        (void)made(temporary);
         if (offset > (std::uint64_t{1} << 33) || length > (std::uint64_t{1} << 33) - offset) {
             breach();
         }

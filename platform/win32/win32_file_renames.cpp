@@ -58,10 +58,10 @@ Result<std::wstring> wide(const std::string& path) {
     return std::move(converted).value();
 }
 
-// What ReplaceFileW keeps of the file it replaces: its owner and permissions (the phone program's
-// installer may have set them; a renamed file would bring the temporary's, an administrator's
-// when elevated), and the attributes that say how it is shown. Where the owner cannot be set
-// (another account's, without the right to restore), the permissions still are.
+// What ReplaceFileW keeps of the file a copy replaces: its owner and permissions (the phone
+// program's installer may have set them; a renamed file would bring the temporary's, an
+// administrator's when elevated), and the attributes that say how it is shown. Where the owner
+// cannot be set (another account's, without the right to restore), the permissions still are.
 void keepWhatTheReplacedFileHad(HANDLE temporary, const std::wstring& destination) {
     const Handle replaced(CreateFileW(destination.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -91,24 +91,23 @@ void keepWhatTheReplacedFileHad(HANDLE temporary, const std::wstring& destinatio
                         &permissions, nullptr, &descriptor) != ERROR_SUCCESS) {
         return;
     }
-    // a handle of its own for the permissions, asked only now: where the user may not set them,
-    // the copy is still made
-    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    Handle guarded(ReOpenFile(temporary, WRITE_DAC | WRITE_OWNER, kShareAll, 0));
-    if (!guarded.valid()) {
-        guarded = Handle(ReOpenFile(temporary, WRITE_DAC, kShareAll, 0));
-    }
+    // the owner through a handle of its own, asked only now: only an administrator may give a
+    // file another's, and where this process may not, the copy is still made
+    const Handle owned(ReOpenFile(temporary, WRITE_OWNER,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
     GetSecurityDescriptorControl(descriptor, &control, &revision);
     const SECURITY_INFORMATION inheritance = (control & SE_DACL_PROTECTED) != 0
                                                  ? PROTECTED_DACL_SECURITY_INFORMATION
                                                  : UNPROTECTED_DACL_SECURITY_INFORMATION;
-    SetSecurityInfo(guarded.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr,
-                    nullptr, nullptr);
-    if (permissions != nullptr && guarded.valid()) {
-        SetSecurityInfo(guarded.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inheritance,
-                        nullptr, nullptr, permissions, nullptr);
+    if (owned.valid()) {
+        SetSecurityInfo(owned.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr,
+                        nullptr, nullptr);
+    }
+    if (permissions != nullptr) {
+        SetSecurityInfo(temporary, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inheritance, nullptr,
+                        nullptr, permissions, nullptr);
     }
     LocalFree(descriptor);
 }
@@ -145,7 +144,9 @@ Status Win32FileSteps::renameIntoPlace(const std::string& temporary,
     if (!target.ok()) {
         return target.failure();
     }
-    keepWhatTheReplacedFileHad(handleOf(temporary), target.value());
+    if (const Held* hold = held(temporary); hold != nullptr && !hold->moved) {
+        keepWhatTheReplacedFileHad(hold->handle.get(), target.value());
+    }
     DWORD error = renameByHandle(handleOf(temporary), target.value());
     if (error == ERROR_NOT_SUPPORTED) {
         Handle closed = release(temporary);

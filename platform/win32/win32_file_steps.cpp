@@ -183,8 +183,11 @@ Result<std::string> Win32FileSteps::createTemporary(const std::string& folder) {
     for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
         const std::wstring path = temporaryName(wideFolder.value(), L".zorvik-copy-");
         // held without FILE_SHARE_DELETE: no sweep can remove it while it is written
-        Handle out(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        // WRITE_DAC, which its creator always has: a copy takes the permissions of the file it
+        // replaces (renameIntoPlace)
+        Handle out(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC,
+                               FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
         if (out.valid()) {
             const std::string named = winpath::join(
                 folder, toUtf8Lossy(std::wstring_view(path).substr(path.find_last_of(L'\\') + 1)));
@@ -250,6 +253,9 @@ Status Win32FileSteps::finishTemporary(const std::string& temporary, const Conte
     FILE_BASIC_INFO basic{};
     basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(facts.modified);
     if (keepReadOnly) {
+        if (Held* hold = held(temporary)) {
+            hold->moved = true;
+        }
         const DWORD kept = facts.attributes & kMovedAttributes;
         basic.FileAttributes = kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
     }

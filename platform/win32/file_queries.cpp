@@ -93,6 +93,37 @@ bool samePath(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+// The entry's own name as the folder holds it (case included); empty when there is none.
+std::wstring ownNameOf(const std::wstring& path) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search =
+        FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    FindClose(search);
+    return found.cFileName;
+}
+
+// Wine shows a host's symbolic link as a plain file and follows it when deleting or renaming:
+// the file the handle reached then lies elsewhere than the folder's entry. (On Windows a link is
+// a reparse point, seen before this is asked.)
+bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring& ownName) {
+    const Handle folder = openForQuery(folderOf(path));
+    if (!folder.valid() || ownName.empty()) {
+        return false;
+    }
+    const std::wstring reached = finalPathOf(file);
+    std::wstring expected = finalPathOf(folder.get());
+    if (reached.empty() || expected.empty()) {
+        return false;
+    }
+    if (expected.back() != L'\\') {
+        expected += L'\\';
+    }
+    return !samePath(reached, expected + ownName);
+}
+
 Handle openForQuery(const std::wstring& path) {
     return Handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/failure_text.h"
 #include "platform/win32/file_queries.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_steps.h"
@@ -48,6 +49,12 @@ DWORD renameBy(HANDLE file, const std::wstring& destination, FILE_INFO_BY_HANDLE
     return SetFileInformationByHandle(file, kind, info, static_cast<DWORD>(buffer.size()))
                ? 0
                : GetLastError();
+}
+
+// The handle reached another file than the entry named: acting on it would change that file.
+Failure linkNotActedOnItself() {
+    return failure_text::because(ErrorCode::Unsupported,
+                                 failure_text::Detail::LinkNotActedOnItself);
 }
 
 Result<std::wstring> wide(const std::string& path) {
@@ -182,6 +189,9 @@ Status Win32FileSteps::moveInOneStep(const std::string& from, const std::string&
     if (!file.valid()) {
         return refusalOf(GetLastError(), source.value());
     }
+    if (reachesElsewhere(file.get(), source.value(), ownNameOf(source.value()))) {
+        return linkNotActedOnItself();
+    }
     DWORD error = renameByHandle(file.get(), target.value());
     if (error == ERROR_NOT_SUPPORTED) {
         file.close();
@@ -254,6 +264,9 @@ Status Win32FileSteps::removeFile(const std::string& path, bool evenReadOnly) {
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry.valid()) {
         return refusalOf(GetLastError(), file.value());
+    }
+    if (reachesElsewhere(entry.get(), file.value(), ownNameOf(file.value()))) {
+        return linkNotActedOnItself();
     }
     FILE_BASIC_INFO basic{};
     if (!GetFileInformationByHandleEx(entry.get(), FileBasicInfo, &basic, sizeof basic)) {

@@ -30,37 +30,6 @@ bool isMissing(DWORD error) {
            error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME;
 }
 
-// The entry's own name as the folder holds it (case included); empty when there is none.
-std::wstring ownNameOf(const std::wstring& path) {
-    WIN32_FIND_DATAW found{};
-    const HANDLE search =
-        FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    FindClose(search);
-    return found.cFileName;
-}
-
-// Wine shows a host's symbolic link as a plain file and follows it when deleting or renaming:
-// the file the handle reached then lies elsewhere than the folder's entry. (On Windows a link is
-// a reparse point, seen before this is asked.)
-bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring& ownName) {
-    const Handle folder = openForQuery(folderOf(path));
-    if (!folder.valid() || ownName.empty()) {
-        return false;
-    }
-    const std::wstring reached = finalPathOf(file);
-    std::wstring expected = finalPathOf(folder.get());
-    if (reached.empty() || expected.empty()) {
-        return false;
-    }
-    if (expected.back() != L'\\') {
-        expected += L'\\';
-    }
-    return !samePath(reached, expected + ownName);
-}
-
 bool isNameSurrogate(HANDLE file) {
     FILE_ATTRIBUTE_TAG_INFO tag{};
     return GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) &&

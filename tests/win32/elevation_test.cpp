@@ -277,6 +277,9 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     if (linked) {
         EXPECT_FALSE(steps.removeFile(host(link), false).ok()) << "a link is no melody";
         EXPECT_FALSE(steps.moveInOneStep(host(link), host(kDeleted + "\\връзка.wav")).ok());
+        // nor do the steps below, which check the very handle they act through
+        EXPECT_FALSE(files.steps().removeFile(host(link), false).ok());
+        EXPECT_FALSE(files.steps().moveInOneStep(host(link), host(kDeleted + "\\връзка.wav")).ok());
         // Wine's DeleteFileW would take the file the link points to: the host removes it
         testing::runOnHost(L"/bin/rm \"" + testing::hostNameUnderWine(testing::widePath(link)) +
                            L"\"");

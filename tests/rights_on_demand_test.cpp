@@ -291,7 +291,11 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     {
         elevated::GuardedFileSteps ended(files.administratorSteps(),
                                          {install.text, rings.text, deleted.text, "Phone.wav"});
-        ASSERT_TRUE(ended.createTemporary(deleted.text).ok());
+        int made = 0;
+        while (made < 10 && ended.createTemporary(deleted.text).ok()) {
+            ++made;
+        }
+        EXPECT_EQ(made, 4) << "a few at a time";
     }
     EXPECT_EQ(listing(deleted), "old.wav") << "what it did not place goes when it ends";
 }

@@ -1,8 +1,8 @@
 // The elevated process's side of the channel on arbitrary requests: the decoding, then the guard
 // over steps that would carry out anything. Besides not crashing, nothing may reach those steps
 // that the guard exists to keep out: a change outside the three places, through a link or a
-// short alias, on a name Windows cannot hold, into a file the guard did not make, or past the
-// size a melody can have. The command line's pipe name is read from the same bytes.
+// short alias, on a name Windows cannot hold, into a file the guard did not make, past the size
+// a melody can have, or hidden. The command line's pipe name is read from the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -66,6 +66,9 @@ public:
         return within(temporary, offset, length);
     }
     Status finishTemporary(const std::string& temporary, const ContentFacts& facts, bool) override {
+        if ((facts.attributes & (0x2 | 0x4)) != 0) {
+            breach();  // hidden or system
+        }
         return within(temporary, 0, facts.size);
     }
     Status flushTemporary(const std::string& temporary) override { return made(temporary); }

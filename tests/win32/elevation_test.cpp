@@ -303,8 +303,10 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
         steps.moveInOneStep(host(kRings + "\\повишена.wav"), host(kDeleted + "\\повишена.wav"))
             .ok());
     EXPECT_EQ(listing(kDeleted), "повишена.wav стара.wav");
+    ASSERT_TRUE(steps.createTemporary(host(kRings)).ok());
     started.value()->end();
     DeleteFileW(testing::widePath(unlisted).c_str());
+    EXPECT_EQ(listing(kRings), "Deleted") << "its temporary, never placed, gone with it";
 }
 
 // A place that is itself a link could lead anywhere: the elevated process acts in none of it.

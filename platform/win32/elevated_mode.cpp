@@ -61,9 +61,11 @@ std::optional<int> runElevatedMode(int argc, char** argv) {
     if (!GetNamedPipeServerProcessId(pipe.get(), &server) || server != *parent) {
         return kWrongPeer;
     }
+    // an administrator who typed a password for a standard user may not open that user's
+    // process: then only the closed pipe tells that it ended
     Handle peer(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, *parent));
     if (!peer.valid()) {
-        return kWrongPeer;
+        peer = Handle(OpenProcess(SYNCHRONIZE, FALSE, *parent));
     }
 
     Win32FileSystem files;
@@ -73,8 +75,8 @@ std::optional<int> runElevatedMode(int argc, char** argv) {
     if (!install.ok() || !rings.ok() || !deleted.ok()) {
         return kNoPlaces;
     }
-    const auto held =
-        HeldPlaces::hold({install.value(), rings.value(), deleted.value()}, peer.get());
+    const auto held = HeldPlaces::hold({install.value(), rings.value(), deleted.value()},
+                                       peer.valid() ? peer.get() : nullptr);
     if (!held.ok()) {
         return kNoPlaces;
     }

@@ -19,8 +19,8 @@ Failure refusedPlace() {
 constexpr DWORD kChangingRights =
     FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
 
-// Whether the process behind `requester` is itself elevated: then it holds every right the
-// elevated process has, and nothing here is a boundary.
+// Whether the token of the process behind the requester is itself elevated: then it holds every
+// right the elevated process has, and nothing here is a boundary.
 bool isElevated(HANDLE token) {
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
@@ -28,12 +28,59 @@ bool isElevated(HANDLE token) {
            elevation.TokenIsElevated != 0;
 }
 
-// Whether the requester's own token may change the folder open as `place`; true where it cannot
-// be told, so that doubt refuses.
-bool requesterMayChange(HANDLE place, HANDLE requester) {
-    HANDLE rawToken = nullptr;
-    if (!OpenProcessToken(requester, TOKEN_QUERY | TOKEN_DUPLICATE, &rawToken)) {
+GENERIC_MAPPING fileRights() {
+    return {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+}
+
+// Whether the folder's own permissions (not those only its entries inherit) let a group that
+// every standard user belongs to change it; a null DACL lets everyone. Asked of the DACL itself,
+// so that it holds whoever the requester is, even one this process may not look at.
+bool everyUserMayChange(PACL permissions) {
+    if (permissions == nullptr) {
         return true;
+    }
+    ACL_SIZE_INFORMATION size{};
+    if (!GetAclInformation(permissions, &size, sizeof size, AclSizeInformation)) {
+        return true;
+    }
+    GENERIC_MAPPING mapping = fileRights();
+    for (DWORD index = 0; index < size.AceCount; ++index) {
+        void* entry = nullptr;
+        if (!GetAce(permissions, index, &entry)) {
+            return true;
+        }
+        const auto* header = static_cast<const ACE_HEADER*>(entry);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE ||
+            (header->AceFlags & INHERIT_ONLY_ACE) != 0) {
+            continue;
+        }
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        ACCESS_MASK rights = allowed->Mask;
+        MapGenericMask(&rights, &mapping);
+        if ((rights & kChangingRights) == 0) {
+            continue;
+        }
+        for (const WELL_KNOWN_SID_TYPE group :
+             {WinWorldSid, WinAuthenticatedUserSid, WinBuiltinUsersSid, WinInteractiveSid}) {
+            BYTE sid[SECURITY_MAX_SID_SIZE] = {};
+            DWORD sidSize = sizeof sid;
+            if (CreateWellKnownSid(group, nullptr, sid, &sidSize) &&
+                EqualSid(&allowed->SidStart, sid)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Whether the requester's own token may change the folder described by `descriptor`: its own
+// account and groups, where this process may read its token (an administrator who typed a
+// password for a standard user may not; the groups above still hold then).
+bool requesterMayChange(PSECURITY_DESCRIPTOR descriptor, HANDLE requester) {
+    HANDLE rawToken = nullptr;
+    if (requester == nullptr ||
+        !OpenProcessToken(requester, TOKEN_QUERY | TOKEN_DUPLICATE, &rawToken)) {
+        return false;
     }
     const Handle token(rawToken);
     if (isElevated(token.get())) {
@@ -44,23 +91,30 @@ bool requesterMayChange(HANDLE place, HANDLE requester) {
         return true;
     }
     const Handle identity(rawIdentity);
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(
-            place, SE_FILE_OBJECT,
-            OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-            nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
-        return true;
-    }
-    GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
-                               FILE_ALL_ACCESS};
+    GENERIC_MAPPING mapping = fileRights();
     PRIVILEGE_SET privileges{};
     DWORD privilegesSize = sizeof privileges;
     DWORD granted = 0;
     BOOL allowed = FALSE;
     const BOOL asked = AccessCheck(descriptor, identity.get(), MAXIMUM_ALLOWED, &mapping,
                                    &privileges, &privilegesSize, &granted, &allowed);
-    LocalFree(descriptor);
     return !asked || (allowed && (granted & kChangingRights) != 0);
+}
+
+// Whether a standard user, the requester above all, may change the folder open as `place`;
+// true where it cannot be told, so that doubt refuses.
+bool userMayChange(HANDLE place, HANDLE requester) {
+    PACL permissions = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(
+            place, SE_FILE_OBJECT,
+            OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+            nullptr, nullptr, &permissions, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return true;
+    }
+    const bool may = everyUserMayChange(permissions) || requesterMayChange(descriptor, requester);
+    LocalFree(descriptor);
+    return may;
 }
 
 }  // namespace
@@ -89,7 +143,7 @@ Result<HeldPlaces> HeldPlaces::hold(const std::vector<std::string>& folders, HAN
             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
             (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
             !samePath(finalPathOf(place.get()), toWideLossy(folder)) ||
-            requesterMayChange(place.get(), requester)) {
+            userMayChange(place.get(), requester)) {
             return refusedPlace();
         }
         places.held_.push_back(std::move(place));

@@ -16,9 +16,10 @@ namespace zorvik::win32 {
 class HeldPlaces {
 public:
     // Holds each of `folders` (Windows paths) that exists. Refused: a place that is a reparse
-    // point, whose final path is another, or that `requester` (the user's process; its token)
-    // may change itself: there the user needs no administrator, and an elevated process could
-    // not tell the user's planted entries from the installer's.
+    // point, whose final path is another, or that a standard user may change (every user, or
+    // `requester`, the user's process, where it can be asked; nullptr where it cannot): there the
+    // user needs no administrator, and an elevated process could not tell the user's planted
+    // entries from the installer's.
     static Result<HeldPlaces> hold(const std::vector<std::string>& folders, HANDLE requester);
 
 private:

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/install_folder.h"
 #include "platform/win32/elevated_pipe.h"
@@ -309,42 +310,65 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     EXPECT_EQ(listing(kRings), "Deleted") << "its temporary, never placed, gone with it";
 }
 
-// A place that is itself a link could lead anywhere: the elevated process acts in none of it.
-TEST_F(ElevatedProcess, TheElevatedModeRefusesAPlaceThatIsALink) {
+// A place that is itself a link could lead anywhere, and one that every user may change needs no
+// administrator (nor could the elevated process tell what the user planted there): it acts in
+// neither.
+TEST_F(ElevatedProcess, TheElevatedModeRefusesAPlaceThatIsALinkOrEveryonesToChange) {
     const std::string elsewhere = source.path() + "\\чужда";
     testing::makeFolders(elsewhere);
     writeBytes(elsewhere + "\\чужда.wav", "someone else's");
     const std::wstring hostDeleted = testing::hostNameUnderWine(testing::widePath(kDeleted));
     ASSERT_FALSE(hostDeleted.empty());
-    ASSERT_TRUE(
-        testing::runOnHost(L"/bin/mv \"" + hostDeleted + L"\" \"" + hostDeleted + L".kept\""));
-    ASSERT_TRUE(testing::runOnHost(L"/bin/ln -s \"" +
-                                   testing::hostNameUnderWine(testing::widePath(elsewhere)) +
-                                   L"\" \"" + hostDeleted + L"\""));
-    ASSERT_TRUE(
-        testing::waitUntil([&] { return readBytes(kDeleted + "\\чужда.wav").has_value(); }));
-
-    win32::Win32FileSystem files;
-    win32::Win32Elevation elevation(files.steps());
-    elevation.setLauncher([](const std::wstring&, const std::wstring& parameters) {
-        return startDirectly(theProgram(), parameters);
-    });
-    if (auto started = elevation.start(); started.ok()) {
-        FileSteps& steps = started.value()->steps();
-        const auto host = [&](const std::string& path) { return files.hostPath(path).value(); };
-        EXPECT_FALSE(steps.removeFile(host(kDeleted + "\\чужда.wav"), false).ok());
-        EXPECT_FALSE(steps.createTemporary(host(kDeleted)).ok());
-        EXPECT_FALSE(
-            steps.moveInOneStep(host(kRings + "\\повишена.wav"), host(kDeleted + "\\повишена.wav"))
-                .ok());
-        started.value()->end();
+    const std::wstring quoted = L"\"" + hostDeleted + L"\"";
+    const std::wstring kept = L"\"" + hostDeleted + L".kept\"";
+    const std::wstring linked =
+        L"\"" + testing::hostNameUnderWine(testing::widePath(elsewhere)) + L"\"";
+    const struct {
+        const char* what;
+        std::vector<std::wstring> arrange;
+        std::vector<std::wstring> undo;
+        std::string inPlace;  // a file there that must stay
+    } rows[] = {
+        {"a link to a folder elsewhere",
+         {L"/bin/mv " + quoted + L" " + kept, L"/bin/ln -s " + linked + L" " + quoted},
+         {L"/bin/rm " + quoted, L"/bin/mv " + kept + L" " + quoted},
+         "чужда.wav"},
+        {"a folder every user may change",
+         {L"/bin/chmod o+w " + quoted},
+         {L"/bin/chmod o-w " + quoted},
+         "стара.wav"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (const std::wstring& command : row.arrange) {
+            ASSERT_TRUE(testing::runOnHost(command));
+        }
+        ASSERT_TRUE(testing::waitUntil(
+            [&] { return readBytes(kDeleted + "\\" + row.inPlace).has_value(); }));
+        win32::Win32FileSystem files;
+        win32::Win32Elevation elevation(files.steps());
+        elevation.setLauncher([](const std::wstring&, const std::wstring& parameters) {
+            return startDirectly(theProgram(), parameters);
+        });
+        if (auto started = elevation.start(); started.ok()) {
+            FileSteps& steps = started.value()->steps();
+            const auto host = [&](const std::string& path) { return files.hostPath(path).value(); };
+            EXPECT_FALSE(steps.removeFile(host(kDeleted + "\\" + row.inPlace), false).ok());
+            EXPECT_FALSE(steps.createTemporary(host(kDeleted)).ok());
+            EXPECT_FALSE(steps
+                             .moveInOneStep(host(kRings + "\\повишена.wav"),
+                                            host(kDeleted + "\\повишена.wav"))
+                             .ok());
+            started.value()->end();
+        }
+        EXPECT_TRUE(readBytes(kDeleted + "\\" + row.inPlace).has_value());
+        for (const std::wstring& command : row.undo) {
+            testing::runOnHost(command);
+        }
+        testing::waitUntil([&] { return readBytes(kDeleted + "\\стара.wav").has_value(); });
+        EXPECT_EQ(entriesOf(elsewhere).size(), 1u) << "nothing made there";
+        EXPECT_EQ(listing(kRings), "Deleted повишена.wav");
     }
-    testing::runOnHost(L"/bin/rm \"" + hostDeleted + L"\"");
-    testing::runOnHost(L"/bin/mv \"" + hostDeleted + L".kept\" \"" + hostDeleted + L"\"");
-    testing::waitUntil([&] { return readBytes(kDeleted + "\\стара.wav").has_value(); });
-    EXPECT_EQ(readBytes(elsewhere + "\\чужда.wav"), "someone else's");
-    EXPECT_EQ(entriesOf(elsewhere).size(), 1u) << "nothing made there";
-    EXPECT_EQ(listing(kRings), "Deleted повишена.wav");
 }
 
 }  // namespace

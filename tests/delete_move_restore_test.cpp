@@ -185,32 +185,19 @@ TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderO
         const char* ringsAfter;
         const char* deletedAfter;
         const char* markedAfter;
-        settings::MoveIntent foreign = {};  // a journal found at the start
+        // a journal found at the start: the destination and the kept older one it names
+        std::string foreignDestination = {};
+        std::string foreignKept = {};
     };
     const std::string x = rings.text + "\\x.wav";
+    const std::string kept = deleted.text + "\\x.wav";
     const Case cases[] = {
         {"into Deleted", false, false, "Deleted", "x.wav", ""},
-        {"into Deleted, the melody its own destination",
-         false,
-         false,
-         "Deleted",
-         "x.wav",
-         "",
-         {x, x, ""}},
-        {"into Deleted, in another case",
-         false,
-         false,
-         "Deleted",
-         "x.wav",
-         "",
-         {x, rings.text + "\\X.WAV", ""}},
-        {"into Deleted, an older one kept as a melody",
-         false,
-         false,
-         "Deleted",
-         "x.wav",
-         "",
-         {x, deleted.text + "\\x.wav", deleted.text + "\\x.wav"}},
+        {"into Deleted, the melody its own destination", false, false, "Deleted", "x.wav", "", x},
+        {"into Deleted, in another case", false, false, "Deleted", "x.wav", "",
+         rings.text + "\\X.WAV"},
+        {"into Deleted, an older one kept as a melody", false, false, "Deleted", "x.wav", "", kept,
+         kept},
         {"into Deleted, removal fails", false, true, "Deleted x.wav", "x.wav", "x.wav"},
         {"back into Rings", true, false, "Deleted x.wav", "", ""},
         {"back into Rings, removal fails", true, true, "Deleted x.wav", "x.wav", ""},
@@ -227,14 +214,16 @@ TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderO
         setCheck2(1);
         box.errors.clear();
         registry.erase("Software\\Zorvik Melodies", "MoveUnderWay.corrupt");
-        if (!c.foreign.source.empty()) {
+        const bool foreign = !c.foreignDestination.empty();
+        if (foreign) {
             registry.set("Software\\Zorvik Melodies", "MoveUnderWay",
-                         RegistryValue::string(settings::encodeMove(c.foreign)));
+                         RegistryValue::string(
+                             settings::encodeMove({x, c.foreignDestination, c.foreignKept})));
         }
         open();
         EXPECT_FALSE(registry.get("Software\\Zorvik Melodies", "MoveUnderWay"));
         EXPECT_EQ(registry.get("Software\\Zorvik Melodies", "MoveUnderWay.corrupt").has_value(),
-                  !c.foreign.source.empty())
+                  foreign)
             << "set aside whole";
         if (c.fromDeleted) {
             form->pd_Click();

@@ -27,30 +27,31 @@ protected:
     }
 };
 
+// A melody that cannot be played is said so, and still recorded.
 TEST_F(PreviewAndRing, AClickRecordsTheMelodyAndPlaysItUnlessTheBoxIsClear) {
+    const Failure unplayable{ErrorCode::Unsupported, "Мелодията не може да бъде изсвирена."};
     struct Case {
         const char* audio;
         bool plays;
+        bool playable = true;
     };
-    for (const auto& c : {Case{"0", false}, Case{"1", true}, Case{"2", true}}) {
+    for (const auto& c :
+         {Case{"0", false}, Case{"1", true}, Case{"2", true}, Case{"1", true, false}}) {
+        SCOPED_TRACE(std::string("Audio=") + c.audio + (c.playable ? "" : ", unplayable"));
         writeStore(std::string("\"Audio\"=dword:0000000") + c.audio + "\n");
         player.played.clear();
+        player.failure = c.playable ? std::nullopt : std::optional(unplayable);
+        box.errors.clear();
         open();
         clickEntry("Звън.wav");
         EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\Звън.wav");
         EXPECT_EQ(player.fileName, "C:\\Program Files\\Zorvik\\Rings\\Звън.wav");
-        EXPECT_EQ(player.played.size(), c.plays ? 1u : 0u) << "Audio=" << c.audio;
+        EXPECT_EQ(player.played.size(), c.plays ? 1u : 0u);
+        EXPECT_EQ(box.errors.size(), c.playable ? 0u : 1u);
+        if (!c.playable) {
+            EXPECT_EQ(box.errors[0].message, unplayable.message);
+        }
     }
-}
-
-TEST_F(PreviewAndRing, AMelodyThatCannotBePlayedIsShownAndStillRecorded) {
-    writeStore("\"Audio\"=dword:00000001\n");
-    player.failure = Failure{ErrorCode::Unsupported, "Мелодията не може да бъде изсвирена."};
-    open();
-    clickEntry("b.wav");
-    ASSERT_EQ(box.errors.size(), 1u);
-    EXPECT_EQ(box.errors[0].message, "Мелодията не може да бъде изсвирена.");
-    EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\b.wav");
 }
 
 TEST_F(PreviewAndRing, SOutlivesRefreshesAndViewChanges) {
@@ -63,34 +64,54 @@ TEST_F(PreviewAndRing, SOutlivesRefreshesAndViewChanges) {
     EXPECT_EQ(form->File1().FileName(), "");
 }
 
+// OK copies the marked melody over the ring file beside the program and records where it came
+// from, as a string, from whichever folder and view; Cancel and a repaint before it lose nothing.
 TEST_F(PreviewAndRing, OkCopiesTheMarkedMelodyOverTheRingFileAndRecordsIt) {
-    open();
-    clickEntry("Звън.wav");
-    box.answer(kAnswerCancel);
-    form->Command2_Click();
-    form->Form_Paint();  // where the box stood: the melody stays marked
-    box.answer(kAnswerOk);
-    form->Command2_Click();
-    ASSERT_EQ(box.questions.size(), 2u);
-    EXPECT_EQ(box.questions[1].message, std::string(kRingQuestion) + "\r\n„Звън.wav“");
-    EXPECT_EQ(box.questions[1].title, "Избор на мелодия...");
-    EXPECT_EQ(readFile(install / "Phone.wav"), "zvan");
-    EXPECT_EQ(stored("AudioPath"), "C:\\Program Files\\Zorvik\\Rings");
-    EXPECT_EQ(stored("RingSound"), "Звън.wav");
-    EXPECT_EQ(form->Text1(), "Звън.wav");
-    EXPECT_EQ(form->Text2(), "Звън.wav");
-    EXPECT_TRUE(box.errors.empty());
-    const auto path = registry.read("Zorvik\\Setings", "AudioPath");
-    EXPECT_EQ(path.value().type, RegistryValue::Type::String) << "written as a string value";
-}
-
-TEST_F(PreviewAndRing, OkInTheDeletedViewRecordsTheDeletedFolder) {
-    open();
-    form->pd_Click();
-    chooseRing("old.wav");
-    EXPECT_EQ(readFile(install / "Phone.wav"), "old");
-    EXPECT_EQ(stored("AudioPath"), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
-    EXPECT_EQ(form->view(), MelodyView::Deleted) << "choosing keeps the view";
+    const WinPath tools = driveC / "Tools";
+    files.makeFolder(tools / "Rings");
+    addMelody(tools / "Rings", "t.wav", "tools melody");
+    const struct {
+        const char* what;
+        const char* programFolder;
+        bool inDeleted;
+        const char* melody;
+        const char* content;
+        const char* folder;
+    } cases[] = {
+        {"Rings", "C:\\Program Files\\Zorvik", false, "Звън.wav", "zvan",
+         "C:\\Program Files\\Zorvik\\Rings"},
+        {"the Deleted view", "C:\\Program Files\\Zorvik", true, "old.wav", "old",
+         "C:\\Program Files\\Zorvik\\Rings\\Deleted"},
+        {"another folder: the ring file stays fixed", "C:\\Tools", false, "t.wav", "tools melody",
+         "C:\\Tools\\Rings"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        box.questions.clear();
+        open(c.programFolder);
+        if (c.inDeleted) {
+            form->pd_Click();
+        }
+        clickEntry(c.melody);
+        box.answer(kAnswerCancel);
+        form->Command2_Click();
+        form->Form_Paint();  // where the box stood: the melody stays marked
+        box.answer(kAnswerOk);
+        form->Command2_Click();
+        ASSERT_EQ(box.questions.size(), 2u);
+        EXPECT_EQ(box.questions[1].message, std::string(kRingQuestion) + "\r\n„" + c.melody + "“");
+        EXPECT_EQ(box.questions[1].title, "Избор на мелодия...");
+        EXPECT_EQ(readFile(install / "Phone.wav"), c.content);
+        EXPECT_EQ(stored("AudioPath"), c.folder);
+        EXPECT_EQ(registry.read("Zorvik\\Setings", "AudioPath").value().type,
+                  RegistryValue::Type::String);
+        EXPECT_EQ(stored("RingSound"), c.melody);
+        EXPECT_EQ(form->Text1(), c.melody);
+        EXPECT_EQ(form->Text2(), c.melody);
+        EXPECT_EQ(form->view(), c.inDeleted ? MelodyView::Deleted : MelodyView::Rings)
+            << "choosing keeps the view";
+        EXPECT_TRUE(box.errors.empty());
+    }
 }
 
 TEST_F(PreviewAndRing, TheCopyActsOnTheCurrentSelectionNotTheMelodyLastClicked) {
@@ -429,16 +450,6 @@ TEST_F(PreviewAndRing, WithoutTheInstallFolderNothingIsRecorded) {
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_NE(box.errors[0].message.find("папката на целта не съществува"), std::string::npos);
     EXPECT_EQ(storeText(), "");
-}
-
-TEST_F(PreviewAndRing, FromAnotherFolderTheMelodyComesFromThereAndTheRingFileStaysFixed) {
-    const WinPath tools = driveC / "Tools";
-    files.makeFolder(tools / "Rings");
-    addMelody(tools / "Rings", "t.wav", "tools melody");
-    open("C:\\Tools");
-    chooseRing("t.wav");
-    EXPECT_EQ(readFile(install / "Phone.wav"), "tools melody");
-    EXPECT_EQ(stored("AudioPath"), "C:\\Tools\\Rings");
 }
 
 }  // namespace

@@ -103,54 +103,19 @@ TEST_F(RightsOnDemand, EachActionAsksOnceAndIsWholeOrUndone) {
         int starts;
         const char* error;  // in the box, or nullptr for none
     } cases[] = {
-        {"a writable folder asks nothing",
-         false,
-         true,
-         kAnswerOk,
-         Answer::Consent,
-         {},
-         true,
-         0,
-         nullptr},
-        {"consent", true, true, kAnswerOk, Answer::Consent, {}, true, 1, nullptr},
-        {"our question declined",
-         true,
-         true,
-         kAnswerCancel,
-         Answer::Consent,
-         {},
-         false,
-         0,
-         nullptr},
-        {"the system's prompt declined",
-         true,
-         true,
-         kAnswerOk,
-         Answer::Decline,
-         {},
-         false,
-         1,
-         nullptr},
-        {"the elevated process never starts",
-         true,
-         true,
-         kAnswerOk,
-         Answer::FailToStart,
-         {},
-         false,
-         1,
-         notHad},
+        {"a writable folder asks nothing", false, true, kAnswerOk, Answer::Consent, std::nullopt,
+         true, 0, nullptr},
+        {"consent", true, true, kAnswerOk, Answer::Consent, std::nullopt, true, 1, nullptr},
+        {"our question declined", true, true, kAnswerCancel, Answer::Consent, std::nullopt, false,
+         0, nullptr},
+        {"the system's prompt declined", true, true, kAnswerOk, Answer::Decline, std::nullopt,
+         false, 1, nullptr},
+        {"the elevated process never starts", true, true, kAnswerOk, Answer::FailToStart,
+         std::nullopt, false, 1, notHad},
         {"the elevated process ends midway", true, true, kAnswerOk, Answer::Consent, 1, false, 1,
          "спря, без да довърши"},
-        {"a host without elevation",
-         true,
-         false,
-         kAnswerOk,
-         Answer::Consent,
-         {},
-         false,
-         0,
-         refused},
+        {"a host without elevation", true, false, kAnswerOk, Answer::Consent, std::nullopt, false,
+         0, refused},
     };
     for (const auto& action : actions) {
         for (const auto& c : cases) {
@@ -207,6 +172,7 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     using elevated::StepCall;
     arrange();
     writeFile(driveC / "Windows" / "system.wav", "system");
+    writeFile(install / ".zorvik-copy-0123.tmp", "left by a killed copy");
     elevated::GuardedFileSteps guard(files.administratorSteps(),
                                      {install.text, rings.text, deleted.text, "Phone.wav"});
     const auto answered = [&](const std::string& request) {
@@ -256,6 +222,15 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
         {"a file outside moved in",
          request(StepCall::MoveInOneStep, {system, (rings / "s.wav").text}), false},
         {"a file it did not make written", block, false},
+        {"its own temporary written far beyond any melody",
+         MessageWriter()
+             .call(StepCall::WriteBlock)
+             .text(own.value())
+             .number(std::uint64_t{1} << 40)
+             .text("x")
+             .take(),
+         false},
+        {"a copy's leftover removed", removal(install / ".zorvik-copy-0123.tmp"), true},
         {"its own temporary renamed outside",
          request(StepCall::RenameIntoPlace, {own.value(), system}), false},
         {"a request cut short", request(StepCall::RemoveFile, {(deleted / "old.wav").text}), false},
@@ -266,14 +241,28 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         const std::string before = machine() + readFile(driveC / "Windows" / "system.wav");
-        EXPECT_EQ(answered(row.request).ok(), row.done);
+        const Status status = answered(row.request);
+        EXPECT_EQ(status.ok(), row.done);
         if (!row.done) {
             EXPECT_EQ(machine() + readFile(driveC / "Windows" / "system.wav"), before);
+            // the files below refuse with no reason of their own: the guard (or the framing) must
+            // refuse first, since the real steps below would not refuse everything the fake does
+            EXPECT_FALSE(status.failure().message.empty());
         }
     }
     EXPECT_EQ(listing(rings), "Deleted") << "the melody deleted, nothing else";
     EXPECT_TRUE(files.isFile((install / "Phone.wav").text));
     EXPECT_EQ(readFile(install / "Phone.wav"), "") << "the temporary, empty, is the ring file";
+    {
+        elevated::GuardedFileSteps ended(files.administratorSteps(),
+                                         {install.text, rings.text, deleted.text, "Phone.wav"});
+        int made = 0;
+        while (made < 10 && ended.createTemporary(deleted.text).ok()) {
+            ++made;
+        }
+        EXPECT_EQ(made, 4) << "a few at a time";
+    }
+    EXPECT_EQ(listing(deleted), "old.wav") << "what it did not place goes when it ends";
 }
 
 // An elevated process that ends after its change, before it could say so, leaves the action

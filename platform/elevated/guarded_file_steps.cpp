@@ -15,16 +15,43 @@ Failure refused(Detail detail) {
     return failure_text::because(ErrorCode::Unsupported, detail);
 }
 
+// Windows matches names ignoring case, so both sides are folded.
 bool isLeftTemporary(std::string_view name) {
     const std::string folded = text::foldCase(name);
-    return folded.size() > 16 && folded.starts_with(temporary_names::kCopyPrefix) &&
-           folded.ends_with(temporary_names::kSuffix);
+    return folded.size() > temporary_names::kCopyPrefix.size() + temporary_names::kSuffix.size() &&
+           folded.starts_with(text::foldCase(temporary_names::kCopyPrefix)) &&
+           folded.ends_with(text::foldCase(temporary_names::kSuffix));
+}
+
+// No melody is larger than a RIFF file can be, nor is a copy of one.
+constexpr std::uint64_t kLargestTemporary = (std::uint64_t{1} << 32) + 8;
+// A copy and a kept-aside namesake at a time, with room to spare: a client that asks for more
+// is filling the install folder.
+constexpr std::size_t kMostHeldAtOnce = 4;
+// The attribute bits a file may be finished with, in Windows' terms, the only host an elevated
+// process runs on (read-only, archive, not indexed): nothing it makes is hidden from the user or
+// taken for the system's.
+constexpr std::uint32_t kFinishedAttributes = 0x1 | 0x20 | 0x2000;
+
+bool fitsTemporary(std::uint64_t offset, std::uint64_t length) {
+    return offset <= kLargestTemporary && length <= kLargestTemporary - offset;
 }
 
 }  // namespace
 
 GuardedFileSteps::GuardedFileSteps(FileSteps& inner, MelodyPlaces places)
     : inner_(inner), places_(std::move(places)) {}
+
+GuardedFileSteps::~GuardedFileSteps() {
+    // however the client ended: its unplaced copies go, older namesakes kept aside stay
+    for (const std::string& held : own_) {
+        if (isLeftTemporary(winpath::fileName(held))) {
+            inner_.removeTemporary(held);
+        } else {
+            inner_.letGo(held);
+        }
+    }
+}
 
 bool GuardedFileSteps::isPlace(const std::string& folder) {
     for (const std::string* place :
@@ -70,6 +97,12 @@ Status GuardedFileSteps::allowed(const std::string& path, std::initializer_list<
     if (facts.value().kind != EntryKind::File && facts.value().kind != EntryKind::Missing) {
         return refused(Detail::LinkNotActedOnItself);
     }
+    // a short alias ("NOTE~1.WAV") matches where the file's own name does not
+    const std::string& ownPath = facts.value().ownPath;
+    if (facts.value().kind == EntryKind::File && !ownPath.empty() &&
+        !text::equalsIgnoringCase(winpath::fileName(ownPath), name)) {
+        return refused(Detail::OutsideMelodyFolders);
+    }
     return Status::success();
 }
 
@@ -90,7 +123,7 @@ Status GuardedFileSteps::checkRemovable(const std::string& path) {
 }
 
 Result<std::string> GuardedFileSteps::createTemporary(const std::string& folder) {
-    if (!isPlace(folder)) {
+    if (own_.size() >= kMostHeldAtOnce || !isPlace(folder)) {
         return refused(Detail::OutsideMelodyFolders);
     }
     auto made = inner_.createTemporary(folder);
@@ -105,6 +138,9 @@ Status GuardedFileSteps::writeBlock(const std::string& temporary, std::uint64_t 
     if (Status own = ownFile(temporary); !own.ok()) {
         return own;
     }
+    if (!fitsTemporary(offset, bytes.size())) {
+        return refused(Detail::OutsideMelodyFolders);
+    }
     return inner_.writeBlock(temporary, offset, bytes);
 }
 
@@ -112,6 +148,9 @@ Status GuardedFileSteps::writeHole(const std::string& temporary, std::uint64_t o
                                    std::uint64_t length) {
     if (Status own = ownFile(temporary); !own.ok()) {
         return own;
+    }
+    if (!fitsTemporary(offset, length)) {
+        return refused(Detail::OutsideMelodyFolders);
     }
     return inner_.writeHole(temporary, offset, length);
 }
@@ -121,7 +160,12 @@ Status GuardedFileSteps::finishTemporary(const std::string& temporary, const Con
     if (Status own = ownFile(temporary); !own.ok()) {
         return own;
     }
-    return inner_.finishTemporary(temporary, facts, keepReadOnly);
+    if (!fitsTemporary(0, facts.size)) {
+        return refused(Detail::OutsideMelodyFolders);
+    }
+    ContentFacts finished = facts;
+    finished.attributes &= kFinishedAttributes;
+    return inner_.finishTemporary(temporary, finished, keepReadOnly);
 }
 
 Status GuardedFileSteps::flushTemporary(const std::string& temporary) {
@@ -170,6 +214,9 @@ Status GuardedFileSteps::moveInOneStep(const std::string& from, const std::strin
 
 Result<KeptAside> GuardedFileSteps::keepAside(const std::string& destination,
                                               const std::string& keptPath) {
+    if (own_.size() >= kMostHeldAtOnce) {
+        return refused(Detail::OutsideMelodyFolders);
+    }
     if (Status place = allowed(destination, {Use::Melody}); !place.ok()) {
         return place.failure();
     }

@@ -18,11 +18,15 @@ struct MelodyPlaces {
 
 // The steps as the elevated process carries them out for another, less trusted one: only on the
 // melodies, the ring file and this program's temporaries in those places, never through a link,
-// never on a name Windows cannot hold, and only into files it made itself. Anything else is
-// refused before the host sees it.
+// never on a name Windows cannot hold nor a short alias, only into files it made itself, a few
+// at a time and no larger than a melody can be. Anything else is refused before the host sees
+// it; what it made and did not place goes when it ends.
 class GuardedFileSteps final : public FileSteps {
 public:
     GuardedFileSteps(FileSteps& inner, MelodyPlaces places);
+    ~GuardedFileSteps() override;
+    GuardedFileSteps(const GuardedFileSteps&) = delete;
+    GuardedFileSteps& operator=(const GuardedFileSteps&) = delete;
 
     Result<EntryFacts> inspect(const std::string& path, LinkHandling links) override;
     Status checkRemovable(const std::string& path) override;

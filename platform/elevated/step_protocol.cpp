@@ -129,6 +129,52 @@ ContentFacts MessageReader::facts() {
     return facts;
 }
 
+namespace {
+
+constexpr std::string_view kPipePrefix = "\\\\.\\pipe\\Zorvik.Elevated.";
+
+// A number as pipeNameOf writes it: digits, no sign, no leading zero, within `largest`.
+std::optional<std::uint64_t> canonicalNumber(std::string_view digits, std::uint64_t largest) {
+    if (digits.empty() || digits.size() > 20 || (digits.size() > 1 && digits[0] == '0')) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char digit : digits) {
+        if (digit < '0' || digit > '9') {
+            return std::nullopt;
+        }
+        const auto units = static_cast<std::uint64_t>(digit - '0');
+        if (value > (largest - units) / 10) {
+            return std::nullopt;
+        }
+        value = value * 10 + units;
+    }
+    return value;
+}
+
+}  // namespace
+
+std::string pipeNameOf(std::uint32_t process, std::uint64_t serial) {
+    return std::string(kPipePrefix) + std::to_string(process) + "." + std::to_string(serial);
+}
+
+std::optional<std::uint32_t> ownPipeProcess(std::string_view name, std::string_view processText) {
+    if (!name.starts_with(kPipePrefix)) {
+        return std::nullopt;
+    }
+    name.remove_prefix(kPipePrefix.size());
+    const std::size_t dot = name.find('.');
+    if (dot == std::string_view::npos || name.substr(0, dot) != processText) {
+        return std::nullopt;
+    }
+    const auto process = canonicalNumber(processText, std::numeric_limits<std::uint32_t>::max());
+    if (!process || *process == 0 ||
+        !canonicalNumber(name.substr(dot + 1), std::numeric_limits<std::uint64_t>::max())) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(*process);
+}
+
 Failure brokenExchange() {
     return failure_text::because(ErrorCode::Other, failure_text::Detail::ElevatedRunGone);
 }

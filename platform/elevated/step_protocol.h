@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -70,6 +71,14 @@ private:
     std::string_view rest_;
     bool good_ = true;
 };
+
+// The pipe between the two: "\\.\pipe\Zorvik.Elevated.<process>.<serial>", made by the user's
+// process whose id it names. Nothing else may be opened by the elevated one: a name that merely
+// starts like it can leave the pipe namespace through "..", or reach a file or a network share.
+std::string pipeNameOf(std::uint32_t process, std::uint64_t serial);
+// The id of the process that made the pipe `name`, when the name is exactly of that form (digits
+// only, as pipeNameOf writes them) and `processText` is that id as the command line gave it.
+std::optional<std::uint32_t> ownPipeProcess(std::string_view name, std::string_view processText);
 
 // The failure of a message that could not be read, or of a channel that broke.
 Failure brokenExchange();

@@ -2,13 +2,14 @@
 
 #include <windows.h>
 
-#include <charconv>
 #include <string_view>
 
 #include "platform/elevated/guarded_file_steps.h"
 #include "platform/elevated/remote_file_steps.h"
+#include "platform/elevated/step_protocol.h"
 #include "platform/install_folder.h"
 #include "platform/win32/elevated_pipe.h"
+#include "platform/win32/elevated_places.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_system.h"
@@ -25,8 +26,9 @@ constexpr int kNoPipe = 3;
 constexpr int kWrongPeer = 4;
 constexpr int kNoPlaces = 5;
 
-constexpr std::string_view kPipePrefix = "\\\\.\\pipe\\Zorvik.Elevated.";
 constexpr DWORD kPipePatience = 5000;
+// How long a request begun may take to arrive whole: a client that stops mid-way is gone.
+constexpr DWORD kStallPatience = 30000;
 
 }  // namespace
 
@@ -37,16 +39,13 @@ std::optional<int> runElevatedMode(int argc, char** argv) {
     if (argc != 4) {
         return kBadArguments;
     }
-    // only a pipe of this program's making, never a file or another program's pipe
-    const std::string_view pipeName = argv[2];
-    const std::string_view parentText = argv[3];
-    DWORD parent = 0;
-    if (!pipeName.starts_with(kPipePrefix) ||
-        std::from_chars(parentText.data(), parentText.data() + parentText.size(), parent).ec !=
-            std::errc()) {
+    // only a pipe of this program's making, by the process named, checked before anything is
+    // opened: a name that merely starts right can lead to another pipe, a file or a share
+    const auto parent = elevated::ownPipeProcess(argv[2], argv[3]);
+    if (!parent) {
         return kBadArguments;
     }
-    const std::wstring wideName = toWideLossy(pipeName);
+    const std::wstring wideName = toWideLossy(argv[2]);
     (void)WaitNamedPipeW(wideName.c_str(), kPipePatience);
     // identification only: the user's process may learn who connected, never act as this one
     Handle pipe(CreateFileW(
@@ -55,11 +54,19 @@ std::optional<int> runElevatedMode(int argc, char** argv) {
     if (!pipe.valid()) {
         return kNoPipe;
     }
-    ULONG server = 0;
-    if (!GetNamedPipeServerProcessId(pipe.get(), &server) || server != parent) {
+    if (GetFileType(pipe.get()) != FILE_TYPE_PIPE) {
         return kWrongPeer;
     }
-    Handle peer(OpenProcess(SYNCHRONIZE, FALSE, parent));
+    ULONG server = 0;
+    if (!GetNamedPipeServerProcessId(pipe.get(), &server) || server != *parent) {
+        return kWrongPeer;
+    }
+    // an administrator who typed a password for a standard user may not open that user's
+    // process: then only the closed pipe tells that it ended
+    Handle peer(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, *parent));
+    if (!peer.valid()) {
+        peer = Handle(OpenProcess(SYNCHRONIZE, FALSE, *parent));
+    }
 
     Win32FileSystem files;
     const auto install = files.hostPath(install::kFolder);
@@ -68,11 +75,16 @@ std::optional<int> runElevatedMode(int argc, char** argv) {
     if (!install.ok() || !rings.ok() || !deleted.ok()) {
         return kNoPlaces;
     }
+    const auto held = HeldPlaces::hold({install.value(), rings.value(), deleted.value()},
+                                       peer.valid() ? peer.get() : nullptr);
+    if (!held.ok()) {
+        return kNoPlaces;
+    }
     elevated::GuardedFileSteps guard(files.steps(),
                                      {install.value(), rings.value(), deleted.value(),
                                       std::string(winpath::fileName(install::kRingFile))});
     for (;;) {
-        const auto request = readMessage(pipe.get(), peer.get());
+        const auto request = readMessage(pipe.get(), peer.get(), kStallPatience);
         if (!request.ok()) {
             break;  // the action is over, or its process gone: what this one held goes with it
         }

@@ -10,8 +10,9 @@ namespace zorvik::win32 {
 namespace {
 
 // All of `size` bytes through the pipe, overlapped so that the other side's end (or a pipe of
-// either kind) is noticed however it comes.
-bool transfer(HANDLE pipe, bool writing, char* data, DWORD size, HANDLE peer) {
+// either kind) is noticed however it comes; a wait longer than `patience` is a broken channel.
+bool transfer(HANDLE pipe, bool writing, char* data, DWORD size, HANDLE peer,
+              DWORD patience = INFINITE) {
     Handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!event.valid()) {
         return false;
@@ -28,7 +29,7 @@ bool transfer(HANDLE pipe, bool writing, char* data, DWORD size, HANDLE peer) {
             }
             const HANDLE waits[] = {event.get(), peer};
             const DWORD woke =
-                WaitForMultipleObjects(peer != nullptr ? 2 : 1, waits, FALSE, INFINITE);
+                WaitForMultipleObjects(peer != nullptr ? 2 : 1, waits, FALSE, patience);
             if (woke != WAIT_OBJECT_0) {
                 CancelIoEx(pipe, &overlapped);
                 (void)GetOverlappedResult(pipe, &overlapped, &done, TRUE);
@@ -60,9 +61,12 @@ Status writeMessage(HANDLE pipe, const std::string& message, HANDLE peer) {
     return Status::success();
 }
 
-Result<std::string> readMessage(HANDLE pipe, HANDLE peer) {
+Result<std::string> readMessage(HANDLE pipe, HANDLE peer, DWORD stallPatience) {
+    // the next request may be long in coming (a question to the user first); once begun, it
+    // comes whole in good time or not at all
     char header[4] = {};
-    if (!transfer(pipe, false, header, 4, peer)) {
+    if (!transfer(pipe, false, header, 1, peer) ||
+        !transfer(pipe, false, header + 1, 3, peer, stallPatience)) {
         return elevated::brokenExchange();
     }
     std::uint32_t length = 0;
@@ -74,7 +78,7 @@ Result<std::string> readMessage(HANDLE pipe, HANDLE peer) {
         return elevated::brokenExchange();
     }
     std::string message(length, '\0');
-    if (length > 0 && !transfer(pipe, false, message.data(), length, peer)) {
+    if (length > 0 && !transfer(pipe, false, message.data(), length, peer, stallPatience)) {
         return elevated::brokenExchange();
     }
     return message;

@@ -15,8 +15,9 @@ namespace zorvik::win32 {
 inline constexpr char kElevatedModeSwitch[] = "--elevated-file-steps";
 
 // One message written whole, or read whole. `peer`, where given, is the other side's process:
-// its end, even without closing the pipe, ends the wait.
+// its end, even without closing the pipe, ends the wait. A message begun and not whole within
+// `stallPatience` is a broken channel.
 Status writeMessage(HANDLE pipe, const std::string& message, HANDLE peer = nullptr);
-Result<std::string> readMessage(HANDLE pipe, HANDLE peer = nullptr);
+Result<std::string> readMessage(HANDLE pipe, HANDLE peer = nullptr, DWORD stallPatience = INFINITE);
 
 }  // namespace zorvik::win32

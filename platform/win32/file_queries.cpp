@@ -67,6 +67,63 @@ ErrorCode codeOfMissing(const std::wstring& path) {
     return ErrorCode::FolderNotFound;
 }
 
+std::wstring finalPathOf(HANDLE handle) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length =
+            GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+                return L"\\\\" + path.substr(8);
+            }
+            return path.rfind(L"\\\\?\\", 0) == 0 ? path.substr(4) : path;
+        }
+        path.resize(length + 1);
+    }
+    return {};
+}
+
+bool samePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The entry's own name as the folder holds it (case included); empty when there is none.
+std::wstring ownNameOf(const std::wstring& path) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search =
+        FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    FindClose(search);
+    return found.cFileName;
+}
+
+// Wine shows a host's symbolic link as a plain file and follows it when deleting or renaming:
+// the file the handle reached then lies elsewhere than the folder's entry. (On Windows a link is
+// a reparse point, seen before this is asked.)
+bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring& ownName) {
+    const Handle folder = openForQuery(folderOf(path));
+    if (!folder.valid() || ownName.empty()) {
+        return false;
+    }
+    const std::wstring reached = finalPathOf(file);
+    std::wstring expected = finalPathOf(folder.get());
+    if (reached.empty() || expected.empty()) {
+        return false;
+    }
+    if (expected.back() != L'\\') {
+        expected += L'\\';
+    }
+    return !samePath(reached, expected + ownName);
+}
+
 Handle openForQuery(const std::wstring& path) {
     return Handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -26,6 +26,19 @@ inline bool isFolder(DWORD attributes) {
 // on below a file, FolderNotFound otherwise.
 ErrorCode codeOfMissing(const std::wstring& path);
 
+// The path Windows reached through `handle`, without "\\?\"; empty where it will not say.
+std::wstring finalPathOf(HANDLE handle);
+// Whether two Windows paths are the same, ignoring case as the file system does.
+bool samePath(const std::wstring& a, const std::wstring& b);
+
+// The entry's own name as the folder holds it (its long name, case included); empty when there
+// is none.
+std::wstring ownNameOf(const std::wstring& path);
+// Wine shows a host's symbolic link as a plain file and follows it when deleting or renaming:
+// the file `file` (opened at `path`) reached then lies elsewhere than the folder's entry
+// `ownName`. False where Windows will not say. (On Windows a link is a reparse point.)
+bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring& ownName);
+
 // Opened for its identity and attributes only (no read or write access, any sharing), so that
 // nothing another program does is disturbed; folders open too.
 Handle openForQuery(const std::wstring& path);

@@ -1,14 +1,17 @@
 #include "platform/win32/win32_elevation.h"
 
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "platform/elevated/remote_file_steps.h"
 #include "platform/elevated/step_protocol.h"
 #include "platform/failure_text.h"
 #include "platform/win32/elevated_pipe.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
 
 namespace zorvik::win32 {
@@ -40,9 +43,49 @@ std::wstring freshPipeName() {
     static std::atomic<unsigned> made{0};
     LARGE_INTEGER counter{};
     QueryPerformanceCounter(&counter);
-    return L"\\\\.\\pipe\\Zorvik.Elevated." + std::to_wstring(GetCurrentProcessId()) + L"." +
-           std::to_wstring(counter.QuadPart) + L"." + std::to_wstring(++made);
+    return toWideLossy(
+        elevated::pipeNameOf(GetCurrentProcessId(),
+                             static_cast<std::uint64_t>(counter.QuadPart) * 1000 + ++made % 1000));
 }
+
+// The pipe's security: this user and the administrators alone. Windows' default lets everyone
+// read it, so that any process on the machine could open the only instance first.
+class PipeSecurity {
+public:
+    PipeSecurity() {
+        HANDLE rawToken = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken)) {
+            return;
+        }
+        const Handle token(rawToken);
+        DWORD size = 0;
+        GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+        std::string user(size, '\0');
+        LPWSTR sid = nullptr;
+        if (size == 0 || !GetTokenInformation(token.get(), TokenUser, user.data(), size, &size) ||
+            !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid)) {
+            return;
+        }
+        // protected: nothing inherited; full access for the user and BUILTIN\Administrators
+        const std::wstring text = L"D:P(A;;GA;;;" + std::wstring(sid) + L")(A;;GA;;;BA)";
+        LocalFree(sid);
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1,
+                                                                 &descriptor_, nullptr)) {
+            attributes_.nLength = sizeof attributes_;
+            attributes_.lpSecurityDescriptor = descriptor_;
+        }
+    }
+    ~PipeSecurity() { LocalFree(descriptor_); }
+    PipeSecurity(const PipeSecurity&) = delete;
+    PipeSecurity& operator=(const PipeSecurity&) = delete;
+
+    // nullptr where it could not be made: then no pipe is made either
+    SECURITY_ATTRIBUTES* attributes() { return descriptor_ != nullptr ? &attributes_ : nullptr; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_{};
+};
 
 class PipeRun final : public ElevatedRun, public elevated::StepTransport {
 public:
@@ -141,11 +184,15 @@ Win32Elevation::Win32Elevation(FileSteps& local)
 
 Result<std::unique_ptr<ElevatedRun>> Win32Elevation::start() {
     const std::wstring name = freshPipeName();
+    PipeSecurity security;
+    if (security.attributes() == nullptr) {
+        return failureOf(GetLastError());
+    }
     // local clients only, one instance, made by this process and no other before it
     Handle pipe(CreateNamedPipeW(
         name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 1 << 16,
-        1 << 16, 0, nullptr));
+        1 << 16, 0, security.attributes()));
     if (!pipe.valid()) {
         return failureOf(GetLastError());
     }

@@ -1,9 +1,14 @@
 // The steps that rename or remove on Windows: by handle with POSIX semantics where Windows has
 // them, so that a file another program holds with FILE_SHARE_DELETE is still replaced at once,
 // and a refusal caused by another program named as such.
+#include <windows.h>
+
+#include <aclapi.h>
+
 #include <cstring>
 #include <string>
 
+#include "platform/failure_text.h"
 #include "platform/win32/file_queries.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_steps.h"
@@ -46,12 +51,72 @@ DWORD renameBy(HANDLE file, const std::wstring& destination, FILE_INFO_BY_HANDLE
                : GetLastError();
 }
 
+// The handle reached another file than the entry named: acting on it would change that file.
+Failure linkNotActedOnItself() {
+    return failure_text::because(ErrorCode::Unsupported,
+                                 failure_text::Detail::LinkNotActedOnItself);
+}
+
 Result<std::wstring> wide(const std::string& path) {
     auto converted = apiPath(path);
     if (!converted.ok()) {
         return Failure{ErrorCode::InvalidName, {}};
     }
     return std::move(converted).value();
+}
+
+// What ReplaceFileW keeps of the file a copy replaces: its owner and permissions (the phone
+// program's installer may have set them; a renamed file would bring the temporary's, an
+// administrator's when elevated), and the attributes that say how it is shown. Where the owner
+// cannot be set (another account's, without the right to restore), the permissions still are.
+void keepWhatTheReplacedFileHad(HANDLE temporary, const std::wstring& destination) {
+    const Handle replaced(CreateFileW(destination.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr));
+    if (!replaced.valid()) {
+        return;  // nothing there to replace, or nothing this process may read of it
+    }
+    FILE_BASIC_INFO had{};
+    FILE_BASIC_INFO made{};
+    if (GetFileInformationByHandleEx(replaced.get(), FileBasicInfo, &had, sizeof had) &&
+        GetFileInformationByHandleEx(temporary, FileBasicInfo, &made, sizeof made)) {
+        constexpr DWORD kShown =
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        FILE_BASIC_INFO merged{};
+        merged.FileAttributes =
+            (made.FileAttributes & ~DWORD{FILE_ATTRIBUTE_NORMAL}) | (had.FileAttributes & kShown);
+        if (merged.FileAttributes != made.FileAttributes && merged.FileAttributes != 0) {
+            SetFileInformationByHandle(temporary, FileBasicInfo, &merged, sizeof merged);
+        }
+    }
+    PSID owner = nullptr;
+    PACL permissions = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(replaced.get(), SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                        &permissions, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return;
+    }
+    // the owner through a handle of its own, asked only now: only an administrator may give a
+    // file another's, and where this process may not, the copy is still made
+    const Handle owned(ReOpenFile(temporary, WRITE_OWNER,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    const SECURITY_INFORMATION inheritance = (control & SE_DACL_PROTECTED) != 0
+                                                 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                 : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    if (owned.valid()) {
+        SetSecurityInfo(owned.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr,
+                        nullptr, nullptr);
+    }
+    if (permissions != nullptr) {
+        SetSecurityInfo(temporary, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inheritance, nullptr,
+                        nullptr, permissions, nullptr);
+    }
+    LocalFree(descriptor);
 }
 
 }  // namespace
@@ -85,6 +150,9 @@ Status Win32FileSteps::renameIntoPlace(const std::string& temporary,
     const auto target = wide(destination);
     if (!target.ok()) {
         return target.failure();
+    }
+    if (const Held* hold = held(temporary); hold != nullptr && !hold->moved) {
+        keepWhatTheReplacedFileHad(hold->handle.get(), target.value());
     }
     DWORD error = renameByHandle(handleOf(temporary), target.value());
     if (error == ERROR_NOT_SUPPORTED) {
@@ -120,6 +188,9 @@ Status Win32FileSteps::moveInOneStep(const std::string& from, const std::string&
                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.valid()) {
         return refusalOf(GetLastError(), source.value());
+    }
+    if (reachesElsewhere(file.get(), source.value(), ownNameOf(source.value()))) {
+        return linkNotActedOnItself();
     }
     DWORD error = renameByHandle(file.get(), target.value());
     if (error == ERROR_NOT_SUPPORTED) {
@@ -186,16 +257,45 @@ Status Win32FileSteps::removeFile(const std::string& path, bool evenReadOnly) {
     if (!file.ok()) {
         return file.failure();
     }
+    // the entry itself, checked and removed through one handle: nothing can come between
+    Handle entry(
+        CreateFileW(file.value().c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!entry.valid()) {
+        return refusalOf(GetLastError(), file.value());
+    }
+    if (reachesElsewhere(entry.get(), file.value(), ownNameOf(file.value()))) {
+        return linkNotActedOnItself();
+    }
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(entry.get(), FileBasicInfo, &basic, sizeof basic)) {
+        return failureOf(GetLastError());
+    }
+    if (isFolder(basic.FileAttributes)) {
+        return failureOf(ERROR_ACCESS_DENIED);
+    }
     // a read-only melody moves, as on Windows
-    const auto attributes = evenReadOnly ? attributesOf(file.value()) : std::nullopt;
-    const bool unlocked =
-        attributes && (*attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-        SetFileAttributesW(file.value().c_str(), *attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-    if (!DeleteFileW(file.value().c_str())) {
+    const DWORD attributes = basic.FileAttributes;
+    const bool unlocked = evenReadOnly && (attributes & FILE_ATTRIBUTE_READONLY) != 0 && [&] {
+        FILE_BASIC_INFO writable{};
+        writable.FileAttributes = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+        if (writable.FileAttributes == 0) {
+            writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        }
+        return SetFileInformationByHandle(entry.get(), FileBasicInfo, &writable, sizeof writable) !=
+               FALSE;
+    }();
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
         const DWORD error = GetLastError();
         if (unlocked) {
-            SetFileAttributesW(file.value().c_str(), *attributes);
+            FILE_BASIC_INFO again{};
+            again.FileAttributes = attributes;
+            SetFileInformationByHandle(entry.get(), FileBasicInfo, &again, sizeof again);
         }
+        entry.close();  // not to be taken for another program's hold
         return refusalOf(error, file.value());
     }
     return Status::success();

@@ -31,60 +31,6 @@ bool isMissing(DWORD error) {
            error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME;
 }
 
-std::wstring finalPathOf(HANDLE handle) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD length =
-            GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0) {
-            return {};
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(length + 1);
-    }
-    return {};
-}
-
-bool sameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-// The entry's own name as the folder holds it (case included); empty when there is none.
-std::wstring ownNameOf(const std::wstring& path) {
-    WIN32_FIND_DATAW found{};
-    const HANDLE search =
-        FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    FindClose(search);
-    return found.cFileName;
-}
-
-// Wine shows a host's symbolic link as a plain file and follows it when deleting or renaming:
-// the file the handle reached then lies elsewhere than the folder's entry. (On Windows a link is
-// a reparse point, seen before this is asked.)
-bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring& ownName) {
-    const Handle folder = openForQuery(folderOf(path));
-    if (!folder.valid() || ownName.empty()) {
-        return false;
-    }
-    const std::wstring reached = finalPathOf(file);
-    std::wstring expected = finalPathOf(folder.get());
-    if (reached.empty() || expected.empty()) {
-        return false;
-    }
-    if (expected.back() != L'\\') {
-        expected += L'\\';
-    }
-    return !sameIgnoringCase(reached, expected + ownName);
-}
-
 const std::wstring kCopyPrefix(temporary_names::kCopyPrefix.begin(),
                                temporary_names::kCopyPrefix.end());
 
@@ -210,8 +156,11 @@ Result<std::string> Win32FileSteps::createTemporary(const std::string& folder) {
     for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
         const std::wstring path = temporaryName(wideFolder.value(), kCopyPrefix);
         // held without FILE_SHARE_DELETE: no sweep can remove it while it is written
-        Handle out(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        // WRITE_DAC, which its creator always has: a copy takes the permissions of the file it
+        // replaces (renameIntoPlace)
+        Handle out(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC,
+                               FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
         if (out.valid()) {
             const std::string named = winpath::join(
                 folder, toUtf8Lossy(std::wstring_view(path).substr(path.find_last_of(L'\\') + 1)));
@@ -277,6 +226,9 @@ Status Win32FileSteps::finishTemporary(const std::string& temporary, const Conte
     FILE_BASIC_INFO basic{};
     basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(facts.modified);
     if (keepReadOnly) {
+        if (Held* hold = held(temporary)) {
+            hold->moved = true;
+        }
         const DWORD kept = facts.attributes & kMovedAttributes;
         basic.FileAttributes = kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
     }

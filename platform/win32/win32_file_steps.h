@@ -41,6 +41,8 @@ private:
     struct Held {
         Handle handle;
         bool sparse = false;
+        // a moved file, which keeps what it had rather than what a file it replaces had
+        bool moved = false;
     };
     // The temporary's hold; nullptr when this process holds no such file.
     Held* held(const std::string& temporary);

@@ -124,17 +124,9 @@ TEST_F(WithAScreenReader, TheMarkedMelodyIsSelectedItsChoiceAskedAndTheTextBoxes
     pressKey("Return");  // OK, the box's default
     ASSERT_TRUE(waitFor([&] { return !question.has(ATSPI_STATE_SHOWING); }));
 
-    std::vector<std::string> texts;
-    ASSERT_TRUE(waitFor([&] {
-        texts.clear();
-        for (const Accessible& object : window.subtree()) {
-            if (object.role() == ATSPI_ROLE_TEXT) {
-                texts.push_back(object.text());
-            }
-        }
-        return texts == std::vector<std::string>{"a.wav", "a.wav"};
-    })) << "the text boxes read: "
-        << ::testing::PrintToString(texts);
+    // what the boxes show is the window's tests' concern; here, that a reader hears it
+    const Accessible ringBox = window.find(ATSPI_ROLE_TEXT);
+    EXPECT_TRUE(waitFor([&] { return ringBox.text() == "a.wav"; })) << ringBox.text();
 }
 
 TEST_F(WithAScreenReader, TheMenuTheDialogAndTheDeletedViewAreNamed) {
@@ -170,13 +162,11 @@ TEST_F(WithAScreenReader, TheMenuTheDialogAndTheDeletedViewAreNamed) {
     const Accessible list = window.find(ATSPI_ROLE_LIST);
     ASSERT_TRUE(waitFor([&] { return list.name() == "Мелодии в папка „Deleted“"; }))
         << "the list is named " << list.name() << " in the Deleted view";
-    EXPECT_EQ(entriesOf(list), std::vector<std::string>{"old.wav"});
     const Accessible restore =
         window.find(ATSPI_ROLE_PUSH_BUTTON, "Добавяне на маркираната мелодия");
     ASSERT_TRUE(restore) << "the delete button is not named by its caption in the Deleted view";
     EXPECT_EQ(restore.description(),
               accessible::textOf("Command3", MelodyView::Deleted).description);
-    expectEveryFocusableNamed(window);
 }
 
 }  // namespace

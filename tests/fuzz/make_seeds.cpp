@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/elevated/step_protocol.h"
 #include "platform/windows_text.h"
 #include "tests/support/wave_table.h"
 #include "tools/wav_synth.h"
@@ -36,6 +37,48 @@ void writeWav(const fs::path& path, int format, int rate, int channels) {
     }
     sf_writef_float(file, samples.data(), rate / 20);
     sf_close(file);
+}
+
+// A command line, then one action's requests as the user's process sends them, each after the
+// separator fuzz_elevated_request splits at.
+void writeElevatedSession(const fs::path& folder) {
+    using zorvik::elevated::MessageWriter;
+    using zorvik::elevated::StepCall;
+    fs::create_directories(folder);
+    const std::string rings = "C:\\Program Files\\Zorvik\\Rings";
+    const std::string temporary = rings + "\\.zorvik-copy-0.tmp";
+    const std::string requests[] = {
+        MessageWriter().call(StepCall::CreateTemporary).text(rings).take(),
+        MessageWriter().call(StepCall::WriteBlock).text(temporary).number(0).text("RIFF").take(),
+        MessageWriter().call(StepCall::WriteHole).text(temporary).number(4).number(64).take(),
+        MessageWriter()
+            .call(StepCall::FinishTemporary)
+            .text(temporary)
+            .facts({68, 1, 2, 0x21, false, {}})
+            .flag(true)
+            .take(),
+        MessageWriter()
+            .call(StepCall::RenameIntoPlace)
+            .text(temporary)
+            .text(rings + "\\x.wav")
+            .take(),
+        MessageWriter()
+            .call(StepCall::KeepAside)
+            .text(rings + "\\Deleted\\x.wav")
+            .text(rings + "\\Deleted\\.zorvik-kept-1.tmp")
+            .take(),
+        MessageWriter()
+            .call(StepCall::MoveInOneStep)
+            .text(rings + "\\x.wav")
+            .text(rings + "\\Deleted\\x.wav")
+            .take(),
+        MessageWriter().call(StepCall::RemoveFile).text(rings + "\\NOTE~1.WAV").flag(true).take(),
+    };
+    std::string session = "\\\\.\\pipe\\Zorvik.Elevated.12.34 12";
+    for (const std::string& request : requests) {
+        session += "\xff\xfe" + request;
+    }
+    write(folder / "session.bin", session);
 }
 
 }  // namespace
@@ -90,5 +133,6 @@ int main(int argc, char** argv) {
     for (const auto& row : zorvik::testing::waveCases()) {
         write(root / "wav" / row.name, row.bytes);
     }
+    writeElevatedSession(root / "elevated");
     return 0;
 }

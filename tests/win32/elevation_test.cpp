@@ -6,12 +6,15 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/install_folder.h"
 #include "platform/win32/elevated_pipe.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_elevation.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/windows_text.h"
 #include "settings/shell_object.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/form_driver.h"
@@ -214,10 +217,39 @@ TEST_F(ElevatedProcess, EachRefusedActionIsMadeByTheElevatedProgram) {
 // process it names, and then only the melodies, the ring file and its own temporaries: never a
 // file outside, never through a link.
 TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
-    EXPECT_EQ(exitCodeOf(L"--elevated-file-steps"), 2u) << "without its pipe and peer";
-    EXPECT_EQ(exitCodeOf(L"--elevated-file-steps \\\\.\\pipe\\other 1"), 2u) << "another's pipe";
-    EXPECT_EQ(exitCodeOf(L"--elevated-file-steps \\\\.\\pipe\\Zorvik.Elevated.none 1"), 3u)
-        << "a pipe no one made";
+    // a pipe of another program's, which must see no client
+    const std::wstring self = std::to_wstring(GetCurrentProcessId());
+    const win32::Handle decoy(CreateNamedPipeW((L"\\\\.\\pipe\\not-zorvik-" + self).c_str(),
+                                               PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                               PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(decoy.valid());
+    const std::wstring own =
+        L"--elevated-file-steps \"\\\\.\\pipe\\Zorvik.Elevated." + self + L".1";
+    const struct {
+        const char* what;
+        std::wstring parameters;
+        DWORD code;
+    } commandLines[] = {
+        {"without its pipe and peer", L"--elevated-file-steps", 2},
+        {"another's pipe", L"--elevated-file-steps \\\\.\\pipe\\other 1", 2},
+        {"its own name, made by no one", own + L"\" " + self, 3},
+        {"on from its name to another pipe", own + L"\\..\\not-zorvik-" + self + L"\" " + self, 2},
+        {"on to a file", own + L"\\..\\..\\C:\\Program Files\\Zorvik\\Phone.wav\" " + self, 2},
+        {"on to a share", own + L"\\..\\..\\UNC\\localhost\\c$\\f.wav\" " + self, 2},
+        {"another process's id", own + L"\" 1", 2},
+        {"an id in other digits", own + L"\" 0" + self, 2},
+        {"a serial that is no number", own + L"x\" " + self, 2},
+    };
+    for (const auto& row : commandLines) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(exitCodeOf(row.parameters), row.code);
+    }
+    win32::Handle waited(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    OVERLAPPED listening{};
+    listening.hEvent = waited.get();
+    EXPECT_FALSE(ConnectNamedPipe(decoy.get(), &listening));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING)) << "a client came to the decoy";
+    CancelIoEx(decoy.get(), &listening);
 
     win32::Win32FileSystem files;
     win32::Win32Elevation elevation(files.steps());
@@ -246,6 +278,9 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     if (linked) {
         EXPECT_FALSE(steps.removeFile(host(link), false).ok()) << "a link is no melody";
         EXPECT_FALSE(steps.moveInOneStep(host(link), host(kDeleted + "\\връзка.wav")).ok());
+        // nor do the steps below, which check the very handle they act through
+        EXPECT_FALSE(files.steps().removeFile(host(link), false).ok());
+        EXPECT_FALSE(files.steps().moveInOneStep(host(link), host(kDeleted + "\\връзка.wav")).ok());
         // Wine's DeleteFileW would take the file the link points to: the host removes it
         testing::runOnHost(L"/bin/rm \"" + testing::hostNameUnderWine(testing::widePath(link)) +
                            L"\"");
@@ -253,6 +288,15 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
             return GetFileAttributesW(testing::widePath(link).c_str()) == INVALID_FILE_ATTRIBUTES;
         });
     }
+    // a short alias matches "*.wav" where the file's own name does not
+    const std::string unlisted = kRings + "\\notes.wave";
+    writeBytes(unlisted, "not a melody");
+    std::wstring alias(MAX_PATH, L'\0');
+    alias.resize(GetShortPathNameW(testing::widePath(unlisted).c_str(), alias.data(), MAX_PATH));
+    const std::string aliasName = win32::toUtf8Lossy(alias.substr(alias.find_last_of(L'\\') + 1));
+    ASSERT_TRUE(text::matchesWavPattern(aliasName)) << aliasName;
+    EXPECT_FALSE(steps.removeFile(host(kRings + "\\" + aliasName), false).ok());
+    EXPECT_EQ(readBytes(unlisted), "not a melody");
     EXPECT_EQ(readBytes(outside), "someone else's");
     EXPECT_EQ(readBytes(kInstall + "\\Phone.wav"), "previous ring");
 
@@ -260,7 +304,71 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
         steps.moveInOneStep(host(kRings + "\\повишена.wav"), host(kDeleted + "\\повишена.wav"))
             .ok());
     EXPECT_EQ(listing(kDeleted), "повишена.wav стара.wav");
+    ASSERT_TRUE(steps.createTemporary(host(kRings)).ok());
     started.value()->end();
+    DeleteFileW(testing::widePath(unlisted).c_str());
+    EXPECT_EQ(listing(kRings), "Deleted") << "its temporary, never placed, gone with it";
+}
+
+// A place that is itself a link could lead anywhere, and one that every user may change needs no
+// administrator (nor could the elevated process tell what the user planted there): it acts in
+// neither.
+TEST_F(ElevatedProcess, TheElevatedModeRefusesAPlaceThatIsALinkOrEveryonesToChange) {
+    const std::string elsewhere = source.path() + "\\чужда";
+    testing::makeFolders(elsewhere);
+    writeBytes(elsewhere + "\\чужда.wav", "someone else's");
+    const std::wstring hostDeleted = testing::hostNameUnderWine(testing::widePath(kDeleted));
+    ASSERT_FALSE(hostDeleted.empty());
+    const std::wstring quoted = L"\"" + hostDeleted + L"\"";
+    const std::wstring kept = L"\"" + hostDeleted + L".kept\"";
+    const std::wstring linked =
+        L"\"" + testing::hostNameUnderWine(testing::widePath(elsewhere)) + L"\"";
+    const struct {
+        const char* what;
+        std::vector<std::wstring> arrange;
+        std::vector<std::wstring> undo;
+        std::string inPlace;  // a file there that must stay
+    } rows[] = {
+        {"a link to a folder elsewhere",
+         {L"/bin/mv " + quoted + L" " + kept, L"/bin/ln -s " + linked + L" " + quoted},
+         {L"/bin/rm " + quoted, L"/bin/mv " + kept + L" " + quoted},
+         "чужда.wav"},
+        {"a folder every user may change",
+         {L"/bin/chmod o+w " + quoted},
+         {L"/bin/chmod o-w " + quoted},
+         "стара.wav"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (const std::wstring& command : row.arrange) {
+            ASSERT_TRUE(testing::runOnHost(command));
+        }
+        ASSERT_TRUE(testing::waitUntil(
+            [&] { return readBytes(kDeleted + "\\" + row.inPlace).has_value(); }));
+        win32::Win32FileSystem files;
+        win32::Win32Elevation elevation(files.steps());
+        elevation.setLauncher([](const std::wstring&, const std::wstring& parameters) {
+            return startDirectly(theProgram(), parameters);
+        });
+        if (auto started = elevation.start(); started.ok()) {
+            FileSteps& steps = started.value()->steps();
+            const auto host = [&](const std::string& path) { return files.hostPath(path).value(); };
+            EXPECT_FALSE(steps.removeFile(host(kDeleted + "\\" + row.inPlace), false).ok());
+            EXPECT_FALSE(steps.createTemporary(host(kDeleted)).ok());
+            EXPECT_FALSE(steps
+                             .moveInOneStep(host(kRings + "\\повишена.wav"),
+                                            host(kDeleted + "\\повишена.wav"))
+                             .ok());
+            started.value()->end();
+        }
+        EXPECT_TRUE(readBytes(kDeleted + "\\" + row.inPlace).has_value());
+        for (const std::wstring& command : row.undo) {
+            testing::runOnHost(command);
+        }
+        testing::waitUntil([&] { return readBytes(kDeleted + "\\стара.wav").has_value(); });
+        EXPECT_EQ(entriesOf(elsewhere).size(), 1u) << "nothing made there";
+        EXPECT_EQ(listing(kRings), "Deleted повишена.wav");
+    }
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // programs, and the order in which its writes reach the disk.
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -143,12 +146,45 @@ TEST_F(Win32FileSystemTest, AFileInUseIsReplacedAtOnceOrNamedAsInUse) {
 // The new bytes reach the disk before the rename that puts them in place, in a copy and in a move
 // across volumes, so that a crash never leaves a ring file that is named but empty; the rename
 // asks for POSIX semantics, which on Windows 10 1809 and later replace even a file another
-// program holds with FILE_SHARE_DELETE (Wine has none and takes the classic way).
+// program holds with FILE_SHARE_DELETE (Wine has none and takes the classic way). A copy keeps
+// what the file it replaces had (its permissions, its being hidden), as ReplaceFileW does, so
+// the ring file stays as the phone program's installer made it; a moved file keeps its own.
 TEST_F(Win32FileSystemTest, TheNewContentIsFlushedBeforeItsRename) {
+    // the permissions as text, without the owner and group Windows adds
+    const auto permissionsOf = [](const std::string& path) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (GetNamedSecurityInfoW(widePath(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, nullptr, nullptr,
+                                  &descriptor) != ERROR_SUCCESS) {
+            return std::wstring();
+        }
+        LPWSTR text = nullptr;
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr);
+        std::wstring out = text != nullptr ? text : L"";
+        LocalFree(text);
+        LocalFree(descriptor);
+        return out;
+    };
     for (const bool move : {false, true}) {
         SCOPED_TRACE(move ? "move across volumes" : "copy");
         writeBytes(deleted + "\\new.wav", "new");
         writeBytes(rings + "\\Phone.wav", "old");
+        const std::wstring ring = widePath(rings + "\\Phone.wav");
+        SetFileAttributesW(ring.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        PSECURITY_DESCRIPTOR installers = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:P(A;;FA;;;WD)", SDDL_REVISION_1, &installers, nullptr));
+        BOOL present = FALSE;
+        BOOL defaulted = FALSE;
+        PACL acl = nullptr;
+        GetSecurityDescriptorDacl(installers, &present, &acl, &defaulted);
+        SetNamedSecurityInfoW(const_cast<LPWSTR>(ring.c_str()), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, acl, nullptr);
+        LocalFree(installers);
+        const std::wstring permissionsBefore = permissionsOf(rings + "\\Phone.wav");
+        const std::wstring movedPermissions = permissionsOf(deleted + "\\new.wav");
         files.setStepFaults([&](FileStep step) -> std::optional<StepFault> {
             if (step == FileStep::MoveInOneStep) {
                 return StepFault::fail(ErrorCode::NotSameVolume);
@@ -171,6 +207,11 @@ TEST_F(Win32FileSystemTest, TheNewContentIsFlushedBeforeItsRename) {
             << "the copy was not flushed before its rename";
         EXPECT_NE(std::find(calls.begin(), renamed, "asked-posix-rename " + temporary), renamed);
         EXPECT_EQ(readBytes(rings + "\\Phone.wav"), "new");
+        EXPECT_EQ((GetFileAttributesW(ring.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0, !move);
+        if (!move) {
+            EXPECT_EQ(permissionsOf(rings + "\\Phone.wav"), permissionsBefore);
+        }
+        SetFileAttributesW(ring.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
 

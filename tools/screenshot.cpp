@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "main_window/qt/qt_desktop.h"
 #include "main_window/qt/bulgarian.h"
+#include "main_window/qt/qt_desktop.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

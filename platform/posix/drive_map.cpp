@@ -59,7 +59,6 @@ Failure bare(ErrorCode code) {
     return {code, {}};
 }
 
-
 // Host paths separate on '/' only: a backslash there is part of a name.
 std::vector<std::string_view> splitHostComponents(std::string_view path) {
     std::vector<std::string_view> parts;

@@ -13,8 +13,8 @@
 namespace zorvik {
 namespace {
 
-using testing::PosixFormFixture;
 using testing::listing;
+using testing::PosixFormFixture;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -110,12 +111,10 @@ protected:
 class ElevatedProcess : public ::testing::Test {
 protected:
     void SetUp() override {
+        // whatever an earlier run left, folders and links included (the names are ASCII)
+        std::error_code ignored;
+        std::filesystem::remove_all(std::wstring(kRings.begin(), kRings.end()), ignored);
         testing::makeFolders(kDeleted);
-        for (const std::string* folder : {&kRings, &kDeleted}) {
-            for (const std::string& name : entriesOf(*folder)) {
-                DeleteFileW(testing::widePath(*folder + "\\" + name).c_str());
-            }
-        }
         writeBytes(kRings + "\\повишена.wav", "the melody");
         writeBytes(kDeleted + "\\стара.wav", "old");
         writeBytes(kInstall + "\\Phone.wav", "previous ring");

@@ -11,7 +11,7 @@ Status MelodyList::setPath(std::string_view folder) {
     while (path.size() > 3 && winpath::endsWithSeparator(path)) {
         path.pop_back();
     }
-    auto names = read(path);
+    auto names = files_.listMelodies(path);
     if (!names.ok()) {
         return names.status();
     }
@@ -28,24 +28,9 @@ std::string MelodyList::FileName() const {
     return selected_ ? entries_[*selected_] : std::string();
 }
 
-Result<std::vector<std::string>> MelodyList::read(const std::string& folder) {
-    // watched from before the reading, so that no change can slip in between
-    shortcut_.beforeReading(folder);
-    auto names = files_.listMelodies(folder);
-    if (!names.ok()) {
-        shortcut_.forget();
-    }
-    return names;
-}
-
 void MelodyList::Refresh() {
-    if (shortcut_.provesUnchanged()) {
-        // the entries are what a new read would give: only the selection and place settle
-        settlePlace();
-        return;
-    }
-    auto names =
-        path_.empty() ? Result<std::vector<std::string>>(std::vector<std::string>{}) : read(path_);
+    auto names = path_.empty() ? Result<std::vector<std::string>>(std::vector<std::string>{})
+                               : files_.listMelodies(path_);
     std::vector<std::string> entries =
         names.ok() ? std::move(names).value() : std::vector<std::string>{};
     // every repaint comes here: a view redraws the names only when they changed

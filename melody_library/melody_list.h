@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "melody_library/repaint_shortcut.h"
 #include "platform/file_system.h"
 #include "platform/install_folder.h"
 #include "platform/status.h"
@@ -23,7 +22,7 @@ class MelodyList {
 public:
     static constexpr std::string_view kPattern = install::kMelodyPattern;
 
-    explicit MelodyList(const FileSystem& files) : files_(files), shortcut_(files) {}
+    explicit MelodyList(const FileSystem& files) : files_(files) {}
 
     // The folder as last set, without a trailing backslash; "" before any folder was set.
     const std::string& Path() const { return path_; }
@@ -54,13 +53,11 @@ public:
     std::uint64_t revision() const { return revision_; }
 
 private:
-    Result<std::vector<std::string>> read(const std::string& folder);
     void replaceEntries(std::vector<std::string> entries, std::optional<std::string> keepCurrent);
     void settlePlace();
 
     const FileSystem& files_;
     std::string path_;
-    RepaintShortcut shortcut_;
     std::vector<std::string> entries_;
     std::optional<std::size_t> selected_;
     std::optional<std::size_t> current_;

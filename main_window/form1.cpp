@@ -191,7 +191,8 @@ void Form1::Form_Load() {
     // Opening never complains: each step that fails is skipped and the control concerned keeps
     // its design-time state.
     run([this] {
-        (void)library_.showRingsFolder();
+        // the first repaint, which follows at once, reads it
+        library_.showRingsFolder();
         (void)shell_.reg();
         if (auto state = settings::readOption(shell_, settings::kAudio); state.ok()) {
             (void)check1_.setValue(state.value());

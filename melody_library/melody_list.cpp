@@ -1,11 +1,14 @@
 #include "melody_library/melody_list.h"
 
+#include <utility>
+
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
 
 namespace zorvik {
 
 Status MelodyList::setPath(std::string_view folder) {
+    pendingPath_.reset();
     std::string path(folder);
     // "C:\" stays as it is: there the backslash is the folder
     while (path.size() > 3 && winpath::endsWithSeparator(path)) {
@@ -29,6 +32,12 @@ std::string MelodyList::FileName() const {
 }
 
 void MelodyList::Refresh() {
+    if (pendingPath_) {
+        const std::string pending = *std::exchange(pendingPath_, std::nullopt);
+        if (setPath(pending).ok()) {
+            return;
+        }
+    }
     auto names = path_.empty() ? Result<std::vector<std::string>>(std::vector<std::string>{})
                                : files_.listMelodies(path_);
     std::vector<std::string> entries =

@@ -30,6 +30,9 @@ public:
     // holds it. A folder that cannot be read fails and the list keeps the folder and entries it
     // had.
     Status setPath(std::string_view folder);
+    // Points the list at `folder` as setPath() does, but leaves the reading to the next
+    // Refresh(): the opening, whose first repaint follows at once, reads the folder once.
+    void setPathAtNextRefresh(std::string_view folder) { pendingPath_ = std::string(folder); }
     // The selected entry's name, without folder; "" when nothing is selected.
     std::string FileName() const;
     // Shows the folder as it is now, selecting the remembered melody again. A folder that has
@@ -58,6 +61,7 @@ private:
 
     const FileSystem& files_;
     std::string path_;
+    std::optional<std::string> pendingPath_;
     std::vector<std::string> entries_;
     std::optional<std::size_t> selected_;
     std::optional<std::size_t> current_;

@@ -17,6 +17,7 @@ TEST_F(Form1Lifecycle, FirstStartWithoutTheKeyOpensInDesignStateAndClosingCreate
     Form1& window = open();
     EXPECT_EQ(window.File1().Path(), "C:\\Program Files\\Zorvik\\Rings");
     EXPECT_EQ(window.File1().entries(), (std::vector<std::string>{"A.wav", "b.wav"}));
+    EXPECT_EQ(files.listings(), 1) << "the opening and its first repaint read the folder once";
     EXPECT_FALSE(window.File1().selectedIndex());
     EXPECT_EQ(window.Check1().Value(), 0);
     EXPECT_EQ(window.Check2().Value(), 0);

@@ -71,6 +71,7 @@ FakeFileSystem::Node* FakeFileSystem::find(std::string_view path) const {
 }
 
 Result<std::vector<std::string>> FakeFileSystem::listMelodies(std::string_view folder) const {
+    ++listings_;
     const auto located = locate(folder, false);
     if (!located.ok()) {
         const ErrorCode code = located.failure().code;

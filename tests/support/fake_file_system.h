@@ -58,6 +58,7 @@ public:
     void pretendNextDone(FileStep step);
     // Without hard links (a FAT drive), an older namesake steps aside by a rename.
     void setHardLinks(bool made) { hardLinks_ = made; }
+    int listings() const { return listings_; }
 
 private:
     struct Node;
@@ -74,6 +75,7 @@ private:
     std::unique_ptr<Steps> administratorSteps_;
     std::vector<std::string> administratorsOnly_;
     std::map<FileStep, StepFault> faults_;
+    mutable int listings_ = 0;
     bool hardLinks_ = true;
 };
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "main_window/check_box.h"
 #include "main_window/close_answers.h"
@@ -72,6 +73,9 @@ public:
     // calls that from a reminder it posts itself, or before any input that arrives first, since
     // that input is meant for what the repaint shows.
     void markRepaintDue() { repaintDue_ = true; }
+    // The window became the active window: whether that makes a repaint due. Only becoming it
+    // again does; the first activation belongs to the first showing, which has its repaint.
+    bool activationRepaints() { return std::exchange(activatedBefore_, true); }
     bool isRepaintDue() const { return repaintDue_; }
     void runDueRepaint();
     // How many due repaints have run, for tests and tools that wait for the first one.
@@ -149,6 +153,7 @@ private:
     bool repaintWaiting_ = false;
     int repaintsRun_ = 0;
     bool repaintDue_ = false;
+    bool activatedBefore_ = false;
     int dueRepaintsRun_ = 0;
     bool unloaded_ = false;
     bool closeWaiting_ = false;

@@ -254,7 +254,9 @@ void Form1Window::dismiss() {
 }
 
 bool Form1Window::event(QEvent* event) {
-    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) {
+    // the first showing comes as the surface's first exposure, which the filter below hears
+    if (event->type() == QEvent::WindowActivate && form_ != nullptr &&
+        form_->activationRepaints()) {
         requestRepaint();
     }
     if (event->type() == QEvent::Show && !shownOnce_) {

@@ -2,10 +2,10 @@
 // handler before showing it, and ends when the window closes.
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "main_window/desktop.h"
-#include "main_window/form1.h"
-#include "settings/shell_object.h"
+#include "main_window/program.h"
 
 namespace {
 
@@ -43,8 +43,5 @@ int main(int argc, char** argv) {
     if (!desktop) {
         return 1;
     }
-    zorvik::PlatformServices& platform = desktop->services();
-    zorvik::settings::RegistryShellFactory shells(platform.settingsStore());
-    zorvik::Form1 form(zorvik::formServicesOf(platform, shells));
-    return desktop->run(form);
+    return zorvik::Program(std::move(desktop)).run();
 }

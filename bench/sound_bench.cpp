@@ -274,14 +274,14 @@ int main(int argc, char** argv) {
     auto recorder = std::make_unique<Recorder>();
     processEventsFor(500);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 15;
-    std::unique_ptr<QtProgram> program;
+    std::unique_ptr<Program> program;
     const auto click = [&] {
         QtMessageBox::setNextAnswer(kAnswerOk);  // a failure is reported below, not waited on
         program->form().selectEntry(0);
         program->form().File1_Click();
     };
     const auto released = [&] {
-        auto& player = static_cast<QtPlayer&>(program->platform().player());
+        auto& player = static_cast<QtPlayer&>(qtDesktopOf(*program).services().player());
         for (int waited = 0; player.isPlaying() && waited < 10000; waited += 10) {
             processEventsFor(10);
         }
@@ -294,7 +294,7 @@ int main(int argc, char** argv) {
         return [&busy, work] { busy.push_back(bench::secondsOf(work)); };
     };
     for (int round = -1; round < rounds; ++round) {  // the first round settles the sink
-        program = std::make_unique<QtProgram>();
+        program = std::make_unique<Program>(createDesktop(argc, argv));
         program->start();
         processEventsFor(300);  // the first paint, and the sound module loaded after it
         first.push_back(recorder->secondsToSound(timed(firstBusy, click)));
@@ -335,6 +335,6 @@ int main(int argc, char** argv) {
     const double idleCpu = cpuSeconds() - cpuBefore;
     bench::note("streams open once the melody has played", std::to_string(streamsOfThisProcess()));
     bench::note("processor time over 2 s idle after a melody", bench::human(idleCpu));
-    program->window().hide();
+    qtDesktopOf(*program).window().hide();
     return 0;
 }

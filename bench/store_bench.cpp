@@ -1,7 +1,7 @@
 // RegRead and RegWrite of the shell object against floors with the same guarantees: reading the
 // same file whole under the shared lock, and writing the same bytes under the exclusive lock to
 // a temporary file that is flushed, renamed over the file, and its folder flushed. A store of
-// about 1 KB in the registry editor's format, read plainly and through the parse cache.
+// about 1 KB in the registry editor's format.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,10 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "bench/measure.h"
-#include "platform/posix/cached_store_reader.h"
 #include "platform/posix/posix_registry.h"
 #include "settings/shell_object.h"
 #include "settings/value_names.h"
@@ -78,11 +76,6 @@ void exclusiveLockWrite(const std::string& path, const std::string& content) {
     ::close(lock);
 }
 
-// Until the file is older than the file system's clock step, after which a parse of it is kept.
-void letSettle() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,10 +89,7 @@ int main(int argc, char** argv) {
     testing::writeFile(store, content);
     testing::writeFile(floorFile, content);
     posix::PosixRegistry plainRegistry(store);
-    auto cache = std::make_shared<posix::CachedStoreReader>();
-    posix::PosixRegistry cachedRegistry(store, cache);
     const settings::ShellObject plain(plainRegistry);
-    const settings::ShellObject cached(cachedRegistry);
     const std::string label = std::to_string(content.size()) + " bytes";
     const auto openingReads = [](const settings::ShellObject& shell) {
         (void)shell.RegRead(settings::kAudio);
@@ -107,24 +97,17 @@ int main(int argc, char** argv) {
         (void)shell.RegRead(settings::kRingSound);
         (void)shell.RegRead(settings::kRingSound);
     };
-    letSettle();
     auto reads = bench::interleaved(
         rounds, {bench::timing([&] { (void)sharedLockRead(floorFile); }),
                  bench::timing([&] { (void)plain.RegRead(settings::kRingSound); }),
-                 bench::timing([&] { (void)cached.RegRead(settings::kRingSound); }),
-                 bench::timing([&] { openingReads(plain); }),
-                 bench::timing([&] { openingReads(cached); })});
+                 bench::timing([&] { openingReads(plain); })});
     std::int16_t state = 0;
     auto writes = bench::interleaved(
         rounds / 2,
         {bench::timing([&] { exclusiveLockWrite(floorFile, content); }),
          bench::timing([&] { (void)plain.RegWrite(settings::kAudio, state ^= 1, "REG_DWORD"); })});
-    bench::report("RegRead, store of " + label + ", plain", reads[1], reads[0]);
-    bench::report("RegRead, store of " + label + ", through the parse cache", reads[2], reads[0]);
-    bench::report("the four reads of opening the window (vs one read), plain", reads[3], reads[0]);
-    bench::report("the same, through the parse cache", reads[4], reads[0]);
+    bench::report("RegRead, store of " + label, reads[1], reads[0]);
+    bench::report("the four reads of opening the window (vs one read)", reads[2], reads[0]);
     bench::report("RegWrite, store of " + label, writes[1], writes[0]);
-    bench::note("parses by the cache",
-                std::to_string(cache->parses()) + " for " + std::to_string(rounds * 5) + " reads");
     return 0;
 }

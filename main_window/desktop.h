@@ -18,9 +18,11 @@ public:
 
     virtual PlatformServices& services() = 0;
 
-    // Builds the window over `form`, runs its load handler while the window is hidden, shows it
-    // and dispatches events until it has closed. Returns the process's exit code.
-    virtual int run(Form1& form) = 0;
+    // Builds the window over `form`, runs its load handler while the window is hidden and shows
+    // it. False when no window could be made, the reason already shown.
+    virtual bool open(Form1& form) = 0;
+    // Dispatches events until the window has closed. Returns the process's exit code.
+    virtual int dispatchUntilClosed() = 0;
 };
 
 // The program started in a mode without a window (on Windows, as the elevated process that

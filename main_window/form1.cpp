@@ -14,14 +14,12 @@
 namespace zorvik {
 
 Form1::Form1(Services services)
-    : box_(services.box),
+    : box_(services.box, services.popup, services.dialog, services.progress),
       player_(services.player),
       popup_(services.popup),
-      dialog_(services.dialog),
-      progress_(services.progress),
       shell_(services.shells),
-      library_({services.files, services.box, services.dialog, services.player, shell_,
-                services.ringChoiceLock, services.progress, services.elevation,
+      library_({services.files, box_, services.dialog, services.player, shell_,
+                services.ringChoiceLock, box_, services.elevation,
                 std::move(services.applicationFolder)}),
       text1_(layout::kInitialText),
       text2_(layout::kInitialText) {}
@@ -83,16 +81,21 @@ void Form1::requestClose() {
         // a repeated request answers the boxes that have opened since (one that the closing
         // itself opens, say)
         closeWaiting_ = true;
-        box_.dismiss();
-        popup_.dismiss();
-        dialog_.dismiss();
-        progress_.dismiss();
+        box_.cancelWhatIsOpen();
         return;
     }
     closeNow();
 }
 
+void Form1::requestCloseUnattended() {
+    if (!closed_) {
+        box_.answerForAnAbsentUser();
+    }
+    requestClose();
+}
+
 void Form1::endSession() {
+    box_.answerForAnAbsentUser();
     std::int16_t cancel = 0;
     Form_Unload(cancel);
     requestClose();
@@ -103,9 +106,7 @@ void Form1::windowDestroyed() {
         return;
     }
     closing_ = true;
-    box_.dismiss();
-    popup_.dismiss();
-    dialog_.dismiss();
+    box_.answerForAnAbsentUser();
     std::int16_t cancel = 0;
     Form_Unload(cancel);
     closed_ = true;
@@ -192,7 +193,8 @@ void Form1::Form_Load() {
     // Opening never complains: each step that fails is skipped and the control concerned keeps
     // its design-time state.
     run([this] {
-        (void)library_.showRingsFolder();
+        // the first repaint, which follows at once, reads it
+        library_.showRingsFolder();
         (void)shell_.reg();
         if (auto state = settings::readOption(shell_, settings::kAudio); state.ok()) {
             (void)check1_.setValue(state.value());

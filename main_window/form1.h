@@ -5,8 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "main_window/check_box.h"
+#include "main_window/close_answers.h"
 #include "main_window/form_picture.h"
 #include "melody_library/melody_library.h"
 #include "platform/file_system.h"
@@ -71,6 +73,9 @@ public:
     // calls that from a reminder it posts itself, or before any input that arrives first, since
     // that input is meant for what the repaint shows.
     void markRepaintDue() { repaintDue_ = true; }
+    // The window became the active window: whether that makes a repaint due. Only becoming it
+    // again does; the first activation belongs to the first showing, which has its repaint.
+    bool activationRepaints() { return std::exchange(activatedBefore_, true); }
     bool isRepaintDue() const { return repaintDue_; }
     void runDueRepaint();
     // How many due repaints have run, for tests and tools that wait for the first one.
@@ -96,19 +101,23 @@ public:
     void pd_Click();
     void Command3_Click();
 
-    // A request to close the window: the user's, another program's or the system's. Between
-    // handlers the window closes at once. While one runs, whatever box, menu or dialog it has
-    // open is answered as Cancel (a copy under way is cancelled, which leaves everything as it
-    // was), and the window closes when the handler has ended, so nothing a box was asking about
-    // happens after the window has gone. Closing runs Form_Unload, then the close listener,
-    // which takes the window away; later events run no handler.
+    // The user's request to close the window (or another program's, on the user's behalf).
+    // Between handlers the window closes at once. While one runs, whatever box, menu, dialog or
+    // copy it has open is answered as Cancel (a copy cancelled leaves everything as it was), and
+    // the window closes when the handler has ended, so nothing a box was asking about happens
+    // after the window has gone. Closing runs Form_Unload, then the close listener, which takes
+    // the window away; later events run no handler.
     void requestClose();
+    // The same close asked for by the system (a signal, the session manager), with no one at the
+    // window: every box or copy that opens before the window has gone answers Cancel unseen.
+    void requestCloseUnattended();
     // The session is ending and the program may not outlive this call: the options are stored
-    // at once, even in the middle of a handler, and the window closes as for requestClose().
+    // at once, even in the middle of a handler, and the window closes as for
+    // requestCloseUnattended().
     void endSession();
     bool closed() const { return closed_; }
     // The window went without a close (another program destroyed it): the options are stored
-    // as at a close, whatever box is open is answered as Cancel, and no later event acts.
+    // as at a close, with no one to answer anything, and no later event acts.
     void windowDestroyed();
 
     // Whether Form_Unload has run: it runs once, however many ways the window is closed.
@@ -129,11 +138,9 @@ private:
     void clickCheckBox(CheckBox& box);
     void readRingSoundIntoTexts();
 
-    MessageBoxService& box_;
+    CloseAnswers box_;
     Player& player_;
     PopupMenu& popup_;
-    OpenFileDialog& dialog_;
-    ProgressService& progress_;
     settings::ShellHolder shell_;
     MelodyLibrary library_;
     CheckBox check1_;
@@ -146,6 +153,7 @@ private:
     bool repaintWaiting_ = false;
     int repaintsRun_ = 0;
     bool repaintDue_ = false;
+    bool activatedBefore_ = false;
     int dueRepaintsRun_ = 0;
     bool unloaded_ = false;
     bool closeWaiting_ = false;

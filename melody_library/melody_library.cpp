@@ -34,8 +34,9 @@ bool MelodyLibrary::confirmed(std::string_view message, std::string_view title) 
     return services_.box.confirm(message, title) == kAnswerOk;
 }
 
-Status MelodyLibrary::showRingsFolder() {
-    return list_.setPath(services_.applicationFolder + std::string(kRingsFolderBelowApplication));
+void MelodyLibrary::showRingsFolder() {
+    list_.setPathAtNextRefresh(services_.applicationFolder +
+                               std::string(kRingsFolderBelowApplication));
 }
 
 Status MelodyLibrary::a() {
@@ -243,7 +244,7 @@ void MelodyLibrary::returnToRingsView() {
     // Where the install folder is missing (a copy run from elsewhere), the Rings folder beside
     // the program keeps the list on a Rings folder, so the caption never lies about the view.
     if (!list_.setPath(kRingsFolder).ok()) {
-        (void)showRingsFolder();
+        showRingsFolder();
     }
     view_ = MelodyView::Rings;
     list_.Refresh();

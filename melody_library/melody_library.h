@@ -47,8 +47,9 @@ public:
     MelodyView view() const { return view_; }
     std::string_view deleteButtonCaption() const;
 
-    // application folder & "\Rings", set when the window opens.
-    Status showRingsFolder();
+    // application folder & "\Rings", set when the window opens and read by the repaint that
+    // follows; a folder that cannot be read leaves the list where it was.
+    void showRingsFolder();
     // s = list folder & "\" & selected name, then a new shell object.
     Status a();
     // A click in the list: records the melody and, unless `check1State` is clear, plays it.

@@ -1,17 +1,20 @@
 #include "melody_library/melody_list.h"
 
+#include <utility>
+
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
 
 namespace zorvik {
 
 Status MelodyList::setPath(std::string_view folder) {
+    pendingPath_.reset();
     std::string path(folder);
     // "C:\" stays as it is: there the backslash is the folder
     while (path.size() > 3 && winpath::endsWithSeparator(path)) {
         path.pop_back();
     }
-    auto names = read(path);
+    auto names = files_.listMelodies(path);
     if (!names.ok()) {
         return names.status();
     }
@@ -28,24 +31,15 @@ std::string MelodyList::FileName() const {
     return selected_ ? entries_[*selected_] : std::string();
 }
 
-Result<std::vector<std::string>> MelodyList::read(const std::string& folder) {
-    // watched from before the reading, so that no change can slip in between
-    shortcut_.beforeReading(folder);
-    auto names = files_.listMelodies(folder);
-    if (!names.ok()) {
-        shortcut_.forget();
-    }
-    return names;
-}
-
 void MelodyList::Refresh() {
-    if (shortcut_.provesUnchanged()) {
-        // the entries are what a new read would give: only the selection and place settle
-        settlePlace();
-        return;
+    if (pendingPath_) {
+        const std::string pending = *std::exchange(pendingPath_, std::nullopt);
+        if (setPath(pending).ok()) {
+            return;
+        }
     }
-    auto names =
-        path_.empty() ? Result<std::vector<std::string>>(std::vector<std::string>{}) : read(path_);
+    auto names = path_.empty() ? Result<std::vector<std::string>>(std::vector<std::string>{})
+                               : files_.listMelodies(path_);
     std::vector<std::string> entries =
         names.ok() ? std::move(names).value() : std::vector<std::string>{};
     // every repaint comes here: a view redraws the names only when they changed

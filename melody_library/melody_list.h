@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "melody_library/repaint_shortcut.h"
 #include "platform/file_system.h"
 #include "platform/install_folder.h"
 #include "platform/status.h"
@@ -23,7 +22,7 @@ class MelodyList {
 public:
     static constexpr std::string_view kPattern = install::kMelodyPattern;
 
-    explicit MelodyList(const FileSystem& files) : files_(files), shortcut_(files) {}
+    explicit MelodyList(const FileSystem& files) : files_(files) {}
 
     // The folder as last set, without a trailing backslash; "" before any folder was set.
     const std::string& Path() const { return path_; }
@@ -31,6 +30,9 @@ public:
     // holds it. A folder that cannot be read fails and the list keeps the folder and entries it
     // had.
     Status setPath(std::string_view folder);
+    // Points the list at `folder` as setPath() does, but leaves the reading to the next
+    // Refresh(): the opening, whose first repaint follows at once, reads the folder once.
+    void setPathAtNextRefresh(std::string_view folder) { pendingPath_ = std::string(folder); }
     // The selected entry's name, without folder; "" when nothing is selected.
     std::string FileName() const;
     // Shows the folder as it is now, selecting the remembered melody again. A folder that has
@@ -54,13 +56,12 @@ public:
     std::uint64_t revision() const { return revision_; }
 
 private:
-    Result<std::vector<std::string>> read(const std::string& folder);
     void replaceEntries(std::vector<std::string> entries, std::optional<std::string> keepCurrent);
     void settlePlace();
 
     const FileSystem& files_;
     std::string path_;
-    RepaintShortcut shortcut_;
+    std::optional<std::string> pendingPath_;
     std::vector<std::string> entries_;
     std::optional<std::size_t> selected_;
     std::optional<std::size_t> current_;

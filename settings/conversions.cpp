@@ -100,11 +100,4 @@ Status writeOptions(const ShellHolder& holder, std::int16_t audio, std::int16_t 
     return writeTogether(holder, options);
 }
 
-Status writeText(const ShellHolder& holder, std::string_view fullName, std::string_view value) {
-    if (!holder.WSHShell()) {
-        return noShellObject();
-    }
-    return holder.WSHShell()->RegWrite(fullName, value);
-}
-
 }  // namespace zorvik::settings

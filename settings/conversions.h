@@ -23,6 +23,5 @@ Result<std::string> readText(const ShellHolder& holder, std::string_view fullNam
 // Audio and inDeleted, as the window closes, in one write: two instances closing at once leave
 // the pair of one of them, and when Audio cannot be written, inDeleted is not written either.
 Status writeOptions(const ShellHolder& holder, std::int16_t audio, std::int16_t inDeleted);
-Status writeText(const ShellHolder& holder, std::string_view fullName, std::string_view value);
 
 }  // namespace zorvik::settings

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "main_window/qt/bulgarian.h"
 #include "main_window/qt/qt_desktop.h"
 
 int main(int argc, char** argv) {
@@ -17,14 +16,13 @@ int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    QApplication app(argc, argv);
-    zorvik::prepareApplication(app);
-    zorvik::QtProgram program;
+    zorvik::Program program(zorvik::createDesktop(argc, argv));
     program.start();
+    zorvik::gui::Form1Window& window = zorvik::qtDesktopOf(program).window();
     // the first repaint re-reads the list and clears any selection: let it pass first
     QElapsedTimer waited;
     waited.start();
-    while (program.window().repaintsRequested() == 0 && waited.elapsed() < 5000) {
+    while (window.repaintsRequested() == 0 && waited.elapsed() < 5000) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     if (argc > 2) {
@@ -37,7 +35,7 @@ int main(int argc, char** argv) {
         }
     }
     QApplication::processEvents();
-    const QPixmap picture = program.window().grab();
+    const QPixmap picture = window.grab();
     if (!picture.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;

@@ -254,7 +254,9 @@ void Form1Window::dismiss() {
 }
 
 bool Form1Window::event(QEvent* event) {
-    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) {
+    // the first showing comes as the surface's first exposure, which the filter below hears
+    if (event->type() == QEvent::WindowActivate && form_ != nullptr &&
+        form_->activationRepaints()) {
         requestRepaint();
     }
     if (event->type() == QEvent::Show && !shownOnce_) {
@@ -268,7 +270,7 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
     if (watched == QApplication::instance() && event->type() == QEvent::Quit && isVisible()) {
         // the desktop session ending (the session manager's "die") comes as a quit: it closes
         // the window as a signal does, and the program ends once the window has closed
-        closeAsTheUser();
+        closeUnattended();
         return true;
     }
     if (watched == windowHandle() && event->type() == QEvent::Expose &&
@@ -330,25 +332,12 @@ void Form1Window::closeEvent(QCloseEvent* event) {
     }
 }
 
-void Form1Window::closeAsTheUser() {
+void Form1Window::closeUnattended() {
     if (form_ == nullptr) {
         close();
         return;
     }
-    if (insisting_ == nullptr) {
-        insisting_ = new QTimer(this);
-        insisting_->setInterval(20);
-        connect(insisting_, &QTimer::timeout, this, [this] {
-            if (form_->closed()) {
-                insisting_->stop();
-            } else {
-                form_->requestClose();
-            }
-        });
-    }
-    // started first: a box that the closing itself opens waits inside the request
-    insisting_->start();
-    form_->requestClose();
+    form_->requestCloseUnattended();
 }
 
 }  // namespace zorvik::gui

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMenu>
-#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <map>
@@ -37,10 +36,8 @@ public:
 
     static QIcon icon();
 
-    // Closes the window as the user's close does, for the system's requests to end the
-    // program; the request stands until the window has gone, so that a box which opens
-    // meanwhile, with no one there to answer it, is answered too.
-    void closeAsTheUser();
+    // Closes the window for the system's requests to end the program, with no one at it.
+    void closeUnattended();
 
 protected:
     bool event(QEvent* event) override;
@@ -62,7 +59,6 @@ private:
     std::uint64_t shownRevision_ = 0;
     bool shownOnce_ = false;
     bool closeEventRunning_ = false;
-    QTimer* insisting_ = nullptr;
     std::unique_ptr<NativeWindowWatch> nativeWindowWatch_;
 };
 

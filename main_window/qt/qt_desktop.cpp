@@ -4,16 +4,13 @@
 
 #include "main_window/form1_layout.h"
 #include "main_window/qt/bulgarian.h"
-#include "main_window/qt/termination_requests.h"
-#include "platform/posix/cached_store_reader.h"
 #include "platform/posix/host_errors.h"
 
 namespace zorvik {
 
 QtPosixPlatform::QtPosixPlatform()
     : files_(posix::DriveMap::fromEnvironment()),
-      // the parse cache only spares the parse of a file read again unchanged
-      registry_(posix::defaultSettingsStorePath(), std::make_shared<posix::CachedStoreReader>()),
+      registry_(posix::defaultSettingsStorePath()),
       // beside the settings, whose record it guards, in the user's own folder
       ringChoiceLock_(posix::hostFolderOf(registry_.storePath()) + "/ring-choice.lock",
                       kInterprocessLockPatience),
@@ -27,39 +24,33 @@ std::string QtPosixPlatform::applicationFolder() const {
     return posix::applicationFolder(files_.drives());
 }
 
-QtProgram::QtProgram()
-    : shells_(platform_.settingsStore()), form_(formServicesOf(platform_, shells_)) {
-    platform_.window().attach(form_);
-}
-
-void QtProgram::start() {
-    form_.Form_Load();
-    platform_.window().show();
-}
-
-namespace {
-
-class QtDesktop final : public Desktop {
-public:
-    QtDesktop(int& argc, char** argv) : app_(argc, argv) { prepareApplication(app_); }
-
-    PlatformServices& services() override { return platform_; }
-
-    int run(Form1& form) override {
-        platform_.window().attach(form);
-        // a request to end that comes during the load handler closes the window once shown
-        gui::TerminationRequests requests([this] { platform_.window().closeAsTheUser(); });
-        form.Form_Load();
-        platform_.window().show();
-        return QApplication::exec();
+QtDesktop::QtDesktop(int& argc, char** argv) {
+    if (QApplication::instance() == nullptr) {
+        app_ = std::make_unique<QApplication>(argc, argv);
+        prepareApplication(*app_);
     }
+    platform_ = std::make_unique<QtPosixPlatform>();
+}
 
-private:
-    QApplication app_;
-    QtPosixPlatform platform_;
-};
+// the window goes before the application that draws it
+QtDesktop::~QtDesktop() {
+    requests_.reset();
+    platform_.reset();
+}
 
-}  // namespace
+bool QtDesktop::open(Form1& form) {
+    platform_->window().attach(form);
+    // a request to end that comes during the load handler closes the window once shown
+    requests_ = std::make_unique<gui::TerminationRequests>(
+        [this] { platform_->window().closeUnattended(); });
+    form.Form_Load();
+    platform_->window().show();
+    return true;
+}
+
+int QtDesktop::dispatchUntilClosed() {
+    return QApplication::exec();
+}
 
 std::optional<int> runWithoutWindow(int, char**) {
     return std::nullopt;  // no process here is ever started to act for another

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QApplication>
 #include <memory>
 
 #include "main_window/desktop.h"
 #include "main_window/form1.h"
+#include "main_window/program.h"
 #include "main_window/qt/form1_window.h"
+#include "main_window/qt/termination_requests.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_interprocess_lock.h"
@@ -13,7 +16,6 @@
 #include "platform/qt/qt_open_file_dialog.h"
 #include "platform/qt/qt_player.h"
 #include "platform/qt/qt_progress.h"
-#include "settings/shell_object.h"
 
 namespace zorvik {
 
@@ -51,24 +53,28 @@ private:
     NoElevation elevation_;
 };
 
-// The whole program over that platform, for the tools and tests that drive the real window.
-class QtProgram {
+// The Qt desktop: the platform above and its event loop. It makes the QApplication where the
+// process has none yet (a test or a tool may have made its own).
+class QtDesktop final : public Desktop {
 public:
-    QtProgram();
+    QtDesktop(int& argc, char** argv);
+    ~QtDesktop() override;
 
-    // Runs the load handler, then shows the window.
-    void start();
+    QtPosixPlatform& services() override { return *platform_; }
+    bool open(Form1& form) override;
+    int dispatchUntilClosed() override;
 
-    gui::Form1Window& window() { return platform_.window(); }
-    Form1& form() { return form_; }
-    QtPosixPlatform& platform() { return platform_; }
-    const posix::DriveMap& drives() const { return platform_.drives(); }
-    const posix::PosixRegistry& registry() const { return platform_.registry(); }
+    gui::Form1Window& window() { return platform_->window(); }
 
 private:
-    QtPosixPlatform platform_;
-    settings::RegistryShellFactory shells_;
-    Form1 form_;
+    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<QtPosixPlatform> platform_;
+    std::unique_ptr<gui::TerminationRequests> requests_;
 };
+
+// The desktop a program runs on, in a build whose desktop is Qt's.
+inline QtDesktop& qtDesktopOf(Program& program) {
+    return static_cast<QtDesktop&>(program.desktop());
+}
 
 }  // namespace zorvik

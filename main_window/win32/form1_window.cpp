@@ -313,7 +313,9 @@ void Form1Window::onActivate(WPARAM wParam) {
     const bool restorable =
         focusToRestore_ != nullptr && IsChild(window_, focusToRestore_) != FALSE;
     SetFocus(restorable ? focusToRestore_ : control("File1"));
-    requestRepaint();
+    if (form_ != nullptr && form_->activationRepaints()) {
+        requestRepaint();
+    }
 }
 
 void Form1Window::onDpiChanged(UINT dpi, const RECT& suggested) {

@@ -40,7 +40,7 @@ class Win32Desktop final : public Desktop {
 public:
     PlatformServices& services() override { return platform_; }
 
-    int run(Form1& form) override {
+    bool open(Form1& form) override {
         gui::Form1Window& window = platform_.window();
         if (Status created = window.create(); !created.ok()) {
             // with no window there is no owner, and perhaps no desktop to show a box on
@@ -48,12 +48,17 @@ public:
             std::fprintf(stderr, "zorvik-melodies: %s\n", message.c_str());
             MessageBoxW(nullptr, win32::toWideLossy(message).c_str(),
                         win32::toWideLossy(layout::kFormCaption).c_str(), MB_OK | MB_ICONERROR);
-            return 1;
+            return false;
         }
         platform_.ownDialogsBy(window.handle());
         window.attach(form);
         form.Form_Load();
         window.show(startupShowCommand());
+        return true;
+    }
+
+    int dispatchUntilClosed() override {
+        gui::Form1Window& window = platform_.window();
         MSG message{};
         BOOL got = FALSE;
         while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {

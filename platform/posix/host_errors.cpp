@@ -106,23 +106,6 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-bool readAll(int fd, std::string& out) {
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        if (got == 0) {
-            return true;
-        }
-        out.append(buffer, static_cast<std::size_t>(got));
-    }
-}
-
 void syncFolder(const std::string& folder) {
     FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.valid()) {

@@ -32,8 +32,6 @@ private:
 
 // Retries on EINTR; returns false with errno set when not every byte could be written.
 bool writeAll(int fd, const char* data, std::size_t size);
-// Reads the whole file; false with errno set on failure.
-bool readAll(int fd, std::string& out);
 // Flushes a folder's entries (a rename) to disk; failures are not worth reporting.
 void syncFolder(const std::string& folder);
 // Creates the missing folders of `folder`, each with mode 0700 (this user's own); false with

@@ -36,25 +36,15 @@ PosixFileSystem::PosixFileSystem(DriveMap drives) : drives_(std::move(drives)) {
 
 namespace {
 
-// Whether a folder entry is a file the list may show. A symbolic link is followed, and noted in
-// `metLink`: where it points can change without the folder changing.
-bool isListedFile(int folderFd, const dirent64& entry, bool& metLink) {
+// Whether a folder entry is a file the list may show. A symbolic link is followed.
+bool isListedFile(int folderFd, const dirent64& entry) {
     struct stat info {};
     switch (entry.d_type) {
         case DT_REG:
             return true;
         case DT_LNK:
-            metLink = true;
+        case DT_UNKNOWN:  // a file system that does not say: ask
             return ::fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
-        case DT_UNKNOWN:  // a file system that does not say: ask, without following first
-            if (::fstatat(folderFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-                return false;
-            }
-            if (S_ISLNK(info.st_mode)) {
-                metLink = true;
-                return ::fstatat(folderFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
-            }
-            return S_ISREG(info.st_mode);
         default:
             return false;
     }
@@ -96,7 +86,6 @@ Result<std::vector<std::string>> PosixFileSystem::listMelodies(std::string_view 
     std::vector<std::string> found;
     std::vector<SortKey> order;
     std::string keys;
-    bool metLink = false;
     for (;;) {
         const ssize_t got = ::getdents64(dir.get(), block.get(), kBlock);
         if (got <= 0) {
@@ -107,7 +96,7 @@ Result<std::vector<std::string>> PosixFileSystem::listMelodies(std::string_view 
             at += entry->d_reclen;
             const std::string_view name = entry->d_name;
             if (text::matchesWavPattern(name) && text::isValidWindowsName(name) &&
-                isListedFile(dir.get(), *entry, metLink)) {
+                isListedFile(dir.get(), *entry)) {
                 const std::string key = text::foldCase(name);
                 order.push_back({static_cast<std::uint32_t>(keys.size()),
                                  static_cast<std::uint32_t>(key.size()),
@@ -116,10 +105,6 @@ Result<std::vector<std::string>> PosixFileSystem::listMelodies(std::string_view 
                 found.emplace_back(name);
             }
         }
-    }
-    struct stat folderInfo {};
-    if (::fstat(dir.get(), &folderInfo) == 0) {
-        linkedFolders_->record(folderInfo.st_dev, folderInfo.st_ino, metLink);
     }
     const std::string_view allKeys = keys;
     std::sort(order.begin(), order.end(), [&](const SortKey& a, const SortKey& b) {

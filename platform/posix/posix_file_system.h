@@ -6,7 +6,6 @@
 #include "platform/file_transaction.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/posix_file_steps.h"
-#include "platform/posix/posix_folder_watch.h"
 
 namespace zorvik::posix {
 
@@ -15,7 +14,6 @@ public:
     explicit PosixFileSystem(DriveMap drives);
 
     Result<std::vector<std::string>> listMelodies(std::string_view folder) const override;
-    std::unique_ptr<FolderWatch> watchFolder(std::string_view folder) const override;
     Result<std::string> hostPath(std::string_view path) const override;
     // Paths on drive Z: are the host's own, and shown as such; drive C: is the phone
     // program's world and keeps its Windows form.
@@ -31,8 +29,6 @@ public:
 private:
     DriveMap drives_;
     PosixFileSteps steps_;
-    // what the listings found, for the watches of those folders
-    std::shared_ptr<LinkedFolders> linkedFolders_ = std::make_shared<LinkedFolders>();
 };
 
 }  // namespace zorvik::posix

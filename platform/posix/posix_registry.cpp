@@ -96,8 +96,7 @@ void removeStaleTemporaries(const std::string& folder, const std::string& storeP
 
 }  // namespace
 
-PosixRegistry::PosixRegistry(std::string storePath, std::shared_ptr<StoreReader> reader)
-    : storePath_(std::move(storePath)), reader_(std::move(reader)) {
+PosixRegistry::PosixRegistry(std::string storePath) : storePath_(std::move(storePath)) {
     const auto slash = storePath_.find_last_of('/');
     folder_ = slash == std::string::npos
                   ? std::string(".")
@@ -114,7 +113,7 @@ Result<RegistryValue> PosixRegistry::read(std::string_view key, std::string_view
         // no folder yet, a read-only one) the rename that every writer ends with still keeps a
         // reader from seeing a torn file.
         const StoreLock lock(lockPath(), StoreLock::Kind::Shared, std::chrono::milliseconds(0));
-        return reader_->read(storePath_);
+        return readStore(storePath_);
     }();
     if (!found.ok()) {
         return fail(found.failure().code, found.failure().message);
@@ -177,7 +176,7 @@ Status PosixRegistry::applyChecked(std::string_view key, std::span<const ValueCh
     }
     // A symlinked store is the user's arrangement: the file it points to is the one replaced.
     std::string target = followLinks(storePath_);
-    auto found = PlainStoreReader().read(target);
+    auto found = readStore(target);
     if (!found.ok()) {
         return fail(found.failure().code, found.failure().message);
     }

@@ -27,10 +27,7 @@ public:
     // opening the window is never held up.
     static constexpr std::chrono::milliseconds kWritePatience{3000};
 
-    // `reader` reads the file for the reads (a parse cache may stand in front of the plain
-    // reading); a write always reads the file itself.
-    explicit PosixRegistry(std::string storePath, std::shared_ptr<StoreReader> reader =
-                                                      std::make_shared<PlainStoreReader>());
+    explicit PosixRegistry(std::string storePath);
 
     Result<RegistryValue> read(std::string_view key, std::string_view valueName) override;
 
@@ -52,7 +49,6 @@ protected:
 private:
     std::string storePath_;
     std::string folder_;
-    std::shared_ptr<StoreReader> reader_;
     std::chrono::milliseconds writePatience_ = kWritePatience;
 };
 

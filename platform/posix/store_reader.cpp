@@ -16,9 +16,10 @@ Failure failureOf(int error) {
     return {codeOfErrno(error), reasonOfErrno(error)};
 }
 
-}  // namespace
-
-Result<FileDescriptor> PlainStoreReader::open(const std::string& path, StoreReading& reading) {
+// Looks at what stands at `path` and fills in whether it exists, what it is and, for anything
+// but a regular file of a sane size, its damage; gives an open descriptor only for a file to
+// parse.
+Result<FileDescriptor> openStore(const std::string& path, StoreReading& reading) {
     // Without O_NONBLOCK, a FIFO in the file's place would keep the open waiting for a writer.
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file.valid()) {
@@ -49,7 +50,7 @@ Result<FileDescriptor> PlainStoreReader::open(const std::string& path, StoreRead
     return file;
 }
 
-Status PlainStoreReader::parse(int file, StoreReading& reading) {
+Status parseStore(int file, StoreReading& reading) {
     // Never more than the size looked at: a file that grows meanwhile cannot fill the memory.
     std::string bytes(static_cast<std::size_t>(reading.info.st_size), '\0');
     std::size_t have = 0;
@@ -76,14 +77,16 @@ Status PlainStoreReader::parse(int file, StoreReading& reading) {
     return Status::success();
 }
 
-Result<StoreReading> PlainStoreReader::read(const std::string& path) {
+}  // namespace
+
+Result<StoreReading> readStore(const std::string& path) {
     StoreReading reading;
-    auto file = open(path, reading);
+    auto file = openStore(path, reading);
     if (!file.ok()) {
         return file.failure();
     }
     if (file.value().valid()) {
-        if (Status parsed = parse(file.value().get(), reading); !parsed.ok()) {
+        if (Status parsed = parseStore(file.value().get(), reading); !parsed.ok()) {
             return parsed.failure();
         }
     }

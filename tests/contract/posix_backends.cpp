@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/posix/cached_store_reader.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_registry.h"
 #include "tests/contract/fake_backends.h"
@@ -78,8 +77,7 @@ private:
 
 class PosixRegistryHarness final : public RegistryHarness {
 public:
-    explicit PosixRegistryHarness(std::shared_ptr<posix::StoreReader> reader)
-        : registry_((folder_ / "config" / "HKCU.reg").string(), std::move(reader)) {
+    PosixRegistryHarness() : registry_((folder_ / "config" / "HKCU.reg").string()) {
         registry_.setWritePatience(std::chrono::milliseconds(100));
     }
     Registry& registry() override { return registry_; }
@@ -113,15 +111,7 @@ std::vector<FileSystemBackend> fileSystemBackends() {
 
 std::vector<RegistryBackend> registryBackends() {
     return {fakeRegistryBackend(),
-            {"Posix",
-             [] {
-                 return std::make_unique<PosixRegistryHarness>(
-                     std::make_shared<posix::PlainStoreReader>());
-             }},
-            {"PosixCached", [] {
-                 return std::make_unique<PosixRegistryHarness>(
-                     std::make_shared<posix::CachedStoreReader>());
-             }}};
+            {"Posix", [] { return std::make_unique<PosixRegistryHarness>(); }}};
 }
 
 }  // namespace zorvik::testing

@@ -102,7 +102,7 @@ TEST_F(WindowEvents, ThePopupOpensWhereTheUserLooksAndItsItemRunsAfterIt) {
         command1->setFocus();
         QPoint shownAt;
         QTimer::singleShot(0, [&] {
-            QMenu* menu = program->window().popupMenu();
+            QMenu* menu = window().popupMenu();
             shownAt = menu->pos();
             menu->setActiveAction(menu->actions().at(1));
             QTest::keyClick(menu, Qt::Key_Return);
@@ -236,7 +236,7 @@ TEST_F(WindowEvents, EnterAndKeypadEnterPressTheFocusedButtonWhichNeverBecomesTh
         ASSERT_EQ(QtMessageBox::answeredMessages().size(), 1u) << "one click, however long held";
         EXPECT_EQ(QtMessageBox::answeredMessages()[0], pressed.asks);
     }
-    for (auto* button : program->window().findChildren<QPushButton*>()) {
+    for (auto* button : window().findChildren<QPushButton*>()) {
         EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
         EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
     }
@@ -258,8 +258,7 @@ TEST_F(WindowEvents, ANoticeHasTheInformationIconAFailureTheCriticalOneAndARetry
     watch.start(10);
     qobject_cast<QPushButton*>(control("Command3"))->click();  // nothing marked yet
     list()->selectRow(0);                                      // a melody that cannot play
-    EXPECT_EQ(program->platform().messageBox().retryOrCancel("Файлът е зает.", "Zorvik"),
-              kAnswerRetry);
+    EXPECT_EQ(platform().messageBox().retryOrCancel("Файлът е зает.", "Zorvik"), kAnswerRetry);
     EXPECT_EQ(shown,
               (std::vector{QMessageBox::Information, QMessageBox::Critical, QMessageBox::Warning}));
 }
@@ -385,7 +384,7 @@ TEST_F(WindowEvents, TheDialogGivesWindowsPathsAndRefusesNamesWindowsCannotHold)
     writeFile(root / "pick" / "Нова.wav", "x");
     writeFile(root / "pick" / "bad:name.wav", "x");
     QtOpenFileDialog dialog(nullptr, "t", "Wav|*.wav", [&](const std::string& host) {
-        return program->drives().windowsPathOf(host);
+        return platform().drives().windowsPathOf(host);
     });
     QtOpenFileDialog::setNextFileName(
         QString::fromStdString((root / "pick" / "Нова.wav").string()));
@@ -407,7 +406,7 @@ TEST_F(WindowEvents, TheDialogGivesWindowsPathsAndRefusesNamesWindowsCannotHold)
 // stopping it (its button, Escape, the window closing) makes the copy's next report say stop.
 TEST_F(WindowEvents, ALongCopyShowsItsDialogAndEachWayOfStoppingItStopsTheCopy) {
     start();
-    QtProgress& progress = program->platform().progress();
+    QtProgress& progress = platform().progress();
     progress.setDialogDelay(0);
     const struct {
         const char* what;
@@ -459,23 +458,22 @@ TEST_F(WindowEvents, ALongCopyShowsItsDialogAndEachWayOfStoppingItStopsTheCopy) 
 TEST_F(WindowEvents, ClosingTheWindowDuringACopyCancelsItAndClosesWithTheOptionsStored) {
     writeStore("\"RingSound\"=\"a.wav\"\n");
     start();
-    program->platform().progress().setDialogDelay(60'000);  // not before the test is over
+    platform().progress().setDialogDelay(60'000);  // not before the test is over
     std::atomic<bool> released{false};
     // the copy's content waits for the test
-    static_cast<TransactionalFileSystem&>(program->platform().files())
-        .setStepFaults([&](FileStep step) {
-            for (int i = 0; step == FileStep::WriteContent && i < 500 && !released; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            return std::optional<StepFault>();
-        });
+    static_cast<TransactionalFileSystem&>(platform().files()).setStepFaults([&](FileStep step) {
+        for (int i = 0; step == FileStep::WriteContent && i < 500 && !released; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return std::optional<StepFault>();
+    });
     program->form().selectEntry(1);
     QtMessageBox::setNextAnswer(kAnswerOk);  // the ring question
     QtMessageBox::setNextAnswer(kAnswerOk);  // a box that should not come
     const std::int16_t check1 = program->form().Check1().Value();
     QTimer::singleShot(50, [&] {
         QTest::mouseClick(control("Check1"), Qt::LeftButton);
-        program->window().close();
+        window().close();
         released = true;
     });
     program->form().Command2_Click();

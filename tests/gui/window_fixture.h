@@ -24,7 +24,7 @@ public:
     }
     ~WindowFixture() {
         if (program) {
-            program->window().hide();
+            window().hide();
         }
         QtMessageBox::clearAnswers();
     }
@@ -42,12 +42,15 @@ public:
     }
 
     // Starts the program and waits for its first repaint.
-    QtProgram& start() {
-        program = std::make_unique<QtProgram>();
+    QtDesktop& start() {
+        program = std::make_unique<Program>(createDesktop(0, nullptr));
         program->start();
-        waitFor([&] { return program->window().repaintsRequested() > 0; });
-        return *program;
+        waitFor([&] { return window().repaintsRequested() > 0; });
+        return desktop();
     }
+    QtDesktop& desktop() { return qtDesktopOf(*program); }
+    gui::Form1Window& window() { return desktop().window(); }
+    QtPosixPlatform& platform() { return desktop().services(); }
     template <typename Condition>
     static bool waitFor(Condition condition, int milliseconds = 3000) {
         QElapsedTimer timer;
@@ -57,10 +60,10 @@ public:
         }
         return condition();
     }
-    QWidget* control(const char* name) { return program->window().control(name); }
+    QWidget* control(const char* name) { return window().control(name); }
 
     TempFolder root;
-    std::unique_ptr<QtProgram> program;
+    std::unique_ptr<Program> program;
 };
 
 }  // namespace zorvik::testing

@@ -77,7 +77,7 @@ TEST_F(WindowLayout, EveryControlSitsInItsContainerAtItsDesignedPlace) {
         EXPECT_EQ(widget->isVisible(), e.visible) << e.name;
     }
     // the three buttons form one column 208 pixels from the left, measured from the window
-    EXPECT_EQ(control("Command3")->mapTo(&program->window(), QPoint(0, 0)), QPoint(208, 280));
+    EXPECT_EQ(control("Command3")->mapTo(&window(), QPoint(0, 0)), QPoint(208, 280));
 }
 
 TEST_F(WindowLayout, CaptionsAreTheDesignsByteForByte) {
@@ -217,7 +217,7 @@ TEST_F(WindowLayout, CheckBoxesShowThreeStatesAndAGreyedOneTicksWhenClicked) {
 TEST_F(WindowLayout, ClosingTheWindowStoresBothOptions) {
     start();
     qobject_cast<QCheckBox*>(control("Check1"))->click();
-    program->window().close();
+    window().close();
     EXPECT_EQ(testing::readFile(store()),
               "Windows Registry Editor Version 5.00\n\n"
               "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"

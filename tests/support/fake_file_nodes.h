@@ -19,19 +19,12 @@ struct FakeFileData {
     bool inUse = false;
 };
 
-// What a watch of a folder sees: every change counts, and a folder that is gone (or moved with
-// a folder above it) has changed for good.
-struct FakeFolderState {
-    std::uint64_t changes = 0;
-};
-
 struct FakeFileSystem::Node {
     std::string name;
     bool folder = true;
     bool held = false;                            // a temporary its writer still holds
     std::shared_ptr<FakeFileData> file;           // files; hard links share it
     std::vector<std::unique_ptr<Node>> children;  // folders
-    std::shared_ptr<FakeFolderState> state = std::make_shared<FakeFolderState>();
 
     Node* child(std::string_view wanted) const {
         for (const auto& node : children) {
@@ -47,15 +40,6 @@ struct FakeFileSystem::Node {
         std::unique_ptr<Node> taken = std::move(*found);
         children.erase(found);
         return taken;
-    }
-    // Everything below a folder that is moved or removed is somewhere else now.
-    void markMoved() {
-        ++state->changes;
-        for (auto& each : children) {
-            if (each->folder) {
-                each->markMoved();
-            }
-        }
     }
 };
 

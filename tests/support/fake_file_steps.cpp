@@ -222,7 +222,6 @@ public:
         std::erase_if(node->children, [](const std::unique_ptr<Node>& each) {
             return !each->held && each->name.rfind(kTemporaryPrefix, 0) == 0;
         });
-        files_.touch(*node);
     }
 
 private:
@@ -256,7 +255,6 @@ private:
         file->file = std::move(data);
         const std::string path = winpath::join(folder, file->name);
         parent->children.push_back(std::move(file));
-        files_.touch(*parent);
         return path;
     }
 
@@ -284,7 +282,6 @@ private:
         }
         std::unique_ptr<Node> moved = source.value().parent->detach(source.value().node);
         moved->held = false;
-        files_.touch(*source.value().parent);
         files_.place(std::move(moved), target.value());
         return Status::success();
     }
@@ -339,7 +336,6 @@ void FakeFileSystem::place(std::unique_ptr<Node> node, const Located& target) {
         folder->detach(target.node);
     }
     folder->children.push_back(std::move(node));
-    touch(*folder);
 }
 
 }  // namespace zorvik::testing

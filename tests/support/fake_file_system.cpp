@@ -10,21 +10,6 @@
 
 namespace zorvik::testing {
 
-class FakeFileSystem::Watch final : public FolderWatch {
-public:
-    explicit Watch(std::shared_ptr<FakeFolderState> state)
-        : state_(std::move(state)), seen_(state_->changes) {}
-    bool mayHaveChanged() override { return state_.use_count() == 1 || state_->changes != seen_; }
-
-private:
-    std::shared_ptr<FakeFolderState> state_;
-    std::uint64_t seen_;
-};
-
-void FakeFileSystem::touch(Node& folder) const {
-    ++folder.state->changes;
-}
-
 void FakeFileSystem::failNext(FileStep step, ErrorCode code) {
     faults_[step] = StepFault::fail(code);
 }
@@ -74,7 +59,6 @@ Result<FakeFileSystem::Located> FakeFileSystem::locate(std::string_view path,
             folder->children.push_back(std::make_unique<Node>());
             next = folder->children.back().get();
             next->name = components[i];
-            touch(*folder);
         }
         located = Located{folder, next, components[i]};
     }
@@ -115,14 +99,6 @@ Result<std::vector<std::string>> FakeFileSystem::listMelodies(std::string_view f
     return names;
 }
 
-std::unique_ptr<FolderWatch> FakeFileSystem::watchFolder(std::string_view folder) const {
-    const Node* node = find(folder);
-    if (!watchesTrusted_ || node == nullptr || !node->folder) {
-        return nullptr;
-    }
-    return std::make_unique<Watch>(node->state);
-}
-
 // The paths of this machine are its Windows paths; only what names nothing at all fails here,
 // a missing folder is for the steps to find.
 Result<std::string> FakeFileSystem::hostPath(std::string_view path) const {
@@ -142,7 +118,6 @@ void FakeFileSystem::makeFolder(std::string_view path) {
         auto folder = std::make_unique<Node>();
         folder->name = located.value().name;
         located.value().parent->children.push_back(std::move(folder));
-        touch(*located.value().parent);
     }
 }
 
@@ -162,7 +137,6 @@ void FakeFileSystem::writeFile(std::string_view path, std::string_view bytes) {
         located.value().parent->children.push_back(std::move(file));
     }
     node->file->bytes = std::string(bytes);
-    touch(*located.value().parent);
 }
 
 void FakeFileSystem::hardLink(std::string_view existing, std::string_view link) {
@@ -180,11 +154,7 @@ void FakeFileSystem::remove(std::string_view path) {
         return;
     }
     Node* node = located.value().node;
-    if (node->folder) {
-        node->markMoved();
-    }
     located.value().parent->detach(node);
-    touch(*located.value().parent);
 }
 
 void FakeFileSystem::rename(std::string_view from, std::string_view to) {
@@ -195,9 +165,6 @@ void FakeFileSystem::rename(std::string_view from, std::string_view to) {
         throw std::invalid_argument("cannot rename " + std::string(from));
     }
     Node* node = source.value().node;
-    if (node->folder) {
-        node->markMoved();
-    }
     std::unique_ptr<Node> moved = source.value().parent->detach(node);
     if (Node* replaced = target.value().parent->child(target.value().name);
         replaced != nullptr && replaced != node) {
@@ -205,8 +172,6 @@ void FakeFileSystem::rename(std::string_view from, std::string_view to) {
     }
     moved->name = target.value().name;
     target.value().parent->children.push_back(std::move(moved));
-    touch(*source.value().parent);
-    touch(*target.value().parent);
 }
 
 void FakeFileSystem::setReadOnly(std::string_view path, bool readOnly) {

@@ -24,7 +24,6 @@ public:
     ~FakeFileSystem() override;
 
     Result<std::vector<std::string>> listMelodies(std::string_view folder) const override;
-    std::unique_ptr<FolderWatch> watchFolder(std::string_view folder) const override;
     Result<std::string> hostPath(std::string_view path) const override;
     FileSteps& steps() override;
     Result<std::unique_ptr<SourceReader>> openSource(const std::string& hostPath) override;
@@ -57,9 +56,6 @@ public:
     void failNext(FileStep step, ErrorCode code);
     // The next time `step` runs it is reported done and left undone.
     void pretendNextDone(FileStep step);
-    // Folder watches report nothing, as a network share would not: the list must then read
-    // every time.
-    void setWatchesTrusted(bool trusted) { watchesTrusted_ = trusted; }
     // Without hard links (a FAT drive), an older namesake steps aside by a rename.
     void setHardLinks(bool made) { hardLinks_ = made; }
     int listings() const { return listings_; }
@@ -68,13 +64,11 @@ private:
     struct Node;
     struct Located;
     class Steps;
-    class Watch;
 
     Result<Located> locate(std::string_view path, bool createFolders) const;
     Node* find(std::string_view path) const;
     // `node` under a new path, replacing a file there but keeping that file's name
     void place(std::unique_ptr<Node> node, const Located& target);
-    void touch(Node& folder) const;
 
     std::unique_ptr<Node> root_;  // the drives, by letter
     std::unique_ptr<Steps> steps_;
@@ -82,7 +76,6 @@ private:
     std::vector<std::string> administratorsOnly_;
     std::map<FileStep, StepFault> faults_;
     mutable int listings_ = 0;
-    bool watchesTrusted_ = true;
     bool hardLinks_ = true;
 };
 

@@ -12,6 +12,7 @@ Form1& FormDriver::open(std::string applicationFolder) {
         Form1::Services{machineFiles(), box, dialog, player, popup, factory, machineLock(),
                         progress, machineElevation(), std::move(applicationFolder)});
     form->Form_Load();
+    form->Form_Paint();  // the first repaint, as the shown window's
     return *form;
 }
 

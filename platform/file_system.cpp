@@ -14,8 +14,4 @@ std::optional<std::string> FileSystem::melodyNamed(std::string_view folder,
     return found ? std::optional(names.value()[*found]) : std::nullopt;
 }
 
-std::unique_ptr<FolderWatch> FileSystem::watchFolder(std::string_view) const {
-    return nullptr;
-}
-
 }  // namespace zorvik

@@ -55,14 +55,6 @@ public:
 // shown: `copy` once, given what it tells how far it has come.
 using CopyRunner = std::function<void(const std::function<void(CopyProgress&)>& copy)>;
 
-// Tells whether a folder may have changed since the watch began. Once it says so it keeps
-// saying so; the list then starts a new watch and reads the folder again.
-class FolderWatch {
-public:
-    virtual ~FolderWatch() = default;
-    virtual bool mayHaveChanged() = 0;
-};
-
 // The files of the melody folders, reached by Windows-form paths.
 class FileSystem {
 public:
@@ -77,11 +69,6 @@ public:
     // names: the exact name, else one that differs only in case. nullopt when it holds none, or
     // cannot be read (the operation that follows then says why).
     std::optional<std::string> melodyNamed(std::string_view folder, std::string_view name) const;
-
-    // Starts watching a folder for any change that listMelodies could show. nullptr where no
-    // change notification can be trusted for that folder (a network or user-space file system,
-    // a platform without one): the caller then reads the folder every time.
-    virtual std::unique_ptr<FolderWatch> watchFolder(std::string_view folder) const;
 
     // The copy, its first half: every check and the whole copy, to a temporary file beside the
     // destination, telling `progress` (where given) how far it has come. Nothing at the

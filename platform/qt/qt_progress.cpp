@@ -97,6 +97,7 @@ void QtProgress::run(std::string_view fileName, const std::function<void(CopyPro
     QTimer ticks;
     QObject::connect(&ticks, &QTimer::timeout, &loop, [&] {
         const std::uint64_t total = worker.total;
+        // not before it shows: a value would let Qt show it early, on its own estimate
         if (dialog.isVisible() && total != 0) {
             dialog.setValue(static_cast<int>(worker.done * kSteps / total));
         }

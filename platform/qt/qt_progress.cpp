@@ -1,14 +1,10 @@
 #include "platform/qt/qt_progress.h"
 
 #include <QCoreApplication>
-#include <QDialog>
 #include <QEvent>
 #include <QEventLoop>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
+#include <QProgressDialog>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <cstdint>
 
 #include "platform/scoped_value.h"
@@ -21,53 +17,22 @@ QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Escape and the window's close button cancel as the button does; the dialog stays until the
-// copy has stopped, so that the window takes no command meanwhile.
-class CopyDialog final : public QDialog {
-public:
-    CopyDialog(QWidget* parent, const QString& caption, const QString& text,
-               std::atomic<bool>& cancelled)
-        : QDialog(parent), cancelled_(cancelled) {
-        setWindowTitle(caption);
-        setWindowModality(Qt::ApplicationModal);
-        auto* layout = new QVBoxLayout(this);
-        auto* label = new QLabel(text, this);
-        label->setObjectName(QStringLiteral("text"));
-        layout->addWidget(label);
-        bar_ = new QProgressBar(this);
-        bar_->setRange(0, kSteps);
-        bar_->setMinimumWidth(320);
-        layout->addWidget(bar_);
-        cancel_ = new QPushButton(fromUtf8(kCancelCopyCaption), this);
-        cancel_->setObjectName(QStringLiteral("cancel"));
-        layout->addWidget(cancel_, 0, Qt::AlignHCenter);
-        connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
-    }
-
-    void showProgress(std::uint64_t done, std::uint64_t total) {
-        bar_->setValue(total == 0 ? 0 : static_cast<int>(done * kSteps / total));
-    }
-    void reject() override {
-        cancelled_ = true;
-        cancel_->setEnabled(false);
-    }
-
-private:
-    static constexpr int kSteps = 1000;  // a bar's int cannot count the bytes of large files
-    std::atomic<bool>& cancelled_;
-    QProgressBar* bar_ = nullptr;
-    QPushButton* cancel_ = nullptr;
-};
-
-// The user's input goes nowhere until the dialog shows, as under a modal dialog; a request to
-// close the window is no input, and still reaches it.
+// The user's input goes nowhere while the dialog is hidden (before it shows, and after a cancel
+// while the copy cleans up), as under the modal dialog itself; a request to close the window is
+// no input, and still reaches it. While the dialog shows, everything passes: its Escape is a
+// shortcut event.
 class InputHold final : public QObject {
 public:
-    InputHold() { QCoreApplication::instance()->installEventFilter(this); }
+    explicit InputHold(const QWidget& dialog) : dialog_(dialog) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
     ~InputHold() override { QCoreApplication::instance()->removeEventFilter(this); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (dialog_.isVisible()) {
+            return QObject::eventFilter(watched, event);
+        }
         switch (event->type()) {
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonRelease:
@@ -86,6 +51,9 @@ protected:
                 return QObject::eventFilter(watched, event);
         }
     }
+
+private:
+    const QWidget& dialog_;
 };
 
 }  // namespace
@@ -106,34 +74,41 @@ void QtProgress::run(std::string_view fileName, const std::function<void(CopyPro
         work(here);
         return;
     }
+    constexpr int kSteps = 1000;  // a bar's int cannot count the bytes of large files
+    QProgressDialog dialog(fromUtf8(copyingText(fileName)), fromUtf8(kCancelCopyCaption), 0, kSteps,
+                           parent_);
+    dialog.setWindowTitle(caption_);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoReset(false);  // a full bar stays until the copy has ended
+    dialog.setMinimumDuration(delayMs_);
+    dialog.setValue(0);  // from now, the dialog shows once the delay has passed
+    const InputHold hold(dialog);
+
     QEventLoop loop;
     CopyWorker worker;  // gone, its thread ended, before the loop it wakes
     const ScopedValue current(running_, &worker);
+    // its button, Escape (a shortcut, which the hold lets through) and its close box
+    QObject::connect(&dialog, &QProgressDialog::canceled, &loop,
+                     [&worker] { worker.cancelled = true; });
     worker.start(work, [&loop] {
         QMetaObject::invokeMethod(
             &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
-    QTimer::singleShot(delayMs_, &loop, [&loop] { loop.quit(); });
-    if (!worker.finished) {
-        const InputHold hold;
-        loop.exec();
-    }
-    if (!worker.finished) {
-        CopyDialog dialog(parent_, caption_, fromUtf8(copyingText(fileName)), worker.cancelled);
-        QTimer ticks;
-        QObject::connect(&ticks, &QTimer::timeout, &dialog, [&] {
-            dialog.showProgress(worker.done, worker.total);
-            // should the thread's own word have been taken by another loop
-            if (worker.finished) {
-                loop.quit();
-            }
-        });
-        ticks.start(100);
-        dialog.showProgress(worker.done, worker.total);
-        dialog.show();
-        while (!worker.finished) {
-            loop.exec();
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, &loop, [&] {
+        const std::uint64_t total = worker.total;
+        // not before it shows: a value would let Qt show it early, on its own estimate
+        if (dialog.isVisible() && total != 0) {
+            dialog.setValue(static_cast<int>(worker.done * kSteps / total));
         }
+        // should the thread's own word have been taken by another loop
+        if (worker.finished) {
+            loop.quit();
+        }
+    });
+    ticks.start(100);
+    while (!worker.finished) {
+        loop.exec();
     }
     worker.finish();
 }

@@ -12,8 +12,8 @@
 namespace zorvik {
 
 // The copy runs on a thread of its own while this one keeps the window's events flowing; after
-// a moment a modal dialog over the window shows how far it has come and offers to cancel. The
-// window takes no input before the copy ends; a request to close it cancels the copy.
+// a moment Qt's progress dialog over the window shows how far it has come and offers to cancel.
+// The window takes no input before the copy ends; a request to close it cancels the copy.
 class QtProgress final : public ProgressService {
 public:
     QtProgress(QWidget* parent, std::string_view caption);

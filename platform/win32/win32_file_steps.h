@@ -49,9 +49,13 @@ private:
     // Its handle, INVALID_HANDLE_VALUE (which every call refuses) when there is none.
     HANDLE handleOf(const std::string& temporary);
     Handle release(const std::string& temporary);
+    // Whether `file`, open at the kept-aside `kept`, is the file this process kept aside there
+    // (true where it kept none under that name: the next start settles another's).
+    bool isKeptAsMade(const std::string& kept, HANDLE file);
 
     std::mutex heldMutex_;
     std::map<std::string, Held> held_;
+    std::map<std::string, FileIdentity> keptAside_;
 };
 
 // A source for a copy, read through links, its holes asked of the file system where the file is
@@ -62,11 +66,19 @@ Result<std::unique_ptr<SourceReader>> openSourceReader(const std::string& path);
 // Windows' "*.wav" would match, so no list shows it.
 std::wstring temporaryName(const std::wstring& folder, std::wstring_view prefix);
 
-// Renames the open file over `destination`: with POSIX semantics where Windows has them (10,
-// 1809 on), which replaces even a file another program holds open with FILE_SHARE_DELETE, else
-// the classic way. 0 or the Win32 error; ERROR_NOT_SUPPORTED where neither can be done by
-// handle.
-DWORD renameByHandle(HANDLE file, const std::wstring& destination);
+// Renames the open file to `destination`, over a file there where `replace`: with POSIX
+// semantics where Windows has them (10, 1809 on), which replaces even a file another program
+// holds open with FILE_SHARE_DELETE, else the classic way. 0 or the Win32 error.
+DWORD renameByHandle(HANDLE file, const std::wstring& destination, bool replace = true);
+
+inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The entry at `path` itself, opened for `access`: refused where it is a link, a junction or a
+// mount point, or (a host's link under Wine) reaches a file other than its folder's own entry,
+// so that whatever is done through the handle is done to that very entry and nothing it points
+// to. Whoever holds a folder on the way open without sharing deletion knows it reaches that
+// folder.
+Result<Handle> openEntryItself(const std::wstring& path, DWORD access, DWORD share = kShareAll);
 
 // Why Windows refused to replace, move or remove `path`: a refusal that comes from another
 // program holding the file is "in use", never "access denied".

@@ -262,31 +262,87 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
 
     const std::string outside = source.path() + "\\чужда.wav";
     writeBytes(outside, "someone else's");
-    const std::string link = kRings + "\\връзка.wav";
     const std::wstring hostOutside = testing::hostNameUnderWine(testing::widePath(outside));
-    const bool linked =
-        !hostOutside.empty() &&
-        testing::runOnHost(L"/bin/ln -s \"" + hostOutside + L"\" \"" +
-                           testing::hostNameUnderWine(testing::widePath(link)) + L"\"") &&
-        testing::waitUntil([&] { return readBytes(link).has_value(); });
+    const auto onHost = [](const std::string& path) {
+        return L"\"" + testing::hostNameUnderWine(testing::widePath(path)) + L"\"";
+    };
+    // a host's link, which Wine shows as a plain file and follows, stands in for Windows' links
+    const auto plantLink = [&](const std::string& at) {
+        return !hostOutside.empty() &&
+               testing::runOnHost(L"/bin/ln -s \"" + hostOutside + L"\" " + onHost(at)) &&
+               testing::waitUntil([&] { return readBytes(at) == "someone else's"; });
+    };
+    const auto removeOnHost = [&](const std::string& at) {
+        testing::runOnHost(L"/bin/rm " + onHost(at));
+        testing::waitUntil([&] {
+            return GetFileAttributesW(testing::widePath(at).c_str()) == INVALID_FILE_ATTRIBUTES;
+        });
+    };
+    const std::string link = kRings + "\\връзка.wav";
+    const std::string melody = kRings + "\\повишена.wav";
+    const std::string kept = kRings + "\\.zorvik-kept-0a1b2c.tmp";
+    const bool linked = plantLink(link);
     const auto host = [&](const std::string& path) { return files.hostPath(path).value(); };
 
     EXPECT_FALSE(steps.removeFile(host(outside), false).ok());
     EXPECT_FALSE(steps.createTemporary(host(source.path())).ok());
-    EXPECT_FALSE(steps.moveInOneStep(host(kRings + "\\повишена.wav"), host(outside)).ok());
+    EXPECT_FALSE(steps.moveInOneStep(host(melody), host(outside)).ok());
     EXPECT_FALSE(steps.removeFile(host(kInstall + "\\Phone.wav"), false).ok());
     if (linked) {
-        EXPECT_FALSE(steps.removeFile(host(link), false).ok()) << "a link is no melody";
-        EXPECT_FALSE(steps.moveInOneStep(host(link), host(kDeleted + "\\връзка.wav")).ok());
-        // nor do the steps below, which check the very handle they act through
-        EXPECT_FALSE(files.steps().removeFile(host(link), false).ok());
-        EXPECT_FALSE(files.steps().moveInOneStep(host(link), host(kDeleted + "\\връзка.wav")).ok());
-        // Wine's DeleteFileW would take the file the link points to: the host removes it
-        testing::runOnHost(L"/bin/rm \"" + testing::hostNameUnderWine(testing::widePath(link)) +
-                           L"\"");
-        testing::waitUntil([&] {
-            return GetFileAttributesW(testing::widePath(link).c_str()) == INVALID_FILE_ATTRIBUTES;
-        });
+        // through the guard, and through the steps below it, which check the very handle they
+        // act through
+        const struct {
+            const char* what;
+            std::function<Status(FileSteps&)> act;
+        } onALink[] = {
+            {"a delete", [&](FileSteps& s) { return s.removeFile(host(link), false); }},
+            {"a move",
+             [&](FileSteps& s) {
+                 return s.moveInOneStep(host(link), host(kDeleted + "\\връзка.wav"));
+             }},
+            {"a namesake kept aside",
+             [&](FileSteps& s) { return s.keepAside(host(link), host(kept)).status(); }},
+            {"a kept name put back",
+             [&](FileSteps& s) { return s.putBack(host(link), host(melody)); }},
+        };
+        for (const auto& row : onALink) {
+            for (FileSteps* acting : {&steps, &files.steps()}) {
+                SCOPED_TRACE(row.what);
+                EXPECT_FALSE(row.act(*acting).ok()) << "a link is no melody";
+            }
+        }
+        EXPECT_EQ(readBytes(melody), "the melody");
+        removeOnHost(link);
+        // the kept-aside namesake swapped, after it was kept, for a name that reaches elsewhere:
+        // neither put back nor removed
+        const struct {
+            const char* what;
+            std::function<bool()> swap;
+        } swaps[] = {
+            {"for a link to a file elsewhere",
+             [&] { return testing::runOnHost(L"/bin/rm " + onHost(kept)) && plantLink(kept); }},
+            {"for another file",
+             [&] {
+                 const bool removed = DeleteFileW(testing::widePath(kept).c_str());
+                 writeBytes(kept, "someone else's");
+                 return removed;
+             }},
+        };
+        for (const auto& row : swaps) {
+            for (FileSteps* acting : {&steps, &files.steps()}) {
+                SCOPED_TRACE(row.what);
+                const auto aside = acting->keepAside(host(melody), host(kept));
+                ASSERT_TRUE(aside.ok()) << aside.failure().message;
+                EXPECT_TRUE(aside.value().linked) << "a second name, the melody left in place";
+                ASSERT_TRUE(row.swap());
+                EXPECT_FALSE(acting->putBack(host(kept), host(melody)).ok());
+                acting->removeTemporary(host(kept));
+                EXPECT_EQ(readBytes(melody), "the melody");
+                EXPECT_EQ(readBytes(outside), "someone else's");
+                EXPECT_EQ(readBytes(kept), "someone else's");
+                removeOnHost(kept);
+            }
+        }
     }
     // a short alias matches "*.wav" where the file's own name does not
     const std::string unlisted = kRings + "\\notes.wave";
@@ -300,9 +356,7 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     EXPECT_EQ(readBytes(outside), "someone else's");
     EXPECT_EQ(readBytes(kInstall + "\\Phone.wav"), "previous ring");
 
-    EXPECT_TRUE(
-        steps.moveInOneStep(host(kRings + "\\повишена.wav"), host(kDeleted + "\\повишена.wav"))
-            .ok());
+    EXPECT_TRUE(steps.moveInOneStep(host(melody), host(kDeleted + "\\повишена.wav")).ok());
     EXPECT_EQ(listing(kDeleted), "повишена.wav стара.wav");
     ASSERT_TRUE(steps.createTemporary(host(kRings)).ok());
     started.value()->end();

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/install_folder.h"
@@ -244,6 +246,42 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
         SCOPED_TRACE(row.what);
         EXPECT_EQ(exitCodeOf(row.parameters), row.code);
     }
+    // a request begun and never finished ends the wait within the patience (the elevated
+    // process's, shortened here), however far it came
+    const struct {
+        const char* what;
+        std::string sent;
+        bool whole;
+    } requests[] = {
+        {"a whole request", std::string("\x02\0\0\0ok", 6), true},
+        {"its length cut short", std::string("\x02", 1), false},
+        {"its body cut short", std::string("\x02\0\0\0o", 5), false},
+    };
+    for (const auto& row : requests) {
+        SCOPED_TRACE(row.what);
+        const std::wstring name = L"\\\\.\\pipe\\zorvik-stalled-" + self;
+        const win32::Handle ours(CreateNamedPipeW(name.c_str(),
+                                                  PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                                  PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr));
+        win32::Handle client(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(ours.valid() && client.valid());
+        DWORD written = 0;
+        WriteFile(client.get(), row.sent.data(), static_cast<DWORD>(row.sent.size()), &written,
+                  nullptr);
+        std::atomic<bool> over{false};
+        bool read = false;
+        std::thread reader([&] {
+            read = win32::readMessage(ours.get(), nullptr, 200).ok();
+            over = true;
+        });
+        // one that waits on is freed by the client's end, long after the patience
+        EXPECT_TRUE(testing::waitUntil([&] { return over.load(); })) << "still waiting";
+        client.close();
+        reader.join();
+        EXPECT_EQ(read, row.whole);
+    }
+
     win32::Handle waited(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     OVERLAPPED listening{};
     listening.hEvent = waited.get();

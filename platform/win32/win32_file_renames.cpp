@@ -67,16 +67,21 @@ std::wstring nativePath(const std::wstring& path) {
     return LR"(\??\)" + path;
 }
 
-// A second name `link` (a full path, never over a file there) for the open file: the very file
-// checked, whatever stands at its first name by now. Win32 has no call for that by handle.
-DWORD linkByHandle(HANDLE file, const std::wstring& link) {
+// The native information classes that name a file anew.
+constexpr int kFileRenameInformation = 10;
+constexpr int kFileLinkInformation = 11;
+constexpr int kFileRenameInformationEx = 65;
+
+// A new name for the open file through the native call, the only one that takes a folder handle
+// for the name's folder (`root`, with `name` bare) and makes a second name by handle. 0 or the
+// Win32 error.
+DWORD nameNatively(HANDLE file, int kind, HANDLE root, const std::wstring& name, DWORD flags) {
     struct IoStatus {
         LONG_PTR status;
         ULONG_PTR information;
     };
     using SetInformation = LONG(NTAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
     using ToWin32Error = ULONG(NTAPI*)(LONG);
-    constexpr int kFileLinkInformation = 11;
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     const auto set = reinterpret_cast<SetInformation>(
         reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
@@ -85,10 +90,10 @@ DWORD linkByHandle(HANDLE file, const std::wstring& link) {
     if (set == nullptr || toError == nullptr) {
         return ERROR_NOT_SUPPORTED;
     }
-    std::string info = nameInformation(nativePath(link), FALSE);
+    std::string info = nameInformation(name, flags);
+    reinterpret_cast<RenameInformation*>(info.data())->rootDirectory = root;
     IoStatus io{};
-    const LONG status =
-        set(file, &io, info.data(), static_cast<ULONG>(info.size()), kFileLinkInformation);
+    const LONG status = set(file, &io, info.data(), static_cast<ULONG>(info.size()), kind);
     return status >= 0 ? 0 : toError(status);
 }
 
@@ -196,6 +201,49 @@ Failure refusalOf(DWORD error, const std::wstring& path) {
     return {codeOfError(error), reasonOfError(error)};
 }
 
+void Win32FileSteps::renameOnlyInto(std::vector<Place> places) {
+    places_ = std::move(places);
+}
+
+std::optional<Win32FileSteps::NameInPlace> Win32FileSteps::placeOf(const std::wstring& path) const {
+    const std::wstring folder = folderOf(path);
+    for (const Place& place : places_) {
+        if (!folder.empty() && samePath(folder, place.folder)) {
+            return NameInPlace{place.handle,
+                               path.substr(folder.size() + (folder.back() == L'\\' ? 0 : 1))};
+        }
+    }
+    return std::nullopt;
+}
+
+DWORD Win32FileSteps::rename(HANDLE file, const std::wstring& destination, bool replace) {
+    if (places_.empty()) {
+        return renameByHandle(file, destination, replace);
+    }
+    // named within the very folder held, never through a path resolved again
+    const auto place = placeOf(destination);
+    if (!place) {
+        return ERROR_ACCESS_DENIED;
+    }
+    const DWORD posix =
+        nameNatively(file, kFileRenameInformationEx, place->place, place->name,
+                     (replace ? kRenameReplaceIfExists : 0) | kRenamePosixSemantics);
+    if (!notAvailable(posix)) {
+        return posix;
+    }
+    return nameNatively(file, kFileRenameInformation, place->place, place->name,
+                        replace ? TRUE : FALSE);
+}
+
+DWORD Win32FileSteps::link(HANDLE file, const std::wstring& name) {
+    if (places_.empty()) {
+        return nameNatively(file, kFileLinkInformation, nullptr, nativePath(name), FALSE);
+    }
+    const auto place = placeOf(name);
+    return place ? nameNatively(file, kFileLinkInformation, place->place, place->name, FALSE)
+                 : ERROR_ACCESS_DENIED;
+}
+
 Status Win32FileSteps::renameIntoPlace(const std::string& temporary,
                                        const std::string& destination) {
     const auto target = wide(destination);
@@ -206,7 +254,7 @@ Status Win32FileSteps::renameIntoPlace(const std::string& temporary,
         keepWhatTheReplacedFileHad(hold->handle.get(), target.value());
     }
     // over the entry itself: a link there is replaced, never what it points to
-    if (const DWORD error = renameByHandle(handleOf(temporary), target.value()); error != 0) {
+    if (const DWORD error = rename(handleOf(temporary), target.value()); error != 0) {
         return refusalOf(error, target.value());
     }
     release(temporary);
@@ -224,7 +272,7 @@ Status Win32FileSteps::moveInOneStep(const std::string& from, const std::string&
         return opened.failure();
     }
     Handle file = std::move(opened).value();
-    const DWORD error = renameByHandle(file.get(), target.value());
+    const DWORD error = rename(file.get(), target.value());
     if (error == ERROR_NOT_SAME_DEVICE) {
         return Failure{ErrorCode::NotSameVolume, {}};
     }
@@ -261,10 +309,9 @@ Result<KeptAside> Win32FileSteps::keepAside(const std::string& destination,
     }
     // a second name keeps the destination in place while it is kept aside; where the file
     // system has none, the destination itself steps aside
-    const bool linked = linkByHandle(file.get(), aside.value()) == 0;
+    const bool linked = link(file.get(), aside.value()) == 0;
     if (!linked) {
-        if (const DWORD error = renameByHandle(file.get(), aside.value(), false);
-            error != 0) {
+        if (const DWORD error = rename(file.get(), aside.value(), false); error != 0) {
             file.close();
             return refusalOf(error, target.value());
         }
@@ -306,7 +353,7 @@ Status Win32FileSteps::putBack(const std::string& kept, const std::string& desti
     } else if (there.failure().code != ErrorCode::NotFound) {
         return there.failure();  // a link there is never replaced by what was kept
     }
-    if (const DWORD error = renameByHandle(file.get(), target.value()); error != 0) {
+    if (const DWORD error = rename(file.get(), target.value()); error != 0) {
         file.close();
         if (had.FileAttributes != 0) {
             if (auto there = openEntryItself(target.value(), FILE_WRITE_ATTRIBUTES); there.ok()) {

@@ -5,7 +5,9 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/file_steps.h"
 #include "platform/win32/win32_errors.h"
@@ -37,6 +39,15 @@ public:
     void syncFolder(const std::string& folder) override;
     void removeAbandonedTemporaries(const std::string& folder) override;
 
+    // A folder held open (`handle`) under its path as the steps are given it.
+    struct Place {
+        std::wstring folder;
+        HANDLE handle;
+    };
+    // From now on every rename and second name lands in one of `places`, named relative to its
+    // handle; anywhere else is refused. For the elevated process, whose places are held.
+    void renameOnlyInto(std::vector<Place> places);
+
 private:
     struct Held {
         Handle handle;
@@ -52,10 +63,20 @@ private:
     // Whether `file`, open at the kept-aside `kept`, is the file this process kept aside there
     // (true where it kept none under that name: the next start settles another's).
     bool isKeptAsMade(const std::string& kept, HANDLE file);
+    struct NameInPlace {
+        HANDLE place;
+        std::wstring name;
+    };
+    // The held place `path` lies directly in, and its name there; nullopt for none.
+    std::optional<NameInPlace> placeOf(const std::wstring& path) const;
+    DWORD rename(HANDLE file, const std::wstring& destination, bool replace = true);
+    // A second name for the open file, never over a file there.
+    DWORD link(HANDLE file, const std::wstring& name);
 
     std::mutex heldMutex_;
     std::map<std::string, Held> held_;
     std::map<std::string, FileIdentity> keptAside_;
+    std::vector<Place> places_;
 };
 
 // A source for a copy, read through links, its holes asked of the file system where the file is

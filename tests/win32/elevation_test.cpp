@@ -400,6 +400,16 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     started.value()->end();
     DeleteFileW(testing::widePath(unlisted).c_str());
     EXPECT_EQ(listing(kRings), "Deleted") << "its temporary, never placed, gone with it";
+
+    // with its places held, the steps name a file anew only within one of them
+    const win32::Handle rings(CreateFileW(testing::widePath(kRings).c_str(), FILE_LIST_DIRECTORY,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    files.win32Steps().renameOnlyInto({{testing::widePath(host(kRings)), rings.get()}});
+    const std::string moved = kDeleted + "\\повишена.wav";
+    EXPECT_FALSE(files.steps().moveInOneStep(host(moved), host(source.path() + "\\x.wav")).ok());
+    EXPECT_TRUE(files.steps().moveInOneStep(host(moved), host(melody)).ok());
+    EXPECT_EQ(listing(kRings), "Deleted повишена.wav");
 }
 
 // A place that is itself a link could lead anywhere, and one that every user may change needs no

@@ -10,6 +10,7 @@
 
 #include "platform/failure_text.h"
 #include "platform/win32/file_queries.h"
+#include "platform/win32/native_files.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_steps.h"
 #include "platform/windows_path.h"
@@ -23,29 +24,9 @@ constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
 constexpr DWORD kRenameReplaceIfExists = 0x00000001;  // FILE_RENAME_FLAG_REPLACE_IF_EXISTS
 constexpr DWORD kRenamePosixSemantics = 0x00000002;   // FILE_RENAME_FLAG_POSIX_SEMANTICS
 
-// FILE_RENAME_INFO with its Flags member, as the Ex class reads it.
-struct RenameInformation {
-    DWORD flags;  // ReplaceIfExists for the classic class, in its first byte
-    HANDLE rootDirectory;
-    DWORD fileNameLength;
-    WCHAR fileName[1];
-};
-
 bool notAvailable(DWORD error) {
     return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
            error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED;
-}
-
-// A FILE_RENAME_INFO (or FILE_LINK_INFORMATION, laid out alike) naming `destination`.
-std::string nameInformation(const std::wstring& destination, DWORD flags) {
-    std::string buffer(
-        offsetof(RenameInformation, fileName) + (destination.size() + 1) * sizeof(WCHAR), '\0');
-    auto* info = reinterpret_cast<RenameInformation*>(buffer.data());
-    info->flags = flags;
-    info->rootDirectory = nullptr;
-    info->fileNameLength = static_cast<DWORD>(destination.size() * sizeof(WCHAR));
-    std::memcpy(info->fileName, destination.c_str(), destination.size() * sizeof(WCHAR));
-    return buffer;
 }
 
 DWORD renameBy(HANDLE file, const std::wstring& destination, FILE_INFO_BY_HANDLE_CLASS kind,
@@ -54,47 +35,6 @@ DWORD renameBy(HANDLE file, const std::wstring& destination, FILE_INFO_BY_HANDLE
     return SetFileInformationByHandle(file, kind, info.data(), static_cast<DWORD>(info.size()))
                ? 0
                : GetLastError();
-}
-
-// Windows' own name of a path, which the native calls take ("\??\C:\...").
-std::wstring nativePath(const std::wstring& path) {
-    if (path.rfind(LR"(\\?\)", 0) == 0) {
-        return LR"(\??\)" + path.substr(4);
-    }
-    if (path.rfind(LR"(\\)", 0) == 0) {
-        return LR"(\??\UNC\)" + path.substr(2);
-    }
-    return LR"(\??\)" + path;
-}
-
-// The native information classes that name a file anew.
-constexpr int kFileRenameInformation = 10;
-constexpr int kFileLinkInformation = 11;
-constexpr int kFileRenameInformationEx = 65;
-
-// A new name for the open file through the native call, the only one that takes a folder handle
-// for the name's folder (`root`, with `name` bare) and makes a second name by handle. 0 or the
-// Win32 error.
-DWORD nameNatively(HANDLE file, int kind, HANDLE root, const std::wstring& name, DWORD flags) {
-    struct IoStatus {
-        LONG_PTR status;
-        ULONG_PTR information;
-    };
-    using SetInformation = LONG(NTAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
-    using ToWin32Error = ULONG(NTAPI*)(LONG);
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    const auto set = reinterpret_cast<SetInformation>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
-    const auto toError = reinterpret_cast<ToWin32Error>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
-    if (set == nullptr || toError == nullptr) {
-        return ERROR_NOT_SUPPORTED;
-    }
-    std::string info = nameInformation(name, flags);
-    reinterpret_cast<RenameInformation*>(info.data())->rootDirectory = root;
-    IoStatus io{};
-    const LONG status = set(file, &io, info.data(), static_cast<ULONG>(info.size()), kind);
-    return status >= 0 ? 0 : toError(status);
 }
 
 // The handle reached another file than the entry named: acting on it would change that file.
@@ -115,12 +55,7 @@ Result<std::wstring> wide(const std::string& path) {
 // program's installer may have set them; a renamed file would bring the temporary's, an
 // administrator's when elevated), and the attributes that say how it is shown. Where the owner
 // cannot be set (another account's, without the right to restore), the permissions still are.
-void keepWhatTheReplacedFileHad(HANDLE temporary, const std::wstring& destination) {
-    const auto opened = openEntryItself(destination, READ_CONTROL | FILE_READ_ATTRIBUTES);
-    if (!opened.ok()) {
-        return;  // nothing there to replace, nothing this process may read of it, or a link
-    }
-    const Handle& replaced = opened.value();
+void keepWhatTheReplacedFileHad(HANDLE temporary, const Handle& replaced) {
     FILE_BASIC_INFO had{};
     FILE_BASIC_INFO made{};
     if (GetFileInformationByHandleEx(replaced.get(), FileBasicInfo, &had, sizeof had) &&
@@ -174,10 +109,20 @@ DWORD renameByHandle(HANDLE file, const std::wstring& destination, bool replace)
     return renameBy(file, destination, FileRenameInfo, replace ? TRUE : FALSE);
 }
 
-Result<Handle> openEntryItself(const std::wstring& path, DWORD access, DWORD share) {
-    Handle entry(CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr,
-                             OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+Result<Handle> Win32FileSteps::openEntry(const std::wstring& path, DWORD access,
+                                         DWORD share) const {
+    Handle entry;
+    if (places_.empty()) {
+        entry = Handle(
+            CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    } else if (const auto place = placeOf(path)) {
+        // found in the very folder held
+        entry =
+            openNatively(place->place, place->name, access | FILE_READ_ATTRIBUTES, share, false);
+    } else {
+        SetLastError(ERROR_ACCESS_DENIED);
+    }
     if (!entry.valid()) {
         return refusalOf(GetLastError(), path);
     }
@@ -226,21 +171,21 @@ DWORD Win32FileSteps::rename(HANDLE file, const std::wstring& destination, bool 
         return ERROR_ACCESS_DENIED;
     }
     const DWORD posix =
-        nameNatively(file, kFileRenameInformationEx, place->place, place->name,
+        nameNatively(file, NativeNaming::RenameEx, place->place, place->name,
                      (replace ? kRenameReplaceIfExists : 0) | kRenamePosixSemantics);
     if (!notAvailable(posix)) {
         return posix;
     }
-    return nameNatively(file, kFileRenameInformation, place->place, place->name,
+    return nameNatively(file, NativeNaming::Rename, place->place, place->name,
                         replace ? TRUE : FALSE);
 }
 
 DWORD Win32FileSteps::link(HANDLE file, const std::wstring& name) {
     if (places_.empty()) {
-        return nameNatively(file, kFileLinkInformation, nullptr, nativePath(name), FALSE);
+        return nameNatively(file, NativeNaming::Link, nullptr, nativePath(name), FALSE);
     }
     const auto place = placeOf(name);
-    return place ? nameNatively(file, kFileLinkInformation, place->place, place->name, FALSE)
+    return place ? nameNatively(file, NativeNaming::Link, place->place, place->name, FALSE)
                  : ERROR_ACCESS_DENIED;
 }
 
@@ -251,7 +196,11 @@ Status Win32FileSteps::renameIntoPlace(const std::string& temporary,
         return target.failure();
     }
     if (const Held* hold = held(temporary); hold != nullptr && !hold->moved) {
-        keepWhatTheReplacedFileHad(hold->handle.get(), target.value());
+        // where nothing is there to replace, nothing may be read of it, or it is a link, the
+        // copy keeps its own
+        if (const auto replaced = openEntry(target.value(), READ_CONTROL); replaced.ok()) {
+            keepWhatTheReplacedFileHad(hold->handle.get(), replaced.value());
+        }
     }
     // over the entry itself: a link there is replaced, never what it points to
     if (const DWORD error = rename(handleOf(temporary), target.value()); error != 0) {
@@ -267,7 +216,7 @@ Status Win32FileSteps::moveInOneStep(const std::string& from, const std::string&
     if (!source.ok() || !target.ok()) {
         return Failure{ErrorCode::InvalidName, {}};
     }
-    auto opened = openEntryItself(source.value(), DELETE);
+    auto opened = openEntry(source.value(), DELETE);
     if (!opened.ok()) {
         return opened.failure();
     }
@@ -298,7 +247,7 @@ Result<KeptAside> Win32FileSteps::keepAside(const std::string& destination,
     if (!target.ok() || !aside.ok()) {
         return target.ok() ? aside.failure() : target.failure();
     }
-    auto opened = openEntryItself(target.value(), DELETE | FILE_WRITE_ATTRIBUTES);
+    auto opened = openEntry(target.value(), DELETE | FILE_WRITE_ATTRIBUTES);
     if (!opened.ok()) {
         return opened.failure();
     }
@@ -327,7 +276,7 @@ Status Win32FileSteps::putBack(const std::string& kept, const std::string& desti
     if (!from.ok() || !target.ok()) {
         return Failure{ErrorCode::InvalidName, {}};
     }
-    auto opened = openEntryItself(from.value(), DELETE);
+    auto opened = openEntry(from.value(), DELETE);
     if (!opened.ok()) {
         return opened.failure();
     }
@@ -337,7 +286,7 @@ Status Win32FileSteps::putBack(const std::string& kept, const std::string& desti
     }
     // the moved copy there may be read-only; it goes, the older file comes back
     FILE_BASIC_INFO had{};
-    if (auto there = openEntryItself(target.value(), FILE_WRITE_ATTRIBUTES); there.ok()) {
+    if (auto there = openEntry(target.value(), FILE_WRITE_ATTRIBUTES); there.ok()) {
         if (GetFileInformationByHandleEx(there.value().get(), FileBasicInfo, &had, sizeof had) &&
             (had.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
             FILE_BASIC_INFO writable = had;
@@ -356,7 +305,7 @@ Status Win32FileSteps::putBack(const std::string& kept, const std::string& desti
     if (const DWORD error = rename(file.get(), target.value()); error != 0) {
         file.close();
         if (had.FileAttributes != 0) {
-            if (auto there = openEntryItself(target.value(), FILE_WRITE_ATTRIBUTES); there.ok()) {
+            if (auto there = openEntry(target.value(), FILE_WRITE_ATTRIBUTES); there.ok()) {
                 SetFileInformationByHandle(there.value().get(), FileBasicInfo, &had, sizeof had);
             }
         }
@@ -373,7 +322,7 @@ Status Win32FileSteps::removeFile(const std::string& path, bool evenReadOnly) {
         return file.failure();
     }
     // the entry itself, checked and removed through one handle: nothing can come between
-    auto opened = openEntryItself(file.value(), DELETE | FILE_WRITE_ATTRIBUTES);
+    auto opened = openEntry(file.value(), DELETE | FILE_WRITE_ATTRIBUTES);
     if (!opened.ok()) {
         return opened.failure();
     }

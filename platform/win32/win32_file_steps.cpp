@@ -10,6 +10,7 @@
 
 #include "platform/temporary_names.h"
 #include "platform/win32/file_queries.h"
+#include "platform/win32/native_files.h"
 #include "platform/win32/wide_text.h"
 #include "platform/windows_path.h"
 
@@ -155,14 +156,24 @@ Result<std::string> Win32FileSteps::createTemporary(const std::string& folder) {
         return invalidName();
     }
     DWORD error = ERROR_FILE_EXISTS;
-    for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
+    for (int attempt = 0;
+         attempt < 100 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+         ++attempt) {
         const std::wstring path = temporaryName(wideFolder.value(), kCopyPrefix);
         // held without FILE_SHARE_DELETE: no sweep can remove it while it is written
         // WRITE_DAC, which its creator always has: a copy takes the permissions of the file it
         // replaces (renameIntoPlace)
-        Handle out(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC,
-                               FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+        constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC;
+        Handle out;
+        if (places_.empty()) {
+            out = Handle(CreateFileW(path.c_str(), kAccess, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        } else if (const auto place = placeOf(path)) {
+            // made in the very folder held
+            out = openNatively(place->place, place->name, kAccess, FILE_SHARE_READ, true);
+        } else {
+            return failureOf(ERROR_ACCESS_DENIED);
+        }
         if (out.valid()) {
             const std::wstring ownName = path.substr(path.find_last_of(L'\\') + 1);
             // made new, so no link; and in the very folder asked for, or nowhere
@@ -262,7 +273,7 @@ void Win32FileSteps::removeTemporary(const std::string& temporary) {
     if (!wide.ok()) {
         return;
     }
-    const auto kept = openEntryItself(wide.value(), DELETE | FILE_WRITE_ATTRIBUTES);
+    const auto kept = openEntry(wide.value(), DELETE | FILE_WRITE_ATTRIBUTES);
     if (kept.ok() && isKeptAsMade(temporary, kept.value().get())) {
         removeThrough(kept.value().get());
     }
@@ -314,7 +325,7 @@ void Win32FileSteps::removeAbandonedTemporaries(const std::string& folder) {
             continue;
         }
         // a live writer holds its temporary open: only one nobody holds opens unshared
-        const auto abandoned = openEntryItself(base + name, DELETE | FILE_WRITE_ATTRIBUTES, 0);
+        const auto abandoned = openEntry(base + name, DELETE | FILE_WRITE_ATTRIBUTES, 0);
         if (abandoned.ok()) {
             removeThrough(abandoned.value().get());
         }

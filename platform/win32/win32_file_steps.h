@@ -14,6 +14,8 @@
 
 namespace zorvik::win32 {
 
+inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 // The primitive steps through the wide-character API. A temporary is held open without
 // FILE_SHARE_DELETE from its creation to its rename (made through that handle), so that no
 // sweep by another instance can take it. Paths are Windows' own, in UTF-8.
@@ -70,6 +72,11 @@ private:
     // The held place `path` lies directly in, and its name there; nullopt for none.
     std::optional<NameInPlace> placeOf(const std::wstring& path) const;
     DWORD rename(HANDLE file, const std::wstring& destination, bool replace = true);
+    // The entry at `path` itself, opened for `access`: refused where it is a link, a junction or a
+    // mount point, or (a host's link under Wine) reaches a file other than its folder's own entry,
+    // so that whatever is done through the handle is done to that very entry and nothing it points
+    // to. With places held, it is found in the very folder held, by its handle.
+    Result<Handle> openEntry(const std::wstring& path, DWORD access, DWORD share = kShareAll) const;
     // A second name for the open file, never over a file there.
     DWORD link(HANDLE file, const std::wstring& name);
 
@@ -91,15 +98,6 @@ std::wstring temporaryName(const std::wstring& folder, std::wstring_view prefix)
 // semantics where Windows has them (10, 1809 on), which replaces even a file another program
 // holds open with FILE_SHARE_DELETE, else the classic way. 0 or the Win32 error.
 DWORD renameByHandle(HANDLE file, const std::wstring& destination, bool replace = true);
-
-inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// The entry at `path` itself, opened for `access`: refused where it is a link, a junction or a
-// mount point, or (a host's link under Wine) reaches a file other than its folder's own entry,
-// so that whatever is done through the handle is done to that very entry and nothing it points
-// to. Whoever holds a folder on the way open without sharing deletion knows it reaches that
-// folder.
-Result<Handle> openEntryItself(const std::wstring& path, DWORD access, DWORD share = kShareAll);
 
 // Why Windows refused to replace, move or remove `path`: a refusal that comes from another
 // program holding the file is "in use", never "access denied".

@@ -401,13 +401,19 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     DeleteFileW(testing::widePath(unlisted).c_str());
     EXPECT_EQ(listing(kRings), "Deleted") << "its temporary, never placed, gone with it";
 
-    // with its places held, the steps name a file anew only within one of them
-    const win32::Handle rings(CreateFileW(testing::widePath(kRings).c_str(), FILE_LIST_DIRECTORY,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    files.win32Steps().renameOnlyInto({{testing::widePath(host(kRings)), rings.get()}});
+    // with its places held, the steps reach and name a file only within one of them
+    const auto holding = [](const std::string& folder) {
+        return win32::Handle(CreateFileW(testing::widePath(folder).c_str(), FILE_LIST_DIRECTORY,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    };
+    const win32::Handle rings = holding(kRings);
+    const win32::Handle deleted = holding(kDeleted);
+    files.win32Steps().renameOnlyInto({{testing::widePath(host(kRings)), rings.get()},
+                                       {testing::widePath(host(kDeleted)), deleted.get()}});
     const std::string moved = kDeleted + "\\повишена.wav";
     EXPECT_FALSE(files.steps().moveInOneStep(host(moved), host(source.path() + "\\x.wav")).ok());
+    EXPECT_FALSE(files.steps().removeFile(host(outside), false).ok());
     EXPECT_TRUE(files.steps().moveInOneStep(host(moved), host(melody)).ok());
     EXPECT_EQ(listing(kRings), "Deleted повишена.wav");
 }

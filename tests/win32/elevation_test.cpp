@@ -158,9 +158,11 @@ TEST_F(ElevatedProcess, EachRefusedActionIsMadeByTheElevatedProgram) {
          },
          "Deleted", "повишена.wav стара.wav", "previous ring"},
     };
+    const std::wstring ring = testing::widePath(kInstall + "\\Phone.wav");
     for (const auto& action : actions) {
         SCOPED_TRACE(action.what);
         SetUp();
+        SetFileAttributesW(ring.c_str(), FILE_ATTRIBUTE_HIDDEN);
         RefusedMachine machine;
         machine.box.answerer = [] { return std::optional<int>(kAnswerOk); };
         machine.open();
@@ -171,6 +173,9 @@ TEST_F(ElevatedProcess, EachRefusedActionIsMadeByTheElevatedProgram) {
         EXPECT_EQ(listing(kRings), action.ringsAfter);
         EXPECT_EQ(listing(kDeleted), action.deletedAfter);
         EXPECT_EQ(readBytes(kInstall + "\\Phone.wav").value_or("?"), action.ringAfter);
+        EXPECT_NE(GetFileAttributesW(ring.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u)
+            << "the ring file kept as the installer made it";
+        SetFileAttributesW(ring.c_str(), FILE_ATTRIBUTE_NORMAL);
         machine.close();
     }
     const struct {

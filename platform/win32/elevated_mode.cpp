@@ -80,6 +80,7 @@ std::optional<int> runElevatedMode(int argc, char** argv) {
     if (!held.ok()) {
         return kNoPlaces;
     }
+    files.win32Steps().renameOnlyInto(held.value().places());
     elevated::GuardedFileSteps guard(files.steps(),
                                      {install.value(), rings.value(), deleted.value(),
                                       std::string(winpath::fileName(install::kRingFile))});

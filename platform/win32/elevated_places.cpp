@@ -147,6 +147,15 @@ Result<HeldPlaces> HeldPlaces::hold(const std::vector<std::string>& folders, HAN
             return refusedPlace();
         }
         places.held_.push_back(std::move(place));
+        places.folders_.push_back(wide.value());
+    }
+    return places;
+}
+
+std::vector<Win32FileSteps::Place> HeldPlaces::places() const {
+    std::vector<Win32FileSteps::Place> places;
+    for (std::size_t index = 0; index < held_.size(); ++index) {
+        places.push_back({folders_[index], held_[index].get()});
     }
     return places;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/status.h"
 #include "platform/win32/win32_errors.h"
+#include "platform/win32/win32_file_steps.h"
 
 namespace zorvik::win32 {
 
@@ -22,8 +23,12 @@ public:
     // entries from the installer's.
     static Result<HeldPlaces> hold(const std::vector<std::string>& folders, HANDLE requester);
 
+    // Each place held, under its path as given, for the steps to name files relative to.
+    std::vector<Win32FileSteps::Place> places() const;
+
 private:
     std::vector<Handle> held_;
+    std::vector<std::wstring> folders_;
 };
 
 }  // namespace zorvik::win32

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/file_steps.h"
 #include "platform/status.h"
 #include "platform/win32/win32_errors.h"
 
@@ -38,6 +39,11 @@ std::wstring ownNameOf(const std::wstring& path);
 // the file `file` (opened at `path`) reached then lies elsewhere than the folder's entry
 // `ownName`. False where Windows will not say. (On Windows a link is a reparse point.)
 bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring& ownName);
+// Whether the entry open as `file` (opened as itself) is a link, a junction or a mount point.
+bool isLinkItself(HANDLE file);
+
+// The file's volume and index; nullopt where Windows will not say.
+std::optional<FileIdentity> identityOf(HANDLE file);
 
 // Opened for its identity and attributes only (no read or write access, any sharing), so that
 // nothing another program does is disturbed; folders open too.

@@ -10,6 +10,7 @@
 
 #include "platform/failure_text.h"
 #include "platform/win32/file_queries.h"
+#include "platform/win32/native_files.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_steps.h"
 #include "platform/windows_path.h"
@@ -22,15 +23,6 @@ namespace {
 constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
 constexpr DWORD kRenameReplaceIfExists = 0x00000001;  // FILE_RENAME_FLAG_REPLACE_IF_EXISTS
 constexpr DWORD kRenamePosixSemantics = 0x00000002;   // FILE_RENAME_FLAG_POSIX_SEMANTICS
-constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-
-// FILE_RENAME_INFO with its Flags member, as the Ex class reads it.
-struct RenameInformation {
-    DWORD flags;  // ReplaceIfExists for the classic class, in its first byte
-    HANDLE rootDirectory;
-    DWORD fileNameLength;
-    WCHAR fileName[1];
-};
 
 bool notAvailable(DWORD error) {
     return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
@@ -39,14 +31,8 @@ bool notAvailable(DWORD error) {
 
 DWORD renameBy(HANDLE file, const std::wstring& destination, FILE_INFO_BY_HANDLE_CLASS kind,
                DWORD flags) {
-    std::string buffer(
-        offsetof(RenameInformation, fileName) + (destination.size() + 1) * sizeof(WCHAR), '\0');
-    auto* info = reinterpret_cast<RenameInformation*>(buffer.data());
-    info->flags = flags;
-    info->rootDirectory = nullptr;
-    info->fileNameLength = static_cast<DWORD>(destination.size() * sizeof(WCHAR));
-    std::memcpy(info->fileName, destination.c_str(), destination.size() * sizeof(WCHAR));
-    return SetFileInformationByHandle(file, kind, info, static_cast<DWORD>(buffer.size()))
+    std::string info = nameInformation(destination, flags);
+    return SetFileInformationByHandle(file, kind, info.data(), static_cast<DWORD>(info.size()))
                ? 0
                : GetLastError();
 }
@@ -69,14 +55,7 @@ Result<std::wstring> wide(const std::string& path) {
 // program's installer may have set them; a renamed file would bring the temporary's, an
 // administrator's when elevated), and the attributes that say how it is shown. Where the owner
 // cannot be set (another account's, without the right to restore), the permissions still are.
-void keepWhatTheReplacedFileHad(HANDLE temporary, const std::wstring& destination) {
-    const Handle replaced(CreateFileW(destination.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                      nullptr));
-    if (!replaced.valid()) {
-        return;  // nothing there to replace, or nothing this process may read of it
-    }
+void keepWhatTheReplacedFileHad(HANDLE temporary, const Handle& replaced) {
     FILE_BASIC_INFO had{};
     FILE_BASIC_INFO made{};
     if (GetFileInformationByHandleEx(replaced.get(), FileBasicInfo, &had, sizeof had) &&
@@ -121,14 +100,36 @@ void keepWhatTheReplacedFileHad(HANDLE temporary, const std::wstring& destinatio
 
 }  // namespace
 
-DWORD renameByHandle(HANDLE file, const std::wstring& destination) {
+DWORD renameByHandle(HANDLE file, const std::wstring& destination, bool replace) {
     const DWORD posix = renameBy(file, destination, kFileRenameInfoEx,
-                                 kRenameReplaceIfExists | kRenamePosixSemantics);
+                                 (replace ? kRenameReplaceIfExists : 0) | kRenamePosixSemantics);
     if (!notAvailable(posix)) {
         return posix;
     }
-    const DWORD classic = renameBy(file, destination, FileRenameInfo, TRUE);
-    return notAvailable(classic) ? ERROR_NOT_SUPPORTED : classic;
+    return renameBy(file, destination, FileRenameInfo, replace ? TRUE : FALSE);
+}
+
+Result<Handle> Win32FileSteps::openEntry(const std::wstring& path, DWORD access,
+                                         DWORD share) const {
+    Handle entry;
+    if (places_.empty()) {
+        entry = Handle(
+            CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    } else if (const auto place = placeOf(path)) {
+        // found in the very folder held
+        entry =
+            openNatively(place->place, place->name, access | FILE_READ_ATTRIBUTES, share, false);
+    } else {
+        SetLastError(ERROR_ACCESS_DENIED);
+    }
+    if (!entry.valid()) {
+        return refusalOf(GetLastError(), path);
+    }
+    if (isLinkItself(entry.get()) || reachesElsewhere(entry.get(), path, ownNameOf(path))) {
+        return linkNotActedOnItself();
+    }
+    return entry;
 }
 
 Failure refusalOf(DWORD error, const std::wstring& path) {
@@ -145,6 +146,49 @@ Failure refusalOf(DWORD error, const std::wstring& path) {
     return {codeOfError(error), reasonOfError(error)};
 }
 
+void Win32FileSteps::renameOnlyInto(std::vector<Place> places) {
+    places_ = std::move(places);
+}
+
+std::optional<Win32FileSteps::NameInPlace> Win32FileSteps::placeOf(const std::wstring& path) const {
+    const std::wstring folder = folderOf(path);
+    for (const Place& place : places_) {
+        if (!folder.empty() && samePath(folder, place.folder)) {
+            return NameInPlace{place.handle,
+                               path.substr(folder.size() + (folder.back() == L'\\' ? 0 : 1))};
+        }
+    }
+    return std::nullopt;
+}
+
+DWORD Win32FileSteps::rename(HANDLE file, const std::wstring& destination, bool replace) {
+    if (places_.empty()) {
+        return renameByHandle(file, destination, replace);
+    }
+    // named within the very folder held, never through a path resolved again
+    const auto place = placeOf(destination);
+    if (!place) {
+        return ERROR_ACCESS_DENIED;
+    }
+    const DWORD posix =
+        nameNatively(file, NativeNaming::RenameEx, place->place, place->name,
+                     (replace ? kRenameReplaceIfExists : 0) | kRenamePosixSemantics);
+    if (!notAvailable(posix)) {
+        return posix;
+    }
+    return nameNatively(file, NativeNaming::Rename, place->place, place->name,
+                        replace ? TRUE : FALSE);
+}
+
+DWORD Win32FileSteps::link(HANDLE file, const std::wstring& name) {
+    if (places_.empty()) {
+        return nameNatively(file, NativeNaming::Link, nullptr, nativePath(name), FALSE);
+    }
+    const auto place = placeOf(name);
+    return place ? nameNatively(file, NativeNaming::Link, place->place, place->name, FALSE)
+                 : ERROR_ACCESS_DENIED;
+}
+
 Status Win32FileSteps::renameIntoPlace(const std::string& temporary,
                                        const std::string& destination) {
     const auto target = wide(destination);
@@ -152,23 +196,14 @@ Status Win32FileSteps::renameIntoPlace(const std::string& temporary,
         return target.failure();
     }
     if (const Held* hold = held(temporary); hold != nullptr && !hold->moved) {
-        keepWhatTheReplacedFileHad(hold->handle.get(), target.value());
-    }
-    DWORD error = renameByHandle(handleOf(temporary), target.value());
-    if (error == ERROR_NOT_SUPPORTED) {
-        Handle closed = release(temporary);
-        closed.close();
-        const auto from = wide(temporary);
-        error = MoveFileExW(from.value().c_str(), target.value().c_str(), kReplace)
-                    ? 0
-                    : GetLastError();
-        if (error != 0) {
-            // no longer held: the caller removes it by name
-            return refusalOf(error, target.value());
+        // where nothing is there to replace, nothing may be read of it, or it is a link, the
+        // copy keeps its own
+        if (const auto replaced = openEntry(target.value(), READ_CONTROL); replaced.ok()) {
+            keepWhatTheReplacedFileHad(hold->handle.get(), replaced.value());
         }
-        return Status::success();
     }
-    if (error != 0) {
+    // over the entry itself: a link there is replaced, never what it points to
+    if (const DWORD error = rename(handleOf(temporary), target.value()); error != 0) {
         return refusalOf(error, target.value());
     }
     release(temporary);
@@ -181,24 +216,12 @@ Status Win32FileSteps::moveInOneStep(const std::string& from, const std::string&
     if (!source.ok() || !target.ok()) {
         return Failure{ErrorCode::InvalidName, {}};
     }
-    // the entry itself, a link included
-    Handle file(CreateFileW(source.value().c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.valid()) {
-        return refusalOf(GetLastError(), source.value());
+    auto opened = openEntry(source.value(), DELETE);
+    if (!opened.ok()) {
+        return opened.failure();
     }
-    if (reachesElsewhere(file.get(), source.value(), ownNameOf(source.value()))) {
-        return linkNotActedOnItself();
-    }
-    DWORD error = renameByHandle(file.get(), target.value());
-    if (error == ERROR_NOT_SUPPORTED) {
-        file.close();
-        error = MoveFileExW(source.value().c_str(), target.value().c_str(), kReplace)
-                    ? 0
-                    : GetLastError();
-    }
+    Handle file = std::move(opened).value();
+    const DWORD error = rename(file.get(), target.value());
     if (error == ERROR_NOT_SAME_DEVICE) {
         return Failure{ErrorCode::NotSameVolume, {}};
     }
@@ -211,23 +234,40 @@ Status Win32FileSteps::moveInOneStep(const std::string& from, const std::string&
     return Status::success();
 }
 
+bool Win32FileSteps::isKeptAsMade(const std::string& kept, HANDLE file) {
+    const std::lock_guard lock(heldMutex_);
+    const auto found = keptAside_.find(kept);
+    return found == keptAside_.end() || identityOf(file) == found->second;
+}
+
 Result<KeptAside> Win32FileSteps::keepAside(const std::string& destination,
                                             const std::string& kept) {
     const auto target = wide(destination);
-    const auto keptWide = wide(kept);
-    if (!target.ok() || !keptWide.ok()) {
-        return target.ok() ? keptWide.failure() : target.failure();
+    const auto aside = wide(kept);
+    if (!target.ok() || !aside.ok()) {
+        return target.ok() ? aside.failure() : target.failure();
     }
-    const std::wstring& aside = keptWide.value();
-    const std::string& named = kept;
-    // a hard link keeps the destination in place while it is kept aside
-    if (CreateHardLinkW(aside.c_str(), target.value().c_str(), nullptr)) {
-        return KeptAside{named, true};
+    auto opened = openEntry(target.value(), DELETE | FILE_WRITE_ATTRIBUTES);
+    if (!opened.ok()) {
+        return opened.failure();
     }
-    if (!MoveFileExW(target.value().c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        return refusalOf(GetLastError(), target.value());
+    Handle file = std::move(opened).value();
+    const auto identity = identityOf(file.get());
+    if (!identity) {
+        return failureOf(GetLastError());
     }
-    return KeptAside{named, false};
+    // a second name keeps the destination in place while it is kept aside; where the file
+    // system has none, the destination itself steps aside
+    const bool linked = link(file.get(), aside.value()) == 0;
+    if (!linked) {
+        if (const DWORD error = rename(file.get(), aside.value(), false); error != 0) {
+            file.close();
+            return refusalOf(error, target.value());
+        }
+    }
+    const std::lock_guard lock(heldMutex_);
+    keptAside_[kept] = *identity;
+    return KeptAside{kept, linked};
 }
 
 Status Win32FileSteps::putBack(const std::string& kept, const std::string& destination) {
@@ -236,19 +276,43 @@ Status Win32FileSteps::putBack(const std::string& kept, const std::string& desti
     if (!from.ok() || !target.ok()) {
         return Failure{ErrorCode::InvalidName, {}};
     }
-    // the moved copy there may be read-only; it goes, the older file comes back
-    const auto attributes = attributesOf(target.value());
-    if (attributes && (*attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        SetFileAttributesW(target.value().c_str(), *attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    auto opened = openEntry(from.value(), DELETE);
+    if (!opened.ok()) {
+        return opened.failure();
     }
-    if (!MoveFileExW(from.value().c_str(), target.value().c_str(), kReplace)) {
-        const DWORD error = GetLastError();
-        if (attributes) {
-            SetFileAttributesW(target.value().c_str(), *attributes);
+    Handle file = std::move(opened).value();
+    if (!isKeptAsMade(kept, file.get())) {
+        return linkNotActedOnItself();
+    }
+    // the moved copy there may be read-only; it goes, the older file comes back
+    FILE_BASIC_INFO had{};
+    if (auto there = openEntry(target.value(), FILE_WRITE_ATTRIBUTES); there.ok()) {
+        if (GetFileInformationByHandleEx(there.value().get(), FileBasicInfo, &had, sizeof had) &&
+            (had.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            FILE_BASIC_INFO writable = had;
+            writable.FileAttributes &= ~DWORD{FILE_ATTRIBUTE_READONLY};
+            if (writable.FileAttributes == 0) {
+                writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+            }
+            SetFileInformationByHandle(there.value().get(), FileBasicInfo, &writable,
+                                       sizeof writable);
+        } else {
+            had = {};
+        }
+    } else if (there.failure().code != ErrorCode::NotFound) {
+        return there.failure();  // a link there is never replaced by what was kept
+    }
+    if (const DWORD error = rename(file.get(), target.value()); error != 0) {
+        file.close();
+        if (had.FileAttributes != 0) {
+            if (auto there = openEntry(target.value(), FILE_WRITE_ATTRIBUTES); there.ok()) {
+                SetFileInformationByHandle(there.value().get(), FileBasicInfo, &had, sizeof had);
+            }
         }
         return refusalOf(error, target.value());
     }
-    release(kept);
+    const std::lock_guard lock(heldMutex_);
+    keptAside_.erase(kept);
     return Status::success();
 }
 
@@ -258,16 +322,11 @@ Status Win32FileSteps::removeFile(const std::string& path, bool evenReadOnly) {
         return file.failure();
     }
     // the entry itself, checked and removed through one handle: nothing can come between
-    Handle entry(
-        CreateFileW(file.value().c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!entry.valid()) {
-        return refusalOf(GetLastError(), file.value());
+    auto opened = openEntry(file.value(), DELETE | FILE_WRITE_ATTRIBUTES);
+    if (!opened.ok()) {
+        return opened.failure();
     }
-    if (reachesElsewhere(entry.get(), file.value(), ownNameOf(file.value()))) {
-        return linkNotActedOnItself();
-    }
+    Handle entry = std::move(opened).value();
     FILE_BASIC_INFO basic{};
     if (!GetFileInformationByHandleEx(entry.get(), FileBasicInfo, &basic, sizeof basic)) {
         return failureOf(GetLastError());

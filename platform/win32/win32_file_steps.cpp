@@ -10,6 +10,7 @@
 
 #include "platform/temporary_names.h"
 #include "platform/win32/file_queries.h"
+#include "platform/win32/native_files.h"
 #include "platform/win32/wide_text.h"
 #include "platform/windows_path.h"
 
@@ -34,10 +35,13 @@ bool isMissing(DWORD error) {
 const std::wstring kCopyPrefix(temporary_names::kCopyPrefix.begin(),
                                temporary_names::kCopyPrefix.end());
 
-bool isNameSurrogate(HANDLE file) {
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    return GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) &&
-           IsReparseTagNameSurrogate(tag.ReparseTag);
+// Removes the open file, read-only or not; nothing to report when it cannot go.
+void removeThrough(HANDLE file) {
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 }  // namespace
@@ -120,8 +124,7 @@ Result<EntryFacts> Win32FileSteps::inspect(const std::string& path, LinkHandling
     }
     facts.kind = EntryKind::File;
     if (links == LinkHandling::Itself) {
-        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-            isNameSurrogate(file.get())) {
+        if (isLinkItself(file.get())) {
             facts.kind = EntryKind::Link;
         } else if (reachesElsewhere(file.get(), wide.value(), ownName)) {
             facts.kind = EntryKind::UnseenLink;
@@ -153,17 +156,32 @@ Result<std::string> Win32FileSteps::createTemporary(const std::string& folder) {
         return invalidName();
     }
     DWORD error = ERROR_FILE_EXISTS;
-    for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
+    for (int attempt = 0;
+         attempt < 100 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+         ++attempt) {
         const std::wstring path = temporaryName(wideFolder.value(), kCopyPrefix);
         // held without FILE_SHARE_DELETE: no sweep can remove it while it is written
         // WRITE_DAC, which its creator always has: a copy takes the permissions of the file it
         // replaces (renameIntoPlace)
-        Handle out(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC,
-                               FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+        constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC;
+        Handle out;
+        if (places_.empty()) {
+            out = Handle(CreateFileW(path.c_str(), kAccess, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        } else if (const auto place = placeOf(path)) {
+            // made in the very folder held
+            out = openNatively(place->place, place->name, kAccess, FILE_SHARE_READ, true);
+        } else {
+            return failureOf(ERROR_ACCESS_DENIED);
+        }
         if (out.valid()) {
-            const std::string named = winpath::join(
-                folder, toUtf8Lossy(std::wstring_view(path).substr(path.find_last_of(L'\\') + 1)));
+            const std::wstring ownName = path.substr(path.find_last_of(L'\\') + 1);
+            // made new, so no link; and in the very folder asked for, or nowhere
+            if (reachesElsewhere(out.get(), path, ownName)) {
+                removeThrough(out.get());
+                return failureOf(ERROR_ACCESS_DENIED);
+            }
+            const std::string named = winpath::join(folder, toUtf8Lossy(ownName));
             const std::lock_guard lock(heldMutex_);
             held_[named] = Held{std::move(out), false};
             return named;
@@ -246,23 +264,27 @@ Status Win32FileSteps::flushTemporary(const std::string& temporary) {
 void Win32FileSteps::removeTemporary(const std::string& temporary) {
     if (Held* hold = held(temporary)) {
         // by its handle, read-only or not, so that nothing else can come between
-        FILE_BASIC_INFO basic{};
-        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        SetFileInformationByHandle(hold->handle.get(), FileBasicInfo, &basic, sizeof basic);
-        FILE_DISPOSITION_INFO disposition{TRUE};
-        SetFileInformationByHandle(hold->handle.get(), FileDispositionInfo, &disposition,
-                                   sizeof disposition);
+        removeThrough(hold->handle.get());
         release(temporary);
         return;
     }
-    if (const auto wide = apiPath(temporary); wide.ok()) {
-        SetFileAttributesW(wide.value().c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(wide.value().c_str());
+    // a kept-aside file, by a handle on the entry itself, and only the one kept there
+    const auto wide = apiPath(temporary);
+    if (!wide.ok()) {
+        return;
     }
+    const auto kept = openEntry(wide.value(), DELETE | FILE_WRITE_ATTRIBUTES);
+    if (kept.ok() && isKeptAsMade(temporary, kept.value().get())) {
+        removeThrough(kept.value().get());
+    }
+    const std::lock_guard lock(heldMutex_);
+    keptAside_.erase(temporary);
 }
 
 void Win32FileSteps::letGo(const std::string& temporary) {
     release(temporary);
+    const std::lock_guard lock(heldMutex_);
+    keptAside_.erase(temporary);
 }
 
 void Win32FileSteps::syncFolder(const std::string& folder) {
@@ -303,16 +325,9 @@ void Win32FileSteps::removeAbandonedTemporaries(const std::string& folder) {
             continue;
         }
         // a live writer holds its temporary open: only one nobody holds opens unshared
-        const Handle abandoned(CreateFileW((base + name).c_str(), DELETE | FILE_WRITE_ATTRIBUTES, 0,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                           nullptr));
-        if (abandoned.valid()) {
-            FILE_BASIC_INFO basic{};
-            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-            SetFileInformationByHandle(abandoned.get(), FileBasicInfo, &basic, sizeof basic);
-            FILE_DISPOSITION_INFO disposition{TRUE};
-            SetFileInformationByHandle(abandoned.get(), FileDispositionInfo, &disposition,
-                                       sizeof disposition);
+        const auto abandoned = openEntry(base + name, DELETE | FILE_WRITE_ATTRIBUTES, 0);
+        if (abandoned.ok()) {
+            removeThrough(abandoned.value().get());
         }
     } while (FindNextFileW(search, &found));
     FindClose(search);

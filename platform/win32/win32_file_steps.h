@@ -5,12 +5,16 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/file_steps.h"
 #include "platform/win32/win32_errors.h"
 
 namespace zorvik::win32 {
+
+inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // The primitive steps through the wide-character API. A temporary is held open without
 // FILE_SHARE_DELETE from its creation to its rename (made through that handle), so that no
@@ -37,6 +41,15 @@ public:
     void syncFolder(const std::string& folder) override;
     void removeAbandonedTemporaries(const std::string& folder) override;
 
+    // A folder held open (`handle`) under its path as the steps are given it.
+    struct Place {
+        std::wstring folder;
+        HANDLE handle;
+    };
+    // From now on every rename and second name lands in one of `places`, named relative to its
+    // handle; anywhere else is refused. For the elevated process, whose places are held.
+    void renameOnlyInto(std::vector<Place> places);
+
 private:
     struct Held {
         Handle handle;
@@ -49,9 +62,28 @@ private:
     // Its handle, INVALID_HANDLE_VALUE (which every call refuses) when there is none.
     HANDLE handleOf(const std::string& temporary);
     Handle release(const std::string& temporary);
+    // Whether `file`, open at the kept-aside `kept`, is the file this process kept aside there
+    // (true where it kept none under that name: the next start settles another's).
+    bool isKeptAsMade(const std::string& kept, HANDLE file);
+    struct NameInPlace {
+        HANDLE place;
+        std::wstring name;
+    };
+    // The held place `path` lies directly in, and its name there; nullopt for none.
+    std::optional<NameInPlace> placeOf(const std::wstring& path) const;
+    DWORD rename(HANDLE file, const std::wstring& destination, bool replace = true);
+    // The entry at `path` itself, opened for `access`: refused where it is a link, a junction or a
+    // mount point, or (a host's link under Wine) reaches a file other than its folder's own entry,
+    // so that whatever is done through the handle is done to that very entry and nothing it points
+    // to. With places held, it is found in the very folder held, by its handle.
+    Result<Handle> openEntry(const std::wstring& path, DWORD access, DWORD share = kShareAll) const;
+    // A second name for the open file, never over a file there.
+    DWORD link(HANDLE file, const std::wstring& name);
 
     std::mutex heldMutex_;
     std::map<std::string, Held> held_;
+    std::map<std::string, FileIdentity> keptAside_;
+    std::vector<Place> places_;
 };
 
 // A source for a copy, read through links, its holes asked of the file system where the file is
@@ -62,11 +94,10 @@ Result<std::unique_ptr<SourceReader>> openSourceReader(const std::string& path);
 // Windows' "*.wav" would match, so no list shows it.
 std::wstring temporaryName(const std::wstring& folder, std::wstring_view prefix);
 
-// Renames the open file over `destination`: with POSIX semantics where Windows has them (10,
-// 1809 on), which replaces even a file another program holds open with FILE_SHARE_DELETE, else
-// the classic way. 0 or the Win32 error; ERROR_NOT_SUPPORTED where neither can be done by
-// handle.
-DWORD renameByHandle(HANDLE file, const std::wstring& destination);
+// Renames the open file to `destination`, over a file there where `replace`: with POSIX
+// semantics where Windows has them (10, 1809 on), which replaces even a file another program
+// holds open with FILE_SHARE_DELETE, else the classic way. 0 or the Win32 error.
+DWORD renameByHandle(HANDLE file, const std::wstring& destination, bool replace = true);
 
 // Why Windows refused to replace, move or remove `path`: a refusal that comes from another
 // program holding the file is "in use", never "access denied".

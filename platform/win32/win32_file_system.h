@@ -17,6 +17,7 @@ public:
     Result<std::vector<std::string>> listMelodies(std::string_view folder) const override;
     Result<std::string> hostPath(std::string_view path) const override;
     FileSteps& steps() override { return steps_; }
+    Win32FileSteps& win32Steps() { return steps_; }
     Result<std::unique_ptr<SourceReader>> openSource(const std::string& hostPath) override {
         return openSourceReader(hostPath);
     }

@@ -15,10 +15,8 @@ std::vector<std::string> recorded;
 
 using Flush = BOOL(WINAPI*)(HANDLE);
 using SetInformation = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-using Move = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
 Flush realFlush = nullptr;
 SetInformation realSetInformation = nullptr;
-Move realMove = nullptr;
 
 std::string nameOf(std::wstring_view path) {
     const std::size_t separator = path.find_last_of(L"\\/");
@@ -56,15 +54,6 @@ BOOL WINAPI tracedSetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LP
         recorded.push_back(
             "rename " + from + " " +
             nameOf(std::wstring_view(rename->FileName, rename->FileNameLength / sizeof(WCHAR))));
-    }
-    return done;
-}
-
-BOOL WINAPI tracedMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    const BOOL done = realMove(from, to, flags);
-    if (done) {
-        recorded.push_back("rename " + nameOf(std::wstring_view(from)) + " " +
-                           nameOf(std::wstring_view(to)));
     }
     return done;
 }
@@ -111,8 +100,6 @@ ApiTrace::ApiTrace() {
         patchImport("FlushFileBuffers", reinterpret_cast<void*>(&tracedFlush)));
     realSetInformation = reinterpret_cast<SetInformation>(
         patchImport("SetFileInformationByHandle", reinterpret_cast<void*>(&tracedSetInformation)));
-    realMove =
-        reinterpret_cast<Move>(patchImport("MoveFileExW", reinterpret_cast<void*>(&tracedMove)));
 }
 
 ApiTrace::~ApiTrace() {
@@ -121,7 +108,6 @@ ApiTrace::~ApiTrace() {
     }
     patchImport("FlushFileBuffers", reinterpret_cast<void*>(realFlush));
     patchImport("SetFileInformationByHandle", reinterpret_cast<void*>(realSetInformation));
-    patchImport("MoveFileExW", reinterpret_cast<void*>(realMove));
 }
 
 const std::vector<std::string>& ApiTrace::calls() const {
@@ -129,7 +115,7 @@ const std::vector<std::string>& ApiTrace::calls() const {
 }
 
 bool ApiTrace::watching() const {
-    return realFlush != nullptr && realSetInformation != nullptr && realMove != nullptr;
+    return realFlush != nullptr && realSetInformation != nullptr;
 }
 
 }  // namespace zorvik::testing

@@ -15,7 +15,7 @@ public:
     ApiTrace& operator=(const ApiTrace&) = delete;
 
     // "flush NAME" (FlushFileBuffers that succeeded), "rename NAME TARGET" (a rename by handle
-    // or MoveFileExW that succeeded), "asked-posix-rename NAME" (a rename with POSIX semantics
+    // that succeeded), "asked-posix-rename NAME" (a rename with POSIX semantics
     // asked for, whether Windows could do it or not), with file names only.
     const std::vector<std::string>& calls() const;
     // Whether every call it watches was found among this program's imports.

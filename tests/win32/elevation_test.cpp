@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <filesystem>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/install_folder.h"
@@ -111,9 +112,9 @@ protected:
 class ElevatedProcess : public ::testing::Test {
 protected:
     void SetUp() override {
-        // whatever an earlier run left, folders and links included (the names are ASCII)
-        std::error_code ignored;
-        std::filesystem::remove_all(std::wstring(kRings.begin(), kRings.end()), ignored);
+        // whatever an earlier run left, folders and host links included, which Wine would follow
+        testing::runOnHost(L"/bin/rm -rf \"" +
+                           testing::hostNameUnderWine(testing::widePath(kRings)) + L"\"");
         testing::makeFolders(kDeleted);
         writeBytes(kRings + "\\повишена.wav", "the melody");
         writeBytes(kDeleted + "\\стара.wav", "old");
@@ -155,9 +156,11 @@ TEST_F(ElevatedProcess, EachRefusedActionIsMadeByTheElevatedProgram) {
          },
          "Deleted", "повишена.wav стара.wav", "previous ring"},
     };
+    const std::wstring ring = testing::widePath(kInstall + "\\Phone.wav");
     for (const auto& action : actions) {
         SCOPED_TRACE(action.what);
         SetUp();
+        SetFileAttributesW(ring.c_str(), FILE_ATTRIBUTE_HIDDEN);
         RefusedMachine machine;
         machine.box.answerer = [] { return std::optional<int>(kAnswerOk); };
         machine.open();
@@ -168,6 +171,9 @@ TEST_F(ElevatedProcess, EachRefusedActionIsMadeByTheElevatedProgram) {
         EXPECT_EQ(listing(kRings), action.ringsAfter);
         EXPECT_EQ(listing(kDeleted), action.deletedAfter);
         EXPECT_EQ(readBytes(kInstall + "\\Phone.wav").value_or("?"), action.ringAfter);
+        EXPECT_NE(GetFileAttributesW(ring.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u)
+            << "the ring file kept as the installer made it";
+        SetFileAttributesW(ring.c_str(), FILE_ATTRIBUTE_NORMAL);
         machine.close();
     }
     const struct {
@@ -243,6 +249,42 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
         SCOPED_TRACE(row.what);
         EXPECT_EQ(exitCodeOf(row.parameters), row.code);
     }
+    // a request begun and never finished ends the wait within the patience (the elevated
+    // process's, shortened here), however far it came
+    const struct {
+        const char* what;
+        std::string sent;
+        bool whole;
+    } requests[] = {
+        {"a whole request", std::string("\x02\0\0\0ok", 6), true},
+        {"its length cut short", std::string("\x02", 1), false},
+        {"its body cut short", std::string("\x02\0\0\0o", 5), false},
+    };
+    for (const auto& row : requests) {
+        SCOPED_TRACE(row.what);
+        const std::wstring name = L"\\\\.\\pipe\\zorvik-stalled-" + self;
+        const win32::Handle ours(CreateNamedPipeW(name.c_str(),
+                                                  PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                                  PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr));
+        win32::Handle client(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(ours.valid() && client.valid());
+        DWORD written = 0;
+        WriteFile(client.get(), row.sent.data(), static_cast<DWORD>(row.sent.size()), &written,
+                  nullptr);
+        std::atomic<bool> over{false};
+        bool read = false;
+        std::thread reader([&] {
+            read = win32::readMessage(ours.get(), nullptr, 200).ok();
+            over = true;
+        });
+        // one that waits on is freed by the client's end, long after the patience
+        EXPECT_TRUE(testing::waitUntil([&] { return over.load(); })) << "still waiting";
+        client.close();
+        reader.join();
+        EXPECT_EQ(read, row.whole);
+    }
+
     win32::Handle waited(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     OVERLAPPED listening{};
     listening.hEvent = waited.get();
@@ -261,31 +303,87 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
 
     const std::string outside = source.path() + "\\чужда.wav";
     writeBytes(outside, "someone else's");
-    const std::string link = kRings + "\\връзка.wav";
     const std::wstring hostOutside = testing::hostNameUnderWine(testing::widePath(outside));
-    const bool linked =
-        !hostOutside.empty() &&
-        testing::runOnHost(L"/bin/ln -s \"" + hostOutside + L"\" \"" +
-                           testing::hostNameUnderWine(testing::widePath(link)) + L"\"") &&
-        testing::waitUntil([&] { return readBytes(link).has_value(); });
+    const auto onHost = [](const std::string& path) {
+        return L"\"" + testing::hostNameUnderWine(testing::widePath(path)) + L"\"";
+    };
+    // a host's link, which Wine shows as a plain file and follows, stands in for Windows' links
+    const auto plantLink = [&](const std::string& at) {
+        return !hostOutside.empty() &&
+               testing::runOnHost(L"/bin/ln -s \"" + hostOutside + L"\" " + onHost(at)) &&
+               testing::waitUntil([&] { return readBytes(at) == "someone else's"; });
+    };
+    const auto removeOnHost = [&](const std::string& at) {
+        testing::runOnHost(L"/bin/rm " + onHost(at));
+        testing::waitUntil([&] {
+            return GetFileAttributesW(testing::widePath(at).c_str()) == INVALID_FILE_ATTRIBUTES;
+        });
+    };
+    const std::string link = kRings + "\\връзка.wav";
+    const std::string melody = kRings + "\\повишена.wav";
+    const std::string kept = kRings + "\\.zorvik-kept-0a1b2c.tmp";
+    const bool linked = plantLink(link);
     const auto host = [&](const std::string& path) { return files.hostPath(path).value(); };
 
     EXPECT_FALSE(steps.removeFile(host(outside), false).ok());
     EXPECT_FALSE(steps.createTemporary(host(source.path())).ok());
-    EXPECT_FALSE(steps.moveInOneStep(host(kRings + "\\повишена.wav"), host(outside)).ok());
+    EXPECT_FALSE(steps.moveInOneStep(host(melody), host(outside)).ok());
     EXPECT_FALSE(steps.removeFile(host(kInstall + "\\Phone.wav"), false).ok());
     if (linked) {
-        EXPECT_FALSE(steps.removeFile(host(link), false).ok()) << "a link is no melody";
-        EXPECT_FALSE(steps.moveInOneStep(host(link), host(kDeleted + "\\връзка.wav")).ok());
-        // nor do the steps below, which check the very handle they act through
-        EXPECT_FALSE(files.steps().removeFile(host(link), false).ok());
-        EXPECT_FALSE(files.steps().moveInOneStep(host(link), host(kDeleted + "\\връзка.wav")).ok());
-        // Wine's DeleteFileW would take the file the link points to: the host removes it
-        testing::runOnHost(L"/bin/rm \"" + testing::hostNameUnderWine(testing::widePath(link)) +
-                           L"\"");
-        testing::waitUntil([&] {
-            return GetFileAttributesW(testing::widePath(link).c_str()) == INVALID_FILE_ATTRIBUTES;
-        });
+        // through the guard, and through the steps below it, which check the very handle they
+        // act through
+        const struct {
+            const char* what;
+            std::function<Status(FileSteps&)> act;
+        } onALink[] = {
+            {"a delete", [&](FileSteps& s) { return s.removeFile(host(link), false); }},
+            {"a move",
+             [&](FileSteps& s) {
+                 return s.moveInOneStep(host(link), host(kDeleted + "\\връзка.wav"));
+             }},
+            {"a namesake kept aside",
+             [&](FileSteps& s) { return s.keepAside(host(link), host(kept)).status(); }},
+            {"a kept name put back",
+             [&](FileSteps& s) { return s.putBack(host(link), host(melody)); }},
+        };
+        for (const auto& row : onALink) {
+            for (FileSteps* acting : {&steps, &files.steps()}) {
+                SCOPED_TRACE(row.what);
+                EXPECT_FALSE(row.act(*acting).ok()) << "a link is no melody";
+            }
+        }
+        EXPECT_EQ(readBytes(melody), "the melody");
+        removeOnHost(link);
+        // the kept-aside namesake swapped, after it was kept, for a name that reaches elsewhere:
+        // neither put back nor removed
+        const struct {
+            const char* what;
+            std::function<bool()> swap;
+        } swaps[] = {
+            {"for a link to a file elsewhere",
+             [&] { return testing::runOnHost(L"/bin/rm " + onHost(kept)) && plantLink(kept); }},
+            {"for another file",
+             [&] {
+                 const bool removed = DeleteFileW(testing::widePath(kept).c_str());
+                 writeBytes(kept, "someone else's");
+                 return removed;
+             }},
+        };
+        for (const auto& row : swaps) {
+            for (FileSteps* acting : {&steps, &files.steps()}) {
+                SCOPED_TRACE(row.what);
+                const auto aside = acting->keepAside(host(melody), host(kept));
+                ASSERT_TRUE(aside.ok()) << aside.failure().message;
+                EXPECT_TRUE(aside.value().linked) << "a second name, the melody left in place";
+                ASSERT_TRUE(row.swap());
+                EXPECT_FALSE(acting->putBack(host(kept), host(melody)).ok());
+                acting->removeTemporary(host(kept));
+                EXPECT_EQ(readBytes(melody), "the melody");
+                EXPECT_EQ(readBytes(outside), "someone else's");
+                EXPECT_EQ(readBytes(kept), "someone else's");
+                removeOnHost(kept);
+            }
+        }
     }
     // a short alias matches "*.wav" where the file's own name does not
     const std::string unlisted = kRings + "\\notes.wave";
@@ -299,14 +397,28 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     EXPECT_EQ(readBytes(outside), "someone else's");
     EXPECT_EQ(readBytes(kInstall + "\\Phone.wav"), "previous ring");
 
-    EXPECT_TRUE(
-        steps.moveInOneStep(host(kRings + "\\повишена.wav"), host(kDeleted + "\\повишена.wav"))
-            .ok());
+    EXPECT_TRUE(steps.moveInOneStep(host(melody), host(kDeleted + "\\повишена.wav")).ok());
     EXPECT_EQ(listing(kDeleted), "повишена.wav стара.wav");
     ASSERT_TRUE(steps.createTemporary(host(kRings)).ok());
     started.value()->end();
     DeleteFileW(testing::widePath(unlisted).c_str());
     EXPECT_EQ(listing(kRings), "Deleted") << "its temporary, never placed, gone with it";
+
+    // with its places held, the steps reach and name a file only within one of them
+    const auto holding = [](const std::string& folder) {
+        return win32::Handle(CreateFileW(testing::widePath(folder).c_str(), FILE_LIST_DIRECTORY,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    };
+    const win32::Handle rings = holding(kRings);
+    const win32::Handle deleted = holding(kDeleted);
+    files.win32Steps().renameOnlyInto({{testing::widePath(host(kRings)), rings.get()},
+                                       {testing::widePath(host(kDeleted)), deleted.get()}});
+    const std::string moved = kDeleted + "\\повишена.wav";
+    EXPECT_FALSE(files.steps().moveInOneStep(host(moved), host(source.path() + "\\x.wav")).ok());
+    EXPECT_FALSE(files.steps().removeFile(host(outside), false).ok());
+    EXPECT_TRUE(files.steps().moveInOneStep(host(moved), host(melody)).ok());
+    EXPECT_EQ(listing(kRings), "Deleted повишена.wav");
 }
 
 // A place that is itself a link could lead anywhere, and one that every user may change needs no

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace zorvik::testing {
 
 std::wstring hostNameUnderWine(const std::wstring& path) {
@@ -23,17 +25,47 @@ std::wstring hostNameUnderWine(const std::wstring& path) {
     return wide;
 }
 
-bool runOnHost(std::wstring commandLine) {
+bool runOnHost(const std::wstring& commandLine) {
+    static int counter = 0;
+    std::wstring temp(MAX_PATH + 1, L'\0');
+    temp.resize(GetTempPathW(static_cast<DWORD>(temp.size()), temp.data()));
+    const std::wstring marker = temp + L"zorvik-host-" + std::to_wstring(GetCurrentProcessId()) +
+                                L"-" + std::to_wstring(++counter) + L".status";
+    const std::wstring hostMarker = hostNameUnderWine(marker);
+    if (temp.empty() || hostMarker.empty()) {
+        return false;
+    }
+    // one argument for the shell: its quotes escaped as the Windows command line reads them
+    std::wstring script;
+    for (const wchar_t ch : commandLine) {
+        script += ch == L'"' ? std::wstring(L"\\\"") : std::wstring(1, ch);
+    }
+    std::wstring line = L"/bin/sh -c \"" + script + L"; echo $? > \\\"" + hostMarker + L"\\\"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
         return false;
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return true;
+    std::string status;
+    for (int wait = 0; wait < 3000 && status.find('\n') == std::string::npos; ++wait) {
+        Sleep(10);
+        const HANDLE file = CreateFileW(marker.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            char bytes[16]{};
+            DWORD read = 0;
+            ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
+            CloseHandle(file);
+            status.assign(bytes, read);
+        }
+    }
+    DeleteFileW(marker.c_str());
+    return status == "0\n";
 }
 
 bool waitUntil(const std::function<bool()>& done) {

@@ -11,8 +11,11 @@ namespace zorvik::testing {
 // when it starts a host program; empty outside Wine.
 std::wstring hostNameUnderWine(const std::wstring& path);
 
-// Starts a host program ("/bin/ln -s ..."). Wine cannot wait for it: callers wait for its effect.
-bool runOnHost(std::wstring commandLine);
+// Runs a host command ("/bin/ln -s ...", paths in double quotes) to its end; whether it
+// succeeded. Wine gives no handle to wait on a host process, so the command's shell writes its
+// exit status into a file of its own, and that file is waited for: two commands in a row never
+// overtake each other.
+bool runOnHost(const std::wstring& commandLine);
 
 // Waits, five seconds at most, until `done` holds; whether it did.
 bool waitUntil(const std::function<bool()>& done);

@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+
+#include "main_window/qt/controls.h"
+#include "tests/gui/window_fixture.h"
+#include "tests/support/window_behaviours.h"
+
+namespace zorvik::testing {
+namespace {
+
+// The Qt window on the offscreen platform. Every melody it plays fails and says so in a box, so
+// that a box counts each play.
+class QtWindow : public WindowFixture,
+                 public WindowDriver,
+                 public ::testing::TestWithParam<WindowBehaviour> {
+protected:
+    void addMelody(const std::string& name, bool inDeleted) override {
+        writeFile((inDeleted ? rings() / "Deleted" : rings()) / name, "not a sound");
+    }
+    void storeOptions(const std::string& valueLines) override { writeStore(valueLines); }
+    std::string storedOptions() override { return readFile(store()); }
+    Form1& startWindow() override {
+        for (int box = 0; box < 20; ++box) {
+            QtMessageBox::setNextAnswer(kAnswerCancel);
+        }
+        start();
+        window().activateWindow();
+        waitFor([] { return QApplication::focusWidget() != nullptr; });
+        return program->form();
+    }
+
+    void press(Key key, int repeats) override {
+        static const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+        } keys[] = {{Qt::Key_Tab, Qt::NoModifier},       {Qt::Key_Backtab, Qt::ShiftModifier},
+                    {Qt::Key_Down, Qt::NoModifier},      {Qt::Key_Return, Qt::NoModifier},
+                    {Qt::Key_Enter, Qt::KeypadModifier}, {Qt::Key_Space, Qt::NoModifier}};
+        const auto& pressed = keys[static_cast<int>(key)];
+        QWidget* target = QApplication::focusWidget();
+        for (int press = 0; press <= repeats; ++press) {
+            QKeyEvent down(QEvent::KeyPress, pressed.key, pressed.modifiers, QString(), press > 0);
+            QApplication::sendEvent(target, &down);
+        }
+        QTest::keyRelease(target, pressed.key, pressed.modifiers);
+    }
+    void focus(std::string_view name) override { widget(name)->setFocus(); }
+    std::string focused() override {
+        QWidget* now = QApplication::focusWidget();
+        return now != nullptr ? now->objectName().toStdString() : std::string();
+    }
+    void clickRow(int row) override {
+        const QRect item = list()->visualRect(list()->model()->index(row, 0));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, item.center());
+    }
+    void clickControl(std::string_view name) override {
+        QTest::mouseClick(widget(name), Qt::LeftButton);
+    }
+    void reactivate(int times) override {
+        waitFor([] { return false; }, 100);  // start-up's events settle first
+        const int before = window().repaintsRequested();
+        for (int i = 0; i < times; ++i) {
+            QEvent activate(QEvent::WindowActivate);
+            QApplication::sendEvent(&window(), &activate);
+        }
+        waitFor([&] { return window().repaintsRequested() > before; });
+        waitFor([] { return false; }, 100);
+    }
+    void closeWindow() override { window().close(); }
+    Place menuShownAfter(std::optional<Key> key, bool chooseSecond) override {
+        auto* button = widget("Command1");
+        const QPoint inside(10, 10);
+        QCursor::setPos(button->mapToGlobal(inside));
+        button->setFocus();
+        QPoint shownAt;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            QMenu* menu = window().popupMenu();
+            if (!menu->isVisible()) {
+                return;
+            }
+            watch.stop();
+            shownAt = menu->pos();
+            if (chooseSecond) {
+                menu->setActiveAction(menu->actions().at(1));
+                QTest::keyClick(menu, Qt::Key_Return);
+            } else {
+                menu->close();
+            }
+        });
+        watch.start(10);
+        if (key) {
+            press(*key, 0);
+        } else {
+            QTest::mouseClick(button, Qt::LeftButton, {}, inside);
+        }
+        return {shownAt.x(), shownAt.y()};
+    }
+
+    std::vector<std::string> listed() override {
+        std::vector<std::string> names;
+        for (int row = 0; row < list()->count(); ++row) {
+            names.push_back(list()->entry(row).toStdString());
+        }
+        return names;
+    }
+    int selectedRow() override { return list()->selectedRow(); }
+    std::string textOf(std::string_view name) override {
+        QWidget* shown = widget(name);
+        if (auto* frame = qobject_cast<QGroupBox*>(shown)) {
+            return frame->title().toStdString();
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(shown)) {
+            return button->text().toStdString();
+        }
+        if (auto* box = qobject_cast<QLineEdit*>(shown)) {
+            return box->text().toStdString();
+        }
+        return {};
+    }
+    int checkShown(std::string_view name) override {
+        switch (qobject_cast<QCheckBox*>(widget(name))->checkState()) {
+            case Qt::Checked:
+                return CheckBox::kTicked;
+            case Qt::PartiallyChecked:
+                return CheckBox::kGreyed;
+            default:
+                return CheckBox::kClear;
+        }
+    }
+    int repaintsRequested() override { return window().repaintsRequested(); }
+    std::string tipOver(int row) override {
+        const QPoint at = list()->visualRect(list()->model()->index(row, 0)).center();
+        QHelpEvent hover(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list()->viewport(), &hover);
+        return QToolTip::isVisible() ? QToolTip::text().remove(QLatin1Char('\n')).toStdString()
+                                     : std::string();
+    }
+    bool tipOnTheScreen() override {
+        for (QWidget* tip : QApplication::topLevelWidgets()) {
+            if (tip->inherits("QTipLabel") && tip->isVisible()) {
+                return tip->screen()->geometry().contains(tip->frameGeometry());
+            }
+        }
+        return false;
+    }
+    std::vector<std::string> boxesShown() override { return QtMessageBox::answeredMessages(); }
+    int playsStarted() override {
+        int plays = 0;
+        for (const auto& message : QtMessageBox::answeredMessages()) {
+            plays += message.find("не може да бъде изсвирена") != std::string::npos ? 1 : 0;
+        }
+        return plays;
+    }
+    std::vector<std::string> menuCaptions() override {
+        std::vector<std::string> captions;
+        for (QAction* item : window().popupMenu()->actions()) {
+            captions.push_back(item->text().toStdString());
+        }
+        return captions;
+    }
+    bool hasMenuBar() override {
+        return !window().findChildren<QMenuBar*>().isEmpty() || window().popupMenu()->isVisible();
+    }
+    Place placeOf(std::string_view name) override {
+        const QRect at = widget(name)->geometry();
+        return {at.x(), at.y(), at.width(), at.height()};
+    }
+    Place onTheScreen(std::string_view name) override {
+        QWidget* shown = widget(name);
+        const QPoint at = shown->mapToGlobal(QPoint(0, 0));
+        return {at.x(), at.y(), shown->width(), shown->height()};
+    }
+    std::string containerOf(std::string_view name) override {
+        QWidget* parent = widget(name)->parentWidget();
+        return parent == &window() ? std::string() : parent->objectName().toStdString();
+    }
+    bool visible(std::string_view name) override { return widget(name)->isVisible(); }
+    int dpi() override { return 96; }
+
+    QWidget* widget(std::string_view name) { return window().control(name); }
+    gui::MelodyListWidget* list() { return static_cast<gui::MelodyListWidget*>(widget("File1")); }
+};
+
+TEST_P(QtWindow, Behaves) {
+    GetParam().run(*this);
+}
+
+INSTANTIATE_TEST_SUITE_P(Qt, QtWindow, ::testing::ValuesIn(windowBehaviours()),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace zorvik::testing

@@ -63,6 +63,10 @@ protected:
         const QRect item = list()->visualRect(list()->model()->index(row, 0));
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, item.center());
     }
+    void clickBelowTheNames() override {
+        const QWidget* names = list()->viewport();
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, QPoint(4, names->height() - 2));
+    }
     void clickControl(std::string_view name) override {
         QTest::mouseClick(widget(name), Qt::LeftButton);
     }
@@ -129,14 +133,8 @@ protected:
         return {};
     }
     int checkShown(std::string_view name) override {
-        switch (qobject_cast<QCheckBox*>(widget(name))->checkState()) {
-            case Qt::Checked:
-                return CheckBox::kTicked;
-            case Qt::PartiallyChecked:
-                return CheckBox::kGreyed;
-            default:
-                return CheckBox::kClear;
-        }
+        static const int shown[] = {CheckBox::kClear, CheckBox::kGreyed, CheckBox::kTicked};
+        return shown[qobject_cast<QCheckBox*>(widget(name))->checkState()];
     }
     int repaintsRequested() override { return window().repaintsRequested(); }
     std::string tipOver(int row) override {

@@ -39,6 +39,7 @@ public:
     virtual void focus(std::string_view control) = 0;
     virtual std::string focused() = 0;
     virtual void clickRow(int row) = 0;
+    virtual void clickBelowTheNames() = 0;  // in the list, where no name is
     virtual void clickControl(std::string_view control) = 0;
     // The window activated `times` over at once, and what follows handled.
     virtual void reactivate(int times) = 0;
@@ -64,6 +65,30 @@ public:
     virtual std::string containerOf(std::string_view control) = 0;  // "" for the window
     virtual bool visible(std::string_view control) = 0;
     virtual int dpi() = 0;
+};
+
+// The controls' places as designed, written out rather than taken from the table the window
+// is laid out from.
+struct DesignedPlace {
+    const char* name;
+    const char* container;  // "" for the window
+    int twips[4];           // left, top, width, height
+    bool visible;
+};
+inline constexpr DesignedPlace kDesignedPlaces[] = {
+    {"Check2", "", {150, 4680, 2775, 315}, true},
+    {"Command2", "", {3120, 2520, 1455, 735}, true},
+    {"Command1", "", {3120, 3360, 1455, 735}, true},
+    {"Check1", "", {3080, 1200, 1575, 615}, true},
+    {"Frame1", "", {3000, 840, 1695, 1215}, true},
+    {"Frame4", "", {3000, 2160, 1695, 2895}, true},
+    {"Command3", "Frame4", {120, 2040, 1455, 735}, true},
+    {"Frame3", "", {50, 0, 4650, 735}, true},
+    {"Text2", "Frame3", {240, 240, 4215, 225}, true},
+    {"Text1", "Frame3", {165, 360, 4215, 240}, true},
+    {"File1", "", {120, 1200, 2775, 3405}, true},
+    {"Frame2", "", {50, 840, 2925, 4215}, true},
+    {"MMControl1", "", {-600, 2040, 3540, 375}, false},
 };
 
 struct WindowBehaviour {

@@ -34,8 +34,9 @@ protected:
     // Waits (a few seconds at most) for the desktop to catch up, handling messages meanwhile.
     bool waitFor(const std::function<bool()>& condition);
     // A key pressed and released on the control that has the focus, through the program's loop;
-    // `shift` held down meanwhile, and `repeats` more presses marked as a held key's repeats.
-    void press(WPARAM key, bool shift = false, int repeats = 0);
+    // `shift` held down meanwhile, and `repeats` more presses marked as a held key's repeats;
+    // `extended` for the keypad's Enter.
+    void press(WPARAM key, bool shift = false, int repeats = 0, bool extended = false);
     // A left click at the middle of list row `row`, as the list receives it.
     void clickRow(int row);
     void clickBelowTheNames();

@@ -45,7 +45,6 @@ protected:
         writeFile(rings() / "Deleted" / "old.wav", "old");
         writeFile(rings().parent_path() / "Phone.wav", "ring");
     }
-    gui::MelodyListWidget* list() { return static_cast<gui::MelodyListWidget*>(control("File1")); }
     QString text(const char* name) { return qobject_cast<QLineEdit*>(control(name))->text(); }
 };
 
@@ -105,17 +104,6 @@ TEST_F(WindowEvents, AWheelScrollDrawsTheFocusFrameRoundTheWholeListAnew) {
     EXPECT_GT(list()->verticalScrollBar()->value(), 0);
     // all of it, or the frame's old edges stay across the names
     EXPECT_EQ(painted.region, QRegion(viewport.rect()));
-}
-
-TEST_F(WindowEvents, MovingIntoDeletedThroughTheButtons) {
-    writeStore("\"inDeleted\"=dword:00000001\n");
-    start();
-    list()->selectRow(0);
-    QtMessageBox::setNextAnswer(kAnswerOk);
-    qobject_cast<QPushButton*>(control("Command3"))->click();
-    EXPECT_EQ(listing(rings() / "Deleted"), "a.wav old.wav");
-    EXPECT_EQ(list()->count(), 1) << "the list shows what is left";
-    EXPECT_EQ(list()->selectedRow(), -1);
 }
 
 TEST_F(WindowEvents, ANoticeHasTheInformationIconAFailureTheCriticalOneAndARetryAWarning) {

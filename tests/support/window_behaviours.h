@@ -46,7 +46,7 @@ public:
     virtual void closeWindow() = 0;
     // The pointer put 10 pixels into Command1, then the button pressed with `key` or, with
     // none, clicked there; the menu's second item chosen, or the menu dismissed. Where the
-    // menu stood on the screen.
+    // menu stood, from the button's top left corner.
     virtual Place menuShownAfter(std::optional<Key> key, bool chooseSecond) = 0;
 
     virtual std::vector<std::string> listed() = 0;
@@ -60,8 +60,7 @@ public:
     virtual int playsStarted() = 0;
     virtual std::vector<std::string> menuCaptions() = 0;
     virtual bool hasMenuBar() = 0;
-    virtual Place placeOf(std::string_view control) = 0;  // in its container
-    virtual Place onTheScreen(std::string_view control) = 0;
+    virtual Place placeOf(std::string_view control) = 0;            // in its container
     virtual std::string containerOf(std::string_view control) = 0;  // "" for the window
     virtual bool visible(std::string_view control) = 0;
     virtual int dpi() = 0;

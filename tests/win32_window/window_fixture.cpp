@@ -156,20 +156,9 @@ std::string WindowFixture::listText(int row) const {
     return win32::toUtf8Lossy(text);
 }
 
-int WindowFixture::listCount() const {
-    return static_cast<int>(SendMessageW(control("File1"), LVM_GETITEMCOUNT, 0, 0));
-}
-
 int WindowFixture::listItemWith(UINT state) const {
     return static_cast<int>(SendMessageW(control("File1"), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                          MAKELPARAM(state, 0)));
-}
-
-RECT WindowFixture::placeOf(HWND control_) const {
-    RECT place;
-    GetWindowRect(control_, &place);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control_), reinterpret_cast<POINT*>(&place), 2);
-    return place;
 }
 
 int WindowFixture::scaled(int twips) const {

@@ -13,7 +13,6 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/wine_edit_face.h"
 #include "tests/support/designed_captions.h"
-#include "tests/support/window_behaviours.h"
 #include "tests/win32_window/window_fixture.h"
 
 namespace zorvik::testing {
@@ -277,11 +276,8 @@ TEST_F(WindowLayout, ADpiChangeRescalesTheWindowItsControlsAndTheirFaces) {
     EXPECT_EQ(client.bottom, scaled(5190));
     for (const auto& place : kDesignedPlaces) {
         SCOPED_TRACE(place.name);
-        const RECT at = placeOf(control(place.name));
-        EXPECT_EQ(at.left, scaled(place.twips[0]));
-        EXPECT_EQ(at.top, scaled(place.twips[1]));
-        EXPECT_EQ(at.right - at.left, scaled(place.twips[2]));
-        EXPECT_EQ(at.bottom - at.top, scaled(place.twips[3]));
+        EXPECT_EQ(placeOf(place.name), (Place{scaled(place.twips[0]), scaled(place.twips[1]),
+                                              scaled(place.twips[2]), scaled(place.twips[3])}));
     }
     EXPECT_EQ(fontOf(control("Text1")).lfHeight, fontHeight(9.75, other));
     EXPECT_EQ(fontOf(control("Command1")).lfHeight, fontHeight(8.25, other));

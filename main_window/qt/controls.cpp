@@ -144,10 +144,13 @@ void MelodyListWidget::mousePressEvent(QMouseEvent* event) {
 
 QItemSelectionModel::SelectionFlags MelodyListWidget::selectionCommand(const QModelIndex& index,
                                                                        const QEvent* event) const {
-    // the user can move the selection but never clear it, as in a Windows file list
+    // the user can move the selection but never clear it, as in a Windows file list: a click
+    // beside the names leaves it
+    if (!index.isValid()) {
+        return QItemSelectionModel::NoUpdate;
+    }
     auto flags = QListView::selectionCommand(index, event);
-    if (index.isValid() &&
-        (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))) {
+    if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) {
         flags = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
     }
     return flags;

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFileSystemModel>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -17,7 +14,6 @@
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QTimer>
-#include <QToolTip>
 #include <QTreeView>
 #include <QWheelEvent>
 #include <atomic>
@@ -50,73 +46,8 @@ protected:
         writeFile(rings() / "Deleted" / "old.wav", "old");
         writeFile(rings().parent_path() / "Phone.wav", "ring");
     }
-    gui::MelodyListWidget* list() { return static_cast<gui::MelodyListWidget*>(control("File1")); }
     QString text(const char* name) { return qobject_cast<QLineEdit*>(control(name))->text(); }
 };
-
-TEST_F(WindowEvents, SelectingWithTheKeyboardCountsAsAClick) {
-    start();
-    list()->setFocus();
-    QTest::keyClick(list(), Qt::Key_Down);
-    EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
-    QTest::keyClick(list(), Qt::Key_Down);
-    EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\b.wav");
-}
-
-TEST_F(WindowEvents, ClickingAnEntryRecordsItAndClickingItAgainPlaysItAgain) {
-    writeFile(rings() / "a.wav", "not a sound");  // every play fails, and says so
-    writeStore("\"Audio\"=dword:00000001\n");
-    start();
-    QtMessageBox::setNextAnswer(kAnswerOk);
-    QtMessageBox::setNextAnswer(kAnswerOk);
-    const QRect first = list()->visualRect(list()->model()->index(0, 0));
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, first.center());
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, first.center());
-    EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
-    ASSERT_EQ(QtMessageBox::answeredMessages().size(), 2u);
-    EXPECT_NE(QtMessageBox::answeredMessages()[0].find("не може да бъде изсвирена"),
-              std::string::npos);
-}
-
-// From the mouse the menu opens at the pointer; from the keyboard below its button, wherever
-// the pointer rests. The item chosen runs after it.
-TEST_F(WindowEvents, ThePopupOpensWhereTheUserLooksAndItsItemRunsAfterIt) {
-    start();
-    auto* command1 = qobject_cast<QPushButton*>(control("Command1"));
-    const QPoint inside(10, 10);
-    const QPoint pointer = command1->mapToGlobal(inside);
-    struct Case {
-        const char* what;
-        std::function<void()> press;
-        QPoint at;
-    };
-    const Case cases[] = {
-        {"a click", [&] { QTest::mouseClick(command1, Qt::LeftButton, {}, inside); }, pointer},
-        {"Space", [&] { QTest::keyClick(command1, Qt::Key_Space); },
-         command1->mapToGlobal(QPoint(0, command1->height()))},
-        {"Enter", [&] { QTest::keyClick(command1, Qt::Key_Return); },
-         command1->mapToGlobal(QPoint(0, command1->height()))},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        QCursor::setPos(pointer);
-        command1->setFocus();
-        QPoint shownAt;
-        QTimer::singleShot(0, [&] {
-            QMenu* menu = window().popupMenu();
-            shownAt = menu->pos();
-            menu->setActiveAction(menu->actions().at(1));
-            QTest::keyClick(menu, Qt::Key_Return);
-        });
-        c.press();
-        EXPECT_EQ(shownAt, c.at);
-        EXPECT_EQ(program->form().File1().Path(), "C:\\Program Files\\Zorvik\\Rings\\Deleted");
-        EXPECT_EQ(qobject_cast<QPushButton*>(control("Command3"))->text().toStdString(),
-                  "Добавяне на маркираната мелодия");
-        EXPECT_EQ(list()->count(), 1);
-        EXPECT_EQ(list()->entry(0).toStdString(), "old.wav");
-    }
-}
 
 TEST_F(WindowEvents, ChoosingTheRingMelodyShowsItInBothTextBoxes) {
     // a name of every script, each chosen in turn
@@ -176,73 +107,6 @@ TEST_F(WindowEvents, AWheelScrollDrawsTheFocusFrameRoundTheWholeListAnew) {
     EXPECT_EQ(painted.region, QRegion(viewport.rect()));
 }
 
-TEST_F(WindowEvents, MovingIntoDeletedThroughTheButtons) {
-    writeStore("\"inDeleted\"=dword:00000001\n");
-    start();
-    list()->selectRow(0);
-    QtMessageBox::setNextAnswer(kAnswerOk);
-    qobject_cast<QPushButton*>(control("Command3"))->click();
-    EXPECT_EQ(listing(rings() / "Deleted"), "a.wav old.wav");
-    EXPECT_EQ(list()->count(), 1) << "the list shows what is left";
-    EXPECT_EQ(list()->selectedRow(), -1);
-}
-
-TEST_F(WindowEvents, ABurstOfExposeAndActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark) {
-    auto& window = start().window();
-    WindowFixture::waitFor([] { return false; }, 100);  // let start-up's events settle
-    list()->selectRow(0);
-    writeFile(rings() / "c.wav", "c");  // by another program, while the window was covered
-    const int before = window.repaintsRequested();
-    for (int i = 0; i < 3; ++i) {
-        QEvent activate(QEvent::WindowActivate);
-        QApplication::sendEvent(&window, &activate);
-    }
-    ASSERT_TRUE(waitFor([&] { return window.repaintsRequested() > before; }));
-    waitFor([] { return false; }, 100);
-    EXPECT_EQ(window.repaintsRequested(), before + 1);
-    ASSERT_EQ(list()->count(), 3) << "the names drawn are the folder's";
-    EXPECT_EQ(list()->entry(2).toStdString(), "c.wav");
-    EXPECT_EQ(list()->selectedRow(), 0) << "the melody the buttons act on stays in sight";
-    EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\a.wav");
-}
-
-TEST_F(WindowEvents, EnterAndKeypadEnterPressTheFocusedButtonWhichNeverBecomesTheDefault) {
-    struct Case {
-        const char* button;
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        std::string_view asks;  // what the click then says
-        int repeats = 0;        // held down: the key comes again, marked as a repeat
-    };
-    const Case cases[] = {
-        {"Command2", Qt::Key_Return, Qt::NoModifier, texts::kNothingSelected},
-        {"Command2", Qt::Key_Enter, Qt::KeypadModifier, texts::kNothingSelected},
-        {"Command3", Qt::Key_Return, Qt::NoModifier, texts::kNothingMarked, 3},
-        {"Command3", Qt::Key_Enter, Qt::KeypadModifier, texts::kNothingMarked},
-    };
-    start();
-    for (const auto& pressed : cases) {
-        SCOPED_TRACE(std::string(pressed.button) + (pressed.modifiers ? " keypad" : ""));
-        QtMessageBox::clearAnswers();
-        for (int box = 0; box <= pressed.repeats; ++box) {
-            QtMessageBox::setNextAnswer(kAnswerCancel);
-        }
-        auto* button = qobject_cast<QPushButton*>(control(pressed.button));
-        button->setFocus();
-        for (int press = 0; press <= pressed.repeats; ++press) {
-            QKeyEvent down(QEvent::KeyPress, pressed.key, pressed.modifiers, QString(), press > 0);
-            QApplication::sendEvent(button, &down);
-        }
-        QTest::keyRelease(button, pressed.key, pressed.modifiers);
-        ASSERT_EQ(QtMessageBox::answeredMessages().size(), 1u) << "one click, however long held";
-        EXPECT_EQ(QtMessageBox::answeredMessages()[0], pressed.asks);
-    }
-    for (auto* button : window().findChildren<QPushButton*>()) {
-        EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
-        EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
-    }
-}
-
 TEST_F(WindowEvents, ANoticeHasTheInformationIconAFailureTheCriticalOneAndARetryAWarning) {
     writeFile(rings() / "a.wav", "not a sound");
     writeStore("\"Audio\"=dword:00000001\n");
@@ -262,43 +126,6 @@ TEST_F(WindowEvents, ANoticeHasTheInformationIconAFailureTheCriticalOneAndARetry
     EXPECT_EQ(platform().messageBox().retryOrCancel("Файлът е зает.", "Zorvik"), kAnswerRetry);
     EXPECT_EQ(shown,
               (std::vector{QMessageBox::Information, QMessageBox::Critical, QMessageBox::Warning}));
-}
-
-// Even a name wider than the screen, with no space in it: its tip breaks it into lines and
-// stays on the screen.
-TEST_F(WindowEvents, ANameCutShortIsShownWholeUnderThePointerAndOnTheScreen) {
-    const std::string longName =
-        "Много дълго име на мелодия за звънене на телефона Zorvik BG, което не се побира.wav";
-    // 220 characters with no space to break at (more than a Linux name holds in Cyrillic)
-    std::string longest = "Melodiya";
-    while (longest.size() < 200) {
-        longest += "_za_zvanene";
-    }
-    longest += "_na_Zorvik.wav";
-    writeFile(rings() / longName, "x");
-    writeFile(rings() / longest, "x");
-    start();
-    const auto tipAt = [&](int row) {
-        const QPoint at = list()->visualRect(list()->model()->index(row, 0)).center();
-        QHelpEvent hover(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(list()->viewport(), &hover);
-        return QToolTip::isVisible() ? QToolTip::text().remove(QLatin1Char('\n')).toStdString()
-                                     : std::string();
-    };
-    ASSERT_EQ(list()->entry(2).toStdString(), longest);
-    ASSERT_EQ(list()->entry(3).toStdString(), longName);
-    EXPECT_EQ(tipAt(0), "") << "a name shown whole needs no tip";
-    EXPECT_EQ(tipAt(3), longName);
-    EXPECT_EQ(tipAt(2), longest);
-    QWidget* tip = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->inherits("QTipLabel") && widget->isVisible()) {
-            tip = widget;
-        }
-    }
-    ASSERT_NE(tip, nullptr);
-    EXPECT_TRUE(tip->screen()->geometry().contains(tip->frameGeometry()))
-        << "the tip runs off the screen";
 }
 
 // The environment's locale here is not Bulgarian (a C locale, LANG=C.UTF-8 and the like).

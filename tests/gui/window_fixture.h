@@ -1,20 +1,33 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QGroupBox>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "main_window/qt/controls.h"
 #include "main_window/qt/qt_desktop.h"
 #include "platform/qt/qt_message_box.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/window_behaviours.h"
 
 namespace zorvik::testing {
 
 // The whole program as it starts on a desktop, with drive C: (holding the install folder) and
-// the settings store in a folder of its own.
-class WindowFixture {
+// the settings store in a folder of its own. Every melody it plays fails and says so in a box,
+// so that a box counts each play.
+class WindowFixture : public WindowDriver {
 public:
     WindowFixture() {
         std::filesystem::create_directories(rings() / "Deleted");
@@ -60,7 +73,168 @@ public:
         }
         return condition();
     }
-    QWidget* control(const char* name) { return window().control(name); }
+    QWidget* control(std::string_view name) { return window().control(name); }
+
+    // What the shared table of window behaviours does and reads, through Qt's events.
+    void addMelody(const std::string& name, bool inDeleted) override {
+        writeFile((inDeleted ? rings() / "Deleted" : rings()) / name, "not a sound");
+    }
+    void storeOptions(const std::string& valueLines) override { writeStore(valueLines); }
+    std::string storedOptions() override { return readFile(store()); }
+    Form1& startWindow() override {
+        for (int box = 0; box < 20; ++box) {
+            QtMessageBox::setNextAnswer(kAnswerCancel);
+        }
+        start();
+        window().activateWindow();
+        waitFor([] { return QApplication::focusWidget() != nullptr; });
+        return program->form();
+    }
+
+    void press(Key key, int repeats) override {
+        static const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+        } keys[] = {{Qt::Key_Tab, Qt::NoModifier},       {Qt::Key_Backtab, Qt::ShiftModifier},
+                    {Qt::Key_Down, Qt::NoModifier},      {Qt::Key_Return, Qt::NoModifier},
+                    {Qt::Key_Enter, Qt::KeypadModifier}, {Qt::Key_Space, Qt::NoModifier}};
+        const auto& pressed = keys[static_cast<int>(key)];
+        QWidget* target = QApplication::focusWidget();
+        for (int press = 0; press <= repeats; ++press) {
+            QKeyEvent down(QEvent::KeyPress, pressed.key, pressed.modifiers, QString(), press > 0);
+            QApplication::sendEvent(target, &down);
+        }
+        QTest::keyRelease(target, pressed.key, pressed.modifiers);
+    }
+    void focus(std::string_view name) override { control(name)->setFocus(); }
+    std::string focused() override {
+        QWidget* now = QApplication::focusWidget();
+        return now != nullptr ? now->objectName().toStdString() : std::string();
+    }
+    void clickRow(int row) override {
+        const QRect item = list()->visualRect(list()->model()->index(row, 0));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, item.center());
+    }
+    void clickBelowTheNames() override {
+        const QWidget* names = list()->viewport();
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, QPoint(4, names->height() - 2));
+    }
+    void clickControl(std::string_view name) override {
+        QTest::mouseClick(control(name), Qt::LeftButton);
+    }
+    void reactivate(int times) override {
+        waitFor([] { return false; }, 100);  // start-up's events settle first
+        const int before = window().repaintsRequested();
+        for (int i = 0; i < times; ++i) {
+            QEvent activate(QEvent::WindowActivate);
+            QApplication::sendEvent(&window(), &activate);
+        }
+        waitFor([&] { return window().repaintsRequested() > before; });
+        waitFor([] { return false; }, 100);
+    }
+    void closeWindow() override { window().close(); }
+    Place menuShownAfter(std::optional<Key> key, bool chooseSecond) override {
+        auto* button = control("Command1");
+        const QPoint inside(10, 10);
+        QCursor::setPos(button->mapToGlobal(inside));
+        button->setFocus();
+        QPoint shownAt;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            QMenu* menu = window().popupMenu();
+            if (!menu->isVisible()) {
+                return;
+            }
+            watch.stop();
+            shownAt = menu->pos();
+            if (chooseSecond) {
+                menu->setActiveAction(menu->actions().at(1));
+                QTest::keyClick(menu, Qt::Key_Return);
+            } else {
+                menu->close();
+            }
+        });
+        watch.start(10);
+        if (key) {
+            press(*key, 0);
+        } else {
+            QTest::mouseClick(button, Qt::LeftButton, {}, inside);
+        }
+        shownAt -= button->mapToGlobal(QPoint(0, 0));
+        return {shownAt.x(), shownAt.y()};
+    }
+
+    std::vector<std::string> listed() override {
+        std::vector<std::string> names;
+        for (int row = 0; row < list()->count(); ++row) {
+            names.push_back(list()->entry(row).toStdString());
+        }
+        return names;
+    }
+    int selectedRow() override { return list()->selectedRow(); }
+    std::string textOf(std::string_view name) override {
+        QWidget* shown = control(name);
+        if (auto* frame = qobject_cast<QGroupBox*>(shown)) {
+            return frame->title().toStdString();
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(shown)) {
+            return button->text().toStdString();
+        }
+        if (auto* box = qobject_cast<QLineEdit*>(shown)) {
+            return box->text().toStdString();
+        }
+        return {};
+    }
+    int checkShown(std::string_view name) override {
+        static const int shown[] = {CheckBox::kClear, CheckBox::kGreyed, CheckBox::kTicked};
+        return shown[qobject_cast<QCheckBox*>(control(name))->checkState()];
+    }
+    int repaintsRequested() override { return window().repaintsRequested(); }
+    std::string tipOver(int row) override {
+        const QPoint at = list()->visualRect(list()->model()->index(row, 0)).center();
+        QHelpEvent hover(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list()->viewport(), &hover);
+        return QToolTip::isVisible() ? QToolTip::text().remove(QLatin1Char('\n')).toStdString()
+                                     : std::string();
+    }
+    bool tipOnTheScreen() override {
+        for (QWidget* tip : QApplication::topLevelWidgets()) {
+            if (tip->inherits("QTipLabel") && tip->isVisible()) {
+                return tip->screen()->geometry().contains(tip->frameGeometry());
+            }
+        }
+        return false;
+    }
+    std::vector<std::string> boxesShown() override { return QtMessageBox::answeredMessages(); }
+    int playsStarted() override {
+        int plays = 0;
+        for (const auto& message : QtMessageBox::answeredMessages()) {
+            plays += message.find("не може да бъде изсвирена") != std::string::npos ? 1 : 0;
+        }
+        return plays;
+    }
+    std::vector<std::string> menuCaptions() override {
+        std::vector<std::string> captions;
+        for (QAction* item : window().popupMenu()->actions()) {
+            captions.push_back(item->text().toStdString());
+        }
+        return captions;
+    }
+    bool hasMenuBar() override {
+        return !window().findChildren<QMenuBar*>().isEmpty() || window().popupMenu()->isVisible();
+    }
+    Place placeOf(std::string_view name) override {
+        const QRect at = control(name)->geometry();
+        return {at.x(), at.y(), at.width(), at.height()};
+    }
+    std::string containerOf(std::string_view name) override {
+        QWidget* parent = control(name)->parentWidget();
+        return parent == &window() ? std::string() : parent->objectName().toStdString();
+    }
+    bool visible(std::string_view name) override { return control(name)->isVisible(); }
+    int dpi() override { return 96; }
+
+    gui::MelodyListWidget* list() { return static_cast<gui::MelodyListWidget*>(control("File1")); }
 
     TempFolder root;
     std::unique_ptr<Program> program;

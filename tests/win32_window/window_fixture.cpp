@@ -77,7 +77,7 @@ bool WindowFixture::waitFor(const std::function<bool()>& condition) {
     return condition();
 }
 
-void WindowFixture::press(WPARAM key, bool shift, int repeats) {
+void WindowFixture::press(WPARAM key, bool shift, int repeats, bool extended) {
     std::array<BYTE, 256> keys{};
     GetKeyboardState(keys.data());
     const std::array<BYTE, 256> before = keys;
@@ -85,12 +85,14 @@ void WindowFixture::press(WPARAM key, bool shift, int repeats) {
     SetKeyboardState(keys.data());
     const HWND target = GetFocus();
     for (int press = 0; press <= repeats; ++press) {
-        // bit 30: the key was down already
-        MSG down{target, WM_KEYDOWN, key, press > 0 ? static_cast<LPARAM>(0x40000001) : 1, 0, {}};
+        // bit 30: the key was down already; bit 24: an extended key
+        const LPARAM flags = (press > 0 ? 0x40000001 : 1) | (extended ? 0x01000000 : 0);
+        MSG down{target, WM_KEYDOWN, key, flags, 0, {}};
         window.handleMessage(down);
         pump();
     }
-    MSG up{target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u), 0, {}};
+    MSG up{target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u | (extended ? 0x01000000u : 0)),
+           0,      {}};
     window.handleMessage(up);
     pump();
     std::array<BYTE, 256> restored = before;
@@ -154,20 +156,9 @@ std::string WindowFixture::listText(int row) const {
     return win32::toUtf8Lossy(text);
 }
 
-int WindowFixture::listCount() const {
-    return static_cast<int>(SendMessageW(control("File1"), LVM_GETITEMCOUNT, 0, 0));
-}
-
 int WindowFixture::listItemWith(UINT state) const {
     return static_cast<int>(SendMessageW(control("File1"), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                          MAKELPARAM(state, 0)));
-}
-
-RECT WindowFixture::placeOf(HWND control_) const {
-    RECT place;
-    GetWindowRect(control_, &place);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control_), reinterpret_cast<POINT*>(&place), 2);
-    return place;
 }
 
 int WindowFixture::scaled(int twips) const {

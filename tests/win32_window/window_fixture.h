@@ -13,13 +13,15 @@
 
 #include "main_window/form1.h"
 #include "main_window/win32/form1_window.h"
+#include "platform/win32/wide_text.h"
 #include "tests/support/form_fixture.h"
+#include "tests/support/window_behaviours.h"
 
 namespace zorvik::testing {
 
 // The native window over the in-memory machine, shown on a real desktop (Wine on Xvfb with a
 // window manager, in CI), its messages handled as the program's own loop handles them.
-class WindowFixture : public ::testing::Test {
+class WindowFixture : public ::testing::Test, public WindowDriver {
 protected:
     static void SetUpTestSuite();
     void SetUp() override;
@@ -34,11 +36,12 @@ protected:
     // Waits (a few seconds at most) for the desktop to catch up, handling messages meanwhile.
     bool waitFor(const std::function<bool()>& condition);
     // A key pressed and released on the control that has the focus, through the program's loop;
-    // `shift` held down meanwhile, and `repeats` more presses marked as a held key's repeats.
-    void press(WPARAM key, bool shift = false, int repeats = 0);
+    // `shift` held down meanwhile, and `repeats` more presses marked as a held key's repeats;
+    // `extended` for the keypad's Enter.
+    void press(WPARAM key, bool shift = false, int repeats = 0, bool extended = false);
     // A left click at the middle of list row `row`, as the list receives it.
-    void clickRow(int row);
-    void clickBelowTheNames();
+    void clickRow(int row) override;
+    void clickBelowTheNames() override;
     // Makes a repaint due, as a re-activation does, without handling what follows.
     void activateAgain();
 
@@ -47,10 +50,7 @@ protected:
     std::string nameOf(HWND control) const;
     std::string textOf(HWND control) const;
     std::string listText(int row) const;
-    int listCount() const;
     int listItemWith(UINT state) const;  // LVNI_SELECTED or LVNI_FOCUSED; -1 for none
-    // The control's rectangle in its parent's client area.
-    RECT placeOf(HWND control) const;
     // Pixels for twips at the window's DPI, rounded to the nearest.
     int scaled(int twips) const;
 
@@ -61,6 +61,176 @@ protected:
     // The window and every control shown in it as a screen reader reads them through MSAA, from
     // another process (zorvik_window_probe, beside this program), by their window handles.
     std::map<HWND, Heard> readByScreenReader();
+
+    // What the shared table of window behaviours does and reads, through the window's messages.
+    void addMelody(const std::string& name, bool inDeleted) override {
+        machine.addMelody(inDeleted ? machine.deleted : machine.rings, name);
+    }
+    void storeOptions(const std::string& valueLines) override { machine.writeStore(valueLines); }
+    std::string storedOptions() override { return machine.storeText(); }
+    Form1& startWindow() override { return start(); }
+
+    void press(Key key, int repeats) override {
+        static const struct {
+            WPARAM key;
+            bool shift;
+            bool extended;
+        } keys[] = {{VK_TAB, false, false},    {VK_TAB, true, false},    {VK_DOWN, false, false},
+                    {VK_RETURN, false, false}, {VK_RETURN, false, true}, {VK_SPACE, false, false}};
+        const auto& pressed = keys[static_cast<int>(key)];
+        WindowFixture::press(pressed.key, pressed.shift, repeats, pressed.extended);
+    }
+    void focus(std::string_view name) override {
+        SetFocus(control(name));
+        pump();
+    }
+    std::string focused() override { return nameOf(GetFocus()); }
+    void clickControl(std::string_view name) override {
+        SendMessageW(control(name), BM_CLICK, 0, 0);
+        pump();
+    }
+    void reactivate(int times) override {
+        for (int i = 0; i < times; ++i) {
+            activateAgain();
+        }
+        pump();
+    }
+    void closeWindow() override {
+        SendMessageW(window.handle(), WM_CLOSE, 0, 0);
+        pump();
+    }
+    Place menuShownAfter(std::optional<Key> key, bool chooseSecond) override {
+        const HWND button = control("Command1");
+        RECT placed{};
+        GetWindowRect(button, &placed);
+        SetCursorPos(placed.left + 10, placed.top + 10);
+        SetFocus(button);
+        // the menu runs a loop of its own: a timer in it notes where the menu stands, then
+        // closes it or chooses through the keys that loop reads
+        static RECT menuShown;
+        static bool choose;
+        static HWND owner;
+        menuShown = {};
+        choose = chooseSecond;
+        owner = window.handle();
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+            const HWND menu = FindWindowW(L"#32768", nullptr);
+            if (menu == nullptr || IsWindowVisible(menu) == FALSE || menuShown.right != 0) {
+                return;
+            }
+            GetWindowRect(menu, &menuShown);
+            if (!choose) {
+                EndMenu();
+                return;
+            }
+            for (const int pressed : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+                PostMessageW(owner, WM_KEYDOWN, static_cast<WPARAM>(pressed), 1);
+            }
+        });
+        if (key) {
+            press(*key, 0);
+        } else {
+            const LPARAM at = MAKELPARAM(10, 10);
+            MSG down{button, WM_LBUTTONDOWN, MK_LBUTTON, at, 0, {}};
+            window.handleMessage(down);
+            MSG up{button, WM_LBUTTONUP, 0, at, 0, {}};
+            window.handleMessage(up);
+        }
+        KillTimer(nullptr, timer);
+        pump();
+        return {menuShown.left - placed.left, menuShown.top - placed.top};
+    }
+
+    std::vector<std::string> listed() override {
+        std::vector<std::string> names;
+        const auto count = SendMessageW(control("File1"), LVM_GETITEMCOUNT, 0, 0);
+        for (int row = 0; row < count; ++row) {
+            names.push_back(listText(row));
+        }
+        return names;
+    }
+    int selectedRow() override { return listItemWith(LVNI_SELECTED); }
+    std::string textOf(std::string_view name) override {
+        return WindowFixture::textOf(control(name));
+    }
+    // BST_UNCHECKED, BST_CHECKED and BST_INDETERMINATE are the box's own values
+    int checkShown(std::string_view name) override {
+        return static_cast<int>(SendMessageW(control(name), BM_GETCHECK, 0, 0));
+    }
+    int repaintsRequested() override { return window.repaintsRequested(); }
+    std::string tipOver(int row) override {
+        const HWND list = control("File1");
+        RECT item{};
+        item.left = LVIR_BOUNDS;
+        SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
+        POINT at{item.left + 4, (item.top + item.bottom) / 2};
+        MSG moved{list, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y), 0, {}};
+        ClientToScreen(list, &at);
+        SetCursorPos(at.x, at.y);
+        window.handleMessage(moved);
+        pump();
+        wchar_t text[1024] = {};
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = list;
+        tool.uId = reinterpret_cast<UINT_PTR>(list);
+        tool.lpszText = text;
+        SendMessageW(window.nameTip(), TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+        std::string shown = win32::toUtf8Lossy(text);
+        for (auto lineEnd = shown.find("\r\n"); lineEnd != std::string::npos;
+             lineEnd = shown.find("\r\n")) {
+            shown.erase(lineEnd, 2);
+        }
+        return shown;
+    }
+    bool tipOnTheScreen() override {
+        if (!waitFor([this] { return IsWindowVisible(window.nameTip()) != FALSE; })) {
+            return false;
+        }
+        RECT tip{};
+        GetWindowRect(window.nameTip(), &tip);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(window.handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+        RECT within{};
+        IntersectRect(&within, &tip, &monitor.rcMonitor);
+        return EqualRect(&within, &tip) != FALSE;
+    }
+    std::vector<std::string> boxesShown() override {
+        std::vector<std::string> said;
+        for (const auto* kind :
+             {&machine.box.questions, &machine.box.notices, &machine.box.errors}) {
+            for (const auto& box : *kind) {
+                said.push_back(box.message);
+            }
+        }
+        return said;
+    }
+    int playsStarted() override { return static_cast<int>(machine.player.played.size()); }
+    std::vector<std::string> menuCaptions() override {
+        std::vector<std::string> captions;
+        const HMENU menu = window.hiddenMenu();
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t caption[64] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), caption, 64, MF_BYPOSITION);
+            captions.push_back(win32::toUtf8Lossy(caption));
+        }
+        return captions;
+    }
+    bool hasMenuBar() override { return GetMenu(window.handle()) != nullptr; }
+    Place placeOf(std::string_view name) override {
+        RECT at;
+        GetWindowRect(control(name), &at);
+        MapWindowPoints(HWND_DESKTOP, GetParent(control(name)), reinterpret_cast<POINT*>(&at), 2);
+        return {at.left, at.top, at.right - at.left, at.bottom - at.top};
+    }
+    std::string containerOf(std::string_view name) override {
+        const HWND parent = GetParent(control(name));
+        return parent == window.handle() ? std::string() : nameOf(parent);
+    }
+    bool visible(std::string_view name) override { return IsWindowVisible(control(name)) != FALSE; }
+    int dpi() override { return static_cast<int>(window.dpi()); }
 
     FormFixture machine;
     gui::Form1Window window;

@@ -1,0 +1,258 @@
+#include "tests/support/window_behaviours.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "tests/support/designed_captions.h"
+
+namespace zorvik::testing {
+namespace {
+
+const std::string kRings = "C:\\Program Files\\Zorvik\\Rings\\";
+
+int rowOf(WindowDriver& window, const std::string& name) {
+    const auto listed = window.listed();
+    return static_cast<int>(std::find(listed.begin(), listed.end(), name) - listed.begin());
+}
+
+void tabWalksTheDesignOrderBothWays(WindowDriver& window) {
+    window.startWindow();
+    window.focus("File1");
+    std::vector<std::string> forwards;
+    std::vector<std::string> backwards;
+    for (int i = 0; i < 8; ++i) {
+        window.press(Key::Tab);
+        forwards.push_back(window.focused());
+    }
+    for (int i = 0; i < 8; ++i) {
+        window.press(Key::BackTab);
+        backwards.push_back(window.focused());
+    }
+    EXPECT_EQ(forwards, (std::vector<std::string>{"Check1", "Command1", "Command2", "Text1",
+                                                  "Text2", "Command3", "Check2", "File1"}));
+    EXPECT_EQ(backwards, (std::vector<std::string>{"Check2", "Command3", "Text2", "Text1",
+                                                   "Command2", "Command1", "Check1", "File1"}));
+}
+
+void downWalksTheListAndCountsAsAClick(WindowDriver& window) {
+    window.addMelody("a.wav");
+    window.addMelody("b.wav");
+    Form1& form = window.startWindow();
+    window.focus("File1");
+    window.press(Key::Down);
+    EXPECT_EQ(form.s(), kRings + "a.wav") << "with nothing selected, Down starts at the first";
+    window.press(Key::Down);
+    EXPECT_EQ(form.s(), kRings + "b.wav");
+    EXPECT_EQ(window.selectedRow(), 1);
+}
+
+void aClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain(WindowDriver& window) {
+    window.addMelody("a.wav");
+    window.addMelody("b.wav");
+    window.storeOptions("\"Audio\"=dword:00000001\n");
+    Form1& form = window.startWindow();
+    window.clickRow(1);
+    EXPECT_EQ(form.s(), kRings + "b.wav");
+    EXPECT_EQ(window.selectedRow(), 1);
+    EXPECT_EQ(window.playsStarted(), 1);
+    window.clickRow(1);
+    EXPECT_EQ(window.playsStarted(), 2);
+    window.clickBelowTheNames();
+    EXPECT_EQ(window.selectedRow(), 1) << "a click beside the names keeps the selection";
+    EXPECT_EQ(form.File1().selectedIndex(), std::optional<std::size_t>(1));
+    EXPECT_EQ(window.playsStarted(), 2);
+}
+
+void enterAndSpacePressTheFocusedButtonOnceAndNothingElse(WindowDriver& window) {
+    Form1& form = window.startWindow();
+    window.focus("Check1");
+    window.press(Key::Enter);
+    EXPECT_EQ(window.boxesShown().size(), 0u) << "Enter on a box presses no button";
+    EXPECT_EQ(form.Check1().Value(), CheckBox::kClear);
+    // with nothing marked, each button says so in words of its own
+    const std::string fromCommand2 =
+        "Няма маркирана мелодия: маркирайте мелодия в списъка и запишете отново.";
+    const std::string fromCommand3 =
+        "Няма маркирана мелодия в тази папка: щракнете мелодия в списъка и опитайте отново.";
+    window.focus("Command2");
+    window.press(Key::Enter);
+    window.press(Key::KeypadEnter);
+    window.focus("Command3");
+    window.press(Key::Space);
+    window.press(Key::Enter, 3);  // held down: one click
+    window.press(Key::KeypadEnter);
+    EXPECT_EQ(window.boxesShown(),
+              (std::vector<std::string>{fromCommand2, fromCommand2, fromCommand3, fromCommand3,
+                                        fromCommand3}));
+    window.focus("Check1");
+    window.press(Key::Space);
+    EXPECT_EQ(form.Check1().Value(), CheckBox::kTicked);
+    EXPECT_EQ(window.checkShown("Check1"), CheckBox::kTicked);
+}
+
+void aBurstOfActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark(WindowDriver& window) {
+    window.addMelody("b.wav");
+    window.addMelody("c.wav");
+    window.addMelody("d.wav");
+    Form1& form = window.startWindow();
+    window.clickRow(0);
+    window.addMelody("a.wav");  // by another program, while the window was covered
+    const int before = window.repaintsRequested();
+    window.reactivate(3);
+    EXPECT_EQ(window.repaintsRequested(), before + 1);
+    EXPECT_EQ(window.listed(), (std::vector<std::string>{"a.wav", "b.wav", "c.wav", "d.wav"}))
+        << "the names drawn are the folder's";
+    EXPECT_EQ(window.selectedRow(), 1) << "the melody the buttons act on stays in sight";
+    EXPECT_EQ(form.s(), kRings + "b.wav");
+
+    // a question answered Cancel, and the repaint where it stood
+    window.focus("Command3");
+    window.press(Key::Enter);
+    EXPECT_EQ(
+        window.boxesShown(),
+        std::vector<std::string>{"Желаете ли окончателно изтриване на мелодията?\r\n„b.wav“"});
+    window.reactivate(1);
+    EXPECT_EQ(window.selectedRow(), 1);
+    window.focus("File1");
+    window.press(Key::Down);
+    EXPECT_EQ(form.s(), kRings + "c.wav") << "Down goes on from where it was";
+}
+
+// Even a name wider than the screen, with no space in it: its tip breaks it into lines and
+// stays on the screen.
+void aNameCutShortShowsWholeInATipOnTheScreen(WindowDriver& window) {
+    const std::string longName =
+        "Много дълго име на мелодия за звънене на телефона Zorvik BG, което не се побира.wav";
+    std::string longest = "Melodiya";  // 220 characters, as many as a Linux name holds
+    while (longest.size() < 200) {
+        longest += "_za_zvanene";
+    }
+    longest += "_na_Zorvik.wav";
+    window.addMelody("a.wav");
+    window.addMelody(longName);
+    window.addMelody(longest);
+    window.startWindow();
+    EXPECT_EQ(window.tipOver(rowOf(window, "a.wav")), "") << "a name shown whole needs no tip";
+    EXPECT_EQ(window.tipOver(rowOf(window, longName)), longName);
+    EXPECT_EQ(window.tipOver(rowOf(window, longest)), longest);
+    EXPECT_TRUE(window.tipOnTheScreen()) << "the tip runs off the screen";
+}
+
+// From the keyboard the menu opens below its button, wherever the pointer rests; from the mouse
+// at the pointer; never in a menu bar. A dismissed menu runs no item; a chosen one runs after
+// it.
+void theHiddenMenuOpensWhereTheUserLooksAndItsItemRunsAfterIt(WindowDriver& window) {
+    window.addMelody("a.wav");
+    window.addMelody("old.wav", true);
+    Form1& form = window.startWindow();
+    EXPECT_EQ(window.menuCaptions(),
+              (std::vector<std::string>{"Нова мелодия", "От папка \"Deleted\""}));
+    EXPECT_FALSE(window.hasMenuBar());
+    const Place pointer{10, 10};
+    const Place below{0, window.placeOf("Command1").height};
+    const struct {
+        const char* what;
+        std::optional<Key> key;
+        Place at;
+    } cases[] = {{"Space", Key::Space, below},
+                 {"Enter", Key::Enter, below},
+                 {"a click", std::nullopt, pointer}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(window.menuShownAfter(c.key, false), c.at);
+        EXPECT_EQ(form.view(), MelodyView::Rings) << "a dismissed menu runs no item";
+    }
+    window.menuShownAfter(Key::Enter, true);
+    EXPECT_EQ(form.view(), MelodyView::Deleted);
+    EXPECT_EQ(window.textOf("Command3"), "Добавяне на маркираната мелодия");
+    EXPECT_EQ(window.listed(), std::vector<std::string>{"old.wav"});
+}
+
+// The box shows what the core holds after each click, never a state of its own cycle.
+void aBoxShowsItsStoredStateAndEachClickTheCoresNext(WindowDriver& window) {
+    window.storeOptions("\"Audio\"=dword:00000002\n\"inDeleted\"=dword:00000001\n");
+    Form1& form = window.startWindow();
+    EXPECT_EQ(window.checkShown("Check1"), CheckBox::kGreyed);
+    EXPECT_EQ(window.checkShown("Check2"), CheckBox::kTicked);
+    for (const std::int16_t state : {CheckBox::kTicked, CheckBox::kClear, CheckBox::kTicked}) {
+        window.clickControl("Check1");
+        EXPECT_EQ(form.Check1().Value(), state);
+        EXPECT_EQ(window.checkShown("Check1"), state);
+    }
+    window.clickControl("Check2");
+    EXPECT_EQ(form.Check2().Value(), CheckBox::kClear);
+    EXPECT_EQ(window.checkShown("Check2"), CheckBox::kClear);
+}
+
+void theListShowsTheRingsFoldersMelodiesWithNothingSelected(WindowDriver& window) {
+    for (const char* name : {"Звън.wav", "Classic.wav", "Камбанки.wav", "notes.txt"}) {
+        window.addMelody(name);
+    }
+    window.addMelody("Старата.wav", true);
+    window.storeOptions("\"RingSound\"=\"Звън.wav\"\n");
+    window.startWindow();
+    EXPECT_EQ(window.listed(),
+              (std::vector<std::string>{"Classic.wav", "Звън.wav", "Камбанки.wav"}));
+    EXPECT_EQ(window.selectedRow(), -1);
+    EXPECT_EQ(window.textOf("Text1"), "Звън.wav");
+    EXPECT_EQ(window.textOf("Text2"), "Звън.wav");
+}
+
+void closingTheWindowStoresBothOptions(WindowDriver& window) {
+    Form1& form = window.startWindow();
+    window.clickControl("Check1");
+    window.closeWindow();
+    EXPECT_TRUE(form.unloaded());
+    const std::string stored = window.storedOptions();
+    EXPECT_NE(stored.find("\"Audio\"=dword:00000001"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("\"inDeleted\"=dword:00000000"), std::string::npos) << stored;
+}
+
+void everyControlSitsAtItsDesignedPlaceWithItsCaption(WindowDriver& window) {
+    window.startWindow();
+    const double pixelsPerTwip = window.dpi() / 1440.0;
+    const auto scaled = [&](int twips) {
+        return static_cast<int>(std::lround(twips * pixelsPerTwip));
+    };
+    for (const auto& place : kDesignedPlaces) {
+        SCOPED_TRACE(place.name);
+        EXPECT_EQ(window.containerOf(place.name), place.container);
+        EXPECT_EQ(window.placeOf(place.name),
+                  (Place{scaled(place.twips[0]), scaled(place.twips[1]), scaled(place.twips[2]),
+                         scaled(place.twips[3])}));
+        EXPECT_EQ(window.visible(place.name), place.visible);
+    }
+    for (const auto& [name, caption] : kDesignedCaptions) {
+        EXPECT_EQ(window.textOf(name), caption) << name;
+    }
+}
+
+}  // namespace
+
+const std::vector<WindowBehaviour>& windowBehaviours() {
+    static const std::vector<WindowBehaviour> rows{
+        {"TabWalksTheDesignOrderBothWays", tabWalksTheDesignOrderBothWays},
+        {"DownWalksTheListAndCountsAsAClick", downWalksTheListAndCountsAsAClick},
+        {"AClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain",
+         aClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain},
+        {"EnterAndSpacePressTheFocusedButtonOnceAndNothingElse",
+         enterAndSpacePressTheFocusedButtonOnceAndNothingElse},
+        {"ABurstOfActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark",
+         aBurstOfActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark},
+        {"ANameCutShortShowsWholeInATipOnTheScreen", aNameCutShortShowsWholeInATipOnTheScreen},
+        {"TheHiddenMenuOpensWhereTheUserLooksAndItsItemRunsAfterIt",
+         theHiddenMenuOpensWhereTheUserLooksAndItsItemRunsAfterIt},
+        {"ABoxShowsItsStoredStateAndEachClickTheCoresNext",
+         aBoxShowsItsStoredStateAndEachClickTheCoresNext},
+        {"TheListShowsTheRingsFoldersMelodiesWithNothingSelected",
+         theListShowsTheRingsFoldersMelodiesWithNothingSelected},
+        {"ClosingTheWindowStoresBothOptions", closingTheWindowStoresBothOptions},
+        {"EveryControlSitsAtItsDesignedPlaceWithItsCaption",
+         everyControlSitsAtItsDesignedPlaceWithItsCaption},
+    };
+    return rows;
+}
+
+}  // namespace zorvik::testing

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "main_window/form1.h"
+
+namespace zorvik::testing {
+
+enum class Key { Tab, BackTab, Down, Enter, KeypadEnter, Space };
+
+// Pixels: in the control's container, or on the screen.
+struct Place {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const Place&) const = default;
+};
+
+// What a user does to the real window of one toolkit, and what it then shows, so that one table
+// of behaviours runs against every toolkit's window. Controls go by their design names; the
+// boxes the window shows are answered Cancel (a notice, just closed).
+class WindowDriver {
+public:
+    virtual ~WindowDriver() = default;
+
+    // The machine, before the window starts or while it runs (by another program).
+    virtual void addMelody(const std::string& name, bool inDeleted = false) = 0;
+    virtual void storeOptions(const std::string& valueLines) = 0;
+    virtual std::string storedOptions() = 0;
+    // Shown and active, its first repaint done, the focus on the list.
+    virtual Form1& startWindow() = 0;
+
+    // On the control that has the focus; `repeats` more presses held down.
+    virtual void press(Key key, int repeats = 0) = 0;
+    virtual void focus(std::string_view control) = 0;
+    virtual std::string focused() = 0;
+    virtual void clickRow(int row) = 0;
+    virtual void clickBelowTheNames() = 0;  // in the list, where no name is
+    virtual void clickControl(std::string_view control) = 0;
+    // The window activated `times` over at once, and what follows handled.
+    virtual void reactivate(int times) = 0;
+    virtual void closeWindow() = 0;
+    // The pointer put 10 pixels into Command1, then the button pressed with `key` or, with
+    // none, clicked there; the menu's second item chosen, or the menu dismissed. Where the
+    // menu stood, from the button's top left corner.
+    virtual Place menuShownAfter(std::optional<Key> key, bool chooseSecond) = 0;
+
+    virtual std::vector<std::string> listed() = 0;
+    virtual int selectedRow() = 0;  // -1 for none
+    virtual std::string textOf(std::string_view control) = 0;
+    virtual int checkShown(std::string_view control) = 0;  // as CheckBox values
+    virtual int repaintsRequested() = 0;
+    virtual std::string tipOver(int row) = 0;  // its lines joined; "" with no tip
+    virtual bool tipOnTheScreen() = 0;
+    virtual std::vector<std::string> boxesShown() = 0;
+    virtual int playsStarted() = 0;
+    virtual std::vector<std::string> menuCaptions() = 0;
+    virtual bool hasMenuBar() = 0;
+    virtual Place placeOf(std::string_view control) = 0;            // in its container
+    virtual std::string containerOf(std::string_view control) = 0;  // "" for the window
+    virtual bool visible(std::string_view control) = 0;
+    virtual int dpi() = 0;
+};
+
+// The controls' places as designed, written out rather than taken from the table the window
+// is laid out from.
+struct DesignedPlace {
+    const char* name;
+    const char* container;  // "" for the window
+    int twips[4];           // left, top, width, height
+    bool visible;
+};
+inline constexpr DesignedPlace kDesignedPlaces[] = {
+    {"Check2", "", {150, 4680, 2775, 315}, true},
+    {"Command2", "", {3120, 2520, 1455, 735}, true},
+    {"Command1", "", {3120, 3360, 1455, 735}, true},
+    {"Check1", "", {3080, 1200, 1575, 615}, true},
+    {"Frame1", "", {3000, 840, 1695, 1215}, true},
+    {"Frame4", "", {3000, 2160, 1695, 2895}, true},
+    {"Command3", "Frame4", {120, 2040, 1455, 735}, true},
+    {"Frame3", "", {50, 0, 4650, 735}, true},
+    {"Text2", "Frame3", {240, 240, 4215, 225}, true},
+    {"Text1", "Frame3", {165, 360, 4215, 240}, true},
+    {"File1", "", {120, 1200, 2775, 3405}, true},
+    {"Frame2", "", {50, 840, 2925, 4215}, true},
+    {"MMControl1", "", {-600, 2040, 3540, 375}, false},
+};
+
+struct WindowBehaviour {
+    const char* name;
+    void (*run)(WindowDriver&);
+};
+
+const std::vector<WindowBehaviour>& windowBehaviours();
+
+}  // namespace zorvik::testing

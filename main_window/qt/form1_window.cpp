@@ -94,7 +94,14 @@ Form1Window::Form1Window(QWidget* parent) : QWidget(parent) {
     setFixedSize(layout::toPixels(layout::kClientWidth), layout::toPixels(layout::kClientHeight));
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setFont(designFont(layout::kControlFontFamily, layout::kControlFontPointSize));
+    // A line edit lays its text out in the application's font before it takes its own: built
+    // while that font is the design's, the controls load no face that nothing shows (a face
+    // costs fontconfig's fallbacks and a font file). Set back, the application's font is the
+    // same, though Qt then no longer follows a change of the theme's font while the program runs.
+    const QFont applicationFont = QApplication::font();
+    QApplication::setFont(font());
     build();
+    QApplication::setFont(applicationFont);
 }
 
 void Form1Window::build() {

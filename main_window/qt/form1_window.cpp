@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QScopedValueRollback>
 #include <QWindow>
+#include <algorithm>
 #include <utility>
 
 #include "main_window/form1.h"
@@ -41,12 +43,23 @@ Qt::CheckState checkStateOf(std::int16_t value) {
 }
 
 // The face where it exists, else one of the same metrics with Cyrillic (Liberation Sans is
-// metric-compatible with Arial, as MS Sans Serif nearly is), else any sans serif.
+// metric-compatible with Arial, as MS Sans Serif nearly is), else any sans serif. Given the list,
+// Qt asks fontconfig for substitutes of each missing family and for the fallbacks of the one it
+// finds, for every face: most of what the designed window costs over a bare one on X11. The
+// first family installed is the one Qt would pick, so it is looked up by name and named alone.
 QFont designFont(std::string_view family, double pointSize) {
+    const QStringList wanted{qt(family),
+                             QStringLiteral("Microsoft Sans Serif"),
+                             QStringLiteral("Liberation Sans"),
+                             QStringLiteral("Arimo"),
+                             QStringLiteral("Arial"),
+                             QStringLiteral("DejaVu Sans")};
+    const QStringList installed = QFontDatabase::families();
+    const auto found = std::find_if(wanted.begin(), wanted.end(), [&](const QString& name) {
+        return installed.contains(name, Qt::CaseInsensitive);
+    });
     QFont font;
-    font.setFamilies({qt(family), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(found == wanted.end() ? wanted : QStringList{*found});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     return font;
@@ -81,7 +94,14 @@ Form1Window::Form1Window(QWidget* parent) : QWidget(parent) {
     setFixedSize(layout::toPixels(layout::kClientWidth), layout::toPixels(layout::kClientHeight));
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setFont(designFont(layout::kControlFontFamily, layout::kControlFontPointSize));
+    // A line edit lays its text out in the application's font before it takes its own: built
+    // while that font is the design's, the controls load no face that nothing shows (a face
+    // costs fontconfig's fallbacks and a font file). Set back, the application's font is the
+    // same, though Qt then no longer follows a change of the theme's font while the program runs.
+    const QFont applicationFont = QApplication::font();
+    QApplication::setFont(font());
     build();
+    QApplication::setFont(applicationFont);
 }
 
 void Form1Window::build() {

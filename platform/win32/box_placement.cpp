@@ -107,7 +107,9 @@ POINT placeOverOwner(SIZE box, const RECT& owner, const RECT& workArea) {
             placed(box.cy, owner.top, owner.bottom, workArea.top, workArea.bottom)};
 }
 
-void placeOverOwner(HWND box, HWND owner) {
+namespace {
+
+void moveOverOwner(HWND box, HWND owner) {
     const bool owned = owner != nullptr && IsWindow(owner);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -123,6 +125,23 @@ void placeOverOwner(HWND box, HWND owner) {
     const POINT at = placeOverOwner({boxRect.right - boxRect.left, boxRect.bottom - boxRect.top},
                                     ownerRect, monitor.rcWork);
     SetWindowPos(box, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A window manager (Wine's X11 one, say) may place a dialog of its own accord once it maps it,
+// after the program has: a moment later the box is put back over its owner, once.
+constexpr UINT_PTR kPlaceAgainTimer = 0x5A0E;
+constexpr UINT kPlaceAgainAfterMs = 150;
+
+void CALLBACK placeAgain(HWND box, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(box, timer);
+    moveOverOwner(box, GetWindow(box, GW_OWNER));
+}
+
+}  // namespace
+
+void placeOverOwner(HWND box, HWND owner) {
+    moveOverOwner(box, owner);
+    SetTimer(box, kPlaceAgainTimer, kPlaceAgainAfterMs, placeAgain);
 }
 
 NextBoxPlacedOverOwner::NextBoxPlacedOverOwner(HWND owner)

@@ -23,14 +23,24 @@ class WindowBoxes : public WindowFixture {};
 // What the timer saw of the box that showed over the window, before it answered it Cancel.
 struct SeenBox {
     HWND window = nullptr;  // the program's window, which is no box
+    ULONGLONG firstSeen = 0;
     bool shown = false;
     RECT place{};
 };
 SeenBox seen;
 
+// Where the box stands once it has settled: the window manager places a mapped dialog too.
+constexpr ULONGLONG kSettleMs = 500;
+
 BOOL CALLBACK catchTheBox(HWND box, LPARAM) {
     if (box == seen.window || !IsWindowVisible(box) || GetWindow(box, GW_OWNER) != seen.window) {
         return TRUE;
+    }
+    if (seen.firstSeen == 0) {
+        seen.firstSeen = GetTickCount64();
+    }
+    if (GetTickCount64() - seen.firstSeen < kSettleMs) {
+        return FALSE;
     }
     seen.shown = true;
     GetWindowRect(box, &seen.place);

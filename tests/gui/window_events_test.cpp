@@ -42,7 +42,6 @@ protected:
     WindowEvents() {
         writeFile(rings() / "a.wav", "a");
         writeFile(rings() / "b.wav", "b");
-        writeFile(rings() / "Deleted" / "old.wav", "old");
         writeFile(rings().parent_path() / "Phone.wav", "ring");
     }
 };

@@ -75,17 +75,6 @@ TEST_F(Form1Lifecycle, OpensWithTheStoredOptionsAndRingMelody) {
     }
 }
 
-TEST_F(Form1Lifecycle, AGreyedBoxTicksWhenClickedAndATickedOneClears) {
-    writeStore("\"Audio\"=dword:00000002\n\"inDeleted\"=dword:00000001\n");
-    Form1& window = open();
-    window.clickCheck1();
-    window.clickCheck2();
-    EXPECT_EQ(window.Check1().Value(), 1);
-    EXPECT_EQ(window.Check2().Value(), 0);
-    window.clickCheck1();
-    EXPECT_EQ(window.Check1().Value(), 0);
-}
-
 TEST_F(Form1Lifecycle, AWindowRunFromAFolderWithoutRingsStillLoadsItsSettings) {
     writeStore("\"Audio\"=dword:00000001\n\"RingSound\"=\"x.wav\"\n");
     files.makeFolder(driveC / "Tools");

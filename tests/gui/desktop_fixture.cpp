@@ -1,7 +1,6 @@
 #include "tests/gui/desktop_fixture.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QWindow>
 
 namespace zorvik::testing {
@@ -65,11 +64,7 @@ bool DesktopTest::waitUntilActive(QWidget& window) {
 void DesktopTest::settle() {
     // what the window manager and the server still send arrives within this, and waiting
     // longer changes nothing that is checked
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 250) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    waitFor([] { return false; }, 250);
 }
 
 }  // namespace zorvik::testing

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHelpEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -173,17 +171,11 @@ public:
     }
     int selectedRow() override { return list()->selectedRow(); }
     std::string textOf(std::string_view name) override {
+        // a frame's caption is its title; a button's or a text box's, its text
         QWidget* shown = control(name);
-        if (auto* frame = qobject_cast<QGroupBox*>(shown)) {
-            return frame->title().toStdString();
-        }
-        if (auto* button = qobject_cast<QAbstractButton*>(shown)) {
-            return button->text().toStdString();
-        }
-        if (auto* box = qobject_cast<QLineEdit*>(shown)) {
-            return box->text().toStdString();
-        }
-        return {};
+        return shown->property(qobject_cast<QGroupBox*>(shown) ? "title" : "text")
+            .toString()
+            .toStdString();
     }
     int checkShown(std::string_view name) override {
         static const int shown[] = {CheckBox::kClear, CheckBox::kGreyed, CheckBox::kTicked};

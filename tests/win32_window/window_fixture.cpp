@@ -99,12 +99,17 @@ void WindowFixture::press(WPARAM key, bool shift, int repeats, bool extended) {
     SetKeyboardState(restored.data());
 }
 
-void WindowFixture::clickRow(int row) {
-    const HWND list = control("File1");
+POINT WindowFixture::inRow(int row) const {
     RECT item{};
     item.left = LVIR_BOUNDS;
-    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    const LPARAM at = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+    SendMessageW(control("File1"), LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+    return {item.left + 4, (item.top + item.bottom) / 2};
+}
+
+void WindowFixture::clickList(POINT point) {
+    const HWND list = control("File1");
+    const LPARAM at = MAKELPARAM(point.x, point.y);
     // released at once, so that the list's wait for a drag ends
     PostMessageW(list, WM_LBUTTONUP, 0, at);
     MSG down{list, WM_LBUTTONDOWN, MK_LBUTTON, at, 0, {}};
@@ -112,15 +117,14 @@ void WindowFixture::clickRow(int row) {
     pump();
 }
 
+void WindowFixture::clickRow(int row) {
+    clickList(inRow(row));
+}
+
 void WindowFixture::clickBelowTheNames() {
-    const HWND list = control("File1");
     RECT client;
-    GetClientRect(list, &client);
-    const LPARAM at = MAKELPARAM(4, client.bottom - 2);
-    PostMessageW(list, WM_LBUTTONUP, 0, at);
-    MSG down{list, WM_LBUTTONDOWN, MK_LBUTTON, at, 0, {}};
-    window.handleMessage(down);
-    pump();
+    GetClientRect(control("File1"), &client);
+    clickList({4, client.bottom - 2});
 }
 
 void WindowFixture::activateAgain() {

@@ -141,7 +141,7 @@ std::string WindowFixture::nameOf(HWND window_) const {
     return {};
 }
 
-std::string WindowFixture::textOf(HWND control_) const {
+std::string WindowFixture::textOf(HWND control_) {
     const int length = GetWindowTextLengthW(control_);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(control_, text.data(), length + 1)));

@@ -51,7 +51,7 @@ protected:
     HWND control(std::string_view name) const { return window.control(name); }
     // The design name of a control window, or "" for a window not in the design.
     std::string nameOf(HWND control) const;
-    std::string textOf(HWND control) const;
+    static std::string textOf(HWND control);
     std::string listText(int row) const;
     int listItemWith(UINT state) const;  // LVNI_SELECTED or LVNI_FOCUSED; -1 for none
     // The window's monitor, whole or its work area (without the task bar).

@@ -121,8 +121,7 @@ class ElevatedProcess : public ::testing::Test {
 protected:
     void SetUp() override {
         // whatever an earlier run left, folders and host links included, which Wine would follow
-        testing::runOnHost(L"/bin/rm -rf \"" +
-                           testing::hostNameUnderWine(testing::widePath(kRings)) + L"\"");
+        testing::runOnHost(L"/bin/rm -rf " + testing::quotedOnHost(kRings));
         testing::makeFolders(kDeleted);
         writeBytes(kRings + "\\повишена.wav", "the melody");
         writeBytes(kDeleted + "\\стара.wav", "old");
@@ -308,14 +307,12 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
 
     const std::string outside = source.path() + "\\чужда.wav";
     writeBytes(outside, "someone else's");
-    const std::wstring hostOutside = testing::hostNameUnderWine(testing::widePath(outside));
-    const auto onHost = [](const std::string& path) {
-        return L"\"" + testing::hostNameUnderWine(testing::widePath(path)) + L"\"";
-    };
+    const std::wstring hostOutside = testing::quotedOnHost(outside);
+    const auto onHost = testing::quotedOnHost;
     // a host's link, which Wine shows as a plain file and follows, stands in for Windows' links
     const auto plantLink = [&](const std::string& at) {
         return !hostOutside.empty() &&
-               testing::runOnHost(L"/bin/ln -s \"" + hostOutside + L"\" " + onHost(at)) &&
+               testing::runOnHost(L"/bin/ln -s " + hostOutside + L" " + onHost(at)) &&
                testing::waitUntil([&] { return readBytes(at) == "someone else's"; });
     };
     const auto removeOnHost = [&](const std::string& at) {
@@ -432,12 +429,10 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAPlaceThatIsALinkOrEveryonesToChan
     const std::string elsewhere = source.path() + "\\чужда";
     testing::makeFolders(elsewhere);
     writeBytes(elsewhere + "\\чужда.wav", "someone else's");
-    const std::wstring hostDeleted = testing::hostNameUnderWine(testing::widePath(kDeleted));
-    ASSERT_FALSE(hostDeleted.empty());
-    const std::wstring quoted = L"\"" + hostDeleted + L"\"";
-    const std::wstring kept = L"\"" + hostDeleted + L".kept\"";
-    const std::wstring linked =
-        L"\"" + testing::hostNameUnderWine(testing::widePath(elsewhere)) + L"\"";
+    const std::wstring quoted = testing::quotedOnHost(kDeleted);
+    ASSERT_FALSE(quoted.empty());
+    const std::wstring kept = testing::quotedOnHost(kDeleted + ".kept");
+    const std::wstring linked = testing::quotedOnHost(elsewhere);
     const struct {
         const char* what;
         std::vector<std::wstring> arrange;

@@ -63,6 +63,11 @@ bool runOnHost(const std::wstring& commandLine) {
     return status == "0\n";
 }
 
+std::wstring quotedOnHost(std::string_view path) {
+    const std::wstring name = hostNameUnderWine(widePath(path));
+    return name.empty() ? name : L"\"" + name + L"\"";
+}
+
 bool waitUntil(const std::function<bool()>& done) {
     for (int wait = 0; wait < 500; ++wait) {
         if (done()) {

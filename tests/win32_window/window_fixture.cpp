@@ -80,7 +80,7 @@ bool WindowFixture::waitFor(const std::function<bool()>& condition) {
 void WindowFixture::press(WPARAM key, bool shift, int repeats, bool extended) {
     std::array<BYTE, 256> keys{};
     GetKeyboardState(keys.data());
-    const std::array<BYTE, 256> before = keys;
+    std::array<BYTE, 256> before = keys;
     keys[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(keys.data());
     const HWND target = GetFocus();
@@ -95,8 +95,7 @@ void WindowFixture::press(WPARAM key, bool shift, int repeats, bool extended) {
            0,      {}};
     window.handleMessage(up);
     pump();
-    std::array<BYTE, 256> restored = before;
-    SetKeyboardState(restored.data());
+    SetKeyboardState(before.data());
 }
 
 POINT WindowFixture::inRow(int row) const {

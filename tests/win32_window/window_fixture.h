@@ -189,10 +189,7 @@ protected:
         tool.lpszText = text;
         SendMessageW(window.nameTip(), TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
         std::string shown = win32::toUtf8Lossy(text);
-        for (auto lineEnd = shown.find("\r\n"); lineEnd != std::string::npos;
-             lineEnd = shown.find("\r\n")) {
-            shown.erase(lineEnd, 2);
-        }
+        std::erase_if(shown, [](char c) { return c == '\r' || c == '\n'; });  // its line breaks
         return shown;
     }
     bool tipOnTheScreen() override {

@@ -44,9 +44,10 @@ std::wstring theProgram() {
     return full;
 }
 
-// Starts a program as CreateProcessW does, counted; what ShellExecuteExW("runas") does after
-// the prompt.
-Result<HANDLE> startDirectly(const std::wstring& program, const std::wstring& parameters) {
+// Starts the program as CreateProcessW does; what ShellExecuteExW("runas") does after the prompt.
+// Its signature is the launcher's, whose program is the test's own, not the one to start.
+Result<HANDLE> startDirectly(const std::wstring& /*program*/, const std::wstring& parameters) {
+    const std::wstring program = theProgram();
     std::wstring commandLine = L"\"" + program + L"\" " + parameters;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -60,7 +61,7 @@ Result<HANDLE> startDirectly(const std::wstring& program, const std::wstring& pa
 }
 
 DWORD exitCodeOf(const std::wstring& parameters) {
-    auto started = startDirectly(theProgram(), parameters);
+    auto started = startDirectly({}, parameters);
     if (!started.ok()) {
         return 0xFFFF;
     }
@@ -71,9 +72,18 @@ DWORD exitCodeOf(const std::wstring& parameters) {
     return code;
 }
 
+// The real files, and an elevation that starts the real program without the prompt.
+struct DirectElevation {
+    DirectElevation() { elevation.setLauncher(startDirectly); }
+    std::string host(const std::string& path) { return files.hostPath(path).value(); }
+
+    win32::Win32FileSystem files;
+    win32::Win32Elevation elevation{files.steps()};
+};
+
 // The window's core over the real files of the install folder, with refusals made where the
 // user's own rights would not reach, until the elevated process is started.
-class RefusedMachine : public testing::FormDriver {
+class RefusedMachine : public testing::FormDriver, public DirectElevation {
 public:
     RefusedMachine() {
         // the test's own program is not the one to start: the program's is
@@ -83,7 +93,7 @@ public:
                 return launch(program, parameters);
             }
             elevated = true;
-            return startDirectly(theProgram(), parameters);
+            return startDirectly(program, parameters);
         });
         files.setStepFaults([this](FileStep step) -> std::optional<StepFault> {
             const bool changes = step == FileStep::CreateTemporary ||
@@ -95,10 +105,8 @@ public:
         });
     }
 
-    win32::Win32FileSystem files;
     testing::FakeRegistry registry;
     settings::RegistryShellFactory shells{registry};
-    win32::Win32Elevation elevation{files.steps()};
     std::function<Result<HANDLE>(const std::wstring&, const std::wstring&)> launch;
     bool elevated = false;
     int starts = 0;
@@ -113,8 +121,7 @@ class ElevatedProcess : public ::testing::Test {
 protected:
     void SetUp() override {
         // whatever an earlier run left, folders and host links included, which Wine would follow
-        testing::runOnHost(L"/bin/rm -rf \"" +
-                           testing::hostNameUnderWine(testing::widePath(kRings)) + L"\"");
+        testing::runOnHost(L"/bin/rm -rf " + testing::quotedOnHost(kRings));
         testing::makeFolders(kDeleted);
         writeBytes(kRings + "\\повишена.wav", "the melody");
         writeBytes(kDeleted + "\\стара.wav", "old");
@@ -190,8 +197,8 @@ TEST_F(ElevatedProcess, EachRefusedActionIsMadeByTheElevatedProgram) {
          },
          1, nullptr},
         {"a process that never opens the pipe", kAnswerOk,
-         [](const std::wstring&, const std::wstring&) {
-             return startDirectly(theProgram(), L"--elevated-file-steps not-a-pipe 0");
+         [](const std::wstring& program, const std::wstring&) {
+             return startDirectly(program, L"--elevated-file-steps not-a-pipe 0");
          },
          1, "Правата на администратор за папката „C:\\Program Files\\Zorvik“ не могат"},
     };
@@ -292,25 +299,20 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING)) << "a client came to the decoy";
     CancelIoEx(decoy.get(), &listening);
 
-    win32::Win32FileSystem files;
-    win32::Win32Elevation elevation(files.steps());
-    elevation.setLauncher([](const std::wstring&, const std::wstring& parameters) {
-        return startDirectly(theProgram(), parameters);
-    });
-    auto started = elevation.start();
+    DirectElevation direct;
+    win32::Win32FileSystem& files = direct.files;
+    auto started = direct.elevation.start();
     ASSERT_TRUE(started.ok()) << started.failure().message;
     FileSteps& steps = started.value()->steps();
 
     const std::string outside = source.path() + "\\чужда.wav";
     writeBytes(outside, "someone else's");
-    const std::wstring hostOutside = testing::hostNameUnderWine(testing::widePath(outside));
-    const auto onHost = [](const std::string& path) {
-        return L"\"" + testing::hostNameUnderWine(testing::widePath(path)) + L"\"";
-    };
+    const std::wstring hostOutside = testing::quotedOnHost(outside);
+    const auto onHost = testing::quotedOnHost;
     // a host's link, which Wine shows as a plain file and follows, stands in for Windows' links
     const auto plantLink = [&](const std::string& at) {
         return !hostOutside.empty() &&
-               testing::runOnHost(L"/bin/ln -s \"" + hostOutside + L"\" " + onHost(at)) &&
+               testing::runOnHost(L"/bin/ln -s " + hostOutside + L" " + onHost(at)) &&
                testing::waitUntil([&] { return readBytes(at) == "someone else's"; });
     };
     const auto removeOnHost = [&](const std::string& at) {
@@ -323,8 +325,7 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     const std::string melody = kRings + "\\повишена.wav";
     const std::string kept = kRings + "\\.zorvik-kept-0a1b2c.tmp";
     const bool linked = plantLink(link);
-    const auto host = [&](const std::string& path) { return files.hostPath(path).value(); };
-
+    const auto host = [&](const std::string& path) { return direct.host(path); };
     EXPECT_FALSE(steps.removeFile(host(outside), false).ok());
     EXPECT_FALSE(steps.createTemporary(host(source.path())).ok());
     EXPECT_FALSE(steps.moveInOneStep(host(melody), host(outside)).ok());
@@ -428,12 +429,10 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAPlaceThatIsALinkOrEveryonesToChan
     const std::string elsewhere = source.path() + "\\чужда";
     testing::makeFolders(elsewhere);
     writeBytes(elsewhere + "\\чужда.wav", "someone else's");
-    const std::wstring hostDeleted = testing::hostNameUnderWine(testing::widePath(kDeleted));
-    ASSERT_FALSE(hostDeleted.empty());
-    const std::wstring quoted = L"\"" + hostDeleted + L"\"";
-    const std::wstring kept = L"\"" + hostDeleted + L".kept\"";
-    const std::wstring linked =
-        L"\"" + testing::hostNameUnderWine(testing::widePath(elsewhere)) + L"\"";
+    const std::wstring quoted = testing::quotedOnHost(kDeleted);
+    ASSERT_FALSE(quoted.empty());
+    const std::wstring kept = testing::quotedOnHost(kDeleted + ".kept");
+    const std::wstring linked = testing::quotedOnHost(elsewhere);
     const struct {
         const char* what;
         std::vector<std::wstring> arrange;
@@ -456,14 +455,10 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAPlaceThatIsALinkOrEveryonesToChan
         }
         ASSERT_TRUE(testing::waitUntil(
             [&] { return readBytes(kDeleted + "\\" + row.inPlace).has_value(); }));
-        win32::Win32FileSystem files;
-        win32::Win32Elevation elevation(files.steps());
-        elevation.setLauncher([](const std::wstring&, const std::wstring& parameters) {
-            return startDirectly(theProgram(), parameters);
-        });
-        if (auto started = elevation.start(); started.ok()) {
+        DirectElevation direct;
+        if (auto started = direct.elevation.start(); started.ok()) {
             FileSteps& steps = started.value()->steps();
-            const auto host = [&](const std::string& path) { return files.hostPath(path).value(); };
+            const auto host = [&](const std::string& path) { return direct.host(path); };
             EXPECT_FALSE(steps.removeFile(host(kDeleted + "\\" + row.inPlace), false).ok());
             EXPECT_FALSE(steps.createTemporary(host(kDeleted)).ok());
             EXPECT_FALSE(steps

@@ -208,9 +208,8 @@ TEST_F(Win32FileSystemTest, TheNewContentIsFlushedBeforeItsRename) {
         EXPECT_NE(std::find(calls.begin(), renamed, "asked-posix-rename " + temporary), renamed);
         EXPECT_EQ(readBytes(rings + "\\Phone.wav"), "new");
         EXPECT_EQ((GetFileAttributesW(ring.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0, !move);
-        if (!move) {
-            EXPECT_EQ(permissionsOf(rings + "\\Phone.wav"), permissionsBefore);
-        }
+        EXPECT_EQ(permissionsOf(rings + "\\Phone.wav"),
+                  move ? movedPermissions : permissionsBefore);
         SetFileAttributesW(ring.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "platform/win32/wide_text.h"
+#include "tests/win32/scratch.h"
+
 namespace zorvik::testing {
 
 std::wstring hostNameUnderWine(const std::wstring& path) {
@@ -50,22 +53,19 @@ bool runOnHost(const std::wstring& commandLine) {
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    const std::string markerPath = win32::toUtf8Lossy(marker);
     std::string status;
     for (int wait = 0; wait < 3000 && status.find('\n') == std::string::npos; ++wait) {
         Sleep(10);
-        const HANDLE file = CreateFileW(marker.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            char bytes[16]{};
-            DWORD read = 0;
-            ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
-            CloseHandle(file);
-            status.assign(bytes, read);
-        }
+        status = readBytes(markerPath).value_or("");
     }
     DeleteFileW(marker.c_str());
     return status == "0\n";
+}
+
+std::wstring quotedOnHost(std::string_view path) {
+    const std::wstring name = hostNameUnderWine(widePath(path));
+    return name.empty() ? name : L"\"" + name + L"\"";
 }
 
 bool waitUntil(const std::function<bool()>& done) {

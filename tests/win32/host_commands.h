@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 // The host below Wine, reached from a test: its own names for files, and its programs, for what
 // only the host can arrange (a symbolic link of its own, a file it will not let go).
@@ -16,6 +17,8 @@ std::wstring hostNameUnderWine(const std::wstring& path);
 // exit status into a file of its own, and that file is waited for: two commands in a row never
 // overtake each other.
 bool runOnHost(const std::wstring& commandLine);
+// The host's name of a file, in double quotes for such a command; empty outside Wine.
+std::wstring quotedOnHost(std::string_view path);
 
 // Waits, five seconds at most, until `done` holds; whether it did.
 bool waitUntil(const std::function<bool()>& done);

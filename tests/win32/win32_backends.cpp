@@ -24,7 +24,7 @@ public:
         // Wine would delete the file a host link points to and leave the link: the host removes
         // the whole scratch folder instead
         const std::wstring scratch = widePath(folder_.path());
-        if (madeHostLinks_ && runOnHost(L"/bin/rm -rf \"" + hostNameUnderWine(scratch) + L"\"")) {
+        if (madeHostLinks_ && runOnHost(L"/bin/rm -rf " + quotedOnHost(folder_.path()))) {
             waitUntil(
                 [&] { return GetFileAttributesW(scratch.c_str()) == INVALID_FILE_ATTRIBUTES; });
         }
@@ -54,14 +54,13 @@ public:
     // Under Wine a link of the host's own, as a user makes one into the prefix's drive; on
     // Windows a symbolic link (developer mode lets an unelevated user make one).
     bool symbolicLink(std::string_view target, std::string_view link) override {
-        const std::wstring hostTarget = hostNameUnderWine(widePath(target));
+        const std::wstring hostTarget = quotedOnHost(target);
         if (hostTarget.empty()) {
             constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
             return CreateSymbolicLinkW(widePath(link).c_str(), widePath(target).c_str(),
                                        kUnprivileged) != 0;
         }
-        const std::wstring hostLink = hostNameUnderWine(widePath(link));
-        if (!runOnHost(L"/bin/ln -s \"" + hostTarget + L"\" \"" + hostLink + L"\"")) {
+        if (!runOnHost(L"/bin/ln -s " + hostTarget + L" " + quotedOnHost(link))) {
             return false;
         }
         madeHostLinks_ = true;

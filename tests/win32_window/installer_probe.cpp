@@ -22,15 +22,10 @@
 namespace {
 
 using zorvik::testing::print;
+using zorvik::testing::printMiddle;
+using zorvik::testing::windowText;
 using zorvik::win32::toUtf8Lossy;
 using zorvik::win32::toWideLossy;
-
-std::wstring textOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 int printVersion(const std::wstring& file) {
     DWORD ignored = 0;
@@ -79,7 +74,7 @@ struct TopLevelSearch {
 
 BOOL CALLBACK matchTitle(HWND window, LPARAM search) {
     auto& wanted = *reinterpret_cast<TopLevelSearch*>(search);
-    if (IsWindowVisible(window) != FALSE && textOf(window).starts_with(wanted.prefix)) {
+    if (IsWindowVisible(window) != FALSE && windowText(window).starts_with(wanted.prefix)) {
         wanted.found = window;
         return FALSE;
     }
@@ -136,7 +131,7 @@ bool showsWhole(HWND label) {
 
 int printTexts(HWND window) {
     for (const HWND control : shownControls(window)) {
-        const std::wstring text = textOf(control);
+        const std::wstring text = windowText(control);
         if (!text.empty()) {
             print((showsWhole(control) ? "" : "CUT: ") + toUtf8Lossy(text));
         }
@@ -146,12 +141,8 @@ int printTexts(HWND window) {
 
 int printPoint(HWND window, const std::wstring& text) {
     for (const HWND control : shownControls(window)) {
-        if (textOf(control) == text) {
-            RECT area;
-            GetClientRect(control, &area);
-            POINT middle{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-            ClientToScreen(control, &middle);
-            print(std::to_string(middle.x) + " " + std::to_string(middle.y));
+        if (windowText(control) == text) {
+            printMiddle(control);
             return 0;
         }
     }

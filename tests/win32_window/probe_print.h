@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 
@@ -9,6 +11,26 @@ namespace zorvik::testing {
 inline void print(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
+}
+
+inline std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// "X Y": the screen point at the middle of `area`, in `relativeTo`'s client coordinates.
+inline void printMiddle(HWND relativeTo, RECT area) {
+    POINT middle{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+    ClientToScreen(relativeTo, &middle);
+    print(std::to_string(middle.x) + " " + std::to_string(middle.y));
+}
+
+inline void printMiddle(HWND control) {
+    RECT area{};
+    GetClientRect(control, &area);
+    printMiddle(control, area);
 }
 
 }  // namespace zorvik::testing

@@ -55,10 +55,7 @@ BOOL CALLBACK catchTheBox(HWND box, LPARAM) {
 // task dialog cut lines that DrawText says fit. Only the screen shows it.)
 TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindow) {
     start();
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(window.handle(), MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT work = monitor.rcWork;
+    const RECT work = monitorOf(true);
     SetWindowPos(window.handle(), nullptr, work.left, work.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     pump();
@@ -105,10 +102,8 @@ TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindow) {
         KillTimer(nullptr, timer);
         ASSERT_TRUE(seen.shown);
         const RECT& at = seen.place;
-        EXPECT_GE(at.left, work.left);
-        EXPECT_GE(at.top, work.top);
-        EXPECT_LE(at.right, work.right);
-        EXPECT_LE(at.bottom, work.bottom);
+        EXPECT_TRUE(liesWithin(at, work))
+            << at.left << "," << at.top << ".." << at.right << "," << at.bottom;
         RECT over{};
         GetWindowRect(window.handle(), &over);
         // along each side: centred on the window, unless that would cross the work area's edge

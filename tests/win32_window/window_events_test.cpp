@@ -251,11 +251,6 @@ TEST_F(WindowEvents, ALongCopyShowsItsDialogOverTheWindowAndCancelStopsIt) {
             if (dialog == nullptr || !seen.title.empty()) {
                 return;
             }
-            const auto textOf = [](HWND of) {
-                wchar_t text[200] = {};
-                GetWindowTextW(of, text, 200);
-                return win32::toUtf8Lossy(text);
-            };
             seen.title = textOf(dialog);
             seen.text = textOf(FindWindowExW(dialog, nullptr, L"STATIC", nullptr));
             seen.windowEnabled = IsWindowEnabled(seen.window) != FALSE;

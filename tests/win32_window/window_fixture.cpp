@@ -80,7 +80,7 @@ bool WindowFixture::waitFor(const std::function<bool()>& condition) {
 void WindowFixture::press(WPARAM key, bool shift, int repeats, bool extended) {
     std::array<BYTE, 256> keys{};
     GetKeyboardState(keys.data());
-    const std::array<BYTE, 256> before = keys;
+    std::array<BYTE, 256> before = keys;
     keys[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(keys.data());
     const HWND target = GetFocus();
@@ -95,16 +95,20 @@ void WindowFixture::press(WPARAM key, bool shift, int repeats, bool extended) {
            0,      {}};
     window.handleMessage(up);
     pump();
-    std::array<BYTE, 256> restored = before;
-    SetKeyboardState(restored.data());
+    SetKeyboardState(before.data());
 }
 
-void WindowFixture::clickRow(int row) {
-    const HWND list = control("File1");
+POINT WindowFixture::inRow(int row) const {
     RECT item{};
     item.left = LVIR_BOUNDS;
-    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    const LPARAM at = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+    SendMessageW(control("File1"), LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+    return {item.left + 4, (item.top + item.bottom) / 2};
+}
+
+void WindowFixture::clickList(POINT point) {
+    const HWND list = control("File1");
+    const LPARAM at = MAKELPARAM(point.x, point.y);
     // released at once, so that the list's wait for a drag ends
     PostMessageW(list, WM_LBUTTONUP, 0, at);
     MSG down{list, WM_LBUTTONDOWN, MK_LBUTTON, at, 0, {}};
@@ -112,15 +116,14 @@ void WindowFixture::clickRow(int row) {
     pump();
 }
 
+void WindowFixture::clickRow(int row) {
+    clickList(inRow(row));
+}
+
 void WindowFixture::clickBelowTheNames() {
-    const HWND list = control("File1");
     RECT client;
-    GetClientRect(list, &client);
-    const LPARAM at = MAKELPARAM(4, client.bottom - 2);
-    PostMessageW(list, WM_LBUTTONUP, 0, at);
-    MSG down{list, WM_LBUTTONDOWN, MK_LBUTTON, at, 0, {}};
-    window.handleMessage(down);
-    pump();
+    GetClientRect(control("File1"), &client);
+    clickList({4, client.bottom - 2});
 }
 
 void WindowFixture::activateAgain() {
@@ -137,7 +140,7 @@ std::string WindowFixture::nameOf(HWND window_) const {
     return {};
 }
 
-std::string WindowFixture::textOf(HWND control_) const {
+std::string WindowFixture::textOf(HWND control_) {
     const int length = GetWindowTextLengthW(control_);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(control_, text.data(), length + 1)));

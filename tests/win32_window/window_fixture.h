@@ -39,7 +39,10 @@ protected:
     // `shift` held down meanwhile, and `repeats` more presses marked as a held key's repeats;
     // `extended` for the keypad's Enter.
     void press(WPARAM key, bool shift = false, int repeats = 0, bool extended = false);
-    // A left click at the middle of list row `row`, as the list receives it.
+    // A point inside list row `row`, near its left end, in the list's client area.
+    POINT inRow(int row) const;
+    // A left press and release at `at` in the list's client area, as the list receives them.
+    void clickList(POINT at);
     void clickRow(int row) override;
     void clickBelowTheNames() override;
     // Makes a repaint due, as a re-activation does, without handling what follows.
@@ -48,9 +51,21 @@ protected:
     HWND control(std::string_view name) const { return window.control(name); }
     // The design name of a control window, or "" for a window not in the design.
     std::string nameOf(HWND control) const;
-    std::string textOf(HWND control) const;
+    static std::string textOf(HWND control);
     std::string listText(int row) const;
     int listItemWith(UINT state) const;  // LVNI_SELECTED or LVNI_FOCUSED; -1 for none
+    // The window's monitor, whole or its work area (without the task bar).
+    RECT monitorOf(bool workArea) const {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(window.handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+        return workArea ? monitor.rcWork : monitor.rcMonitor;
+    }
+    static bool liesWithin(const RECT& inner, const RECT& outer) {
+        RECT common{};
+        IntersectRect(&common, &inner, &outer);
+        return EqualRect(&common, &inner) != FALSE;
+    }
     // Pixels for twips at the window's DPI, rounded to the nearest.
     int scaled(int twips) const;
 
@@ -160,11 +175,7 @@ protected:
     int repaintsRequested() override { return window.repaintsRequested(); }
     std::string tipOver(int row) override {
         const HWND list = control("File1");
-        RECT item{};
-        item.left = LVIR_BOUNDS;
-        SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                     reinterpret_cast<LPARAM>(&item));
-        POINT at{item.left + 4, (item.top + item.bottom) / 2};
+        POINT at = inRow(row);
         MSG moved{list, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y), 0, {}};
         ClientToScreen(list, &at);
         SetCursorPos(at.x, at.y);
@@ -178,10 +189,7 @@ protected:
         tool.lpszText = text;
         SendMessageW(window.nameTip(), TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
         std::string shown = win32::toUtf8Lossy(text);
-        for (auto lineEnd = shown.find("\r\n"); lineEnd != std::string::npos;
-             lineEnd = shown.find("\r\n")) {
-            shown.erase(lineEnd, 2);
-        }
+        std::erase_if(shown, [](char c) { return c == '\r' || c == '\n'; });  // its line breaks
         return shown;
     }
     bool tipOnTheScreen() override {
@@ -190,12 +198,7 @@ protected:
         }
         RECT tip{};
         GetWindowRect(window.nameTip(), &tip);
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        GetMonitorInfoW(MonitorFromWindow(window.handle(), MONITOR_DEFAULTTONEAREST), &monitor);
-        RECT within{};
-        IntersectRect(&within, &tip, &monitor.rcMonitor);
-        return EqualRect(&within, &tip) != FALSE;
+        return liesWithin(tip, monitorOf(false));
     }
     std::vector<std::string> boxesShown() override {
         std::vector<std::string> said;

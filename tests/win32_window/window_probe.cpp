@@ -31,6 +31,8 @@
 namespace {
 
 using zorvik::testing::print;
+using zorvik::testing::printMiddle;
+using zorvik::testing::windowText;
 using zorvik::win32::toUtf8Lossy;
 using zorvik::win32::toWideLossy;
 
@@ -58,9 +60,7 @@ BOOL CALLBACK matchCaption(HWND child, LPARAM search) {
     if (IsWindowVisible(child) == FALSE) {
         return TRUE;  // a hidden label bears the caption of what it names
     }
-    wchar_t text[256] = {};
-    GetWindowTextW(child, text, 256);
-    if (wanted.caption == text) {
+    if (wanted.caption == windowText(child)) {
         wanted.found = child;
         return FALSE;
     }
@@ -79,12 +79,6 @@ HWND controlNamed(HWND window, std::string_view name) {
     ByCaption search{toWideLossy(design->caption)};
     EnumChildWindows(window, matchCaption, reinterpret_cast<LPARAM>(&search));
     return search.found;
-}
-
-void printMiddle(HWND relativeTo, RECT area) {
-    POINT middle{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-    ClientToScreen(relativeTo, &middle);
-    print(std::to_string(middle.x) + " " + std::to_string(middle.y));
 }
 
 // The list lives in another process: what it writes back must be in that process's memory.
@@ -265,9 +259,7 @@ int main(int argc, char** argv) {
         if (control == nullptr) {
             return 1;
         }
-        RECT area;
-        GetClientRect(control, &area);
-        printMiddle(control, area);
+        printMiddle(control);
         return 0;
     }
     if (command == "row" && argc > 2) {
@@ -278,9 +270,7 @@ int main(int argc, char** argv) {
         if (!waitFor(seconds, programBox)) {
             return 1;
         }
-        wchar_t title[256] = {};
-        GetWindowTextW(programBox(), title, 256);
-        print(toUtf8Lossy(title));
+        print(toUtf8Lossy(windowText(programBox())));
         // then what it says and its buttons, one a line
         EnumChildWindows(
             programBox(),
@@ -299,9 +289,7 @@ int main(int argc, char** argv) {
         if (button == nullptr) {
             return 1;
         }
-        RECT area;
-        GetClientRect(button, &area);
-        printMiddle(button, area);
+        printMiddle(button);
         return 0;
     }
     if (command == "names") {

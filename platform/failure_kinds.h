@@ -46,6 +46,8 @@ enum class Detail {
     AlreadyInPlace,
     // a link this system shows as a file: a delete or a move would reach the file it points to
     LinkNotActedOnItself,
+    // the name a namesake was kept aside under now reaches another file: it is not put back
+    KeptAsideReplaced,
     LinkAcrossVolumes,
     StillThereAfterDelete,
     StillThereAfterMove,

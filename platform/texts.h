@@ -297,6 +297,8 @@ constexpr std::string_view reason(failure_text::Detail detail) {
         case LinkNotActedOnItself:
             return "файлът е символна връзка, а тази система би изтрила или преместила файла, "
                    "към който тя сочи, вместо нея";
+        case KeptAsideReplaced:
+            return "файлът, оставен настрана по време на преместването, вече е друг файл";
         case LinkAcrossVolumes:
             return "файлът е символна връзка и не може да бъде преместен на друг диск";
         case StillThereAfterDelete:

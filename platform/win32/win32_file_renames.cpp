@@ -282,7 +282,8 @@ Status Win32FileSteps::putBack(const std::string& kept, const std::string& desti
     }
     Handle file = std::move(opened).value();
     if (!isKeptAsMade(kept, file.get())) {
-        return linkNotActedOnItself();
+        return failure_text::because(ErrorCode::Unsupported,
+                                     failure_text::Detail::KeptAsideReplaced);
     }
     // the moved copy there may be read-only; it goes, the older file comes back
     FILE_BASIC_INFO had{};

@@ -10,7 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/failure_text.h"
 #include "platform/install_folder.h"
+#include "platform/texts.h"
 #include "platform/win32/elevated_pipe.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_elevation.h"
@@ -360,15 +362,18 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
         const struct {
             const char* what;
             std::function<bool()> swap;
+            failure_text::Detail why;
         } swaps[] = {
             {"for a link to a file elsewhere",
-             [&] { return testing::runOnHost(L"/bin/rm " + onHost(kept)) && plantLink(kept); }},
+             [&] { return testing::runOnHost(L"/bin/rm " + onHost(kept)) && plantLink(kept); },
+             failure_text::Detail::LinkNotActedOnItself},
             {"for another file",
              [&] {
                  const bool removed = DeleteFileW(testing::widePath(kept).c_str());
                  writeBytes(kept, "someone else's");
                  return removed;
-             }},
+             },
+             failure_text::Detail::KeptAsideReplaced},
         };
         for (const auto& row : swaps) {
             for (FileSteps* acting : {&steps, &files.steps()}) {
@@ -377,7 +382,9 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
                 ASSERT_TRUE(aside.ok()) << aside.failure().message;
                 EXPECT_TRUE(aside.value().linked) << "a second name, the melody left in place";
                 ASSERT_TRUE(row.swap());
-                EXPECT_FALSE(acting->putBack(host(kept), host(melody)).ok());
+                const Status back = acting->putBack(host(kept), host(melody));
+                ASSERT_FALSE(back.ok());
+                EXPECT_EQ(back.failure().message, texts::reason(row.why));
                 acting->removeTemporary(host(kept));
                 EXPECT_EQ(readBytes(melody), "the melody");
                 EXPECT_EQ(readBytes(outside), "someone else's");

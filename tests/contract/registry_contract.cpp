@@ -118,10 +118,9 @@ TEST_P(RegistryContract, AWriteMeetingTheStoreHeldElsewhereGivesUpAndChangesNoth
         const auto held = machine->holdStore();
         const auto start = std::chrono::steady_clock::now();
         const Status applied = registry().apply(key, options);
-        const auto waited = std::chrono::steady_clock::now() - start;
-        // its patience, counted in its own unit: neither at once nor for seconds
-        EXPECT_GE(waited, machine->patience());
-        EXPECT_LT(waited, machine->patience() + std::chrono::seconds(2));
+        // it waits out its patience before giving up, not at once (how long past it, a busy
+        // machine decides: that is for the benchmarks, not a test)
+        EXPECT_GE(std::chrono::steady_clock::now() - start, machine->patience());
         ASSERT_FALSE(applied.ok());
         EXPECT_EQ(applied.code(), ErrorCode::Busy);
         EXPECT_NE(applied.failure().message.find("Audio"), std::string::npos);

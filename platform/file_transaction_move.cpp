@@ -144,9 +144,11 @@ Status FileOperation::moveAcrossVolumes(MoveJournal* journal, const CopyRunner* 
         // a second name of the destination goes; a destination moved away comes back
         if (!kept.empty() && !keptLinked) {
             if (Status restored = putBack(); !restored.ok()) {
-                // never removed when it cannot go back: it is the only copy left
+                // never removed when it cannot go back: it is the only copy left, and the
+                // journal that names it stays for the next start to put it back
                 const std::string shown = shownKept(kept.path());
                 kept.leaveOnDisk();
+                settled = false;
                 return failure_text::replaceLeftOlderAside(placed.code(), shownDestination_,
                                                            placed.failure().message, shown);
             }
@@ -169,6 +171,7 @@ Status FileOperation::moveAcrossVolumes(MoveJournal* journal, const CopyRunner* 
                 : putBack();
         if (!restored.ok() || (kept.empty() && stillThere(hostDestination_))) {
             const std::string shown = kept.empty() ? std::string() : shownKept(kept.path());
+            settled = kept.empty();  // a kept file left aside is settled by the next start
             kept.leaveOnDisk();
             return failure_text::moveLeftInBothFolders(
                 removed.code(), shownSource_, shownDestination_, removed.failure().message, shown);

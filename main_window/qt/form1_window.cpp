@@ -54,7 +54,8 @@ QFont designFont(std::string_view family, double pointSize) {
                              QStringLiteral("Arimo"),
                              QStringLiteral("Arial"),
                              QStringLiteral("DejaVu Sans")};
-    const QStringList installed = QFontDatabase::families();
+    // the installed families are read once: the window asks for three faces as it opens
+    static const QStringList installed = QFontDatabase::families();
     const auto found = std::find_if(wanted.begin(), wanted.end(), [&](const QString& name) {
         return installed.contains(name, Qt::CaseInsensitive);
     });

@@ -19,6 +19,15 @@ std::size_t rootLength(const std::wstring& path) {
     return 0;
 }
 
+// The path without the long-path prefix the API takes past MAX_PATH ("\\?\C:\...",
+// "\\?\UNC\host\..."): one path, whichever form it was given in.
+std::wstring plainForm(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        return L"\\\\" + path.substr(8);
+    }
+    return path.rfind(L"\\\\?\\", 0) == 0 ? path.substr(4) : path;
+}
+
 }  // namespace
 
 std::wstring withoutTrailingSeparators(std::wstring path) {
@@ -78,10 +87,7 @@ std::wstring finalPathOf(HANDLE handle) {
         }
         if (length < path.size()) {
             path.resize(length);
-            if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
-                return L"\\\\" + path.substr(8);
-            }
-            return path.rfind(L"\\\\?\\", 0) == 0 ? path.substr(4) : path;
+            return plainForm(path);
         }
         path.resize(length + 1);
     }
@@ -89,8 +95,10 @@ std::wstring finalPathOf(HANDLE handle) {
 }
 
 bool samePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    const std::wstring plainA = plainForm(a);
+    const std::wstring plainB = plainForm(b);
+    return CompareStringOrdinal(plainA.c_str(), static_cast<int>(plainA.size()), plainB.c_str(),
+                                static_cast<int>(plainB.size()), TRUE) == CSTR_EQUAL;
 }
 
 // The entry's own name as the folder holds it (case included); empty when there is none.

@@ -29,7 +29,8 @@ ErrorCode codeOfMissing(const std::wstring& path);
 
 // The path Windows reached through `handle`, without "\\?\"; empty where it will not say.
 std::wstring finalPathOf(HANDLE handle);
-// Whether two Windows paths are the same, ignoring case as the file system does.
+// Whether two Windows paths are the same, ignoring case as the file system does, and whether or
+// not either bears the long-path prefix.
 bool samePath(const std::wstring& a, const std::wstring& b);
 
 // The entry's own name as the folder holds it (its long name, case included); empty when there

@@ -76,13 +76,15 @@ private:
 };
 
 class PosixRegistryHarness final : public RegistryHarness {
+    static constexpr std::chrono::milliseconds kPatience{100};
+
 public:
     PosixRegistryHarness() : registry_((folder_ / "config" / "HKCU.reg").string()) {
-        registry_.setWritePatience(std::chrono::milliseconds(100));
+        registry_.setWritePatience(kPatience);
     }
     Registry& registry() override { return registry_; }
     std::string key() const override { return "Zorvik\\Setings"; }
-    std::chrono::milliseconds patience() const override { return std::chrono::milliseconds(100); }
+    std::chrono::milliseconds patience() const override { return kPatience; }
     bool keyExists(std::string_view key) override {
         return readFile(folder_ / "config" / "HKCU.reg")
                    .find("[HKEY_CURRENT_USER\\" + std::string(key) + "]") != std::string::npos;

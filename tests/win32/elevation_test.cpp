@@ -288,7 +288,7 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
             over = true;
         });
         // one that waits on is freed by the client's end, long after the patience
-        EXPECT_TRUE(testing::waitUntil([&] { return over.load(); })) << "still waiting";
+        EXPECT_TRUE(testing::waitUntil([&] { return over.load(); }, 60)) << "still waiting";
         client.close();
         reader.join();
         EXPECT_EQ(read, row.whole);
@@ -426,6 +426,13 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     EXPECT_FALSE(files.steps().moveInOneStep(host(moved), host(source.path() + "\\x.wav")).ok());
     EXPECT_FALSE(files.steps().removeFile(host(outside), false).ok());
     EXPECT_TRUE(files.steps().moveInOneStep(host(moved), host(melody)).ok());
+    // a name whose path takes the long-path prefix lies in its place all the same
+    const std::string longName = std::string(220, 'd') + ".wav";
+    writeBytes(kRings + "\\" + longName, "long");
+    EXPECT_TRUE(files.steps()
+                    .moveInOneStep(host(kRings + "\\" + longName), host(kDeleted + "\\" + longName))
+                    .ok());
+    EXPECT_TRUE(files.steps().removeFile(host(kDeleted + "\\" + longName), false).ok());
     EXPECT_EQ(listing(kRings), "Deleted повишена.wav");
 }
 
@@ -463,7 +470,10 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAPlaceThatIsALinkOrEveryonesToChan
         ASSERT_TRUE(testing::waitUntil(
             [&] { return readBytes(kDeleted + "\\" + row.inPlace).has_value(); }));
         DirectElevation direct;
-        if (auto started = direct.elevation.start(); started.ok()) {
+        // it starts, and then refuses every step in that place
+        auto started = direct.elevation.start();
+        EXPECT_TRUE(started.ok()) << "the elevated program never served";
+        if (started.ok()) {
             FileSteps& steps = started.value()->steps();
             const auto host = [&](const std::string& path) { return direct.host(path); };
             EXPECT_FALSE(steps.removeFile(host(kDeleted + "\\" + row.inPlace), false).ok());

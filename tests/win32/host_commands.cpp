@@ -68,8 +68,8 @@ std::wstring quotedOnHost(std::string_view path) {
     return name.empty() ? name : L"\"" + name + L"\"";
 }
 
-bool waitUntil(const std::function<bool()>& done) {
-    for (int wait = 0; wait < 500; ++wait) {
+bool waitUntil(const std::function<bool()>& done, int seconds) {
+    for (int wait = 0; wait < seconds * 100; ++wait) {
         if (done()) {
             return true;
         }

@@ -20,7 +20,8 @@ bool runOnHost(const std::wstring& commandLine);
 // The host's name of a file, in double quotes for such a command; empty outside Wine.
 std::wstring quotedOnHost(std::string_view path);
 
-// Waits, five seconds at most, until `done` holds; whether it did.
-bool waitUntil(const std::function<bool()>& done);
+// Waits until `done` holds, `seconds` at most (a bound for a hang, not a measure of speed);
+// whether it did.
+bool waitUntil(const std::function<bool()>& done, int seconds = 5);
 
 }  // namespace zorvik::testing

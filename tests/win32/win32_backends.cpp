@@ -103,11 +103,13 @@ std::shared_ptr<void> otherInstancesTurn() {
 }
 
 class Win32RegistryHarness final : public RegistryHarness {
+    static constexpr std::chrono::milliseconds kPatience{100};
+
 public:
     Registry& registry() override { return registry_; }
     std::string key() const override { return scratch_.key(); }
     std::shared_ptr<void> holdStore() override { return otherInstancesTurn(); }
-    std::chrono::milliseconds patience() const override { return std::chrono::milliseconds(100); }
+    std::chrono::milliseconds patience() const override { return kPatience; }
     bool keyExists(std::string_view key) override {
         const std::wstring wide = win32::toWideLossy(key);
         HKEY opened = nullptr;
@@ -120,7 +122,7 @@ public:
 
 private:
     ScratchKey scratch_;
-    win32::Win32Registry registry_{std::chrono::milliseconds(100)};
+    win32::Win32Registry registry_{kPatience};
 };
 
 }  // namespace

@@ -16,13 +16,6 @@ Failure sentence(ErrorCode code, std::string_view subject, std::string_view why)
 
 }  // namespace
 
-std::string quoted(std::string_view text) {
-    std::string out = "„";
-    out += text;
-    out += "“";
-    return out;
-}
-
 std::string filled(std::string_view pattern, std::initializer_list<std::string_view> parts) {
     std::string out;
     out.reserve(pattern.size());

@@ -70,9 +70,6 @@ Failure elevationFailed(ErrorCode code, std::string_view folder, std::string_vie
 // program): the failure, then whether to try again, and what cancelling leaves.
 std::string retryQuestion(const Failure& failure);
 
-// "„text“", with Bulgarian quotation marks.
-std::string quoted(std::string_view text);
-
 // One of the catalogue's texts with its {1}, {2}, ... replaced by `parts`, in that order. Only
 // the pattern is read for them, so a name that itself holds "{2}" stays as it is.
 std::string filled(std::string_view pattern, std::initializer_list<std::string_view> parts);

@@ -30,7 +30,6 @@ public:
 
 // What every platform's progress dialog says, naming the file, and its button.
 std::string copyingText(std::string_view fileName);
-inline constexpr std::string_view kCancelCopyCaption = texts::kCancelCaption;
 // How long a copy runs before its dialog shows: a short one never flashes a dialog.
 inline constexpr int kProgressDialogDelayMs = 500;
 

@@ -75,8 +75,8 @@ void QtProgress::run(std::string_view fileName, const std::function<void(CopyPro
         return;
     }
     constexpr int kSteps = 1000;  // a bar's int cannot count the bytes of large files
-    QProgressDialog dialog(fromUtf8(copyingText(fileName)), fromUtf8(kCancelCopyCaption), 0, kSteps,
-                           parent_);
+    QProgressDialog dialog(fromUtf8(copyingText(fileName)), fromUtf8(texts::kCancelCaption), 0,
+                           kSteps, parent_);
     dialog.setWindowTitle(caption_);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAutoReset(false);  // a full bar stays until the copy has ended

@@ -76,7 +76,7 @@ Win32Progress::Win32Progress(std::string_view caption, HWND owner)
 bool Win32Progress::showDialog(HWND owner, std::string_view fileName, CopyWorker& copy,
                                HANDLE finished) {
     const std::wstring text = forTaskDialog(copyingText(fileName));
-    const std::wstring cancel = toWideLossy(kCancelCopyCaption);
+    const std::wstring cancel = toWideLossy(texts::kCancelCaption);
     const TASKDIALOG_BUTTON buttons[] = {{IDCANCEL, cancel.c_str()}};
     Shown shown{dialog_, copy, finished, owner};
     TASKDIALOGCONFIG config{};

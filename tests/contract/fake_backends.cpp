@@ -61,49 +61,30 @@ private:
     FakeRegistry registry_;
 };
 
-class ThroughElevatedChannel final : public FileSystemHarness, public elevated::StepTransport {
+// The elevated process's side of the channel, answering each step on the machine's own steps.
+class ElevatedChannel final : public elevated::StepTransport {
 public:
-    explicit ThroughElevatedChannel(std::unique_ptr<FileSystemHarness> inner)
-        : inner_(std::move(inner)), remote_(*this, inner_->files().steps()) {
-        inner_->files().routeChangesThrough(&remote_);
+    explicit ElevatedChannel(TransactionalFileSystem& files)
+        : files_(files), remote_(*this, files.steps()) {
+        files.routeChangesThrough(&remote_);
     }
-
     Result<std::string> exchange(const std::string& request) override {
-        return elevated::answerStep(inner_->files().steps(), request);
-    }
-
-    TransactionalFileSystem& files() override { return inner_->files(); }
-    std::string root() const override { return inner_->root(); }
-    void makeFolder(std::string_view path) override { inner_->makeFolder(path); }
-    void writeFile(std::string_view path, std::string_view bytes) override {
-        inner_->writeFile(path, bytes);
-    }
-    std::optional<std::string> readFile(std::string_view path) const override {
-        return inner_->readFile(path);
-    }
-    void setReadOnly(std::string_view path, bool readOnly) override {
-        inner_->setReadOnly(path, readOnly);
-    }
-    bool hardLink(std::string_view existing, std::string_view link) override {
-        return inner_->hardLink(existing, link);
-    }
-    bool symbolicLink(std::string_view target, std::string_view link) override {
-        return inner_->symbolicLink(target, link);
-    }
-    std::vector<std::string> namesIn(std::string_view folder) const override {
-        return inner_->namesIn(folder);
+        return elevated::answerStep(files_.steps(), request);
     }
 
 private:
-    std::unique_ptr<FileSystemHarness> inner_;
+    TransactionalFileSystem& files_;
     elevated::RemoteFileSteps remote_;
 };
 
 }  // namespace
 
 FileSystemBackend throughElevatedChannel(FileSystemBackend backend) {
-    return {backend.name + "ThroughElevatedChannel",
-            [make = backend.make] { return std::make_unique<ThroughElevatedChannel>(make()); }};
+    return {backend.name + "ThroughElevatedChannel", [make = backend.make] {
+                auto machine = make();
+                machine->routedThrough = std::make_shared<ElevatedChannel>(machine->files());
+                return machine;
+            }};
 }
 
 FileSystemBackend fakeFileSystemBackend() {

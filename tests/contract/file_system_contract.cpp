@@ -64,6 +64,7 @@ struct RefusedTransfer {
     std::string source;  // below the root
     std::string destination;
     ErrorCode code;
+    bool needsHardLink = false;
 };
 
 // Each refusal leaves both folders exactly as they were, whichever of copy and move it was.
@@ -72,6 +73,7 @@ TEST_P(FileSystemContract, RefusedCopiesAndMovesChangeNothing) {
     machine->writeFile(rings + "\\locked.wav", "locked");
     machine->setReadOnly(rings + "\\locked.wav", true);
     machine->makeFolder(rings + "\\folder.wav");
+    const bool linked = machine->hardLink(rings + "\\a.wav", other + "\\link.wav");
     const RefusedTransfer rows[] = {
         {"source missing", "\\Rings\\gone.wav", "\\Rings\\b.wav", ErrorCode::NotFound},
         {"source a folder", "\\Rings\\folder.wav", "\\Rings\\b.wav", ErrorCode::IsFolder},
@@ -83,10 +85,15 @@ TEST_P(FileSystemContract, RefusedCopiesAndMovesChangeNothing) {
         {"the same file", "\\Rings\\a.wav", "\\Rings\\a.wav", ErrorCode::SameFile},
         {"the same file in another case", "\\Rings\\a.wav", "\\RINGS\\A.WAV", ErrorCode::SameFile},
         {"a path through a file", "\\Rings\\a.wav\\b.wav", "\\Rings\\b.wav", ErrorCode::NotAFolder},
+        {"a second name of the same file", "\\Друга\\link.wav", "\\Rings\\a.wav",
+         ErrorCode::SameFile, true},
     };
     const std::string before = names(rings);
     for (const auto& row : rows) {
         for (const bool move : {false, true}) {
+            if (row.needsHardLink && !linked) {
+                continue;  // no hard links here
+            }
             SCOPED_TRACE(std::string(row.what) + (move ? " (move)" : " (copy)"));
             const std::string source = root + row.source;
             const std::string destination = root + row.destination;
@@ -105,17 +112,6 @@ TEST_P(FileSystemContract, RefusedCopiesAndMovesChangeNothing) {
             EXPECT_EQ(machine->readFile(rings + "\\locked.wav"), "locked");
         }
     }
-}
-
-TEST_P(FileSystemContract, AHardLinkIsTheSameFile) {
-    machine->writeFile(rings + "\\a.wav", "a");
-    if (!machine->hardLink(rings + "\\a.wav", other + "\\link.wav")) {
-        GTEST_SKIP() << "no hard links here";
-    }
-    const Status copied = copyFile(files(), other + "\\link.wav", rings + "\\a.wav");
-    ASSERT_FALSE(copied.ok());
-    EXPECT_EQ(copied.code(), ErrorCode::SameFile);
-    EXPECT_EQ(machine->readFile(rings + "\\a.wav"), "a");
 }
 
 TEST_P(FileSystemContract, APreparedCopyChangesNothingUntilCommitted) {
@@ -152,16 +148,11 @@ TEST_P(FileSystemContract, APreparedCopyChangesNothingUntilCommitted) {
 TEST_P(FileSystemContract, AMoveTakesTheFileAcrossReplacingItsNamesake) {
     machine->writeFile(rings + "\\Звън.wav", "new");
     machine->writeFile(other + "\\ЗВЪН.WAV", "older");
-    machine->writeFile(rings + "\\ro.wav", "read-only");
-    machine->setReadOnly(rings + "\\ro.wav", true);
-    ASSERT_TRUE(files().moveFile(rings + "\\Звън.wav", other + "\\звън.wav").ok());
-    // a read-only melody moves, as on Windows
-    const Status moved = files().moveFile(rings + "\\ro.wav", other + "\\ro.wav");
+    const Status moved = files().moveFile(rings + "\\Звън.wav", other + "\\звън.wav");
     ASSERT_TRUE(moved.ok()) << moved.failure().message;
     EXPECT_EQ(names(rings), "");
-    EXPECT_EQ(names(other), "ro.wav ЗВЪН.WAV");
+    EXPECT_EQ(names(other), "ЗВЪН.WAV") << "the namesake's name stays";
     EXPECT_EQ(machine->readFile(other + "\\ЗВЪН.WAV"), "new");
-    EXPECT_EQ(machine->readFile(other + "\\ro.wav"), "read-only");
 }
 
 TEST_P(FileSystemContract, DeletesOneFileAndRefusesEverythingElse) {

@@ -35,6 +35,9 @@ public:
     virtual bool symbolicLink(std::string_view target, std::string_view link) = 0;
     // Every entry of a folder as stored, in byte order: a temporary file left behind shows here.
     virtual std::vector<std::string> namesIn(std::string_view folder) const = 0;
+
+    // Where files() sends its changes instead of its own steps, kept while the machine lives.
+    std::shared_ptr<void> routedThrough;
 };
 
 class RegistryHarness {

@@ -16,7 +16,6 @@ namespace zorvik::testing {
 struct FakeFileData {
     std::string bytes;
     bool readOnly = false;
-    bool inUse = false;
 };
 
 struct FakeFileSystem::Node {

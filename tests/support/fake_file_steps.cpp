@@ -82,14 +82,7 @@ public:
     }
 
     Status checkRemovable(const std::string& path) override {
-        if (Status allowed = rightsOver(winpath::folder(path)); !allowed.ok()) {
-            return allowed;
-        }
-        const Node* node = files_.find(path);
-        if (node != nullptr && !node->folder && node->file->inUse) {
-            return Failure{ErrorCode::InUse, {}};
-        }
-        return Status::success();
+        return rightsOver(winpath::folder(path));
     }
 
     Result<std::string> createTemporary(const std::string& folder) override {
@@ -202,9 +195,6 @@ public:
         if (node == nullptr || node->folder) {
             return Failure{ErrorCode::NotFound, {}};
         }
-        if (node->file->inUse) {
-            return Failure{ErrorCode::InUse, {}};
-        }
         if (node->file->readOnly && !evenReadOnly) {
             return Failure{ErrorCode::AccessDenied, {}};
         }
@@ -259,7 +249,7 @@ private:
     }
 
     // What Windows refuses of a rename over a file: a read-only one (unless it is the copy being
-    // taken back), or one in use.
+    // taken back).
     Status renameOver(const std::string& from, const std::string& to, bool evenReadOnly = false) {
         const auto target = files_.locate(to, false);
         if (!target.ok() || target.value().parent == nullptr) {
@@ -268,9 +258,6 @@ private:
         if (const Node* existing = target.value().node; existing != nullptr) {
             if (existing->folder) {
                 return Failure{ErrorCode::IsFolder, {}};
-            }
-            if (existing->file->inUse) {
-                return Failure{ErrorCode::InUse, {}};
             }
             if (existing->file->readOnly && !evenReadOnly) {
                 return Failure{ErrorCode::AccessDenied, {}};

@@ -14,10 +14,6 @@ void FakeFileSystem::failNext(FileStep step, ErrorCode code) {
     faults_[step] = StepFault::fail(code);
 }
 
-void FakeFileSystem::pretendNextDone(FileStep step) {
-    faults_[step] = StepFault::pretendDone();
-}
-
 Result<FakeFileSystem::Located> FakeFileSystem::locate(std::string_view path,
                                                        bool createFolders) const {
     if (path.size() < 2 || path[1] != ':' || (path.size() > 2 && !winpath::isSeparator(path[2]))) {
@@ -180,12 +176,6 @@ void FakeFileSystem::setReadOnly(std::string_view path, bool readOnly) {
     }
 }
 
-void FakeFileSystem::setInUse(std::string_view path, bool inUse) {
-    if (Node* node = find(path); node != nullptr && !node->folder) {
-        node->file->inUse = inUse;
-    }
-}
-
 std::optional<std::string> FakeFileSystem::readFile(std::string_view path) const {
     const Node* node = find(path);
     if (node == nullptr || node->folder) {
@@ -197,11 +187,6 @@ std::optional<std::string> FakeFileSystem::readFile(std::string_view path) const
 bool FakeFileSystem::isFile(std::string_view path) const {
     const Node* node = find(path);
     return node != nullptr && !node->folder;
-}
-
-bool FakeFileSystem::isFolder(std::string_view path) const {
-    const Node* node = find(path);
-    return node != nullptr && node->folder;
 }
 
 std::vector<std::string> FakeFileSystem::namesIn(std::string_view folder) const {

@@ -13,11 +13,10 @@ namespace zorvik::testing {
 
 // Drives, folders and files in memory with the semantics of Windows: names compare ignoring
 // case and keep the case they were made with, hard links and case variants are one file,
-// read-only files are neither replaced nor deleted, a file in use cannot be removed, and names
-// Windows cannot hold are refused. The core's behaviour is tested on it, on every platform, and
-// the real file systems must agree with it (the contract tables). Copies, moves and deletes go
-// through the same transaction as on the real machines, on primitives in memory; each drive is
-// a volume of its own.
+// read-only files are neither replaced nor deleted, and names Windows cannot hold are refused. The
+// core's behaviour is tested on it, on every platform, and the real file systems must agree with it
+// (the contract tables). Copies, moves and deletes go through the same transaction as on the real
+// machines, on primitives in memory; each drive is a volume of its own.
 class FakeFileSystem final : public TransactionalFileSystem {
 public:
     FakeFileSystem();
@@ -36,8 +35,6 @@ public:
     void remove(std::string_view path);  // a file or a folder with all it holds
     void rename(std::string_view from, std::string_view to);
     void setReadOnly(std::string_view path, bool readOnly);
-    // A file another program holds open without sharing deletion: it cannot be removed.
-    void setInUse(std::string_view path, bool inUse);
     // What these folders hold is changed only by administratorSteps(), as Program Files on
     // Windows; in place of the folders set before.
     void setForAdministratorsOnly(std::vector<std::string> folders) {
@@ -48,14 +45,11 @@ public:
 
     std::optional<std::string> readFile(std::string_view path) const;
     bool isFile(std::string_view path) const;
-    bool isFolder(std::string_view path) const;
     // Every entry of a folder as stored (folders, temporaries and all), in byte order.
     std::vector<std::string> namesIn(std::string_view folder) const;
 
     // The next time `step` runs it fails with `code`.
     void failNext(FileStep step, ErrorCode code);
-    // The next time `step` runs it is reported done and left undone.
-    void pretendNextDone(FileStep step);
     // Without hard links (a FAT drive), an older namesake steps aside by a rename.
     void setHardLinks(bool made) { hardLinks_ = made; }
     int listings() const { return listings_; }

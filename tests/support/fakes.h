@@ -178,7 +178,6 @@ public:
         held_ = true;
         return std::unique_ptr<LockHold>(std::make_unique<Hold>(held_));
     }
-    bool held() const { return held_; }
 
     bool heldElsewhere = false;
 

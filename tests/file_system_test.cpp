@@ -46,7 +46,8 @@ TEST_F(FileSystemTest, LinksAndNamesWindowsCannotHoldStayOutOfTheList) {
     writeFile(rings / "b.wav", "x");
     fs::create_symlink(rings / "b.wav", rings / "link.wav");
     fs::create_symlink(rings / "gone", rings / "dangling.wav");
-    for (const char* name : {"bad:name.wav", "bad\\name.wav", "con.wav", "trailing.wav."}) {
+    for (const char* name : {"bad:name.wav", "bad\\name.wav", "star*.wav", "new\nline.wav",
+                             "bad\xFFutf8.wav", "con.wav", "trailing.wav."}) {
         writeFile(rings / name, "x");  // Windows cannot hold them: never shown
     }
     EXPECT_EQ(list("c:\\rings\\"), (std::vector<std::string>{"b.wav", "link.wav"}));

@@ -16,7 +16,7 @@ RegDocument parsed(std::string_view text) {
     return document.ok() ? std::move(document).value() : RegDocument();
 }
 
-TEST(RegDocument, ReadsStringsWithEscapesAndDwords) {
+TEST(RegDocument, ReadsStringsWithEscapesAndDwordsAndKeepsOtherTypesOpaque) {
     const auto document = parsed(
         "Windows Registry Editor Version 5.00\n"
         "\n"
@@ -25,7 +25,13 @@ TEST(RegDocument, ReadsStringsWithEscapesAndDwords) {
         "\"inDeleted\"=dword:ffffffff\n"
         "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n"
         "\"RingSound\"=\"Звън \\\"нов\\\".wav\"\n"
-        "@=\"default\"\n");
+        "@=\"default\"\n"
+        // "ab" as REG_EXPAND_SZ, a binary blob over two lines, a multi-string
+        "\"Expand\"=hex(2):61,00,62,00,00,00\n"
+        "\"Blob\"=hex:01,02,\\\n"
+        "  03,04\n"
+        "\"Multi\"=hex(7):61,00,00,00,00,00\n"
+        "\"Gone\"=-\n");
     EXPECT_EQ(document.find(kKey, "Audio"), RegistryValue::dword(1));
     EXPECT_EQ(document.find(kKey, "indeleted"), RegistryValue::dword(0xFFFFFFFF));
     EXPECT_EQ(document.find(kKey, "AudioPath"),
@@ -36,18 +42,6 @@ TEST(RegDocument, ReadsStringsWithEscapesAndDwords) {
               RegistryValue::dword(1));
     EXPECT_FALSE(document.find(kKey, "Missing"));
     EXPECT_FALSE(document.find("HKEY_CURRENT_USER\\Zorvik", "Audio"));
-}
-
-TEST(RegDocument, ReadsHexStringsAndKeepsOtherTypesOpaque) {
-    // "ab" as REG_EXPAND_SZ, a binary blob over two lines, a multi-string
-    const auto document = parsed(
-        "Windows Registry Editor Version 5.00\n"
-        "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
-        "\"Expand\"=hex(2):61,00,62,00,00,00\n"
-        "\"Blob\"=hex:01,02,\\\n"
-        "  03,04\n"
-        "\"Multi\"=hex(7):61,00,00,00,00,00\n"
-        "\"Gone\"=-\n");
     EXPECT_EQ(document.find(kKey, "Expand"),
               (RegistryValue{RegistryValue::Type::ExpandString, "ab", 0}));
     EXPECT_EQ(document.find(kKey, "Blob"), (RegistryValue{RegistryValue::Type::Other, "hex", 0}));

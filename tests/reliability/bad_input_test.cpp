@@ -69,55 +69,6 @@ TEST_F(BadInput, AwkwardNamesGoThroughEveryOperation) {
     }
 }
 
-TEST_F(BadInput, NamesWindowsCannotHoldAreNeverShownNorTouched) {
-    addMelody(rings, "ok.wav");
-    addMelody(rings, "a:b.wav");
-    addMelody(rings, "star*.wav");
-    addMelody(rings, "new\nline.wav");
-    addMelody(rings, "bad\xFFutf8.wav");
-    open();
-    EXPECT_EQ(form->File1().entries(), std::vector<std::string>{"ok.wav"});
-    removeEntry("ok.wav");
-    EXPECT_EQ(listing(rings).find("ok.wav"), std::string::npos);
-    EXPECT_EQ(std::distance(fs::directory_iterator(rings), fs::directory_iterator()), 5)
-        << "only ok.wav may go";
-}
-
-TEST_F(BadInput, FilesThatVanishAfterTheClickAreReportedAndNothingElseChanges) {
-    struct Case {
-        const char* what;
-        bool check2;
-        bool deletedView;
-        std::function<void(Form1&)> act;
-    };
-    const Case cases[] = {
-        {"ring melody", false, false, [](Form1& f) { f.Command2_Click(); }},
-        {"delete for good", false, false, [](Form1& f) { f.Command3_Click(); }},
-        {"move", true, false, [](Form1& f) { f.Command3_Click(); }},
-        {"restore", true, true, [](Form1& f) { f.Command3_Click(); }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        addMelody(c.deletedView ? deleted : rings, "gone.wav");
-        writeFile(install / "Phone.wav", "ring");
-        setCheck2(c.check2);
-        box.errors.clear();
-        open();
-        if (c.deletedView) {
-            form->pd_Click();
-        }
-        clickEntry("gone.wav");
-        fs::remove((c.deletedView ? deleted : rings) / "gone.wav");
-        box.answer(kAnswerOk);
-        c.act(*form);
-        ASSERT_EQ(box.errors.size(), 1u);
-        EXPECT_NE(box.errors[0].message.find("gone.wav"), std::string::npos);
-        EXPECT_EQ(readFile(install / "Phone.wav"), "ring");
-        EXPECT_EQ(listing(rings), "Deleted");
-        EXPECT_EQ(listing(deleted), "");
-    }
-}
-
 // Runs `act` as an ordinary user, for whom read-only folders are read-only (root ignores
 // permissions); the child reports through its exit code.
 int asOrdinaryUser(const std::function<bool()>& act) {

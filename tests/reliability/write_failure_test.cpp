@@ -51,36 +51,32 @@ protected:
     TempFolder elsewhere;
 };
 
-TEST_F(WriteFailures, TheRingFileKeepsItsBytesAndTheRecordStays) {
+// A copy that does not fit is shown, and what it would have replaced keeps its bytes: the ring
+// file with its record, or the added melody's namesake.
+TEST_F(WriteFailures, ACopyThatDoesNotFitLeavesWhatItWouldReplaceWhole) {
     writeStore("\"RingSound\"=\"small.wav\"\n");
     const std::string store = storeText();
-    open();
-    clickEntry("big.wav");
-    box.answer(kAnswerOk);
-    EXPECT_EQ(inChildWithFileSizeLimit(64 * 1024,
-                                       [&] {
-                                           form->Command2_Click();
-                                           return shownOnce("твърде голям");
-                                       }),
-              0)
-        << "the failure was not shown";
-    EXPECT_EQ(readFile(install / "Phone.wav"), "the old ring");
-    EXPECT_EQ(listing(install), "Phone.wav Rings");
-    EXPECT_EQ(storeText(), store);
-}
-
-TEST_F(WriteFailures, AnAddedMelodyThatDoesNotFitLeavesItsNamesakeWhole) {
-    open();
-    dialog.choose(testing::onDriveZ(elsewhere / "big.wav"));
-    box.answer(kAnswerOk);
-    EXPECT_EQ(inChildWithFileSizeLimit(64 * 1024,
-                                       [&] {
-                                           form->nm_Click();
-                                           return shownOnce("твърде голям");
-                                       }),
-              0);
-    EXPECT_EQ(readFile(rings / "big.wav"), std::string(kBig, 'b'));
-    EXPECT_EQ(listing(rings), "Deleted big.wav small.wav");
+    for (const bool ringChoice : {true, false}) {
+        SCOPED_TRACE(ringChoice ? "the ring choice" : "an added melody");
+        box.errors.clear();
+        open();
+        clickEntry("big.wav");
+        dialog.choose(testing::onDriveZ(elsewhere / "big.wav"));
+        box.answer(kAnswerOk);
+        EXPECT_EQ(inChildWithFileSizeLimit(64 * 1024,
+                                           [&] {
+                                               ringChoice ? form->Command2_Click()
+                                                          : form->nm_Click();
+                                               return shownOnce("твърде голям");
+                                           }),
+                  0)
+            << "the failure was not shown";
+        EXPECT_EQ(readFile(install / "Phone.wav"), "the old ring");
+        EXPECT_EQ(listing(install), "Phone.wav Rings");
+        EXPECT_EQ(storeText(), store);
+        EXPECT_EQ(readFile(rings / "big.wav"), std::string(kBig, 'b'));
+        EXPECT_EQ(listing(rings), "Deleted big.wav small.wav");
+    }
 }
 
 // Within one volume a move is one rename: it needs no room at all, so even a full disk moves the

@@ -49,17 +49,6 @@ TEST(WindowsNames, RefusesWhatWindowsCannotHold) {
     }
 }
 
-TEST(WavPattern, MatchesTheExtensionIgnoringCaseOnly) {
-    EXPECT_TRUE(text::matchesWavPattern("a.wav"));
-    EXPECT_TRUE(text::matchesWavPattern("RING.WAV"));
-    EXPECT_TRUE(text::matchesWavPattern("Звън.Wav"));
-    EXPECT_TRUE(text::matchesWavPattern(".wav"));
-    EXPECT_FALSE(text::matchesWavPattern("a.wave"));
-    EXPECT_FALSE(text::matchesWavPattern("a.wav.bak"));
-    EXPECT_FALSE(text::matchesWavPattern("awav"));
-    EXPECT_FALSE(text::matchesWavPattern("wav"));
-}
-
 TEST(Utf16, RoundTripsAndRefusesBrokenInput) {
     const std::string text = "Звън 🎵.wav";
     const auto units = text::utf8ToUtf16Le(text);

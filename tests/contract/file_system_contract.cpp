@@ -9,12 +9,12 @@ namespace {
 TEST_P(FileSystemContract, ListsTheWaveFilesOnlySortedIgnoringCase) {
     // "c.wave" and "longername.wavx" match Windows' own "*.wav" through their 8.3 short names;
     // "COM10.wav" and "concert.wav" only look like devices
-    for (const char* name : {"b.wav", "A.WAV", "ц.wav", "Б.Wav", "a.txt", "c.wave", "x.wav.bak",
-                             "longername.wavx", "COM10.wav", "concert.wav"}) {
+    for (const char* name : {"b.wav", "A.WAV", "ц.wav", "Б.Wav", ".wav", "a.txt", "awav", "c.wave",
+                             "x.wav.bak", "longername.wavx", "COM10.wav", "concert.wav"}) {
         machine->writeFile(rings + "\\" + name, "x");
     }
     machine->makeFolder(rings + "\\folder.wav");
-    const std::vector<std::string> expected = {"A.WAV",       "b.wav", "COM10.wav",
+    const std::vector<std::string> expected = {".wav",        "A.WAV", "b.wav", "COM10.wav",
                                                "concert.wav", "Б.Wav", "ц.wav"};
     EXPECT_EQ(list(rings), expected);
     EXPECT_EQ(list(rings + "\\"), expected) << "a trailing backslash names the same folder";

@@ -35,11 +35,8 @@ public:
     void writeFile(std::string_view path, std::string_view bytes) override {
         writeBytes(path, bytes);
     }
+    // a folder opens only for backup semantics, which readBytes does not ask for
     std::optional<std::string> readFile(std::string_view path) const override {
-        const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            return std::nullopt;
-        }
         return readBytes(path);
     }
     void setReadOnly(std::string_view path, bool readOnly) override {

@@ -54,16 +54,6 @@ TEST_F(PreviewAndRing, AClickRecordsTheMelodyAndPlaysItUnlessTheBoxIsClear) {
     }
 }
 
-TEST_F(PreviewAndRing, SOutlivesRefreshesAndViewChanges) {
-    open();
-    clickEntry("b.wav");
-    form->Form_Paint();
-    form->pd_Click();
-    form->nm_Click();  // cancelled dialog: only a refresh
-    EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\b.wav");
-    EXPECT_EQ(form->File1().FileName(), "");
-}
-
 // OK copies the marked melody over the ring file beside the program and records where it came
 // from, as a string, from whichever folder and view; Cancel before it changes nothing but reads
 // the texts again, and a repaint loses nothing.
@@ -431,18 +421,6 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         }
         EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
     }
-}
-
-TEST_F(PreviewAndRing, WithoutTheInstallFolderNothingIsRecorded) {
-    const WinPath tools = driveC / "Tools";
-    files.makeFolder(tools / "Rings");
-    addMelody(tools / "Rings", "t.wav", "tools melody");
-    files.remove(install);
-    open("C:\\Tools");
-    chooseRing("t.wav");
-    ASSERT_EQ(box.errors.size(), 1u);
-    EXPECT_NE(box.errors[0].message.find("папката на целта не съществува"), std::string::npos);
-    EXPECT_EQ(storeText(), "");
 }
 
 }  // namespace

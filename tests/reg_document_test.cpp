@@ -162,25 +162,6 @@ TEST(RegDocument, AChangeRewritesOnlyItsOwnLine) {
     }
 }
 
-TEST(RegDocument, WhatItWritesReadsBackTheSame) {
-    const RegistryValue values[] = {
-        RegistryValue::string(""),
-        RegistryValue::string("C:\\Program Files\\Zorvik\\Rings"),
-        RegistryValue::string("\"quoted\" \\ back"),
-        RegistryValue::string("line\nbreak\tand tab"),  // goes out as hex(1)
-        RegistryValue::dword(0),
-        RegistryValue::dword(0xFFFF8000),
-        RegistryValue{RegistryValue::Type::ExpandString, "%HOME%\\x", 0},
-    };
-    for (const auto& value : values) {
-        RegDocument document;
-        document.set(kKey, "Value \"name\"", value);
-        const auto reread = RegDocument::parse(document.serialize());
-        ASSERT_TRUE(reread.ok()) << document.serialize();
-        EXPECT_EQ(reread.value().find(kKey, "Value \"name\""), value) << document.serialize();
-    }
-}
-
 TEST(RegDocument, EveryLineEndAndEncodingReadsTheSame) {
     const std::string lines[] = {"Windows Registry Editor Version 5.00",
                                  "",

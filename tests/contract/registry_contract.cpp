@@ -43,6 +43,9 @@ TEST_P(RegistryContract, WhatIsWrittenReadsBackWithItsTypeAndNothingElseIsFound)
         {"Quotes", RegistryValue::string("a \"b\" \\c")},
         {"Audio", RegistryValue::dword(1)},
         {"Negative", RegistryValue::dword(0xFFFFFFFF)},
+        {"Lines", RegistryValue::string("line\nbreak\tand tab")},
+        {"Expand", RegistryValue{RegistryValue::Type::ExpandString, "%HOME%\\x", 0}},
+        {"A \"quoted\" name", RegistryValue::dword(0xFFFF8000)},
     };
     for (const auto& row : rows) {
         const Status written = registry().write(key, row.name, row.value);

@@ -7,7 +7,6 @@
 #include "settings/shell_object.h"
 #include "settings/value_names.h"
 #include "tests/support/fake_registry.h"
-#include "tests/support/fakes.h"
 
 namespace zorvik::settings {
 namespace {
@@ -147,25 +146,6 @@ TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
           std::string("source=x\ndestination=y\nkept="), "source=x\n" + encodeMove(move)}) {
         EXPECT_FALSE(decodeMove(foreign)) << foreign;
     }
-}
-
-TEST(ShellHolder, RegMakesANewObjectEachTimeAndKeepsTheOldOneOnFailure) {
-    FakeRegistry registry;
-    RegistryShellFactory factory(registry);
-    ShellHolder holder(factory);
-    EXPECT_FALSE(holder.WSHShell());
-    ASSERT_TRUE(holder.reg().ok());
-    const auto first = holder.WSHShell();
-    ASSERT_TRUE(holder.reg().ok());
-    EXPECT_NE(holder.WSHShell(), first);
-    EXPECT_FALSE(factory.CreateObject("Scripting.FileSystemObject").ok());
-
-    testing::FailingShellFactory failing;
-    ShellHolder empty(failing);
-    EXPECT_FALSE(empty.reg().ok());
-    EXPECT_FALSE(empty.WSHShell());
-    EXPECT_FALSE(readOption(empty, kAudio).ok());
-    EXPECT_FALSE(writeOptions(empty, 1, 0).ok());
 }
 
 TEST(StatusChecks, AskingASuccessForItsFailureIsAFaultOfTheCaller) {

@@ -227,6 +227,12 @@ void Form1::runDueRepaint() {
     Form_Paint();
 }
 
+void Form1::showing() {
+    showingExposurePending_ = true;
+    markRepaintDue();
+    runDueRepaint();
+}
+
 void Form1::Form_Unload(std::int16_t& Cancel) {
     Cancel = 0;  // closing is never refused
     if (unloaded_) {

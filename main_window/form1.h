@@ -76,6 +76,12 @@ public:
     // The window became the active window: whether that makes a repaint due. Only becoming it
     // again does; the first activation belongs to the first showing, which has its repaint.
     bool activationRepaints() { return std::exchange(activatedBefore_, true); }
+    // The window is about to reach the screen: its repaint runs now, so that its first frame is
+    // whole rather than an empty list filled a frame later.
+    void showing();
+    // The surface was exposed: whether that makes a repaint due. The first exposure after a
+    // showing puts that showing on the screen, and the showing has had its repaint.
+    bool exposureRepaints() { return !std::exchange(showingExposurePending_, false); }
     bool isRepaintDue() const { return repaintDue_; }
     void runDueRepaint();
     // How many due repaints have run, for tests and tools that wait for the first one.
@@ -154,6 +160,7 @@ private:
     int repaintsRun_ = 0;
     bool repaintDue_ = false;
     bool activatedBefore_ = false;
+    bool showingExposurePending_ = false;
     int dueRepaintsRun_ = 0;
     bool unloaded_ = false;
     bool closeWaiting_ = false;

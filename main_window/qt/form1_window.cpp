@@ -275,7 +275,6 @@ void Form1Window::dismiss() {
 }
 
 bool Form1Window::event(QEvent* event) {
-    // the first showing comes as the surface's first exposure, which the filter below hears
     if (event->type() == QEvent::WindowActivate && form_ != nullptr &&
         form_->activationRepaints()) {
         requestRepaint();
@@ -283,6 +282,9 @@ bool Form1Window::event(QEvent* event) {
     if (event->type() == QEvent::Show && !shownOnce_) {
         shownOnce_ = true;
         control("File1")->setFocus(Qt::ActiveWindowFocusReason);  // the lowest tab index
+        if (form_ != nullptr) {
+            form_->showing();
+        }
     }
     return QWidget::event(event);
 }
@@ -296,7 +298,9 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
-        requestRepaint();
+        if (form_ != nullptr && form_->exposureRepaints()) {
+            requestRepaint();
+        }
     } else if (form_ != nullptr && form_->isRepaintDue() && isInputToThisWindow(watched, *event)) {
         // The click or key that brings the window back comes in the same batch as the
         // activation it causes: the repaint goes first, or it would undo what the input did.

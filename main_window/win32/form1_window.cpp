@@ -127,8 +127,10 @@ void Form1Window::attach(Form1& form) {
 }
 
 void Form1Window::show(int showCommand) {
-    ShowWindow(window_, showCommand);
+    // focused while still hidden: once on the screen, every change of focus is a round trip to
+    // the display server
     SetFocus(control("File1"));
+    ShowWindow(window_, showCommand);
     // the list shows where the keyboard is from the start, not only once a key was pressed
     SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     UpdateWindow(window_);
@@ -204,8 +206,8 @@ LRESULT Form1Window::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return onControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
                                    message, wParam, lParam);
         case WM_SHOWWINDOW:
-            if (wParam != FALSE) {
-                requestRepaint();
+            if (wParam != FALSE && form_ != nullptr) {
+                form_->showing();
             }
             break;
         case WM_ACTIVATE:
@@ -223,7 +225,7 @@ LRESULT Form1Window::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             PAINTSTRUCT paint;
             BeginPaint(window_, &paint);
             EndPaint(window_, &paint);
-            if (form_ != nullptr) {
+            if (form_ != nullptr && form_->exposureRepaints()) {
                 form_->markRepaintDue();
             }
             runDueRepaint();

@@ -120,8 +120,8 @@ public:
     void clickControl(std::string_view name) override {
         QTest::mouseClick(control(name), Qt::LeftButton);
     }
-    void reactivate(int times) override {
-        waitFor([] { return false; }, 100);  // start-up's events settle first
+    int reactivate(int times) override {
+        waitFor([] { return false; }, 100);  // what came before settles first
         const int before = window().repaintsRequested();
         for (int i = 0; i < times; ++i) {
             QEvent activate(QEvent::WindowActivate);
@@ -129,6 +129,7 @@ public:
         }
         waitFor([&] { return window().repaintsRequested() > before; });
         waitFor([] { return false; }, 100);
+        return window().repaintsRequested() - before;
     }
     void closeWindow() override { window().close(); }
     Place menuShownAfter(std::optional<Key> key, bool chooseSecond) override {
@@ -162,6 +163,13 @@ public:
         return {shownAt.x(), shownAt.y()};
     }
 
+    void answerBoxes(int answer) override {
+        QtMessageBox::clearAnswers();
+        for (int box = 0; box < 200; ++box) {
+            QtMessageBox::setNextAnswer(answer);
+        }
+    }
+
     std::vector<std::string> listed() override {
         std::vector<std::string> names;
         for (int row = 0; row < list()->count(); ++row) {
@@ -181,7 +189,6 @@ public:
         static const int shown[] = {CheckBox::kClear, CheckBox::kGreyed, CheckBox::kTicked};
         return shown[qobject_cast<QCheckBox*>(control(name))->checkState()];
     }
-    int repaintsRequested() override { return window().repaintsRequested(); }
     std::string tipOver(int row) override {
         const QPoint at = list()->visualRect(list()->model()->index(row, 0)).center();
         QHelpEvent hover(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));

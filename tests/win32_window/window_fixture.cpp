@@ -1,7 +1,6 @@
 #include "tests/win32_window/window_fixture.h"
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <sstream>
 
@@ -140,13 +139,6 @@ std::string WindowFixture::nameOf(HWND window_) const {
     return {};
 }
 
-std::string WindowFixture::textOf(HWND control_) {
-    const int length = GetWindowTextLengthW(control_);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control_, text.data(), length + 1)));
-    return win32::toUtf8Lossy(text);
-}
-
 std::string WindowFixture::listText(int row) const {
     std::wstring text(512, L'\0');
     LVITEMW item{};
@@ -162,10 +154,6 @@ std::string WindowFixture::listText(int row) const {
 int WindowFixture::listItemWith(UINT state) const {
     return static_cast<int>(SendMessageW(control("File1"), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                          MAKELPARAM(state, 0)));
-}
-
-int WindowFixture::scaled(int twips) const {
-    return static_cast<int>(std::lround(twips * static_cast<double>(window.dpi()) / 1440.0));
 }
 
 std::map<HWND, WindowFixture::Heard> WindowFixture::readByScreenReader() {

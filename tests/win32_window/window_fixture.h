@@ -16,6 +16,7 @@
 #include "platform/win32/wide_text.h"
 #include "tests/support/form_fixture.h"
 #include "tests/support/window_behaviours.h"
+#include "tests/win32_window/probe_print.h"
 
 namespace zorvik::testing {
 
@@ -51,7 +52,7 @@ protected:
     HWND control(std::string_view name) const { return window.control(name); }
     // The design name of a control window, or "" for a window not in the design.
     std::string nameOf(HWND control) const;
-    static std::string textOf(HWND control);
+    static std::string textOf(HWND control) { return win32::toUtf8Lossy(windowText(control)); }
     std::string listText(int row) const;
     int listItemWith(UINT state) const;  // LVNI_SELECTED or LVNI_FOCUSED; -1 for none
     // The window's monitor, whole or its work area (without the task bar).
@@ -66,8 +67,6 @@ protected:
         IntersectRect(&common, &inner, &outer);
         return EqualRect(&common, &inner) != FALSE;
     }
-    // Pixels for twips at the window's DPI, rounded to the nearest.
-    int scaled(int twips) const;
 
     struct Heard {
         bool tabStop;
@@ -104,11 +103,14 @@ protected:
         SendMessageW(control(name), BM_CLICK, 0, 0);
         pump();
     }
-    void reactivate(int times) override {
+    int reactivate(int times) override {
+        pump();
+        const int before = window.repaintsRequested();
         for (int i = 0; i < times; ++i) {
             activateAgain();
         }
         pump();
+        return window.repaintsRequested() - before;
     }
     void closeWindow() override {
         SendMessageW(window.handle(), WM_CLOSE, 0, 0);
@@ -156,6 +158,10 @@ protected:
         return {menuShown.left - placed.left, menuShown.top - placed.top};
     }
 
+    void answerBoxes(int answer) override {
+        machine.box.answerer = [answer] { return std::optional<int>(answer); };
+    }
+
     std::vector<std::string> listed() override {
         std::vector<std::string> names;
         const auto count = SendMessageW(control("File1"), LVM_GETITEMCOUNT, 0, 0);
@@ -172,7 +178,6 @@ protected:
     int checkShown(std::string_view name) override {
         return static_cast<int>(SendMessageW(control(name), BM_GETCHECK, 0, 0));
     }
-    int repaintsRequested() override { return window.repaintsRequested(); }
     std::string tipOver(int row) override {
         const HWND list = control("File1");
         POINT at = inRow(row);
@@ -190,15 +195,17 @@ protected:
         SendMessageW(window.nameTip(), TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
         std::string shown = win32::toUtf8Lossy(text);
         std::erase_if(shown, [](char c) { return c == '\r' || c == '\n'; });  // its line breaks
+        // a tip with a text shows after its delay, or the user never reads it
+        if (!shown.empty() &&
+            !waitFor([this] { return IsWindowVisible(window.nameTip()) != FALSE; })) {
+            return {};
+        }
         return shown;
     }
     bool tipOnTheScreen() override {
-        if (!waitFor([this] { return IsWindowVisible(window.nameTip()) != FALSE; })) {
-            return false;
-        }
         RECT tip{};
         GetWindowRect(window.nameTip(), &tip);
-        return liesWithin(tip, monitorOf(false));
+        return IsWindowVisible(window.nameTip()) != FALSE && liesWithin(tip, monitorOf(false));
     }
     std::vector<std::string> boxesShown() override {
         std::vector<std::string> said;

@@ -54,8 +54,8 @@ TEST_F(WindowLayout, TheWindowHasItsCaptionClientSizeAndAFixedFrame) {
     EXPECT_EQ(textOf(window.handle()), "Избор на мелодия за Zorvik BG");
     RECT client;
     GetClientRect(window.handle(), &client);
-    EXPECT_EQ(client.right, scaled(4725));
-    EXPECT_EQ(client.bottom, scaled(5190));
+    EXPECT_EQ(client.right, pixelsOf(4725, dpi()));
+    EXPECT_EQ(client.bottom, pixelsOf(5190, dpi()));
     EXPECT_EQ(styleOf(window.handle()) & WS_THICKFRAME, 0) << "a fixed layout does not stretch";
 }
 
@@ -265,13 +265,9 @@ TEST_F(WindowLayout, ADpiChangeRescalesTheWindowItsControlsAndTheirFaces) {
     ASSERT_EQ(window.dpi(), other);
     RECT client;
     GetClientRect(window.handle(), &client);
-    EXPECT_EQ(client.right, scaled(4725));
-    EXPECT_EQ(client.bottom, scaled(5190));
-    for (const auto& place : kDesignedPlaces) {
-        SCOPED_TRACE(place.name);
-        EXPECT_EQ(placeOf(place.name), (Place{scaled(place.twips[0]), scaled(place.twips[1]),
-                                              scaled(place.twips[2]), scaled(place.twips[3])}));
-    }
+    EXPECT_EQ(client.right, pixelsOf(4725, dpi()));
+    EXPECT_EQ(client.bottom, pixelsOf(5190, dpi()));
+    expectTheDesignedPlaces(*this);
     EXPECT_EQ(fontOf(control("Text1")).lfHeight, fontHeight(9.75, other));
     EXPECT_EQ(fontOf(control("Command1")).lfHeight, fontHeight(8.25, other));
 }

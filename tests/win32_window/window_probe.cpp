@@ -275,9 +275,9 @@ int main(int argc, char** argv) {
         EnumChildWindows(
             programBox(),
             [](HWND control, LPARAM) -> BOOL {
-                wchar_t text[1024] = {};
-                if (IsWindowVisible(control) != FALSE && GetWindowTextW(control, text, 1024) > 0) {
-                    print(toUtf8Lossy(text));
+                const std::string text = toUtf8Lossy(windowText(control));
+                if (IsWindowVisible(control) != FALSE && !text.empty()) {
+                    print(text);
                 }
                 return TRUE;
             },

@@ -72,8 +72,8 @@ protected:
         bool tabStop;
         std::string name;
     };
-    // The window and every control shown in it as a screen reader reads them through MSAA, from
-    // another process (zorvik_window_probe, beside this program), by their window handles.
+    // The window and every control shown in it as a screen reader reads them through MSAA, by
+    // their window handles.
     std::map<HWND, Heard> readByScreenReader();
 
     // What the shared table of window behaviours does and reads, through the window's messages.

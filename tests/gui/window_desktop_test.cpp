@@ -80,7 +80,7 @@ TEST_F(OnTheDesktop, TheMelodyLastClickedStaysMarkedAfterEveryBoxAndRepaint) {
     for (const auto& name : names) {
         writeFile(rings() / name, "not a sound");
     }
-    writeStore("\"Audio\"=dword:00000001\n");
+    storeOptions("\"Audio\"=dword:00000001\n");
     auto& window = start().window();
     ASSERT_TRUE(waitUntilActive(window));
     ASSERT_TRUE(list()->hasFocus());

@@ -77,7 +77,7 @@ TEST_F(WindowEvents, AWheelScrollDrawsTheFocusFrameRoundTheWholeListAnew) {
 
 TEST_F(WindowEvents, ANoticeHasTheInformationIconAFailureTheCriticalOneAndARetryAWarning) {
     writeFile(rings() / "a.wav", "not a sound");
-    writeStore("\"Audio\"=dword:00000001\n");
+    storeOptions("\"Audio\"=dword:00000001\n");
     start();
     std::vector<QMessageBox::Icon> shown;
     QTimer watch;
@@ -250,7 +250,7 @@ TEST_F(WindowEvents, ALongCopyShowsItsDialogAndEachWayOfStoppingItStopsTheCopy) 
 // stay as they were, no box follows, and the window closes with the options stored. Until the
 // dialog shows, the window takes no input.
 TEST_F(WindowEvents, ClosingTheWindowDuringACopyCancelsItAndClosesWithTheOptionsStored) {
-    writeStore("\"RingSound\"=\"a.wav\"\n");
+    storeOptions("\"RingSound\"=\"a.wav\"\n");
     start();
     platform().progress().setDialogDelay(60'000);  // not before the test is over
     std::atomic<bool> released{false};

@@ -44,13 +44,6 @@ public:
         return root / "c" / "Program Files" / "Zorvik" / "Rings";
     }
     std::filesystem::path store() const { return root / "config" / "zorvik" / "HKCU.reg"; }
-    void writeStore(const std::string& valueLines) {
-        std::filesystem::create_directories(store().parent_path());
-        writeFile(store(),
-                  "Windows Registry Editor Version 5.00\n\n"
-                  "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n" +
-                      valueLines);
-    }
 
     // Starts the program and waits for its first repaint.
     QtDesktop& start() {
@@ -77,7 +70,13 @@ public:
     void addMelody(const std::string& name, bool inDeleted) override {
         writeFile((inDeleted ? rings() / "Deleted" : rings()) / name, "not a sound");
     }
-    void storeOptions(const std::string& valueLines) override { writeStore(valueLines); }
+    void storeOptions(const std::string& valueLines) override {
+        std::filesystem::create_directories(store().parent_path());
+        writeFile(store(),
+                  "Windows Registry Editor Version 5.00\n\n"
+                  "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n" +
+                      valueLines);
+    }
     std::string storedOptions() override { return readFile(store()); }
     Form1& startWindow() override {
         for (int box = 0; box < 20; ++box) {

@@ -81,7 +81,7 @@ protected:
             },
             1, reinterpret_cast<DWORD_PTR>(&going));
         SetFocus(control("Command2"));
-        press(VK_RETURN);
+        press(Key::Enter, 0);
         KillTimer(nullptr, timer);
         EXPECT_FALSE(going.whileHandling) << "the window went while the question's handler ran";
         EXPECT_EQ(machine.readFile(machine.install / "Phone.wav"), "ring")

@@ -76,7 +76,14 @@ bool WindowFixture::waitFor(const std::function<bool()>& condition) {
     return condition();
 }
 
-void WindowFixture::press(WPARAM key, bool shift, int repeats, bool extended) {
+void WindowFixture::press(Key pressed, int repeats) {
+    static const struct {
+        WPARAM key;
+        bool shift;
+        bool extended;
+    } kKeys[] = {{VK_TAB, false, false},    {VK_TAB, true, false},    {VK_DOWN, false, false},
+                 {VK_RETURN, false, false}, {VK_RETURN, false, true}, {VK_SPACE, false, false}};
+    const auto [key, shift, extended] = kKeys[static_cast<int>(pressed)];
     std::array<BYTE, 256> keys{};
     GetKeyboardState(keys.data());
     std::array<BYTE, 256> before = keys;

@@ -36,10 +36,6 @@ protected:
     void pump();
     // Waits (a few seconds at most) for the desktop to catch up, handling messages meanwhile.
     bool waitFor(const std::function<bool()>& condition);
-    // A key pressed and released on the control that has the focus, through the program's loop;
-    // `shift` held down meanwhile, and `repeats` more presses marked as a held key's repeats;
-    // `extended` for the keypad's Enter.
-    void press(WPARAM key, bool shift = false, int repeats = 0, bool extended = false);
     // A point inside list row `row`, near its left end, in the list's client area.
     POINT inRow(int row) const;
     // A left press and release at `at` in the list's client area, as the list receives them.
@@ -84,16 +80,9 @@ protected:
     std::string storedOptions() override { return machine.storeText(); }
     Form1& startWindow() override { return start(); }
 
-    void press(Key key, int repeats) override {
-        static const struct {
-            WPARAM key;
-            bool shift;
-            bool extended;
-        } keys[] = {{VK_TAB, false, false},    {VK_TAB, true, false},    {VK_DOWN, false, false},
-                    {VK_RETURN, false, false}, {VK_RETURN, false, true}, {VK_SPACE, false, false}};
-        const auto& pressed = keys[static_cast<int>(key)];
-        WindowFixture::press(pressed.key, pressed.shift, repeats, pressed.extended);
-    }
+    // Through the program's loop, Shift held down for BackTab; the keypad's Enter is an
+    // extended key.
+    void press(Key key, int repeats) override;
     void focus(std::string_view name) override {
         SetFocus(control(name));
         pump();

@@ -192,16 +192,13 @@ public:
         const QPoint at = list()->visualRect(list()->model()->index(row, 0)).center();
         QHelpEvent hover(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list()->viewport(), &hover);
-        return QToolTip::isVisible() ? QToolTip::text().remove(QLatin1Char('\n')).toStdString()
-                                     : std::string();
-    }
-    bool tipOnTheScreen() override {
         for (QWidget* tip : QApplication::topLevelWidgets()) {
-            if (tip->inherits("QTipLabel") && tip->isVisible()) {
-                return tip->screen()->geometry().contains(tip->frameGeometry());
+            if (tip->inherits("QTipLabel") && tip->isVisible() &&
+                tip->screen()->geometry().contains(tip->frameGeometry())) {
+                return QToolTip::text().remove(QLatin1Char('\n')).toStdString();
             }
         }
-        return false;
+        return {};
     }
     std::vector<std::string> boxesShown() override { return QtMessageBox::answeredMessages(); }
     int playsStarted() override {

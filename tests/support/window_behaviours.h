@@ -58,8 +58,8 @@ public:
     virtual int selectedRow() = 0;  // -1 for none
     virtual std::string textOf(std::string_view control) = 0;
     virtual int checkShown(std::string_view control) = 0;  // as CheckBox values
-    virtual std::string tipOver(int row) = 0;              // its lines joined; "" with no tip shown
-    virtual bool tipOnTheScreen() = 0;
+    // The tip's lines joined; "" with no tip shown wholly on the screen.
+    virtual std::string tipOver(int row) = 0;
     virtual std::vector<std::string> boxesShown() = 0;
     virtual int playsStarted() = 0;
     virtual std::vector<std::string> menuCaptions() = 0;

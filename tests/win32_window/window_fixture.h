@@ -185,16 +185,13 @@ protected:
         std::string shown = win32::toUtf8Lossy(text);
         std::erase_if(shown, [](char c) { return c == '\r' || c == '\n'; });  // its line breaks
         // a tip with a text shows after its delay, or the user never reads it
-        if (!shown.empty() &&
+        if (shown.empty() ||
             !waitFor([this] { return IsWindowVisible(window.nameTip()) != FALSE; })) {
             return {};
         }
-        return shown;
-    }
-    bool tipOnTheScreen() override {
         RECT tip{};
         GetWindowRect(window.nameTip(), &tip);
-        return IsWindowVisible(window.nameTip()) != FALSE && liesWithin(tip, monitorOf(false));
+        return liesWithin(tip, monitorOf(false)) ? shown : std::string();
     }
     std::vector<std::string> boxesShown() override {
         std::vector<std::string> said;

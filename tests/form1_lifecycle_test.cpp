@@ -119,6 +119,16 @@ TEST_F(Form1Lifecycle, ARepaintRereadsTheFolderAndKeepsTheMelodyLastClickedMarke
     EXPECT_TRUE(box.errors.empty()) << "a repaint never shows a message";
 }
 
+// The ways a window is asked to end.
+struct CloseWay {
+    void (Form1::*close)();
+    int closes;         // heard by the window, which is gone already when destroyed
+    bool storedAtOnce;  // before the handler ends: the program may end, the window is gone
+};
+constexpr CloseWay kRequested{&Form1::requestClose, 1, false};
+constexpr CloseWay kSessionEnds{&Form1::endSession, 1, true};
+constexpr CloseWay kDestroyed{&Form1::windowDestroyed, 0, true};
+
 // A request to close that comes while a handler waits in a box, a menu, the dialog or a copy
 // (another program's, a signal's, the session's), or the window destroyed under it: what is open
 // is answered as Cancel (a copy is cancelled, which leaves everything as it was and says
@@ -131,8 +141,9 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         const char* what;
         testing::FakeModal& open;
         std::function<void()> act;
-        enum { Requested, SessionEnds, Destroyed } how = Requested;
+        CloseWay how = kRequested;
         int dialogShows = 0;
+        std::size_t errors = 0;  // boxes that said a failure
     };
     const Case cases[] = {
         {"the ring question", box, [&] { chooseRing("x.wav"); }},
@@ -148,26 +159,26 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
              form->Command1_Click(Form1::PressedWith::Mouse);
          }},
         {"the open-file dialog", dialog, [&] { addThroughDialog((elsewhere / "new.wav").text); },
-         Case::Requested, 1},
+         kRequested, 1},
         {"the copy of the ring choice", progress, [&] { chooseRing("x.wav"); }},
         {"the copy of the ring choice, the window destroyed", progress,
-         [&] { chooseRing("x.wav"); }, Case::Destroyed},
+         [&] { chooseRing("x.wav"); }, kDestroyed},
         {"the copy of a new melody, the session ending", progress,
-         [&] { addThroughDialog((elsewhere / "new.wav").text); }, Case::SessionEnds, 1},
+         [&] { addThroughDialog((elsewhere / "new.wav").text); }, kSessionEnds, 1},
         {"a failure box", box,
          [&] {
              form->clickCheck1();
              player.failure = Failure{ErrorCode::Unsupported, "cannot play"};
              clickEntry("x.wav");
-         }},
-        {"the ring question, the session ending", box, [&] { chooseRing("x.wav"); },
-         Case::SessionEnds},
+         },
+         kRequested, 0, 1},
+        {"the ring question, the session ending", box, [&] { chooseRing("x.wav"); }, kSessionEnds},
         {"the move question, the window destroyed", box,
          [&] {
              form->clickCheck2();
              removeEntry("x.wav");
          },
-         Case::Destroyed},
+         kDestroyed},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -177,6 +188,7 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         writeFile(install / "Phone.wav", "ring");
         writeStore("");
         player.failure.reset();
+        box.errors.clear();
         open();
         int closes = 0;
         form->setCloseListener([&] { ++closes; });
@@ -193,33 +205,23 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
             if (std::exchange(requested, true)) {
                 return;
             }
-            if (c.how == Case::SessionEnds) {
-                form->endSession();
-                storedWhileOpen = storeText();
-            } else if (c.how == Case::Destroyed) {
-                form->windowDestroyed();
-            } else {
-                form->requestClose();
-            }
+            (form.get()->*c.how.close)();
+            storedWhileOpen = storeText();
             EXPECT_EQ(closes, 0) << "the window closed while its handler ran";
         };
         const std::size_t questions = box.questions.size();
         c.act();
-        EXPECT_EQ(closes, c.how == Case::Destroyed ? 0 : 1) << "nothing is left to take away";
+        EXPECT_EQ(closes, c.how.closes) << "nothing is left to take away";
         EXPECT_TRUE(form->closed());
         EXPECT_EQ(registry.writes() - writesBefore, 1)
             << "Form_Unload ran once, both options in one write";
         EXPECT_NE(storeText().find("\"Audio\"="), std::string::npos);
-        if (c.how == Case::SessionEnds) {
-            EXPECT_NE(storedWhileOpen.find("\"Audio\"="), std::string::npos)
-                << "the options are stored before the session ends the program";
-        }
+        EXPECT_EQ(storedWhileOpen.find("\"Audio\"=") != std::string::npos, c.how.storedAtOnce)
+            << "stored once the handler ends, unless the program or the window cannot wait";
         EXPECT_EQ(readFile(install / "Phone.wav"), "ring");
         EXPECT_EQ(listing(rings), "Deleted x.wav");
         EXPECT_EQ(dialog.shows, c.dialogShows);
-        if (&c.open == &progress) {
-            EXPECT_TRUE(box.errors.empty()) << "a cancelled copy is no failure";
-        }
+        EXPECT_EQ(box.errors.size(), c.errors) << "a cancelled copy is no failure";
         EXPECT_LE(box.questions.size(), questions + 1);
 
         form->Command2_Click();

@@ -260,7 +260,8 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
         while (made < 10 && ended.createTemporary(deleted.text).ok()) {
             ++made;
         }
-        EXPECT_EQ(made, 4) << "a few at a time";
+        EXPECT_GE(made, 2) << "a copy and a kept-aside namesake at a time";
+        EXPECT_LT(made, 10) << "a client that asks for more is refused";
     }
     EXPECT_EQ(listing(deleted), "old.wav") << "what it did not place goes when it ends";
 }

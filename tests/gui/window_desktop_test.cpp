@@ -18,9 +18,6 @@ class OnTheDesktop : public testing::DesktopTest {
 protected:
     gui::MelodyListWidget* list() { return static_cast<gui::MelodyListWidget*>(control("File1")); }
     QPoint centreOf(int row) { return list()->visualRect(list()->model()->index(row, 0)).center(); }
-    std::string path(const std::string& name) {
-        return "C:\\Program Files\\Zorvik\\Rings\\" + name;
-    }
 
     // Every error box that opens is answered by a person pressing Enter.
     void answerEveryBoxWithEnter() {
@@ -80,7 +77,7 @@ TEST_F(OnTheDesktop, TheMelodyLastClickedStaysMarkedAfterEveryBoxAndRepaint) {
     for (const auto& name : names) {
         writeFile(rings() / name, "not a sound");
     }
-    writeStore("\"Audio\"=dword:00000001\n");
+    storeOptions("\"Audio\"=dword:00000001\n");
     auto& window = start().window();
     ASSERT_TRUE(waitUntilActive(window));
     ASSERT_TRUE(list()->hasFocus());
@@ -96,7 +93,7 @@ TEST_F(OnTheDesktop, TheMelodyLastClickedStaysMarkedAfterEveryBoxAndRepaint) {
                    program->form().repaintsRun() > repaints;
         }));
         settle();
-        EXPECT_EQ(program->form().s(), path(names[step]));
+        EXPECT_EQ(program->form().s(), "C:\\Program Files\\Zorvik\\Rings\\" + names[step]);
         EXPECT_EQ(list()->selectedRow(), static_cast<int>(step))
             << "the melody the buttons act on stays marked";
         EXPECT_EQ(list()->currentIndex().row(), static_cast<int>(step))

@@ -53,7 +53,7 @@ TEST_F(EndingRequests, EachRequestFromOutsideEndsTheProgramAsTheUsersCloseDoes) 
     };
     for (const auto& request : cases) {
         SCOPED_TRACE(request.name);
-        writeStore("\"RingSound\"=\"a.wav\"\n");  // no options stored yet
+        storeOptions("\"RingSound\"=\"a.wav\"\n");  // no options stored yet
         QProcess running;
         running.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         running.start(QStringLiteral(ZORVIK_PROGRAM), {});

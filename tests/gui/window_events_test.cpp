@@ -25,9 +25,7 @@
 
 #include "platform/file_transaction.h"
 #include "platform/qt/qt_open_file_dialog.h"
-#include "platform/texts.h"
 #include "tests/gui/window_fixture.h"
-#include "tests/support/melody_names.h"
 
 namespace zorvik {
 namespace {
@@ -45,29 +43,6 @@ protected:
         writeFile(rings().parent_path() / "Phone.wav", "ring");
     }
 };
-
-TEST_F(WindowEvents, ChoosingTheRingMelodyShowsItInBothTextBoxes) {
-    // a name of every script, each chosen in turn
-    const auto names = testing::melodyNamesOfEveryScript();
-    for (const auto& name : names) {
-        writeFile(rings() / name, name);
-    }
-    start();
-    const auto shown = listed();
-    for (const auto& name : names) {
-        SCOPED_TRACE(name);
-        const auto row = std::find(shown.begin(), shown.end(), name) - shown.begin();
-        ASSERT_LT(row, std::ssize(shown)) << "the list shows the name as it is";
-        list()->selectRow(static_cast<int>(row));  // by the user
-        QtMessageBox::setNextAnswer(kAnswerOk);
-        qobject_cast<QPushButton*>(control("Command2"))->click();
-        EXPECT_EQ(readFile(rings().parent_path() / "Phone.wav"), name);
-        EXPECT_EQ(textOf("Text1"), name);
-        EXPECT_EQ(textOf("Text2"), name);
-    }
-    EXPECT_EQ(QtMessageBox::answeredMessages().at(0),
-              std::string(texts::kRingQuestion) + "\r\n„" + names.front() + "“");
-}
 
 TEST_F(WindowEvents, AWheelScrollDrawsTheFocusFrameRoundTheWholeListAnew) {
     for (int i = 0; i < 40; ++i) {
@@ -102,7 +77,7 @@ TEST_F(WindowEvents, AWheelScrollDrawsTheFocusFrameRoundTheWholeListAnew) {
 
 TEST_F(WindowEvents, ANoticeHasTheInformationIconAFailureTheCriticalOneAndARetryAWarning) {
     writeFile(rings() / "a.wav", "not a sound");
-    writeStore("\"Audio\"=dword:00000001\n");
+    storeOptions("\"Audio\"=dword:00000001\n");
     start();
     std::vector<QMessageBox::Icon> shown;
     QTimer watch;
@@ -275,7 +250,7 @@ TEST_F(WindowEvents, ALongCopyShowsItsDialogAndEachWayOfStoppingItStopsTheCopy) 
 // stay as they were, no box follows, and the window closes with the options stored. Until the
 // dialog shows, the window takes no input.
 TEST_F(WindowEvents, ClosingTheWindowDuringACopyCancelsItAndClosesWithTheOptionsStored) {
-    writeStore("\"RingSound\"=\"a.wav\"\n");
+    storeOptions("\"RingSound\"=\"a.wav\"\n");
     start();
     platform().progress().setDialogDelay(60'000);  // not before the test is over
     std::atomic<bool> released{false};

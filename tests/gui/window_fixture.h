@@ -44,13 +44,6 @@ public:
         return root / "c" / "Program Files" / "Zorvik" / "Rings";
     }
     std::filesystem::path store() const { return root / "config" / "zorvik" / "HKCU.reg"; }
-    void writeStore(const std::string& valueLines) {
-        std::filesystem::create_directories(store().parent_path());
-        writeFile(store(),
-                  "Windows Registry Editor Version 5.00\n\n"
-                  "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n" +
-                      valueLines);
-    }
 
     // Starts the program and waits for its first repaint.
     QtDesktop& start() {
@@ -77,7 +70,13 @@ public:
     void addMelody(const std::string& name, bool inDeleted) override {
         writeFile((inDeleted ? rings() / "Deleted" : rings()) / name, "not a sound");
     }
-    void storeOptions(const std::string& valueLines) override { writeStore(valueLines); }
+    void storeOptions(const std::string& valueLines) override {
+        std::filesystem::create_directories(store().parent_path());
+        writeFile(store(),
+                  "Windows Registry Editor Version 5.00\n\n"
+                  "[HKEY_CURRENT_USER\\Zorvik\\Setings]\n" +
+                      valueLines);
+    }
     std::string storedOptions() override { return readFile(store()); }
     Form1& startWindow() override {
         for (int box = 0; box < 20; ++box) {
@@ -120,8 +119,8 @@ public:
     void clickControl(std::string_view name) override {
         QTest::mouseClick(control(name), Qt::LeftButton);
     }
-    void reactivate(int times) override {
-        waitFor([] { return false; }, 100);  // start-up's events settle first
+    int reactivate(int times) override {
+        waitFor([] { return false; }, 100);  // what came before settles first
         const int before = window().repaintsRequested();
         for (int i = 0; i < times; ++i) {
             QEvent activate(QEvent::WindowActivate);
@@ -129,6 +128,7 @@ public:
         }
         waitFor([&] { return window().repaintsRequested() > before; });
         waitFor([] { return false; }, 100);
+        return window().repaintsRequested() - before;
     }
     void closeWindow() override { window().close(); }
     Place menuShownAfter(std::optional<Key> key, bool chooseSecond) override {
@@ -162,6 +162,13 @@ public:
         return {shownAt.x(), shownAt.y()};
     }
 
+    void answerBoxes(int answer) override {
+        QtMessageBox::clearAnswers();
+        for (int box = 0; box < 200; ++box) {
+            QtMessageBox::setNextAnswer(answer);
+        }
+    }
+
     std::vector<std::string> listed() override {
         std::vector<std::string> names;
         for (int row = 0; row < list()->count(); ++row) {
@@ -181,21 +188,17 @@ public:
         static const int shown[] = {CheckBox::kClear, CheckBox::kGreyed, CheckBox::kTicked};
         return shown[qobject_cast<QCheckBox*>(control(name))->checkState()];
     }
-    int repaintsRequested() override { return window().repaintsRequested(); }
     std::string tipOver(int row) override {
         const QPoint at = list()->visualRect(list()->model()->index(row, 0)).center();
         QHelpEvent hover(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list()->viewport(), &hover);
-        return QToolTip::isVisible() ? QToolTip::text().remove(QLatin1Char('\n')).toStdString()
-                                     : std::string();
-    }
-    bool tipOnTheScreen() override {
         for (QWidget* tip : QApplication::topLevelWidgets()) {
-            if (tip->inherits("QTipLabel") && tip->isVisible()) {
-                return tip->screen()->geometry().contains(tip->frameGeometry());
+            if (tip->inherits("QTipLabel") && tip->isVisible() &&
+                tip->screen()->geometry().contains(tip->frameGeometry())) {
+                return QToolTip::text().remove(QLatin1Char('\n')).toStdString();
             }
         }
-        return false;
+        return {};
     }
     std::vector<std::string> boxesShown() override { return QtMessageBox::answeredMessages(); }
     int playsStarted() override {

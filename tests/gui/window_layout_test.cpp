@@ -2,8 +2,6 @@
 
 #include <QImage>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
 #include <QStyle>
 
 #include "tests/gui/window_fixture.h"
@@ -40,22 +38,6 @@ TEST_F(WindowLayout, EachClickableControlIsOnTopWhereItIsDrawn) {
     QWidget* frame3 = control("Frame3");
     EXPECT_EQ(frame3->childAt(QPoint(100, 28)), control("Text2"));
     EXPECT_EQ(frame3->childAt(QPoint(100, 36)), control("Text1"));
-}
-
-TEST_F(WindowLayout, TheHiddenMenuIsAPopupOnlyAndNoButtonIsTheDefault) {
-    auto& window = start().window();
-    QMenu* menu = window.popupMenu();
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->title().toStdString(), "vv");
-    const auto actions = menu->actions();
-    ASSERT_EQ(actions.size(), 2);
-    EXPECT_EQ(actions[0]->objectName().toStdString(), "nm");
-    EXPECT_EQ(actions[1]->objectName().toStdString(), "pd");
-    // Enter presses the focused button only, so none may become the default
-    for (auto* button : window.findChildren<QPushButton*>()) {
-        EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
-        EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
-    }
 }
 
 // A palette with one background for windows, fields and buttons, and one text colour.

@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 
+#include "platform/texts.h"
 #include "tests/support/designed_captions.h"
+#include "tests/support/melody_names.h"
 
 namespace zorvik::testing {
 namespace {
@@ -34,18 +35,6 @@ void tabWalksTheDesignOrderBothWays(WindowDriver& window) {
                                                   "Text2", "Command3", "Check2", "File1"}));
     EXPECT_EQ(backwards, (std::vector<std::string>{"Check2", "Command3", "Text2", "Text1",
                                                    "Command2", "Command1", "Check1", "File1"}));
-}
-
-void downWalksTheListAndCountsAsAClick(WindowDriver& window) {
-    window.addMelody("a.wav");
-    window.addMelody("b.wav");
-    Form1& form = window.startWindow();
-    window.focus("File1");
-    window.press(Key::Down);
-    EXPECT_EQ(form.s(), kRings + "a.wav") << "with nothing selected, Down starts at the first";
-    window.press(Key::Down);
-    EXPECT_EQ(form.s(), kRings + "b.wav");
-    EXPECT_EQ(window.selectedRow(), 1);
 }
 
 void aClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain(WindowDriver& window) {
@@ -99,9 +88,7 @@ void aBurstOfActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark(WindowDr
     Form1& form = window.startWindow();
     window.clickRow(0);
     window.addMelody("a.wav");  // by another program, while the window was covered
-    const int before = window.repaintsRequested();
-    window.reactivate(3);
-    EXPECT_EQ(window.repaintsRequested(), before + 1);
+    EXPECT_EQ(window.reactivate(3), 1);
     EXPECT_EQ(window.listed(), (std::vector<std::string>{"a.wav", "b.wav", "c.wav", "d.wav"}))
         << "the names drawn are the folder's";
     EXPECT_EQ(window.selectedRow(), 1) << "the melody the buttons act on stays in sight";
@@ -136,8 +123,7 @@ void aNameCutShortShowsWholeInATipOnTheScreen(WindowDriver& window) {
     window.startWindow();
     EXPECT_EQ(window.tipOver(rowOf(window, "a.wav")), "") << "a name shown whole needs no tip";
     EXPECT_EQ(window.tipOver(rowOf(window, longName)), longName);
-    EXPECT_EQ(window.tipOver(rowOf(window, longest)), longest);
-    EXPECT_TRUE(window.tipOnTheScreen()) << "the tip runs off the screen";
+    EXPECT_EQ(window.tipOver(rowOf(window, longest)), longest) << "or it runs off the screen";
 }
 
 // From the keyboard the menu opens below its button, wherever the pointer rests; from the mouse
@@ -210,20 +196,32 @@ void closingTheWindowStoresBothOptions(WindowDriver& window) {
     EXPECT_NE(stored.find("\"inDeleted\"=dword:00000000"), std::string::npos) << stored;
 }
 
+// Each name shown as it is in the list and, reached with Down (from the first, with nothing
+// selected; a step counts as a click) and chosen as the ring melody, in both text boxes.
+void theRingMelodyOfEveryScriptShowsAsItIsInBothTextBoxes(WindowDriver& window) {
+    const auto names = melodyNamesOfEveryScript();
+    for (const auto& name : names) {
+        window.addMelody(name);
+    }
+    window.startWindow();
+    window.answerBoxes(kAnswerOk);
+    const auto shown = window.listed();
+    EXPECT_TRUE(std::is_permutation(shown.begin(), shown.end(), names.begin(), names.end()));
+    for (const auto& name : shown) {
+        SCOPED_TRACE(name);
+        window.focus("File1");
+        window.press(Key::Down);
+        window.clickControl("Command2");
+        EXPECT_EQ(window.textOf("Text1"), name);
+        EXPECT_EQ(window.textOf("Text2"), name);
+    }
+    EXPECT_EQ(window.boxesShown().at(0),
+              std::string(texts::kRingQuestion) + "\r\n„" + shown.front() + "“");
+}
+
 void everyControlSitsAtItsDesignedPlaceWithItsCaption(WindowDriver& window) {
     window.startWindow();
-    const double pixelsPerTwip = window.dpi() / 1440.0;
-    const auto scaled = [&](int twips) {
-        return static_cast<int>(std::lround(twips * pixelsPerTwip));
-    };
-    for (const auto& place : kDesignedPlaces) {
-        SCOPED_TRACE(place.name);
-        EXPECT_EQ(window.containerOf(place.name), place.container);
-        EXPECT_EQ(window.placeOf(place.name),
-                  (Place{scaled(place.twips[0]), scaled(place.twips[1]), scaled(place.twips[2]),
-                         scaled(place.twips[3])}));
-        EXPECT_EQ(window.visible(place.name), place.visible);
-    }
+    expectTheDesignedPlaces(window);
     for (const auto& [name, caption] : kDesignedCaptions) {
         EXPECT_EQ(window.textOf(name), caption) << name;
     }
@@ -231,10 +229,21 @@ void everyControlSitsAtItsDesignedPlaceWithItsCaption(WindowDriver& window) {
 
 }  // namespace
 
+void expectTheDesignedPlaces(WindowDriver& window) {
+    const auto pixels = [dpi = window.dpi()](int twips) { return pixelsOf(twips, dpi); };
+    for (const auto& place : kDesignedPlaces) {
+        SCOPED_TRACE(place.name);
+        EXPECT_EQ(window.containerOf(place.name), place.container);
+        EXPECT_EQ(window.placeOf(place.name),
+                  (Place{pixels(place.twips[0]), pixels(place.twips[1]), pixels(place.twips[2]),
+                         pixels(place.twips[3])}));
+        EXPECT_EQ(window.visible(place.name), place.visible);
+    }
+}
+
 const std::vector<WindowBehaviour>& windowBehaviours() {
     static const std::vector<WindowBehaviour> rows{
         {"TabWalksTheDesignOrderBothWays", tabWalksTheDesignOrderBothWays},
-        {"DownWalksTheListAndCountsAsAClick", downWalksTheListAndCountsAsAClick},
         {"AClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain",
          aClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain},
         {"EnterAndSpacePressTheFocusedButtonOnceAndNothingElse",
@@ -249,6 +258,8 @@ const std::vector<WindowBehaviour>& windowBehaviours() {
         {"TheListShowsTheRingsFoldersMelodiesWithNothingSelected",
          theListShowsTheRingsFoldersMelodiesWithNothingSelected},
         {"ClosingTheWindowStoresBothOptions", closingTheWindowStoresBothOptions},
+        {"TheRingMelodyOfEveryScriptShowsAsItIsInBothTextBoxes",
+         theRingMelodyOfEveryScriptShowsAsItIsInBothTextBoxes},
         {"EveryControlSitsAtItsDesignedPlaceWithItsCaption",
          everyControlSitsAtItsDesignedPlaceWithItsCaption},
     };

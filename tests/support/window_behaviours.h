@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,21 +42,24 @@ public:
     virtual void clickRow(int row) = 0;
     virtual void clickBelowTheNames() = 0;  // in the list, where no name is
     virtual void clickControl(std::string_view control) = 0;
-    // The window activated `times` over at once, and what follows handled.
-    virtual void reactivate(int times) = 0;
+    // The window activated `times` over at once, once what came before has settled, and what
+    // follows handled; how many repaints that asked for.
+    virtual int reactivate(int times) = 0;
     virtual void closeWindow() = 0;
     // The pointer put 10 pixels into Command1, then the button pressed with `key` or, with
     // none, clicked there; the menu's second item chosen, or the menu dismissed. Where the
     // menu stood, from the button's top left corner.
     virtual Place menuShownAfter(std::optional<Key> key, bool chooseSecond) = 0;
 
+    // Each later box answered so, rather than Cancel; before any box shows.
+    virtual void answerBoxes(int answer) = 0;
+
     virtual std::vector<std::string> listed() = 0;
     virtual int selectedRow() = 0;  // -1 for none
     virtual std::string textOf(std::string_view control) = 0;
     virtual int checkShown(std::string_view control) = 0;  // as CheckBox values
-    virtual int repaintsRequested() = 0;
-    virtual std::string tipOver(int row) = 0;  // its lines joined; "" with no tip
-    virtual bool tipOnTheScreen() = 0;
+    // The tip's lines joined; "" with no tip shown wholly on the screen.
+    virtual std::string tipOver(int row) = 0;
     virtual std::vector<std::string> boxesShown() = 0;
     virtual int playsStarted() = 0;
     virtual std::vector<std::string> menuCaptions() = 0;
@@ -89,6 +93,14 @@ inline constexpr DesignedPlace kDesignedPlaces[] = {
     {"Frame2", "", {50, 840, 2925, 4215}, true},
     {"MMControl1", "", {-600, 2040, 3540, 375}, false},
 };
+
+// Pixels for twips at `dpi`, rounded to the nearest.
+inline int pixelsOf(int twips, int dpi) {
+    return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
+
+// Every control in its designed container, place (at the window's DPI) and visibility.
+void expectTheDesignedPlaces(WindowDriver& window);
 
 struct WindowBehaviour {
     const char* name;

@@ -23,6 +23,8 @@ namespace {
 
 using zorvik::testing::print;
 using zorvik::testing::printMiddle;
+using zorvik::testing::shownControls;
+using zorvik::testing::waitForWindow;
 using zorvik::testing::windowText;
 using zorvik::win32::toUtf8Lossy;
 using zorvik::win32::toWideLossy;
@@ -82,29 +84,11 @@ BOOL CALLBACK matchTitle(HWND window, LPARAM search) {
 }
 
 HWND windowTitled(const std::wstring& prefix, int seconds) {
-    for (int round = 0; round <= seconds * 10; ++round) {
+    return waitForWindow(seconds, [&] {
         TopLevelSearch search{prefix};
         EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) {
-            return search.found;
-        }
-        Sleep(100);
-    }
-    return nullptr;
-}
-
-std::vector<HWND> shownControls(HWND window) {
-    std::vector<HWND> controls;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM list) {
-            if (IsWindowVisible(child) != FALSE) {
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&controls));
-    return controls;
+        return search.found;
+    });
 }
 
 // Whether a label shows its text whole. A line that the label's lower edge cuts through leaves

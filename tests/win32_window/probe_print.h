@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // The probes answer the test scripts in lines of UTF-8, whatever the console's code page.
 namespace zorvik::testing {
@@ -18,6 +19,34 @@ inline std::wstring windowText(HWND window) {
     text.resize(static_cast<std::size_t>(
         GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+// The window `find` finds, tried ten times a second for `seconds`; nullptr if none came.
+template <typename Find>
+HWND waitForWindow(int seconds, Find find) {
+    for (int round = 0; round <= seconds * 10; ++round) {
+        if (const HWND found = find(); found != nullptr) {
+            return found;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+// The shown controls in `window`, at any depth. (A hidden label bears the caption of what it
+// names.)
+inline std::vector<HWND> shownControls(HWND window) {
+    std::vector<HWND> controls;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM list) {
+            if (IsWindowVisible(child) != FALSE) {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&controls));
+    return controls;
 }
 
 // "X Y": the screen point at the middle of `area`, in `relativeTo`'s client coordinates.

@@ -21,10 +21,6 @@ protected:
             machine.addMelody(machine.rings, name);
         }
     }
-    std::string entry(std::size_t index) const { return form->File1().entries().at(index); }
-    std::string ringsPathOf(std::size_t index) const {
-        return "C:\\Program Files\\Zorvik\\Rings\\" + entry(index);
-    }
     // Another program closes the window (WM_CLOSE, as taskkill sends it) while a question of the
     // ring choice, a real box, waits for an answer: the question is answered Cancel, its handler
     // ends, and only then does the window close, storing the options once.
@@ -81,7 +77,7 @@ protected:
             },
             1, reinterpret_cast<DWORD_PTR>(&going));
         SetFocus(control("Command2"));
-        press(VK_RETURN);
+        press(Key::Enter, 0);
         KillTimer(nullptr, timer);
         EXPECT_FALSE(going.whileHandling) << "the window went while the question's handler ran";
         EXPECT_EQ(machine.readFile(machine.install / "Phone.wav"), "ring")
@@ -119,8 +115,9 @@ TEST_F(WindowEvents, ARepaintThatIsDueRunsBeforeTheClickThatCausedIt) {
     activateAgain();
     clickRow(2);
     EXPECT_EQ(form->repaintsRun(), before + 1);
-    EXPECT_EQ(listText(2), entry(2)) << "the click lands on the list as read again";
-    EXPECT_EQ(form->s(), ringsPathOf(2));
+    const std::string clicked = form->File1().entries().at(2);
+    EXPECT_EQ(listText(2), clicked) << "the click lands on the list as read again";
+    EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\" + clicked);
     EXPECT_EQ(listItemWith(LVNI_SELECTED), 2) << "and keeps what it selected";
     pump();
     EXPECT_EQ(form->repaintsRun(), before + 1);

@@ -1,9 +1,8 @@
 #include "tests/win32_window/window_fixture.h"
 
+#include <oleacc.h>
+
 #include <array>
-#include <cmath>
-#include <cstdint>
-#include <sstream>
 
 #include "main_window/form1_layout.h"
 #include "platform/win32/wide_text.h"
@@ -77,7 +76,14 @@ bool WindowFixture::waitFor(const std::function<bool()>& condition) {
     return condition();
 }
 
-void WindowFixture::press(WPARAM key, bool shift, int repeats, bool extended) {
+void WindowFixture::press(Key pressed, int repeats) {
+    static const struct {
+        WPARAM key;
+        bool shift;
+        bool extended;
+    } kKeys[] = {{VK_TAB, false, false},    {VK_TAB, true, false},    {VK_DOWN, false, false},
+                 {VK_RETURN, false, false}, {VK_RETURN, false, true}, {VK_SPACE, false, false}};
+    const auto [key, shift, extended] = kKeys[static_cast<int>(pressed)];
     std::array<BYTE, 256> keys{};
     GetKeyboardState(keys.data());
     std::array<BYTE, 256> before = keys;
@@ -140,13 +146,6 @@ std::string WindowFixture::nameOf(HWND window_) const {
     return {};
 }
 
-std::string WindowFixture::textOf(HWND control_) {
-    const int length = GetWindowTextLengthW(control_);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control_, text.data(), length + 1)));
-    return win32::toUtf8Lossy(text);
-}
-
 std::string WindowFixture::listText(int row) const {
     std::wstring text(512, L'\0');
     LVITEMW item{};
@@ -164,81 +163,35 @@ int WindowFixture::listItemWith(UINT state) const {
                                          MAKELPARAM(state, 0)));
 }
 
-int WindowFixture::scaled(int twips) const {
-    return static_cast<int>(std::lround(twips * static_cast<double>(window.dpi()) / 1440.0));
-}
-
 std::map<HWND, WindowFixture::Heard> WindowFixture::readByScreenReader() {
-    std::wstring probe(MAX_PATH, L'\0');
-    probe.resize(GetModuleFileNameW(nullptr, probe.data(), MAX_PATH));
-    probe.resize(probe.find_last_of(L"\\/") + 1);
-    probe += L"zorvik_window_probe.exe";
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE fromProbe = nullptr;
-    HANDLE toUs = nullptr;
-    if (CreatePipe(&fromProbe, &toUs, &inheritable, 1 << 16) == FALSE) {
-        ADD_FAILURE() << "no pipe for the probe";
-        return {};
-    }
-    SetHandleInformation(fromProbe, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = toUs;
-    startup.hStdError = toUs;
-    std::wstring commandLine = L"\"" + probe + L"\" names";
-    PROCESS_INFORMATION process{};
-    const bool started = CreateProcessW(probe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                        0, nullptr, nullptr, &startup, &process) != FALSE;
-    CloseHandle(toUs);
-    std::string output;
-    const auto takeOutput = [&] {
-        DWORD waiting = 0;
-        while (PeekNamedPipe(fromProbe, nullptr, 0, nullptr, &waiting, nullptr) != FALSE &&
-               waiting > 0) {
-            std::string chunk(waiting, '\0');
-            DWORD read = 0;
-            if (ReadFile(fromProbe, chunk.data(), waiting, &read, nullptr) == FALSE) {
-                break;
-            }
-            output.append(chunk, 0, read);
-        }
-    };
-    if (started) {
-        // the probe's questions come to this thread's windows: they are answered meanwhile
-        bool ended = false;
-        for (int round = 0; round < 600 && !ended; ++round) {
-            ended = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 50, QS_ALLINPUT) ==
-                    WAIT_OBJECT_0;
-            pump();
-            takeOutput();
-        }
-        EXPECT_TRUE(ended) << "the probe did not finish";
-        if (!ended) {
-            TerminateProcess(process.hProcess, 1);
-        }
-        takeOutput();
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(fromProbe);
-    EXPECT_TRUE(started) << "zorvik_window_probe.exe is missing beside the tests";
-
+    // a reader of another process reads the same proxies, which Windows makes for it alike
+    const bool comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     std::map<HWND, Heard> heard;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string handle;
-        int tabStop = 0;
-        if (!(fields >> handle >> tabStop)) {
-            continue;
-        }
+    const auto hear = [](HWND shown, LPARAM into) -> BOOL {
+        IAccessible* object = nullptr;
         std::string name;
-        std::getline(fields >> std::ws, name);
-        const auto window_ =
-            reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::stoull(handle, nullptr, 16)));
-        heard[window_] = {tabStop != 0, name};
+        if (IsWindowVisible(shown) != FALSE &&
+            SUCCEEDED(AccessibleObjectFromWindow(shown, static_cast<DWORD>(OBJID_CLIENT),
+                                                 __uuidof(IAccessible),
+                                                 reinterpret_cast<void**>(&object)))) {
+            VARIANT self{};
+            self.vt = VT_I4;
+            self.lVal = CHILDID_SELF;
+            BSTR read = nullptr;
+            if (object->get_accName(self, &read) == S_OK && read != nullptr) {
+                name = win32::toUtf8Lossy(read);
+            }
+            SysFreeString(read);
+            object->Release();
+            const bool tabStop = (GetWindowLongPtrW(shown, GWL_STYLE) & WS_TABSTOP) != 0;
+            (*reinterpret_cast<std::map<HWND, Heard>*>(into))[shown] = {tabStop, name};
+        }
+        return TRUE;
+    };
+    hear(window.handle(), reinterpret_cast<LPARAM>(&heard));
+    EnumChildWindows(window.handle(), hear, reinterpret_cast<LPARAM>(&heard));
+    if (comStarted) {
+        CoUninitialize();
     }
     return heard;
 }

@@ -16,6 +16,7 @@
 #include "platform/win32/wide_text.h"
 #include "tests/support/form_fixture.h"
 #include "tests/support/window_behaviours.h"
+#include "tests/win32_window/probe_print.h"
 
 namespace zorvik::testing {
 
@@ -35,10 +36,6 @@ protected:
     void pump();
     // Waits (a few seconds at most) for the desktop to catch up, handling messages meanwhile.
     bool waitFor(const std::function<bool()>& condition);
-    // A key pressed and released on the control that has the focus, through the program's loop;
-    // `shift` held down meanwhile, and `repeats` more presses marked as a held key's repeats;
-    // `extended` for the keypad's Enter.
-    void press(WPARAM key, bool shift = false, int repeats = 0, bool extended = false);
     // A point inside list row `row`, near its left end, in the list's client area.
     POINT inRow(int row) const;
     // A left press and release at `at` in the list's client area, as the list receives them.
@@ -51,7 +48,7 @@ protected:
     HWND control(std::string_view name) const { return window.control(name); }
     // The design name of a control window, or "" for a window not in the design.
     std::string nameOf(HWND control) const;
-    static std::string textOf(HWND control);
+    static std::string textOf(HWND control) { return win32::toUtf8Lossy(windowText(control)); }
     std::string listText(int row) const;
     int listItemWith(UINT state) const;  // LVNI_SELECTED or LVNI_FOCUSED; -1 for none
     // The window's monitor, whole or its work area (without the task bar).
@@ -66,15 +63,13 @@ protected:
         IntersectRect(&common, &inner, &outer);
         return EqualRect(&common, &inner) != FALSE;
     }
-    // Pixels for twips at the window's DPI, rounded to the nearest.
-    int scaled(int twips) const;
 
     struct Heard {
         bool tabStop;
         std::string name;
     };
-    // The window and every control shown in it as a screen reader reads them through MSAA, from
-    // another process (zorvik_window_probe, beside this program), by their window handles.
+    // The window and every control shown in it as a screen reader reads them through MSAA, by
+    // their window handles.
     std::map<HWND, Heard> readByScreenReader();
 
     // What the shared table of window behaviours does and reads, through the window's messages.
@@ -85,16 +80,9 @@ protected:
     std::string storedOptions() override { return machine.storeText(); }
     Form1& startWindow() override { return start(); }
 
-    void press(Key key, int repeats) override {
-        static const struct {
-            WPARAM key;
-            bool shift;
-            bool extended;
-        } keys[] = {{VK_TAB, false, false},    {VK_TAB, true, false},    {VK_DOWN, false, false},
-                    {VK_RETURN, false, false}, {VK_RETURN, false, true}, {VK_SPACE, false, false}};
-        const auto& pressed = keys[static_cast<int>(key)];
-        WindowFixture::press(pressed.key, pressed.shift, repeats, pressed.extended);
-    }
+    // Through the program's loop, Shift held down for BackTab; the keypad's Enter is an
+    // extended key.
+    void press(Key key, int repeats) override;
     void focus(std::string_view name) override {
         SetFocus(control(name));
         pump();
@@ -104,11 +92,14 @@ protected:
         SendMessageW(control(name), BM_CLICK, 0, 0);
         pump();
     }
-    void reactivate(int times) override {
+    int reactivate(int times) override {
+        pump();
+        const int before = window.repaintsRequested();
         for (int i = 0; i < times; ++i) {
             activateAgain();
         }
         pump();
+        return window.repaintsRequested() - before;
     }
     void closeWindow() override {
         SendMessageW(window.handle(), WM_CLOSE, 0, 0);
@@ -156,6 +147,10 @@ protected:
         return {menuShown.left - placed.left, menuShown.top - placed.top};
     }
 
+    void answerBoxes(int answer) override {
+        machine.box.answerer = [answer] { return std::optional<int>(answer); };
+    }
+
     std::vector<std::string> listed() override {
         std::vector<std::string> names;
         const auto count = SendMessageW(control("File1"), LVM_GETITEMCOUNT, 0, 0);
@@ -172,7 +167,6 @@ protected:
     int checkShown(std::string_view name) override {
         return static_cast<int>(SendMessageW(control(name), BM_GETCHECK, 0, 0));
     }
-    int repaintsRequested() override { return window.repaintsRequested(); }
     std::string tipOver(int row) override {
         const HWND list = control("File1");
         POINT at = inRow(row);
@@ -190,15 +184,14 @@ protected:
         SendMessageW(window.nameTip(), TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
         std::string shown = win32::toUtf8Lossy(text);
         std::erase_if(shown, [](char c) { return c == '\r' || c == '\n'; });  // its line breaks
-        return shown;
-    }
-    bool tipOnTheScreen() override {
-        if (!waitFor([this] { return IsWindowVisible(window.nameTip()) != FALSE; })) {
-            return false;
+        // a tip with a text shows after its delay, or the user never reads it
+        if (shown.empty() ||
+            !waitFor([this] { return IsWindowVisible(window.nameTip()) != FALSE; })) {
+            return {};
         }
         RECT tip{};
         GetWindowRect(window.nameTip(), &tip);
-        return liesWithin(tip, monitorOf(false));
+        return liesWithin(tip, monitorOf(false)) ? shown : std::string();
     }
     std::vector<std::string> boxesShown() override {
         std::vector<std::string> said;

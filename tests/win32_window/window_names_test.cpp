@@ -38,9 +38,7 @@ std::string fileNameShown(HWND dialog) {
             box = inner;
         }
         if (box != nullptr) {
-            wchar_t name[512] = {};
-            GetWindowTextW(box, name, 512);
-            return win32::toUtf8Lossy(name);
+            return win32::toUtf8Lossy(windowText(box));
         }
     }
     return {};
@@ -77,30 +75,10 @@ void CALLBACK walkTheDialog(HWND, UINT, UINT_PTR, DWORD) {
                           LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-// Each name is chosen as the ring melody and shown in the text boxes and the list, then clicked in
-// the open-file dialog, and the program lives on. (Under Wine 8 a lowercase д, е, ж or з used to
-// end it inside the edit boxes' text shaping.)
-TEST_F(WindowNames, EveryNameIsShownChosenAndPickedInTheOpenFileDialog) {
-    std::vector<std::string> names = melodyNamesOfEveryScript();
-    for (const auto& name : names) {
-        machine.addMelody(machine.rings, name);
-    }
+// Each name is clicked in the open-file dialog, which shows it whole, and the program lives on.
+TEST_F(WindowNames, EveryNameIsPickedInTheOpenFileDialog) {
+    const std::vector<std::string> names = melodyNamesOfEveryScript();
     start();
-    const auto& entries = form->File1().entries();
-    ASSERT_EQ(entries.size(), names.size());
-    for (std::size_t row = 0; row < entries.size(); ++row) {
-        SCOPED_TRACE(entries[row]);
-        form->selectEntry(row);
-        form->File1_Click();
-        machine.box.answer(kAnswerOk);
-        form->Command2_Click();
-        pump();
-        ASSERT_NE(form->Text1().find(entries[row]), std::string::npos);
-        EXPECT_EQ(textOf(control("Text1")), form->Text1());
-        EXPECT_EQ(textOf(control("Text2")), form->Text2());
-        EXPECT_EQ(listText(static_cast<int>(row)), entries[row]);
-    }
-
     namespace fs = std::filesystem;
     const fs::path folder =
         fs::temp_directory_path() / ("zorvik-names-" + std::to_string(GetCurrentProcessId()));

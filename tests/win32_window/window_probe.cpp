@@ -7,17 +7,13 @@
 //   zorvik_window_probe row N           the screen point at the middle of list row N
 //   zorvik_window_probe box SECONDS     waits for a message box of the program; its title
 //   zorvik_window_probe ok              the screen point at the middle of that box's OK button
-//   zorvik_window_probe names           the window and each control shown in it, as a screen
-//                                       reader reads them through MSAA: "HANDLE TABSTOP NAME"
 // Text is written as UTF-8.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
-#include <oleacc.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -32,39 +28,13 @@ namespace {
 
 using zorvik::testing::print;
 using zorvik::testing::printMiddle;
+using zorvik::testing::shownControls;
+using zorvik::testing::waitForWindow;
 using zorvik::testing::windowText;
 using zorvik::win32::toUtf8Lossy;
-using zorvik::win32::toWideLossy;
 
 HWND programWindow() {
     return FindWindowW(zorvik::gui::Form1Window::kClassName, nullptr);
-}
-
-bool waitFor(int seconds, HWND (*find)()) {
-    for (int round = 0; round < seconds * 10; ++round) {
-        if (find() != nullptr) {
-            return true;
-        }
-        Sleep(100);
-    }
-    return false;
-}
-
-struct ByCaption {
-    std::wstring caption;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK matchCaption(HWND child, LPARAM search) {
-    auto& wanted = *reinterpret_cast<ByCaption*>(search);
-    if (IsWindowVisible(child) == FALSE) {
-        return TRUE;  // a hidden label bears the caption of what it names
-    }
-    if (wanted.caption == windowText(child)) {
-        wanted.found = child;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // A control by its design name: the list by its class, the others by their caption.
@@ -76,9 +46,12 @@ HWND controlNamed(HWND window, std::string_view name) {
     if (design->kind == zorvik::layout::Kind::FileListBox) {
         return FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
     }
-    ByCaption search{toWideLossy(design->caption)};
-    EnumChildWindows(window, matchCaption, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (const HWND control : shownControls(window)) {
+        if (toUtf8Lossy(windowText(control)) == design->caption) {
+            return control;
+        }
+    }
+    return nullptr;
 }
 
 // The list lives in another process: what it writes back must be in that process's memory.
@@ -174,51 +147,6 @@ HWND programBox() {
     return nullptr;
 }
 
-std::string accessibleName(HWND window) {
-    IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
-                                          __uuidof(IAccessible),
-                                          reinterpret_cast<void**>(&object)))) {
-        return {};
-    }
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    std::string out;
-    if (object->get_accName(self, &name) == S_OK && name != nullptr) {
-        out = toUtf8Lossy(name);
-    }
-    SysFreeString(name);
-    object->Release();
-    return out;
-}
-
-void printAccessibleName(HWND window) {
-    const bool tabStop = (GetWindowLongPtrW(window, GWL_STYLE) & WS_TABSTOP) != 0;
-    char handle[32];
-    std::snprintf(handle, sizeof handle, "%llx",
-                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(window)));
-    print(std::string(handle) + " " + (tabStop ? "1" : "0") + " " + accessibleName(window));
-}
-
-BOOL CALLBACK printShown(HWND child, LPARAM) {
-    if (IsWindowVisible(child) != FALSE) {
-        printAccessibleName(child);
-    }
-    return TRUE;
-}
-
-int printAccessibleNames(HWND window) {
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        return 1;
-    }
-    printAccessibleName(window);
-    EnumChildWindows(window, printShown, 0);
-    CoUninitialize();
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -227,11 +155,11 @@ int main(int argc, char** argv) {
     const std::string_view command = argc > 1 ? argv[1] : "";
     if (command == "ready") {
         const int seconds = argc > 2 ? std::atoi(argv[2]) : 30;
-        const bool shown = waitFor(seconds, [] {
+        const HWND shown = waitForWindow(seconds, [] {
             const HWND window = programWindow();
             return window != nullptr && IsWindowVisible(window) != FALSE ? window : nullptr;
         });
-        return shown ? 0 : 1;
+        return shown != nullptr ? 0 : 1;
     }
     const HWND window = programWindow();
     if (window == nullptr) {
@@ -267,21 +195,16 @@ int main(int argc, char** argv) {
     }
     if (command == "box") {
         const int seconds = argc > 2 ? std::atoi(argv[2]) : 30;
-        if (!waitFor(seconds, programBox)) {
+        if (waitForWindow(seconds, programBox) == nullptr) {
             return 1;
         }
         print(toUtf8Lossy(windowText(programBox())));
         // then what it says and its buttons, one a line
-        EnumChildWindows(
-            programBox(),
-            [](HWND control, LPARAM) -> BOOL {
-                wchar_t text[1024] = {};
-                if (IsWindowVisible(control) != FALSE && GetWindowTextW(control, text, 1024) > 0) {
-                    print(toUtf8Lossy(text));
-                }
-                return TRUE;
-            },
-            0);
+        for (const HWND control : shownControls(programBox())) {
+            if (const std::wstring text = windowText(control); !text.empty()) {
+                print(toUtf8Lossy(text));
+            }
+        }
         return 0;
     }
     if (command == "ok") {
@@ -292,12 +215,9 @@ int main(int argc, char** argv) {
         printMiddle(button);
         return 0;
     }
-    if (command == "names") {
-        return printAccessibleNames(window);
-    }
     std::fputs(
         "usage: zorvik_window_probe "
-        "ready|client|entries|selected|control NAME|row N|box|ok|names\n",
+        "ready|client|entries|selected|control NAME|row N|box|ok\n",
         stderr);
     return 2;
 }

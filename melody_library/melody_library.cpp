@@ -35,8 +35,7 @@ bool MelodyLibrary::confirmed(std::string_view message, std::string_view title) 
 }
 
 void MelodyLibrary::showRingsFolder() {
-    list_.setPathAtNextRefresh(services_.applicationFolder +
-                               std::string(kRingsFolderBelowApplication));
+    list_.setPathAtNextRefresh(ringsBelow(services_.applicationFolder));
 }
 
 Status MelodyLibrary::a() {
@@ -130,8 +129,8 @@ void MelodyLibrary::settleInterruptedWork() {
 
 void MelodyLibrary::removeAbandonedCopies() {
     const std::string folders[] = {
-        services_.applicationFolder + std::string(kRingsFolderBelowApplication),
-        services_.applicationFolder + std::string(kDeletedBelowApplication),
+        ringsBelow(services_.applicationFolder),
+        deletedBelow(services_.applicationFolder),
         std::string(install::kRingsFolder),
         std::string(install::kDeletedFolder),
     };
@@ -147,8 +146,7 @@ Status MelodyLibrary::addMelody() {
     Status result = services_.dialog.Show();
     const std::string title = result.ok() ? services_.dialog.FileTitle() : std::string();
     if (!title.empty()) {
-        const std::string ringsFolder =
-            services_.applicationFolder + std::string(kRingsFolderBelowApplication);
+        const std::string ringsFolder = ringsBelow(services_.applicationFolder);
         const std::string destination = winpath::join(ringsFolder, title);
         std::string question = failure_text::filled(kAddQuestion, {title});
         // a file chosen in the Rings folder itself is that melody, not a namesake of it
@@ -173,9 +171,7 @@ Status MelodyLibrary::addMelody() {
 }
 
 Status MelodyLibrary::showDeletedFolder() {
-    if (Status shown =
-            list_.setPath(services_.applicationFolder + std::string(kDeletedBelowApplication));
-        !shown.ok()) {
+    if (Status shown = list_.setPath(deletedBelow(services_.applicationFolder)); !shown.ok()) {
         return shown;
     }
     view_ = MelodyView::Deleted;

@@ -38,9 +38,8 @@ Status MelodyMove::settle(InterprocessLock* lock) {
 }
 
 bool MelodyMove::trusted(const settings::MoveIntent& intent) const {
-    const std::string rings =
-        services_.applicationFolder + std::string(kRingsFolderBelowApplication);
-    const std::string deleted = services_.applicationFolder + std::string(kDeletedBelowApplication);
+    const std::string rings = ringsBelow(services_.applicationFolder);
+    const std::string deleted = deletedBelow(services_.applicationFolder);
     const auto isMelodyFolder = [&](std::string_view folder, bool ownFolders) {
         for (const std::string_view place :
              {std::string_view(install::kRingsFolder), std::string_view(install::kDeletedFolder)}) {
@@ -53,9 +52,7 @@ bool MelodyMove::trusted(const settings::MoveIntent& intent) const {
     };
     const std::string_view name = winpath::fileName(intent.source);
     const std::string_view destinationFolder = winpath::folder(intent.destination);
-    if (intent.source.size() > settings::kLongestJournalPath ||
-        intent.destination.size() > settings::kLongestJournalPath ||
-        !text::isValidWindowsName(name) || !text::matchesWavPattern(name) ||
+    if (!text::isValidWindowsName(name) || !text::matchesWavPattern(name) ||
         winpath::fileName(intent.destination) != name ||
         !isMelodyFolder(winpath::folder(intent.source), true) ||
         !isMelodyFolder(destinationFolder, false) ||

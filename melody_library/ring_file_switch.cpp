@@ -136,9 +136,7 @@ bool RingFileSwitch::trusted(const settings::RingChoiceIntent& intent) {
     // for one: a journal that names anything else would have the start delete it
     return winpath::folder(intent.temporary) == winpath::folder(kRingFile) &&
            temporary_names::isGiven(winpath::fileName(intent.temporary),
-                                    temporary_names::kCopyPrefix) &&
-           intent.folder.size() <= settings::kLongestJournalPath &&
-           intent.name.size() <= settings::kLongestJournalPath;
+                                    temporary_names::kCopyPrefix);
 }
 
 }  // namespace zorvik

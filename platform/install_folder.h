@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "platform/fixed_text.h"
 
 // Where the phone program Zorvik BG is installed, with its ring file and melody folders. The
@@ -10,9 +13,14 @@ inline constexpr char kFolder[] = "C:\\Program Files\\Zorvik";
 inline constexpr auto kRingFile = joinText(kFolder, "\\Phone.wav");
 inline constexpr auto kRingsFolder = joinText(kFolder, "\\Rings");
 inline constexpr auto kDeletedFolder = joinText(kFolder, "\\Rings\\Deleted");
-// the folders' paths as the list is given them, below the program's own folder
-inline constexpr char kRingsFolderBelowApplication[] = "\\Rings";
-inline constexpr char kDeletedBelowApplication[] = "\\Rings\\Deleted";
+// the folders' paths as the list is given them, below the program's own folder (given without
+// a trailing backslash)
+inline std::string ringsBelow(std::string_view applicationFolder) {
+    return std::string(applicationFolder) + "\\Rings";
+}
+inline std::string deletedBelow(std::string_view applicationFolder) {
+    return std::string(applicationFolder) + "\\Rings\\Deleted";
+}
 // where a melody's name is joined on to move it
 inline constexpr auto kIntoRingsPrefix = joinText(kFolder, "\\Rings\\");
 inline constexpr auto kIntoDeletedPrefix = joinText(kFolder, "\\Rings\\Deleted\\");

@@ -9,6 +9,8 @@ namespace zorvik::settings {
 
 namespace {
 
+constexpr std::size_t kLongestField = 32767;
+
 void appendEscaped(std::string& out, std::string_view text) {
     for (const char ch : text) {
         if (ch == '\\') {
@@ -82,7 +84,7 @@ std::optional<std::vector<std::string>> journalFields(std::string_view text,
             return std::nullopt;
         }
         found[at] = unescaped(line.substr(equals + 1));
-        if (!found[at]) {
+        if (!found[at] || found[at]->size() > kLongestField) {
             return std::nullopt;
         }
     }

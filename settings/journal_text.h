@@ -17,8 +17,9 @@ namespace zorvik::settings {
 // path or stored value comes back as it was.
 std::string journalLine(std::string_view field, std::string_view text);
 
-// The fields' texts, in the order of `names`; nullopt when one is missing, repeated, unknown or
-// badly escaped, or the text is cut short (every line ends in a line feed).
+// The fields' texts, in the order of `names`; nullopt when one is missing, repeated, unknown,
+// badly escaped or longer than a Windows path can be, or the text is cut short (every line ends
+// in a line feed).
 std::optional<std::vector<std::string>> journalFields(std::string_view text,
                                                       std::span<const std::string_view> names);
 
@@ -34,8 +35,6 @@ Status dropJournal(const ShellHolder& holder, std::string_view valueName);
 // Moves the value, whatever it holds, whole to "<name>.corrupt" beside it, so that nothing acts
 // on it again and the user can still see what stood there.
 Status setJournalAside(const ShellHolder& holder, std::string_view valueName);
-// The longest text a journal field may hold: a Windows path at most.
-inline constexpr std::size_t kLongestJournalPath = 32767;
 
 // One journal: the value that holds it and how an intent is written in it and read back.
 template <typename Intent>

@@ -134,7 +134,8 @@ TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
     const std::string whole = encodeIntent(RingChoiceIntent{"C:\\t", {}, "f", "n"});
     for (const std::string& foreign :
          {std::string(), std::string("temporary=x\n"), std::string("garbage"),
-          std::string("temporary=\\q\nfolder=\n"), "name=again\n" + whole}) {
+          std::string("temporary=\\q\nfolder=\n"), "name=again\n" + whole,
+          encodeIntent(RingChoiceIntent{"C:\\t", {}, std::string(32768, 'f'), "n"})}) {
         EXPECT_FALSE(decodeIntent(foreign)) << foreign;
     }
     // a move's journal, in the same form

@@ -35,7 +35,7 @@ std::string inFolder(const std::string& folder, std::string_view name) {
     return path;
 }
 
-std::string randomName(std::string_view prefix) {
+std::string randomName() {
     unsigned char bytes[8] = {};
     if (::getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
         const auto fallback = static_cast<unsigned long long>(::getpid()) ^
@@ -44,7 +44,7 @@ std::string randomName(std::string_view prefix) {
             bytes[i] ^= static_cast<unsigned char>(fallback >> (8 * i));
         }
     }
-    std::string name(prefix);
+    std::string name(kCopyPrefix);
     for (const unsigned char byte : bytes) {
         name += "0123456789abcdefghijklmnopqrstuv"[byte % 32];
     }
@@ -154,7 +154,7 @@ Status PosixFileSteps::checkRemovable(const std::string& path) {
 Result<std::string> PosixFileSteps::createTemporary(const std::string& folder) {
     int error = 0;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string path = inFolder(folder, randomName(kCopyPrefix));
+        const std::string path = inFolder(folder, randomName());
         FileDescriptor created(
             ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (!created.valid()) {

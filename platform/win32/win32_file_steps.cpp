@@ -32,8 +32,9 @@ bool isMissing(DWORD error) {
            error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME;
 }
 
-const std::wstring kCopyPrefix(temporary_names::kCopyPrefix.begin(),
-                               temporary_names::kCopyPrefix.end());
+std::wstring widened(std::string_view ascii) {
+    return {ascii.begin(), ascii.end()};
+}
 
 // Removes the open file, read-only or not; nothing to report when it cannot go.
 void removeThrough(HANDLE file) {
@@ -44,9 +45,9 @@ void removeThrough(HANDLE file) {
     SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
-}  // namespace
-
-std::wstring temporaryName(const std::wstring& folder, std::wstring_view prefix) {
+// A name of this program's in `folder`: never "*.wav", nor a short name that Windows' "*.wav"
+// would match, so no list shows it.
+std::wstring temporaryName(const std::wstring& folder) {
     static std::atomic<unsigned> counter{0};
     const unsigned long long seed = (GetTickCount64() << 20) ^
                                     (static_cast<unsigned long long>(GetCurrentProcessId()) << 8) ^
@@ -55,12 +56,14 @@ std::wstring temporaryName(const std::wstring& folder, std::wstring_view prefix)
     if (name.empty() || name.back() != L'\\') {
         name += L'\\';
     }
-    name += prefix;
+    name += widened(temporary_names::kCopyPrefix);
     for (int shift = 44; shift >= 0; shift -= 4) {
         name += L"0123456789abcdef"[(seed >> shift) & 0xF];
     }
-    return name + L".tmp";
+    return name + widened(temporary_names::kSuffix);
 }
+
+}  // namespace
 
 Win32FileSteps::Held* Win32FileSteps::held(const std::string& temporary) {
     const std::lock_guard lock(heldMutex_);
@@ -159,7 +162,7 @@ Result<std::string> Win32FileSteps::createTemporary(const std::string& folder) {
     for (int attempt = 0;
          attempt < 100 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
          ++attempt) {
-        const std::wstring path = temporaryName(wideFolder.value(), kCopyPrefix);
+        const std::wstring path = temporaryName(wideFolder.value());
         // held without FILE_SHARE_DELETE: no sweep can remove it while it is written
         // WRITE_DAC, which its creator always has: a copy takes the permissions of the file it
         // replaces (renameIntoPlace)
@@ -312,20 +315,22 @@ void Win32FileSteps::removeAbandonedTemporaries(const std::string& folder) {
         base += L'\\';
     }
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileExW((base + kCopyPrefix + L"*.tmp").c_str(), FindExInfoBasic,
-                                           &found, FindExSearchNameMatch, nullptr, 0);
+    const std::wstring pattern =
+        base + widened(temporary_names::kCopyPrefix) + L'*' + widened(temporary_names::kSuffix);
+    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
     do {
-        const std::wstring name = found.cFileName;
+        const auto name = toUtf8(found.cFileName);
         // the pattern also meets short names: the long one must be the program's own
-        if (isFolder(found.dwFileAttributes) || name.rfind(kCopyPrefix, 0) != 0 ||
-            name.size() < 4 || name.compare(name.size() - 4, 4, L".tmp") != 0) {
+        if (isFolder(found.dwFileAttributes) || !name ||
+            !temporary_names::isGiven(*name, temporary_names::kCopyPrefix)) {
             continue;
         }
         // a live writer holds its temporary open: only one nobody holds opens unshared
-        const auto abandoned = openEntry(base + name, DELETE | FILE_WRITE_ATTRIBUTES, 0);
+        const auto abandoned = openEntry(base + found.cFileName, DELETE | FILE_WRITE_ATTRIBUTES, 0);
         if (abandoned.ok()) {
             removeThrough(abandoned.value().get());
         }

@@ -90,10 +90,6 @@ private:
 // sparse.
 Result<std::unique_ptr<SourceReader>> openSourceReader(const std::string& path);
 
-// A name of this program's in `folder` ("<prefix>*.tmp"): never "*.wav", nor a short name that
-// Windows' "*.wav" would match, so no list shows it.
-std::wstring temporaryName(const std::wstring& folder, std::wstring_view prefix);
-
 // Renames the open file to `destination`, over a file there where `replace`: with POSIX
 // semantics where Windows has them (10, 1809 on), which replaces even a file another program
 // holds open with FILE_SHARE_DELETE, else the classic way. 0 or the Win32 error.

@@ -23,8 +23,7 @@ std::optional<QString>& nextFileName() {
 
 // One of the catalogue's texts, with `part` in place of its {1}.
 QString catalogueText(std::string_view text, const QString& part = {}) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
-        .replace(QStringLiteral("{1}"), part);
+    return QString::fromStdString(failure_text::filled(text, {part.toStdString()}));
 }
 
 // The type, size and date columns in Bulgarian whatever the environment's locale: Qt's file

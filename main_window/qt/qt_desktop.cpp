@@ -32,12 +32,6 @@ QtDesktop::QtDesktop(int& argc, char** argv) {
     platform_ = std::make_unique<QtPosixPlatform>();
 }
 
-// the window goes before the application that draws it
-QtDesktop::~QtDesktop() {
-    requests_.reset();
-    platform_.reset();
-}
-
 bool QtDesktop::open(Form1& form) {
     platform_->window().attach(form);
     // a request to end that comes during the load handler closes the window once shown

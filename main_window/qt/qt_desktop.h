@@ -58,7 +58,6 @@ private:
 class QtDesktop final : public Desktop {
 public:
     QtDesktop(int& argc, char** argv);
-    ~QtDesktop() override;
 
     QtPosixPlatform& services() override { return *platform_; }
     bool open(Form1& form) override;
@@ -67,6 +66,7 @@ public:
     gui::Form1Window& window() { return platform_->window(); }
 
 private:
+    // the window goes before the application that draws it
     std::unique_ptr<QApplication> app_;
     std::unique_ptr<QtPosixPlatform> platform_;
     std::unique_ptr<gui::TerminationRequests> requests_;

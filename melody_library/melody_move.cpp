@@ -3,6 +3,7 @@
 #include "platform/failure_text.h"
 #include "platform/install_folder.h"
 #include "platform/temporary_names.h"
+#include "platform/texts.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
 
@@ -20,9 +21,10 @@ Status MelodyMove::move(const std::string& source, const std::string& destinatio
                    ? failure_text::moveBusy(services_.files.displayPath(source))
                    : hold.failure();
     }
-    // what it cannot settle now stays for the next start; it does not stand in this move's way
-    (void)settle(nullptr);
     return withRights([&] {
+        // what it cannot settle now stays for the next start; it stands in this move's way only
+        // where this move would record its own journal over it
+        unsettled_ = settle(nullptr);
         return moveShowingProgress(services_.files, services_.progress, source, destination, *this);
     });
 }
@@ -66,6 +68,13 @@ bool MelodyMove::trusted(const settings::MoveIntent& intent) const {
 
 Status MelodyMove::recordMove(std::string_view source, std::string_view destination,
                               std::string_view kept) {
+    // an unfinished journal may be all that finds an older melody kept aside again
+    if (!unsettled_.ok()) {
+        const Failure& why = unsettled_.failure();
+        return failure_text::moveFailed(
+            why.code, services_.files.displayPath(source), services_.files.displayPath(destination),
+            failure_text::filled(texts::kEarlierMoveUnfinished, {texts::reason(why.code)}));
+    }
     return settings::kMoveJournal.record(
         services_.shell, {std::string(source), std::string(destination), std::string(kept)});
 }

@@ -48,6 +48,7 @@ private:
     void forgetMove() override;
 
     Services services_;
+    Status unsettled_;  // how the earlier journal settled before this move
 };
 
 }  // namespace zorvik

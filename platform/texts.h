@@ -68,6 +68,9 @@ inline constexpr std::string_view kReplacedLine =
 inline constexpr std::string_view kMoveBusy =
     "Мелодията „{1}“ не може да бъде преместена сега: друго копие на програмата променя "
     "мелодиите в момента.";
+// why a move that would journal itself is refused while an earlier move's journal stays
+inline constexpr std::string_view kEarlierMoveUnfinished =
+    "по-ранно преместване не е довършено ({1})";
 
 // The question for an administrator's rights, where the install folder {1} refuses a change, and
 // its buttons; then why the rights could not be had.

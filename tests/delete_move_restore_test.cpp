@@ -249,6 +249,9 @@ TEST_F(DeleteMoveRestore, AFailureIsShownChangesNothingAndTheViewStillReturnsToR
         bool melodyTaken;  // by another program, after the click; else the Deleted folder
         std::string message;
         const char* markedAfter;
+        // an earlier move's journal that will not go once settled, before a move across
+        // volumes, which would journal itself
+        bool earlierUnfinished = false;
     } cases[] = {
         {"a move, the Deleted folder gone", false, 1, false,
          failed(rings / "x.wav", intoDeleted + "папката на целта не съществува." + bothStay),
@@ -258,6 +261,11 @@ TEST_F(DeleteMoveRestore, AFailureIsShownChangesNothingAndTheViewStillReturnsToR
         {"a restore", true, 1, true, failed(deleted / "x.wav", intoRings + gone), ""},
         {"a delete from Deleted", true, 0, true,
          failed(deleted / "x.wav", "изтрит: файлът не съществува."), ""},
+        {"a move while an earlier one is unfinished", false, 1, false,
+         failed(
+             rings / "x.wav",
+             intoDeleted + "по-ранно преместване не е довършено (достъпът е отказан)." + bothStay),
+         "x.wav", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -271,7 +279,15 @@ TEST_F(DeleteMoveRestore, AFailureIsShownChangesNothingAndTheViewStillReturnsToR
             form->pd_Click();
         }
         clickEntry("x.wav");
-        files.remove(c.melodyTaken ? (c.fromDeleted ? deleted : rings) / "x.wav" : deleted);
+        if (c.earlierUnfinished) {
+            registry.set("Software\\Zorvik Melodies", "MoveUnderWay",
+                         RegistryValue::string(settings::encodeMove(
+                             {(rings / "y.wav").text, (deleted / "y.wav").text, ""})));
+            registry.failWrites(1);
+            files.failNext(FileStep::MoveInOneStep, ErrorCode::NotSameVolume);
+        } else {
+            files.remove(c.melodyTaken ? (c.fromDeleted ? deleted : rings) / "x.wav" : deleted);
+        }
         const std::string arranged = listing(rings) + "|" + listing(deleted);
         box.answer(kAnswerOk);
         form->Command3_Click();

@@ -333,13 +333,15 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
             fitColumn();
             return result;
         }
-        case WM_PAINT:
+        case WM_PAINT: {
             // a scroll moves the pixels drawn, the frame's edges with them, and asks to paint
-            // only what it uncovered: the frame is drawn anew whole
-            if (framesTheList()) {
+            // only what it uncovered: after one the frame is drawn anew whole
+            const auto top = static_cast<int>(SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
+            if (std::exchange(paintedTop_, top) != top && framesTheList()) {
                 InvalidateRect(list_, nullptr, FALSE);
             }
             break;
+        }
         default:
             break;
     }

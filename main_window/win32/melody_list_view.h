@@ -62,7 +62,8 @@ private:
 
     HWND list_ = nullptr;
     HWND tip_ = nullptr;
-    int tipItem_ = -1;  // the row under the pointer
+    int tipItem_ = -1;    // the row under the pointer
+    int paintedTop_ = 0;  // the first row shown at the last paint
     std::wstring tipText_;
     std::vector<std::wstring> names_;
     std::optional<std::uint64_t> shownRevision_;

@@ -5,7 +5,6 @@
 
 #include <aclapi.h>
 
-#include <cstring>
 #include <string>
 
 #include "platform/failure_text.h"
@@ -27,14 +26,6 @@ constexpr DWORD kRenamePosixSemantics = 0x00000002;   // FILE_RENAME_FLAG_POSIX_
 bool notAvailable(DWORD error) {
     return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
            error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED;
-}
-
-DWORD renameBy(HANDLE file, const std::wstring& destination, FILE_INFO_BY_HANDLE_CLASS kind,
-               DWORD flags) {
-    std::string info = nameInformation(destination, flags);
-    return SetFileInformationByHandle(file, kind, info.data(), static_cast<DWORD>(info.size()))
-               ? 0
-               : GetLastError();
 }
 
 // The handle reached another file than the entry named: acting on it would change that file.
@@ -100,31 +91,14 @@ void keepWhatTheReplacedFileHad(HANDLE temporary, const Handle& replaced) {
 
 }  // namespace
 
-DWORD renameByHandle(HANDLE file, const std::wstring& destination, bool replace) {
-    const DWORD posix = renameBy(file, destination, kFileRenameInfoEx,
-                                 (replace ? kRenameReplaceIfExists : 0) | kRenamePosixSemantics);
-    if (!notAvailable(posix)) {
-        return posix;
-    }
-    return renameBy(file, destination, FileRenameInfo, replace ? TRUE : FALSE);
-}
-
 Result<Handle> Win32FileSteps::openEntry(const std::wstring& path, DWORD access,
                                          DWORD share) const {
-    Handle entry;
-    if (places_.empty()) {
-        entry = Handle(
-            CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
-                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    } else if (const auto place = placeOf(path)) {
-        // found in the very folder held
-        entry =
-            openNatively(place->place, place->name, access | FILE_READ_ATTRIBUTES, share, false);
-    } else {
-        SetLastError(ERROR_ACCESS_DENIED);
-    }
+    const auto place = placeOf(path);
+    Handle entry =
+        place ? openNatively(place->place, place->name, access | FILE_READ_ATTRIBUTES, share, false)
+              : Handle();
     if (!entry.valid()) {
-        return refusalOf(GetLastError(), path);
+        return refusalOf(place ? GetLastError() : ERROR_ACCESS_DENIED, path);
     }
     if (isLinkItself(entry.get()) || reachesElsewhere(entry.get(), path, ownNameOf(path))) {
         return linkNotActedOnItself();
@@ -151,6 +125,9 @@ void Win32FileSteps::renameOnlyInto(std::vector<Place> places) {
 }
 
 std::optional<Win32FileSteps::NameInPlace> Win32FileSteps::placeOf(const std::wstring& path) const {
+    if (places_.empty()) {
+        return NameInPlace{nullptr, nativePath(path)};
+    }
     const std::wstring folder = folderOf(path);
     for (const Place& place : places_) {
         if (!folder.empty() && samePath(folder, place.folder)) {
@@ -162,28 +139,28 @@ std::optional<Win32FileSteps::NameInPlace> Win32FileSteps::placeOf(const std::ws
 }
 
 DWORD Win32FileSteps::rename(HANDLE file, const std::wstring& destination, bool replace) {
-    if (places_.empty()) {
-        return renameByHandle(file, destination, replace);
-    }
-    // named within the very folder held, never through a path resolved again
     const auto place = placeOf(destination);
     if (!place) {
         return ERROR_ACCESS_DENIED;
     }
-    const DWORD posix =
-        nameNatively(file, NativeNaming::RenameEx, place->place, place->name,
-                     (replace ? kRenameReplaceIfExists : 0) | kRenamePosixSemantics);
-    if (!notAvailable(posix)) {
-        return posix;
-    }
-    return nameNatively(file, NativeNaming::Rename, place->place, place->name,
-                        replace ? TRUE : FALSE);
+    // within a place relative to its handle, else through the documented call
+    const auto renamed = [&](NativeNaming kind, DWORD flags) -> DWORD {
+        if (place->place != nullptr) {
+            return nameNatively(file, kind, place->place, place->name, flags);
+        }
+        std::string info = nameInformation(destination, flags);
+        return SetFileInformationByHandle(
+                   file, kind == NativeNaming::RenameEx ? kFileRenameInfoEx : FileRenameInfo,
+                   info.data(), static_cast<DWORD>(info.size()))
+                   ? 0
+                   : GetLastError();
+    };
+    const DWORD posix = renamed(NativeNaming::RenameEx,
+                                (replace ? kRenameReplaceIfExists : 0) | kRenamePosixSemantics);
+    return notAvailable(posix) ? renamed(NativeNaming::Rename, replace ? TRUE : FALSE) : posix;
 }
 
 DWORD Win32FileSteps::link(HANDLE file, const std::wstring& name) {
-    if (places_.empty()) {
-        return nameNatively(file, NativeNaming::Link, nullptr, nativePath(name), FALSE);
-    }
     const auto place = placeOf(name);
     return place ? nameNatively(file, NativeNaming::Link, place->place, place->name, FALSE)
                  : ERROR_ACCESS_DENIED;

@@ -167,16 +167,11 @@ Result<std::string> Win32FileSteps::createTemporary(const std::string& folder) {
         // WRITE_DAC, which its creator always has: a copy takes the permissions of the file it
         // replaces (renameIntoPlace)
         constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC;
-        Handle out;
-        if (places_.empty()) {
-            out = Handle(CreateFileW(path.c_str(), kAccess, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        } else if (const auto place = placeOf(path)) {
-            // made in the very folder held
-            out = openNatively(place->place, place->name, kAccess, FILE_SHARE_READ, true);
-        } else {
+        const auto place = placeOf(path);
+        if (!place) {
             return failureOf(ERROR_ACCESS_DENIED);
         }
+        Handle out = openNatively(place->place, place->name, kAccess, FILE_SHARE_READ, true);
         if (out.valid()) {
             const std::wstring ownName = path.substr(path.find_last_of(L'\\') + 1);
             // made new, so no link; and in the very folder asked for, or nowhere

@@ -69,8 +69,13 @@ private:
         HANDLE place;
         std::wstring name;
     };
-    // The held place `path` lies directly in, and its name there; nullopt for none.
+    // How the native calls name `path`: with places held, the place it lies directly in and its
+    // name there (nullopt for none), so that nothing is reached through a path resolved again;
+    // else the whole path in Windows' own form.
     std::optional<NameInPlace> placeOf(const std::wstring& path) const;
+    // Renames the open file to `destination`, over a file there where `replace`: with POSIX
+    // semantics where Windows has them (10, 1809 on), which replaces even a file another program
+    // holds open with FILE_SHARE_DELETE, else the classic way. 0 or the Win32 error.
     DWORD rename(HANDLE file, const std::wstring& destination, bool replace = true);
     // The entry at `path` itself, opened for `access`: refused where it is a link, a junction or a
     // mount point, or (a host's link under Wine) reaches a file other than its folder's own entry,
@@ -89,11 +94,6 @@ private:
 // A source for a copy, read through links, its holes asked of the file system where the file is
 // sparse.
 Result<std::unique_ptr<SourceReader>> openSourceReader(const std::string& path);
-
-// Renames the open file to `destination`, over a file there where `replace`: with POSIX
-// semantics where Windows has them (10, 1809 on), which replaces even a file another program
-// holds open with FILE_SHARE_DELETE, else the classic way. 0 or the Win32 error.
-DWORD renameByHandle(HANDLE file, const std::wstring& destination, bool replace = true);
 
 // Why Windows refused to replace, move or remove `path`: a refusal that comes from another
 // program holding the file is "in use", never "access denied".

@@ -6,9 +6,9 @@
 
 #include "platform/failure_text.h"
 #include "platform/texts.h"
+#include "platform/win32/running_under_wine.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
-#include "platform/win32/wine_edit_face.h"
 
 namespace zorvik::gui {
 

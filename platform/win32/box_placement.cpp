@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/win32/running_under_wine.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/wine_edit_face.h"
 
 namespace zorvik::win32 {
 

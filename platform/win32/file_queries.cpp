@@ -1,5 +1,7 @@
 #include "platform/win32/file_queries.h"
 
+#include "platform/win32/running_under_wine.h"
+
 namespace zorvik::win32 {
 
 namespace {
@@ -117,6 +119,9 @@ std::wstring ownNameOf(const std::wstring& path) {
 // the file the handle reached then lies elsewhere than the folder's entry. (On Windows a link is
 // a reparse point, seen before this is asked.)
 bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring& ownName) {
+    if (!runningUnderWine()) {
+        return false;
+    }
     const Handle folder = openForQuery(folderOf(path));
     if (!folder.valid() || ownName.empty()) {
         return false;

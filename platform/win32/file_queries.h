@@ -38,7 +38,7 @@ bool samePath(const std::wstring& a, const std::wstring& b);
 std::wstring ownNameOf(const std::wstring& path);
 // Wine shows a host's symbolic link as a plain file and follows it when deleting or renaming:
 // the file `file` (opened at `path`) reached then lies elsewhere than the folder's entry
-// `ownName`. False where Windows will not say. (On Windows a link is a reparse point.)
+// `ownName`. False where Windows will not say, and on Windows, where a link is a reparse point.
 bool reachesElsewhere(HANDLE file, const std::wstring& path, const std::wstring& ownName);
 // Whether the entry open as `file` (opened as itself) is a link, a junction or a mount point.
 bool isLinkItself(HANDLE file);

@@ -25,14 +25,6 @@ bool installed(const wchar_t* face) {
 
 }  // namespace
 
-bool runningUnderWine() {
-    static const bool underWine = [] {
-        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-    }();
-    return underWine;
-}
-
 const std::wstring& wineSafeEditFace() {
     static const std::wstring face = []() -> std::wstring {
         if (!runningUnderWine()) {

@@ -4,14 +4,15 @@
 
 #include <string>
 
+#include "platform/win32/running_under_wine.h"
+
 namespace zorvik::win32 {
 
 // Wine 8's uniscribe can fault while an edit box shapes text in some faces: with the face it
 // substitutes for "MS Sans Serif", "MS Shell Dlg", "Tahoma", "Arial" and the like on Debian 12
 // (Liberation Sans), a text holding a lowercase д, е, ж or з ends the program inside
 // SetWindowTextW. Only the edit box shapes with uniscribe; DrawText and ExtTextOut do not.
-bool runningUnderWine();
-
+//
 // The face an edit box should use instead of the design's: under Wine, the first installed face
 // that Wine shapes safely; "" on Windows, which keeps the designed face, and under a Wine that has
 // none of them installed.

@@ -220,13 +220,10 @@ Status Win32Registry::applyChecked(std::string_view key, std::span<const ValueCh
         }
     }
     // a key emptied by a removal goes with its last value, unless a key lies below it
-    RegistryKey counted;
     DWORD subkeys = 1;
     DWORD values = 1;
     if (std::any_of(plan.begin(), plan.end(), [](const Planned& p) { return !p.value; }) &&
-        RegOpenKeyExW(HKEY_CURRENT_USER, wideKey->c_str(), 0, KEY_READ, counted.out()) ==
-            ERROR_SUCCESS &&
-        RegQueryInfoKeyW(counted.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+        RegQueryInfoKeyW(opened.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                          &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
         subkeys == 0 && values == 0) {
         RegDeleteKeyW(HKEY_CURRENT_USER, wideKey->c_str());

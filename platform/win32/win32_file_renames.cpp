@@ -263,28 +263,23 @@ Status Win32FileSteps::putBack(const std::string& kept, const std::string& desti
                                      failure_text::Detail::KeptAsideReplaced);
     }
     // the moved copy there may be read-only; it goes, the older file comes back
-    FILE_BASIC_INFO had{};
+    DWORD readOnly = 0;  // what the copy there had, where it was made writable
     if (auto there = openEntry(target.value(), FILE_WRITE_ATTRIBUTES); there.ok()) {
+        FILE_BASIC_INFO had{};
         if (GetFileInformationByHandleEx(there.value().get(), FileBasicInfo, &had, sizeof had) &&
-            (had.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            FILE_BASIC_INFO writable = had;
-            writable.FileAttributes &= ~DWORD{FILE_ATTRIBUTE_READONLY};
-            if (writable.FileAttributes == 0) {
-                writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-            }
-            SetFileInformationByHandle(there.value().get(), FileBasicInfo, &writable,
-                                       sizeof writable);
-        } else {
-            had = {};
+            (had.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+            setAttributes(there.value().get(),
+                          had.FileAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
+            readOnly = had.FileAttributes;
         }
     } else if (there.failure().code != ErrorCode::NotFound) {
         return there.failure();  // a link there is never replaced by what was kept
     }
     if (const DWORD error = rename(file.get(), target.value()); error != 0) {
         file.close();
-        if (had.FileAttributes != 0) {
+        if (readOnly != 0) {
             if (auto there = openEntry(target.value(), FILE_WRITE_ATTRIBUTES); there.ok()) {
-                SetFileInformationByHandle(there.value().get(), FileBasicInfo, &had, sizeof had);
+                setAttributes(there.value().get(), readOnly);
             }
         }
         return refusalOf(error, target.value());
@@ -314,23 +309,14 @@ Status Win32FileSteps::removeFile(const std::string& path, bool evenReadOnly) {
     }
     // a read-only melody moves, as on Windows
     const DWORD attributes = basic.FileAttributes;
-    const bool unlocked = evenReadOnly && (attributes & FILE_ATTRIBUTE_READONLY) != 0 && [&] {
-        FILE_BASIC_INFO writable{};
-        writable.FileAttributes = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
-        if (writable.FileAttributes == 0) {
-            writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        }
-        return SetFileInformationByHandle(entry.get(), FileBasicInfo, &writable, sizeof writable) !=
-               FALSE;
-    }();
+    const bool unlocked = evenReadOnly && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+                          setAttributes(entry.get(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (!SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition,
                                     sizeof disposition)) {
         const DWORD error = GetLastError();
         if (unlocked) {
-            FILE_BASIC_INFO again{};
-            again.FileAttributes = attributes;
-            SetFileInformationByHandle(entry.get(), FileBasicInfo, &again, sizeof again);
+            setAttributes(entry.get(), attributes);
         }
         entry.close();  // not to be taken for another program's hold
         return refusalOf(error, file.value());

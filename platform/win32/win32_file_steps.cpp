@@ -38,9 +38,7 @@ std::wstring widened(std::string_view ascii) {
 
 // Removes the open file, read-only or not; nothing to report when it cannot go.
 void removeThrough(HANDLE file) {
-    FILE_BASIC_INFO basic{};
-    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+    setAttributes(file, FILE_ATTRIBUTE_NORMAL);
     FILE_DISPOSITION_INFO disposition{TRUE};
     SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
@@ -64,6 +62,12 @@ std::wstring temporaryName(const std::wstring& folder) {
 }
 
 }  // namespace
+
+bool setAttributes(HANDLE file, DWORD attributes) {
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
 
 Win32FileSteps::Held* Win32FileSteps::held(const std::string& temporary) {
     const std::lock_guard lock(heldMutex_);

@@ -95,6 +95,9 @@ private:
 // sparse.
 Result<std::unique_ptr<SourceReader>> openSourceReader(const std::string& path);
 
+// Gives the open file `attributes` (none: FILE_ATTRIBUTE_NORMAL), its times left as they are.
+bool setAttributes(HANDLE file, DWORD attributes);
+
 // Why Windows refused to replace, move or remove `path`: a refusal that comes from another
 // program holding the file is "in use", never "access denied".
 Failure refusalOf(DWORD error, const std::wstring& path);

@@ -54,9 +54,7 @@ std::optional<int> runElevatedMode(int argc, char** argv) {
     if (!pipe.valid()) {
         return kNoPipe;
     }
-    if (GetFileType(pipe.get()) != FILE_TYPE_PIPE) {
-        return kWrongPeer;
-    }
+    // a handle to anything but a pipe has no server to name
     ULONG server = 0;
     if (!GetNamedPipeServerProcessId(pipe.get(), &server) || server != *parent) {
         return kWrongPeer;

@@ -28,9 +28,10 @@ constexpr std::uint64_t kLargestTemporary = (std::uint64_t{1} << 32) + 8;
 // A copy and a kept-aside namesake at a time, with room to spare: a client that asks for more
 // is filling the install folder.
 constexpr std::size_t kMostHeldAtOnce = 4;
-// The attribute bits a file may be finished with, in Windows' terms, the only host an elevated
-// process runs on (read-only, archive, not indexed): nothing it makes is hidden from the user or
-// taken for the system's.
+// The attribute bits a client may finish a file with, in Windows' terms, the only host an elevated
+// process runs on (read-only, archive, not indexed): it hides nothing from the user and passes
+// nothing off as the system's. A ring file that was hidden stays so by the replace itself, which
+// keeps what the replaced file had.
 constexpr std::uint32_t kFinishedAttributes = 0x1 | 0x20 | 0x2000;
 
 bool fitsTemporary(std::uint64_t offset, std::uint64_t length) {

@@ -71,10 +71,23 @@ std::wstring nativePath(const std::wstring& path) {
     if (path.rfind(LR"(\\?\)", 0) == 0) {
         return LR"(\??\)" + path.substr(4);
     }
-    if (path.rfind(LR"(\\)", 0) == 0) {
-        return LR"(\??\UNC\)" + path.substr(2);
+    // the clean-up CreateFileW does before it names a path natively: "..", ".", "/", trailing
+    // dots and spaces
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD written =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (written >= full.size()) {
+        full.resize(written);
+        written = GetFullPathNameW(path.c_str(), written, full.data(), nullptr);
     }
-    return LR"(\??\)" + path;
+    full.resize(written < full.size() ? written : 0);
+    if (full.empty()) {
+        full = path;
+    }
+    if (full.rfind(LR"(\\)", 0) == 0) {
+        return LR"(\??\UNC\)" + full.substr(2);
+    }
+    return LR"(\??\)" + full;
 }
 
 DWORD nameNatively(HANDLE file, NativeNaming kind, HANDLE root, const std::wstring& name,

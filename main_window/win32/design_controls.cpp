@@ -127,22 +127,14 @@ Status DesignedControls::create(HWND form, UINT dpi) {
         controls_[i].design = &layout::kControls[i];
         controls_[i].id = kFirstControlId + static_cast<int>(i);
     }
-    // containers first, so that their controls have a parent to go in
+    // In the design's order: a frame comes before its controls, so they have a parent to go
+    // in, and each new child goes beneath its older siblings, which is the order the design
+    // stacks them in.
     for (auto& control : controls_) {
-        if (control.design->kind == layout::Kind::Frame) {
-            if (Status created = createControl(control, form, dpi); !created.ok()) {
-                return created;
-            }
+        if (Status created = createControl(control, form, dpi); !created.ok()) {
+            return created;
         }
     }
-    for (auto& control : controls_) {
-        if (control.window == nullptr) {
-            if (Status created = createControl(control, form, dpi); !created.ok()) {
-                return created;
-            }
-        }
-    }
-    stack();
 
     std::vector<const DesignedControl*> focusable;
     for (const auto& control : controls_) {
@@ -190,21 +182,6 @@ Status DesignedControls::createControl(DesignedControl& control, HWND form, UINT
         SendMessageW(control.window, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
     }
     return Status::success();
-}
-
-void DesignedControls::stack() {
-    // each control goes right beneath the one listed before it in the same container
-    for (std::size_t i = 0; i < controls_.size(); ++i) {
-        HWND above = HWND_TOP;
-        for (std::size_t j = i; j-- > 0;) {
-            if (controls_[j].design->container == controls_[i].design->container) {
-                above = controls_[j].window;
-                break;
-            }
-        }
-        SetWindowPos(controls_[i].window, above, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
-    }
 }
 
 void DesignedControls::placeAt(UINT dpi) {

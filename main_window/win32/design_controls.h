@@ -40,7 +40,6 @@ public:
 
 private:
     Status createControl(DesignedControl& control, HWND form, UINT dpi);
-    void stack();
 
     std::array<DesignedControl, layout::kControls.size()> controls_{};
     std::vector<HWND> tabOrder_;

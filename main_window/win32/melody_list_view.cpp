@@ -63,7 +63,6 @@ void MelodyListView::attach(HWND list) {
     SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
     SetWindowSubclass(list_, listProc, 0, reinterpret_cast<DWORD_PTR>(this));
     fitColumn();
-    createNameTip();
 }
 
 void MelodyListView::createNameTip() {
@@ -304,6 +303,13 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
             }
             break;
         case WM_MOUSEMOVE: {
+            if (tip_ == nullptr) {
+                // made once the pointer first comes over the list, not while the window opens,
+                // for a user who may never point at a cut name; this first move starts its delay
+                createNameTip();
+                MSG moved{list_, message, wParam, lParam, 0, {}};
+                SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&moved));
+            }
             const int item = hitItem(list_, lParam);
             if (item != tipItem_ && tip_ != nullptr) {
                 // another row: the tip goes, and comes back with that row's name

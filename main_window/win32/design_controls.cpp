@@ -83,8 +83,7 @@ void paintFrameWhole(HWND frame) {
 
 // A group box hands what its children send on to the window, paints its own background, and
 // lets the clicks through to whatever lies beneath its inside.
-LRESULT CALLBACK frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                           DWORD_PTR) {
+LRESULT CALLBACK frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
         case WM_NOTIFY:
@@ -104,13 +103,11 @@ LRESULT CALLBACK frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
                 return 0;
             }
             break;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(frame, frameProc, 0);
-            break;
         default:
             break;
     }
-    return DefSubclassProc(frame, message, wParam, lParam);
+    const auto buttonProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(frame, GWLP_USERDATA));
+    return CallWindowProcW(buttonProc, frame, message, wParam, lParam);
 }
 
 void setFont(const DesignedControl& control, const DesignFonts& fonts, bool redraw) {
@@ -175,7 +172,12 @@ Status DesignedControls::createControl(DesignedControl& control, HWND form, UINT
                                             {design.name, win32::reasonOfError(error)})};
     }
     if (design.kind == layout::Kind::Frame) {
-        SetWindowSubclass(control.window, frameProc, 0, 0);
+        // in front of the button's own procedure, kept in the frame's user data: not through
+        // SetWindowSubclass, which looks up a window property at every message, under Wine a
+        // call to the server each time
+        SetWindowLongPtrW(control.window, GWLP_USERDATA,
+                          GetWindowLongPtrW(control.window, GWLP_WNDPROC));
+        SetWindowLongPtrW(control.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(frameProc));
     }
     setFont(control, fonts_, false);
     if (design.kind == layout::Kind::TextBox) {

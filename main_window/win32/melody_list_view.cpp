@@ -61,7 +61,11 @@ void MelodyListView::attach(HWND list) {
     column.mask = LVCF_FMT | LVCF_WIDTH;
     column.fmt = LVCFMT_LEFT;
     SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-    SetWindowSubclass(list_, listProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    // In front of the list's own procedure, not through SetWindowSubclass, which looks up a
+    // window property at every message: under Wine, a call to the server each time.
+    SetWindowLongPtrW(list_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    listDefault_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc)));
     fitColumn();
 }
 
@@ -259,18 +263,18 @@ std::optional<MelodyListView::Choice> MelodyListView::takeChoice() {
     return Choice{index, win32::toUtf8Lossy(names_[index])};
 }
 
-LRESULT CALLBACK MelodyListView::listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR, DWORD_PTR self) {
-    if (message == WM_NCDESTROY) {
-        auto* view = reinterpret_cast<MelodyListView*>(self);
-        if (view->tip_ != nullptr) {
-            DestroyWindow(view->tip_);
-            view->tip_ = nullptr;
-        }
-        RemoveWindowSubclass(list, listProc, 0);
-        return DefSubclassProc(list, message, wParam, lParam);
+LRESULT CALLBACK MelodyListView::listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* view = reinterpret_cast<MelodyListView*>(GetWindowLongPtrW(list, GWLP_USERDATA));
+    if (message == WM_NCDESTROY && view->tip_ != nullptr) {
+        DestroyWindow(view->tip_);
+        view->tip_ = nullptr;
     }
-    return reinterpret_cast<MelodyListView*>(self)->onListMessage(message, wParam, lParam);
+    return message == WM_NCDESTROY ? view->listDefault(message, wParam, lParam)
+                                   : view->onListMessage(message, wParam, lParam);
+}
+
+LRESULT MelodyListView::listDefault(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return CallWindowProcW(listDefault_, list_, message, wParam, lParam);
 }
 
 LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -288,8 +292,8 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
             const bool wasSelected = SendMessageW(list_, LVM_GETITEMSTATE,
                                                   static_cast<WPARAM>(item), LVIS_SELECTED) != 0;
             // Ctrl and Shift would toggle or extend the selection; a file list has neither
-            const LRESULT result = DefSubclassProc(
-                list_, message, wParam & ~static_cast<WPARAM>(MK_CONTROL | MK_SHIFT), lParam);
+            const LRESULT result =
+                listDefault(message, wParam & ~static_cast<WPARAM>(MK_CONTROL | MK_SHIFT), lParam);
             // a second click on the selected melody counts again (and plays it again)
             if (wasSelected && message == WM_LBUTTONDOWN) {
                 choose(item);
@@ -335,7 +339,7 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
             InvalidateRect(list_, nullptr, FALSE);
             break;
         case WM_SIZE: {
-            const LRESULT result = DefSubclassProc(list_, message, wParam, lParam);
+            const LRESULT result = listDefault(message, wParam, lParam);
             fitColumn();
             return result;
         }
@@ -351,7 +355,7 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
         default:
             break;
     }
-    return DefSubclassProc(list_, message, wParam, lParam);
+    return listDefault(message, wParam, lParam);
 }
 
 }  // namespace zorvik::gui

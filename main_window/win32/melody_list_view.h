@@ -48,9 +48,10 @@ public:
     std::optional<Choice> takeChoice();
 
 private:
-    static LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR subclass, DWORD_PTR self);
+    static LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT onListMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The list's own procedure.
+    LRESULT listDefault(UINT message, WPARAM wParam, LPARAM lParam) const;
     int findByPrefix(const NMLVFINDITEMW& find) const;
     void choose(int item);
     void createNameTip();
@@ -61,6 +62,7 @@ private:
     void drawFocusAroundTheList(HDC dc);
 
     HWND list_ = nullptr;
+    WNDPROC listDefault_ = nullptr;
     HWND tip_ = nullptr;
     int tipItem_ = -1;    // the row under the pointer
     int paintedTop_ = 0;  // the first row shown at the last paint

@@ -123,7 +123,6 @@ void Form1Window::attach(Form1& form) {
     form_ = &form;
     form.setChangeListener([this] { showForm(); });
     form.setCloseListener([this] { destroy(); });
-    showForm();
 }
 
 void Form1Window::show(int showCommand) {

@@ -49,7 +49,10 @@ public:
     QtDesktop& start() {
         program = std::make_unique<Program>(createDesktop(0, nullptr));
         program->start();
-        waitFor([&] { return window().repaintsRequested() > 0; });
+        // the first repaint runs as the window is shown, before it is on the screen
+        waitFor([&] {
+            return window().repaintsRequested() > 0 && window().windowHandle()->isExposed();
+        });
         return desktop();
     }
     QtDesktop& desktop() { return qtDesktopOf(*program); }
@@ -84,7 +87,7 @@ public:
         }
         start();
         window().activateWindow();
-        waitFor([] { return QApplication::focusWidget() != nullptr; });
+        waitFor([this] { return window().isActiveWindow() && QApplication::focusWidget(); });
         return program->form();
     }
 

@@ -9,6 +9,10 @@
 
 namespace zorvik::testing {
 
+namespace {
+
+// Wine's name of a file on the host, as a wide string that Wine turns back into the same bytes
+// when it starts a host program; empty outside Wine.
 std::wstring hostNameUnderWine(const std::wstring& path) {
     using UnixName = char*(CDECL*)(LPCWSTR);
     const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
@@ -27,6 +31,8 @@ std::wstring hostNameUnderWine(const std::wstring& path) {
     }
     return wide;
 }
+
+}  // namespace
 
 bool runOnHost(const std::wstring& commandLine) {
     static int counter = 0;

@@ -8,13 +8,9 @@
 
 #include "platform/status.h"
 
-// The host below Wine, reached from a test: its own names for files, and its programs, for what
-// only the host can arrange (a symbolic link of its own, a file it will not let go).
+// Programs started from a test: the host's below Wine, for what only the host can arrange (a
+// symbolic link of its own, a file it will not let go), and Windows programs beside this one.
 namespace zorvik::testing {
-
-// Wine's name of a file on the host, as a wide string that Wine turns back into the same bytes
-// when it starts a host program; empty outside Wine.
-std::wstring hostNameUnderWine(const std::wstring& path);
 
 // Runs a host command ("/bin/ln -s ...", paths in double quotes) to its end; whether it
 // succeeded. Wine gives no handle to wait on a host process, so the command's shell writes its

@@ -14,6 +14,7 @@
 #include "platform/elevated/step_protocol.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
+#include "tests/fuzz/finding.h"
 
 namespace {
 
@@ -22,10 +23,6 @@ using namespace zorvik;
 const std::string kInstall = "C:\\Program Files\\Zorvik";
 const std::string kRings = kInstall + "\\Rings";
 const std::string kDeleted = kRings + "\\Deleted";
-
-[[noreturn]] void breach() {
-    std::abort();
-}
 
 // Steps that do whatever they are asked, and abort on what the guard should never let through.
 // Names with "link" in them are links; a name with "~" is the short alias of "long name.wave".
@@ -49,9 +46,7 @@ public:
     }
     Status checkRemovable(const std::string& path) override { return inPlace(path); }
     Result<std::string> createTemporary(const std::string& folder) override {
-        if (!isPlace(folder)) {
-            breach();
-        }
+        fuzz::require(isPlace(folder));
         const std::string made =
             winpath::join(folder, ".zorvik-copy-" + std::to_string(made_.size()) + ".tmp");
         made_.insert(made);
@@ -66,9 +61,7 @@ public:
         return within(temporary, offset, length);
     }
     Status finishTemporary(const std::string& temporary, const ContentFacts& facts, bool) override {
-        if ((facts.attributes & (0x2 | 0x4)) != 0) {
-            breach();  // hidden or system
-        }
+        fuzz::require((facts.attributes & (0x2 | 0x4)) == 0);  // neither hidden nor system
         return within(temporary, 0, facts.size);
     }
     Status flushTemporary(const std::string& temporary) override { return made(temporary); }
@@ -85,9 +78,7 @@ public:
     Result<KeptAside> keepAside(const std::string& destination,
                                 const std::string& keptPath) override {
         (void)inPlace(destination);
-        if (winpath::folder(keptPath) != winpath::folder(destination)) {
-            breach();
-        }
+        fuzz::require(winpath::folder(keptPath) == winpath::folder(destination));
         made_.insert(keptPath);
         return KeptAside{keptPath, false};
     }
@@ -96,11 +87,7 @@ public:
         return inPlace(destination);
     }
     Status removeFile(const std::string& path, bool) override { return inPlace(path); }
-    void syncFolder(const std::string& folder) override {
-        if (!isPlace(folder)) {
-            breach();
-        }
-    }
+    void syncFolder(const std::string& folder) override { fuzz::require(isPlace(folder)); }
     void removeAbandonedTemporaries(const std::string& folder) override { syncFolder(folder); }
 
 private:
@@ -111,24 +98,20 @@ private:
     }
     static Status inPlace(const std::string& path) {
         const std::string_view name = winpath::fileName(path);
-        if (!isPlace(std::string(winpath::folder(path))) || !text::isValidWindowsName(name) ||
-            name.find("link") != std::string_view::npos ||
-            name.find('~') != std::string_view::npos) {
-            breach();
-        }
+        fuzz::require(isPlace(std::string(winpath::folder(path))) &&
+                      text::isValidWindowsName(name) &&
+                      name.find("link") == std::string_view::npos &&
+                      name.find('~') == std::string_view::npos);
         return Status::success();
     }
     Status made(const std::string& temporary) {
-        if (!made_.contains(temporary)) {
-            breach();
-        }
+        fuzz::require(made_.contains(temporary));
         return Status::success();
     }
     Status within(const std::string& temporary, std::uint64_t offset, std::uint64_t length) {
         (void)made(temporary);
-        if (offset > (std::uint64_t{1} << 33) || length > (std::uint64_t{1} << 33) - offset) {
-            breach();
-        }
+        fuzz::require(offset <= (std::uint64_t{1} << 33) &&
+                      length <= (std::uint64_t{1} << 33) - offset);
         return Status::success();
     }
 
@@ -153,9 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::size_t dot = pipe.rfind('.');
             const auto serial =
                 std::strtoull(std::string(pipe.substr(dot + 1)).c_str(), nullptr, 10);
-            if (elevated::pipeNameOf(*owner, serial) != pipe) {
-                breach();
-            }
+            fuzz::require(elevated::pipeNameOf(*owner, serial) == pipe);
         }
     }
     Unguarded steps;

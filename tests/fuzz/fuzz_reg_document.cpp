@@ -9,6 +9,7 @@
 #include "platform/posix/posix_registry.h"
 #include "platform/posix/reg_document.h"
 #include "platform/windows_text.h"
+#include "tests/fuzz/finding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
@@ -34,9 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             document.set(key, name, value);
             const auto reread = zorvik::posix::RegDocument::parse(document.serialize());
             // a value the store writes that does not read back is data lost
-            if (!reread.ok() || reread.value().find(key, name) != value) {
-                __builtin_trap();
-            }
+            zorvik::fuzz::require(reread.ok() && reread.value().find(key, name) == value);
         }
     }
     return 0;

@@ -7,17 +7,14 @@
 #include <cstring>
 
 #include "platform/wave_header.h"
+#include "tests/fuzz/finding.h"
 
 namespace {
 
+using zorvik::fuzz::require;
+
 std::uint16_t le16(const unsigned char* at) {
     return static_cast<std::uint16_t>(at[0] | at[1] << 8);
-}
-
-void require(bool holds) {
-    if (!holds) {
-        __builtin_trap();
-    }
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ namespace zorvik {
 namespace {
 
 using testing::entriesOf;
+using testing::listing;
 using testing::readBytes;
 using testing::writeBytes;
 
@@ -36,42 +37,17 @@ const std::string kInstall = install::kFolder;
 const std::string kRings = std::string(install::kRingsFolder);
 const std::string kDeleted = std::string(install::kDeletedFolder);
 
-std::wstring theProgram() {
-    std::wstring module(MAX_PATH, L'\0');
-    module.resize(GetModuleFileNameW(nullptr, module.data(), MAX_PATH));
-    const std::wstring relative =
-        module.substr(0, module.find_last_of(L'\\') + 1) + L"..\\..\\app\\zorvik-melodies.exe";
-    std::wstring full(MAX_PATH, L'\0');
-    full.resize(GetFullPathNameW(relative.c_str(), MAX_PATH, full.data(), nullptr));
-    return full;
+// The program, quoted, with its parameters.
+std::wstring theProgram(const std::wstring& parameters) {
+    static const std::wstring program =
+        testing::besideThisProgram(L"..\\..\\app\\zorvik-melodies.exe");
+    return L"\"" + program + L"\" " + parameters;
 }
 
 // Starts the program as CreateProcessW does; what ShellExecuteExW("runas") does after the prompt.
 // Its signature is the launcher's, whose program is the test's own, not the one to start.
 Result<HANDLE> startDirectly(const std::wstring& /*program*/, const std::wstring& parameters) {
-    const std::wstring program = theProgram();
-    std::wstring commandLine = L"\"" + program + L"\" " + parameters;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        return Failure{ErrorCode::NotAvailable, "CreateProcessW " + std::to_string(GetLastError())};
-    }
-    CloseHandle(process.hThread);
-    return process.hProcess;
-}
-
-DWORD exitCodeOf(const std::wstring& parameters) {
-    auto started = startDirectly({}, parameters);
-    if (!started.ok()) {
-        return 0xFFFF;
-    }
-    win32::Handle process(started.value());
-    WaitForSingleObject(process.get(), 30000);
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    return code;
+    return testing::startCommand(theProgram(parameters));
 }
 
 // The real files, and an elevation that starts the real program without the prompt.
@@ -129,13 +105,6 @@ protected:
         writeBytes(kDeleted + "\\стара.wav", "old");
         writeBytes(kInstall + "\\Phone.wav", "previous ring");
         writeBytes(source.path() + "\\нова.wav", "new melody");
-    }
-    std::string listing(const std::string& folder) {
-        std::string names;
-        for (const std::string& name : entriesOf(folder)) {
-            names += (names.empty() ? "" : " ") + name;
-        }
-        return names;
     }
 
     testing::ScratchFolder source;
@@ -248,7 +217,7 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     };
     for (const auto& row : commandLines) {
         SCOPED_TRACE(row.what);
-        EXPECT_EQ(exitCodeOf(row.parameters), row.code);
+        EXPECT_EQ(testing::exitCodeOf(theProgram(row.parameters)), row.code);
     }
     // a request begun and never finished ends the wait within the patience (the elevated
     // process's, shortened here), however far it came

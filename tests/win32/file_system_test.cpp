@@ -175,16 +175,11 @@ TEST_F(Win32FileSystemTest, TheNewContentIsFlushedBeforeItsRename) {
         PSECURITY_DESCRIPTOR installers = nullptr;
         ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
             L"D:P(A;;FA;;;WD)", SDDL_REVISION_1, &installers, nullptr));
-        BOOL present = FALSE;
-        BOOL defaulted = FALSE;
-        PACL acl = nullptr;
-        GetSecurityDescriptorDacl(installers, &present, &acl, &defaulted);
-        SetNamedSecurityInfoW(const_cast<LPWSTR>(ring.c_str()), SE_FILE_OBJECT,
-                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                              nullptr, nullptr, acl, nullptr);
+        SetFileSecurityW(ring.c_str(), DACL_SECURITY_INFORMATION, installers);
         LocalFree(installers);
         const std::wstring permissionsBefore = permissionsOf(rings + "\\Phone.wav");
         const std::wstring movedPermissions = permissionsOf(deleted + "\\new.wav");
+        ASSERT_NE(permissionsBefore, movedPermissions) << "the installer's permissions not set";
         files.setStepFaults([&](FileStep step) -> std::optional<StepFault> {
             if (step == FileStep::MoveInOneStep) {
                 return StepFault::fail(ErrorCode::NotSameVolume);

@@ -9,6 +9,10 @@
 
 namespace zorvik::testing {
 
+namespace {
+
+// Wine's name of a file on the host, as a wide string that Wine turns back into the same bytes
+// when it starts a host program; empty outside Wine.
 std::wstring hostNameUnderWine(const std::wstring& path) {
     using UnixName = char*(CDECL*)(LPCWSTR);
     const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
@@ -28,6 +32,8 @@ std::wstring hostNameUnderWine(const std::wstring& path) {
     return wide;
 }
 
+}  // namespace
+
 bool runOnHost(const std::wstring& commandLine) {
     static int counter = 0;
     std::wstring temp(MAX_PATH + 1, L'\0');
@@ -38,21 +44,18 @@ bool runOnHost(const std::wstring& commandLine) {
     if (temp.empty() || hostMarker.empty()) {
         return false;
     }
+    // a marker an earlier process of the same id left would end the wait before the command
+    DeleteFileW(marker.c_str());
     // one argument for the shell: its quotes escaped as the Windows command line reads them
     std::wstring script;
     for (const wchar_t ch : commandLine) {
         script += ch == L'"' ? std::wstring(L"\\\"") : std::wstring(1, ch);
     }
-    std::wstring line = L"/bin/sh -c \"" + script + L"; echo $? > \\\"" + hostMarker + L"\\\"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    const auto shell =
+        startCommand(L"/bin/sh -c \"" + script + L"; echo $? > \\\"" + hostMarker + L"\\\"\"");
+    if (!shell.ok()) {
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     const std::string markerPath = win32::toUtf8Lossy(marker);
     std::string status;
     for (int wait = 0; wait < 3000 && status.find('\n') == std::string::npos; ++wait) {
@@ -66,6 +69,46 @@ bool runOnHost(const std::wstring& commandLine) {
 std::wstring quotedOnHost(std::string_view path) {
     const std::wstring name = hostNameUnderWine(widePath(path));
     return name.empty() ? name : L"\"" + name + L"\"";
+}
+
+std::wstring besideThisProgram(const std::wstring& relative) {
+    std::wstring module(32768, L'\0');
+    module.resize(GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size())));
+    const std::wstring path = module.substr(0, module.find_last_of(L'\\') + 1) + relative;
+    std::wstring full(32768, L'\0');
+    full.resize(
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    return full;
+}
+
+Result<HANDLE> startCommand(std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return Failure{ErrorCode::NotAvailable, "CreateProcessW " + std::to_string(GetLastError())};
+    }
+    if (process.hThread != nullptr) {
+        CloseHandle(process.hThread);
+    }
+    return process.hProcess;
+}
+
+DWORD exitCodeOf(const std::wstring& commandLine) {
+    const auto started = startCommand(commandLine);
+    if (!started.ok() || started.value() == nullptr) {
+        return 0xFFFF;
+    }
+    const HANDLE process = started.value();
+    if (WaitForSingleObject(process, 60'000) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, INFINITE);
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return code;
 }
 
 bool waitUntil(const std::function<bool()>& done, int seconds) {

@@ -22,14 +22,6 @@ std::wstring lockName(const std::string& folder) {
            win32::toWideLossy(folder.substr(folder.find_last_of('\\') + 1));
 }
 
-std::string listing(const std::string& folder) {
-    std::string names;
-    for (const auto& name : entriesOf(folder)) {
-        names += (names.empty() ? "" : " ") + name;
-    }
-    return names;
-}
-
 }  // namespace
 
 Result<std::vector<std::string>> ScratchDrive::listMelodies(std::string_view folder) const {

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "tests/win32/host_commands.h"
 #include "tests/win32/killed_machine.h"
 #include "tests/win32/scratch.h"
 
@@ -35,35 +36,6 @@ struct Places {
     ScratchKey key;
 };
 
-// Runs the operation in a child program that kills itself at its `killAt`th step; its exit
-// code.
-DWORD exitCodeOfKilledRun(const KillCase& row, int killAt, const Places& places) {
-    std::wstring module(32768, L'\0');
-    module.resize(GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size())));
-    const std::wstring child =
-        module.substr(0, module.find_last_of(L'\\') + 1) + L"zorvik_killed_midway_child.exe";
-    std::wstring commandLine = L"\"" + child + L"\" " + row.childArgument + L" " +
-                               std::to_wstring(killAt) + L" \"" + widePath(places.folder.path()) +
-                               L"\" \"" + widePath(places.key.branch()) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(child.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        ADD_FAILURE() << "cannot start the child program, error " << GetLastError();
-        return 0;
-    }
-    CloseHandle(process.hThread);
-    DWORD exitCode = 0;
-    if (WaitForSingleObject(process.hProcess, 60'000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, INFINITE);
-    }
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hProcess);
-    return exitCode;
-}
-
 class KilledMidway : public ::testing::TestWithParam<KillCase> {};
 
 TEST_P(KilledMidway, AtEveryStepTheNextStartFindsTheOperationDoneOrUndoneAndNothingLeft) {
@@ -84,7 +56,12 @@ TEST_P(KilledMidway, AtEveryStepTheNextStartFindsTheOperationDoneOrUndoneAndNoth
         Places places;
         KilledMachine machine(row.operation, places.folder.path(), places.key.branch());
         machine.prepare();
-        ASSERT_EQ(exitCodeOfKilledRun(row, killAt, places), kKilledExitCode);
+        // the killed run, in a child program that kills itself at its step
+        ASSERT_EQ(exitCodeOf(L"\"" + besideThisProgram(L"zorvik_killed_midway_child.exe") + L"\" " +
+                             row.childArgument + L" " + std::to_wstring(killAt) + L" \"" +
+                             widePath(places.folder.path()) + L"\" \"" +
+                             widePath(places.key.branch()) + L"\""),
+                  kKilledExitCode);
         machine.open();  // the next start, over what the killed run left
         const std::string outcome = machine.outcome();
         EXPECT_TRUE(outcome == row.undone || outcome == row.done) << machine.scene();

@@ -77,34 +77,34 @@ TEST_F(Win32RegistryTest, WhatIsWrittenIsUtf16ForEveryReader) {
 }
 
 // One value refused halfway: the ones before it get back what they held, and one that was
-// missing is missing again.
+// missing is missing again. A text that is not UTF-8 is refused before anything is written.
 TEST_F(Win32RegistryTest, ARefusedValueTakesBackTheOnesBeforeIt) {
-    ASSERT_TRUE(registry.write(scratch.key(), "AudioPath", RegistryValue::string("стар")).ok());
-    const std::array<ValueChange, 3> changes{{
-        {"AudioPath", RegistryValue::string("C:\\Program Files\\Zorvik\\Rings")},
-        {"RingSound", RegistryValue::string("Звън.wav")},
-        {"Audio", RegistryValue::dword(1)},
-    }};
-    registry.setWriteFaultInjector(
-        [](std::string_view name) -> long { return name == "Audio" ? ERROR_ACCESS_DENIED : 0; });
-    const Status applied = registry.apply(scratch.key(), changes);
-    ASSERT_FALSE(applied.ok());
-    EXPECT_EQ(applied.code(), ErrorCode::AccessDenied);
-    EXPECT_NE(applied.failure().message.find("Audio"), std::string::npos);
-    EXPECT_EQ(stored("AudioPath"), RegistryValue::string("стар"));
-    EXPECT_FALSE(stored("RingSound"));
-    EXPECT_FALSE(stored("Audio"));
-}
-
-TEST_F(Win32RegistryTest, TextThatIsNotUtf8ChangesNothing) {
-    const std::array<ValueChange, 2> changes{{
-        {"AudioPath", RegistryValue::string("C:\\Rings")},
-        {"RingSound", RegistryValue::string("\xFF.wav")},
-    }};
-    const Status applied = registry.apply(scratch.key(), changes);
-    ASSERT_FALSE(applied.ok());
-    EXPECT_EQ(applied.code(), ErrorCode::InvalidName);
-    EXPECT_FALSE(stored("AudioPath"));
+    const struct {
+        const char* ringSound;
+        long audioFault;
+        ErrorCode code;
+        const char* refused;  // the value the failure names
+    } rows[] = {
+        {"Звън.wav", ERROR_ACCESS_DENIED, ErrorCode::AccessDenied, "Audio"},
+        {"\xFF.wav", ERROR_SUCCESS, ErrorCode::InvalidName, "RingSound"},
+    };
+    for (const auto& row : rows) {
+        ASSERT_TRUE(registry.write(scratch.key(), "AudioPath", RegistryValue::string("стар")).ok());
+        const std::array<ValueChange, 3> changes{{
+            {"AudioPath", RegistryValue::string("C:\\Program Files\\Zorvik\\Rings")},
+            {"RingSound", RegistryValue::string(row.ringSound)},
+            {"Audio", RegistryValue::dword(1)},
+        }};
+        registry.setWriteFaultInjector(
+            [&](std::string_view name) { return name == "Audio" ? row.audioFault : 0; });
+        const Status applied = registry.apply(scratch.key(), changes);
+        ASSERT_FALSE(applied.ok()) << row.ringSound;
+        EXPECT_EQ(applied.code(), row.code);
+        EXPECT_NE(applied.failure().message.find(row.refused), std::string::npos);
+        EXPECT_EQ(stored("AudioPath"), RegistryValue::string("стар"));
+        EXPECT_FALSE(stored("RingSound"));
+        EXPECT_FALSE(stored("Audio"));
+    }
 }
 
 }  // namespace

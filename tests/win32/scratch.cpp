@@ -167,4 +167,12 @@ std::vector<std::string> entriesOf(std::string_view folder) {
     return names;
 }
 
+std::string listing(std::string_view folder) {
+    std::string names;
+    for (const std::string& name : entriesOf(folder)) {
+        names += (names.empty() ? "" : " ") + name;
+    }
+    return names;
+}
+
 }  // namespace zorvik::testing

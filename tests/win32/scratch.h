@@ -49,5 +49,7 @@ void writeBytes(std::string_view path, std::string_view bytes);
 std::optional<std::string> readBytes(std::string_view path);
 // Every entry of a folder as stored, in byte order.
 std::vector<std::string> entriesOf(std::string_view folder);
+// The same, joined by spaces, for a comparison that names them all.
+std::string listing(std::string_view folder);
 
 }  // namespace zorvik::testing

@@ -228,7 +228,7 @@ void Form1::runDueRepaint() {
 }
 
 void Form1::showing() {
-    showingExposurePending_ = true;
+    showingExposures_ = true;
     markRepaintDue();
     runDueRepaint();
 }

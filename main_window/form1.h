@@ -79,9 +79,11 @@ public:
     // The window is about to reach the screen: its repaint runs now, so that its first frame is
     // whole rather than an empty list filled a frame later.
     void showing();
-    // The surface was exposed: whether that makes a repaint due. The first exposure after a
-    // showing puts that showing on the screen, and the showing has had its repaint.
-    bool exposureRepaints() { return !std::exchange(showingExposurePending_, false); }
+    // The surface was exposed: whether that makes a repaint due. The exposures that put a
+    // showing on the screen are that showing's, which has had its repaint, until the toolkit
+    // says with showingExposed() that they are over.
+    bool exposureRepaints() const { return !showingExposures_; }
+    void showingExposed() { showingExposures_ = false; }
     bool isRepaintDue() const { return repaintDue_; }
     void runDueRepaint();
     // How many due repaints have run, for tests and tools that wait for the first one.
@@ -160,7 +162,7 @@ private:
     int repaintsRun_ = 0;
     bool repaintDue_ = false;
     bool activatedBefore_ = false;
-    bool showingExposurePending_ = false;
+    bool showingExposures_ = false;
     int dueRepaintsRun_ = 0;
     bool unloaded_ = false;
     bool closeWaiting_ = false;

@@ -300,6 +300,16 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
         windowHandle()->isExposed()) {
         if (form_ != nullptr && form_->exposureRepaints()) {
             requestRepaint();
+        } else if (form_ != nullptr) {
+            // the exposures of one showing come in one batch, ahead of what is queued now
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (form_ != nullptr) {
+                        form_->showingExposed();
+                    }
+                },
+                Qt::QueuedConnection);
         }
     } else if (form_ != nullptr && form_->isRepaintDue() && isInputToThisWindow(watched, *event)) {
         // The click or key that brings the window back comes in the same batch as the

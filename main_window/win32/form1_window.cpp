@@ -226,6 +226,8 @@ LRESULT Form1Window::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(window_, &paint);
             if (form_ != nullptr && form_->exposureRepaints()) {
                 form_->markRepaintDue();
+            } else if (form_ != nullptr) {
+                form_->showingExposed();  // Windows gathers all that was uncovered in one paint
             }
             runDueRepaint();
             return 0;

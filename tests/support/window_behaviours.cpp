@@ -89,6 +89,7 @@ void aBurstOfActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark(WindowDr
     window.clickRow(0);
     window.addMelody("a.wav");  // by another program, while the window was covered
     EXPECT_EQ(window.reactivate(3), 1);
+    EXPECT_EQ(form.repaintsRun(), 2) << "the showing with all its exposures was the first";
     EXPECT_EQ(window.listed(), (std::vector<std::string>{"a.wav", "b.wav", "c.wav", "d.wav"}))
         << "the names drawn are the folder's";
     EXPECT_EQ(window.selectedRow(), 1) << "the melody the buttons act on stays in sight";

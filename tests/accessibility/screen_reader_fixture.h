@@ -52,10 +52,6 @@ protected:
     static void pressKey(const char* key);
     static bool waitFor(const std::function<bool()>& condition);
 
-    std::filesystem::path rings() const {
-        return root_ / "c" / "Program Files" / "Zorvik" / "Rings";
-    }
-
 private:
     TempFolder root_;
     pid_t program_ = -1;

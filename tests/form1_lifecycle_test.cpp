@@ -182,8 +182,7 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        files.remove(rings);
-        files.makeFolder(deleted);
+        emptyFolders();
         addMelody(rings, "x.wav", "x");
         writeFile(install / "Phone.wav", "ring");
         writeStore("");

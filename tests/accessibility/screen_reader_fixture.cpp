@@ -148,10 +148,6 @@ Accessible ScreenReaderTest::topLevel(AtspiRole role, std::string_view name) {
     return found;
 }
 
-void ScreenReaderTest::pressKey(const char* key) {
-    commandOutput(std::string("xdotool key --clearmodifiers ") + key);
-}
-
 bool ScreenReaderTest::waitFor(const std::function<bool()>& condition) {
     for (int round = 0; round < 200; ++round) {
         if (condition()) {

@@ -8,10 +8,12 @@
 
 #include "main_window/qt/controls.h"
 #include "tests/gui/desktop_fixture.h"
+#include "tests/support/test_display.h"
 
 namespace zorvik {
 namespace {
 
+using testing::pressKey;
 using testing::writeFile;
 
 class OnTheDesktop : public testing::DesktopTest {
@@ -27,7 +29,7 @@ protected:
                 box->windowHandle()->isExposed()) {
                 answered_ = box;
                 ++boxesAnswered_;
-                pressKey(QStringLiteral("Return"));
+                pressKey("Return");
             }
         });
         boxWatch_.start(20);
@@ -86,7 +88,7 @@ TEST_F(OnTheDesktop, TheMelodyLastClickedStaysMarkedAfterEveryBoxAndRepaint) {
     for (std::size_t step = 0; step < names.size(); ++step) {
         SCOPED_TRACE(names[step]);
         const int repaints = program->form().repaintsRun();
-        pressKey(QStringLiteral("Down"));
+        pressKey("Down");
         ASSERT_TRUE(waitFor([&] {
             return boxesAnswered_ == static_cast<int>(step) + 1 &&
                    QApplication::activeModalWidget() == nullptr && window.isActiveWindow() &&

@@ -18,7 +18,12 @@ using testing::writeFile;
 
 class OnTheDesktop : public testing::DesktopTest {
 protected:
-    gui::MelodyListWidget* list() { return static_cast<gui::MelodyListWidget*>(control("File1")); }
+    // none of them plays: with the sound on, each click brings a box
+    OnTheDesktop() {
+        for (const auto& name : names) {
+            writeFile(rings() / name, "not a sound");
+        }
+    }
     QPoint centreOf(int row) { return list()->visualRect(list()->model()->index(row, 0)).center(); }
 
     // Every error box that opens is answered by a person pressing Enter.
@@ -44,16 +49,13 @@ protected:
         return focused != unfocused;
     }
 
+    const std::vector<std::string> names = {"a.wav", "b.wav", "c.wav", "d.wav"};
     QTimer boxWatch_;
     QPointer<QMessageBox> answered_;
     int boxesAnswered_ = 0;
 };
 
 TEST_F(OnTheDesktop, TheClickThatBringsTheWindowBackKeepsItsSelection) {
-    const std::vector<std::string> names = {"a.wav", "b.wav", "c.wav", "d.wav"};
-    for (const auto& name : names) {
-        writeFile(rings() / name, "x");
-    }
     auto& window = start().window();
     ASSERT_TRUE(waitUntilActive(window));
     // where the activation and the click come in one batch the click lost every time; the order
@@ -74,11 +76,7 @@ TEST_F(OnTheDesktop, TheClickThatBringsTheWindowBackKeepsItsSelection) {
 }
 
 TEST_F(OnTheDesktop, TheMelodyLastClickedStaysMarkedAfterEveryBoxAndRepaint) {
-    // every melody fails to play, so each step down the list brings a box and then a repaint
-    const std::vector<std::string> names = {"a.wav", "b.wav", "c.wav", "d.wav"};
-    for (const auto& name : names) {
-        writeFile(rings() / name, "not a sound");
-    }
+    // each step down the list brings a box and then a repaint
     storeOptions("\"Audio\"=dword:00000001\n");
     auto& window = start().window();
     ASSERT_TRUE(waitUntilActive(window));

@@ -76,8 +76,7 @@ TEST_F(AddMelody, TheQuestionNamesTheFileAndAnyMelodyItReplaces) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        files.remove(rings);
-        files.makeFolder(deleted);
+        emptyFolders();
         addMelody(rings, "a.wav", "a");
         box.questions.clear();
         box.notices.clear();

@@ -78,8 +78,7 @@ TEST_F(DeleteMoveRestore, EveryRowOfTheResultingBehaviour) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        files.remove(rings);
-        files.makeFolder(deleted);
+        emptyFolders();
         const WinPath& here = row.view == View::Rings ? rings : deleted;
         const WinPath& there = row.view == View::Rings ? deleted : rings;
         addMelody(here, "x.wav", "the melody");
@@ -152,8 +151,7 @@ TEST_F(DeleteMoveRestore, AMelodyNotMarkedIsNeverTouchedAndANoticeSaysSo) {
     for (const auto& c : cases) {
         for (std::int16_t check2 : {std::int16_t{0}, std::int16_t{1}}) {
             SCOPED_TRACE(std::string(c.what) + ", Check2=" + std::to_string(check2));
-            files.remove(rings);
-            files.makeFolder(deleted);
+            emptyFolders();
             addMelody(rings, "x.wav");
             addMelody(deleted, "y.wav");
             setCheck2(check2);
@@ -198,8 +196,7 @@ TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderO
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        files.remove(rings);
-        files.makeFolder(deleted);
+        emptyFolders();
         const WinPath older = (c.fromDeleted ? rings : deleted) / "x.wav";
         addMelody(c.fromDeleted ? deleted : rings, "x.wav", "the melody");
         addMelody(c.fromDeleted ? rings : deleted, "x.wav", "an older one");
@@ -269,8 +266,7 @@ TEST_F(DeleteMoveRestore, AFailureIsShownChangesNothingAndTheViewStillReturnsToR
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        files.remove(rings);
-        files.makeFolder(deleted);
+        emptyFolders();
         addMelody(c.fromDeleted ? deleted : rings, "x.wav");
         setCheck2(c.check2);
         box.errors.clear();

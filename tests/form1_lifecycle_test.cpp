@@ -182,8 +182,7 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        files.remove(rings);
-        files.makeFolder(deleted);
+        emptyFolders();
         addMelody(rings, "x.wav", "x");
         writeFile(install / "Phone.wav", "ring");
         writeStore("");
@@ -194,12 +193,6 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         form->setCloseListener([&] { ++closes; });
         const int writesBefore = registry.writes();
         std::string storedWhileOpen;
-        for (testing::FakeModal* modal :
-             {static_cast<testing::FakeModal*>(&box), static_cast<testing::FakeModal*>(&popup),
-              static_cast<testing::FakeModal*>(&dialog),
-              static_cast<testing::FakeModal*>(&progress)}) {
-            modal->whileOpen = nullptr;
-        }
         bool requested = false;
         c.open.whileOpen = [&] {
             if (std::exchange(requested, true)) {
@@ -211,6 +204,7 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         };
         const std::size_t questions = box.questions.size();
         c.act();
+        c.open.whileOpen = nullptr;
         EXPECT_EQ(closes, c.how.closes) << "nothing is left to take away";
         EXPECT_TRUE(form->closed());
         EXPECT_EQ(registry.writes() - writesBefore, 1)

@@ -26,13 +26,6 @@ std::string taken(gchar* text) {
 
 }  // namespace
 
-Accessible Accessible::borrowed(AtspiAccessible* object) {
-    if (object != nullptr) {
-        g_object_ref(object);
-    }
-    return Accessible(object);
-}
-
 Accessible::Accessible(const Accessible& other) : object_(other.object_) {
     if (object_ != nullptr) {
         g_object_ref(object_);
@@ -151,7 +144,9 @@ FocusWatch::~FocusWatch() {
 
 void FocusWatch::onFocus(AtspiEvent* event, void* self) {
     if (event->detail1 != 0) {  // gained, not lost
-        static_cast<FocusWatch*>(self)->focused_ = Accessible::borrowed(event->source);
+        // the event's reference is its own: the watch takes one for itself
+        static_cast<FocusWatch*>(self)->focused_ =
+            Accessible(static_cast<AtspiAccessible*>(g_object_ref(event->source)));
     }
     g_boxed_free(ATSPI_TYPE_EVENT, event);
 }

@@ -16,8 +16,6 @@ public:
     Accessible() = default;
     // Takes over the reference the caller holds.
     explicit Accessible(AtspiAccessible* object) : object_(object) {}
-    // Takes a reference of its own to an object someone else holds.
-    static Accessible borrowed(AtspiAccessible* object);
     Accessible(const Accessible& other);
     Accessible& operator=(Accessible other);
     ~Accessible();

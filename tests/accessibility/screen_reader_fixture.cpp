@@ -115,11 +115,12 @@ void ScreenReaderTest::TearDown() {
 }
 
 Accessible ScreenReaderTest::startProgram() {
-    std::filesystem::create_directories(rings() / "Deleted");
-    writeFile(rings() / "a.wav", "a");
-    writeFile(rings() / "Звън.wav", "b");
-    writeFile(rings() / "Deleted" / "old.wav", "c");
-    writeFile(rings().parent_path() / "Phone.wav", "ring");
+    const auto rings = root_ / "c" / "Program Files" / "Zorvik" / "Rings";
+    std::filesystem::create_directories(rings / "Deleted");
+    writeFile(rings / "a.wav", "a");
+    writeFile(rings / "Звън.wav", "b");
+    writeFile(rings / "Deleted" / "old.wav", "c");
+    writeFile(rings.parent_path() / "Phone.wav", "ring");
     setenv("ZORVIK_DRIVE_C", (root_ / "c").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
     program_ = spawn({ZORVIK_PROGRAM}, nullptr);
@@ -145,10 +146,6 @@ Accessible ScreenReaderTest::topLevel(AtspiRole role, std::string_view name) {
         return false;
     });
     return found;
-}
-
-void ScreenReaderTest::pressKey(const char* key) {
-    commandOutput(std::string("xdotool key --clearmodifiers ") + key);
 }
 
 bool ScreenReaderTest::waitFor(const std::function<bool()>& condition) {

@@ -48,13 +48,7 @@ protected:
     Accessible topLevel(AtspiRole role, std::string_view name);
     // What last took the keyboard's focus, as a screen reader was told.
     Accessible focused() { return focus_->focused(); }
-    // A key pressed and released as a person does, to the active window ("Tab", "Return").
-    static void pressKey(const char* key);
     static bool waitFor(const std::function<bool()>& condition);
-
-    std::filesystem::path rings() const {
-        return root_ / "c" / "Program Files" / "Zorvik" / "Rings";
-    }
 
 private:
     TempFolder root_;

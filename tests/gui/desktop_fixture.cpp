@@ -36,10 +36,6 @@ void DesktopTest::clickAt(QWidget* widget, QPoint point) {
                  QString::number(inWindow.y()), QStringLiteral("click"), QStringLiteral("1")}));
 }
 
-void DesktopTest::pressKey(const QString& key) {
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key}));
-}
-
 void DesktopTest::activateAnotherProgram() {
     if (another_.state() == QProcess::NotRunning) {
         another_.start(QStringLiteral("xmessage"),

@@ -24,8 +24,6 @@ protected:
     static bool xdotool(const QStringList& arguments);
     // A real click of the left button at a point of a widget.
     static void clickAt(QWidget* widget, QPoint point);
-    // A real key press and release, as xdotool names keys ("Down", "Return", "KP_Enter").
-    static void pressKey(const QString& key);
     // Another program's window takes the focus; returns when ours has lost it.
     void activateAnotherProgram();
     // Until `window` is the active, exposed window; false when it never became so.

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWidget>
@@ -17,39 +16,25 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/pulse/lazy_player.h"
 #include "platform/qt/qt_player.h"
+#include "tests/gui/window_fixture.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_display.h"
 #include "tools/wav_synth.h"
 
 namespace zorvik {
 namespace {
 
 using testing::TempFolder;
+using testing::WindowFixture;
 using testing::writeFile;
 
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return condition();
-}
-
-std::string commandOutput(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished();
-    return process.exitCode() == 0 ? process.readAllStandardOutput().toStdString() : "";
-}
-
 bool soundServerRuns() {
-    return !commandOutput(QStringLiteral("pactl"), {QStringLiteral("info")}).empty();
+    return !testing::commandOutput("pactl info 2>/dev/null").empty();
 }
 
 // The streams this process has open on the sound server.
 int streamsOfThisProcess() {
-    const std::string streams = commandOutput(
-        QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+    const std::string streams = testing::commandOutput("pactl list sink-inputs 2>/dev/null");
     const std::string mine = "application.process.id = \"" + std::to_string(::getpid()) + "\"";
     int count = 0;
     for (std::size_t at = streams.find(mine); at != std::string::npos;
@@ -98,8 +83,9 @@ TEST_F(PlayerTest, TheSoundLibrariesLoadAfterTheFirstPaint) {
     QtPlayer qtPlayer(files, window);
     EXPECT_FALSE(mapped("libzorvik-sound"));
     window.show();
-    EXPECT_TRUE(waitFor(
-        [] { return mapped("libzorvik-sound") && mapped("libpulse") && mapped("libsndfile"); }));
+    EXPECT_TRUE(WindowFixture::waitFor(
+        [] { return mapped("libzorvik-sound") && mapped("libpulse") && mapped("libsndfile"); },
+        5000));
 }
 
 TEST_F(PlayerTest, FilesThatCannotPlayFailWithTheirNameAndReason) {
@@ -139,7 +125,8 @@ TEST_F(PlayerTest, AMelodyPlaysOnWhileTheWindowGoesOnANewOneCutsItAndTheDeviceIs
     EXPECT_TRUE(player.isPlaying());
     EXPECT_EQ(streamsOfThisProcess(), 1) << "the first melody was not cut";
     // an idle null sink takes seconds to play out; the melody itself is short
-    EXPECT_TRUE(waitFor([&] { return !player.isPlaying(); }, 15000)) << "the melody never ended";
+    EXPECT_TRUE(WindowFixture::waitFor([&] { return !player.isPlaying(); }, 15000))
+        << "the melody never ended";
     EXPECT_EQ(streamsOfThisProcess(), 0) << "a stream is still open after the melody";
     ASSERT_TRUE(play("C:\\Rings\\long.wav").ok());
     EXPECT_TRUE(player.isPlaying()) << "the next starts at once";
@@ -163,13 +150,13 @@ double secondsHeard(const std::function<void()>& play) {
     if (!recorder.waitForStarted()) {
         return -1;
     }
-    waitFor([] { return false; }, 300);  // let the recording settle
+    WindowFixture::waitFor([] { return false; }, 300);  // let the recording settle
     recorder.readAllStandardOutput();
     play();
     QByteArray raw;
     qsizetype first = -1;
     qsizetype last = -1;
-    waitFor(
+    WindowFixture::waitFor(
         [&] {
             raw += recorder.readAllStandardOutput();
             const auto* samples = reinterpret_cast<const std::int16_t*>(raw.constData());

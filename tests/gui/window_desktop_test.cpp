@@ -8,15 +8,22 @@
 
 #include "main_window/qt/controls.h"
 #include "tests/gui/desktop_fixture.h"
+#include "tests/support/test_display.h"
 
 namespace zorvik {
 namespace {
 
+using testing::pressKey;
 using testing::writeFile;
 
 class OnTheDesktop : public testing::DesktopTest {
 protected:
-    gui::MelodyListWidget* list() { return static_cast<gui::MelodyListWidget*>(control("File1")); }
+    // none of them plays: with the sound on, each click brings a box
+    OnTheDesktop() {
+        for (const auto& name : names) {
+            writeFile(rings() / name, "not a sound");
+        }
+    }
     QPoint centreOf(int row) { return list()->visualRect(list()->model()->index(row, 0)).center(); }
 
     // Every error box that opens is answered by a person pressing Enter.
@@ -27,7 +34,7 @@ protected:
                 box->windowHandle()->isExposed()) {
                 answered_ = box;
                 ++boxesAnswered_;
-                pressKey(QStringLiteral("Return"));
+                pressKey("Return");
             }
         });
         boxWatch_.start(20);
@@ -42,16 +49,13 @@ protected:
         return focused != unfocused;
     }
 
+    const std::vector<std::string> names = {"a.wav", "b.wav", "c.wav", "d.wav"};
     QTimer boxWatch_;
     QPointer<QMessageBox> answered_;
     int boxesAnswered_ = 0;
 };
 
 TEST_F(OnTheDesktop, TheClickThatBringsTheWindowBackKeepsItsSelection) {
-    const std::vector<std::string> names = {"a.wav", "b.wav", "c.wav", "d.wav"};
-    for (const auto& name : names) {
-        writeFile(rings() / name, "x");
-    }
     auto& window = start().window();
     ASSERT_TRUE(waitUntilActive(window));
     // where the activation and the click come in one batch the click lost every time; the order
@@ -72,11 +76,7 @@ TEST_F(OnTheDesktop, TheClickThatBringsTheWindowBackKeepsItsSelection) {
 }
 
 TEST_F(OnTheDesktop, TheMelodyLastClickedStaysMarkedAfterEveryBoxAndRepaint) {
-    // every melody fails to play, so each step down the list brings a box and then a repaint
-    const std::vector<std::string> names = {"a.wav", "b.wav", "c.wav", "d.wav"};
-    for (const auto& name : names) {
-        writeFile(rings() / name, "not a sound");
-    }
+    // each step down the list brings a box and then a repaint
     storeOptions("\"Audio\"=dword:00000001\n");
     auto& window = start().window();
     ASSERT_TRUE(waitUntilActive(window));
@@ -86,7 +86,7 @@ TEST_F(OnTheDesktop, TheMelodyLastClickedStaysMarkedAfterEveryBoxAndRepaint) {
     for (std::size_t step = 0; step < names.size(); ++step) {
         SCOPED_TRACE(names[step]);
         const int repaints = program->form().repaintsRun();
-        pressKey(QStringLiteral("Down"));
+        pressKey("Down");
         ASSERT_TRUE(waitFor([&] {
             return boxesAnswered_ == static_cast<int>(step) + 1 &&
                    QApplication::activeModalWidget() == nullptr && window.isActiveWindow() &&

@@ -9,6 +9,7 @@
 #include <csignal>
 
 #include "tests/gui/desktop_fixture.h"
+#include "tests/support/test_display.h"
 
 namespace zorvik {
 namespace {
@@ -27,12 +28,9 @@ protected:
     static QStringList windowsOf(const QProcess& running, int count) {
         QStringList windows;
         waitFor([&] {
-            QProcess search;
-            search.start(QStringLiteral("xdotool"),
-                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                          QStringLiteral("--pid"), QString::number(running.processId())});
-            search.waitForFinished();
-            windows = QString::fromUtf8(search.readAllStandardOutput())
+            windows = QString::fromStdString(
+                          testing::commandOutput("xdotool search --onlyvisible --pid " +
+                                                 std::to_string(running.processId())))
                           .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
             return windows.size() >= count;
         });

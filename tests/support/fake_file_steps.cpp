@@ -94,38 +94,25 @@ public:
 
     Status writeBlock(const std::string& temporary, std::uint64_t offset,
                       std::span<const char> bytes) override {
-        FakeFileData* file = held(temporary);
-        if (file == nullptr) {
-            return Failure{ErrorCode::NotFound, {}};
-        }
-        std::string& content = file->bytes;
-        const auto at = static_cast<std::size_t>(offset);
-        content.resize(std::max(content.size(), at + bytes.size()));
-        std::memcpy(content.data() + at, bytes.data(), bytes.size());
-        return Status::success();
+        return changeHeld(temporary, [&](FakeFileData& file) {
+            const auto at = static_cast<std::size_t>(offset);
+            file.bytes.resize(std::max(file.bytes.size(), at + bytes.size()));
+            std::memcpy(file.bytes.data() + at, bytes.data(), bytes.size());
+        });
     }
-
     Status writeHole(const std::string& temporary, std::uint64_t offset,
                      std::uint64_t length) override {
-        FakeFileData* file = held(temporary);
-        if (file == nullptr) {
-            return Failure{ErrorCode::NotFound, {}};
-        }
-        file->bytes.resize(static_cast<std::size_t>(offset + length));
-        return Status::success();
+        return changeHeld(temporary, [&](FakeFileData& file) {
+            file.bytes.resize(static_cast<std::size_t>(offset + length));
+        });
     }
-
     Status finishTemporary(const std::string& temporary, const ContentFacts& facts,
                            bool keepReadOnly) override {
-        FakeFileData* file = held(temporary);
-        if (file == nullptr) {
-            return Failure{ErrorCode::NotFound, {}};
-        }
-        file->bytes.resize(static_cast<std::size_t>(facts.size));
-        file->readOnly = keepReadOnly && facts.readOnly;
-        return Status::success();
+        return changeHeld(temporary, [&](FakeFileData& file) {
+            file.bytes.resize(static_cast<std::size_t>(facts.size));
+            file.readOnly = keepReadOnly && facts.readOnly;
+        });
     }
-
     Status flushTemporary(const std::string&) override { return Status::success(); }
 
     Status renameIntoPlace(const std::string& temporary, const std::string& destination) override {
@@ -225,10 +212,15 @@ private:
         return Status::success();
     }
 
-    // A temporary's content, while it is one of this machine's files.
-    FakeFileData* held(const std::string& temporary) {
+    // A temporary's content changed, while it is one of this machine's files.
+    template <typename Change>
+    Status changeHeld(const std::string& temporary, Change change) {
         Node* node = files_.find(temporary);
-        return node != nullptr && !node->folder ? node->file.get() : nullptr;
+        if (node == nullptr || node->folder) {
+            return Failure{ErrorCode::NotFound, {}};
+        }
+        change(*node->file);
+        return Status::success();
     }
 
     Result<std::string> makeFile(const std::string& folder, std::string_view prefix,

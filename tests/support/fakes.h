@@ -65,11 +65,7 @@ public:
 
     std::optional<int> confirm(std::string_view message, std::string_view title) override {
         questions.push_back({std::string(message), std::string(title)});
-        std::optional<int> next = answerer ? answerer() : std::optional<int>(kAnswerCancel);
-        if (!answers_.empty()) {
-            next = answers_.front();
-            answers_.pop_front();
-        }
+        std::optional<int> next = queued(answerer ? answerer() : std::optional<int>(kAnswerCancel));
         if (openAndWait()) {
             next = kAnswerCancel;
         }
@@ -84,12 +80,7 @@ public:
     // Takes its answer from the same queue; unanswered, Cancel.
     std::optional<int> retryOrCancel(std::string_view message, std::string_view title) override {
         retries.push_back({std::string(message), std::string(title)});
-        std::optional<int> next = kAnswerCancel;
-        if (!answers_.empty()) {
-            next = answers_.front();
-            answers_.pop_front();
-        }
-        return next;
+        return queued(kAnswerCancel);
     }
     void showError(std::string_view message, std::string_view title) override {
         errors.push_back({std::string(message), std::string(title)});
@@ -111,6 +102,14 @@ public:
     std::function<std::optional<int>()> answerer;
 
 private:
+    std::optional<int> queued(std::optional<int> otherwise) {
+        if (answers_.empty()) {
+            return otherwise;
+        }
+        const std::optional<int> next = answers_.front();
+        answers_.pop_front();
+        return next;
+    }
     std::deque<std::optional<int>> answers_;
 };
 

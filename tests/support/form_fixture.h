@@ -31,6 +31,11 @@ public:
     // A melody file in one of the folders (a few bytes that differ per name).
     void addMelody(const WinPath& folder, const std::string& name, const std::string& content = {});
     void writeFile(const WinPath& path, std::string_view bytes) { files.writeFile(path, bytes); }
+    // Rings and its Deleted folder, empty, as a table's row starts.
+    void emptyFolders() {
+        files.remove(rings);
+        files.makeFolder(deleted);
+    }
     // The file's bytes; "" when there is none.
     std::string readFile(const WinPath& path) const;
     // Every name in a folder, in byte order, space-separated, to compare whole folders at once.

@@ -17,6 +17,10 @@ std::string commandOutput(const std::string& command) {
     return output;
 }
 
+void pressKey(std::string_view key) {
+    commandOutput("xdotool key --clearmodifiers " + std::string(key));
+}
+
 std::string whyNoTestDisplay(std::initializer_list<std::string_view> programs) {
     const char* display = getenv("ZORVIK_TEST_DISPLAY");
     if (display == nullptr || *display == '\0') {

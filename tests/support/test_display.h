@@ -13,5 +13,8 @@ std::string whyNoTestDisplay(std::initializer_list<std::string_view> programs);
 
 // What a shell command writes to its standard output.
 std::string commandOutput(const std::string& command);
+// A key pressed and released as a person does, to the active window of the test display, as
+// xdotool names keys ("Tab", "Return", "KP_Enter").
+void pressKey(std::string_view key);
 
 }  // namespace zorvik::testing

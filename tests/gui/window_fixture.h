@@ -85,6 +85,8 @@ public:
         for (int box = 0; box < 20; ++box) {
             QtMessageBox::setNextAnswer(kAnswerCancel);
         }
+        // a dialog no row expects is cancelled, not left open until the run's time runs out
+        QtOpenFileDialog::setNextFileName(QString());
         start();
         window().activateWindow();
         waitFor([this] { return window().isActiveWindow() && QApplication::focusWidget(); });

@@ -101,7 +101,13 @@ public:
                     {Qt::Key_Down, Qt::NoModifier},      {Qt::Key_Return, Qt::NoModifier},
                     {Qt::Key_Enter, Qt::KeypadModifier}, {Qt::Key_Space, Qt::NoModifier}};
         const auto& pressed = keys[static_cast<int>(key)];
+        // the window may still be winning its activation back from a popup that just closed
+        waitFor([] { return QApplication::focusWidget() != nullptr; });
         QWidget* target = QApplication::focusWidget();
+        if (target == nullptr) {
+            ADD_FAILURE() << "no control has the keyboard focus";
+            return;
+        }
         for (int press = 0; press <= repeats; ++press) {
             QKeyEvent down(QEvent::KeyPress, pressed.key, pressed.modifiers, QString(), press > 0);
             QApplication::sendEvent(target, &down);
@@ -140,6 +146,12 @@ public:
         auto* button = control("Command1");
         const QPoint inside(10, 10);
         QCursor::setPos(button->mapToGlobal(inside));
+        // Offscreen, a popup closed before its own activation arrived is left the active
+        // window, and no window manager gives the activation back as on a desktop.
+        if (!window().isActiveWindow()) {
+            window().activateWindow();
+            waitFor([this] { return window().isActiveWindow(); });
+        }
         button->setFocus();
         QPoint shownAt;
         QTimer watch;

@@ -50,8 +50,9 @@ public:
         return work();
     }
 
-    // A copy's every check, then its content in a flushed temporary beside the destination.
-    Result<TemporaryFile> copyToTemporary(CopyProgress* progress);
+    // A copy's every check, then its content (the source's, or what `maker` makes of it) in a
+    // flushed temporary beside the destination.
+    Result<TemporaryFile> copyToTemporary(CopyProgress* progress, ContentMaker* maker = nullptr);
 
     // Both paths resolved and neither naming a folder by its form.
     Status resolvePaths();
@@ -60,9 +61,10 @@ public:
     // The destination's folder exists and the destination is a file that may be replaced, and
     // not the source itself under another name.
     Status checkDestination(const FileIdentity& source, const FileIdentity& linkTarget = {});
-    // The source's content, flushed, in a temporary file beside the destination.
+    // The source's content (or what `maker` makes of it), flushed, in a temporary file beside
+    // the destination.
     Result<TemporaryFile> writeTemporary(SourceReader& reader, bool keepReadOnly,
-                                         CopyProgress* progress);
+                                         CopyProgress* progress, ContentMaker* maker = nullptr);
     // The destination as it is now may still be replaced.
     Status recheckDestination();
     // The system said the file went; it may still be there.
@@ -79,6 +81,9 @@ public:
 
 private:
     Status copyContent(SourceReader& reader, const std::string& temporary, bool keepReadOnly,
+                       CopyProgress* progress);
+    // Takes the source's time; the size is what the maker wrote.
+    Status makeContent(ContentMaker& maker, ContentFacts facts, const std::string& temporary,
                        CopyProgress* progress);
     Status moveAcrossVolumes(MoveJournal* journal, const CopyRunner* runCopy);
     // A kept-aside file as the user can find it: beside the destination, in the user's form.

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,11 @@
 namespace zorvik {
 
 class FileSteps;
+class SourceReader;
+
+// The most a copy writes in one step: enough that a big melody takes few, little enough for a
+// message to an elevated process and for a progress dialog that moves.
+inline constexpr std::size_t kLargestBlock = std::size_t{1} << 20;
 
 // A copy written to a temporary file beside its destination and not yet in place. Destroying it
 // without commit() removes the temporary file, so the destination never changes.
@@ -37,6 +44,27 @@ public:
     virtual ~CopyProgress() = default;
     // false cancels the copy, which then leaves everything as it was, no temporary file behind.
     virtual bool copied(std::uint64_t done, std::uint64_t total) = 0;
+};
+
+// Where content made for a copy goes: its temporary file beside the destination.
+class ContentOutput {
+public:
+    virtual ~ContentOutput() = default;
+    // `bytes` (at most kLargestBlock) at `offset`. A stretch may be written again: a header that
+    // holds the length once the length is known.
+    virtual Status write(std::uint64_t offset, std::span<const char> bytes) = 0;
+};
+
+// Content made from the source as it is read, in place of the source's own bytes: a sound that
+// becomes a melody. The copy stays a copy in all else (its checks, its temporary, its flush and
+// its rename), so it is as safe.
+class ContentMaker {
+public:
+    virtual ~ContentMaker() = default;
+    // Writes the whole content through `out`, telling `progress` (where given) how far it has
+    // come; Cancelled when the progress said to stop. The content ends where its furthest
+    // stretch ends. A failure's message is a reason only: the copy names the files.
+    virtual Status make(ContentOutput& out, CopyProgress* progress) = 0;
 };
 
 // Told of a move that goes across volumes in steps a kill can cut: recorded just before its copy
@@ -75,10 +103,16 @@ public:
     // destination changes until commit(), which replaces a file of that name there atomically.
     // Fails when the source is missing or a folder, when the destination folder is missing,
     // with ReadOnly when the destination is a read-only file, with SameFile when both name one
-    // file on disk, and Cancelled when the progress said to stop.
+    // file on disk, and Cancelled when the progress said to stop. Where `maker` is given, what
+    // it makes from the source is written in place of the source's bytes.
     virtual Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view source,
                                                               std::string_view destination,
-                                                              CopyProgress* progress = nullptr) = 0;
+                                                              CopyProgress* progress = nullptr,
+                                                              ContentMaker* maker = nullptr) = 0;
+
+    // Opens a file to read it, in this process, following a link: what a copy of it would read.
+    // The failure's message is a reason only.
+    virtual Result<std::unique_ptr<SourceReader>> openToRead(std::string_view path) = 0;
 
     // Moves one file, all or nothing: afterwards the file is at the destination (replacing a
     // file of that name there) and gone from the source, or nothing changed in either folder.

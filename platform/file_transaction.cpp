@@ -16,10 +16,6 @@ namespace {
 
 using failure_text::Detail;
 
-// Large enough that a big melody costs few steps, small enough for a pipe to an elevated helper
-// and for a progress dialog that moves.
-constexpr std::size_t kBlock = 1 << 20;
-
 // The copy in the destination's folder, waiting for commit().
 class TransactionCopy final : public PreparedCopy {
 public:
@@ -185,7 +181,7 @@ Status FileOperation::recheckDestination() {
 }
 
 Result<TemporaryFile> FileOperation::writeTemporary(SourceReader& reader, bool keepReadOnly,
-                                                    CopyProgress* progress) {
+                                                    CopyProgress* progress, ContentMaker* maker) {
     const auto created =
         run(FileStep::CreateTemporary, [&] { return steps_.createTemporary(destinationFolder_); });
     if (!created.ok()) {
@@ -193,7 +189,8 @@ Result<TemporaryFile> FileOperation::writeTemporary(SourceReader& reader, bool k
     }
     TemporaryFile temporary(steps_, created.value());
     const Status written = run(FileStep::WriteContent, [&] {
-        return copyContent(reader, temporary.path(), keepReadOnly, progress);
+        return maker != nullptr ? makeContent(*maker, reader.facts(), temporary.path(), progress)
+                                : copyContent(reader, temporary.path(), keepReadOnly, progress);
     });
     if (!written.ok()) {
         return fail(written.failure());
@@ -211,7 +208,8 @@ Result<TemporaryFile> FileOperation::writeTemporary(SourceReader& reader, bool k
 Status FileOperation::copyContent(SourceReader& reader, const std::string& temporary,
                                   bool keepReadOnly, CopyProgress* progress) {
     ContentFacts facts = reader.facts();
-    std::vector<char> block(static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, facts.size)));
+    std::vector<char> block(
+        static_cast<std::size_t>(std::min<std::uint64_t>(kLargestBlock, facts.size)));
     std::uint64_t offset = 0;
     while (offset < facts.size) {
         const auto extent = reader.extentAt(offset);
@@ -254,6 +252,41 @@ Status FileOperation::copyContent(SourceReader& reader, const std::string& tempo
     return steps_.finishTemporary(temporary, facts, keepReadOnly);
 }
 
+namespace {
+
+// The maker's blocks into the temporary, and how far the furthest reaches.
+class TemporaryOutput final : public ContentOutput {
+public:
+    TemporaryOutput(FileSteps& steps, const std::string& temporary)
+        : steps_(steps), temporary_(temporary) {}
+
+    Status write(std::uint64_t offset, std::span<const char> bytes) override {
+        if (Status written = steps_.writeBlock(temporary_, offset, bytes); !written.ok()) {
+            return written;
+        }
+        end = std::max(end, offset + bytes.size());
+        return Status::success();
+    }
+
+    std::uint64_t end = 0;
+
+private:
+    FileSteps& steps_;
+    const std::string& temporary_;
+};
+
+}  // namespace
+
+Status FileOperation::makeContent(ContentMaker& maker, ContentFacts facts,
+                                  const std::string& temporary, CopyProgress* progress) {
+    TemporaryOutput output(steps_, temporary);
+    if (Status made = maker.make(output, progress); !made.ok()) {
+        return made;
+    }
+    facts.size = output.end;
+    return steps_.finishTemporary(temporary, facts, false);
+}
+
 bool FileOperation::stillThere(const std::string& path) {
     // Only an entry seen counts: a file whose delete waits for its last holder on Windows can
     // no longer be asked about, and goes when that program lets it go.
@@ -266,7 +299,7 @@ std::string FileOperation::shownKept(const std::string& keptPath) const {
         winpath::join(winpath::folder(destination_), winpath::fileName(keptPath)));
 }
 
-Result<TemporaryFile> FileOperation::copyToTemporary(CopyProgress* progress) {
+Result<TemporaryFile> FileOperation::copyToTemporary(CopyProgress* progress, ContentMaker* maker) {
     if (Status resolved = resolvePaths(); !resolved.ok()) {
         return resolved.failure();
     }
@@ -285,7 +318,7 @@ Result<TemporaryFile> FileOperation::copyToTemporary(CopyProgress* progress) {
         !replaceable.ok()) {
         return replaceable.failure();
     }
-    return writeTemporary(*reader.value(), false, progress);
+    return writeTemporary(*reader.value(), false, progress, maker);
 }
 
 FileSteps& TransactionalFileSystem::activeSteps() {
@@ -306,14 +339,26 @@ bool TransactionalFileSystem::takeRightsRefusal(std::string_view folder) {
 }
 
 Result<std::unique_ptr<PreparedCopy>> TransactionalFileSystem::prepareCopy(
-    std::string_view source, std::string_view destination, CopyProgress* progress) {
+    std::string_view source, std::string_view destination, CopyProgress* progress,
+    ContentMaker* maker) {
     FileOperation operation(*this, FileOperation::Kind::Copy, source, destination);
-    auto temporary = operation.copyToTemporary(progress);
+    auto temporary = operation.copyToTemporary(progress, maker);
     if (!temporary.ok()) {
         return temporary.failure();
     }
     return std::unique_ptr<PreparedCopy>(
         std::make_unique<TransactionCopy>(std::move(operation), std::move(temporary).value()));
+}
+
+Result<std::unique_ptr<SourceReader>> TransactionalFileSystem::openToRead(std::string_view path) {
+    if (winpath::endsWithSeparator(path)) {
+        return failure_text::because(ErrorCode::IsFolder, failure_text::Detail::SourceIsFolder);
+    }
+    const auto host = hostPath(path);
+    if (!host.ok()) {
+        return host.failure();
+    }
+    return openSource(host.value());
 }
 
 }  // namespace zorvik

@@ -33,7 +33,9 @@ class TransactionalFileSystem : public FileSystem {
 public:
     Result<std::unique_ptr<PreparedCopy>> prepareCopy(std::string_view source,
                                                       std::string_view destination,
-                                                      CopyProgress* progress = nullptr) final;
+                                                      CopyProgress* progress = nullptr,
+                                                      ContentMaker* maker = nullptr) final;
+    Result<std::unique_ptr<SourceReader>> openToRead(std::string_view path) final;
     Status moveFile(std::string_view source, std::string_view destination,
                     MoveJournal* journal = nullptr, const CopyRunner& runCopy = {}) final;
     Status settleMove(std::string_view source, std::string_view destination,

@@ -15,10 +15,11 @@ std::string copyingText(std::string_view fileName) {
 Result<std::unique_ptr<PreparedCopy>> prepareCopyShowingProgress(FileSystem& files,
                                                                  ProgressService& progress,
                                                                  std::string_view source,
-                                                                 std::string_view destination) {
+                                                                 std::string_view destination,
+                                                                 ContentMaker* maker) {
     std::optional<Result<std::unique_ptr<PreparedCopy>>> prepared;
     progress.run(winpath::fileName(source), [&](CopyProgress& report) {
-        prepared.emplace(files.prepareCopy(source, destination, &report));
+        prepared.emplace(files.prepareCopy(source, destination, &report, maker));
     });
     if (!prepared) {
         // a service that ran nothing must not pass for a copy the user cancelled
@@ -37,8 +38,8 @@ Status moveShowingProgress(FileSystem& files, ProgressService& progress, std::st
 }
 
 Status copyShowingProgress(FileSystem& files, ProgressService& progress, std::string_view source,
-                           std::string_view destination) {
-    auto prepared = prepareCopyShowingProgress(files, progress, source, destination);
+                           std::string_view destination, ContentMaker* maker) {
+    auto prepared = prepareCopyShowingProgress(files, progress, source, destination, maker);
     if (!prepared.ok()) {
         return prepared.failure();
     }

@@ -35,11 +35,12 @@ inline constexpr int kProgressDialogDelayMs = 500;
 
 // The first half of a copy (every check and the whole content, to a temporary beside the
 // destination) under the progress dialog; Cancelled, with nothing left behind, when the user
-// cancelled it. Putting the copy in place stays with the caller.
+// cancelled it. Putting the copy in place stays with the caller. `maker`: as prepareCopy's.
 Result<std::unique_ptr<PreparedCopy>> prepareCopyShowingProgress(FileSystem& files,
                                                                  ProgressService& progress,
                                                                  std::string_view source,
-                                                                 std::string_view destination);
+                                                                 std::string_view destination,
+                                                                 ContentMaker* maker = nullptr);
 
 // A move under the progress dialog, should it have to copy (across volumes), recorded in
 // `journal` while a kill could cut it in two; the renames stay with the caller's thread.
@@ -48,6 +49,6 @@ Status moveShowingProgress(FileSystem& files, ProgressService& progress, std::st
 
 // A whole copy under the progress dialog.
 Status copyShowingProgress(FileSystem& files, ProgressService& progress, std::string_view source,
-                           std::string_view destination);
+                           std::string_view destination, ContentMaker* maker = nullptr);
 
 }  // namespace zorvik

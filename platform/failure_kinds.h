@@ -25,6 +25,25 @@ enum class PlayFault {
     NoSoundLibraries,
 };
 
+// Why a sound cannot become a melody: the reasons a decoder gives, each saying what the user can
+// do where there is something to do (a library or a codec to install).
+enum class SoundFault {
+    Empty,
+    NotASound,  // no decoder here knows the file as a sound
+    NoSound,    // a container with no sound in it, or whose sound holds no sample
+    Damaged,    // known as a sound, and its sound cannot be decoded
+    TooLong,    // as a WAV file it would pass the 4 GiB such a file can hold
+    NoDecoder,  // this build has no decoder for any other sound than WAV
+    // Linux: FFmpeg's libraries, which the program loads only to convert, are not installed
+    FfmpegMissing,
+    // Windows: no Media Foundation at all (the N editions without the Media Feature Pack)
+    NeedsMediaFeaturePack,
+    // Media Foundation cannot tell a damaged file from one it has no codec for: on Windows,
+    // and under Wine, where the codecs are GStreamer's plugins
+    DamagedOrNoWindowsCodec,
+    DamagedOrNoGStreamerPlugin,
+};
+
 }  // namespace zorvik
 
 namespace zorvik::failure_text {

@@ -1,7 +1,5 @@
 #include "platform/failure_text.h"
 
-#include "platform/wave_header.h"
-
 namespace zorvik::failure_text {
 
 namespace {
@@ -87,47 +85,6 @@ Failure folderFailed(ErrorCode code, std::string_view folder, std::string_view w
 
 Failure playFailed(ErrorCode code, std::string_view path, std::string_view why) {
     return sentence(code, filled(texts::kPlayFailed, {path}), why);
-}
-
-namespace {
-
-ErrorCode codeOf(PlayFault fault) {
-    switch (fault) {
-        case PlayFault::NotAFile:
-        case PlayFault::NotWave:
-        case PlayFault::TooManyChannels:
-        case PlayFault::RateOutOfRange:
-        case PlayFault::Undecodable:
-        case PlayFault::NoCodec:
-        case PlayFault::DeviceCannotTakeFormat:
-            return ErrorCode::Unsupported;
-        case PlayFault::NoFormat:
-        case PlayFault::DamagedFormat:
-        case PlayFault::DamagedHeader:
-        case PlayFault::NoData:
-        case PlayFault::NoChannels:
-        case PlayFault::NoBlockAlign:
-        case PlayFault::FieldsDisagree:
-            return ErrorCode::Corrupt;
-        case PlayFault::DeviceBusy:
-        case PlayFault::NoSoundLibraries:
-            return ErrorCode::NotAvailable;
-        case PlayFault::DeviceRefused:
-            return ErrorCode::NoDevice;
-    }
-    return ErrorCode::Other;
-}
-
-}  // namespace
-
-Failure playFault(PlayFault fault) {
-    return {codeOf(fault), filled(reason(fault), {std::to_string(kMostChannels),
-                                                  std::to_string(kHighestSampleRate / 1000)})};
-}
-
-Failure playFailed(PlayFault fault, std::string_view path) {
-    const Failure why = playFault(fault);
-    return playFailed(why.code, path, why.message);
 }
 
 Failure settingReadFailed(ErrorCode code, std::string_view valueName, std::string_view why,

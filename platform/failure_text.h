@@ -41,9 +41,6 @@ Failure deleteFailed(ErrorCode code, std::string_view path, std::string_view why
 Failure folderFailed(ErrorCode code, std::string_view folder, std::string_view why = {});
 Failure playFailed(ErrorCode code, std::string_view path, std::string_view why = {});
 
-// The code and reason of a fault, for a layer that does not know the file's name.
-Failure playFault(PlayFault fault);
-Failure playFailed(PlayFault fault, std::string_view path);
 // `store` names where the settings are kept, where a user could look for them ("" on Windows,
 // whose registry every user knows).
 Failure settingReadFailed(ErrorCode code, std::string_view valueName, std::string_view why = {},

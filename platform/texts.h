@@ -45,6 +45,18 @@ inline constexpr std::string_view kAddQuestion =
 inline constexpr std::string_view kAddTitle = "Добавяне на нова мелодия.";
 inline constexpr std::string_view kAlreadyAdded =
     "Мелодията „{1}“ вече е в папката с мелодии: няма какво да се добави.";
+// the line the question ends with where the melody takes another name than the file: {1} that
+// name, for a sound that becomes a WAV file, and for a WAV file whose name does not say so
+inline constexpr std::string_view kConvertedLine =
+    "\r\nТой ще бъде преобразуван във формат WAV и добавен като „{1}“.";
+inline constexpr std::string_view kRenamedLine = "\r\nТой ще бъде добавен като „{1}“.";
+// a file refused before the question, {1} the file: then why (reason(SoundFault), a PlayFault's)
+inline constexpr std::string_view kAddRefused =
+    "Файлът „{1}“ не може да бъде добавен към мелодиите";
+// a melody the ring choice refuses before its question, {1} the melody: then why, and
+// kNothingChanged
+inline constexpr std::string_view kRingRefused =
+    "Мелодията „{1}“ не може да бъде записана за звънене";
 
 // The delete button in each view, and its questions, each naming its melody. A move out of the
 // Deleted view puts the melody back, so its question, and the question for rights it may bring,
@@ -93,6 +105,11 @@ inline constexpr std::string_view kFolderType = "Папка";
 inline constexpr std::string_view kFileType = "Файл";
 inline constexpr std::string_view kFileOfType = "Файл {1}";
 inline constexpr std::string_view kModifiedFormat = "d.MM.yyyy 'г.' H:mm";
+// The open-file dialog's other filters, after the design's "Wav": {1} a kind of sound by its
+// format's name.
+inline constexpr std::string_view kAllSoundsFilter = "Всички звуци";
+inline constexpr std::string_view kSoundKindFilter = "Звук {1}";
+inline constexpr std::string_view kAllFilesFilter = "Всички файлове";
 inline constexpr std::string_view kFileDialogFailed =
     "Прозорецът за избор на файл не може да бъде отворен (грешка {1}).";
 
@@ -375,6 +392,39 @@ constexpr std::string_view reason(PlayFault fault) {
             return "звуковото устройство не поддържа формата на файла";
         case PlayFault::NoSoundLibraries:
             return "звуковите библиотеки не могат да бъдат заредени";
+    }
+    return reason(ErrorCode::Other);
+}
+
+// Why a sound cannot become a melody.
+constexpr std::string_view reason(SoundFault fault) {
+    switch (fault) {
+        case SoundFault::Empty:
+            return "файлът е празен";
+        case SoundFault::NotASound:
+            return "файлът не е звук, който програмата може да преобразува";
+        case SoundFault::NoSound:
+            return "във файла няма звук";
+        case SoundFault::Damaged:
+            return "звукът във файла е повреден";
+        case SoundFault::TooLong:
+            return "във формат WAV звукът би бил по-голям от 4 GB, а такъв файл не може да бъде "
+                   "по-голям";
+        case SoundFault::NoDecoder:
+            return "програмата няма декодер за друг звук освен WAV";
+        case SoundFault::FfmpegMissing:
+            return "библиотеките на FFmpeg за преобразуване на звук не могат да бъдат заредени: "
+                   "инсталирайте пакетите libavformat59, libavcodec59 и libswresample4";
+        case SoundFault::NeedsMediaFeaturePack:
+            return "в тази Windows липсва Media Foundation: инсталирайте Media Feature Pack "
+                   "(Настройки → Приложения → Допълнителни функции)";
+        case SoundFault::DamagedOrNoWindowsCodec:
+            return "файлът е повреден или Windows няма декодер за този вид звук (за Ogg и Opus "
+                   "е нужно разширение от Microsoft Store)";
+        case SoundFault::DamagedOrNoGStreamerPlugin:
+            return "файлът е повреден или под Wine липсва приставка на GStreamer: инсталирайте "
+                   "gstreamer1.0-plugins-base и gstreamer1.0-plugins-good, за M4A и AAC също "
+                   "gstreamer1.0-libav, а за WMA gstreamer1.0-plugins-ugly";
     }
     return reason(ErrorCode::Other);
 }

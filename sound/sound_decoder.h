@@ -35,6 +35,9 @@ class DecodedSound {
 public:
     virtual ~DecodedSound() = default;
     virtual MelodyShape shape() const = 0;
+    // How long the sound is, in the melody's frames, as far as the source says before it is
+    // decoded; 0 where it does not say. What decodes may be a little shorter or longer.
+    virtual std::uint64_t frames() const = 0;
     // Up to into.size() interleaved samples, whole frames only; 0 at the end. A source damaged
     // past its start ends where the damage starts, as a player would play it.
     virtual Result<std::size_t> read(std::span<std::int16_t> into) = 0;

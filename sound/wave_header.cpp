@@ -1,10 +1,10 @@
-#include "platform/wave_header.h"
+#include "sound/wave_header.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 
-#include "platform/failure_text.h"
+#include "sound/sound_failures.h"
 
 namespace zorvik {
 

@@ -10,8 +10,8 @@
 #include <numbers>
 #include <vector>
 
-#include "platform/failure_text.h"
-#include "platform/sndfile/wav_decoder.h"
+#include "sound/sndfile/wav_decoder.h"
+#include "sound/sound_failures.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wave_table.h"
 #include "tools/wav_synth.h"

@@ -4,8 +4,8 @@
 #include <QWidget>
 
 #include "platform/file_system.h"
-#include "platform/player.h"
-#include "platform/pulse/lazy_player.h"
+#include "sound/player.h"
+#include "sound/pulse/lazy_player.h"
 
 namespace zorvik {
 
@@ -17,6 +17,7 @@ public:
 
     void setFileName(std::string_view path) override { player_.setFileName(path); }
     Status sound() override { return player_.sound(); }
+    Status check(std::string_view path) override { return player_.check(path); }
     void stop() override { player_.stop(); }
     bool isPlaying() { return player_.isPlaying(); }
 

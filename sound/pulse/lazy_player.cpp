@@ -1,33 +1,10 @@
-#include "platform/pulse/lazy_player.h"
+#include "sound/pulse/lazy_player.h"
 
-#include <dlfcn.h>
-#include <limits.h>
-#include <unistd.h>
-
-#include <vector>
-
-#include "platform/failure_text.h"
-#include "platform/pulse/sound_output.h"
+#include "platform/posix/loadable_module.h"
+#include "sound/pulse/sound_output.h"
+#include "sound/sound_failures.h"
 
 namespace zorvik {
-
-namespace {
-
-// Where the module may be: installed beside the program, or where the build made it.
-std::vector<std::string> modulePaths() {
-    std::vector<std::string> paths;
-    char executable[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", executable, sizeof executable - 1);
-    if (length > 0) {
-        const std::string program(executable, static_cast<std::size_t>(length));
-        paths.push_back(program.substr(0, program.find_last_of('/') + 1) +
-                        ZORVIK_SOUND_MODULE_FROM_PROGRAM);
-    }
-    paths.emplace_back(ZORVIK_SOUND_MODULE_BUILT);
-    return paths;
-}
-
-}  // namespace
 
 LazyPlayer::LazyPlayer(const FileSystem& files) : files_(files) {}
 
@@ -40,17 +17,10 @@ LazyPlayer::~LazyPlayer() {
 }
 
 void LazyPlayer::load() {
-    for (const auto& path : modulePaths()) {
-        void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (module == nullptr) {
-            continue;
-        }
-        const auto create =
-            reinterpret_cast<CreateSoundOutput>(::dlsym(module, kCreateSoundOutput));
-        if (create != nullptr) {
-            output_.reset(create());
-            break;
-        }
+    const auto create = reinterpret_cast<CreateSoundOutput>(posix::moduleEntry(
+        ZORVIK_SOUND_MODULE_FROM_PROGRAM, ZORVIK_SOUND_MODULE_BUILT, kCreateSoundOutput));
+    if (create != nullptr) {
+        output_.reset(create());
     }
     loaded_ = true;
 }
@@ -78,6 +48,18 @@ Status LazyPlayer::sound() {
         return failure_text::playFailed(PlayFault::NoSoundLibraries, shown);
     }
     return sound->play(host.value(), shown);
+}
+
+Status LazyPlayer::check(std::string_view path) {
+    const auto host = files_.hostPath(path);
+    if (!host.ok()) {
+        return Failure{host.failure().code, std::string(failure_text::reason(host.failure().code))};
+    }
+    SoundOutput* sound = output();
+    if (sound == nullptr) {
+        return failure_text::playFault(PlayFault::NoSoundLibraries);
+    }
+    return sound->check(host.value());
 }
 
 void LazyPlayer::stop() {

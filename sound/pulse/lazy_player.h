@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "platform/file_system.h"
-#include "platform/player.h"
+#include "sound/player.h"
 
 namespace zorvik {
 
@@ -25,6 +25,7 @@ public:
 
     void setFileName(std::string_view path) override { fileName_ = path; }
     Status sound() override;
+    Status check(std::string_view path) override;
     void stop() override;
 
     // Loads the module on a thread of its own, so that the first melody finds it loaded. At

@@ -7,10 +7,10 @@
 #include <functional>
 #include <memory>
 
-#include "platform/failure_text.h"
-#include "platform/pulse/sound_output.h"
-#include "platform/sndfile/wav_decoder.h"
 #include "platform/texts.h"
+#include "sound/pulse/sound_output.h"
+#include "sound/sndfile/wav_decoder.h"
+#include "sound/sound_failures.h"
 
 namespace zorvik {
 
@@ -95,6 +95,10 @@ public:
             return failure_text::playFailed(PlayFault::DeviceRefused, shown);
         }
         return Status::success();
+    }
+
+    Status check(const std::string& hostPath) override {
+        return WavDecoder::openFile(hostPath).status();
     }
 
     void stop() override {

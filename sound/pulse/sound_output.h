@@ -17,6 +17,9 @@ public:
     // the stream, with the rest played from a thread of the module. `shown` names the file in
     // failures.
     virtual Status play(const std::string& hostPath, const std::string& shown) = 0;
+    // Whether the file would play: opened and its header read as play() does, nothing played.
+    // The failure's message is a reason only.
+    virtual Status check(const std::string& hostPath) = 0;
     virtual void stop() = 0;
     // Whether a stream is open: from play() until the melody and its tail have played (or stop).
     virtual bool isPlaying() = 0;

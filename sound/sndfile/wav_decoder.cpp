@@ -1,4 +1,4 @@
-#include "platform/sndfile/wav_decoder.h"
+#include "sound/sndfile/wav_decoder.h"
 
 #include <fcntl.h>
 #include <sndfile.h>
@@ -12,9 +12,9 @@
 #include <span>
 #include <vector>
 
-#include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
-#include "platform/wave_header.h"
+#include "sound/sound_failures.h"
+#include "sound/wave_header.h"
 
 namespace zorvik {
 

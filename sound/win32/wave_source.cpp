@@ -1,10 +1,10 @@
-#include "platform/win32/wave_source.h"
+#include "sound/win32/wave_source.h"
 
 #include <algorithm>
 
-#include "platform/failure_text.h"
 #include "platform/win32/file_queries.h"
 #include "platform/win32/wide_text.h"
+#include "sound/sound_failures.h"
 
 namespace zorvik::win32 {
 
@@ -21,10 +21,18 @@ std::optional<std::size_t> readAt(HANDLE file, std::uint64_t offset,
     return got;
 }
 
+namespace {
+
+Failure because(ErrorCode code, std::string_view why = {}) {
+    return {code, std::string(why.empty() ? failure_text::reason(code) : why)};
+}
+
+}  // namespace
+
 Result<WaveSource> openWaveSource(std::string_view path) {
     const auto wide = apiPath(path);
     if (!wide.ok()) {
-        return failure_text::playFailed(ErrorCode::InvalidName, path);
+        return because(ErrorCode::InvalidName);
     }
     Handle file(CreateFileW(wide.value().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -32,21 +40,21 @@ Result<WaveSource> openWaveSource(std::string_view path) {
         const DWORD error = GetLastError();
         const auto attributes = attributesOf(wide.value());
         if (attributes && isFolder(*attributes)) {
-            return failure_text::playFailed(ErrorCode::IsFolder, path);
+            return because(ErrorCode::IsFolder);
         }
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            return failure_text::playFailed(codeOfMissing(wide.value()), path);
+            return because(codeOfMissing(wide.value()));
         }
-        return failure_text::playFailed(codeOfError(error), path, reasonOfError(error));
+        return because(codeOfError(error), reasonOfError(error));
     }
     // a pipe or a device under a melody's name would keep the window waiting for its bytes
     if (GetFileType(file.get()) != FILE_TYPE_DISK) {
-        return failure_text::playFailed(PlayFault::NotAFile, path);
+        return failure_text::playFault(PlayFault::NotAFile);
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) {
         const DWORD error = GetLastError();
-        return failure_text::playFailed(codeOfError(error), path, reasonOfError(error));
+        return because(codeOfError(error), reasonOfError(error));
     }
     const HANDLE reading = file.get();
     auto header = readWaveHeader(static_cast<std::uint64_t>(size.QuadPart),
@@ -54,7 +62,7 @@ Result<WaveSource> openWaveSource(std::string_view path) {
                                      return readAt(reading, offset, into);
                                  });
     if (!header.ok()) {
-        return failure_text::playFailed(header.failure().code, path, header.failure().message);
+        return header.failure();
     }
     return WaveSource{std::move(file), std::move(header).value()};
 }

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "platform/status.h"
-#include "platform/wave_header.h"
 #include "platform/win32/win32_errors.h"
+#include "sound/wave_header.h"
 
 namespace zorvik::win32 {
 
@@ -21,7 +21,7 @@ struct WaveSource {
     WaveHeader header;
 };
 
-// Failures name `path`.
+// The failure's message is a reason only: the player names the file.
 Result<WaveSource> openWaveSource(std::string_view path);
 
 // Reads at `offset` without moving anything another reader relies on; fewer bytes only at the

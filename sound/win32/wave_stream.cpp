@@ -1,10 +1,10 @@
-#include "platform/win32/wave_stream.h"
+#include "sound/win32/wave_stream.h"
 
 #include <algorithm>
 #include <iterator>
 #include <optional>
 
-#include "platform/failure_text.h"
+#include "sound/sound_failures.h"
 
 namespace zorvik::win32 {
 
@@ -28,6 +28,11 @@ std::size_t bufferBytes(const WaveHeader& header) {
 MMRESULT openDevice(HWAVEOUT& device, const std::vector<unsigned char>& format, HANDLE wakeUp) {
     return waveOutOpen(&device, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()),
                        reinterpret_cast<DWORD_PTR>(wakeUp), 0, CALLBACK_EVENT);
+}
+
+MMRESULT queryDevice(const std::vector<unsigned char>& format) {
+    return waveOutOpen(nullptr, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()),
+                       0, 0, WAVE_FORMAT_QUERY);
 }
 
 // The same samples described as WAVE_FORMAT_EXTENSIBLE, which some drivers (Wine's among them)
@@ -89,6 +94,19 @@ Result<std::unique_ptr<WaveStream>> WaveStream::start(WaveSource source) {
         return failure_text::playFault(PlayFault::DeviceRefused);
     }
     return stream;
+}
+
+Status WaveStream::checkFormat(const WaveHeader& header) {
+    MMRESULT asked = queryDevice(header.format);
+    if (asked == WAVERR_BADFORMAT) {
+        if (const auto wide = asExtensible(header.format)) {
+            asked = queryDevice(*wide);
+        }
+    }
+    if (asked == WAVERR_BADFORMAT) {
+        return failure_text::playFault(PlayFault::NoCodec);
+    }
+    return Status::success();
 }
 
 WaveStream::WaveStream(WaveSource source, HWAVEOUT device, Handle deviceEvent, Handle stopRequest)

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/status.h"
-#include "platform/win32/wave_source.h"
+#include "sound/win32/wave_source.h"
 
 namespace zorvik::win32 {
 
@@ -23,6 +23,10 @@ public:
     // Opens the device for the source's format and starts. The failure's message is a reason
     // only; the player names the file.
     static Result<std::unique_ptr<WaveStream>> start(WaveSource source);
+    // Whether Windows has a codec for the format, asked of the wave mapper without opening a
+    // device: only a format no codec takes fails (NoCodec); a missing or busy device says
+    // nothing of the file.
+    static Status checkFormat(const WaveHeader& header);
     // Cuts the melody short; returns once the device and the file are let go.
     ~WaveStream();
     WaveStream(const WaveStream&) = delete;

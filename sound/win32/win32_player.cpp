@@ -1,8 +1,8 @@
-#include "platform/win32/win32_player.h"
+#include "sound/win32/win32_player.h"
 
-#include "platform/failure_text.h"
-#include "platform/win32/wave_source.h"
-#include "platform/win32/wave_stream.h"
+#include "sound/sound_failures.h"
+#include "sound/win32/wave_source.h"
+#include "sound/win32/wave_stream.h"
 
 namespace zorvik::win32 {
 
@@ -36,7 +36,7 @@ Status Win32Player::sound() {
     }
     auto source = openWaveSource(fileName_);
     if (!source.ok()) {
-        return source.failure();
+        return failure_text::playFailed(source.failure().code, fileName_, source.failure().message);
     }
     auto stream = WaveStream::start(std::move(source).value());
     if (!stream.ok()) {
@@ -44,6 +44,14 @@ Status Win32Player::sound() {
     }
     playing_ = std::move(stream).value();
     return Status::success();
+}
+
+Status Win32Player::check(std::string_view path) {
+    auto source = openWaveSource(path);
+    if (!source.ok()) {
+        return source.failure();
+    }
+    return WaveStream::checkFormat(source.value().header);
 }
 
 void Win32Player::stop() {

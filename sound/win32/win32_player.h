@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/player.h"
+#include "sound/player.h"
 
 namespace zorvik::win32 {
 
@@ -24,6 +24,7 @@ public:
 
     void setFileName(std::string_view path) override { fileName_ = path; }
     Status sound() override;
+    Status check(std::string_view path) override;
     void stop() override;
     // Whether a melody holds the sound device (and its file): until it has played or is stopped.
     bool isPlaying() const;

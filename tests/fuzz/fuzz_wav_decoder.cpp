@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sndfile/wav_decoder.h"
+#include "sound/sndfile/wav_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto decoder =

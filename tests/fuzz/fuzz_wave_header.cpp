@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/wave_header.h"
+#include "sound/wave_header.h"
 #include "tests/fuzz/finding.h"
 
 namespace {

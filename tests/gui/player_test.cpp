@@ -14,8 +14,8 @@
 #include <sstream>
 
 #include "platform/posix/posix_file_system.h"
-#include "platform/pulse/lazy_player.h"
 #include "platform/qt/qt_player.h"
+#include "sound/pulse/lazy_player.h"
 #include "tests/gui/window_fixture.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_display.h"

@@ -12,10 +12,10 @@
 #include "platform/interprocess_lock.h"
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
-#include "platform/player.h"
 #include "platform/popup_menu.h"
 #include "platform/progress_service.h"
 #include "settings/shell_object.h"
+#include "sound/player.h"
 
 // Stand-ins for the platform services a person would answer, so the window's handlers run
 // headless and every question they ask is recorded.
@@ -155,11 +155,17 @@ public:
         }
         return Status::success();
     }
+    Status check(std::string_view path) override {
+        checked.emplace_back(path);
+        return refusal ? Status(*refusal) : Status::success();
+    }
     void stop() override { ++stops; }
 
     std::string fileName;
     std::vector<std::string> played;
+    std::vector<std::string> checked;
     std::optional<Failure> failure;
+    std::optional<Failure> refusal;  // what check() says, a reason only
     int stops = 0;
 };
 

@@ -8,12 +8,12 @@
 
 #include <psapi.h>
 
-#include "platform/failure_text.h"
 #include "platform/win32/application_folder.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_open_file_dialog.h"
-#include "platform/win32/win32_player.h"
 #include "platform/win32/win32_progress.h"
+#include "sound/sound_failures.h"
+#include "sound/win32/win32_player.h"
 #include "tests/support/wave_table.h"
 #include "tests/win32/scratch.h"
 #include "tools/wav_synth.h"

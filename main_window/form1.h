@@ -15,10 +15,10 @@
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
 #include "platform/platform_services.h"
-#include "platform/player.h"
 #include "platform/popup_menu.h"
 #include "platform/progress_service.h"
 #include "settings/shell_object.h"
+#include "sound/player.h"
 
 namespace zorvik {
 
@@ -37,6 +37,7 @@ public:
         MessageBoxService& box;
         OpenFileDialog& dialog;
         Player& player;
+        sound::SoundDecoder& decoder;
         PopupMenu& popup;
         settings::ShellFactory& shells;
         InterprocessLock& ringChoiceLock;

@@ -6,6 +6,8 @@
 #include "platform/texts.h"
 #include "platform/windows_path.h"
 #include "settings/check_state.h"
+#include "sound/melody_writer.h"
+#include "sound/sound_failures.h"
 
 namespace zorvik {
 
@@ -70,6 +72,13 @@ Status MelodyLibrary::chooseRingMelody() {
     // with nothing marked there is nothing to ask about
     if (list_.FileName().empty()) {
         return Failure{ErrorCode::NothingMarked, std::string(kNothingSelected)};
+    }
+    // nothing the program cannot play becomes the ring file: the preview's own check, first
+    const Status playable = services_.player.check(winpath::join(list_.Path(), list_.FileName()));
+    if (!playable.ok()) {
+        const Failure& why = playable.failure();
+        return failure_text::ringRefused(why.code, list_.FileName(),
+                                         why.message.empty() ? reason(why.code) : why.message);
     }
     if (!confirmed(failure_text::filled(kQuestionNamingMelody, {kRingQuestion, list_.FileName()}),
                    kRingTitle)) {
@@ -146,28 +155,73 @@ Status MelodyLibrary::addMelody() {
     Status result = services_.dialog.Show();
     const std::string title = result.ok() ? services_.dialog.FileTitle() : std::string();
     if (!title.empty()) {
-        const std::string ringsFolder = ringsBelow(services_.applicationFolder);
-        const std::string destination = winpath::join(ringsFolder, title);
-        std::string question = failure_text::filled(kAddQuestion, {title});
-        // a file chosen in the Rings folder itself is that melody, not a namesake of it
-        if (!winpath::samePath(winpath::folder(services_.dialog.FileName()), ringsFolder)) {
-            question += replacedLine(destination);
-        }
-        if (confirmed(question, kAddTitle)) {
-            Status copied = withRightsOnDemand(kAddTitle, [&] {
-                return copyShowingProgress(services_.files, services_.progress,
-                                           services_.dialog.FileName(), destination);
-            });
-            if (copied.ok() || copied.code() != ErrorCode::SameFile) {
-                result = cancelCountsAsSuccess(copied);
-            } else {
-                result =
-                    Failure{ErrorCode::NothingToDo, failure_text::filled(kAlreadyAdded, {title})};
-            }
-        }
+        result = addChosen(services_.dialog.FileName(), title);
     }
     list_.Refresh();
     return result;
+}
+
+Result<sound::MelodySource> MelodyLibrary::examine(const std::string& path) {
+    const auto refused = [&](const Failure& why) {
+        return failure_text::addRefused(why.code, services_.files.displayPath(path),
+                                        why.message.empty() ? reason(why.code) : why.message);
+    };
+    const auto host = services_.files.hostPath(path);
+    if (!host.ok()) {
+        return refused(host.failure());
+    }
+    auto file = services_.files.openToRead(path);
+    if (!file.ok()) {
+        return refused(file.failure());
+    }
+    auto source = sound::examineMelodySource(*file.value(), host.value(), services_.decoder);
+    if (!source.ok()) {
+        return refused(source.failure());
+    }
+    return source;
+}
+
+Status MelodyLibrary::addChosen(const std::string& path, const std::string& title) {
+    // what the file is and whether it can become a melody is known before anything is asked
+    auto examined = examine(path);
+    if (!examined.ok()) {
+        return examined.failure();
+    }
+    std::unique_ptr<sound::DecodedSound> sound = std::move(examined).value().sound;
+    const bool converted = sound != nullptr;
+    const std::string name = sound::melodyName(title);
+    const std::string destination = winpath::join(ringsBelow(services_.applicationFolder), name);
+    std::string question = failure_text::filled(kAddQuestion, {title});
+    if (converted || name != title) {
+        question += failure_text::filled(converted ? kConvertedLine : kRenamedLine, {name});
+    }
+    // a file chosen in the Rings folder itself is that melody, not a namesake of it
+    if (!winpath::samePath(path, destination)) {
+        question += replacedLine(destination);
+    }
+    if (!confirmed(question, kAddTitle)) {
+        return Status::success();
+    }
+    const Status copied = withRightsOnDemand(kAddTitle, [&]() -> Status {
+        // a second run (with an administrator's rights) decodes the sound again from its start
+        if (converted && sound == nullptr) {
+            auto again = examine(path);
+            if (!again.ok()) {
+                return again.failure();
+            }
+            sound = std::move(again).value().sound;
+        }
+        if (sound == nullptr) {
+            return copyShowingProgress(services_.files, services_.progress, path, destination);
+        }
+        sound::MelodyWriter writer(*sound);
+        const ScopeExit used([&] { sound.reset(); });
+        return copyShowingProgress(services_.files, services_.progress, path, destination, &writer);
+    });
+    if (copied.ok() || copied.code() != ErrorCode::SameFile) {
+        return cancelCountsAsSuccess(copied);
+    }
+    return Failure{ErrorCode::NothingToDo, failure_text::filled(kAlreadyAdded, {title})};
 }
 
 Status MelodyLibrary::showDeletedFolder() {

@@ -12,10 +12,12 @@
 #include "platform/file_system.h"
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
-#include "platform/player.h"
 #include "platform/progress_service.h"
 #include "platform/status.h"
 #include "settings/shell_object.h"
+#include "sound/melody_source.h"
+#include "sound/player.h"
+#include "sound/sound_decoder.h"
 
 namespace zorvik {
 
@@ -31,6 +33,7 @@ public:
         MessageBoxService& box;
         OpenFileDialog& dialog;
         Player& player;
+        sound::SoundDecoder& decoder;
         settings::ShellHolder& shell;
         InterprocessLock& ringChoiceLock;
         ProgressService& progress;
@@ -56,14 +59,16 @@ public:
     Status preview(std::int16_t check1State);
     // Asks, then copies the selected melody over the ring file and records its folder and name,
     // the two as one: on any failure both stay as they were. With nothing selected it says so
-    // without asking.
+    // without asking, and a melody the player would refuse is refused before the question.
     Status chooseRingMelody();
     // At start: finishes or undoes what a killed run left half done (a ring choice, then a
     // move), then removes the copies killed runs left beside the ring file and in the melody
     // folders; a copy another running instance is still writing stays.
     void settleInterruptedWork();
-    // Copies a file chosen in the open-file dialog into the Rings folder; its question says so
-    // when the copy would replace a melody there. A copy the user cancels adds nothing.
+    // Adds a file chosen in the open-file dialog to the Rings folder: a WAV the program plays as
+    // it is, copied byte for byte; any other sound a decoder here reads, converted into one
+    // (named after the file, with ".wav"); anything else refused before the question, which
+    // says so when the melody would replace one there. A copy the user cancels adds nothing.
     Status addMelody();
     // Switches the list to the Deleted folder.
     Status showDeletedFolder();
@@ -78,6 +83,9 @@ private:
     // Moves the marked melody (melody_move.h), as an administrator where the folders ask for one.
     Status moveMarked(const std::string& destination);
     void removeAbandonedCopies();
+    Status addChosen(const std::string& path, const std::string& title);
+    // The chosen file as a melody's source; refused, with a box's message naming it.
+    Result<sound::MelodySource> examine(const std::string& path);
     Status replaceRingFile(const std::string& folder, const std::string& name);
     // Runs `action`, all or nothing; where the install folder refused one of its changes to the
     // user's own rights, asks once whether to go on as an administrator and, on consent, runs

@@ -7,10 +7,11 @@
 #include "platform/interprocess_lock.h"
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
-#include "platform/player.h"
 #include "platform/popup_menu.h"
 #include "platform/progress_service.h"
 #include "platform/registry.h"
+#include "sound/player.h"
+#include "sound/sound_decoder.h"
 
 namespace zorvik {
 
@@ -28,6 +29,8 @@ public:
     virtual MessageBoxService& messageBox() = 0;
     virtual OpenFileDialog& openFileDialog() = 0;
     virtual Player& player() = 0;
+    // The platform's own decoders, through which any other sound than a WAV becomes a melody.
+    virtual sound::SoundDecoder& soundDecoder() = 0;
     virtual PopupMenu& popupMenu() = 0;
     // Taken by every running copy of the program around the ring file's switch and its record.
     virtual InterprocessLock& ringChoiceLock() = 0;

@@ -2,6 +2,7 @@
 
 #include "main_window/form1_layout.h"
 #include "tests/support/form_fixture.h"
+#include "tests/support/sound_files.h"
 
 namespace zorvik {
 namespace {
@@ -136,7 +137,7 @@ constexpr CloseWay kDestroyed{&Form1::windowDestroyed, 0, true};
 // Nothing a box asked about happens, and no later event runs a handler.
 TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerEnds) {
     const WinPath elsewhere{"D:\\Elsewhere"};
-    writeFile(elsewhere / "new.wav", "new");
+    writeFile(elsewhere / "new.wav", testing::waveFile("new"));
     struct Case {
         const char* what;
         testing::FakeModal& open;

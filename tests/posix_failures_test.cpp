@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "tests/support/posix_form_fixture.h"
+#include "tests/support/sound_files.h"
 
 namespace zorvik {
 namespace {
@@ -29,13 +30,15 @@ protected:
 
 TEST_F(PosixFailures, PathsOffDriveCAreShownAsTheHostsOwn) {
     open();
-    const fs::path gone = elsewhere / "изчезнала.wav";
-    addThroughDialog(testing::onDriveZ(gone));
+    const fs::path melody = elsewhere / "мелодия.wav";
+    writeFile(melody, testing::waveFile("m"));
+    fs::remove_all(rings);
+    addThroughDialog(testing::onDriveZ(melody));
     ASSERT_EQ(box.errors.size(), 1u);
-    EXPECT_TRUE(mentions(0, "„" + gone.string() + "“")) << box.errors[0].message;
+    EXPECT_TRUE(mentions(0, "„" + melody.string() + "“")) << box.errors[0].message;
     EXPECT_FALSE(mentions(0, "Z:\\")) << box.errors[0].message;
     // drive C: is the phone program's world and keeps its Windows form
-    EXPECT_TRUE(mentions(0, "„C:\\Program Files\\Zorvik\\Rings\\изчезнала.wav“"));
+    EXPECT_TRUE(mentions(0, "„C:\\Program Files\\Zorvik\\Rings\\мелодия.wav“"));
 }
 
 TEST_F(PosixFailures, APathThroughAFileSaysSo) {

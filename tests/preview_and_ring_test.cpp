@@ -2,6 +2,7 @@
 
 #include "settings/ring_choice_journal.h"
 #include "tests/support/form_fixture.h"
+#include "tests/support/sound_files.h"
 
 namespace zorvik {
 namespace {
@@ -27,7 +28,7 @@ protected:
     }
 };
 
-// A melody that cannot be played is said so, and still recorded.
+// A melody that cannot be played is said so, and still recorded, but never chosen to ring.
 TEST_F(PreviewAndRing, AClickRecordsTheMelodyAndPlaysItUnlessTheBoxIsClear) {
     const Failure unplayable{ErrorCode::Unsupported, "Мелодията не може да бъде изсвирена."};
     struct Case {
@@ -51,6 +52,26 @@ TEST_F(PreviewAndRing, AClickRecordsTheMelodyAndPlaysItUnlessTheBoxIsClear) {
         if (!c.playable) {
             EXPECT_EQ(box.errors[0].message, unplayable.message);
         }
+        // the ring choice makes the preview's check first, whatever the box: what the player
+        // refuses is refused before the question, and nothing changes
+        player.refusal = c.playable
+                             ? std::nullopt
+                             : std::optional(Failure{ErrorCode::Corrupt, "файлът е повреден"});
+        player.checked.clear();
+        const std::string before = storeText() + readFile(install / "Phone.wav");
+        box.questions.clear();
+        box.errors.clear();
+        form->Command2_Click();
+        EXPECT_EQ(player.checked, std::vector<std::string>{form->s()});
+        EXPECT_EQ(box.questions.size(), c.playable ? 1u : 0u);
+        if (!c.playable) {
+            ASSERT_EQ(box.errors.size(), 1u);
+            EXPECT_EQ(box.errors[0].message,
+                      "Мелодията „Звън.wav“ не може да бъде записана за звънене: файлът е "
+                      "повреден. Мелодията за звънене и записът ѝ в настройките остават, каквито "
+                      "бяха.");
+        }
+        EXPECT_EQ(storeText() + readFile(install / "Phone.wav"), before);
     }
 }
 
@@ -126,7 +147,8 @@ TEST_F(PreviewAndRing, TheCopyActsOnTheCurrentSelectionNotTheMelodyLastClicked) 
 // ring file, the record and both folders as they were, no temporary behind and no box.
 TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
     const WinPath elsewhere{"D:\\Elsewhere"};
-    writeFile(elsewhere / "new.wav", "new melody");
+    writeFile(elsewhere / "new.wav", testing::waveFile("new melody"));
+    writeFile(elsewhere / "new.ogg", testing::fakeSound(1, 8000, 100));
     const struct {
         const char* what;
         std::function<void()> act;
@@ -134,6 +156,7 @@ TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
     } cases[] = {
         {"the ring choice", [&] { chooseRing("b.wav"); }, "b.wav"},
         {"adding a melody", [&] { addThroughDialog((elsewhere / "new.wav").text); }, "new.wav"},
+        {"converting a sound", [&] { addThroughDialog((elsewhere / "new.ogg").text); }, "new.ogg"},
         {"a move into the Deleted folder on another volume",
          [&] {
              form->clickCheck2();

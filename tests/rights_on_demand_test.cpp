@@ -6,6 +6,7 @@
 #include "platform/elevated/remote_file_steps.h"
 #include "platform/elevated/step_protocol.h"
 #include "tests/support/form_fixture.h"
+#include "tests/support/sound_files.h"
 
 namespace zorvik {
 namespace {
@@ -25,7 +26,8 @@ protected:
         addMelody(rings, "x.wav", "the melody");
         addMelody(deleted, "old.wav", "old");
         writeFile(install / "Phone.wav", "previous ring");
-        writeFile(elsewhere / "new.wav", "new melody");
+        writeFile(elsewhere / "new.wav", testing::waveFile("new melody"));
+        writeFile(elsewhere / "new.ogg", testing::fakeSound(2, 8000, 100));
         writeStore("\"RingSound\"=\"Звън.wav\"\n");
     }
     // Every melody, the ring file and the record, to compare the machine before and after.
@@ -59,6 +61,14 @@ TEST_F(RightsOnDemand, EachActionAsksOnceAndIsWholeOrUndone) {
         {"adding a melody", "Добавяне на нова мелодия.",
          [&] {
              dialog.choose((elsewhere / "new.wav").text);
+             box.answer(kAnswerOk);
+             form->nm_Click();
+         },
+         "Deleted new.wav x.wav", "old.wav", "previous ring"},
+        // decoded again from its start by the run with an administrator's rights
+        {"converting a sound", "Добавяне на нова мелодия.",
+         [&] {
+             dialog.choose((elsewhere / "new.ogg").text);
              box.answer(kAnswerOk);
              form->nm_Click();
          },

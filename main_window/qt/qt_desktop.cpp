@@ -5,6 +5,7 @@
 #include "main_window/form1_layout.h"
 #include "main_window/qt/bulgarian.h"
 #include "platform/posix/host_errors.h"
+#include "sound/sound_kinds.h"
 
 namespace zorvik {
 
@@ -15,7 +16,8 @@ QtPosixPlatform::QtPosixPlatform()
       ringChoiceLock_(posix::hostFolderOf(registry_.storePath()) + "/ring-choice.lock",
                       kInterprocessLockPatience),
       box_(&window_),
-      dialog_(&window_, layout::kDialogTitle, layout::kDialogFilter,
+      dialog_(&window_, layout::kDialogTitle,
+              std::string(layout::kDialogFilter) + sound::convertibleSoundFilters(),
               [this](const std::string& host) { return files_.drives().windowsPathOf(host); }),
       player_(files_, window_),
       progress_(&window_, layout::kFormCaption) {}

@@ -16,6 +16,7 @@
 #include "platform/qt/qt_open_file_dialog.h"
 #include "platform/qt/qt_player.h"
 #include "platform/qt/qt_progress.h"
+#include "sound/platform_sound_decoder.h"
 
 namespace zorvik {
 
@@ -31,6 +32,7 @@ public:
     MessageBoxService& messageBox() override { return box_; }
     OpenFileDialog& openFileDialog() override { return dialog_; }
     Player& player() override { return player_; }
+    sound::SoundDecoder& soundDecoder() override { return *decoder_; }
     PopupMenu& popupMenu() override { return window_; }
     InterprocessLock& ringChoiceLock() override { return ringChoiceLock_; }
     QtProgress& progress() override { return progress_; }
@@ -49,6 +51,7 @@ private:
     QtMessageBox box_;
     QtOpenFileDialog dialog_;
     QtPlayer player_;
+    std::unique_ptr<sound::SoundDecoder> decoder_ = sound::createPlatformSoundDecoder();
     QtProgress progress_;
     NoElevation elevation_;
 };

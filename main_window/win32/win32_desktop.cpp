@@ -9,11 +9,14 @@
 #include "platform/win32/application_folder.h"
 #include "platform/win32/elevated_mode.h"
 #include "platform/win32/wide_text.h"
+#include "sound/sound_kinds.h"
 
 namespace zorvik {
 
 Win32Platform::Win32Platform()
-    : dialog_(layout::kDialogTitle, layout::kDialogFilter), progress_(layout::kFormCaption) {}
+    : dialog_(layout::kDialogTitle,
+              std::string(layout::kDialogFilter) + sound::convertibleSoundFilters()),
+      progress_(layout::kFormCaption) {}
 
 std::string Win32Platform::applicationFolder() const {
     return win32::applicationFolder();

@@ -12,9 +12,10 @@
 #include "platform/win32/win32_interprocess_lock.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_open_file_dialog.h"
-#include "platform/win32/win32_player.h"
 #include "platform/win32/win32_progress.h"
 #include "platform/win32/win32_registry.h"
+#include "sound/platform_sound_decoder.h"
+#include "sound/win32/win32_player.h"
 
 namespace zorvik {
 
@@ -30,6 +31,7 @@ public:
     MessageBoxService& messageBox() override { return box_; }
     OpenFileDialog& openFileDialog() override { return dialog_; }
     Player& player() override { return player_; }
+    sound::SoundDecoder& soundDecoder() override { return *decoder_; }
     PopupMenu& popupMenu() override { return window_; }
     InterprocessLock& ringChoiceLock() override { return ringChoiceLock_; }
     ProgressService& progress() override { return progress_; }
@@ -45,6 +47,7 @@ private:
     win32::Win32MessageBox box_;
     win32::Win32OpenFileDialog dialog_;
     win32::Win32Player player_;
+    std::unique_ptr<sound::SoundDecoder> decoder_ = sound::createPlatformSoundDecoder();
     win32::Win32Progress progress_;
     win32::Win32Elevation elevation_{files_.steps()};
     win32::Win32InterprocessLock ringChoiceLock_{L"Local\\Zorvik.RingChoice",

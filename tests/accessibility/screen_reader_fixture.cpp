@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "main_window/form1_layout.h"
+#include "tests/support/sound_files.h"
 #include "tests/support/test_display.h"
 
 extern char** environ;
@@ -117,9 +118,9 @@ void ScreenReaderTest::TearDown() {
 Accessible ScreenReaderTest::startProgram() {
     const auto rings = root_ / "c" / "Program Files" / "Zorvik" / "Rings";
     std::filesystem::create_directories(rings / "Deleted");
-    writeFile(rings / "a.wav", "a");
-    writeFile(rings / "Звън.wav", "b");
-    writeFile(rings / "Deleted" / "old.wav", "c");
+    writeFile(rings / "a.wav", testing::waveFile("a"));
+    writeFile(rings / "Звън.wav", testing::waveFile("b"));
+    writeFile(rings / "Deleted" / "old.wav", testing::waveFile("c"));
     writeFile(rings.parent_path() / "Phone.wav", "ring");
     setenv("ZORVIK_DRIVE_C", (root_ / "c").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);

@@ -86,6 +86,7 @@ TEST_F(PlayerTest, TheSoundLibrariesLoadAfterTheFirstPaint) {
     EXPECT_TRUE(WindowFixture::waitFor(
         [] { return mapped("libzorvik-sound") && mapped("libpulse") && mapped("libsndfile"); },
         5000));
+    EXPECT_FALSE(mapped("libavformat")) << "FFmpeg's libraries wait for a sound to convert";
 }
 
 TEST_F(PlayerTest, FilesThatCannotPlayFailWithTheirNameAndReason) {
@@ -97,6 +98,13 @@ TEST_F(PlayerTest, FilesThatCannotPlayFailWithTheirNameAndReason) {
     EXPECT_FALSE(play("C:\\Rings\\missing.wav").ok());
     EXPECT_FALSE(play("C:\\Rings\\").ok());
     EXPECT_FALSE(play("Q:\\tone.wav").ok());
+    EXPECT_FALSE(player.isPlaying());
+    // the ring choice's check: the same refusal, its reason only, and nothing played
+    const Status checked = player.check("C:\\Rings\\broken.wav");
+    ASSERT_FALSE(checked.ok());
+    EXPECT_EQ(checked.failure().message, "липсва описанието на звука");
+    EXPECT_TRUE(player.check("C:\\Rings\\tone.wav").ok());
+    EXPECT_FALSE(player.check("C:\\Rings\\missing.wav").ok());
     EXPECT_FALSE(player.isPlaying());
 }
 

@@ -38,8 +38,8 @@ namespace fs = std::filesystem;
 class WindowEvents : public testing::WindowFixture, public ::testing::Test {
 protected:
     WindowEvents() {
-        writeFile(rings() / "a.wav", "a");
-        writeFile(rings() / "b.wav", "b");
+        writeFile(rings() / "a.wav", testing::waveFile("a"));
+        writeFile(rings() / "b.wav", testing::waveFile("b"));
         writeFile(rings().parent_path() / "Phone.wav", "ring");
     }
 };

@@ -17,6 +17,7 @@
 #include "main_window/qt/controls.h"
 #include "main_window/qt/qt_desktop.h"
 #include "platform/qt/qt_message_box.h"
+#include "tests/support/sound_files.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/window_behaviours.h"
 
@@ -72,6 +73,9 @@ public:
     // What the shared table of window behaviours does and reads, through Qt's events.
     void addMelody(const std::string& name, bool inDeleted) override {
         writeFile((inDeleted ? rings() / "Deleted" : rings()) / name, "not a sound");
+    }
+    void addPlayableMelody(const std::string& name) override {
+        writeFile(rings() / name, testing::waveFile(name));
     }
     void storeOptions(const std::string& valueLines) override {
         std::filesystem::create_directories(store().parent_path());

@@ -14,6 +14,7 @@
 #include "platform/posix/reg_document.h"
 #include "platform/texts.h"
 #include "tests/support/posix_form_fixture.h"
+#include "tests/support/sound_files.h"
 
 namespace zorvik {
 namespace {
@@ -82,7 +83,7 @@ private:
     fs::path anyFolder() { return uniform(0, 1) == 0 ? rings : deleted; }
 
     std::string newContent() {
-        std::string content = "melody #" + std::to_string(nextContent_++);
+        std::string content = testing::waveFile("melody #" + std::to_string(nextContent_++));
         contentsEver_.insert(content);
         return content;
     }

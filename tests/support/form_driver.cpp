@@ -9,11 +9,18 @@ Form1& FormDriver::open(std::string applicationFolder) {
     settings::ShellFactory& factory =
         failShell_ ? static_cast<settings::ShellFactory&>(failingShells) : machineShells();
     form = std::make_unique<Form1>(
-        Form1::Services{machineFiles(), box, dialog, player, popup, factory, machineLock(),
-                        progress, machineElevation(), std::move(applicationFolder)});
+        Form1::Services{machineFiles(), box, dialog, player, machineDecoder(), popup, factory,
+                        machineLock(), progress, machineElevation(), std::move(applicationFolder)});
     form->Form_Load();
     form->Form_Paint();  // the first repaint, as the shown window's
     return *form;
+}
+
+sound::SoundDecoder& FormDriver::machineDecoder() {
+    if (!fakeDecoder_) {
+        fakeDecoder_ = std::make_unique<FakeSoundDecoder>(machineFiles());
+    }
+    return *fakeDecoder_;
 }
 
 void FormDriver::close() {

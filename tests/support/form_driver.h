@@ -6,6 +6,7 @@
 #include "main_window/form1.h"
 #include "platform/elevation.h"
 #include "settings/shell_object.h"
+#include "tests/support/fake_sound_decoder.h"
 #include "tests/support/fakes.h"
 
 namespace zorvik::testing {
@@ -21,6 +22,7 @@ public:
     void close();
 
     void useFailingShellFactory() { failShell_ = true; }
+    sound::SoundDecoder& decoder() { return machineDecoder(); }
 
     // Click the list entry of that name, as the user does: select, then the click handler.
     void clickEntry(const std::string& name);
@@ -41,17 +43,21 @@ public:
     std::unique_ptr<Form1> form;
 
 protected:
-    virtual FileSystem& machineFiles() = 0;
+    virtual TransactionalFileSystem& machineFiles() = 0;
     virtual settings::ShellFactory& machineShells() = 0;
     // The lock copies of the program share: in memory unless the machine has real ones.
     virtual InterprocessLock& machineLock() { return ringLock; }
     // An administrator's rights: none to give unless the machine has them.
     virtual Elevation& machineElevation() { return noElevation_; }
+    // The decoder of sounds other than WAV: the fake one, over the machine's files, unless the
+    // machine brings a real one.
+    virtual sound::SoundDecoder& machineDecoder();
 
 private:
     void confirmed(const std::string& name, void (Form1::*button)());
 
     NoElevation noElevation_;
+    std::unique_ptr<FakeSoundDecoder> fakeDecoder_;
     bool failShell_ = false;
 };
 

@@ -58,7 +58,7 @@ public:
     FakeElevation elevation{files};
 
 protected:
-    FileSystem& machineFiles() override { return files; }
+    TransactionalFileSystem& machineFiles() override { return files; }
     Elevation& machineElevation() override { return elevation; }
     settings::ShellFactory& machineShells() override { return shells; }
 };

@@ -44,7 +44,7 @@ public:
     posix::PosixInterprocessLock lock;
 
 protected:
-    FileSystem& machineFiles() override { return files; }
+    TransactionalFileSystem& machineFiles() override { return files; }
     settings::ShellFactory& machineShells() override { return shells; }
     InterprocessLock& machineLock() override { return lock; }
 };

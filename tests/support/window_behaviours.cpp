@@ -202,7 +202,7 @@ void closingTheWindowStoresBothOptions(WindowDriver& window) {
 void theRingMelodyOfEveryScriptShowsAsItIsInBothTextBoxes(WindowDriver& window) {
     const auto names = melodyNamesOfEveryScript();
     for (const auto& name : names) {
-        window.addMelody(name);
+        window.addPlayableMelody(name);
     }
     window.startWindow();
     window.answerBoxes(kAnswerOk);

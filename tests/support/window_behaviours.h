@@ -30,6 +30,9 @@ public:
 
     // The machine, before the window starts or while it runs (by another program).
     virtual void addMelody(const std::string& name, bool inDeleted = false) = 0;
+    // One the player takes, where the melodies above are made not to play (a choice of the ring
+    // melody refuses those).
+    virtual void addPlayableMelody(const std::string& name) { addMelody(name); }
     virtual void storeOptions(const std::string& valueLines) = 0;
     virtual std::string storedOptions() = 0;
     // Shown and active, its first repaint done, the focus on the list.

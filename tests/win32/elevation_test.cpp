@@ -22,6 +22,7 @@
 #include "settings/shell_object.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/form_driver.h"
+#include "tests/support/sound_files.h"
 #include "tests/win32/host_commands.h"
 #include "tests/win32/scratch.h"
 
@@ -90,7 +91,7 @@ public:
     int starts = 0;
 
 protected:
-    FileSystem& machineFiles() override { return files; }
+    TransactionalFileSystem& machineFiles() override { return files; }
     settings::ShellFactory& machineShells() override { return shells; }
     Elevation& machineElevation() override { return elevation; }
 };
@@ -104,7 +105,7 @@ protected:
         writeBytes(kRings + "\\повишена.wav", "the melody");
         writeBytes(kDeleted + "\\стара.wav", "old");
         writeBytes(kInstall + "\\Phone.wav", "previous ring");
-        writeBytes(source.path() + "\\нова.wav", "new melody");
+        writeBytes(source.path() + "\\нова.wav", testing::waveFile("new melody"));
     }
 
     testing::ScratchFolder source;

@@ -103,7 +103,7 @@ public:
     BranchRegistry registry;
 
 protected:
-    FileSystem& machineFiles() override { return files; }
+    TransactionalFileSystem& machineFiles() override { return files; }
     settings::ShellFactory& machineShells() override { return shells_; }
     InterprocessLock& machineLock() override { return lock_; }
 

@@ -10,6 +10,7 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
+#include "sound/platform_sound_decoder.h"
 #include "tests/contract/fake_backends.h"
 #include "tests/win32/host_commands.h"
 #include "tests/win32/scratch.h"
@@ -129,6 +130,12 @@ std::vector<FileSystemBackend> fileSystemBackends() {
                                   [] { return std::make_unique<Win32FileSystemHarness>(); }};
     return {fakeFileSystemBackend(), fakeDriveWithoutHardLinks(), win32,
             throughElevatedChannel(win32)};
+}
+
+std::vector<SoundDecoderBackend> soundDecoderBackends() {
+    // what this build converts: nothing yet, so that everything but a WAV is refused cleanly
+    return {
+        {"Platform", sound::createPlatformSoundDecoder, [](std::string_view) { return false; }}};
 }
 
 std::vector<RegistryBackend> registryBackends() {

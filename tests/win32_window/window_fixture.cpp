@@ -39,8 +39,8 @@ void WindowFixture::TearDown() {
 Form1& WindowFixture::start(MessageBoxService* boxes) {
     form = std::make_unique<Form1>(
         Form1::Services{machine.files, boxes != nullptr ? *boxes : machine.box, machine.dialog,
-                        machine.player, window, machine.shells, machine.ringLock, machine.progress,
-                        machine.elevation, "C:\\Program Files\\Zorvik"});
+                        machine.player, machine.decoder(), window, machine.shells, machine.ringLock,
+                        machine.progress, machine.elevation, "C:\\Program Files\\Zorvik"});
     const Status created = window.create();
     EXPECT_TRUE(created.ok()) << (created.ok() ? "" : created.failure().message);
     window.attach(*form);

@@ -22,6 +22,15 @@ namespace {
 // Packets in a row that will not decode before a damaged sound counts as ended there.
 constexpr int kMostBadPacketsInARow = 64;
 
+// The rates a sound is taken at: a rate beyond them is a damaged header, and resampling from it
+// would cost the resampler gigabytes.
+constexpr int kLowestSourceRate = 1000;
+constexpr int kHighestSourceRate = 768000;
+
+bool plausibleRate(int rate) {
+    return rate >= kLowestSourceRate && rate <= kHighestSourceRate;
+}
+
 // The melody's rate for a source's: as it is within the range, else the nearest end of it
 // (44.1 kHz for the multiples of 44.1 kHz above it).
 int melodyRate(int sourceRate) {
@@ -85,7 +94,7 @@ public:
             return fault(SoundFault::Damaged);
         }
         decoder_->pkt_timebase = sound.time_base;
-        if (avcodec_open2(decoder_, codec, nullptr) < 0 || decoder_->sample_rate <= 0 ||
+        if (avcodec_open2(decoder_, codec, nullptr) < 0 || !plausibleRate(decoder_->sample_rate) ||
             decoder_->ch_layout.nb_channels <= 0) {
             return readFailureOr(SoundFault::Damaged);
         }
@@ -240,6 +249,9 @@ private:
     // A resampler for the frames' own format (which may change midway), into the melody's.
     Status makeResampler(const AVFrame& frame) {
         swr_free(&resampler_);
+        if (!plausibleRate(frame.sample_rate)) {
+            return fault(SoundFault::Damaged);
+        }
         AVChannelLayout in{};
         if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels <= 0) {
             av_channel_layout_default(&in, std::max(frame.ch_layout.nb_channels, 1));

@@ -36,7 +36,17 @@ protected:
     }
 };
 
-enum class Operation { Copy, Move, MoveAcrossVolumes, Delete };
+enum class Operation { Copy, Convert, Move, MoveAcrossVolumes, Delete };
+
+// Content made in place of the source's: the melody, its start written last, as a header is
+// once the length is known.
+struct MadeMelody final : ContentMaker {
+    Status make(ContentOutput& out, CopyProgress*) override {
+        const std::string_view melody = kMelody;
+        const Status rest = out.write(4, melody.substr(4));
+        return rest.ok() ? out.write(0, melody.substr(0, 4)) : rest;
+    }
+};
 
 enum class Outcome {
     Done,         // the operation is whole
@@ -77,7 +87,7 @@ using enum FileStep;
 // or everything is as it was, or (only when the undo fails too) nothing is lost and the box
 // says where everything is.
 TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere) {
-    const Operation copy = Operation::Copy, move = Operation::Move,
+    const Operation copy = Operation::Copy, convert = Operation::Convert, move = Operation::Move,
                     across = Operation::MoveAcrossVolumes, remove = Operation::Delete;
     using enum Outcome;
     const StepRow rows[] = {
@@ -87,6 +97,11 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
         {"copy, no flush", copy, {FlushTemporary}, {}, true, AsBefore},
         {"copy, no rename", copy, {RenameIntoPlace}, {}, true, AsBefore},
         {"copy, folder not synced", copy, {SyncFolder}, {}, true, Done},
+        {"convert", convert, {}, {}, true, Done},
+        {"convert, no temporary", convert, {CreateTemporary}, {}, true, AsBefore},
+        {"convert, no content", convert, {WriteContent}, {}, true, AsBefore},
+        {"convert, no flush", convert, {FlushTemporary}, {}, true, AsBefore},
+        {"convert, no rename", convert, {RenameIntoPlace}, {}, true, AsBefore},
         {"move", move, {}, {}, true, Done},
         {"move, no rename", move, {MoveInOneStep}, {}, true, AsBefore},
         {"move, rename said done", move, {}, MoveInOneStep, true, Unconfirmed},
@@ -122,7 +137,7 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
         machine->makeFolder(to);
         const std::string source = from + "\\x.wav";
         const std::string destination = to + "\\x.wav";
-        machine->writeFile(source, kMelody);
+        machine->writeFile(source, row.operation == convert ? "a sound" : kMelody);
         const bool moving = row.operation == move || row.operation == across;
         if (moving) {
             machine->setReadOnly(source, true);  // a read-only melody moves, as on Windows
@@ -157,6 +172,12 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
             case Operation::Copy:
                 done = copyFile(files(), source, destination);
                 break;
+            case Operation::Convert: {
+                MadeMelody maker;
+                auto prepared = files().prepareCopy(source, destination, nullptr, &maker);
+                done = prepared.ok() ? prepared.value()->commit() : Status(prepared.failure());
+                break;
+            }
             case Operation::Move:
             case Operation::MoveAcrossVolumes:
                 done = files().moveFile(source, destination, &journal);
@@ -193,7 +214,8 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
             case Outcome::Unconfirmed:
                 ASSERT_FALSE(done.ok());
                 EXPECT_EQ(after(), before);
-                EXPECT_EQ(machine->readFile(source), kMelody);
+                EXPECT_EQ(machine->readFile(source),
+                          row.operation == convert ? "a sound" : kMelody);
                 EXPECT_EQ(machine->readFile(destination),
                           row.namesake ? std::optional<std::string>(kOlder) : std::nullopt);
                 EXPECT_TRUE(mentions(done, "„" + source + "“")) << done.failure().message;

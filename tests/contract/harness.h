@@ -10,6 +10,7 @@
 
 #include "platform/file_transaction.h"
 #include "platform/registry.h"
+#include "sound/sound_decoder.h"
 
 // What the contract tables need of a backend's machine: a place of the test's own and ways to
 // arrange it behind the backend's back. Every backend (the in-memory fake, POSIX, Win32) brings
@@ -66,8 +67,17 @@ struct RegistryBackend {
     std::function<std::unique_ptr<RegistryHarness>()> make;
 };
 
+struct SoundDecoderBackend {
+    std::string name;
+    std::function<std::unique_ptr<sound::SoundDecoder>()> make;
+    // Whether it reads a kind of sound, by the extension its files have ("mp3", "wma"), as its
+    // platform is installed here; what it does not read it refuses cleanly.
+    std::function<bool(std::string_view extension)> reads;
+};
+
 // The backends this test binary runs the tables against; each binary defines these.
 std::vector<FileSystemBackend> fileSystemBackends();
 std::vector<RegistryBackend> registryBackends();
+std::vector<SoundDecoderBackend> soundDecoderBackends();
 
 }  // namespace zorvik::testing

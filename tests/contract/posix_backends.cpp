@@ -11,6 +11,7 @@
 
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_registry.h"
+#include "sound/platform_sound_decoder.h"
 #include "tests/contract/fake_backends.h"
 #include "tests/support/temp_folder.h"
 
@@ -109,6 +110,15 @@ std::vector<FileSystemBackend> fileSystemBackends() {
             fakeDriveWithoutHardLinks(),
             throughElevatedChannel(fakeFileSystemBackend()),
             {"Posix", [] { return std::make_unique<PosixFileSystemHarness>(); }}};
+}
+
+std::vector<SoundDecoderBackend> soundDecoderBackends() {
+#ifdef ZORVIK_PLATFORM_SOUND_DECODER
+    // the program's own: FFmpeg's module, loaded as the program loads it
+    return {{"Ffmpeg", sound::createPlatformSoundDecoder, [](std::string_view) { return true; }}};
+#else
+    return {};
+#endif
 }
 
 std::vector<RegistryBackend> registryBackends() {

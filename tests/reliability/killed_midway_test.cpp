@@ -14,6 +14,7 @@
 #include "platform/file_transaction.h"
 #include "tests/support/counted_registry.h"
 #include "tests/support/posix_form_fixture.h"
+#include "tests/support/sound_files.h"
 
 namespace zorvik {
 namespace {
@@ -75,6 +76,22 @@ public:
     bool acrossVolumes = false;
     bool namesake = false;  // Deleted holds an older melody of that name, kept aside meanwhile
 
+    // A sound from outside the folders, converted into Rings\song.wav.
+    void convert() {
+        testing::writeFile(root / "song.ogg", testing::fakeSound(2, 22050, 200000));
+        open();
+        addThroughDialog(testing::onDriveZ(root / "song.ogg"));
+    }
+    // 'A' where the converted melody is whole in Rings, 'B' where nothing of it is there.
+    char whatTheConversionLeft() {
+        const std::string inRings = listing(rings);
+        if (inRings == "Deleted new.wav old.wav song.wav" &&
+            readFile(rings / "song.wav") == testing::melodyOfFakeSound(2, 22050, 200000)) {
+            return 'A';
+        }
+        return inRings == "Deleted new.wav old.wav" ? 'B' : '?';
+    }
+
     void choose(const std::string& melody) {
         open();
         chooseRing(melody);
@@ -133,8 +150,10 @@ TEST(KilledMidway, AtEveryStepTheNextStartFindsTheWorkWholeOrUndone) {
         bool move;  // else the ring choice
         bool acrossVolumes;
         bool namesake;
+        bool conversion = false;  // a sound added, instead of either
     } cases[] = {
         {"the ring choice", false, false, false},
+        {"a conversion", false, false, false, true},
         {"a move on one volume", true, false, false},
         {"a move across volumes", true, true, false},
         {"a move across volumes over an older one", true, true, true},
@@ -148,9 +167,14 @@ TEST(KilledMidway, AtEveryStepTheNextStartFindsTheWorkWholeOrUndone) {
             return machine;
         };
         const auto run = [&](Machine& machine) {
-            c.move ? machine.moveToDeleted("new.wav") : machine.choose("new.wav");
+            c.conversion ? machine.convert()
+            : c.move     ? machine.moveToDeleted("new.wav")
+                         : machine.choose("new.wav");
         };
         const auto found = [&](Machine& machine) {
+            if (c.conversion) {
+                return machine.whatTheConversionLeft();
+            }
             const std::string now =
                 c.move ? machine.whereTheMovedMelodyIs() : machine.agreedRingMelody();
             return now == (c.move ? "Deleted" : "new.wav") ? 'A'
@@ -165,7 +189,7 @@ TEST(KilledMidway, AtEveryStepTheNextStartFindsTheWorkWholeOrUndone) {
             ASSERT_EQ(found(counting), 'A');
         }
         // every file step and settings write counts
-        ASSERT_GT(whole, c.move ? 1 : 8);
+        ASSERT_GT(whole, c.move || c.conversion ? 1 : 8);
         std::string outcomes;
         for (int killAt = 1; killAt <= whole; ++killAt) {
             SCOPED_TRACE("killed at step " + std::to_string(killAt));

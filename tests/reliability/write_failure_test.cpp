@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "tests/support/posix_form_fixture.h"
+#include "tests/support/sound_files.h"
 
 namespace zorvik {
 namespace {
@@ -42,7 +43,7 @@ protected:
         writeFile(install / "Phone.wav", "the old ring");
         addMelody(rings, "big.wav", std::string(kBig, 'b'));
         addMelody(rings, "small.wav", "small");
-        writeFile(elsewhere / "big.wav", std::string(kBig, 'B'));
+        writeFile(elsewhere / "big.wav", testing::waveFile(std::string(kBig, 'B')));
     }
     // One failure shown, naming the reason.
     bool shownOnce(const char* reason) {
@@ -56,17 +57,19 @@ protected:
 TEST_F(WriteFailures, ACopyThatDoesNotFitLeavesWhatItWouldReplaceWhole) {
     writeStore("\"RingSound\"=\"small.wav\"\n");
     const std::string store = storeText();
-    for (const bool ringChoice : {true, false}) {
-        SCOPED_TRACE(ringChoice ? "the ring choice" : "an added melody");
+    // a sound converted over big.wav: more than the limit once it is a WAV
+    writeFile(elsewhere / "big.ogg", testing::fakeSound(2, 22050, kBig));
+    for (const char* added : {"", "big.wav", "big.ogg"}) {
+        SCOPED_TRACE(*added == '\0' ? "the ring choice" : added);
         box.errors.clear();
         open();
         clickEntry("big.wav");
-        dialog.choose(testing::onDriveZ(elsewhere / "big.wav"));
+        dialog.choose(testing::onDriveZ(elsewhere / added));
         box.answer(kAnswerOk);
         EXPECT_EQ(inChildWithFileSizeLimit(64 * 1024,
                                            [&] {
-                                               ringChoice ? form->Command2_Click()
-                                                          : form->nm_Click();
+                                               *added == '\0' ? form->Command2_Click()
+                                                              : form->nm_Click();
                                                return shownOnce("твърде голям");
                                            }),
                   0)

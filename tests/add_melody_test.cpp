@@ -106,8 +106,6 @@ TEST_F(AddMelody, TheQuestionNamesTheFileWhatItBecomesAndAnyMelodyItReplaces) {
          "файлът не е звук, който програмата може да преобразува", true, "Deleted a.wav", ""},
         {"an empty file", (elsewhere / "празен.wav").text, "", kAnswerOk, "файлът е празен", true,
          "Deleted a.wav", ""},
-        {"a damaged sound", (elsewhere / "счупен.flac").text, "damaged sound", kAnswerOk,
-         "звукът във файла е повреден", true, "Deleted a.wav", ""},
         // no decoder reads it either: its header says best what is wrong
         {"a WAV with no channels", (elsewhere / "тихо.wav").text,
          wav::riff(wav::chunk("fmt ", wav::waveFormat(1, 0, 8000, 2, 16)) +

@@ -20,7 +20,8 @@ using fuzz::require;
 // The input as the file a conversion reads.
 class BytesReader final : public SourceReader {
 public:
-    BytesReader(const std::uint8_t* data, std::size_t size) : bytes_(data, data + size) {
+    BytesReader(const std::uint8_t* data, std::size_t size)
+        : bytes_(reinterpret_cast<const char*>(data), size) {
         facts_.size = size;
     }
     const ContentFacts& facts() const override { return facts_; }
@@ -28,15 +29,12 @@ public:
         return Extent{offset, facts_.size - offset, false};
     }
     Result<std::size_t> read(std::uint64_t offset, std::span<char> into) override {
-        require(offset <= SIZE_MAX);
         const auto at = static_cast<std::size_t>(std::min<std::uint64_t>(offset, bytes_.size()));
-        const std::size_t taken = std::min(into.size(), bytes_.size() - at);
-        std::memcpy(into.data(), bytes_.data() + at, taken);
-        return taken;
+        return bytes_.substr(at).copy(into.data(), into.size());
     }
 
 private:
-    std::string bytes_;
+    std::string_view bytes_;  // the input's, which outlives the decoding
     ContentFacts facts_;
 };
 

@@ -9,10 +9,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "sound/platform_sound_decoder.h"
-#include "sound/wave_header.h"
 #include "tests/support/posix_form_fixture.h"
-#include "tools/wav_synth.h"
 
 namespace zorvik {
 namespace {
@@ -25,16 +22,7 @@ namespace fs = std::filesystem;
 
 class BadInput : public PosixFormFixture, public ::testing::Test {
 protected:
-#ifdef ZORVIK_PLATFORM_SOUND_DECODER
-    // the program's own, FFmpeg's module loaded as the program loads it
-    sound::SoundDecoder& machineDecoder() override {
-        return *decoder_;
-    }
-    std::unique_ptr<sound::SoundDecoder> decoder_ = sound::createPlatformSoundDecoder();
-#endif
-    void setCheck2(bool ticked) {
-        writeStore(ticked ? "\"inDeleted\"=dword:00000001\n" : "");
-    }
+    void setCheck2(bool ticked) { writeStore(ticked ? "\"inDeleted\"=dword:00000001\n" : ""); }
     std::string errors() const {
         std::string all;
         for (const auto& shown : box.errors) {
@@ -78,75 +66,6 @@ TEST_F(BadInput, AwkwardNamesGoThroughEveryOperation) {
         removeEntry(name);  // for good
         EXPECT_FALSE(fs::exists(rings / name));
         EXPECT_EQ(errors(), "");
-    }
-}
-
-// The sounds people have, added on the real machine with the program's own decoder, become WAV
-// files the program's own check takes, in a melody's shape (a WAV it takes already is copied
-// byte for byte); what is no sound, or one no player could take, is refused with a box that
-// names it, and Rings keeps what it had.
-TEST_F(BadInput, EverySoundBecomesAMelodyAndWhatIsNoSoundIsRefused) {
-    const char* sounds = std::getenv("ZORVIK_TEST_SOUNDS");
-#ifndef ZORVIK_PLATFORM_SOUND_DECODER
-    sounds = nullptr;
-#endif
-    if (sounds == nullptr) {
-        GTEST_SKIP() << "no test sounds, or no decoder in this build";
-    }
-    writeFile(root / "notes.mp3", "words, not a sound");
-    writeFile(root / "empty.ogg", "");
-    writeFile(root / "no channels.wav",
-              wav::riff(wav::chunk("fmt ", wav::waveFormat(1, 0, 8000, 2, 16)) +
-                        wav::chunk("data", "abcd")));
-    const struct {
-        fs::path file;
-        std::uint16_t channels;  // 0: refused
-        std::uint32_t rate;
-        bool copied = false;
-    } rows[] = {
-        {fs::path(sounds) / "tone.mp3", 2, 44100},
-        {fs::path(sounds) / "tone.m4a", 2, 48000},
-        {fs::path(sounds) / "tone.ogg", 2, 44100},
-        {fs::path(sounds) / "tone.opus", 2, 48000},
-        {fs::path(sounds) / "tone.wma", 2, 44100},
-        {fs::path(sounds) / "six-channels.flac", 2, 48000},
-        {fs::path(sounds) / "past-players.wav", 1, 48000},
-        {fs::path(sounds) / "low-rate.wav", 1, 4000, true},
-        {root / "notes.mp3", 0, 0},
-        {root / "empty.ogg", 0, 0},
-        {root / "no channels.wav", 0, 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.file.filename().string());
-        fs::remove_all(rings);
-        fs::create_directories(deleted);
-        box.errors.clear();
-        open();
-        addThroughDialog(testing::onDriveZ(row.file));
-        const std::string melody = row.file.stem().string() + ".wav";
-        if (row.channels == 0) {
-            ASSERT_EQ(box.errors.size(), 1u);
-            EXPECT_NE(box.errors[0].message.find(row.file.string()), std::string::npos);
-            EXPECT_EQ(listing(rings), "Deleted");
-            continue;
-        }
-        EXPECT_EQ(errors(), "");
-        EXPECT_EQ(listing(rings), "Deleted " + melody);
-        const std::string bytes = readFile(rings / melody);
-        if (row.copied) {
-            EXPECT_EQ(bytes, readFile(row.file));
-        }
-        const auto header =
-            readWaveHeader(bytes.size(), [&](std::uint64_t at, std::span<unsigned char> into) {
-                const auto count = std::min<std::size_t>(into.size(), bytes.size() - at);
-                std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), count, into.begin());
-                return std::optional<std::size_t>(count);
-            });
-        ASSERT_TRUE(header.ok()) << header.failure().message;
-        EXPECT_EQ(header.value().channels, row.channels);
-        EXPECT_EQ(header.value().sampleRate, row.rate);
-        EXPECT_EQ(header.value().tag, row.copied ? header.value().tag : wave_tag::kPcm);
-        EXPECT_GT(header.value().dataSize, header.value().bytesPerSecond / 2);
     }
 }
 

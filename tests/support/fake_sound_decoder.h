@@ -10,15 +10,14 @@
 namespace zorvik::testing {
 
 // A decoder that takes a file holding "sound CHANNELS RATE FRAMES [DECLARED]" for a sound of
-// that shape and length (whose source says it lasts DECLARED frames, where given), gives
-// "damaged sound" as a damaged one and refuses anything else as no sound. Its samples count up
+// that shape and length (whose source says it lasts DECLARED frames, where given) and refuses
+// anything else as no sound. Its samples count up
 // from 0, so that a test can tell each one's place.
 class FakeSoundDecoder final : public sound::SoundDecoder {
 public:
     explicit FakeSoundDecoder(TransactionalFileSystem& files) : files_(files) {}
 
     Result<std::unique_ptr<sound::DecodedSound>> open(const std::string& hostPath) override {
-        ++opened;
         auto reader = files_.openSource(hostPath);
         if (!reader.ok()) {
             return reader.failure();
@@ -29,9 +28,6 @@ public:
         std::string word;
         auto sound = std::make_unique<Sound>();
         words >> word >> sound->shape_.channels >> sound->shape_.sampleRate >> sound->frames_;
-        if (word == "damaged") {
-            return failure_text::soundFault(SoundFault::Damaged);
-        }
         if (word != "sound" || !words) {
             return failure_text::soundFault(SoundFault::NotASound);
         }
@@ -39,8 +35,6 @@ public:
         words >> sound->declared_;
         return std::unique_ptr<sound::DecodedSound>(std::move(sound));
     }
-
-    int opened = 0;
 
 private:
     class Sound final : public sound::DecodedSound {

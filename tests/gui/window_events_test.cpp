@@ -25,6 +25,7 @@
 
 #include "platform/file_transaction.h"
 #include "platform/qt/qt_open_file_dialog.h"
+#include "sound/sound_kinds.h"
 #include "tests/gui/window_fixture.h"
 
 namespace zorvik {
@@ -101,11 +102,18 @@ TEST_F(WindowEvents,
        TheOpenFileDialogHasTheDesignsTitleAndFilterIsWhollyBulgarianAndLeavesNoTrace) {
     auto owned = std::make_unique<QFileDialog>();
     QFileDialog& dialog = *owned;
-    QtOpenFileDialog(nullptr, "Добавяне на мелодия за звънене на Zorvik.", "Wav|*.wav",
+    // the desktop's filter: the design's first, then the sounds this build converts
+    QtOpenFileDialog(nullptr, "Добавяне на мелодия за звънене на Zorvik.",
+                     "Wav|*.wav" + sound::convertibleSoundFilters(),
                      [](const std::string& host) -> Result<std::string> { return host; })
         .configure(dialog);
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Добавяне на мелодия за звънене на Zorvik.");
-    EXPECT_EQ(dialog.nameFilters(), QStringList{QStringLiteral("Wav (*.wav)")});
+    const QStringList filters = dialog.nameFilters();
+    ASSERT_GE(filters.size(), 4);
+    EXPECT_EQ(filters.front(), QStringLiteral("Wav (*.wav)"));
+    EXPECT_TRUE(filters[1].startsWith(QStringLiteral("Всички звуци (*.wav *.mp3 *.m4a")));
+    EXPECT_EQ(filters[2], QStringLiteral("Звук MP3 (*.mp3)"));
+    EXPECT_EQ(filters.back(), QStringLiteral("Всички файлове (*.*)"));
     auto* filterBox = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     ASSERT_NE(filterBox, nullptr);
     EXPECT_EQ(filterBox->currentText().toStdString(), "Wav");

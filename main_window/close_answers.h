@@ -36,7 +36,7 @@ public:
     // A box's and a progress's dismissal alike: everything open.
     void dismiss() override { cancelWhatIsOpen(); }
 
-    void run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) override;
+    bool run(std::string_view doing, const std::function<void(CopyProgress&)>& work) override;
 
 private:
     MessageBoxService& box_;

@@ -230,7 +230,7 @@ TEST_F(WindowEvents, ALongCopyShowsItsDialogAndEachWayOfStoppingItStopsTheCopy) 
         bool stopped = false;
         const auto copier = std::this_thread::get_id();
         std::thread::id worker;
-        progress.run("Звън.wav", [&](CopyProgress& report) {
+        (void)progress.run("Копиране на „Звън.wav“…", [&](CopyProgress& report) {
             worker = std::this_thread::get_id();
             // ten seconds at most, should nothing stop it
             for (std::uint64_t block = 1; block <= 1000 && !stopped; ++block) {

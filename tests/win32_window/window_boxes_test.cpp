@@ -80,7 +80,7 @@ TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindow) {
         {"rights", [&] { boxes.confirmElevation(rights, texts::kRingTitle); }},
         {"progress",
          [&] {
-             progress.run(name, [](CopyProgress& report) {
+             (void)progress.run(copyingText(name), [](CopyProgress& report) {
                  for (std::uint64_t block = 1; block <= 1000 && report.copied(block, 1000);
                       ++block) {
                      Sleep(10);

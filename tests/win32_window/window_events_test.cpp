@@ -259,7 +259,7 @@ TEST_F(WindowEvents, ALongCopyShowsItsDialogOverTheWindowAndCancelStopsIt) {
             }
         });
         bool stopped = false;
-        progress.run("Звън.wav", [&](CopyProgress& report) {
+        (void)progress.run("Копиране на „Звън.wav“…", [&](CopyProgress& report) {
             // ten seconds at most, should nothing stop it
             for (std::uint64_t block = 1; block <= 1000 && !stopped; ++block) {
                 Sleep(10);

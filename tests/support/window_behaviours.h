@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,28 @@
 namespace zorvik::testing {
 
 enum class Key { Tab, BackTab, Down, Enter, KeypadEnter, Space };
+
+// The ways a person stops the progress dialog, and the window's close meanwhile.
+enum class Stop { CancelButton, Escape, CloseBox, WindowClosed };
+
+// What the progress dialog showed while it stood over the window.
+struct ProgressSeen {
+    std::string title;
+    std::string text;
+    std::string button;
+    bool barMoved = false;
+    bool windowTakesInput = true;
+    int width = 0;  // the dialog's and the window's, frames included
+    int windowWidth = 0;
+};
+
+// A control's face: its height in pixels (the em's), and whether bold and italic.
+struct Face {
+    int pixels = 0;
+    bool bold = false;
+    bool italic = false;
+    bool operator==(const Face&) const = default;
+};
 
 // Pixels: in the control's container, or on the screen.
 struct Place {
@@ -62,6 +85,43 @@ public:
     virtual std::string tipOver(int row) = 0;
     virtual std::vector<std::string> boxesShown() = 0;
     virtual int playsStarted() = 0;
+
+    // Files below the install folder, by their place there ("Phone.wav", "Rings\\a.wav"); "" for
+    // none, and the folder's names in byte order, space-separated.
+    virtual void writeInstalled(const std::string& place, const std::string& bytes) = 0;
+    virtual std::string readInstalled(const std::string& place) = 0;
+    virtual std::string listInstalled(const std::string& folder) = 0;
+    // A melody of that name outside the install folder, which the next open-file dialog chooses.
+    virtual void chooseNextInTheOpenFileDialog(const std::string& name) = 0;
+    // Only the administrator may change the install folder, and the window offers to ask for
+    // the rights; false where the platform asks no one (a refusal then stands).
+    virtual bool installFolderNeedsRights() = 0;
+
+    // The window's own progress service.
+    virtual ProgressService& progress() = 0;
+    // The next progress dialog shows at once. Once it shows (and, `atTheFlush`, once the copy
+    // under it is being flushed, its content all written, the flush waiting for this), it is
+    // read into `seen` (where given) and stopped `how`.
+    virtual void stopTheNextProgress(Stop how, bool atTheFlush, ProgressSeen* seen) = 0;
+    // The next `answeredFirst` questions are answered OK unseen, and once the question after
+    // them shows, the window is asked to close, as another program asks.
+    virtual void closeWhenAQuestionShows(int answeredFirst) = 0;
+    // Since that: whether the window went while a handler still ran, and whether it is gone.
+    virtual bool wentWhileAHandlerRan() = 0;
+    virtual bool windowGone() = 0;
+
+    // The list's pixels as the screen shows them, or once drawn anew; a wheel step down on it.
+    virtual std::vector<std::uint32_t> listPixels(bool drawnAnew) = 0;
+    virtual void wheelDownOverTheList() = 0;
+    virtual Face faceOf(std::string_view control) = 0;
+    // 0xRRGGBB; the background where the text is drawn, and the system's face of buttons.
+    virtual std::uint32_t textColourOf(std::string_view control) = 0;
+    virtual std::uint32_t backgroundOf(std::string_view control) = 0;
+    virtual std::uint32_t buttonFace() = 0;
+    virtual std::string caption() = 0;
+    virtual bool resizable() = 0;
+    virtual Place clientArea() = 0;
+    virtual int iconSide() = 0;  // in pixels; 0 for no icon
     virtual std::vector<std::string> menuCaptions() = 0;
     virtual bool hasMenuBar() = 0;
     virtual Place placeOf(std::string_view control) = 0;            // in its container
@@ -94,9 +154,12 @@ inline constexpr DesignedPlace kDesignedPlaces[] = {
     {"MMControl1", "", {-600, 2040, 3540, 375}, false},
 };
 
-// Pixels for twips at `dpi`, rounded to the nearest.
+// Pixels for twips, and for points, at `dpi`, rounded to the nearest.
 inline int pixelsOf(int twips, int dpi) {
     return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
+inline int pixelsOfPoints(double points, int dpi) {
+    return static_cast<int>(std::lround(points * dpi / 72.0));
 }
 
 // Every control in its designed container, place (at the window's DPI) and visibility.
@@ -108,5 +171,7 @@ struct WindowBehaviour {
 };
 
 const std::vector<WindowBehaviour>& windowBehaviours();
+// The rows on the long copy, its Cancel and the window's close under a dialog.
+std::vector<WindowBehaviour> modalBehaviours();
 
 }  // namespace zorvik::testing

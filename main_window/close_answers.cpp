@@ -23,6 +23,11 @@ void CloseAnswers::answerForAnAbsentUser() {
     cancelWhatIsOpen();
 }
 
+void CloseAnswers::answerWithNoDisplay() {
+    userAbsent_ = true;
+    progress_.dismiss();
+}
+
 std::optional<int> CloseAnswers::confirm(std::string_view message, std::string_view title) {
     return userAbsent_ ? kAnswerCancel : box_.confirm(message, title);
 }

@@ -4,23 +4,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWheelEvent>
-#include <atomic>
-#include <chrono>
-#include <thread>
-
-#include "platform/file_transaction.h"
 
 namespace zorvik::testing {
-
-namespace {
-
-// The copy's flush waits (ten seconds at most) until the dialog over it has been stopped.
-struct FlushHold {
-    std::atomic<bool> flushing{false};
-    std::atomic<bool> released{false};
-};
-
-}  // namespace
 
 WindowFixture::~WindowFixture() {
     if (program) {
@@ -61,15 +46,7 @@ void WindowFixture::stopTheNextProgress(Stop how, bool atTheFlush, ProgressSeen*
     auto hold = std::make_shared<FlushHold>();
     if (atTheFlush) {
         static_cast<TransactionalFileSystem&>(platform().files())
-            .setStepFaults([hold](FileStep step) {
-                if (step == FileStep::FlushTemporary) {
-                    hold->flushing = true;
-                    for (int i = 0; i < 1000 && !hold->released; ++i) {
-                        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                    }
-                }
-                return std::optional<StepFault>();
-            });
+            .setStepFaults(FlushHold::of(hold));
     }
     auto ticks = std::make_shared<int>(0);
     watch([this, how, atTheFlush, seen, hold, ticks] {
@@ -176,11 +153,6 @@ void WindowFixture::wheelDownOverTheList() {
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(&viewport, &wheel);
     waitFor([] { return false; }, 100);
-}
-
-Face WindowFixture::faceOf(std::string_view name) {
-    const QFont font = control(name)->font();
-    return {pixelsOfPoints(font.pointSizeF(), dpi()), font.weight() >= QFont::Bold, font.italic()};
 }
 
 }  // namespace zorvik::testing

@@ -262,12 +262,13 @@ public:
     bool windowGone() override { return program->form().closed() && !window().isVisible(); }
     std::vector<std::uint32_t> listPixels(bool drawnAnew) override;
     void wheelDownOverTheList() override;
-    Face faceOf(std::string_view name) override;
-    std::uint32_t textColourOf(std::string_view name) override {
-        return control(name)->palette().color(QPalette::Text).rgb() & 0xFFFFFFu;
-    }
-    std::uint32_t backgroundOf(std::string_view name) override {
-        return control(name)->palette().color(QPalette::Base).rgb() & 0xFFFFFFu;
+    Look lookOf(std::string_view name) override {
+        const QFont font = control(name)->font();
+        const QPalette colours = control(name)->palette();
+        return {
+            {pixelsOfPoints(font.pointSizeF(), dpi()), font.weight() >= QFont::Bold, font.italic()},
+            colours.color(QPalette::Text).rgb() & 0xFFFFFFu,
+            colours.color(QPalette::Base).rgb() & 0xFFFFFFu};
     }
     std::uint32_t buttonFace() override {
         return window().palette().color(QPalette::Button).rgb() & 0xFFFFFFu;

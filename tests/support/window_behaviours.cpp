@@ -257,14 +257,15 @@ void theTextBoxesHaveTheirFacesAndColoursAndTheRestTheControlsFace(WindowDriver&
     } boxes[] = {{"Text2", {textBoxHeight, true, false}, 0xC0FFFF},
                  {"Text1", {textBoxHeight, true, true}, 0x808080}};
     for (const auto& box : boxes) {
-        SCOPED_TRACE(box.name);
-        EXPECT_EQ(window.faceOf(box.name), box.face);
-        EXPECT_EQ(window.textColourOf(box.name), box.text);
-        EXPECT_EQ(window.backgroundOf(box.name), window.buttonFace());
+        const Look look = window.lookOf(box.name);
+        EXPECT_EQ(look.face, box.face) << box.name;
+        EXPECT_EQ(look.text, box.text) << box.name;
+        EXPECT_EQ(look.background, window.buttonFace()) << box.name;
     }
     for (const char* name : {"Check1", "Check2", "Command1", "Command2", "Command3", "Frame1",
                              "Frame2", "Frame3", "Frame4", "File1"}) {
-        EXPECT_EQ(window.faceOf(name), (Face{pixelsOfPoints(8.25, window.dpi()), false, false}))
+        EXPECT_EQ(window.lookOf(name).face,
+                  (Face{pixelsOfPoints(8.25, window.dpi()), false, false}))
             << name;
     }
 }

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "main_window/form1.h"
+#include "platform/file_transaction.h"
 
 namespace zorvik::testing {
 
@@ -27,12 +30,26 @@ struct ProgressSeen {
     int windowWidth = 0;
 };
 
-// A control's face: its height in pixels (the em's), and whether bold and italic.
+// A control's face (its height in pixels, the em's, and whether bold and italic), and its text's
+// colour and the background under it, as 0xRRGGBB.
 struct Face {
     int pixels = 0;
     bool bold = false;
     bool italic = false;
     bool operator==(const Face&) const = default;
+};
+struct Look {
+    Face face;
+    std::uint32_t text = 0;
+    std::uint32_t background = 0;
+};
+
+// A copy's flush that waits (ten seconds at most) until released, as the driver stops a dialog.
+struct FlushHold {
+    std::atomic<bool> flushing{false};
+    std::atomic<bool> released{false};
+    // the step faults that hold the flush
+    static StepFaults of(const std::shared_ptr<FlushHold>& hold);
 };
 
 // Pixels: in the control's container, or on the screen.
@@ -113,11 +130,8 @@ public:
     // The list's pixels as the screen shows them, or once drawn anew; a wheel step down on it.
     virtual std::vector<std::uint32_t> listPixels(bool drawnAnew) = 0;
     virtual void wheelDownOverTheList() = 0;
-    virtual Face faceOf(std::string_view control) = 0;
-    // 0xRRGGBB; the background where the text is drawn, and the system's face of buttons.
-    virtual std::uint32_t textColourOf(std::string_view control) = 0;
-    virtual std::uint32_t backgroundOf(std::string_view control) = 0;
-    virtual std::uint32_t buttonFace() = 0;
+    virtual Look lookOf(std::string_view control) = 0;
+    virtual std::uint32_t buttonFace() = 0;  // the system's colour of buttons, 0xRRGGBB
     virtual std::string caption() = 0;
     virtual bool resizable() = 0;
     virtual Place clientArea() = 0;

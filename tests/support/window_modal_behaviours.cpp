@@ -124,6 +124,18 @@ void aCloseWhileTheRightsQuestionIsOpenAnswersItCancelToo(WindowDriver& window) 
 
 }  // namespace
 
+StepFaults FlushHold::of(const std::shared_ptr<FlushHold>& hold) {
+    return [hold](FileStep step) {
+        if (step == FileStep::FlushTemporary) {
+            hold->flushing = true;
+            for (int i = 0; i < 1000 && !hold->released; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+        return std::optional<StepFault>();
+    };
+}
+
 std::vector<WindowBehaviour> modalBehaviours() {
     return {
         {"ALongCopyShowsItsDialogOverTheWindowAndEachWayOfStoppingItStopsIt",

@@ -29,6 +29,7 @@ void WindowFixture::SetUp() {
 }
 
 void WindowFixture::TearDown() {
+    win32::Win32MessageBox::clearAnswers();
     if (watch_ != 0) {
         KillTimer(nullptr, watch_);
     }
@@ -40,13 +41,13 @@ void WindowFixture::TearDown() {
 }
 
 Form1& WindowFixture::start() {
-    boxes_.to = &machine.box;
+    answerBoxes(kAnswerCancel);
     form = std::make_unique<Form1>(Form1::Services{
         machine.files, boxes_, machine.dialog, machine.player, window, machine.shells,
         machine.ringLock, progress_, machine.elevation, "C:\\Program Files\\Zorvik"});
     const Status created = window.create();
     EXPECT_TRUE(created.ok()) << (created.ok() ? "" : created.failure().message);
-    realBoxes_.setOwner(window.handle());
+    boxes_.setOwner(window.handle());
     progress_.setOwner(window.handle());
     window.attach(*form);
     form->Form_Load();

@@ -32,8 +32,8 @@ protected:
     void TearDown() override;
 
     // Creates the window over the machine, runs the load handler, shows the window and waits
-    // until it is the active window. The boxes are the machine's, answered by the test, until
-    // a row asks for the real ones; the progress dialog is the real one.
+    // until it is the active window. The boxes and the progress dialog are the real ones, the
+    // boxes answered Cancel unseen unless a test queues other answers.
     Form1& start();
     // Handles every message waiting for this thread, through the window.
     void pump();
@@ -151,7 +151,10 @@ protected:
     }
 
     void answerBoxes(int answer) override {
-        machine.box.answerer = [answer] { return std::optional<int>(answer); };
+        win32::Win32MessageBox::clearAnswers();
+        for (int box = 0; box < 200; ++box) {
+            win32::Win32MessageBox::setNextAnswer(answer);
+        }
     }
 
     std::vector<std::string> listed() override {
@@ -197,14 +200,7 @@ protected:
         return liesWithin(tip, monitorOf(false)) ? shown : std::string();
     }
     std::vector<std::string> boxesShown() override {
-        std::vector<std::string> said;
-        for (const auto* kind :
-             {&machine.box.questions, &machine.box.notices, &machine.box.errors}) {
-            for (const auto& box : *kind) {
-                said.push_back(box.message);
-            }
-        }
-        return said;
+        return win32::Win32MessageBox::answeredMessages();
     }
     int playsStarted() override { return static_cast<int>(machine.player.played.size()); }
     std::vector<std::string> menuCaptions() override {
@@ -260,9 +256,7 @@ protected:
         SendMessageW(control("File1"), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
         UpdateWindow(control("File1"));
     }
-    Face faceOf(std::string_view name) override;
-    std::uint32_t textColourOf(std::string_view name) override;
-    std::uint32_t backgroundOf(std::string_view name) override;
+    Look lookOf(std::string_view name) override;
     std::uint32_t buttonFace() override { return rgbOf(GetSysColor(COLOR_BTNFACE)); }
     std::string caption() override { return textOf(window.handle()); }
     bool resizable() override {
@@ -290,33 +284,8 @@ protected:
     bool quitPosted = false;
 
 private:
-    // The machine's boxes, or from a row's asking on, the real ones over the window.
-    class Boxes final : public MessageBoxService {
-    public:
-        std::optional<int> confirm(std::string_view message, std::string_view title) override {
-            return to->confirm(message, title);
-        }
-        std::optional<int> confirmElevation(std::string_view message,
-                                            std::string_view title) override {
-            return to->confirmElevation(message, title);
-        }
-        std::optional<int> retryOrCancel(std::string_view message,
-                                         std::string_view title) override {
-            return to->retryOrCancel(message, title);
-        }
-        void showError(std::string_view message, std::string_view title) override {
-            to->showError(message, title);
-        }
-        void showNotice(std::string_view message, std::string_view title) override {
-            to->showNotice(message, title);
-        }
-        void dismiss() override { to->dismiss(); }
-        MessageBoxService* to = nullptr;
-    };
-
     static bool desktopAvailable_;
-    Boxes boxes_;
-    win32::Win32MessageBox realBoxes_;
+    win32::Win32MessageBox boxes_;
     win32::Win32Progress progress_{layout::kFormCaption};
     UINT_PTR watch_ = 0;  // a timer of a row's
     struct Going {

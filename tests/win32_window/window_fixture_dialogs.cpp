@@ -5,22 +5,13 @@
 
 #include <commctrl.h>
 
-#include <atomic>
-#include <chrono>
 #include <memory>
-#include <thread>
 
 #include "tests/win32_window/window_fixture.h"
 
 namespace zorvik::testing {
 
 namespace {
-
-// The copy's flush waits (ten seconds at most) until the dialog over it has been stopped.
-struct FlushHold {
-    std::atomic<bool> flushing{false};
-    std::atomic<bool> released{false};
-};
 
 // What the timer that stops the next progress dialog works with; timers take no context.
 struct ProgressStop {
@@ -46,9 +37,10 @@ void CALLBACK stopTheProgress(HWND, UINT, UINT_PTR timer, DWORD) {
     const HWND bar =
         dialog != nullptr ? FindWindowExW(dialog, nullptr, PROGRESS_CLASSW, nullptr) : nullptr;
     const bool barMoved = bar != nullptr && SendMessageW(bar, PBM_GETPOS, 0, 0) > 0;
-    if (dialog == nullptr || IsWindowVisible(dialog) == FALSE ||
+    // read once it has settled: shown a few ticks, its bar moving
+    if (dialog == nullptr || IsWindowVisible(dialog) == FALSE || ++stop.ticks < 3 ||
         (stop.atTheFlush && !stop.hold->flushing) ||
-        (stop.seen != nullptr && !barMoved && ++stop.ticks < 100)) {
+        (stop.seen != nullptr && !barMoved && stop.ticks < 100)) {
         return;
     }
     KillTimer(nullptr, timer);
@@ -112,22 +104,14 @@ void WindowFixture::stopTheNextProgress(Stop how, bool atTheFlush, ProgressSeen*
     progress_.setDialogDelay(0);
     auto hold = std::make_shared<FlushHold>();
     if (atTheFlush) {
-        machine.files.setStepFaults([hold](FileStep step) {
-            if (step == FileStep::FlushTemporary) {
-                hold->flushing = true;
-                for (int i = 0; i < 1000 && !hold->released; ++i) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                }
-            }
-            return std::optional<StepFault>();
-        });
+        machine.files.setStepFaults(FlushHold::of(hold));
     }
     pendingStop = {how, atTheFlush, seen, window.handle(), &progress_, hold, 0};
     SetTimer(nullptr, 0, 20, stopTheProgress);
 }
 
 void WindowFixture::closeWhenAQuestionShows(int answeredFirst) {
-    boxes_.to = &realBoxes_;
+    win32::Win32MessageBox::clearAnswers();
     for (int i = 0; i < answeredFirst; ++i) {
         win32::Win32MessageBox::setNextAnswer(kAnswerOk);
     }
@@ -182,42 +166,23 @@ std::vector<std::uint32_t> WindowFixture::listPixels(bool drawnAnew) {
     return copied;
 }
 
-Face WindowFixture::faceOf(std::string_view name) {
+Look WindowFixture::lookOf(std::string_view name) {
     const LOGFONTW font = fontOf(name);
-    return {static_cast<int>(-font.lfHeight), font.lfWeight >= FW_BOLD, font.lfItalic != 0};
-}
-
-namespace {
-
-// The colours a control is drawn in, as the frame it belongs to hands them from the window.
-struct Drawn {
-    COLORREF text;
-    COLORREF background;
-};
-
-Drawn drawnColours(HWND control) {
+    // the colours as the frame the control belongs to hands them from the window; what is not
+    // text is painted with the brush, which must be of the text's background
     const HDC dc = CreateCompatibleDC(nullptr);
-    const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(control), WM_CTLCOLORSTATIC,
-                                                             reinterpret_cast<WPARAM>(dc),
-                                                             reinterpret_cast<LPARAM>(control)));
-    Drawn drawn{GetTextColor(dc), GetBkColor(dc)};
-    DeleteDC(dc);
-    // what is not text is painted with the brush: it must be the same
+    const auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(GetParent(control(name)), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(control(name))));
     LOGBRUSH painted{};
-    if (GetObjectW(brush, sizeof painted, &painted) == 0 || painted.lbColor != drawn.background) {
-        drawn.background = CLR_INVALID;
-    }
-    return drawn;
-}
-
-}  // namespace
-
-std::uint32_t WindowFixture::textColourOf(std::string_view name) {
-    return rgbOf(drawnColours(control(name)).text);
-}
-
-std::uint32_t WindowFixture::backgroundOf(std::string_view name) {
-    return rgbOf(drawnColours(control(name)).background);
+    const bool oneBackground =
+        GetObjectW(brush, sizeof painted, &painted) != 0 && painted.lbColor == GetBkColor(dc);
+    const Look look{
+        {static_cast<int>(-font.lfHeight), font.lfWeight >= FW_BOLD, font.lfItalic != 0},
+        rgbOf(GetTextColor(dc)),
+        oneBackground ? rgbOf(GetBkColor(dc)) : ~0u};
+    DeleteDC(dc);
+    return look;
 }
 
 int WindowFixture::iconSide() {

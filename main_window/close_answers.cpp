@@ -23,6 +23,11 @@ void CloseAnswers::answerForAnAbsentUser() {
     cancelWhatIsOpen();
 }
 
+void CloseAnswers::answerWithNoDisplay() {
+    userAbsent_ = true;
+    progress_.dismiss();
+}
+
 std::optional<int> CloseAnswers::confirm(std::string_view message, std::string_view title) {
     return userAbsent_ ? kAnswerCancel : box_.confirm(message, title);
 }
@@ -48,13 +53,13 @@ void CloseAnswers::showNotice(std::string_view message, std::string_view title) 
     }
 }
 
-void CloseAnswers::run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) {
+bool CloseAnswers::run(std::string_view doing, const std::function<void(CopyProgress&)>& work) {
     if (!userAbsent_) {
-        progress_.run(fileName, work);
-        return;
+        return progress_.run(doing, work);
     }
     CancelledAtOnce cancelled;
     work(cancelled);
+    return false;
 }
 
 }  // namespace zorvik

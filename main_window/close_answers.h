@@ -27,6 +27,9 @@ public:
     void cancelWhatIsOpen();
     // No one is left to answer: what is open and whatever opens later answers Cancel.
     void answerForAnAbsentUser();
+    // No one is left and nothing can be drawn any more (the display is gone): whatever opens
+    // later answers Cancel and the copy under way stops, while the boxes open are not touched.
+    void answerWithNoDisplay();
 
     std::optional<int> confirm(std::string_view message, std::string_view title) override;
     std::optional<int> confirmElevation(std::string_view message, std::string_view title) override;
@@ -36,7 +39,7 @@ public:
     // A box's and a progress's dismissal alike: everything open.
     void dismiss() override { cancelWhatIsOpen(); }
 
-    void run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) override;
+    bool run(std::string_view doing, const std::function<void(CopyProgress&)>& work) override;
 
 private:
     MessageBoxService& box_;

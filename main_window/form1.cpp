@@ -108,11 +108,22 @@ void Form1::endSession() {
 }
 
 void Form1::windowDestroyed() {
-    if (closed_) {
-        return;
+    if (!closed_) {
+        closing_ = true;
+        box_.answerForAnAbsentUser();
+        unloadUnattended();
     }
-    closing_ = true;
-    box_.answerForAnAbsentUser();
+}
+
+void Form1::displayLost() {
+    if (!closed_) {
+        closing_ = true;
+        box_.answerWithNoDisplay();
+        unloadUnattended();
+    }
+}
+
+void Form1::unloadUnattended() {
     std::int16_t cancel = 0;
     Form_Unload(cancel);
     closed_ = true;

@@ -128,6 +128,9 @@ public:
     // The window went without a close (another program destroyed it): the options are stored
     // as at a close, with no one to answer anything, and no later event acts.
     void windowDestroyed();
+    // The display went (its connection broke) and the program ends at once, in the middle of a
+    // handler or not: as windowDestroyed(), but touching no box, there being nothing to draw on.
+    void displayLost();
 
     // Whether Form_Unload has run: it runs once, however many ways the window is closed.
     bool unloaded() const { return unloaded_; }
@@ -143,6 +146,7 @@ private:
     void run(const std::function<Status()>& handler);
     void runWaitingRepaint();
     void closeNow();
+    void unloadUnattended();
     void notify();
     void clickCheckBox(CheckBox& box);
     void readRingSoundIntoTexts();

@@ -80,8 +80,9 @@ public:
 };
 
 // Runs the copy inside a longer operation (a move across volumes) where its progress can be
-// shown: `copy` once, given what it tells how far it has come.
-using CopyRunner = std::function<void(const std::function<void(CopyProgress&)>& copy)>;
+// shown: `copy` once, given what it tells how far it has come. false: the copy is undone, though
+// it may have run to its end (cancelled after its last report).
+using CopyRunner = std::function<bool(const std::function<void(CopyProgress&)>& copy)>;
 
 // The files of the melody folders, reached by Windows-form paths.
 class FileSystem {

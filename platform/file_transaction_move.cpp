@@ -87,14 +87,19 @@ Status FileOperation::moveAcrossVolumes(MoveJournal* journal, const CopyRunner* 
     const auto copy = [&](CopyProgress* progress) {
         written.emplace(writeTemporary(*reader, true, progress));
     };
+    bool copyStands = true;
     if (runCopy != nullptr) {
-        (*runCopy)([&](CopyProgress& progress) { copy(&progress); });
+        copyStands = (*runCopy)([&](CopyProgress& progress) { copy(&progress); });
     } else {
         copy(nullptr);
     }
     reader.reset();  // Windows removes no file that is still open
     if (!written) {
         return fail(ErrorCode::NotAvailable);  // nothing ran the copy
+    }
+    if (!copyStands && written->ok()) {
+        written.reset();  // its temporary goes with it
+        return Failure{ErrorCode::Cancelled, {}};
     }
     if (!written->ok()) {
         return written->failure();

@@ -12,15 +12,30 @@ std::string copyingText(std::string_view fileName) {
     return failure_text::filled(texts::kCopying, {fileName});
 }
 
+std::string movingText(std::string_view fileName) {
+    return failure_text::filled(texts::kMoving, {fileName});
+}
+
+std::string convertingText(std::string_view fileName) {
+    return failure_text::filled(texts::kConverting, {fileName});
+}
+
 Result<std::unique_ptr<PreparedCopy>> prepareCopyShowingProgress(FileSystem& files,
                                                                  ProgressService& progress,
                                                                  std::string_view source,
                                                                  std::string_view destination,
                                                                  ContentMaker* maker) {
     std::optional<Result<std::unique_ptr<PreparedCopy>>> prepared;
-    progress.run(winpath::fileName(source), [&](CopyProgress& report) {
+    // a copy whose content is made from its source is a sound converted
+    const std::string doing = maker != nullptr ? convertingText(winpath::fileName(source))
+                                               : copyingText(winpath::fileName(source));
+    const bool stands = progress.run(doing, [&](CopyProgress& report) {
         prepared.emplace(files.prepareCopy(source, destination, &report, maker));
     });
+    if (!stands && prepared && prepared->ok()) {
+        // cancelled after its last report: the copy waiting beside the destination goes
+        return Failure{ErrorCode::Cancelled, {}};
+    }
     if (!prepared) {
         // a service that ran nothing must not pass for a copy the user cancelled
         return failure_text::copyFailed(ErrorCode::NotAvailable, files.displayPath(source),
@@ -33,7 +48,7 @@ Status moveShowingProgress(FileSystem& files, ProgressService& progress, std::st
                            std::string_view destination, MoveJournal& journal) {
     return files.moveFile(source, destination, &journal,
                           [&](const std::function<void(CopyProgress&)>& copy) {
-                              progress.run(winpath::fileName(source), copy);
+                              return progress.run(movingText(winpath::fileName(source)), copy);
                           });
 }
 

@@ -11,25 +11,32 @@
 
 namespace zorvik {
 
-// A copy that may take long (a melody of gigabytes) runs here, so that the window keeps drawing
+// Work that may take long (a copy of gigabytes) runs here, so that the window keeps drawing
 // itself and still hears a request to close while it runs. The window takes no other command
-// meanwhile: one copy at a time, and nothing the user does can change what it copies.
+// meanwhile: one piece of work at a time, and nothing the user does can change what it works on.
 class ProgressService {
 public:
     virtual ~ProgressService() = default;
 
     // Runs `work` and returns once it has returned. `work` tells the CopyProgress it is given
-    // how far it has come; should it take longer than a moment, a modal dialog naming `fileName`
+    // how far it has come; should it take longer than a moment, a modal dialog saying `doing`
     // shows that and offers to cancel, and a cancel makes the next report answer false.
-    virtual void run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) = 0;
+    // `work` ends at its last step that can still be undone, and the dialog stays until the
+    // caller hears whether it was cancelled: false when it was, however late (after the last
+    // report, while a flush ran), and the caller then undoes what the work made. Past that, no
+    // cancel is offered.
+    [[nodiscard]] virtual bool run(std::string_view doing,
+                                   const std::function<void(CopyProgress&)>& work) = 0;
 
     // Cancels the work under way, if any, as the dialog's Cancel does, and gives it a moment to
     // end: for a window that must close while it runs.
     virtual void dismiss() = 0;
 };
 
-// What every platform's progress dialog says, naming the file, and its button.
+// What every platform's progress dialog says of a copy, a move and a conversion, naming the file.
 std::string copyingText(std::string_view fileName);
+std::string movingText(std::string_view fileName);
+std::string convertingText(std::string_view fileName);
 // How long a copy runs before its dialog shows: a short one never flashes a dialog.
 inline constexpr int kProgressDialogDelayMs = 500;
 

@@ -95,8 +95,10 @@ inline constexpr std::string_view kElevationFailed =
     "Правата на администратор за папката „{1}“ не могат да бъдат получени";
 inline constexpr std::string_view kNothingChangedAtAll = " Нищо не е променено.";
 
-// The progress dialog of a long copy; its button is kCancelCaption.
+// The progress dialog of a long copy and of a move that copies; its button is kCancelCaption.
 inline constexpr std::string_view kCopying = "Копиране на „{1}“…";
+inline constexpr std::string_view kMoving = "Преместване на „{1}“…";
+inline constexpr std::string_view kConverting = "Преобразуване на „{1}“…";
 
 // The open-file dialog's columns on Linux (Qt's own are in the system's language), as Windows
 // shows them; the date in Qt's format. Then why the Windows dialog could not open.

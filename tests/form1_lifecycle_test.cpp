@@ -123,12 +123,14 @@ TEST_F(Form1Lifecycle, ARepaintRereadsTheFolderAndKeepsTheMelodyLastClickedMarke
 // The ways a window is asked to end.
 struct CloseWay {
     void (Form1::*close)();
-    int closes;         // heard by the window, which is gone already when destroyed
-    bool storedAtOnce;  // before the handler ends: the program may end, the window is gone
+    int closes;                 // heard by the window, which is gone already when destroyed
+    bool storedAtOnce;          // before the handler ends: the program may end, the window is gone
+    bool boxesAnswered = true;  // not where the display is gone, which the boxes stood on
 };
 constexpr CloseWay kRequested{&Form1::requestClose, 1, false};
 constexpr CloseWay kSessionEnds{&Form1::endSession, 1, true};
 constexpr CloseWay kDestroyed{&Form1::windowDestroyed, 0, true};
+constexpr CloseWay kDisplayLost{&Form1::displayLost, 0, true, false};
 
 // A request to close that comes while a handler waits in a box, a menu, the dialog or a copy
 // (another program's, a signal's, the session's), or the window destroyed under it: what is open
@@ -174,6 +176,9 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
          },
          kRequested, 0, 1},
         {"the ring question, the session ending", box, [&] { chooseRing("x.wav"); }, kSessionEnds},
+        {"the ring question, the display lost", box, [&] { chooseRing("x.wav"); }, kDisplayLost},
+        {"the copy of the ring choice, the display lost", progress, [&] { chooseRing("x.wav"); },
+         kDisplayLost},
         {"the move question, the window destroyed", box,
          [&] {
              form->clickCheck2();
@@ -204,6 +209,7 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
             EXPECT_EQ(closes, 0) << "the window closed while its handler ran";
         };
         const std::size_t questions = box.questions.size();
+        const int boxDismissals = box.dismissals;
         c.act();
         c.open.whileOpen = nullptr;
         EXPECT_EQ(closes, c.how.closes) << "nothing is left to take away";
@@ -218,6 +224,7 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         EXPECT_EQ(dialog.shows, c.dialogShows);
         EXPECT_EQ(box.errors.size(), c.errors) << "a cancelled copy is no failure";
         EXPECT_LE(box.questions.size(), questions + 1);
+        EXPECT_EQ(box.dismissals > boxDismissals, c.how.boxesAnswered);
 
         form->Command2_Click();
         form->Command3_Click();

@@ -143,8 +143,9 @@ TEST_F(PreviewAndRing, TheCopyActsOnTheCurrentSelectionNotTheMelodyLastClicked) 
     EXPECT_EQ(form->s(), "C:\\Program Files\\Zorvik\\Rings\\Звън.wav");
 }
 
-// The copy runs under a dialog that names the melody; its Cancel, however late, leaves the
-// ring file, the record and both folders as they were, no temporary behind and no box.
+// The copy runs under a dialog that says what it does to which melody; its Cancel, however late
+// (at the last report, or after it while the copy was flushed), leaves the ring file, the
+// record and both folders as they were, no temporary behind and no box.
 TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
     const WinPath elsewhere{"D:\\Elsewhere"};
     writeFile(elsewhere / "new.wav", testing::waveFile("new melody"));
@@ -152,11 +153,13 @@ TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
     const struct {
         const char* what;
         std::function<void()> act;
-        const char* named;
+        const char* said;
     } cases[] = {
-        {"the ring choice", [&] { chooseRing("b.wav"); }, "b.wav"},
-        {"adding a melody", [&] { addThroughDialog((elsewhere / "new.wav").text); }, "new.wav"},
-        {"converting a sound", [&] { addThroughDialog((elsewhere / "new.ogg").text); }, "new.ogg"},
+        {"the ring choice", [&] { chooseRing("b.wav"); }, "Копиране на „b.wav“…"},
+        {"adding a melody", [&] { addThroughDialog((elsewhere / "new.wav").text); },
+         "Копиране на „new.wav“…"},
+        {"converting a sound", [&] { addThroughDialog((elsewhere / "new.ogg").text); },
+         "Преобразуване на „new.ogg“…"},
         {"a move into the Deleted folder on another volume",
          [&] {
              form->clickCheck2();
@@ -165,19 +168,27 @@ TEST_F(PreviewAndRing, ACancelledCopyLeavesEverythingAsItWasAndSaysNothing) {
              box.answer(kAnswerOk);
              form->Command3_Click();
          },
-         "b.wav"},
+         "Преместване на „b.wav“…"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    // each cancelled at its last report, then after it
+    for (std::size_t run = 0; run < 2 * std::size(cases); ++run) {
+        const auto& c = cases[run / 2];
+        const bool afterTheWork = run % 2 == 1;
+        SCOPED_TRACE(std::string(c.what) + (afterTheWork ? ", after the last report" : ""));
         writeStore("\"RingSound\"=\"Звън.wav\"\n");
         open();
         const std::string before = storeText();
         const std::string foldersBefore = listing(rings) + " | " + listing(deleted);
-        progress.named.clear();
-        progress.cancelAt = 1;  // the last report of a small file: all but in place
+        progress.said.clear();
+        if (afterTheWork) {
+            progress.cancelAfterTheWork = true;
+        } else {
+            progress.cancelAt = 1;  // the last report of a small file: all but in place
+        }
         c.act();
         progress.cancelAt.reset();
-        EXPECT_EQ(progress.named, std::vector<std::string>{c.named});
+        progress.cancelAfterTheWork = false;
+        EXPECT_EQ(progress.said, std::vector<std::string>{c.said});
         EXPECT_EQ(progress.cancels, 1);
         progress.cancels = 0;
         EXPECT_TRUE(box.errors.empty()) << box.errors.front().message;

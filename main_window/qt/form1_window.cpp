@@ -205,13 +205,21 @@ void Form1Window::attach(Form1& form) {
             close();
         }
     });
-    nativeWindowWatch_ = std::make_unique<NativeWindowWatch>(*this, [this] {
-        if (form_ != nullptr && !form_->closed()) {
-            form_->windowDestroyed();
-            // the loops of any box still open end too; there is no window left to close
-            QCoreApplication::exit(0);
-        }
-    });
+    nativeWindowWatch_ = std::make_unique<NativeWindowWatch>(
+        *this,
+        [this] {
+            if (form_ != nullptr && !form_->closed()) {
+                form_->windowDestroyed();
+                // the loops of any box still open end too; there is no window left to close
+                QCoreApplication::exit(0);
+            }
+        },
+        // from the event loop, as Qt's own close event comes; a close of the window's own is
+        // let through the dialog's modality
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { close(); }, Qt::QueuedConnection);
+        });
     connectControls();
     showForm();
 }

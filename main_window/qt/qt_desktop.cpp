@@ -39,6 +39,8 @@ bool QtDesktop::open(Form1& form) {
     // a request to end that comes during the load handler closes the window once shown
     requests_ = std::make_unique<gui::TerminationRequests>(
         [this] { platform_->window().closeUnattended(); });
+    // the display gone, Qt ends the program at once, from wherever it is
+    exitWhileOpen_ = std::make_unique<gui::ExitWhileOpen>([&form] { form.displayLost(); });
     form.Form_Load();
     platform_->window().show();
     return true;

@@ -73,6 +73,7 @@ private:
     std::unique_ptr<QApplication> app_;
     std::unique_ptr<QtPosixPlatform> platform_;
     std::unique_ptr<gui::TerminationRequests> requests_;
+    std::unique_ptr<gui::ExitWhileOpen> exitWhileOpen_;
 };
 
 // The desktop a program runs on, in a build whose desktop is Qt's.

@@ -6,6 +6,8 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <utility>
 
 namespace zorvik::gui {
 
@@ -55,6 +57,32 @@ TerminationRequests::~TerminationRequests() {
     notifier_.reset();
     close(pipe_[0]);
     close(pipe_[1]);
+}
+
+namespace {
+
+std::function<void()>& atExit() {
+    static std::function<void()> pending;
+    return pending;
+}
+
+extern "C" void runAtExit() {
+    if (auto pending = std::exchange(atExit(), nullptr)) {
+        pending();
+    }
+}
+
+}  // namespace
+
+ExitWhileOpen::ExitWhileOpen(std::function<void()> beforeExit) {
+    static const bool registered = std::atexit(runAtExit) == 0;
+    if (registered) {
+        atExit() = std::move(beforeExit);
+    }
+}
+
+ExitWhileOpen::~ExitWhileOpen() {
+    atExit() = nullptr;
 }
 
 void TerminationRequests::readRequests() {

@@ -25,4 +25,15 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
+// Runs `beforeExit` should the process end through exit() while this lives: Qt's X11 platform
+// ends it so, at once, when the display's connection breaks (the X server gone, the session
+// ended without a session manager, the connection killed). One at a time.
+class ExitWhileOpen {
+public:
+    explicit ExitWhileOpen(std::function<void()> beforeExit);
+    ~ExitWhileOpen();
+    ExitWhileOpen(const ExitWhileOpen&) = delete;
+    ExitWhileOpen& operator=(const ExitWhileOpen&) = delete;
+};
+
 }  // namespace zorvik::gui

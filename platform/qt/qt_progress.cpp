@@ -67,17 +67,21 @@ void QtProgress::dismiss() {
     }
 }
 
-void QtProgress::run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) {
+bool QtProgress::run(std::string_view doing, const std::function<void(CopyProgress&)>& work) {
     if (running_ != nullptr) {
         // the window takes no command while a copy runs: nothing should come here
         CopyWorker here;
         work(here);
-        return;
+        return true;
     }
     constexpr int kSteps = 1000;  // a bar's int cannot count the bytes of large files
-    QProgressDialog dialog(fromUtf8(copyingText(fileName)), fromUtf8(texts::kCancelCaption), 0,
-                           kSteps, parent_);
+    QProgressDialog dialog(fromUtf8(doing), fromUtf8(texts::kCancelCaption), 0, kSteps, parent_);
     dialog.setWindowTitle(caption_);
+    // The window manager cuts a title wider than its bar; the window shows this very caption
+    // whole at its own width.
+    if (parent_ != nullptr) {
+        dialog.setMinimumWidth(parent_->window()->width());
+    }
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAutoReset(false);  // a full bar stays until the copy has ended
     dialog.setMinimumDuration(delayMs_);
@@ -111,6 +115,8 @@ void QtProgress::run(std::string_view fileName, const std::function<void(CopyPro
         loop.exec();
     }
     worker.finish();
+    // a cancel heard up to here, while the dialog still showed, undoes the work
+    return !worker.cancelled;
 }
 
 }  // namespace zorvik

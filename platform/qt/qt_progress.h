@@ -18,7 +18,7 @@ class QtProgress final : public ProgressService {
 public:
     QtProgress(QWidget* parent, std::string_view caption);
 
-    void run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) override;
+    bool run(std::string_view doing, const std::function<void(CopyProgress&)>& work) override;
     void dismiss() override;
 
     // How long a copy runs before its dialog shows; tests show it at once.

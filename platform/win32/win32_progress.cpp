@@ -73,9 +73,9 @@ HRESULT CALLBACK onDialog(HWND dialog, UINT notification, WPARAM wParam, LPARAM,
 Win32Progress::Win32Progress(std::string_view caption, HWND owner)
     : owner_(owner), caption_(toWideLossy(caption)) {}
 
-bool Win32Progress::showDialog(HWND owner, std::string_view fileName, CopyWorker& copy,
+bool Win32Progress::showDialog(HWND owner, std::string_view doing, CopyWorker& copy,
                                HANDLE finished) {
-    const std::wstring text = forTaskDialog(copyingText(fileName));
+    const std::wstring text = forTaskDialog(doing);
     const std::wstring cancel = toWideLossy(texts::kCancelCaption);
     const TASKDIALOG_BUTTON buttons[] = {{IDCANCEL, cancel.c_str()}};
     Shown shown{dialog_, copy, finished, owner};
@@ -102,14 +102,14 @@ void Win32Progress::dismiss() {
     }
 }
 
-void Win32Progress::run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) {
+bool Win32Progress::run(std::string_view doing, const std::function<void(CopyProgress&)>& work) {
     HANDLE finished = running_ == nullptr ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr;
     if (finished == nullptr) {
         // a copy within a copy (the window takes no command meanwhile: none should come), or
         // no event to wait on: the window waits, but the copy is made
         CopyWorker here;
         work(here);
-        return;
+        return true;
     }
     struct Closer {
         HANDLE handle;
@@ -120,7 +120,7 @@ void Win32Progress::run(std::string_view fileName, const std::function<void(Copy
     shared.start(work, [finished] { SetEvent(finished); });
     if (shared.finished) {
         shared.finish();
-        return;
+        return true;
     }
     // Until the dialog shows, the user's input waits in the queue for the copy to end, and
     // what the window needs to draw itself and hear a close is handled. The dialog, modal,
@@ -137,7 +137,7 @@ void Win32Progress::run(std::string_view fileName, const std::function<void(Copy
                 // once: with no dialog to be had (no desktop) the copy goes on unseen, the
                 // user's input still waiting
                 dialogDue = false;
-                if (showDialog(owner, fileName, shared, finished)) {
+                if (showDialog(owner, doing, shared, finished)) {
                     break;
                 }
                 continue;  // the copy goes on unseen
@@ -165,6 +165,8 @@ void Win32Progress::run(std::string_view fileName, const std::function<void(Copy
         PostQuitMessage(*quit);
     }
     shared.finish();
+    // a cancel heard up to here, while the dialog still showed, undoes the work
+    return !shared.cancelled;
 }
 
 }  // namespace zorvik::win32

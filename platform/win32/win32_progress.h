@@ -19,7 +19,7 @@ public:
     explicit Win32Progress(std::string_view caption, HWND owner = nullptr);
     void setOwner(HWND owner) { owner_ = owner; }
 
-    void run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) override;
+    bool run(std::string_view doing, const std::function<void(CopyProgress&)>& work) override;
     void dismiss() override;
 
     // How long a copy runs before its dialog shows; tests show it at once.
@@ -30,7 +30,7 @@ public:
 private:
     // The task dialog over the copy until it has ended; false where none could be shown, or
     // it went before the copy ended (a WM_QUIT).
-    bool showDialog(HWND owner, std::string_view fileName, CopyWorker& copy, HANDLE finished);
+    bool showDialog(HWND owner, std::string_view doing, CopyWorker& copy, HANDLE finished);
 
     HWND owner_;
     std::wstring caption_;

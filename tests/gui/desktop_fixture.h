@@ -30,6 +30,11 @@ protected:
     static bool waitUntilActive(QWidget& window);
     // Lets every event that is already on its way arrive and be handled.
     static void settle();
+    // Another program asks `window` to close with the message the window manager sends for its
+    // close button (WM_DELETE_WINDOW).
+    static void askToCloseAsTheWindowManagerDoes(unsigned long window);
+    // A row's close, while a dialog is open, through the X server.
+    void askToClose() override { askToCloseAsTheWindowManagerDoes(window().winId()); }
 
 private:
     QProcess another_;

@@ -102,5 +102,28 @@ TEST_F(OnTheDesktop, TheMelodyLastClickedStaysMarkedAfterEveryBoxAndRepaint) {
     }
 }
 
+// The rows on a close while a dialog is open, the close coming through the X server as the
+// window manager's close button sends it, which Qt drops under a modal dialog.
+class AskedToCloseOverX11 : public testing::DesktopTest,
+                            public ::testing::WithParamInterface<testing::WindowBehaviour> {};
+
+TEST_P(AskedToCloseOverX11, Behaves) {
+    GetParam().run(*this);
+}
+
+std::vector<testing::WindowBehaviour> closesUnderADialog() {
+    std::vector<testing::WindowBehaviour> rows;
+    for (const auto& row : testing::modalBehaviours()) {
+        const std::string_view name = row.name;
+        if (name.starts_with("AClose") && name.find("Rights") == std::string_view::npos) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Qt, AskedToCloseOverX11, ::testing::ValuesIn(closesUnderADialog()),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 }  // namespace
 }  // namespace zorvik

@@ -1,5 +1,6 @@
 // Requests to end the program from outside the window: the signals of logout, shutdown, kill
-// and Ctrl+C, sent to the real program, its window destroyed by another program, and the
+// and Ctrl+C, sent to the real program, its window destroyed or asked to close (as the window
+// manager's close button asks) by another program, its display's connection broken, and the
 // desktop session ending.
 #include <gtest/gtest.h>
 
@@ -39,15 +40,25 @@ protected:
 };
 
 TEST_F(EndingRequests, EachRequestFromOutsideEndsTheProgramAsTheUsersCloseDoes) {
+    enum class Request { Signal, WindowDestroyed, WindowManagersClose, DisplayLost };
     struct Case {
-        int signal;  // none: another program destroys the window
+        Request request;
+        int signal;
         const char* name;
         bool questionOpen;  // the ring question waits for an answer
+        int exitCode = 0;   // Qt's own where the display is gone
     };
     const Case cases[] = {
-        {SIGTERM, "SIGTERM", false},        {SIGINT, "SIGINT", false},
-        {SIGHUP, "SIGHUP", false},          {SIGTERM, "SIGTERM with the question open", true},
-        {0, "the window destroyed", false},
+        {Request::Signal, SIGTERM, "SIGTERM", false},
+        {Request::Signal, SIGINT, "SIGINT", false},
+        {Request::Signal, SIGHUP, "SIGHUP", false},
+        {Request::Signal, SIGTERM, "SIGTERM with the question open", true},
+        {Request::WindowDestroyed, 0, "the window destroyed", false},
+        {Request::WindowManagersClose, 0, "WM_DELETE_WINDOW with the question open", true},
+        // the server closes the program's connection, as at a logout without a session manager
+        {Request::DisplayLost, 0, "the display's connection broken", false, 1},
+        {Request::DisplayLost, 0, "the display's connection broken with the question open", true,
+         1},
     };
     for (const auto& request : cases) {
         SCOPED_TRACE(request.name);
@@ -69,14 +80,23 @@ TEST_F(EndingRequests, EachRequestFromOutsideEndsTheProgramAsTheUsersCloseDoes) 
             ASSERT_EQ(windowsOf(running, 2).size(), 2) << "the question opens";
             audio = "\"Audio\"=dword:00000001";
         }
-        if (request.signal == 0) {
-            ASSERT_TRUE(xdotool({QStringLiteral("windowclose"), windows[0]}));
-        } else {
-            ::kill(static_cast<pid_t>(running.processId()), request.signal);
+        switch (request.request) {
+            case Request::Signal:
+                ::kill(static_cast<pid_t>(running.processId()), request.signal);
+                break;
+            case Request::WindowDestroyed:
+                ASSERT_TRUE(xdotool({QStringLiteral("windowclose"), windows[0]}));
+                break;
+            case Request::WindowManagersClose:
+                askToCloseAsTheWindowManagerDoes(windows[0].toULong());
+                break;
+            case Request::DisplayLost:
+                ASSERT_TRUE(xdotool({QStringLiteral("windowkill"), windows[0]}));
+                break;
         }
         ASSERT_TRUE(running.waitForFinished(20000)) << "the program ends";
         EXPECT_EQ(running.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(running.exitCode(), 0);
+        EXPECT_EQ(running.exitCode(), request.exitCode);
         const std::string store = readFile(this->store());
         EXPECT_NE(store.find(audio), std::string::npos) << store;
         EXPECT_NE(store.find("\"inDeleted\"=dword:00000000"), std::string::npos) << store;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -34,12 +36,7 @@ public:
         setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
         QtMessageBox::clearAnswers();
     }
-    ~WindowFixture() {
-        if (program) {
-            window().hide();
-        }
-        QtMessageBox::clearAnswers();
-    }
+    ~WindowFixture() override;
 
     std::filesystem::path rings() const {
         return root / "c" / "Program Files" / "Zorvik" / "Rings";
@@ -146,6 +143,8 @@ public:
         return window().repaintsRequested() - before;
     }
     void closeWindow() override { window().close(); }
+    // How a row's close reaches the window while a dialog is open: here the window's own.
+    virtual void askToClose() { window().close(); }
     Place menuShownAfter(std::optional<Key> key, bool chooseSecond) override {
         auto* button = control("Command1");
         const QPoint inside(10, 10);
@@ -250,10 +249,69 @@ public:
     bool visible(std::string_view name) override { return control(name)->isVisible(); }
     int dpi() override { return 96; }
 
+    std::filesystem::path installed(const std::string& place) const;
+    void writeInstalled(const std::string& place, const std::string& bytes) override {
+        writeFile(installed(place), bytes);
+    }
+    std::string readInstalled(const std::string& place) override;
+    std::string listInstalled(const std::string& folder) override {
+        return listing(installed(folder));
+    }
+    void chooseNextInTheOpenFileDialog(const std::string& name) override;
+    bool installFolderNeedsRights() override { return false; }
+    ProgressService& progress() override { return platform().progress(); }
+    void stopTheNextProgress(Stop how, bool atTheFlush, ProgressSeen* seen) override;
+    void closeWhenAQuestionShows(int answeredFirst) override;
+    bool wentWhileAHandlerRan() override { return wentWhileHandling_; }
+    bool windowGone() override { return program->form().closed() && !window().isVisible(); }
+    std::vector<std::uint32_t> listPixels(bool drawnAnew) override;
+    void wheelDownOverTheList() override;
+    Look lookOf(std::string_view name) override {
+        const QFont font = control(name)->font();
+        const QPalette colours = control(name)->palette();
+        return {
+            {pixelsOfPoints(font.pointSizeF(), dpi()), font.weight() >= QFont::Bold, font.italic()},
+            colours.color(QPalette::Text).rgb() & 0xFFFFFFu,
+            colours.color(QPalette::Base).rgb() & 0xFFFFFFu};
+    }
+    std::uint32_t buttonFace() override {
+        return window().palette().color(QPalette::Button).rgb() & 0xFFFFFFu;
+    }
+    std::string caption() override { return window().windowTitle().toStdString(); }
+    bool resizable() override { return window().minimumSize() != window().maximumSize(); }
+    Place clientArea() override { return {0, 0, window().width(), window().height()}; }
+    int iconSide() override { return window().windowIcon().availableSizes().value(0).width(); }
+
     gui::MelodyListWidget* list() { return static_cast<gui::MelodyListWidget*>(control("File1")); }
 
     TempFolder root;
     std::unique_ptr<Program> program;
+
+private:
+    // `tick` on this thread every few milliseconds, until it says it is done
+    void watch(std::function<bool()> tick);
+
+    // Tells of an event of one type that the object watched receives, before that object does.
+    class EventHeard final : public QObject {
+    public:
+        EventHeard(QEvent::Type type, std::function<void()> heard)
+            : type_(type), heard_(std::move(heard)) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == type_) {
+                heard_();
+            }
+            return false;
+        }
+
+    private:
+        QEvent::Type type_;
+        std::function<void()> heard_;
+    };
+
+    QTimer watch_;
+    std::unique_ptr<EventHeard> goneWatch_;
+    std::unique_ptr<EventHeard> closeHeard_;
+    bool wentWhileHandling_ = false;
 };
 
 }  // namespace zorvik::testing

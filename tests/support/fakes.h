@@ -212,18 +212,25 @@ public:
 
 // The copy runs at once, on the caller's thread, as a dialog that never had to show; `whileOpen`
 // runs at its first report, as the window's events run under the real dialog. A dismissal
-// meanwhile, or `cancelAt`, answers that report as the dialog's Cancel.
+// meanwhile, or `cancelAt`, answers that report as the dialog's Cancel; `cancelAfterTheWork`
+// cancels once the work has ended, as a Cancel clicked while the copy was being flushed.
 class FakeProgress final : public ProgressService, public FakeModal {
 public:
-    void run(std::string_view fileName, const std::function<void(CopyProgress&)>& work) override {
-        named.emplace_back(fileName);
+    bool run(std::string_view doing, const std::function<void(CopyProgress&)>& work) override {
+        said.emplace_back(doing);
         Reports reports(*this);
         work(reports);
+        if (cancelAfterTheWork) {
+            ++cancels;
+            return false;
+        }
+        return !reports.cancelled;
     }
     void dismiss() override { dismissOpen(); }
 
     std::optional<std::uint64_t> cancelAt;  // the first report of this many bytes or more
-    std::vector<std::string> named;         // the file each run was about
+    bool cancelAfterTheWork = false;
+    std::vector<std::string> said;  // what each run's dialog said it did
     int cancels = 0;
 
 private:
@@ -234,12 +241,13 @@ private:
             asked_ = true;
             if (dismissed || (owner_.cancelAt && done >= *owner_.cancelAt)) {
                 ++owner_.cancels;
-                return false;
+                cancelled = true;
             }
-            return true;
+            return !cancelled;
         }
         FakeProgress& owner_;
         bool asked_ = false;
+        bool cancelled = false;
     };
 };
 

@@ -228,6 +228,58 @@ void everyControlSitsAtItsDesignedPlaceWithItsCaption(WindowDriver& window) {
     }
 }
 
+// A wheel step scrolls the focus frame's edges with the names: none may stay drawn across them.
+void aWheelScrollLeavesTheListAsItWouldBeDrawnAnew(WindowDriver& window) {
+    for (int i = 0; i < 40; ++i) {
+        window.addMelody("Мелодия " + std::to_string(i) + ".wav");
+    }
+    window.startWindow();
+    window.focus("File1");
+    ASSERT_EQ(window.selectedRow(), -1) << "the frame goes round the whole list";
+    const auto focused = window.listPixels(true);
+    window.wheelDownOverTheList();
+    const auto scrolled = window.listPixels(false);
+    EXPECT_TRUE(scrolled == window.listPixels(true))
+        << "the scroll left lines of the focus frame behind";
+    window.focus("Check1");
+    EXPECT_NE(window.listPixels(true), focused) << "the focused list looks no different";
+}
+
+// The text boxes' faces and colours as designed, on the face of buttons; every other control in
+// the design's face.
+void theTextBoxesHaveTheirFacesAndColoursAndTheRestTheControlsFace(WindowDriver& window) {
+    window.startWindow();
+    const int textBoxHeight = pixelsOfPoints(9.75, window.dpi());
+    const struct {
+        const char* name;
+        Face face;
+        std::uint32_t text;
+    } boxes[] = {{"Text2", {textBoxHeight, true, false}, 0xC0FFFF},
+                 {"Text1", {textBoxHeight, true, true}, 0x808080}};
+    for (const auto& box : boxes) {
+        const Look look = window.lookOf(box.name);
+        EXPECT_EQ(look.face, box.face) << box.name;
+        EXPECT_EQ(look.text, box.text) << box.name;
+        EXPECT_EQ(look.background, window.buttonFace()) << box.name;
+    }
+    for (const char* name : {"Check1", "Check2", "Command1", "Command2", "Command3", "Frame1",
+                             "Frame2", "Frame3", "Frame4", "File1"}) {
+        EXPECT_EQ(window.lookOf(name).face,
+                  (Face{pixelsOfPoints(8.25, window.dpi()), false, false}))
+            << name;
+    }
+}
+
+void theWindowHasItsCaptionFixedDesignedSizeAndIcon(WindowDriver& window) {
+    window.startWindow();
+    EXPECT_EQ(window.caption(), "Избор на мелодия за Zorvik BG");
+    EXPECT_FALSE(window.resizable()) << "the fixed layout does not stretch";
+    const Place client = window.clientArea();
+    EXPECT_EQ(client.width, pixelsOf(4725, window.dpi()));
+    EXPECT_EQ(client.height, pixelsOf(5190, window.dpi()));
+    EXPECT_EQ(window.iconSide(), std::lround(32 * window.dpi() / 96.0)) << "the large icon";
+}
+
 }  // namespace
 
 void expectTheDesignedPlaces(WindowDriver& window) {
@@ -243,27 +295,39 @@ void expectTheDesignedPlaces(WindowDriver& window) {
 }
 
 const std::vector<WindowBehaviour>& windowBehaviours() {
-    static const std::vector<WindowBehaviour> rows{
-        {"TabWalksTheDesignOrderBothWays", tabWalksTheDesignOrderBothWays},
-        {"AClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain",
-         aClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain},
-        {"EnterAndSpacePressTheFocusedButtonOnceAndNothingElse",
-         enterAndSpacePressTheFocusedButtonOnceAndNothingElse},
-        {"ABurstOfActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark",
-         aBurstOfActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark},
-        {"ANameCutShortShowsWholeInATipOnTheScreen", aNameCutShortShowsWholeInATipOnTheScreen},
-        {"TheHiddenMenuOpensWhereTheUserLooksAndItsItemRunsAfterIt",
-         theHiddenMenuOpensWhereTheUserLooksAndItsItemRunsAfterIt},
-        {"ABoxShowsItsStoredStateAndEachClickTheCoresNext",
-         aBoxShowsItsStoredStateAndEachClickTheCoresNext},
-        {"TheListShowsTheRingsFoldersMelodiesWithNothingSelected",
-         theListShowsTheRingsFoldersMelodiesWithNothingSelected},
-        {"ClosingTheWindowStoresBothOptions", closingTheWindowStoresBothOptions},
-        {"TheRingMelodyOfEveryScriptShowsAsItIsInBothTextBoxes",
-         theRingMelodyOfEveryScriptShowsAsItIsInBothTextBoxes},
-        {"EveryControlSitsAtItsDesignedPlaceWithItsCaption",
-         everyControlSitsAtItsDesignedPlaceWithItsCaption},
-    };
+    static const std::vector<WindowBehaviour> rows = [] {
+        std::vector<WindowBehaviour> all{
+            {"TabWalksTheDesignOrderBothWays", tabWalksTheDesignOrderBothWays},
+            {"AClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain",
+             aClickPicksTheMelodyAndAClickOnItAgainPlaysItAgain},
+            {"EnterAndSpacePressTheFocusedButtonOnceAndNothingElse",
+             enterAndSpacePressTheFocusedButtonOnceAndNothingElse},
+            {"ABurstOfActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark",
+             aBurstOfActivationIsOneRepaintThatShowsTheFolderAnewKeepingTheMark},
+            {"ANameCutShortShowsWholeInATipOnTheScreen", aNameCutShortShowsWholeInATipOnTheScreen},
+            {"TheHiddenMenuOpensWhereTheUserLooksAndItsItemRunsAfterIt",
+             theHiddenMenuOpensWhereTheUserLooksAndItsItemRunsAfterIt},
+            {"ABoxShowsItsStoredStateAndEachClickTheCoresNext",
+             aBoxShowsItsStoredStateAndEachClickTheCoresNext},
+            {"TheListShowsTheRingsFoldersMelodiesWithNothingSelected",
+             theListShowsTheRingsFoldersMelodiesWithNothingSelected},
+            {"ClosingTheWindowStoresBothOptions", closingTheWindowStoresBothOptions},
+            {"TheRingMelodyOfEveryScriptShowsAsItIsInBothTextBoxes",
+             theRingMelodyOfEveryScriptShowsAsItIsInBothTextBoxes},
+            {"EveryControlSitsAtItsDesignedPlaceWithItsCaption",
+             everyControlSitsAtItsDesignedPlaceWithItsCaption},
+            {"AWheelScrollLeavesTheListAsItWouldBeDrawnAnew",
+             aWheelScrollLeavesTheListAsItWouldBeDrawnAnew},
+            {"TheTextBoxesHaveTheirFacesAndColoursAndTheRestTheControlsFace",
+             theTextBoxesHaveTheirFacesAndColoursAndTheRestTheControlsFace},
+            {"TheWindowHasItsCaptionFixedDesignedSizeAndIcon",
+             theWindowHasItsCaptionFixedDesignedSizeAndIcon},
+        };
+        for (const auto& row : modalBehaviours()) {
+            all.push_back(row);
+        }
+        return all;
+    }();
     return rows;
 }
 

@@ -1,16 +1,56 @@
 #pragma once
 
+#include <atomic>
 #include <cmath>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "main_window/form1.h"
+#include "platform/file_transaction.h"
 
 namespace zorvik::testing {
 
 enum class Key { Tab, BackTab, Down, Enter, KeypadEnter, Space };
+
+// The ways a person stops the progress dialog, and the window's close meanwhile.
+enum class Stop { CancelButton, Escape, CloseBox, WindowClosed };
+
+// What the progress dialog showed while it stood over the window.
+struct ProgressSeen {
+    std::string title;
+    std::string text;
+    std::string button;
+    bool barMoved = false;
+    bool windowTakesInput = true;
+    int width = 0;  // the dialog's and the window's, frames included
+    int windowWidth = 0;
+};
+
+// A control's face (its height in pixels, the em's, and whether bold and italic), and its text's
+// colour and the background under it, as 0xRRGGBB.
+struct Face {
+    int pixels = 0;
+    bool bold = false;
+    bool italic = false;
+    bool operator==(const Face&) const = default;
+};
+struct Look {
+    Face face;
+    std::uint32_t text = 0;
+    std::uint32_t background = 0;
+};
+
+// A copy's flush that waits (ten seconds at most) until released, as the driver stops a dialog.
+struct FlushHold {
+    std::atomic<bool> flushing{false};
+    std::atomic<bool> released{false};
+    // the step faults that hold the flush
+    static StepFaults of(const std::shared_ptr<FlushHold>& hold);
+};
 
 // Pixels: in the control's container, or on the screen.
 struct Place {
@@ -65,6 +105,40 @@ public:
     virtual std::string tipOver(int row) = 0;
     virtual std::vector<std::string> boxesShown() = 0;
     virtual int playsStarted() = 0;
+
+    // Files below the install folder, by their place there ("Phone.wav", "Rings\\a.wav"); "" for
+    // none, and the folder's names in byte order, space-separated.
+    virtual void writeInstalled(const std::string& place, const std::string& bytes) = 0;
+    virtual std::string readInstalled(const std::string& place) = 0;
+    virtual std::string listInstalled(const std::string& folder) = 0;
+    // A melody of that name outside the install folder, which the next open-file dialog chooses.
+    virtual void chooseNextInTheOpenFileDialog(const std::string& name) = 0;
+    // Only the administrator may change the install folder, and the window offers to ask for
+    // the rights; false where the platform asks no one (a refusal then stands).
+    virtual bool installFolderNeedsRights() = 0;
+
+    // The window's own progress service.
+    virtual ProgressService& progress() = 0;
+    // The next progress dialog shows at once. Once it shows (and, `atTheFlush`, once the copy
+    // under it is being flushed, its content all written, the flush waiting for this), it is
+    // read into `seen` (where given) and stopped `how`.
+    virtual void stopTheNextProgress(Stop how, bool atTheFlush, ProgressSeen* seen) = 0;
+    // The next `answeredFirst` questions are answered OK unseen, and once the question after
+    // them shows, the window is asked to close, as another program asks.
+    virtual void closeWhenAQuestionShows(int answeredFirst) = 0;
+    // Since that: whether the window went while a handler still ran, and whether it is gone.
+    virtual bool wentWhileAHandlerRan() = 0;
+    virtual bool windowGone() = 0;
+
+    // The list's pixels as the screen shows them, or once drawn anew; a wheel step down on it.
+    virtual std::vector<std::uint32_t> listPixels(bool drawnAnew) = 0;
+    virtual void wheelDownOverTheList() = 0;
+    virtual Look lookOf(std::string_view control) = 0;
+    virtual std::uint32_t buttonFace() = 0;  // the system's colour of buttons, 0xRRGGBB
+    virtual std::string caption() = 0;
+    virtual bool resizable() = 0;
+    virtual Place clientArea() = 0;
+    virtual int iconSide() = 0;  // in pixels; 0 for no icon
     virtual std::vector<std::string> menuCaptions() = 0;
     virtual bool hasMenuBar() = 0;
     virtual Place placeOf(std::string_view control) = 0;            // in its container
@@ -97,9 +171,12 @@ inline constexpr DesignedPlace kDesignedPlaces[] = {
     {"MMControl1", "", {-600, 2040, 3540, 375}, false},
 };
 
-// Pixels for twips at `dpi`, rounded to the nearest.
+// Pixels for twips, and for points, at `dpi`, rounded to the nearest.
 inline int pixelsOf(int twips, int dpi) {
     return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
+inline int pixelsOfPoints(double points, int dpi) {
+    return static_cast<int>(std::lround(points * dpi / 72.0));
 }
 
 // Every control in its designed container, place (at the window's DPI) and visibility.
@@ -111,5 +188,7 @@ struct WindowBehaviour {
 };
 
 const std::vector<WindowBehaviour>& windowBehaviours();
+// The rows on the long copy, its Cancel and the window's close under a dialog.
+std::vector<WindowBehaviour> modalBehaviours();
 
 }  // namespace zorvik::testing

@@ -72,7 +72,7 @@ TEST(Win32ProgressTest, TheCopyRunsAsideAndADismissalStopsIt) {
         bool stopped = false;
         std::uint64_t reports = 0;
         const std::uint64_t blocks = dismissed ? 300 : 4;  // three seconds at most
-        progress.run("Звън.wav", [&](CopyProgress& report) {
+        const bool stands = progress.run("Копиране на „Звън.wav“…", [&](CopyProgress& report) {
             worker = GetCurrentThreadId();
             while (reports < blocks && !stopped) {
                 Sleep(dismissed ? 10 : 0);
@@ -80,6 +80,7 @@ TEST(Win32ProgressTest, TheCopyRunsAsideAndADismissalStopsIt) {
             }
         });
         KillTimer(nullptr, timer);
+        EXPECT_EQ(stands, !dismissed);
         EXPECT_NE(worker, GetCurrentThreadId());
         EXPECT_EQ(stopped, dismissed);
         EXPECT_EQ(reports < blocks, dismissed);

@@ -63,6 +63,7 @@ TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindow) {
     const std::string path = "C:\\Program Files\\Zorvik\\Rings\\" + name;
     win32::Win32MessageBox boxes;
     boxes.setOwner(window.handle());
+    win32::Win32MessageBox::clearAnswers();  // every box shows
     win32::Win32Progress progress(layout::kFormCaption, window.handle());
     progress.setDialogDelay(0);
     win32::Win32OpenFileDialog dialog(layout::kDialogTitle, "Wav|*.wav", window.handle());
@@ -80,7 +81,7 @@ TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindow) {
         {"rights", [&] { boxes.confirmElevation(rights, texts::kRingTitle); }},
         {"progress",
          [&] {
-             progress.run(name, [](CopyProgress& report) {
+             (void)progress.run(copyingText(name), [](CopyProgress& report) {
                  for (std::uint64_t block = 1; block <= 1000 && report.copied(block, 1000);
                       ++block) {
                      Sleep(10);

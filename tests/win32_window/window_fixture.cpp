@@ -29,6 +29,10 @@ void WindowFixture::SetUp() {
 }
 
 void WindowFixture::TearDown() {
+    win32::Win32MessageBox::clearAnswers();
+    if (watch_ != 0) {
+        KillTimer(nullptr, watch_);
+    }
     // the window goes before the core it forwards to
     if (window.handle() != nullptr) {
         DestroyWindow(window.handle());
@@ -36,13 +40,16 @@ void WindowFixture::TearDown() {
     pump();
 }
 
-Form1& WindowFixture::start(MessageBoxService* boxes) {
-    form = std::make_unique<Form1>(
-        Form1::Services{machine.files, boxes != nullptr ? *boxes : machine.box, machine.dialog,
-                        machine.player, machine.decoder(), window, machine.shells, machine.ringLock,
-                        machine.progress, machine.elevation, "C:\\Program Files\\Zorvik"});
+Form1& WindowFixture::start() {
+    answerBoxes(kAnswerCancel);
+    form = std::make_unique<Form1>(Form1::Services{machine.files, boxes_, machine.dialog,
+                                                   machine.player, machine.decoder(), window,
+                                                   machine.shells, machine.ringLock, progress_,
+                                                   machine.elevation, "C:\\Program Files\\Zorvik"});
     const Status created = window.create();
     EXPECT_TRUE(created.ok()) << (created.ok() ? "" : created.failure().message);
+    boxes_.setOwner(window.handle());
+    progress_.setOwner(window.handle());
     window.attach(*form);
     form->Form_Load();
     window.show(SW_SHOWNORMAL);

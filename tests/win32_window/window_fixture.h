@@ -12,9 +12,13 @@
 #include <string_view>
 
 #include "main_window/form1.h"
+#include "main_window/form1_layout.h"
 #include "main_window/win32/form1_window.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_message_box.h"
+#include "platform/win32/win32_progress.h"
 #include "tests/support/form_fixture.h"
+#include "tests/support/sound_files.h"
 #include "tests/support/window_behaviours.h"
 #include "tests/win32_window/probe_print.h"
 
@@ -29,9 +33,9 @@ protected:
     void TearDown() override;
 
     // Creates the window over the machine, runs the load handler, shows the window and waits
-    // until it is the active window. The boxes are the machine's, answered by the test, unless
-    // `boxes` are given (the real ones, say).
-    Form1& start(MessageBoxService* boxes = nullptr);
+    // until it is the active window. The boxes and the progress dialog are the real ones, the
+    // boxes answered Cancel unseen unless a test queues other answers.
+    Form1& start();
     // Handles every message waiting for this thread, through the window.
     void pump();
     // Waits (a few seconds at most) for the desktop to catch up, handling messages meanwhile.
@@ -148,7 +152,10 @@ protected:
     }
 
     void answerBoxes(int answer) override {
-        machine.box.answerer = [answer] { return std::optional<int>(answer); };
+        win32::Win32MessageBox::clearAnswers();
+        for (int box = 0; box < 200; ++box) {
+            win32::Win32MessageBox::setNextAnswer(answer);
+        }
     }
 
     std::vector<std::string> listed() override {
@@ -194,14 +201,7 @@ protected:
         return liesWithin(tip, monitorOf(false)) ? shown : std::string();
     }
     std::vector<std::string> boxesShown() override {
-        std::vector<std::string> said;
-        for (const auto* kind :
-             {&machine.box.questions, &machine.box.notices, &machine.box.errors}) {
-            for (const auto& box : *kind) {
-                said.push_back(box.message);
-            }
-        }
-        return said;
+        return win32::Win32MessageBox::answeredMessages();
     }
     int playsStarted() override { return static_cast<int>(machine.player.played.size()); }
     std::vector<std::string> menuCaptions() override {
@@ -228,6 +228,57 @@ protected:
     bool visible(std::string_view name) override { return IsWindowVisible(control(name)) != FALSE; }
     int dpi() override { return static_cast<int>(window.dpi()); }
 
+    void writeInstalled(const std::string& place, const std::string& bytes) override {
+        machine.writeFile(machine.install / place, bytes);
+    }
+    std::string readInstalled(const std::string& place) override {
+        return machine.readFile(machine.install / place);
+    }
+    std::string listInstalled(const std::string& folder) override {
+        return machine.listing(folder.empty() ? machine.install : machine.install / folder);
+    }
+    void chooseNextInTheOpenFileDialog(const std::string& name) override {
+        const WinPath chosen = WinPath{"D:\\Elsewhere"} / name;
+        machine.writeFile(chosen, testing::waveFile("new melody"));
+        machine.dialog.choose(chosen.text);
+    }
+    bool installFolderNeedsRights() override {
+        machine.files.setForAdministratorsOnly({machine.install.text});
+        machine.elevation.availableHere = true;
+        return true;
+    }
+    ProgressService& progress() override { return progress_; }
+    void stopTheNextProgress(Stop how, bool atTheFlush, ProgressSeen* seen) override;
+    void closeWhenAQuestionShows(int answeredFirst) override;
+    bool wentWhileAHandlerRan() override;
+    bool windowGone() override { return window.handle() == nullptr && quitPosted; }
+    std::vector<std::uint32_t> listPixels(bool drawnAnew) override;
+    void wheelDownOverTheList() override {
+        SendMessageW(control("File1"), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+        UpdateWindow(control("File1"));
+    }
+    Look lookOf(std::string_view name) override;
+    std::uint32_t buttonFace() override { return rgbOf(GetSysColor(COLOR_BTNFACE)); }
+    std::string caption() override { return textOf(window.handle()); }
+    bool resizable() override {
+        return (GetWindowLongPtrW(window.handle(), GWL_STYLE) & WS_THICKFRAME) != 0;
+    }
+    Place clientArea() override {
+        RECT client{};
+        GetClientRect(window.handle(), &client);
+        return {0, 0, client.right, client.bottom};
+    }
+    int iconSide() override;
+    static std::uint32_t rgbOf(COLORREF colour) {
+        return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    }
+    LOGFONTW fontOf(std::string_view name) const {
+        LOGFONTW font{};
+        const auto handle = reinterpret_cast<HFONT>(SendMessageW(control(name), WM_GETFONT, 0, 0));
+        GetObjectW(handle, sizeof font, &font);
+        return font;
+    }
+
     FormFixture machine;
     gui::Form1Window window;
     std::unique_ptr<Form1> form;
@@ -235,6 +286,13 @@ protected:
 
 private:
     static bool desktopAvailable_;
+    win32::Win32MessageBox boxes_;
+    win32::Win32Progress progress_{layout::kFormCaption};
+    UINT_PTR watch_ = 0;  // a timer of a row's
+    struct Going {
+        const Form1* form = nullptr;
+        bool whileHandling = false;
+    } going_;
 };
 
 }  // namespace zorvik::testing

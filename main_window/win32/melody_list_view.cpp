@@ -120,6 +120,19 @@ std::wstring MelodyListView::tipTextOf(int item) const {
     return text;
 }
 
+void MelodyListView::tipOffTheRowsThatMoved() {
+    if (tip_ == nullptr) {
+        return;
+    }
+    // the rows moved under a pointer that stayed: the tip of the row it was over goes, and the
+    // row under it now has its own once the pointer moves
+    SendMessageW(tip_, TTM_POP, 0, 0);
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    ScreenToClient(list_, &pointer);
+    tipItem_ = hitItem(list_, MAKELPARAM(pointer.x, pointer.y));
+}
+
 bool MelodyListView::isCut(int item) const {
     if (item < 0 || static_cast<std::size_t>(item) >= names_.size()) {
         return false;
@@ -152,13 +165,9 @@ void MelodyListView::show(const FormPicture& picture) {
     }
     moveState(list_, LVIS_SELECTED, LVNI_SELECTED, itemOf(picture.marked));
     const int current = itemOf(picture.place);
-    const bool hadPlace = nextItem(list_, LVNI_FOCUSED) >= 0;
     moveState(list_, LVIS_FOCUSED, LVNI_FOCUSED, current);
     if (shownRevision_ != picture.namesRevision && current >= 0) {
         SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(current), FALSE);
-    }
-    if (hadPlace != (current >= 0)) {
-        InvalidateRect(list_, nullptr, FALSE);  // the frame around the whole list comes or goes
     }
     shownRevision_ = picture.namesRevision;
 }
@@ -216,7 +225,8 @@ bool MelodyListView::framesTheList() const {
 }
 
 void MelodyListView::drawFocusAroundTheList(HDC dc) {
-    if (!framesTheList()) {
+    frameDrawn_ = framesTheList();
+    if (!frameDrawn_) {
         return;
     }
     RECT client;
@@ -344,11 +354,18 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
             return result;
         }
         case WM_PAINT: {
-            // a scroll moves the pixels drawn, the frame's edges with them, and asks to paint
-            // only what it uncovered: after one the frame is drawn anew whole
+            // A scroll moves the pixels drawn, the frame's edges with them, and asks to paint
+            // only what it uncovered; a click that gives an entry the keyboard's place asks to
+            // paint only that entry, which leaves the frame round the list that it ends. After
+            // either the list is painted whole.
             const auto top = static_cast<int>(SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
-            if (std::exchange(paintedTop_, top) != top && framesTheList()) {
+            const bool scrolled = std::exchange(paintedTop_, top) != top;
+            const bool framed = framesTheList();
+            if (framed != frameDrawn_ || (scrolled && framed)) {
                 InvalidateRect(list_, nullptr, FALSE);
+            }
+            if (scrolled) {
+                tipOffTheRowsThatMoved();
             }
             break;
         }

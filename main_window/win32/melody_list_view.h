@@ -60,12 +60,14 @@ private:
     std::wstring tipTextOf(int item) const;
     bool framesTheList() const;
     void drawFocusAroundTheList(HDC dc);
+    void tipOffTheRowsThatMoved();
 
     HWND list_ = nullptr;
     WNDPROC listDefault_ = nullptr;
     HWND tip_ = nullptr;
-    int tipItem_ = -1;    // the row under the pointer
-    int paintedTop_ = 0;  // the first row shown at the last paint
+    int tipItem_ = -1;         // the row under the pointer
+    int paintedTop_ = 0;       // the first row shown at the last paint
+    bool frameDrawn_ = false;  // whether the last paint framed the whole list
     std::wstring tipText_;
     std::vector<std::wstring> names_;
     std::optional<std::uint64_t> shownRevision_;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "main_window/form1_layout.h"
@@ -153,7 +154,12 @@ TEST_F(WindowEvents, AWindowClosedWhileTheRightsQuestionIsOpenAnswersCancelAndUn
     closeWhileAsking(true);
 }
 
-TEST_F(WindowEvents, TheListShowsItsFocusFromTheStartWithNoEntryCurrentYetAndScrollsItWhole) {
+// The list shows where the keyboard is from the start, round the whole list while no entry has
+// its place; nothing the frame leaves stays on the screen, and no tip of a row the pointer left.
+TEST_F(WindowEvents, TheListShowsItsFocusFromTheStartAndLeavesNoFrameOrTipBehind) {
+    const std::string longName =
+        "0 Много дълго име на мелодия за звънене на телефона Zorvik BG, което не се побира.wav";
+    machine.addMelody(machine.rings, longName);
     layOutMelodies();
     for (int i = 0; i < 40; ++i) {
         machine.addMelody(machine.rings, "Мелодия " + std::to_string(i) + ".wav");
@@ -188,15 +194,36 @@ TEST_F(WindowEvents, TheListShowsItsFocusFromTheStartWithNoEntryCurrentYetAndScr
         ReleaseDC(list, screen);
         return copied;
     };
-    const auto focused = pixels();
-    // a wheel step scrolls the frame's edges with the names; they must not stay there
-    SendMessageW(control("File1"), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
-    UpdateWindow(control("File1"));
-    const auto scrolled = pixels(false);
-    EXPECT_TRUE(scrolled == pixels()) << "the scroll left lines of the focus frame behind";
+    const auto wheel = [this](int notches) {
+        SendMessageW(control("File1"), WM_MOUSEWHEEL, MAKEWPARAM(0, notches * WHEEL_DELTA), 0);
+        UpdateWindow(control("File1"));
+    };
+    const auto framed = pixels();
+    const struct {
+        const char* step;
+        std::function<void()> take;
+    } steps[] = {
+        // each step scrolls the frame's edges with the names, or ends the frame
+        {"a wheel step down", [&] { wheel(-1); }},
+        {"a click that gives a name the keyboard's place",
+         [&] {
+             clickRow(static_cast<int>(SendMessageW(control("File1"), LVM_GETTOPINDEX, 0, 0)));
+         }},
+        {"a wheel step up", [&] { wheel(1); }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        step.take();
+        const auto asItStands = pixels(false);
+        EXPECT_TRUE(asItStands == pixels()) << "lines of the focus frame stayed on the screen";
+    }
+    // the rows move under a pointer that stays: the tip of the one it was over goes
+    ASSERT_EQ(tipOver(0), longName);
+    wheel(-1);
+    pump();
+    EXPECT_FALSE(IsWindowVisible(window.nameTip())) << "the tip stayed over another row";
     SetFocus(control("Check1"));
-    const auto unfocused = pixels();
-    EXPECT_NE(focused, unfocused) << "the focused list looks no different";
+    EXPECT_NE(framed, pixels()) << "the focused list looks no different";
 }
 
 TEST_F(WindowEvents, ClosingRunsTheUnloadHandlerOnceHoweverTheWindowCloses) {

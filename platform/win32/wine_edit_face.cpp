@@ -1,6 +1,8 @@
 #include "platform/win32/wine_edit_face.h"
 
 #include <array>
+#include <cstring>
+#include <map>
 
 namespace zorvik::win32 {
 
@@ -43,14 +45,23 @@ const std::wstring& wineSafeEditFace() {
     return face;
 }
 
-HFONT inWineSafeEditFace(HFONT font) {
-    const std::wstring& face = wineSafeEditFace();
-    LOGFONTW design{};
-    if (face.empty() || font == nullptr || GetObjectW(font, sizeof design, &design) == 0) {
+HFONT fontInFace(HFONT font, const std::wstring& face) {
+    LOGFONTW wanted{};
+    if (font == nullptr || face.empty() || GetObjectW(font, sizeof wanted, &wanted) == 0 ||
+        face == wanted.lfFaceName) {
         return nullptr;
     }
-    lstrcpynW(design.lfFaceName, face.c_str(), LF_FACESIZE);
-    return CreateFontIndirectW(&design);
+    std::memset(wanted.lfFaceName, 0, sizeof wanted.lfFaceName);
+    lstrcpynW(wanted.lfFaceName, face.c_str(), LF_FACESIZE);
+    // by what the font is, not by its handle, which Windows hands out again once it is deleted
+    static std::map<std::wstring, HFONT> made;
+    const std::wstring key(reinterpret_cast<const wchar_t*>(&wanted),
+                           sizeof wanted / sizeof(wchar_t));
+    auto& kept = made[key];
+    if (kept == nullptr) {
+        kept = CreateFontIndirectW(&wanted);
+    }
+    return kept;
 }
 
 }  // namespace zorvik::win32

@@ -58,6 +58,10 @@ protected:
         GetMonitorInfoW(MonitorFromWindow(window.handle(), MONITOR_DEFAULTTONEAREST), &monitor);
         return workArea ? monitor.rcWork : monitor.rcMonitor;
     }
+    // Under Wine, whether `font` lacks a character of `text` that the safe face has: it would
+    // draw a box where an installed face has the character. False on Windows, which links a
+    // face to others that have what it lacks.
+    static bool lacksWhatTheSafeFaceHas(HFONT font, const std::wstring& text);
     static bool liesWithin(const RECT& inner, const RECT& outer) {
         RECT common{};
         IntersectRect(&common, &inner, &outer);

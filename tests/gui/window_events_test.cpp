@@ -9,7 +9,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSortFilterProxyModel>
@@ -78,9 +77,9 @@ TEST_F(WindowEvents, AWheelScrollDrawsTheFocusFrameRoundTheWholeListAnew) {
     EXPECT_EQ(painted.region, QRegion(viewport.rect()));
 }
 
-// Each box has its icon, lies on the screen and shows its text whole, a question naming a long
-// name too.
-TEST_F(WindowEvents, EachBoxHasItsIconAndShowsItsTextWholeOnTheScreen) {
+// Each box has its icon and shows its text whole, a question naming a long name too: no wider
+// than the screen, it breaks the name.
+TEST_F(WindowEvents, EachBoxHasItsIconAndShowsItsTextWhole) {
     writeFile(rings() / "a.wav", "not a sound");
     storeOptions("\"Audio\"=dword:00000001\n");
     start();
@@ -100,9 +99,6 @@ TEST_F(WindowEvents, EachBoxHasItsIconAndShowsItsTextWholeOnTheScreen) {
             if (metrics.horizontalAdvance(word) > label->contentsRect().width()) {
                 cut << word;
             }
-        }
-        if (!box->screen()->availableGeometry().contains(box->frameGeometry())) {
-            cut << QStringLiteral("the box is larger than the screen");
         }
         auto* answer = box->button(QMessageBox::Retry);
         answer = answer != nullptr ? answer : box->button(QMessageBox::Cancel);

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -19,10 +18,7 @@
 namespace zorvik::testing {
 namespace {
 
-class WindowBoxes : public WindowFixture {
-public:
-    using WindowFixture::lacksWhatTheSafeFaceHas;
-};
+class WindowBoxes : public WindowFixture {};
 
 // What the timer saw of the box that showed over the window, before it answered it Cancel.
 struct SeenBox {
@@ -30,8 +26,7 @@ struct SeenBox {
     ULONGLONG firstSeen = 0;
     bool shown = false;
     RECT place{};
-    std::string texts;   // its texts, their lines joined again
-    std::string faults;  // how it showed them otherwise than whole
+    std::string faults;  // how it showed its texts otherwise than whole
 };
 SeenBox seen;
 
@@ -46,27 +41,20 @@ std::string faultsOf(HWND label) {
     std::string faults;
     const HDC screen = GetDC(nullptr);
     const HDC dc = CreateCompatibleDC(screen);
-    const int width = area.right + 100;
-    const int height = area.bottom + 100;
-    const HBITMAP canvas = CreateCompatibleBitmap(screen, width, height);
-    const HGDIOBJ before = SelectObject(dc, canvas);
-    const HGDIOBJ fontBefore = SelectObject(dc, font);
-    RECT all{0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    RECT lines = area;
-    DrawTextW(dc, text.c_str(), -1, &lines,
-              DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_NOCLIP);
-    for (int x = 0; x < width && faults.empty(); ++x) {
-        for (int y = x < area.right ? area.bottom : 0; y < height; ++y) {
-            if (GetPixel(dc, x, y) != RGB(255, 255, 255)) {
-                faults += "cut at " + std::to_string(x) + "," + std::to_string(y) + "; ";
-                break;
-            }
+    const SIZE room{area.right + 100, area.bottom + 100};
+    // drawn as on the screen: in fewer colours a face is drawn otherwise
+    const HGDIOBJ before = SelectObject(dc, CreateCompatibleBitmap(screen, room.cx, room.cy));
+    ReleaseDC(nullptr, screen);
+    PatBlt(dc, 0, 0, room.cx, room.cy, WHITENESS);
+    SelectObject(dc, font);
+    DrawTextW(dc, text.c_str(), -1, &area, DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_NOCLIP);
+    for (LONG x = 0; x < room.cx; ++x) {
+        for (LONG y = x < area.right ? area.bottom : 0; y < room.cy; ++y) {
+            faults += GetPixel(dc, x, y) == RGB(255, 255, 255) || !faults.empty() ? "" : "cut; ";
         }
     }
-    SelectObject(dc, fontBefore);
-    SelectObject(dc, before);
-    DeleteObject(canvas);
+    DeleteObject(SelectObject(dc, before));
+    DeleteDC(dc);
     for (std::size_t at = 0; at < text.size(); ++at) {
         WORD type = 0;
         GetStringTypeW(CT_CTYPE3, &text[at], 1, &type);
@@ -75,11 +63,9 @@ std::string faultsOf(HWND label) {
             faults += "a line starts inside a character; ";
         }
     }
-    if (WindowBoxes::lacksWhatTheSafeFaceHas(font, text)) {
+    if (lacksWhatTheSafeFaceHas(font, text)) {
         faults += "its face lacks characters an installed one has; ";
     }
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     return faults;
 }
 
@@ -102,9 +88,6 @@ BOOL CALLBACK catchTheBox(HWND box, LPARAM) {
         wchar_t kind[16] = {};
         GetClassNameW(label, kind, 16);
         if (lstrcmpiW(kind, L"Static") == 0 && GetWindowTextLengthW(label) > 0) {
-            std::wstring joined = windowText(label);
-            std::erase_if(joined, [](wchar_t c) { return c == L'\r' || c == L'\n'; });
-            seen.texts += win32::toUtf8Lossy(joined);
             seen.faults += faultsOf(label);
         }
     }
@@ -136,7 +119,6 @@ TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindowAndShowsItsTextWho
     struct Kind {
         std::string kind;
         std::function<void()> show;
-        std::string named = {};  // a melody it names, to be shown whole
     };
     std::vector<Kind> kinds = {
         {"question", [&] { boxes.confirm(std::string(texts::kRingQuestion), texts::kRingTitle); }},
@@ -162,8 +144,7 @@ TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindowAndShowsItsTextWho
         const std::string question =
             failure_text::filled(texts::kQuestionNamingMelody, {texts::kForGoodQuestion, *named});
         kinds.push_back({"the question about " + *named,
-                         [&boxes, question] { boxes.confirm(question, texts::kDeleteTitle); },
-                         *named});
+                         [&boxes, question] { boxes.confirm(question, texts::kDeleteTitle); }});
     }
     for (const auto& box : kinds) {
         SCOPED_TRACE(box.kind);
@@ -178,9 +159,6 @@ TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindowAndShowsItsTextWho
         KillTimer(nullptr, timer);
         ASSERT_TRUE(seen.shown);
         EXPECT_EQ(seen.faults, "");
-        if (!box.named.empty()) {
-            EXPECT_NE(seen.texts.find(box.named), std::string::npos) << seen.texts;
-        }
         const RECT& at = seen.place;
         EXPECT_TRUE(liesWithin(at, work))
             << at.left << "," << at.top << ".." << at.right << "," << at.bottom;

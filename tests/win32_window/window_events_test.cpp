@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "main_window/form1_layout.h"
@@ -199,24 +198,17 @@ TEST_F(WindowEvents, TheListShowsItsFocusFromTheStartAndLeavesNoFrameOrTipBehind
         UpdateWindow(control("File1"));
     };
     const auto framed = pixels();
-    const struct {
-        const char* step;
-        std::function<void()> take;
-    } steps[] = {
-        // each step scrolls the frame's edges with the names, or ends the frame
-        {"a wheel step down", [&] { wheel(-1); }},
-        {"a click that gives a name the keyboard's place",
-         [&] {
-             clickRow(static_cast<int>(SendMessageW(control("File1"), LVM_GETTOPINDEX, 0, 0)));
-         }},
-        {"a wheel step up", [&] { wheel(1); }},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.step);
-        step.take();
+    // each step scrolls the frame's edges with the names, or ends the frame
+    const auto noLinesLeft = [&] {
         const auto asItStands = pixels(false);
-        EXPECT_TRUE(asItStands == pixels()) << "lines of the focus frame stayed on the screen";
-    }
+        return asItStands == pixels();
+    };
+    wheel(-1);
+    EXPECT_TRUE(noLinesLeft()) << "after a wheel step down";
+    clickRow(static_cast<int>(SendMessageW(control("File1"), LVM_GETTOPINDEX, 0, 0)));
+    EXPECT_TRUE(noLinesLeft()) << "after a click that gives a name the keyboard's place";
+    wheel(1);
+    EXPECT_TRUE(noLinesLeft()) << "after a wheel step up";
     // the rows move under a pointer that stays: the tip of the one it was over goes
     ASSERT_EQ(tipOver(0), longName);
     wheel(-1);

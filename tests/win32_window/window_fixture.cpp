@@ -166,7 +166,7 @@ int WindowFixture::listItemWith(UINT state) const {
                                          MAKELPARAM(state, 0)));
 }
 
-bool WindowFixture::lacksWhatTheSafeFaceHas(HFONT font, const std::wstring& text) {
+bool lacksWhatTheSafeFaceHas(HFONT font, const std::wstring& text) {
     if (!win32::runningUnderWine()) {
         return false;
     }
@@ -179,12 +179,8 @@ bool WindowFixture::lacksWhatTheSafeFaceHas(HFONT font, const std::wstring& text
         SelectObject(dc, before);
         return std::count(glyphs.begin(), glyphs.end(), WORD{0xFFFF});
     };
-    LOGFONTW safe{};
-    GetObjectW(font, sizeof safe, &safe);
-    lstrcpynW(safe.lfFaceName, win32::wineSafeEditFace().c_str(), LF_FACESIZE);
-    const HFONT safeFont = CreateFontIndirectW(&safe);
-    const bool lacks = lacked(font) > lacked(safeFont);
-    DeleteObject(safeFont);
+    const HFONT safe = win32::fontInFace(font, win32::wineSafeEditFace());
+    const bool lacks = safe != nullptr && lacked(font) > lacked(safe);
     DeleteDC(dc);
     return lacks;
 }

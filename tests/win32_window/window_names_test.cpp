@@ -21,16 +21,15 @@ namespace {
 
 class WindowNames : public WindowFixture {};
 
-// What the open-file dialog shows of each file clicked in its list, one file at a time: the
-// file-name box, and the rename box that F2 opens on it (closed again with Escape). Then
-// Cancel. Static: the timer that walks the dialog takes no context.
+// What the open-file dialog shows of each file clicked in its list, one file a tick: the
+// file-name box, and the rename box that F2 opens on it (closed again with Escape). Then Cancel.
+// Static: the timer that walks the dialog takes no context.
 struct Shown {
     std::string fileName;
     std::string renamed;
     std::string renameFace;
 };
 struct DialogWalk {
-    enum class Step { Click, FileName, RenameBox, RenameClosed } step = Step::Click;
     int next = 0;
     int ticksWaited = 0;
     std::vector<Shown> shown;
@@ -52,79 +51,45 @@ std::string fileNameShown(HWND dialog) {
     return {};
 }
 
-std::string faceOf(HWND control) {
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
-               &font);
-    return win32::toUtf8Lossy(font.lfFaceName);
-}
-
-// Whether the walk may go on: it waits, a few ticks at most, for the dialog to handle its last
-// step.
-bool handled(bool done) {
-    if (!done && ++walk.ticksWaited < 50) {
-        return false;
-    }
-    walk.ticksWaited = 0;
-    return true;
-}
-
 void CALLBACK walkTheDialog(HWND, UINT, UINT_PTR, DWORD) {
-    using Step = DialogWalk::Step;
     const HWND dialog = FindWindowW(L"#32770", win32::toWideLossy(layout::kDialogTitle).c_str());
     const HWND view =
         dialog != nullptr ? FindWindowExW(dialog, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
     const HWND files =
         view != nullptr ? FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
     const int count = files != nullptr ? ListView_GetItemCount(files) : 0;
-    if (count == 0) {
+    if (count == 0 || walk.next > count) {
         return;
     }
-    const HWND renameBox = FindWindowExW(files, nullptr, L"Edit", nullptr);
-    switch (walk.step) {
-        case Step::Click:
-            if (walk.next == count) {
-                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-                walk.next = count + 1;
-                return;
-            }
-            if (walk.next < count) {
-                // a click on the file: the dialog writes its name into the file-name box
-                ListView_SetItemState(files, -1, 0, LVIS_SELECTED);
-                ListView_SetItemState(files, walk.next, LVIS_SELECTED | LVIS_FOCUSED,
-                                      LVIS_SELECTED | LVIS_FOCUSED);
-                walk.step = Step::FileName;
-            }
-            return;
-        case Step::FileName: {
-            wchar_t clicked[512] = {};
-            ListView_GetItemText(files, walk.next, 0, clicked, 512);
-            const std::string shown = fileNameShown(dialog);
-            if (handled(shown == win32::toUtf8Lossy(clicked))) {
-                walk.shown.push_back({shown, {}, {}});
-                // F2, as the user presses it on the file clicked: a rename box over it
-                SetFocus(files);
-                PostMessageW(files, WM_KEYDOWN, VK_F2, 0);
-                walk.step = Step::RenameBox;
-            }
+    // the box is filled once the dialog has handled the click, which may take a few ticks
+    if (walk.next > 0) {
+        wchar_t clicked[512] = {};
+        ListView_GetItemText(files, walk.next - 1, 0, clicked, 512);
+        const std::string shown = fileNameShown(dialog);
+        if (shown != win32::toUtf8Lossy(clicked) && ++walk.ticksWaited < 50) {
             return;
         }
-        case Step::RenameBox:
-            if (handled(renameBox != nullptr && IsWindowVisible(renameBox) != FALSE)) {
-                UpdateWindow(renameBox);  // drawn, as the user sees it before Escape
-                walk.shown.back().renamed = win32::toUtf8Lossy(windowText(renameBox));
-                walk.shown.back().renameFace = faceOf(renameBox);
-                PostMessageW(renameBox, WM_KEYDOWN, VK_ESCAPE, 0);
-                walk.step = Step::RenameClosed;
-            }
-            return;
-        case Step::RenameClosed:
-            if (handled(renameBox == nullptr)) {
-                ++walk.next;
-                walk.step = Step::Click;
-            }
-            return;
+        // F2 on it, as the user presses it: the rename box opens over the file, and is drawn
+        SetFocus(files);
+        SendMessageW(files, WM_KEYDOWN, VK_F2, 0);
+        const HWND renameBox = FindWindowExW(files, nullptr, L"Edit", nullptr);
+        UpdateWindow(renameBox);
+        LOGFONTW face{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(renameBox, WM_GETFONT, 0, 0)), sizeof face,
+                   &face);
+        walk.shown.push_back({shown, win32::toUtf8Lossy(windowText(renameBox)),
+                              win32::toUtf8Lossy(face.lfFaceName)});
+        SendMessageW(renameBox, WM_KEYDOWN, VK_ESCAPE, 0);
+        walk.ticksWaited = 0;
     }
+    if (walk.next++ == count) {
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    // a click on the file: the dialog writes its name into the file-name box
+    ListView_SetItemState(files, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(files, walk.next - 1, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 // Each name, in the list, in the open-file dialog and in the rename box its F2 opens there,

@@ -6,9 +6,6 @@
 
 namespace zorvik::text {
 
-namespace {
-
-// Returns the code point at `pos` and advances it, or nullopt on a malformed sequence.
 std::optional<char32_t> nextCodePoint(std::string_view bytes, std::size_t& pos) {
     const auto lead = static_cast<unsigned char>(bytes[pos]);
     int length = 0;
@@ -45,6 +42,8 @@ std::optional<char32_t> nextCodePoint(std::string_view bytes, std::size_t& pos) 
     pos += static_cast<std::size_t>(length);
     return cp;
 }
+
+namespace {
 
 // In these ranges capitals and small letters alternate, the capital on the even (or odd) code.
 struct AlternatingRange {

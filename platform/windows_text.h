@@ -9,6 +9,9 @@
 // and compared the way Windows compares file names (by upper-casing each character).
 namespace zorvik::text {
 
+// The code point at byte `pos` (< bytes.size()), `pos` moved past it; nullopt, `pos` unmoved,
+// where the bytes there are not valid UTF-8.
+std::optional<char32_t> nextCodePoint(std::string_view bytes, std::size_t& pos);
 // Decodes UTF-8; nullopt when the bytes are not valid UTF-8 (overlongs and surrogates refused).
 std::optional<std::u32string> decodeUtf8(std::string_view bytes);
 // Whether the bytes are valid UTF-8, checked without decoding them into a copy.

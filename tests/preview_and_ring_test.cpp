@@ -200,7 +200,13 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
         const char* what;
         std::function<void()> breakIt;
         const char* message;
+        std::string store = "\"AudioPath\"=\"C:\\\\Old\"\n";  // and no name yet
     };
+    const std::string inUse =
+        "Файлът за звънене „C:\\Program Files\\Zorvik\\Phone.wav“ се използва от друга "
+        "програма. Затворете тази програма или опитайте отново след малко. Мелодията за "
+        "звънене и записът ѝ в настройките остават, каквито бяха.";
+    const auto switchInUse = [&] { files.failNext(FileStep::RenameIntoPlace, ErrorCode::InUse); };
     const Case cases[] = {
         {"the melody is gone", [&] { files.remove(rings / "b.wav"); },
          "Файлът „C:\\Program Files\\Zorvik\\Rings\\b.wav“ не може да бъде копиран в "
@@ -224,11 +230,10 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
          "Файлът „C:\\Program Files\\Zorvik\\Rings\\b.wav“ не може да бъде копиран в "
          "„C:\\Program Files\\Zorvik\\Phone.wav“: достъпът е отказан. Мелодията за звънене "
          "и записът ѝ в настройките остават, каквито бяха."},
-        {"the ring file is in use",
-         [&] { files.failNext(FileStep::RenameIntoPlace, ErrorCode::InUse); },
-         "Файлът за звънене „C:\\Program Files\\Zorvik\\Phone.wav“ се използва от друга "
-         "програма. Затворете тази програма или опитайте отново след малко. Мелодията за "
-         "звънене и записът ѝ в настройките остават, каквито бяха."},
+        {"the ring file is in use", switchInUse, inUse.c_str()},
+        // a type this program never writes, which another tool left, goes back as it was
+        {"in use, the folder recorded as a multi-string", switchInUse, inUse.c_str(),
+         "\"AudioPath\"=hex(7):43,00,3a,00,00,00,00,00\n\"RingSound\"=hex:01\n"},
         {"the settings cannot be read first", [&] { registry.setUnreadable(true); },
          "Настройката „HKEY_CURRENT_USER\\Software\\Zorvik Melodies\\RingChoiceUnderWay“ не "
          "може да бъде прочетена: достъпът е отказан. Мелодията за звънене и записът ѝ в "
@@ -239,7 +244,7 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
         files.remove(install / "Phone.wav");
         writeFile(install / "Phone.wav", "previous ring");
         addMelody(rings, "b.wav", "bee");
-        writeStore("\"AudioPath\"=\"C:\\\\Old\"\n");  // and no name yet
+        writeStore(c.store);
         const std::string before = storeText();
         box.errors.clear();
         open();

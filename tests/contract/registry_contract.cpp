@@ -46,6 +46,9 @@ TEST_P(RegistryContract, WhatIsWrittenReadsBackWithItsTypeAndNothingElseIsFound)
         {"Lines", RegistryValue::string("line\nbreak\tand tab")},
         {"Expand", RegistryValue{RegistryValue::Type::ExpandString, "%HOME%\\x", 0}},
         {"A \"quoted\" name", RegistryValue::dword(0xFFFF8000)},
+        // another type, put back as it was read
+        {"Multi", RegistryValue{RegistryValue::Type::Other, "hex(7)", 0, {"a\0b\0\0\0", 6}}},
+        {"Binary", RegistryValue{RegistryValue::Type::Other, "hex", 0, {"\0\xff\n", 3}}},
     };
     for (const auto& row : rows) {
         const Status written = registry().write(key, row.name, row.value);
@@ -91,17 +94,17 @@ TEST_P(RegistryContract, SeveralValuesChangeTogetherAndCanBeTakenBack) {
     EXPECT_FALSE(machine->keyExists(key));
 }
 
-TEST_P(RegistryContract, AValueOfATypeThatCannotBeWrittenIsRefusedAndNothingChanges) {
+TEST_P(RegistryContract, AValueWhoseTagNamesNoTypeIsRefusedAndNothingChanges) {
     ASSERT_TRUE(registry().write(key, "Audio", RegistryValue::dword(1)).ok());
     const std::array<ValueChange, 2> changes{{
         {"Audio", RegistryValue::dword(0)},
-        {"Binary", RegistryValue{RegistryValue::Type::Other, "hex", 0}},
+        {"Unknown", RegistryValue{RegistryValue::Type::Other, "hex(7):00\n\"Audio\"=dword", 0}},
     }};
     const Status applied = registry().apply(key, changes);
     ASSERT_FALSE(applied.ok());
     EXPECT_EQ(applied.code(), ErrorCode::Unsupported);
     EXPECT_EQ(stored("Audio"), RegistryValue::dword(1));
-    EXPECT_FALSE(stored("Binary"));
+    EXPECT_FALSE(stored("Unknown"));
 }
 
 // Another program may hold the store for good: a write gives up after a while without changing

@@ -107,12 +107,24 @@ Status FileOperation::moveAcrossVolumes(MoveJournal* journal, const CopyRunner* 
     const std::string hostKept =
         temporary.path().substr(0, temporary.path().size() - copyName.size()) + keptName;
     // from here a kill could leave the melody in both folders, or the older one aside: the
-    // journal lets the next start finish the move and put back or remove what was kept
+    // journal lets the next start finish the move and put back or remove what was kept, and
+    // names the very files it may act on then
     if (journal != nullptr) {
-        const std::string keptPath =
-            destinationExists_ ? winpath::join(winpath::folder(destination_), keptName) : "";
-        if (Status recorded = journal->recordMove(source_, destination_, keptPath);
-            !recorded.ok()) {
+        MoveRecord record{source_, destination_, {}, {}, {}};
+        const auto copied = steps_.inspect(temporary.path(), LinkHandling::Itself);
+        if (!copied.ok()) {
+            return fail(copied.failure());
+        }
+        record.copy = copied.value().stamp();
+        if (destinationExists_) {
+            const auto older = steps_.inspect(hostDestination_, LinkHandling::Itself);
+            if (!older.ok()) {
+                return fail(older.failure());
+            }
+            record.kept = winpath::join(winpath::folder(destination_), keptName);
+            record.older = older.value().stamp();
+        }
+        if (Status recorded = journal->recordMove(record); !recorded.ok()) {
             return recorded;
         }
     }
@@ -246,10 +258,9 @@ Status TransactionalFileSystem::moveFile(std::string_view source, std::string_vi
         .moveFile(journal, runCopy ? &runCopy : nullptr);
 }
 
-Status TransactionalFileSystem::settleMove(std::string_view source, std::string_view destination,
-                                           std::string_view kept) {
-    const auto hostSource = hostPath(source);
-    const auto hostDestination = hostPath(destination);
+Status TransactionalFileSystem::settleMove(const MoveRecord& move) {
+    const auto hostSource = hostPath(move.source);
+    const auto hostDestination = hostPath(move.destination);
     if (!hostSource.ok() || !hostDestination.ok()) {
         return hostSource.ok() ? hostDestination.failure() : hostSource.failure();
     }
@@ -265,9 +276,13 @@ Status TransactionalFileSystem::settleMove(std::string_view source, std::string_
         left.value().identity == there.value().identity) {
         return Failure{ErrorCode::Corrupt, {}};
     }
+    // only the copy this move made stands for it: an identical melody the user keeps in the
+    // other folder, or today's file where a journal from a backup names yesterday's, is not it
+    const bool copyThere =
+        there.value().kind == EntryKind::File && there.value().stamp() == move.copy;
     bool sourceGone = left.value().kind == EntryKind::Missing;
     // a link moves in one step, never through a copy: only a file can be a source left behind
-    if (left.value().kind == EntryKind::File) {
+    if (left.value().kind == EntryKind::File && copyThere) {
         const auto same = sameContent(hostSource.value(), hostDestination.value());
         if (!same.ok()) {
             return same.failure();
@@ -281,22 +296,24 @@ Status TransactionalFileSystem::settleMove(std::string_view source, std::string_
             sourceGone = true;
         }
     }
-    if (kept.empty()) {
+    if (move.kept.empty()) {
         return Status::success();
     }
-    const auto hostKept = hostPath(kept);
+    const auto hostKept = hostPath(move.kept);
     if (!hostKept.ok()) {
         return hostKept.failure();
     }
     const auto aside = steps.inspect(hostKept.value(), LinkHandling::Itself);
-    if (!aside.ok() || aside.value().kind != EntryKind::File) {
+    // what bears the kept name and is not the older namesake the move kept is no one's to touch
+    if (!aside.ok() || aside.value().kind != EntryKind::File ||
+        aside.value().stamp() != move.older) {
         return aside.status();
     }
     Status settled = Status::success();
     if (there.value().kind == EntryKind::Missing) {
         // the older namesake stepped aside and the copy never took its place
         settled = steps.putBack(hostKept.value(), hostDestination.value());
-    } else if (there.value().identity == aside.value().identity || sourceGone) {
+    } else if (there.value().identity == aside.value().identity || (sourceGone && copyThere)) {
         // a second name of the older one, which never left; or the move is whole, and the older
         // one was replaced as the user agreed
         settled = steps.removeFile(hostKept.value(), true);

@@ -146,12 +146,15 @@ TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
         EXPECT_FALSE(decodeIntent(foreign)) << foreign;
     }
     // a move's journal, in the same form
-    const MoveIntent move{"C:\\Rings\\a\nb\\r.wav", "D:\\Deleted\\a\nb\\r.wav", "D:\\k"};
+    const MoveIntent move{"C:\\Rings\\a\nb\\r.wav", "D:\\Deleted\\a\nb\\r.wav", "D:\\k",
+                          FileStamp{{1, 2}, 3, 4}, FileStamp{{5, UINT64_MAX}, 0, 7}};
     EXPECT_EQ(decodeMove(encodeMove(move)), move) << encodeMove(move);
     for (const std::string& foreign :
          {std::string(), std::string("source=x\nkept=\n"),
           std::string("source=x\ndestination=\nkept=\n"),
-          std::string("source=x\ndestination=y\nkept="), "source=x\n" + encodeMove(move)}) {
+          std::string("source=x\ndestination=y\nkept="), "source=x\n" + encodeMove(move),
+          std::string("source=x\ndestination=y\nkept=\ncopy=1:2:3\nolder=0:0:0:0\n"),
+          std::string("source=x\ndestination=y\nkept=\ncopy=1:2:3:4\nolder=0:0:0:-1\n")}) {
         EXPECT_FALSE(decodeMove(foreign)) << foreign;
     }
 }

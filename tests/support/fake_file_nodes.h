@@ -16,6 +16,13 @@ namespace zorvik::testing {
 struct FakeFileData {
     std::string bytes;
     bool readOnly = false;
+    std::uint64_t modified = nextModification();  // a new time at every change of the bytes
+
+    // A clock that moves at every call, as a file's time does between two writes.
+    static std::uint64_t nextModification() {
+        static std::uint64_t clock = 0;
+        return ++clock;
+    }
 };
 
 struct FakeFileSystem::Node {

@@ -75,6 +75,10 @@ public:
         facts.readOnly = !node->folder && node->file->readOnly;
         facts.identity = {volumeOf(path),
                           node->folder ? addressOf(node) : addressOf(node->file.get())};
+        if (!node->folder) {
+            facts.size = node->file->bytes.size();
+            facts.modified = node->file->modified;
+        }
         if (located.value().parent != nullptr) {
             facts.ownPath = winpath::join(winpath::folder(path), node->name);
         }
@@ -98,6 +102,7 @@ public:
             const auto at = static_cast<std::size_t>(offset);
             file.bytes.resize(std::max(file.bytes.size(), at + bytes.size()));
             std::memcpy(file.bytes.data() + at, bytes.data(), bytes.size());
+            file.modified = FakeFileData::nextModification();
         });
     }
     Status writeHole(const std::string& temporary, std::uint64_t offset,
@@ -111,6 +116,7 @@ public:
         return changeHeld(temporary, [&](FakeFileData& file) {
             file.bytes.resize(static_cast<std::size_t>(facts.size));
             file.readOnly = keepReadOnly && facts.readOnly;
+            file.modified = facts.modified;  // the copy keeps the source's time
         });
     }
     Status flushTemporary(const std::string&) override { return Status::success(); }
@@ -197,7 +203,7 @@ public:
             return;
         }
         std::erase_if(node->children, [](const std::unique_ptr<Node>& each) {
-            return !each->held && each->name.rfind(kTemporaryPrefix, 0) == 0;
+            return !each->held && temporary_names::isGiven(each->name, kTemporaryPrefix);
         });
     }
 
@@ -302,6 +308,7 @@ Result<std::unique_ptr<SourceReader>> FakeFileSystem::openSource(const std::stri
     }
     ContentFacts facts;
     facts.size = node->file->bytes.size();
+    facts.modified = node->file->modified;
     facts.readOnly = node->file->readOnly;
     facts.identity = {volumeOf(hostPath), addressOf(node->file.get())};
     return std::unique_ptr<SourceReader>(

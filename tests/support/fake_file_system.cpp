@@ -133,6 +133,7 @@ void FakeFileSystem::writeFile(std::string_view path, std::string_view bytes) {
         located.value().parent->children.push_back(std::move(file));
     }
     node->file->bytes = std::string(bytes);
+    node->file->modified = FakeFileData::nextModification();
 }
 
 void FakeFileSystem::hardLink(std::string_view existing, std::string_view link) {

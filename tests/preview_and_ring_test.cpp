@@ -353,7 +353,8 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         bool recordNew;
         bool ringFileNew;
         bool byTheNextChoice;
-        std::string foreign = {};  // the journal's text instead of the intent's
+        std::string foreign = {};           // the journal's text instead of the intent's
+        const char* chosenSince = nullptr;  // a melody the record names since, by another's hand
     } cases[] = {
         {"after the copy was made", false, true, false, false, false},
         {"after the journal", true, true, false, false, false},
@@ -368,6 +369,23 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
          settings::encodeIntent({"C:\\Program Files\\Zorvik\\Rings\\b.wav", {}, "C:\\X", "b.wav"})},
         {"a relative name, then a choice", true, false, false, false, true,
          settings::encodeIntent({".zorvik-copy-1.tmp", {}, "C:\\X", "b.wav"})},
+        // the copy waits, and the record it would write is none the program writes
+        {"naming a system folder", true, true, false, false, false,
+         settings::encodeIntent({waiting, intent.before, "C:\\Windows\\System32", "b.wav"})},
+        {"naming a program", true, true, false, false, false,
+         settings::encodeIntent({waiting, intent.before, intent.folder, "evil.exe"})},
+        {"naming an empty record", true, true, false, false, false,
+         settings::encodeIntent({waiting, intent.before, "", ""})},
+        // restored from a backup: yesterday's choice is not undone over today's
+        {"a journal older than the record", true, false, false, true, false, {}, "Звън.wav"},
+        {"the copy waits, the record another's since",
+         true,
+         true,
+         false,
+         false,
+         false,
+         {},
+         "Звън.wav"},
         {"a name longer than a path, then a choice", true, false, false, false, true,
          settings::encodeIntent(
              {"C:\\Program Files\\Zorvik\\.zorvik-copy-" + std::string(40000, 'a') + ".tmp",
@@ -384,9 +402,12 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         }
         writeFile(rings / ".zorvik-copy-1.tmp", "a move's copy, abandoned");
         writeFile(deleted / ".zorvik-copy-2.tmp", "an abandoned copy");
-        writeStore(c.recordNew ? "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n"
-                                 "\"RingSound\"=\"b.wav\"\n"
-                               : "\"AudioPath\"=\"C:\\\\Old\"\n");
+        const std::string named = c.chosenSince != nullptr ? c.chosenSince : "b.wav";
+        writeStore(c.recordNew || c.chosenSince != nullptr
+                       ? "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n"
+                         "\"RingSound\"=\"" +
+                             named + "\"\n"
+                       : "\"AudioPath\"=\"C:\\\\Old\"\n");
         registry.erase("Software\\Zorvik Melodies", "RingChoiceUnderWay");
         registry.erase("Software\\Zorvik Melodies", "RingChoiceUnderWay.corrupt");
         const std::string journal = c.foreign.empty() ? settings::encodeIntent(intent) : c.foreign;
@@ -406,12 +427,12 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
             ringLock.heldElsewhere = !c.journal;
             open();
             ringLock.heldElsewhere = false;
-            const bool settledNew = !c.copyWaits && c.ringFileNew;
-            EXPECT_EQ(readFile(install / "Phone.wav"), settledNew ? "bee" : "previous ring");
-            EXPECT_EQ(stored("RingSound"), settledNew ? "b.wav" : "<missing>");
+            const bool settledNew = (!c.copyWaits && c.ringFileNew) || c.chosenSince != nullptr;
+            EXPECT_EQ(readFile(install / "Phone.wav"), c.ringFileNew ? "bee" : "previous ring");
+            EXPECT_EQ(stored("RingSound"), settledNew ? named : "<missing>");
             EXPECT_EQ(stored("AudioPath"),
                       settledNew ? "C:\\Program Files\\Zorvik\\Rings" : "C:\\Old");
-            EXPECT_EQ(form->Text1(), settledNew ? "b.wav" : "ddr") << "the boxes show it settled";
+            EXPECT_EQ(form->Text1(), settledNew ? named : "ddr") << "the boxes show it settled";
         }
         EXPECT_EQ(listing(install), "Phone.wav Rings") << "nothing stays beside the ring file";
         EXPECT_EQ(listing(rings) + "|" + listing(deleted), "Deleted b.wav Звън.wav|old.wav")

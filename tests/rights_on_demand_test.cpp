@@ -211,6 +211,7 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
         std::string request;
         bool done;
         std::optional<failure_text::Detail> why = std::nullopt;  // each refusal says its own
+        std::function<void()> arrange = {};
     } rows[] = {
         {"a melody deleted", removal(rings / "x.wav"), true},
         {"a file outside", removal(driveC / "Windows" / "system.wav"), false, NotAMelodyPlace},
@@ -240,9 +241,21 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
         {"an unknown call", request(StepCall{99}, {(deleted / "old.wav").text}, false), false},
         {"its own temporary over the ring file",
          request(StepCall::RenameIntoPlace, {own.value(), (install / "Phone.wav").text}), true},
+        // the guard's own look, whatever the steps below it would do with a link
+        {"a melody that is a link", removal(rings / "link.wav"), false, LinkNotActedOnItself,
+         [&] {
+             addMelody(rings, "link.wav");
+             files.markAsLink((rings / "link.wav").text);
+         }},
+        {"a temporary in a place that is a link",
+         request(StepCall::CreateTemporary, {install.text}), false, NotAMelodyPlace,
+         [&] { files.markAsLink(install.text); }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
+        if (row.arrange) {
+            row.arrange();
+        }
         const std::string before = machine() + readFile(driveC / "Windows" / "system.wav");
         const Status status = answered(row.request);
         EXPECT_EQ(status.ok(), row.done);
@@ -256,7 +269,7 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
             }
         }
     }
-    EXPECT_EQ(listing(rings), "Deleted") << "the melody deleted, nothing else";
+    EXPECT_EQ(listing(rings), "Deleted link.wav") << "the melody deleted, nothing else";
     EXPECT_TRUE(files.isFile((install / "Phone.wav").text));
     EXPECT_EQ(readFile(install / "Phone.wav"), "") << "the temporary, empty, is the ring file";
     // A client that asks for more files than a move needs is refused, a kept name it let go
@@ -292,6 +305,19 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
         EXPECT_EQ(listing(deleted), "old.wav");
         EXPECT_EQ(readFile(deleted / "old.wav"), "old");
     }
+    // Nor does it take, when it ends, what is not its own, or what is all that is left of a
+    // melody: another's copy, or the older one it kept aside whose place a copy then took.
+    writeFile(deleted / ".zorvik-copy-9.tmp", "another's");
+    {
+        elevated::GuardedFileSteps ended(files.administratorSteps(),
+                                         {install.text, rings.text, deleted.text, "Phone.wav"});
+        const auto copy = ended.createTemporary(deleted.text);
+        const std::string kept = (deleted / ".zorvik-kept-9.tmp").text;
+        ASSERT_TRUE(copy.ok() && ended.keepAside((deleted / "old.wav").text, kept).ok());
+        ASSERT_TRUE(ended.renameIntoPlace(copy.value(), (deleted / "old.wav").text).ok());
+    }
+    EXPECT_EQ(listing(deleted), ".zorvik-copy-9.tmp .zorvik-kept-9.tmp old.wav");
+    EXPECT_EQ(readFile(deleted / ".zorvik-kept-9.tmp"), "old");
 }
 
 // An elevated process that ends after its change, before it could say so, leaves the action

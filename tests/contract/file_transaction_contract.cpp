@@ -420,7 +420,9 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
     }
 }
 
-// A sweep takes only the temporaries no live writer holds: another instance may be midway.
+// A sweep takes only the temporaries no live writer holds: another instance may be midway. And
+// only names exactly as the program gives them: a pattern also meets a user's file, or a short
+// name, that merely starts and ends alike.
 TEST_P(FileTransactionContract, ASweepLeavesTheTemporaryOfALiveWriter) {
     const auto folder = files().hostPath(rings);
     ASSERT_TRUE(folder.ok());
@@ -430,12 +432,14 @@ TEST_P(FileTransactionContract, ASweepLeavesTheTemporaryOfALiveWriter) {
     machine->writeFile(rings + "\\.zorvik-copy-abandoned.tmp", "killed midway");
     machine->writeFile(rings + "\\.zorvik-kept-older.tmp", "the only copy of an older one");
     machine->writeFile(rings + "\\a.wav", "a");
+    machine->writeFile(rings + "\\.zorvik-copy-my notes.tmp", "the user's");
     files().removeAbandonedTemporaries(rings);
-    std::vector<std::string> expected = {heldName, ".zorvik-kept-older.tmp", "a.wav"};
+    std::vector<std::string> expected = {heldName, ".zorvik-copy-my notes.tmp",
+                                         ".zorvik-kept-older.tmp", "a.wav"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(machine->namesIn(rings), expected);
     files().steps().removeTemporary(held.value());
-    EXPECT_EQ(names(rings), ".zorvik-kept-older.tmp a.wav");
+    EXPECT_EQ(names(rings), ".zorvik-copy-my notes.tmp .zorvik-kept-older.tmp a.wav");
 }
 
 class Recorded final : public CopyProgress {

@@ -28,7 +28,8 @@ struct FakeFileData {
 struct FakeFileSystem::Node {
     std::string name;
     bool folder = true;
-    bool held = false;                            // a temporary its writer still holds
+    bool held = false;  // a temporary its writer still holds
+    bool link = false;  // shown as a link, itself; reached through, it is what it holds
     std::shared_ptr<FakeFileData> file;           // files; hard links share it
     std::vector<std::unique_ptr<Node>> children;  // folders
 

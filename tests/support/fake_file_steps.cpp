@@ -56,7 +56,7 @@ public:
     Steps(FakeFileSystem& files, bool administrator)
         : files_(files), administrator_(administrator) {}
 
-    Result<EntryFacts> inspect(const std::string& path, LinkHandling) override {
+    Result<EntryFacts> inspect(const std::string& path, LinkHandling links) override {
         EntryFacts facts;
         const auto located = files_.locate(path, false);
         if (!located.ok()) {
@@ -71,7 +71,9 @@ public:
         if (node == nullptr) {
             return facts;
         }
-        facts.kind = node->folder ? EntryKind::Folder : EntryKind::File;
+        facts.kind = node->link && links == LinkHandling::Itself ? EntryKind::Link
+                     : node->folder                              ? EntryKind::Folder
+                                                                 : EntryKind::File;
         facts.readOnly = !node->folder && node->file->readOnly;
         facts.identity = {volumeOf(path),
                           node->folder ? addressOf(node) : addressOf(node->file.get())};

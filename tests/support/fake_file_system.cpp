@@ -145,6 +145,12 @@ void FakeFileSystem::hardLink(std::string_view existing, std::string_view link) 
     find(link)->file = original->file;
 }
 
+void FakeFileSystem::markAsLink(std::string_view path) {
+    if (Node* node = find(path)) {
+        node->link = true;
+    }
+}
+
 void FakeFileSystem::remove(std::string_view path) {
     const auto located = locate(path, false);
     if (!located.ok() || located.value().node == nullptr || located.value().parent == nullptr) {

@@ -355,12 +355,32 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         bool byTheNextChoice;
         std::string foreign = {};           // the journal's text instead of the intent's
         const char* chosenSince = nullptr;  // a melody the record names since, by another's hand
+        // the first start's finishing fails: the settings refuse its first write
+        bool refusedOnce = false;
     } cases[] = {
         {"after the copy was made", false, true, false, false, false},
         {"after the journal", true, true, false, false, false},
         {"after the record", true, true, true, false, false},
         {"after the switch", true, false, true, true, false},
         {"after the journal was dropped", false, false, true, true, false},
+        {"after the record, not undone at the first start",
+         true,
+         true,
+         true,
+         false,
+         false,
+         {},
+         nullptr,
+         true},
+        {"after the switch, its journal not dropped at the first start",
+         true,
+         false,
+         true,
+         true,
+         false,
+         {},
+         nullptr,
+         true},
         {"after the record, settled by the next choice", true, true, true, false, true},
         {"a damaged journal", true, false, false, false, false, "garbage"},
         {"naming the ring file", true, false, false, false, false,
@@ -423,6 +443,13 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
             EXPECT_EQ(readFile(install / "Phone.wav"), "zvan");
             EXPECT_EQ(stored("RingSound"), "Звън.wav");
         } else {
+            if (c.refusedOnce) {
+                // nothing of it is lost, nor swept: the next start finishes it
+                registry.failWrites(1);
+                open();
+                EXPECT_TRUE(registry.get("Software\\Zorvik Melodies", "RingChoiceUnderWay"));
+                EXPECT_EQ(files.isFile(waiting), c.copyWaits);
+            }
             // with nothing to settle the start needs no lock, which another copy may hold
             ringLock.heldElsewhere = !c.journal;
             open();

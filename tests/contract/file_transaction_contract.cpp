@@ -348,6 +348,9 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         bool keptRecorded = true;          // the kept file is the older one the move kept aside
         const char* otherAfter = nullptr;  // the destination's folder after, where more than it
         bool sourceGone = false;
+        // the finishing fails at this step the first time, for an ordinary reason: nothing is
+        // lost, and the next try finishes as if it had not failed
+        std::optional<FileStep> failing = std::nullopt;
     } settles[] = {
         {"the same melody arrived", kMelody, false, ""},
         {"the same melody, read-only", kMelody, true, ""},
@@ -364,6 +367,12 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
          false, ".zorvik-kept-0a.tmp"},
         {"the source gone, another file there", "someone's", false, "", Kept::Copy, nullptr, false,
          true, ".zorvik-kept-0a.tmp x.wav", true},
+        {"the same melody arrived, its source held", kMelody, true, "", Kept::None, nullptr, true,
+         true, nullptr, false, RemoveSource},
+        {"arrived, the older aside, held", kMelody, false, "", Kept::Copy, nullptr, true, true,
+         nullptr, false, DropKept},
+        {"the older stepped aside, its place refused", nullptr, false, "x.wav", Kept::Copy, kOlder,
+         true, true, nullptr, false, Restore},
     };
     for (const auto& row : settles) {
         SCOPED_TRACE(row.what);
@@ -386,6 +395,20 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         if (row.kept != Kept::None) {
             move.kept = keptPath;
             move.older = row.keptRecorded ? stampAt(keptPath) : FileStamp{};
+        }
+        if (row.failing) {
+            files().setStepFaults([&, once = true](FileStep step) mutable {
+                const bool fails = once && step == *row.failing;
+                once = once && !fails;
+                return fails ? std::optional(StepFault::fail(ErrorCode::InUse)) : std::nullopt;
+            });
+            const Status refused = files().settleMove(move);
+            files().setStepFaults(nullptr);
+            EXPECT_EQ(refused.ok() ? ErrorCode::Other : refused.code(), ErrorCode::InUse);
+            EXPECT_TRUE(machine->readFile(move.source) == kMelody ||
+                        machine->readFile(move.destination) == kMelody);
+            EXPECT_EQ(machine->readFile(keptPath),
+                      row.kept == Kept::Copy ? std::optional<std::string>(kOlder) : std::nullopt);
         }
         const Status settled = files().settleMove(move);
         EXPECT_TRUE(settled.ok()) << settled.failure().message;

@@ -357,6 +357,8 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         const char* chosenSince = nullptr;  // a melody the record names since, by another's hand
         // the first start's finishing fails: the settings refuse its first write
         bool refusedOnce = false;
+        // the foreign journal stored as a value of another type, of this tag
+        const char* binaryTag = nullptr;
     } cases[] = {
         {"after the copy was made", false, true, false, false, false},
         {"after the journal", true, true, false, false, false},
@@ -383,6 +385,11 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
          true},
         {"after the record, settled by the next choice", true, true, true, false, true},
         {"a damaged journal", true, false, false, false, false, "garbage"},
+        {"a journal of another type", true, false, false, false, false, "\x01\x02", nullptr, false,
+         "hex"},
+        // no store could keep it aside: it goes, rather than stand in every later choice's way
+        {"a journal of a type no store writes", true, false, false, false, false, "\x01", nullptr,
+         false, "hex(zz)"},
         {"naming the ring file", true, false, false, false, false,
          settings::encodeIntent({"C:\\Program Files\\Zorvik\\Phone.wav", {}, "C:\\X", "b.wav"})},
         {"naming a melody", true, false, false, false, false,
@@ -430,10 +437,12 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
                        : "\"AudioPath\"=\"C:\\\\Old\"\n");
         registry.erase("Software\\Zorvik Melodies", "RingChoiceUnderWay");
         registry.erase("Software\\Zorvik Melodies", "RingChoiceUnderWay.corrupt");
-        const std::string journal = c.foreign.empty() ? settings::encodeIntent(intent) : c.foreign;
+        const std::string text = c.foreign.empty() ? settings::encodeIntent(intent) : c.foreign;
+        const RegistryValue journal =
+            c.binaryTag != nullptr ? RegistryValue{RegistryValue::Type::Other, c.binaryTag, 0, text}
+                                   : RegistryValue::string(text);
         if (c.journal) {
-            registry.set("Software\\Zorvik Melodies", "RingChoiceUnderWay",
-                         RegistryValue::string(journal));
+            registry.set("Software\\Zorvik Melodies", "RingChoiceUnderWay", journal);
         }
         if (c.byTheNextChoice) {
             ringLock.heldElsewhere = true;  // a start that cannot settle leaves it
@@ -468,8 +477,9 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         if (c.foreign.empty()) {
             EXPECT_FALSE(registry.hasKey("Software\\Zorvik Melodies")) << "the key goes with it";
         } else {
+            const bool keepable = c.binaryTag == nullptr || typeOfTag(c.binaryTag);
             EXPECT_EQ(registry.get("Software\\Zorvik Melodies", "RingChoiceUnderWay.corrupt"),
-                      RegistryValue::string(journal))
+                      keepable ? std::optional(journal) : std::nullopt)
                 << "set aside whole";
         }
         EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;

@@ -448,6 +448,8 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
             ringLock.heldElsewhere = true;  // a start that cannot settle leaves it
             open();
             ringLock.heldElsewhere = false;
+            EXPECT_TRUE(registry.get("Software\\Zorvik Melodies", "RingChoiceUnderWay"))
+                << "nothing is settled while another copy may be choosing";
             chooseRing("Звън.wav");
             EXPECT_EQ(readFile(install / "Phone.wav"), "zvan");
             EXPECT_EQ(stored("RingSound"), "Звън.wav");

@@ -297,8 +297,29 @@ bool isReservedDeviceName(std::string_view name) {
            digit == "\u00B2" || digit == "\u00B3";
 }
 
+namespace {
+
+// What a file system holds of a name, in UTF-16 units.
+constexpr std::size_t kLongestName = 255;
+
+bool fitsAName(std::string_view utf8) {
+    // no UTF-16 name is longer in units than its UTF-8 in bytes
+    if (utf8.size() <= kLongestName) {
+        return true;
+    }
+    std::size_t units = 0;
+    for (const char ch : utf8) {
+        const auto byte = static_cast<unsigned char>(ch);
+        // a lead byte starts one unit, a four-byte sequence's two
+        units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
+    }
+    return units <= kLongestName;
+}
+
+}  // namespace
+
 bool isValidWindowsName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") {
+    if (name.empty() || name == "." || name == ".." || !fitsAName(name)) {
         return false;
     }
     constexpr std::string_view kForbidden = "\\/:*?\"<>|";

@@ -40,8 +40,8 @@ bool lessIgnoringCase(std::string_view a, std::string_view b);
 bool isReservedDeviceName(std::string_view name);
 
 // A name that a Windows file system can hold: valid UTF-8, not empty, not "." or "..", none of
-// \ / : * ? " < > | nor a control character, not ending in a dot or a space, and no reserved
-// device name.
+// \ / : * ? " < > | nor a control character, not ending in a dot or a space, no reserved
+// device name, and at most 255 UTF-16 units.
 bool isValidWindowsName(std::string_view name);
 
 // The file list's pattern "*.wav", matched ignoring case as on Windows.

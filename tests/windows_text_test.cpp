@@ -52,6 +52,17 @@ TEST(WindowsNames, RefusesWhatWindowsCannotHold) {
     for (const char* name : invalid) {
         EXPECT_FALSE(text::isValidWindowsName(name)) << name;
     }
+    // at most 255 UTF-16 units, however many bytes they take
+    const auto times = [](std::string_view piece, int count) {
+        std::string out;
+        for (int i = 0; i < count; ++i) {
+            out += piece;
+        }
+        return out + ".wav";
+    };
+    EXPECT_TRUE(text::isValidWindowsName(times("Д", 251)));
+    EXPECT_FALSE(text::isValidWindowsName(times("a", 252)));
+    EXPECT_FALSE(text::isValidWindowsName(times("🎵", 126))) << "two units each";
 }
 
 TEST(Utf16, RoundTripsAndRefusesBrokenInput) {

@@ -18,7 +18,7 @@ MelodyLibrary::MelodyLibrary(Services services)
     : services_(std::move(services)),
       list_(services_.files),
       ring_({services_.files, services_.box, services_.shell, services_.ringChoiceLock,
-             services_.progress}),
+             services_.progress, services_.applicationFolder}),
       move_({services_.files, services_.shell, services_.ringChoiceLock, services_.progress,
              services_.applicationFolder}) {
     // the list marks the melody last clicked whenever it shows the folder that holds it

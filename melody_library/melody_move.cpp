@@ -30,34 +30,23 @@ Status MelodyMove::move(const std::string& source, const std::string& destinatio
 }
 
 Status MelodyMove::settle(InterprocessLock* lock) {
-    return settings::kMoveJournal.settle(
-        services_.shell, lock, [this](const settings::MoveIntent& intent) {
-            if (!trusted(intent)) {
-                return Status(Failure{ErrorCode::Corrupt, {}});
-            }
-            return services_.files.settleMove(intent.source, intent.destination, intent.kept);
-        });
+    return settings::kMoveJournal.settle(services_.shell, lock,
+                                         [this](const settings::MoveIntent& intent) {
+                                             if (!trusted(intent)) {
+                                                 return Status(Failure{ErrorCode::Corrupt, {}});
+                                             }
+                                             return services_.files.settleMove(intent);
+                                         });
 }
 
 bool MelodyMove::trusted(const settings::MoveIntent& intent) const {
-    const std::string rings = ringsBelow(services_.applicationFolder);
-    const std::string deleted = deletedBelow(services_.applicationFolder);
-    const auto isMelodyFolder = [&](std::string_view folder, bool ownFolders) {
-        for (const std::string_view place :
-             {std::string_view(install::kRingsFolder), std::string_view(install::kDeletedFolder)}) {
-            if (winpath::samePath(folder, place)) {
-                return true;
-            }
-        }
-        return ownFolders &&
-               (winpath::samePath(folder, rings) || winpath::samePath(folder, deleted));
-    };
     const std::string_view name = winpath::fileName(intent.source);
     const std::string_view destinationFolder = winpath::folder(intent.destination);
+    // a move goes into the install folder's own Rings or Deleted, from wherever the list was
     if (!text::isValidWindowsName(name) || !text::matchesWavPattern(name) ||
         winpath::fileName(intent.destination) != name ||
-        !isMelodyFolder(winpath::folder(intent.source), true) ||
-        !isMelodyFolder(destinationFolder, false) ||
+        !isMelodyFolder(winpath::folder(intent.source), services_.applicationFolder) ||
+        !isMelodyFolder(destinationFolder) ||
         winpath::samePath(winpath::folder(intent.source), destinationFolder)) {
         return false;
     }
@@ -66,17 +55,16 @@ bool MelodyMove::trusted(const settings::MoveIntent& intent) const {
             temporary_names::isGiven(winpath::fileName(intent.kept), temporary_names::kKeptPrefix));
 }
 
-Status MelodyMove::recordMove(std::string_view source, std::string_view destination,
-                              std::string_view kept) {
+Status MelodyMove::recordMove(const MoveRecord& move) {
     // an unfinished journal may be all that finds an older melody kept aside again
     if (!unsettled_.ok()) {
         const Failure& why = unsettled_.failure();
         return failure_text::moveFailed(
-            why.code, services_.files.displayPath(source), services_.files.displayPath(destination),
+            why.code, services_.files.displayPath(move.source),
+            services_.files.displayPath(move.destination),
             failure_text::filled(texts::kEarlierMoveUnfinished, {texts::reason(why.code)}));
     }
-    return settings::kMoveJournal.record(
-        services_.shell, {std::string(source), std::string(destination), std::string(kept)});
+    return settings::kMoveJournal.record(services_.shell, move);
 }
 
 void MelodyMove::forgetMove() {

@@ -43,8 +43,7 @@ private:
     // folder moved to the other, under its own name, and an older namesake kept beside it.
     bool trusted(const settings::MoveIntent& intent) const;
 
-    Status recordMove(std::string_view source, std::string_view destination,
-                      std::string_view kept) override;
+    Status recordMove(const MoveRecord& move) override;
     void forgetMove() override;
 
     Services services_;

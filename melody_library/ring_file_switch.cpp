@@ -5,6 +5,7 @@
 #include "platform/temporary_names.h"
 #include "platform/texts.h"
 #include "platform/windows_path.h"
+#include "platform/windows_text.h"
 #include "settings/retry_while_held.h"
 #include "settings/ring_choice_journal.h"
 #include "settings/ring_record.h"
@@ -125,18 +126,34 @@ Status RingFileSwitch::settle(InterprocessLock* lock) {
             if (!waiting.ok()) {
                 return waiting.status();
             }
-            return waiting.value()
-                       ? settings::restoreRingRecord(services_.shell, intent.before)
-                       : settings::writeRingRecord(services_.shell, intent.folder, intent.name);
+            const auto now = settings::readRingRecord(services_.shell);
+            if (!now.ok()) {
+                return now.status();
+            }
+            // Only this choice's own change is undone or made: a record that is neither the
+            // one it found nor the one it wrote was written since, by the phone program or the
+            // user, and stays (a journal restored from a backup names yesterday's choice).
+            const settings::RingRecord chosen{RegistryValue::string(intent.folder),
+                                              RegistryValue::string(intent.name)};
+            if (waiting.value()) {
+                return now.value() == chosen
+                           ? settings::restoreRingRecord(services_.shell, intent.before)
+                           : Status::success();
+            }
+            return now.value() == intent.before
+                       ? settings::writeRingRecord(services_.shell, intent.folder, intent.name)
+                       : Status::success();
         });
 }
 
-bool RingFileSwitch::trusted(const settings::RingChoiceIntent& intent) {
+bool RingFileSwitch::trusted(const settings::RingChoiceIntent& intent) const {
     // only a copy of this program's own, waiting directly beside the ring file, is ever taken
     // for one: a journal that names anything else would have the start delete it
     return winpath::folder(intent.temporary) == winpath::folder(kRingFile) &&
            temporary_names::isGiven(winpath::fileName(intent.temporary),
-                                    temporary_names::kCopyPrefix);
+                                    temporary_names::kCopyPrefix) &&
+           install::isMelodyFolder(intent.folder, services_.applicationFolder) &&
+           text::isValidWindowsName(intent.name) && text::matchesWavPattern(intent.name);
 }
 
 }  // namespace zorvik

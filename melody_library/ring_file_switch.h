@@ -25,9 +25,10 @@ public:
         settings::ShellHolder& shell;
         InterprocessLock& lock;
         ProgressService& progress;
+        std::string applicationFolder;  // without a trailing backslash
     };
 
-    explicit RingFileSwitch(Services services) : services_(services) {}
+    explicit RingFileSwitch(Services services) : services_(std::move(services)) {}
 
     // Copies `source` over the ring file and records `folder` and `name`: both, or neither.
     // Cancelled, with nothing changed, where the user gave up waiting for another program or
@@ -41,7 +42,9 @@ public:
 
 private:
     Status settle(InterprocessLock* lock);
-    static bool trusted(const settings::RingChoiceIntent& intent);
+    // Only what this program itself records is acted on: its own copy beside the ring file, and
+    // a record of a melody folder it lists and a melody's name.
+    bool trusted(const settings::RingChoiceIntent& intent) const;
     Status retrying(const std::function<Status()>& write);
 
     Services services_;

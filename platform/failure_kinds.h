@@ -84,6 +84,10 @@ enum class Detail {
     OutOfMemory,
     // what the elevated process refuses to do for another, and how it may fail that one
     OutsideMelodyFolders,
+    NotAMelodyPlace,
+    NotItsOwnFile,
+    TooManyAtOnce,
+    LargerThanAMelody,
     ElevatedRunGone,
 };
 

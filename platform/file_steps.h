@@ -46,6 +46,16 @@ enum class EntryKind {
     Other,       // a device, a pipe: nothing a melody can be
 };
 
+// One file as it was at a moment: its identity, its size and its last write time (in the host's
+// own units). A file ID alone may be given again to another file once this one is gone; with
+// the size and the time it tells the very file a move made from any other, years later.
+struct FileStamp {
+    FileIdentity identity;
+    std::uint64_t size = 0;
+    std::uint64_t modified = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // What a query found at a path.
 struct EntryFacts {
     EntryKind kind = EntryKind::Missing;
@@ -54,8 +64,12 @@ struct EntryFacts {
     ErrorCode missing = ErrorCode::NotFound;
     bool readOnly = false;
     FileIdentity identity;
+    std::uint64_t size = 0;      // a file's
+    std::uint64_t modified = 0;  // a file's last write, in the host's own units
     // the entry's path under its own name, which may differ in case from the one asked for
     std::string ownPath;
+
+    FileStamp stamp() const { return {identity, size, modified}; }
 };
 
 enum class LinkHandling {

@@ -10,12 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_steps.h"
 #include "platform/status.h"
 
 namespace zorvik {
-
-class FileSteps;
-class SourceReader;
 
 // The most a copy writes in one step: enough that a big melody takes few, little enough for a
 // message to an elevated process and for a progress dialog that moves.
@@ -67,15 +65,25 @@ public:
     virtual Status make(ContentOutput& out, CopyProgress* progress) = 0;
 };
 
+// A move across volumes as it is recorded before its copy takes the destination's place: what
+// a start after a kill needs to finish it, and to act on the very files the move made, never on
+// others that came to bear their names.
+struct MoveRecord {
+    std::string source;  // Windows paths
+    std::string destination;
+    std::string kept;      // where an older namesake waits aside meanwhile; "" for none
+    FileStamp copy = {};   // the copy, which becomes the destination
+    FileStamp older = {};  // the older namesake, which `kept` names (none: nothing)
+    friend bool operator==(const MoveRecord&, const MoveRecord&) = default;
+};
+
 // Told of a move that goes across volumes in steps a kill can cut: recorded just before its copy
-// takes the destination's place, with the name under which an older namesake will be kept aside
-// meanwhile ("" for none), and forgotten once the move is whole or undone.
+// takes the destination's place, and forgotten once the move is whole or undone.
 class MoveJournal {
 public:
     virtual ~MoveJournal() = default;
     // A failure stops the move there, with nothing changed.
-    virtual Status recordMove(std::string_view source, std::string_view destination,
-                              std::string_view kept) = 0;
+    virtual Status recordMove(const MoveRecord& move) = 0;
     virtual void forgetMove() = 0;
 };
 
@@ -124,13 +132,13 @@ public:
     // changed, when its progress said to stop.
     virtual Status moveFile(std::string_view source, std::string_view destination,
                             MoveJournal* journal = nullptr, const CopyRunner& runCopy = {}) = 0;
-    // Finishes a recorded move that a kill cut short: the source goes when the destination holds
-    // the same content, the whole move having happened but for that; otherwise it stays. The
-    // older namesake kept aside under `kept` goes back where the move did not take its place,
-    // and goes once the move is whole. Corrupt, with nothing done, where source and destination
-    // are one file.
-    virtual Status settleMove(std::string_view source, std::string_view destination,
-                              std::string_view kept) = 0;
+    // Finishes a recorded move that a kill cut short: the source goes when the destination is
+    // still the very copy the move made and holds the same content, the whole move having
+    // happened but for that; otherwise it stays. The older namesake kept aside goes back where
+    // the move did not take its place, and goes once the move is whole; a file under its name
+    // that is not that one is left alone. Corrupt, with nothing done, where source and
+    // destination are one file.
+    virtual Status settleMove(const MoveRecord& move) = 0;
 
     // Deletes the one file named; a path that ends in a separator names no file. A read-only file
     // is not deleted. A link is deleted as itself, never the file it points to.

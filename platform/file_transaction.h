@@ -38,8 +38,7 @@ public:
     Result<std::unique_ptr<SourceReader>> openToRead(std::string_view path) final;
     Status moveFile(std::string_view source, std::string_view destination,
                     MoveJournal* journal = nullptr, const CopyRunner& runCopy = {}) final;
-    Status settleMove(std::string_view source, std::string_view destination,
-                      std::string_view kept) final;
+    Status settleMove(const MoveRecord& move) final;
     Status deleteFile(std::string_view path) final;
 
     Result<bool> exists(std::string_view path) final;

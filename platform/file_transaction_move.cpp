@@ -112,12 +112,24 @@ Status FileOperation::moveAcrossVolumes(MoveJournal* journal, const CopyRunner* 
     const std::string hostKept =
         temporary.path().substr(0, temporary.path().size() - copyName.size()) + keptName;
     // from here a kill could leave the melody in both folders, or the older one aside: the
-    // journal lets the next start finish the move and put back or remove what was kept
+    // journal lets the next start finish the move and put back or remove what was kept, and
+    // names the very files it may act on then
     if (journal != nullptr) {
-        const std::string keptPath =
-            destinationExists_ ? winpath::join(winpath::folder(destination_), keptName) : "";
-        if (Status recorded = journal->recordMove(source_, destination_, keptPath);
-            !recorded.ok()) {
+        MoveRecord record{source_, destination_, {}, {}, {}};
+        const auto copied = steps_.inspect(temporary.path(), LinkHandling::Itself);
+        if (!copied.ok()) {
+            return fail(copied.failure());
+        }
+        record.copy = copied.value().stamp();
+        if (destinationExists_) {
+            const auto older = steps_.inspect(hostDestination_, LinkHandling::Itself);
+            if (!older.ok()) {
+                return fail(older.failure());
+            }
+            record.kept = winpath::join(winpath::folder(destination_), keptName);
+            record.older = older.value().stamp();
+        }
+        if (Status recorded = journal->recordMove(record); !recorded.ok()) {
             return recorded;
         }
     }
@@ -251,16 +263,21 @@ Status TransactionalFileSystem::moveFile(std::string_view source, std::string_vi
         .moveFile(journal, runCopy ? &runCopy : nullptr);
 }
 
-Status TransactionalFileSystem::settleMove(std::string_view source, std::string_view destination,
-                                           std::string_view kept) {
-    const auto hostSource = hostPath(source);
-    const auto hostDestination = hostPath(destination);
+Status TransactionalFileSystem::settleMove(const MoveRecord& move) {
+    return FileOperation(*this, FileOperation::Kind::Move, move.source, move.destination)
+        .settleMove(move);
+}
+
+Status FileOperation::settleMove(const MoveRecord& move) {
+    const auto hostSource = files_.hostPath(move.source);
+    const auto hostDestination = files_.hostPath(move.destination);
     if (!hostSource.ok() || !hostDestination.ok()) {
         return hostSource.ok() ? hostDestination.failure() : hostSource.failure();
     }
-    FileSteps& steps = activeSteps();
-    const auto left = steps.inspect(hostSource.value(), LinkHandling::Itself);
-    const auto there = steps.inspect(hostDestination.value(), LinkHandling::Itself);
+    hostSource_ = hostSource.value();
+    hostDestination_ = hostDestination.value();
+    const auto left = steps_.inspect(hostSource_, LinkHandling::Itself);
+    const auto there = steps_.inspect(hostDestination_, LinkHandling::Itself);
     if (!left.ok() || !there.ok()) {
         return left.ok() ? there.failure() : left.failure();
     }
@@ -270,46 +287,56 @@ Status TransactionalFileSystem::settleMove(std::string_view source, std::string_
         left.value().identity == there.value().identity) {
         return Failure{ErrorCode::Corrupt, {}};
     }
+    // only the copy this move made stands for it: an identical melody the user keeps in the
+    // other folder, or today's file where a journal from a backup names yesterday's, is not it
+    const bool copyThere =
+        there.value().kind == EntryKind::File && there.value().stamp() == move.copy;
     bool sourceGone = left.value().kind == EntryKind::Missing;
     // a link moves in one step, never through a copy: only a file can be a source left behind
-    if (left.value().kind == EntryKind::File) {
-        const auto same = sameContent(hostSource.value(), hostDestination.value());
+    if (left.value().kind == EntryKind::File && copyThere) {
+        const auto same = files_.sameContent(hostSource_, hostDestination_);
         if (!same.ok()) {
             return same.failure();
         }
         // the melody is whole at the destination, as the user asked; the move is finished
         if (same.value()) {
-            if (Status removed = steps.removeFile(hostSource.value(), true); !removed.ok()) {
+            if (Status removed = run(FileStep::RemoveSource,
+                                     [&] { return steps_.removeFile(hostSource_, true); });
+                !removed.ok()) {
                 return removed;
             }
-            steps.syncFolder(std::string(winpath::folder(hostSource.value())));
+            steps_.syncFolder(std::string(winpath::folder(hostSource_)));
             sourceGone = true;
         }
     }
-    if (kept.empty()) {
+    if (move.kept.empty()) {
         return Status::success();
     }
-    const auto hostKept = hostPath(kept);
+    const auto hostKept = files_.hostPath(move.kept);
     if (!hostKept.ok()) {
         return hostKept.failure();
     }
-    const auto aside = steps.inspect(hostKept.value(), LinkHandling::Itself);
-    if (!aside.ok() || aside.value().kind != EntryKind::File) {
+    const auto aside = steps_.inspect(hostKept.value(), LinkHandling::Itself);
+    // what bears the kept name and is not the older namesake the move kept is no one's to touch
+    if (!aside.ok() || aside.value().kind != EntryKind::File ||
+        aside.value().stamp() != move.older) {
         return aside.status();
     }
     Status settled = Status::success();
     if (there.value().kind == EntryKind::Missing) {
         // the older namesake stepped aside and the copy never took its place
-        settled = steps.putBack(hostKept.value(), hostDestination.value());
-    } else if (there.value().identity == aside.value().identity || sourceGone) {
+        settled = run(FileStep::Restore,
+                      [&] { return steps_.putBack(hostKept.value(), hostDestination_); });
+    } else if (there.value().identity == aside.value().identity || (sourceGone && copyThere)) {
         // a second name of the older one, which never left; or the move is whole, and the older
         // one was replaced as the user agreed
-        settled = steps.removeFile(hostKept.value(), true);
+        settled =
+            run(FileStep::DropKept, [&] { return steps_.removeFile(hostKept.value(), true); });
     }
     // else something new stands at the destination: the older one stays where it is, for the
     // user, rather than replace what nobody asked to
     if (settled.ok()) {
-        steps.syncFolder(std::string(winpath::folder(hostKept.value())));
+        steps_.syncFolder(std::string(winpath::folder(hostKept.value())));
     }
     return settled;
 }

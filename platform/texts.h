@@ -351,6 +351,14 @@ constexpr std::string_view reason(failure_text::Detail detail) {
             return "няма достатъчно памет";
         case OutsideMelodyFolders:
             return "файлът не е мелодия, файлът за звънене или копие на програмата в папките ѝ";
+        case NotAMelodyPlace:
+            return "папката не е папката на програмата или някоя от папките с мелодии";
+        case NotItsOwnFile:
+            return "файлът не е направен от процеса с права на администратор";
+        case TooManyAtOnce:
+            return "процесът с права на администратор вече държи твърде много файлове наведнъж";
+        case LargerThanAMelody:
+            return "файлът би станал по-голям от която и да е мелодия";
         case ElevatedRunGone:
             return "процесът с права на администратор спря, без да довърши";
     }

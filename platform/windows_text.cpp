@@ -6,9 +6,6 @@
 
 namespace zorvik::text {
 
-namespace {
-
-// Returns the code point at `pos` and advances it, or nullopt on a malformed sequence.
 std::optional<char32_t> nextCodePoint(std::string_view bytes, std::size_t& pos) {
     const auto lead = static_cast<unsigned char>(bytes[pos]);
     int length = 0;
@@ -45,6 +42,8 @@ std::optional<char32_t> nextCodePoint(std::string_view bytes, std::size_t& pos) 
     pos += static_cast<std::size_t>(length);
     return cp;
 }
+
+namespace {
 
 // In these ranges capitals and small letters alternate, the capital on the even (or odd) code.
 struct AlternatingRange {
@@ -298,8 +297,29 @@ bool isReservedDeviceName(std::string_view name) {
            digit == "\u00B2" || digit == "\u00B3";
 }
 
+namespace {
+
+// What a file system holds of a name, in UTF-16 units.
+constexpr std::size_t kLongestName = 255;
+
+bool fitsAName(std::string_view utf8) {
+    // no UTF-16 name is longer in units than its UTF-8 in bytes
+    if (utf8.size() <= kLongestName) {
+        return true;
+    }
+    std::size_t units = 0;
+    for (const char ch : utf8) {
+        const auto byte = static_cast<unsigned char>(ch);
+        // a lead byte starts one unit, a four-byte sequence's two
+        units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
+    }
+    return units <= kLongestName;
+}
+
+}  // namespace
+
 bool isValidWindowsName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") {
+    if (name.empty() || name == "." || name == ".." || !fitsAName(name)) {
         return false;
     }
     constexpr std::string_view kForbidden = "\\/:*?\"<>|";

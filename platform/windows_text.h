@@ -9,6 +9,9 @@
 // and compared the way Windows compares file names (by upper-casing each character).
 namespace zorvik::text {
 
+// The code point at byte `pos` (< bytes.size()), `pos` moved past it; nullopt, `pos` unmoved,
+// where the bytes there are not valid UTF-8.
+std::optional<char32_t> nextCodePoint(std::string_view bytes, std::size_t& pos);
 // Decodes UTF-8; nullopt when the bytes are not valid UTF-8 (overlongs and surrogates refused).
 std::optional<std::u32string> decodeUtf8(std::string_view bytes);
 // Whether the bytes are valid UTF-8, checked without decoding them into a copy.
@@ -37,8 +40,8 @@ bool lessIgnoringCase(std::string_view a, std::string_view b);
 bool isReservedDeviceName(std::string_view name);
 
 // A name that a Windows file system can hold: valid UTF-8, not empty, not "." or "..", none of
-// \ / : * ? " < > | nor a control character, not ending in a dot or a space, and no reserved
-// device name.
+// \ / : * ? " < > | nor a control character, not ending in a dot or a space, no reserved
+// device name, and at most 255 UTF-16 units.
 bool isValidWindowsName(std::string_view name);
 
 // The file list's pattern "*.wav", matched ignoring case as on Windows.

@@ -140,9 +140,8 @@ Status setJournalAside(const ShellHolder& holder, std::string_view valueName) {
     if (stored.ok() && !stored.value()) {
         return Status::success();
     }
-    // A store that cannot be read is set aside whole by its next write; a type this program
-    // cannot write back holds nothing of its own to keep.
-    if (!stored.ok() || stored.value()->type == RegistryValue::Type::Other) {
+    // A store that cannot be read is set aside whole by its next write.
+    if (!stored.ok()) {
         return dropJournal(holder, valueName);
     }
     const std::string asideName = std::string(valueName) + ".corrupt";
@@ -150,7 +149,12 @@ Status setJournalAside(const ShellHolder& holder, std::string_view valueName) {
         {valueName, std::nullopt},
         {asideName, std::move(*stored.value())},
     }};
-    return holder.WSHShell()->writeTogether(moved);
+    const Status setAside = holder.WSHShell()->writeTogether(moved);
+    // a value no store can be given again (a type whose tag names none) holds nothing to keep,
+    // and stands in no later choice's way
+    return setAside.ok() || setAside.code() != ErrorCode::Unsupported
+               ? setAside
+               : dropJournal(holder, valueName);
 }
 
 Failure damagedJournal(std::string_view valueName) {

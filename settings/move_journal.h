@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
 #include "platform/status.h"
 #include "settings/journal_text.h"
 #include "settings/shell_object.h"
@@ -12,14 +13,10 @@ namespace zorvik::settings {
 
 // A move across volumes under way: its copy may take the destination's place before the source
 // is removed. Kept in the user's own registry from just before that until the move is whole or
-// undone, so that a start after a kill finishes it (the source goes once the destination holds
-// the same melody), a melody is never left in both folders, and nothing kept aside stays.
-struct MoveIntent {
-    std::string source;  // Windows paths
-    std::string destination;
-    std::string kept;  // where an older namesake waits aside meanwhile; "" for none
-    friend bool operator==(const MoveIntent&, const MoveIntent&) = default;
-};
+// undone, so that a start after a kill finishes it (the source goes once the destination is the
+// very copy the move made, holding the same melody), a melody is never left in both folders,
+// and nothing kept aside stays.
+using MoveIntent = MoveRecord;
 
 inline constexpr std::string_view kMoveIntent = "HKCU\\Software\\Zorvik Melodies\\MoveUnderWay";
 

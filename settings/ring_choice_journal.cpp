@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 
 #include "settings/journal_text.h"
 
@@ -9,7 +10,34 @@ namespace zorvik::settings {
 
 namespace {
 
-// "none:", "sz:text", "expand:text", "dword:123", "other:tag"
+constexpr char kDigits[] = "0123456789abcdef";
+
+std::string hexOf(std::string_view bytes) {
+    std::string out;
+    for (const char byte : bytes) {
+        out += kDigits[static_cast<unsigned char>(byte) >> 4];
+        out += kDigits[static_cast<unsigned char>(byte) & 0xF];
+    }
+    return out;
+}
+
+std::optional<std::string> bytesOf(std::string_view hex) {
+    if (hex.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    std::string out;
+    for (std::size_t at = 0; at < hex.size(); at += 2) {
+        const char* high = std::strchr(kDigits, hex[at]);
+        const char* low = std::strchr(kDigits, hex[at + 1]);
+        if (hex[at] == '\0' || hex[at + 1] == '\0' || high == nullptr || low == nullptr) {
+            return std::nullopt;
+        }
+        out += static_cast<char>((high - kDigits) * 16 + (low - kDigits));
+    }
+    return out;
+}
+
+// "none:", "sz:text", "expand:text", "dword:123", "other:tag:hex of the bytes"
 std::string encodeValue(const std::optional<RegistryValue>& value) {
     if (!value) {
         return "none:";
@@ -25,8 +53,7 @@ std::string encodeValue(const std::optional<RegistryValue>& value) {
         case RegistryValue::Type::Dword:
             return "dword:" + std::to_string(value->number);
         case RegistryValue::Type::Other:
-            out = "other:";
-            break;
+            return "other:" + value->text + ":" + hexOf(value->bytes);
     }
     out += value->text;
     return out;
@@ -50,11 +77,20 @@ std::optional<std::optional<RegistryValue>> decodeValue(std::string_view text) {
         }
         return std::optional(RegistryValue::dword(number));
     }
+    if (kind == "other") {
+        // only a type the registry can be given back, never a tag that could say more
+        const std::size_t end = rest.find(':');
+        const std::string_view tag = rest.substr(0, end);
+        auto bytes = end == std::string_view::npos ? std::nullopt : bytesOf(rest.substr(end + 1));
+        if (!bytes || !typeOfTag(tag)) {
+            return std::nullopt;
+        }
+        return std::optional(
+            RegistryValue{RegistryValue::Type::Other, std::string(tag), 0, std::move(*bytes)});
+    }
     RegistryValue value = RegistryValue::string(std::string(rest));
     if (kind == "expand") {
         value.type = RegistryValue::Type::ExpandString;
-    } else if (kind == "other") {
-        value.type = RegistryValue::Type::Other;
     } else if (kind != "sz") {
         return std::nullopt;
     }

@@ -129,6 +129,9 @@ TEST_F(AddMelody, TheQuestionNamesTheFileWhatItBecomesAndAnyMelodyItReplaces) {
         open();
         const WinPath abandoned = rings / ".zorvik-copy-7.tmp";
         writeFile(abandoned, "a copy a killed run left");
+        // the folder the melody comes from may be anyone's: nothing there is swept
+        const WinPath usersOwn = elsewhere / ".zorvik-copy-8.tmp";
+        writeFile(usersOwn, "the user's");
         dialog.choose(c.chosen);
         if (!c.refused) {
             box.answer(c.answer);
@@ -136,6 +139,7 @@ TEST_F(AddMelody, TheQuestionNamesTheFileWhatItBecomesAndAnyMelodyItReplaces) {
         form->nm_Click();
         // it goes with the copy into the folder, and stays while nothing is done there
         EXPECT_EQ(files.exists(abandoned.text).value(), c.answer == kAnswerCancel || c.refused);
+        EXPECT_TRUE(files.exists(usersOwn.text).value());
         files.remove(abandoned);
         const std::string title = c.chosen.substr(c.chosen.rfind('\\') + 1);
         if (c.refused) {

@@ -184,6 +184,7 @@ TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderO
         // a journal found at the start: the destination and the kept older one it names
         std::string foreignDestination = {};
         std::string foreignKept = {};
+        std::string foreignSource = {};  // "": the melody moved
     };
     const std::string x = rings.text + "\\x.wav";
     const std::string kept = deleted.text + "\\x.wav";
@@ -192,6 +193,16 @@ TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderO
         {"into Deleted, the melody its own destination", false, "Deleted", "x.wav", x},
         {"into Deleted, in another case", false, "Deleted", "x.wav", rings.text + "\\X.WAV"},
         {"into Deleted, an older one kept as a melody", false, "Deleted", "x.wav", kept, kept},
+        {"into Deleted, the journal's ends named apart", false, "Deleted", "x.wav",
+         deleted.text + "\\y.wav"},
+        // longer than any file system's name: nothing could ever finish it
+        {"into Deleted, a name no file system holds",
+         false,
+         "Deleted",
+         "x.wav",
+         deleted.text + "\\" + std::string(3000, 'n') + ".wav",
+         {},
+         rings.text + "\\" + std::string(3000, 'n') + ".wav"},
         {"back into Rings", true, "Deleted x.wav", ""},
     };
     for (const auto& c : cases) {
@@ -208,7 +219,8 @@ TEST_F(DeleteMoveRestore, AMoveNeverLeavesTheMelodyInBothFoldersOrLosesTheOlderO
         if (foreign) {
             registry.set("Software\\Zorvik Melodies", "MoveUnderWay",
                          RegistryValue::string(
-                             settings::encodeMove({x, c.foreignDestination, c.foreignKept})));
+                             settings::encodeMove({c.foreignSource.empty() ? x : c.foreignSource,
+                                                   c.foreignDestination, c.foreignKept})));
         }
         open();
         EXPECT_FALSE(registry.get("Software\\Zorvik Melodies", "MoveUnderWay"));

@@ -233,16 +233,27 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
     }
 }
 
-// A box that the closing itself opens (a failed write of the options): the user sees it and a
-// repeated request answers it; with no one at the window (a signal) it is answered unseen.
+// A box that the closing itself opens (a failed write of the options, or the question whether
+// to try again while another writer holds the settings): the user sees it and a repeated
+// request answers it; with no one at the window (a signal) it is answered unseen.
 TEST_F(Form1Lifecycle, ABoxThatTheClosingItselfOpensIsAnsweredByARepeatedRequestOrUnseen) {
-    for (const bool unattended : {false, true}) {
-        SCOPED_TRACE(unattended ? "a signal's close" : "the user's close, repeated");
+    const struct {
+        const char* what;
+        bool unattended;
+        ErrorCode refused;
+    } rows[] = {
+        {"the user's close, repeated", false, ErrorCode::AccessDenied},
+        {"a signal's close", true, ErrorCode::AccessDenied},
+        {"a signal's close, the settings held elsewhere", true, ErrorCode::Busy},
+    };
+    for (const auto& [what, unattended, refused] : rows) {
+        SCOPED_TRACE(what);
         Form1& window = open();
         int closes = 0;
         window.setCloseListener([&] { ++closes; });
-        registry.failWrites(2);
+        registry.failWrites(2, refused);
         box.errors.clear();
+        box.retries.clear();
         box.whileOpen = [&] { window.requestClose(); };
         if (unattended) {
             box.whileOpen = nullptr;
@@ -252,7 +263,8 @@ TEST_F(Form1Lifecycle, ABoxThatTheClosingItselfOpensIsAnsweredByARepeatedRequest
         }
         EXPECT_EQ(closes, 1);
         if (unattended) {
-            EXPECT_TRUE(box.errors.empty()) << "no box waits for an absent user";
+            EXPECT_TRUE(box.errors.empty() && box.retries.empty())
+                << "no box waits for an absent user";
             continue;
         }
         ASSERT_EQ(box.errors.size(), 1u) << "a failed write at closing is shown once";

@@ -234,7 +234,13 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
         const char* what;
         std::function<void()> breakIt;
         const char* message;
+        std::string store = "\"AudioPath\"=\"C:\\\\Old\"\n";  // and no name yet
     };
+    const std::string inUse =
+        "Файлът за звънене „C:\\Program Files\\Zorvik\\Phone.wav“ се използва от друга "
+        "програма. Затворете тази програма или опитайте отново след малко. Мелодията за "
+        "звънене и записът ѝ в настройките остават, каквито бяха.";
+    const auto switchInUse = [&] { files.failNext(FileStep::RenameIntoPlace, ErrorCode::InUse); };
     const Case cases[] = {
         {"the melody is gone", [&] { files.remove(rings / "b.wav"); },
          "Файлът „C:\\Program Files\\Zorvik\\Rings\\b.wav“ не може да бъде копиран в "
@@ -258,11 +264,10 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
          "Файлът „C:\\Program Files\\Zorvik\\Rings\\b.wav“ не може да бъде копиран в "
          "„C:\\Program Files\\Zorvik\\Phone.wav“: достъпът е отказан. Мелодията за звънене "
          "и записът ѝ в настройките остават, каквито бяха."},
-        {"the ring file is in use",
-         [&] { files.failNext(FileStep::RenameIntoPlace, ErrorCode::InUse); },
-         "Файлът за звънене „C:\\Program Files\\Zorvik\\Phone.wav“ се използва от друга "
-         "програма. Затворете тази програма или опитайте отново след малко. Мелодията за "
-         "звънене и записът ѝ в настройките остават, каквито бяха."},
+        {"the ring file is in use", switchInUse, inUse.c_str()},
+        // a type this program never writes, which another tool left, goes back as it was
+        {"in use, the folder recorded as a multi-string", switchInUse, inUse.c_str(),
+         "\"AudioPath\"=hex(7):43,00,3a,00,00,00,00,00\n\"RingSound\"=hex:01\n"},
         {"the settings cannot be read first", [&] { registry.setUnreadable(true); },
          "Настройката „HKEY_CURRENT_USER\\Software\\Zorvik Melodies\\RingChoiceUnderWay“ не "
          "може да бъде прочетена: достъпът е отказан. Мелодията за звънене и записът ѝ в "
@@ -273,7 +278,7 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
         files.remove(install / "Phone.wav");
         writeFile(install / "Phone.wav", "previous ring");
         addMelody(rings, "b.wav", "bee");
-        writeStore("\"AudioPath\"=\"C:\\\\Old\"\n");  // and no name yet
+        writeStore(c.store);
         const std::string before = storeText();
         box.errors.clear();
         open();
@@ -382,21 +387,66 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         bool recordNew;
         bool ringFileNew;
         bool byTheNextChoice;
-        std::string foreign = {};  // the journal's text instead of the intent's
+        std::string foreign = {};           // the journal's text instead of the intent's
+        const char* chosenSince = nullptr;  // a melody the record names since, by another's hand
+        // the first start's finishing fails: the settings refuse its first write
+        bool refusedOnce = false;
+        // the foreign journal stored as a value of another type, of this tag
+        const char* binaryTag = nullptr;
     } cases[] = {
         {"after the copy was made", false, true, false, false, false},
         {"after the journal", true, true, false, false, false},
         {"after the record", true, true, true, false, false},
         {"after the switch", true, false, true, true, false},
         {"after the journal was dropped", false, false, true, true, false},
+        {"after the record, not undone at the first start",
+         true,
+         true,
+         true,
+         false,
+         false,
+         {},
+         nullptr,
+         true},
+        {"after the switch, its journal not dropped at the first start",
+         true,
+         false,
+         true,
+         true,
+         false,
+         {},
+         nullptr,
+         true},
         {"after the record, settled by the next choice", true, true, true, false, true},
         {"a damaged journal", true, false, false, false, false, "garbage"},
+        {"a journal of another type", true, false, false, false, false, "\x01\x02", nullptr, false,
+         "hex"},
+        // no store could keep it aside: it goes, rather than stand in every later choice's way
+        {"a journal of a type no store writes", true, false, false, false, false, "\x01", nullptr,
+         false, "hex(zz)"},
         {"naming the ring file", true, false, false, false, false,
          settings::encodeIntent({"C:\\Program Files\\Zorvik\\Phone.wav", {}, "C:\\X", "b.wav"})},
         {"naming a melody", true, false, false, false, false,
          settings::encodeIntent({"C:\\Program Files\\Zorvik\\Rings\\b.wav", {}, "C:\\X", "b.wav"})},
         {"a relative name, then a choice", true, false, false, false, true,
          settings::encodeIntent({".zorvik-copy-1.tmp", {}, "C:\\X", "b.wav"})},
+        // the copy waits, and the record it would write is none the program writes
+        {"naming a system folder", true, true, false, false, false,
+         settings::encodeIntent({waiting, intent.before, "C:\\Windows\\System32", "b.wav"})},
+        {"naming a program", true, true, false, false, false,
+         settings::encodeIntent({waiting, intent.before, intent.folder, "evil.exe"})},
+        {"naming an empty record", true, true, false, false, false,
+         settings::encodeIntent({waiting, intent.before, "", ""})},
+        // restored from a backup: yesterday's choice is not undone over today's
+        {"a journal older than the record", true, false, false, true, false, {}, "Звън.wav"},
+        {"the copy waits, the record another's since",
+         true,
+         true,
+         false,
+         false,
+         false,
+         {},
+         "Звън.wav"},
         {"a name longer than a path, then a choice", true, false, false, false, true,
          settings::encodeIntent(
              {"C:\\Program Files\\Zorvik\\.zorvik-copy-" + std::string(40000, 'a') + ".tmp",
@@ -413,34 +463,48 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         }
         writeFile(rings / ".zorvik-copy-1.tmp", "a move's copy, abandoned");
         writeFile(deleted / ".zorvik-copy-2.tmp", "an abandoned copy");
-        writeStore(c.recordNew ? "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n"
-                                 "\"RingSound\"=\"b.wav\"\n"
-                               : "\"AudioPath\"=\"C:\\\\Old\"\n");
+        const std::string named = c.chosenSince != nullptr ? c.chosenSince : "b.wav";
+        writeStore(c.recordNew || c.chosenSince != nullptr
+                       ? "\"AudioPath\"=\"C:\\\\Program Files\\\\Zorvik\\\\Rings\"\n"
+                         "\"RingSound\"=\"" +
+                             named + "\"\n"
+                       : "\"AudioPath\"=\"C:\\\\Old\"\n");
         registry.erase("Software\\Zorvik Melodies", "RingChoiceUnderWay");
         registry.erase("Software\\Zorvik Melodies", "RingChoiceUnderWay.corrupt");
-        const std::string journal = c.foreign.empty() ? settings::encodeIntent(intent) : c.foreign;
+        const std::string text = c.foreign.empty() ? settings::encodeIntent(intent) : c.foreign;
+        const RegistryValue journal =
+            c.binaryTag != nullptr ? RegistryValue{RegistryValue::Type::Other, c.binaryTag, 0, text}
+                                   : RegistryValue::string(text);
         if (c.journal) {
-            registry.set("Software\\Zorvik Melodies", "RingChoiceUnderWay",
-                         RegistryValue::string(journal));
+            registry.set("Software\\Zorvik Melodies", "RingChoiceUnderWay", journal);
         }
         if (c.byTheNextChoice) {
             ringLock.heldElsewhere = true;  // a start that cannot settle leaves it
             open();
             ringLock.heldElsewhere = false;
+            EXPECT_TRUE(registry.get("Software\\Zorvik Melodies", "RingChoiceUnderWay"))
+                << "nothing is settled while another copy may be choosing";
             chooseRing("Звън.wav");
             EXPECT_EQ(readFile(install / "Phone.wav"), "zvan");
             EXPECT_EQ(stored("RingSound"), "Звън.wav");
         } else {
+            if (c.refusedOnce) {
+                // nothing of it is lost, nor swept: the next start finishes it
+                registry.failWrites(1);
+                open();
+                EXPECT_TRUE(registry.get("Software\\Zorvik Melodies", "RingChoiceUnderWay"));
+                EXPECT_EQ(files.isFile(waiting), c.copyWaits);
+            }
             // with nothing to settle the start needs no lock, which another copy may hold
             ringLock.heldElsewhere = !c.journal;
             open();
             ringLock.heldElsewhere = false;
-            const bool settledNew = !c.copyWaits && c.ringFileNew;
-            EXPECT_EQ(readFile(install / "Phone.wav"), settledNew ? "bee" : "previous ring");
-            EXPECT_EQ(stored("RingSound"), settledNew ? "b.wav" : "<missing>");
+            const bool settledNew = (!c.copyWaits && c.ringFileNew) || c.chosenSince != nullptr;
+            EXPECT_EQ(readFile(install / "Phone.wav"), c.ringFileNew ? "bee" : "previous ring");
+            EXPECT_EQ(stored("RingSound"), settledNew ? named : "<missing>");
             EXPECT_EQ(stored("AudioPath"),
                       settledNew ? "C:\\Program Files\\Zorvik\\Rings" : "C:\\Old");
-            EXPECT_EQ(form->Text1(), settledNew ? "b.wav" : "ddr") << "the boxes show it settled";
+            EXPECT_EQ(form->Text1(), settledNew ? named : "ddr") << "the boxes show it settled";
         }
         EXPECT_EQ(listing(install), "Phone.wav Rings") << "nothing stays beside the ring file";
         EXPECT_EQ(listing(rings) + "|" + listing(deleted), "Deleted b.wav Звън.wav|old.wav")
@@ -449,8 +513,9 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         if (c.foreign.empty()) {
             EXPECT_FALSE(registry.hasKey("Software\\Zorvik Melodies")) << "the key goes with it";
         } else {
+            const bool keepable = c.binaryTag == nullptr || typeOfTag(c.binaryTag);
             EXPECT_EQ(registry.get("Software\\Zorvik Melodies", "RingChoiceUnderWay.corrupt"),
-                      RegistryValue::string(journal))
+                      keepable ? std::optional(journal) : std::nullopt)
                 << "set aside whole";
         }
         EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;

@@ -44,9 +44,10 @@ TEST(RegDocument, ReadsStringsWithEscapesAndDwordsAndKeepsOtherTypesOpaque) {
     EXPECT_FALSE(document.find("HKEY_CURRENT_USER\\Zorvik", "Audio"));
     EXPECT_EQ(document.find(kKey, "Expand"),
               (RegistryValue{RegistryValue::Type::ExpandString, "ab", 0}));
-    EXPECT_EQ(document.find(kKey, "Blob"), (RegistryValue{RegistryValue::Type::Other, "hex", 0}));
+    EXPECT_EQ(document.find(kKey, "Blob"),
+              (RegistryValue{RegistryValue::Type::Other, "hex", 0, "\x01\x02\x03\x04"}));
     EXPECT_EQ(document.find(kKey, "Multi"),
-              (RegistryValue{RegistryValue::Type::Other, "hex(7)", 0}));
+              (RegistryValue{RegistryValue::Type::Other, "hex(7)", 0, {"a\0\0\0\0\0", 6}}));
     EXPECT_FALSE(document.find(kKey, "Gone"));
 }
 
@@ -147,6 +148,11 @@ TEST(RegDocument, AChangeRewritesOnlyItsOwnLine) {
          header + "; kept comment\n\n" + other + key +
              "\"audio\"=dword:00000001\n\"Phone\"=\"kept\"\n"
              "\"RingSound\"=\"Звън \\\"1\\\".wav\"\n\n; trailing comment\n"},
+        // a value of another type read before, put back, in the tag this program writes
+        {"a multi-string put back",
+         header + key + "\"Multi\"=HEX(07):62,00\n",
+         {{"Multi", RegistryValue{RegistryValue::Type::Other, "hex(7)", 0, {"a\0\0\0", 4}}}},
+         header + key + "\"Multi\"=hex(7):61,00,00,00\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -191,7 +197,7 @@ TEST(RegDocument, EveryLineEndAndEncodingReadsTheSame) {
         // a CR inside a line is the value's own; only line ends lose theirs
         EXPECT_EQ(document.find(kKey, "RingSound"), RegistryValue::string("Звън\rb.wav")) << bytes;
         EXPECT_EQ(document.find(kKey, "Blob"),
-                  (RegistryValue{RegistryValue::Type::Other, "hex", 0}));
+                  (RegistryValue{RegistryValue::Type::Other, "hex", 0, "\x01\x02"}));
         EXPECT_EQ(document.find(kKey, "Audio"), RegistryValue::dword(1)) << bytes;
         EXPECT_EQ(document.serialize(), joined("\n", true));
     }

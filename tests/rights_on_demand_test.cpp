@@ -5,6 +5,7 @@
 #include "platform/elevated/guarded_file_steps.h"
 #include "platform/elevated/remote_file_steps.h"
 #include "platform/elevated/step_protocol.h"
+#include "platform/texts.h"
 #include "tests/support/form_fixture.h"
 #include "tests/support/sound_files.h"
 
@@ -214,14 +215,17 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
                                   .number(0)
                                   .text("x")
                                   .take();
+    using enum failure_text::Detail;
     const struct {
         const char* what;
         std::string request;
         bool done;
+        std::optional<failure_text::Detail> why = std::nullopt;  // each refusal says its own
+        std::function<void()> arrange = {};
     } rows[] = {
         {"a melody deleted", removal(rings / "x.wav"), true},
-        {"a file outside", removal(driveC / "Windows" / "system.wav"), false},
-        {"the ring file deleted", removal(install / "Phone.wav"), false},
+        {"a file outside", removal(driveC / "Windows" / "system.wav"), false, NotAMelodyPlace},
+        {"the ring file deleted", removal(install / "Phone.wav"), false, OutsideMelodyFolders},
         {"a melody through a dot-dot", removal(rings / ".." / "Rings" / "x.wav"), false},
         {"a name Windows cannot hold", removal(rings / "con.wav"), false},
         {"not a melody", removal(install / "Rings.txt"), false},
@@ -231,7 +235,7 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
          request(StepCall::MoveInOneStep, {(deleted / "old.wav").text, system}), false},
         {"a file outside moved in",
          request(StepCall::MoveInOneStep, {system, (rings / "s.wav").text}), false},
-        {"a file it did not make written", block, false},
+        {"a file it did not make written", block, false, NotItsOwnFile},
         {"its own temporary written far beyond any melody",
          MessageWriter()
              .call(StepCall::WriteBlock)
@@ -239,7 +243,7 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
              .number(std::uint64_t{1} << 40)
              .text("x")
              .take(),
-         false},
+         false, LargerThanAMelody},
         {"a copy's leftover removed", removal(install / ".zorvik-copy-0123.tmp"), true},
         {"its own temporary renamed outside",
          request(StepCall::RenameIntoPlace, {own.value(), system}), false},
@@ -247,9 +251,21 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
         {"an unknown call", request(StepCall{99}, {(deleted / "old.wav").text}, false), false},
         {"its own temporary over the ring file",
          request(StepCall::RenameIntoPlace, {own.value(), (install / "Phone.wav").text}), true},
+        // the guard's own look, whatever the steps below it would do with a link
+        {"a melody that is a link", removal(rings / "link.wav"), false, LinkNotActedOnItself,
+         [&] {
+             addMelody(rings, "link.wav");
+             files.markAsLink((rings / "link.wav").text);
+         }},
+        {"a temporary in a place that is a link",
+         request(StepCall::CreateTemporary, {install.text}), false, NotAMelodyPlace,
+         [&] { files.markAsLink(install.text); }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
+        if (row.arrange) {
+            row.arrange();
+        }
         const std::string before = machine() + readFile(driveC / "Windows" / "system.wav");
         const Status status = answered(row.request);
         EXPECT_EQ(status.ok(), row.done);
@@ -258,22 +274,60 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
             // the files below refuse with no reason of their own: the guard (or the framing) must
             // refuse first, since the real steps below would not refuse everything the fake does
             EXPECT_FALSE(status.failure().message.empty());
+            if (row.why) {
+                EXPECT_EQ(status.failure().message, texts::reason(*row.why));
+            }
         }
     }
-    EXPECT_EQ(listing(rings), "Deleted") << "the melody deleted, nothing else";
+    EXPECT_EQ(listing(rings), "Deleted link.wav") << "the melody deleted, nothing else";
     EXPECT_TRUE(files.isFile((install / "Phone.wav").text));
     EXPECT_EQ(readFile(install / "Phone.wav"), "") << "the temporary, empty, is the ring file";
+    // A client that asks for more files than a move needs is refused, a kept name it let go
+    // counting as one; what it did not place goes when it ends.
+    const struct {
+        const char* what;
+        std::function<Status(elevated::GuardedFileSteps&, int)> make;
+    } bounds[] = {
+        {"copies", [&](auto& steps, int) { return steps.createTemporary(deleted.text).status(); }},
+        {"kept names let go",
+         [&](auto& steps, int made) {
+             const std::string kept =
+                 (deleted / (".zorvik-kept-" + std::to_string(made) + ".tmp")).text;
+             const auto aside = steps.keepAside((deleted / "old.wav").text, kept);
+             steps.letGo(kept);
+             return aside.status();
+         }},
+    };
+    for (const auto& bound : bounds) {
+        SCOPED_TRACE(bound.what);
+        {
+            elevated::GuardedFileSteps ended(files.administratorSteps(),
+                                             {install.text, rings.text, deleted.text, "Phone.wav"});
+            int made = 0;
+            Status last;
+            while (made < 12 && (last = bound.make(ended, made)).ok()) {
+                ++made;
+            }
+            EXPECT_GE(made, 2) << "a copy and a kept-aside namesake at a time";
+            ASSERT_LT(made, 12) << "a client that asks for more is refused";
+            EXPECT_EQ(last.failure().message, texts::reason(TooManyAtOnce));
+        }
+        EXPECT_EQ(listing(deleted), "old.wav");
+        EXPECT_EQ(readFile(deleted / "old.wav"), "old");
+    }
+    // Nor does it take, when it ends, what is not its own, or what is all that is left of a
+    // melody: another's copy, or the older one it kept aside whose place a copy then took.
+    writeFile(deleted / ".zorvik-copy-9.tmp", "another's");
     {
         elevated::GuardedFileSteps ended(files.administratorSteps(),
                                          {install.text, rings.text, deleted.text, "Phone.wav"});
-        int made = 0;
-        while (made < 10 && ended.createTemporary(deleted.text).ok()) {
-            ++made;
-        }
-        EXPECT_GE(made, 2) << "a copy and a kept-aside namesake at a time";
-        EXPECT_LT(made, 10) << "a client that asks for more is refused";
+        const auto copy = ended.createTemporary(deleted.text);
+        const std::string kept = (deleted / ".zorvik-kept-9.tmp").text;
+        ASSERT_TRUE(copy.ok() && ended.keepAside((deleted / "old.wav").text, kept).ok());
+        ASSERT_TRUE(ended.renameIntoPlace(copy.value(), (deleted / "old.wav").text).ok());
     }
-    EXPECT_EQ(listing(deleted), "old.wav") << "what it did not place goes when it ends";
+    EXPECT_EQ(listing(deleted), ".zorvik-copy-9.tmp .zorvik-kept-9.tmp old.wav");
+    EXPECT_EQ(readFile(deleted / ".zorvik-kept-9.tmp"), "old");
 }
 
 // An elevated process that ends after its change, before it could say so, leaves the action

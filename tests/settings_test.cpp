@@ -120,6 +120,8 @@ TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
         {RegistryValue::string("C:\\Old\\"), RegistryValue::string("a\nb\\r\r.wav")},
         {expand, RegistryValue::dword(4294967295u)},
         {RegistryValue::string(""), RegistryValue::string("name=with:colons")},
+        {RegistryValue{RegistryValue::Type::Other, "hex(7)", 0, {"a\0\xff\0", 4}},
+         RegistryValue{RegistryValue::Type::Other, "hex", 0, {}}},
     };
     for (const auto& before : befores) {
         RingChoiceIntent intent;
@@ -135,16 +137,24 @@ TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
     for (const std::string& foreign :
          {std::string(), std::string("temporary=x\n"), std::string("garbage"),
           std::string("temporary=\\q\nfolder=\n"), "name=again\n" + whole,
-          encodeIntent(RingChoiceIntent{"C:\\t", {}, std::string(32768, 'f'), "n"})}) {
+          encodeIntent(RingChoiceIntent{"C:\\t", {}, std::string(32768, 'f'), "n"}),
+          encodeIntent(RingChoiceIntent{
+              "C:\\t",
+              {RegistryValue{RegistryValue::Type::Other, "hex(7):00\n\"x\"=", 0, "0"}, {}},
+              "f",
+              "n"})}) {
         EXPECT_FALSE(decodeIntent(foreign)) << foreign;
     }
     // a move's journal, in the same form
-    const MoveIntent move{"C:\\Rings\\a\nb\\r.wav", "D:\\Deleted\\a\nb\\r.wav", "D:\\k"};
+    const MoveIntent move{"C:\\Rings\\a\nb\\r.wav", "D:\\Deleted\\a\nb\\r.wav", "D:\\k",
+                          FileStamp{{1, 2}, 3, 4}, FileStamp{{5, UINT64_MAX}, 0, 7}};
     EXPECT_EQ(decodeMove(encodeMove(move)), move) << encodeMove(move);
     for (const std::string& foreign :
          {std::string(), std::string("source=x\nkept=\n"),
           std::string("source=x\ndestination=\nkept=\n"),
-          std::string("source=x\ndestination=y\nkept="), "source=x\n" + encodeMove(move)}) {
+          std::string("source=x\ndestination=y\nkept="), "source=x\n" + encodeMove(move),
+          std::string("source=x\ndestination=y\nkept=\ncopy=1:2:3\nolder=0:0:0:0\n"),
+          std::string("source=x\ndestination=y\nkept=\ncopy=1:2:3:4\nolder=0:0:0:-1\n")}) {
         EXPECT_FALSE(decodeMove(foreign)) << foreign;
     }
 }

@@ -1,7 +1,6 @@
 #include "main_window/win32/design_scale.h"
 
 #include "platform/win32/wide_text.h"
-#include "platform/win32/wine_edit_face.h"
 
 namespace zorvik::gui {
 
@@ -26,13 +25,10 @@ FontHandle createFont(std::string_view family, double points, int weight, bool i
 FontHandle textBoxFontAt(std::string_view name, UINT dpi) {
     for (const auto& style : layout::kTextBoxStyles) {
         if (style.name == name) {
-            FontHandle designed = createFont(style.fontFamily, style.pointSize, style.weight,
-                                             style.italic, static_cast<BYTE>(style.charset), dpi);
-            // under Wine the box keeps its size and style in a face that cannot end the program
-            if (const HFONT safe = win32::inWineSafeEditFace(designed.get())) {
-                return FontHandle(safe);
-            }
-            return designed;
+            // under Wine the box takes it in a face that cannot end the program
+            // (wine_held_faces.h)
+            return createFont(style.fontFamily, style.pointSize, style.weight, style.italic,
+                              static_cast<BYTE>(style.charset), dpi);
         }
     }
     return nullptr;

@@ -13,6 +13,7 @@
 #include "platform/texts.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
+#include "platform/win32/wine_held_faces.h"
 
 namespace zorvik::gui {
 
@@ -103,6 +104,8 @@ Status Form1Window::create() {
         dpi_ = kDesignDpi;
     }
     sizeForClientAt(dpi_, nullptr);
+    // the text boxes, and every edit box a dialog shows later
+    win32::holdEditBoxesInSafeFace();
     if (Status created = controls_.create(window_, dpi_); !created.ok()) {
         DestroyWindow(window_);
         return created;

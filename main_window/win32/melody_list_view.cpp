@@ -7,6 +7,7 @@
 #include "main_window/tip_lines.h"
 #include "platform/scoped_value.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/wine_edit_face.h"
 
 namespace zorvik::gui {
 
@@ -79,6 +80,7 @@ void MelodyListView::createNameTip() {
     if (tip_ == nullptr) {
         return;  // the names are still there, cut
     }
+    tipFont_ = reinterpret_cast<HFONT>(SendMessageW(tip_, WM_GETFONT, 0, 0));
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -96,18 +98,22 @@ std::wstring MelodyListView::tipTextOf(int item) const {
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(list_, MONITOR_DEFAULTTONEAREST), &monitor);
     const LONG maxWidth = (monitor.rcWork.right - monitor.rcWork.left) / 2;
+    const std::wstring& name = names_[static_cast<std::size_t>(item)];
+    // under Wine, a face that has its characters
+    const HFONT font = win32::fontShowing(tipFont_, name);
+    if (font != nullptr) {
+        SendMessageW(tip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
     const HDC dc = GetDC(tip_);
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(tip_, WM_GETFONT, 0, 0));
     const HGDIOBJ before =
         SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
-    const auto lines =
-        tipLines(win32::toUtf8Lossy(names_[static_cast<std::size_t>(item)]),
-                 static_cast<int>(maxWidth), [dc](std::string_view piece) {
-                     const std::wstring wide = win32::toWideLossy(piece);
-                     SIZE size{};
-                     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-                     return static_cast<int>(size.cx);
-                 });
+    const auto lines = tipLines(
+        win32::toUtf8Lossy(name), static_cast<int>(maxWidth), [dc](std::string_view piece) {
+            const std::wstring wide = win32::toWideLossy(piece);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+            return static_cast<int>(size.cx);
+        });
     SelectObject(dc, before);
     ReleaseDC(tip_, dc);
     // the tip breaks lines where it is told to once it has a width to keep to; a wider one than
@@ -118,6 +124,19 @@ std::wstring MelodyListView::tipTextOf(int item) const {
         text += (text.empty() ? L"" : L"\r\n") + win32::toWideLossy(line);
     }
     return text;
+}
+
+void MelodyListView::tipOffTheRowsThatMoved() {
+    if (tip_ == nullptr) {
+        return;
+    }
+    // the rows moved under a pointer that stayed: the tip of the row it was over goes, and the
+    // row under it now has its own once the pointer moves
+    SendMessageW(tip_, TTM_POP, 0, 0);
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    ScreenToClient(list_, &pointer);
+    tipItem_ = hitItem(list_, MAKELPARAM(pointer.x, pointer.y));
 }
 
 bool MelodyListView::isCut(int item) const {
@@ -146,19 +165,16 @@ void MelodyListView::show(const FormPicture& picture) {
             names_.push_back(win32::toWideLossy(name));
         }
         // the scroll position stays, as in a file list that is read again
+        rowFonts_.assign(names_.size(), std::nullopt);
         SendMessageW(list_, LVM_SETITEMCOUNT, names_.size(), LVSICF_NOSCROLL);
         InvalidateRect(list_, nullptr, TRUE);
         fitColumn();
     }
     moveState(list_, LVIS_SELECTED, LVNI_SELECTED, itemOf(picture.marked));
     const int current = itemOf(picture.place);
-    const bool hadPlace = nextItem(list_, LVNI_FOCUSED) >= 0;
     moveState(list_, LVIS_FOCUSED, LVNI_FOCUSED, current);
     if (shownRevision_ != picture.namesRevision && current >= 0) {
         SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(current), FALSE);
-    }
-    if (hadPlace != (current >= 0)) {
-        InvalidateRect(list_, nullptr, FALSE);  // the frame around the whole list comes or goes
     }
     shownRevision_ = picture.namesRevision;
 }
@@ -185,7 +201,14 @@ std::optional<LRESULT> MelodyListView::onNotify(const NMHDR& header) {
         case NM_CUSTOMDRAW: {
             const auto& draw = reinterpret_cast<const NMLVCUSTOMDRAW&>(header).nmcd;
             if (draw.dwDrawStage == CDDS_PREPAINT) {
-                return CDRF_NOTIFYPOSTPAINT;
+                // under Wine, each name in a face that has its characters
+                return CDRF_NOTIFYPOSTPAINT | (win32::runningUnderWine() ? CDRF_NOTIFYITEMDRAW : 0);
+            }
+            if (draw.dwDrawStage == CDDS_ITEMPREPAINT) {
+                if (const HFONT font = rowFont(draw.dwItemSpec)) {
+                    SelectObject(draw.hdc, font);
+                    return CDRF_NEWFONT;
+                }
             }
             if (draw.dwDrawStage == CDDS_POSTPAINT) {
                 drawFocusAroundTheList(draw.hdc);
@@ -215,8 +238,22 @@ bool MelodyListView::framesTheList() const {
     return GetFocus() == list_ && !hidden && nextItem(list_, LVNI_FOCUSED) < 0;
 }
 
+HFONT MelodyListView::rowFont(std::size_t row) {
+    if (row >= rowFonts_.size()) {
+        return nullptr;
+    }
+    auto& font = rowFonts_[row];
+    if (!font) {
+        const auto listFont = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
+        const HFONT showing = win32::fontShowing(listFont, names_[row]);
+        font = showing != listFont ? showing : nullptr;
+    }
+    return *font;
+}
+
 void MelodyListView::drawFocusAroundTheList(HDC dc) {
-    if (!framesTheList()) {
+    frameDrawn_ = framesTheList();
+    if (!frameDrawn_) {
         return;
     }
     RECT client;
@@ -338,17 +375,27 @@ LRESULT MelodyListView::onListMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_KILLFOCUS:
             InvalidateRect(list_, nullptr, FALSE);
             break;
+        case WM_SETFONT:
+            rowFonts_.assign(names_.size(), std::nullopt);  // each to be had in the new size
+            break;
         case WM_SIZE: {
             const LRESULT result = listDefault(message, wParam, lParam);
             fitColumn();
             return result;
         }
         case WM_PAINT: {
-            // a scroll moves the pixels drawn, the frame's edges with them, and asks to paint
-            // only what it uncovered: after one the frame is drawn anew whole
+            // A scroll moves the pixels drawn, the frame's edges with them, and asks to paint
+            // only what it uncovered; a click that gives an entry the keyboard's place asks to
+            // paint only that entry, which leaves the frame round the list that it ends. After
+            // either the list is painted whole.
             const auto top = static_cast<int>(SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
-            if (std::exchange(paintedTop_, top) != top && framesTheList()) {
+            const bool scrolled = std::exchange(paintedTop_, top) != top;
+            const bool framed = framesTheList();
+            if (framed != frameDrawn_ || (scrolled && framed)) {
                 InvalidateRect(list_, nullptr, FALSE);
+            }
+            if (scrolled) {
+                tipOffTheRowsThatMoved();
             }
             break;
         }

@@ -60,14 +60,20 @@ private:
     std::wstring tipTextOf(int item) const;
     bool framesTheList() const;
     void drawFocusAroundTheList(HDC dc);
+    void tipOffTheRowsThatMoved();
+    // The font of a row whose name the list's font cannot show (under Wine), else nullptr.
+    HFONT rowFont(std::size_t row);
 
     HWND list_ = nullptr;
     WNDPROC listDefault_ = nullptr;
     HWND tip_ = nullptr;
-    int tipItem_ = -1;    // the row under the pointer
-    int paintedTop_ = 0;  // the first row shown at the last paint
+    int tipItem_ = -1;         // the row under the pointer
+    int paintedTop_ = 0;       // the first row shown at the last paint
+    bool frameDrawn_ = false;  // whether the last paint framed the whole list
     std::wstring tipText_;
+    HFONT tipFont_ = nullptr;  // the tip's own
     std::vector<std::wstring> names_;
+    std::vector<std::optional<HFONT>> rowFonts_;  // each found at its first paint
     std::optional<std::uint64_t> shownRevision_;
     bool showing_ = false;
     std::optional<int> chosen_;

@@ -44,14 +44,37 @@ GuardedFileSteps::GuardedFileSteps(FileSteps& inner, MelodyPlaces places)
     : inner_(inner), places_(std::move(places)) {}
 
 GuardedFileSteps::~GuardedFileSteps() {
-    // however the client ended: its unplaced copies go, older namesakes kept aside stay
-    for (const std::string& held : own_) {
+    // however the client ended: its unplaced copies go, and the names it kept a melody under
+    // while that melody is still in its place; an older namesake whose place a copy took stays,
+    // the only copy of it, for the user's journal to settle
+    for (const std::string& held : held_) {
         if (isLeftTemporary(winpath::fileName(held))) {
             inner_.removeTemporary(held);
-        } else {
-            inner_.letGo(held);
         }
     }
+    for (const auto& [kept, destination] : kept_) {
+        if (stillASecondName(kept, destination)) {
+            inner_.removeTemporary(kept);
+        } else if (held_.contains(kept)) {
+            inner_.letGo(kept);
+        }
+    }
+}
+
+std::size_t GuardedFileSteps::standing() const {
+    std::size_t count = held_.size();
+    for (const auto& each : kept_) {
+        count += held_.contains(each.first) ? 0u : 1u;
+    }
+    return count;
+}
+
+bool GuardedFileSteps::stillASecondName(const std::string& kept, const std::string& destination) {
+    const auto aside = inner_.inspect(kept, LinkHandling::Itself);
+    const auto there = inner_.inspect(destination, LinkHandling::Itself);
+    return aside.ok() && there.ok() && aside.value().kind == EntryKind::File &&
+           there.value().kind == EntryKind::File &&
+           aside.value().identity == there.value().identity;
 }
 
 bool GuardedFileSteps::isPlace(const std::string& folder) {
@@ -88,8 +111,11 @@ Status GuardedFileSteps::allowed(const std::string& path, std::initializer_list<
                 break;
         }
     }
-    if (!fits || !isPlace(folder)) {
+    if (!fits) {
         return refused(Detail::OutsideMelodyFolders);
+    }
+    if (!isPlace(folder)) {
+        return refused(Detail::NotAMelodyPlace);
     }
     const auto facts = inner_.inspect(path, LinkHandling::Itself);
     if (!facts.ok()) {
@@ -108,7 +134,7 @@ Status GuardedFileSteps::allowed(const std::string& path, std::initializer_list<
 }
 
 Status GuardedFileSteps::ownFile(const std::string& path) const {
-    return own_.contains(path) ? Status::success() : refused(Detail::OutsideMelodyFolders);
+    return held_.contains(path) ? Status::success() : refused(Detail::NotItsOwnFile);
 }
 
 Result<EntryFacts> GuardedFileSteps::inspect(const std::string& path, LinkHandling links) {
@@ -124,12 +150,15 @@ Status GuardedFileSteps::checkRemovable(const std::string& path) {
 }
 
 Result<std::string> GuardedFileSteps::createTemporary(const std::string& folder) {
-    if (own_.size() >= kMostHeldAtOnce || !isPlace(folder)) {
-        return refused(Detail::OutsideMelodyFolders);
+    if (standing() >= kMostHeldAtOnce) {
+        return refused(Detail::TooManyAtOnce);
+    }
+    if (!isPlace(folder)) {
+        return refused(Detail::NotAMelodyPlace);
     }
     auto made = inner_.createTemporary(folder);
     if (made.ok()) {
-        own_.insert(made.value());
+        held_.insert(made.value());
     }
     return made;
 }
@@ -140,7 +169,7 @@ Status GuardedFileSteps::writeBlock(const std::string& temporary, std::uint64_t 
         return own;
     }
     if (!fitsTemporary(offset, bytes.size())) {
-        return refused(Detail::OutsideMelodyFolders);
+        return refused(Detail::LargerThanAMelody);
     }
     return inner_.writeBlock(temporary, offset, bytes);
 }
@@ -151,7 +180,7 @@ Status GuardedFileSteps::writeHole(const std::string& temporary, std::uint64_t o
         return own;
     }
     if (!fitsTemporary(offset, length)) {
-        return refused(Detail::OutsideMelodyFolders);
+        return refused(Detail::LargerThanAMelody);
     }
     return inner_.writeHole(temporary, offset, length);
 }
@@ -162,7 +191,7 @@ Status GuardedFileSteps::finishTemporary(const std::string& temporary, const Con
         return own;
     }
     if (!fitsTemporary(0, facts.size)) {
-        return refused(Detail::OutsideMelodyFolders);
+        return refused(Detail::LargerThanAMelody);
     }
     ContentFacts finished = facts;
     finished.attributes &= kFinishedAttributes;
@@ -186,19 +215,21 @@ Status GuardedFileSteps::renameIntoPlace(const std::string& temporary,
     }
     const Status placed = inner_.renameIntoPlace(temporary, destination);
     if (placed.ok()) {
-        own_.erase(temporary);
+        held_.erase(temporary);
+        kept_.erase(temporary);
     }
     return placed;
 }
 
 void GuardedFileSteps::removeTemporary(const std::string& temporary) {
-    if (own_.erase(temporary) != 0) {
+    // a kept name it let go is still its own to remove, once the move no longer needs it
+    if (held_.erase(temporary) + kept_.erase(temporary) != 0) {
         inner_.removeTemporary(temporary);
     }
 }
 
 void GuardedFileSteps::letGo(const std::string& temporary) {
-    if (own_.erase(temporary) != 0) {
+    if (held_.erase(temporary) != 0) {
         inner_.letGo(temporary);
     }
 }
@@ -215,8 +246,8 @@ Status GuardedFileSteps::moveInOneStep(const std::string& from, const std::strin
 
 Result<KeptAside> GuardedFileSteps::keepAside(const std::string& destination,
                                               const std::string& keptPath) {
-    if (own_.size() >= kMostHeldAtOnce) {
-        return refused(Detail::OutsideMelodyFolders);
+    if (standing() >= kMostHeldAtOnce) {
+        return refused(Detail::TooManyAtOnce);
     }
     if (Status place = allowed(destination, {Use::Melody}); !place.ok()) {
         return place.failure();
@@ -227,7 +258,8 @@ Result<KeptAside> GuardedFileSteps::keepAside(const std::string& destination,
     }
     auto kept = inner_.keepAside(destination, keptPath);
     if (kept.ok()) {
-        own_.insert(kept.value().path);
+        held_.insert(kept.value().path);
+        kept_[kept.value().path] = destination;
     }
     return kept;
 }
@@ -241,7 +273,8 @@ Status GuardedFileSteps::putBack(const std::string& kept, const std::string& des
     }
     const Status back = inner_.putBack(kept, destination);
     if (back.ok()) {
-        own_.erase(kept);
+        held_.erase(kept);
+        kept_.erase(kept);
     }
     return back;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -20,7 +21,8 @@ struct MelodyPlaces {
 // melodies, the ring file and this program's temporaries in those places, never through a link,
 // never on a name Windows cannot hold nor a short alias, only into files it made itself, a few
 // at a time and no larger than a melody can be. Anything else is refused before the host sees
-// it; what it made and did not place goes when it ends.
+// it, each refusal with its own reason; what it made and did not place goes when it ends, a kept
+// name too while it is only a second name of the melody it was kept from.
 class GuardedFileSteps final : public FileSteps {
 public:
     GuardedFileSteps(FileSteps& inner, MelodyPlaces places);
@@ -54,10 +56,17 @@ private:
     // The path names a file of the kind `use` allows, in its place, and is no link.
     Status allowed(const std::string& path, std::initializer_list<Use> uses);
     Status ownFile(const std::string& path) const;
+    // The files it made that stand: the copies and kept names it holds, and the kept names it
+    // let go, which stay on disk. A client may have no more than a few at once.
+    std::size_t standing() const;
+    // Whether the kept name is still a second name of the destination it was kept from: then
+    // removing it loses nothing.
+    bool stillASecondName(const std::string& kept, const std::string& destination);
 
     FileSteps& inner_;
     MelodyPlaces places_;
-    std::set<std::string> own_;  // the temporaries and kept-aside files this process made
+    std::set<std::string> held_;               // the temporaries and kept names it holds
+    std::map<std::string, std::string> kept_;  // every kept name it made, to its destination
 };
 
 }  // namespace zorvik::elevated

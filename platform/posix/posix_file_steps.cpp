@@ -133,6 +133,9 @@ Result<EntryFacts> PosixFileSteps::inspect(const std::string& path, LinkHandling
     facts.readOnly = S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0;
     facts.identity = {static_cast<std::uint64_t>(info.st_dev),
                       static_cast<std::uint64_t>(info.st_ino)};
+    facts.size = static_cast<std::uint64_t>(info.st_size);
+    facts.modified = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+                     static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
     return facts;
 }
 

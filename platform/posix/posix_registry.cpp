@@ -78,16 +78,32 @@ std::string followLinks(const std::string& path) {
     return current;
 }
 
-// Temporary files of writers that were killed before their rename. Only a writer holding the
-// exclusive lock calls this, so no other writer can be midway and every such file is stale.
+// The name of a writer's temporary beside `storeName`, exactly as mkostemp makes it from
+// "<store>.tmp-XXXXXX": anything else there is someone else's.
+bool isWritersTemporary(std::string_view name, std::string_view storeName) {
+    constexpr std::string_view kInfix = ".tmp-";
+    constexpr std::size_t kMark = 6;
+    if (name.size() != storeName.size() + kInfix.size() + kMark || !name.starts_with(storeName) ||
+        name.substr(storeName.size(), kInfix.size()) != kInfix) {
+        return false;
+    }
+    return std::all_of(name.end() - kMark, name.end(), [](char ch) {
+        return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+    });
+}
+
+// Temporary files of writers that were killed before their rename, in the store's own folder
+// only: a link's target lies in the user's folder, where no name is this program's to remove.
+// Only a writer holding the exclusive lock calls this, so no other writer can be midway and
+// every such file is stale.
 void removeStaleTemporaries(const std::string& folder, const std::string& storePath) {
-    const std::string prefix = storePath.substr(storePath.find_last_of('/') + 1) + ".tmp-";
+    const std::string storeName = storePath.substr(storePath.find_last_of('/') + 1);
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
         return;
     }
     while (const dirent* entry = ::readdir(dir)) {
-        if (std::string_view(entry->d_name).rfind(prefix, 0) == 0) {
+        if (isWritersTemporary(entry->d_name, storeName)) {
             ::unlinkat(::dirfd(dir), entry->d_name, 0);
         }
     }
@@ -174,23 +190,23 @@ Status PosixRegistry::applyChecked(std::string_view key, std::span<const ValueCh
                    ? fail(ErrorCode::Busy, failure_text::reason(ErrorCode::Busy))
                    : failWithErrno(lock.error());
     }
-    // A symlinked store is the user's arrangement: the file it points to is the one replaced.
-    std::string target = followLinks(storePath_);
-    auto found = readStore(target);
+    removeStaleTemporaries(folder_, storePath_);
+    auto found = readStore(storePath_);
     if (!found.ok()) {
         return fail(found.failure().code, found.failure().message);
     }
     const StoreReading& store = found.value();
     const bool isFile = store.exists && S_ISREG(store.info.st_mode);
-    if (store.exists && !isFile) {
-        // whatever stands there is never written through (a link to /dev/zero): the store's
-        // own entry is set aside, be it the link or the thing itself
-        target = storePath_;
-    }
+    // A symlinked settings file is the user's arrangement: the file it points to is the one
+    // replaced. What is no settings file (a link to /dev/zero, to the user's notes) is never
+    // written through: the store's own entry is set aside, be it the link or the thing itself.
+    const bool writesThrough = isFile && store.document;
+    struct stat own {};
+    const bool isLink = ::lstat(storePath_.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+    const std::string target = writesThrough ? followLinks(storePath_) : storePath_;
     const std::string targetFolder = folderOf(target);
-    removeStaleTemporaries(targetFolder, target);
     // the owner made the file read-only: that is a refusal, not something to replace
-    const mode_t mode = isFile ? (store.info.st_mode & 0777) : 0600;
+    const mode_t mode = isFile && (writesThrough || !isLink) ? (store.info.st_mode & 0777) : 0600;
     if ((mode & S_IWUSR) == 0) {
         return fail(ErrorCode::ReadOnly, texts::kStoreReadOnly);
     }

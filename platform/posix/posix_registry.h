@@ -43,7 +43,9 @@ public:
 
 protected:
     // One locked read-modify-write for all the changes, so they land together or not at all. A
-    // read-only store is refused; a symlinked one has the file it points to replaced.
+    // read-only store is refused; a symlinked one has the file it points to replaced, where that
+    // is a settings file: otherwise the link itself is set aside, and nothing is ever removed
+    // or renamed beside what it points to.
     Status applyChecked(std::string_view key, std::span<const ValueChange> changes) override;
 
 private:

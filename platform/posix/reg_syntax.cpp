@@ -258,10 +258,14 @@ std::optional<RegistryValue> parseData(std::string_view data, bool& deletion) {
             }
             return value;
         }
-        if (!isOpaqueTag(tag) || !walkHexList(data.substr(colon + 1), [](char) {})) {
+        auto bytes = isOpaqueTag(tag) ? hexBytes(data.substr(colon + 1)) : std::nullopt;
+        if (!bytes) {
             return std::nullopt;
         }
-        return RegistryValue{RegistryValue::Type::Other, std::string(tag), 0};
+        // the tag as this program writes it, where it names a type: "HEX(07)" is "hex(7)"
+        const auto type = typeOfTag(text::foldCase(tag));
+        return RegistryValue{RegistryValue::Type::Other, type ? tagOfType(*type) : std::string(tag),
+                             0, std::move(*bytes)};
     }
     return std::nullopt;
 }
@@ -322,8 +326,9 @@ std::string formatValueLine(std::string_view valueName, const RegistryValue& val
             break;
         }
         case RegistryValue::Type::Other:
-            line += "-";
-            break;  // never written by this program
+            // only ever a value read before, put back (Registry::apply checked its tag)
+            line += formatHex(value.text + ":", value.bytes);
+            break;
     }
     return line;
 }

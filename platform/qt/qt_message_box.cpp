@@ -6,6 +6,7 @@
 
 #include "platform/queued_answers.h"
 #include "platform/scoped_value.h"
+#include "platform/text_breaks.h"
 
 namespace zorvik {
 
@@ -30,9 +31,7 @@ const std::vector<std::string>& QtMessageBox::answeredMessages() {
 }
 
 QString QtMessageBox::displayText(std::string_view message) {
-    QString text = fromUtf8(message);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+    return fromUtf8(text::brokenForABox(message));
 }
 
 std::optional<int> QtMessageBox::confirm(std::string_view message, std::string_view title) {

@@ -29,7 +29,8 @@ public:
     // Every message that a queued answer took, in order, for tests to read.
     static const std::vector<std::string>& answeredMessages();
 
-    // "\r\n" as the line break that Qt draws.
+    // The message in lines that Qt draws whole: "\r\n" as its line break, and a long name
+    // broken where the box could not break it.
     static QString displayText(std::string_view message);
 
 private:

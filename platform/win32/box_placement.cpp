@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/text_breaks.h"
 #include "platform/win32/running_under_wine.h"
 #include "platform/win32/wide_text.h"
 
@@ -32,24 +33,11 @@ LRESULT CALLBACK placeWhenActivated(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// A box grows as wide as the longest run of text it cannot break between words, beyond the
-// screen for a long name: such a run is shown broken into lines of this many characters.
-constexpr std::size_t kLongestUnbrokenRun = 40;
-
 }  // namespace
 
 std::wstring brokenForTheScreen(std::string_view message) {
-    std::wstring text = toWideLossy(message);
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        run = (text[i] == L' ' || text[i] == L'\n') ? 0 : run + 1;
-        if (run > kLongestUnbrokenRun) {
-            text.insert(i, 1, L'\n');  // Wine's task dialog takes "\r\n" for two lines
-            ++i;
-            run = 1;
-        }
-    }
-    return text;
+    // "\n" alone: Wine's task dialog takes "\r\n" for two lines
+    return toWideLossy(text::brokenForABox(message));
 }
 
 std::wstring forTaskDialog(std::string_view message) {

@@ -9,10 +9,22 @@ namespace zorvik::win32 {
 
 namespace {
 
+constexpr ULONGLONG kNoDeadline = 0;
+
+// How long a wait may still take before `deadline` (GetTickCount64's), none past it.
+DWORD patienceUntil(ULONGLONG deadline) {
+    if (deadline == kNoDeadline) {
+        return INFINITE;
+    }
+    const ULONGLONG now = GetTickCount64();
+    return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+}
+
 // All of `size` bytes through the pipe, overlapped so that the other side's end (or a pipe of
-// either kind) is noticed however it comes; a wait longer than `patience` is a broken channel.
+// either kind) is noticed however it comes; still waiting at `deadline` is a broken channel,
+// however many bytes came meanwhile.
 bool transfer(HANDLE pipe, bool writing, char* data, DWORD size, HANDLE peer,
-              DWORD patience = INFINITE) {
+              ULONGLONG deadline = kNoDeadline) {
     Handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!event.valid()) {
         return false;
@@ -28,8 +40,8 @@ bool transfer(HANDLE pipe, bool writing, char* data, DWORD size, HANDLE peer,
                 return false;
             }
             const HANDLE waits[] = {event.get(), peer};
-            const DWORD woke =
-                WaitForMultipleObjects(peer != nullptr ? 2 : 1, waits, FALSE, patience);
+            const DWORD woke = WaitForMultipleObjects(peer != nullptr ? 2 : 1, waits, FALSE,
+                                                      patienceUntil(deadline));
             if (woke != WAIT_OBJECT_0) {
                 CancelIoEx(pipe, &overlapped);
                 (void)GetOverlappedResult(pipe, &overlapped, &done, TRUE);
@@ -63,10 +75,14 @@ Status writeMessage(HANDLE pipe, const std::string& message, HANDLE peer) {
 
 Result<std::string> readMessage(HANDLE pipe, HANDLE peer, DWORD stallPatience) {
     // the next request may be long in coming (a question to the user first); once begun, it
-    // comes whole in good time or not at all
+    // comes whole in good time or not at all, however it trickles in
     char header[4] = {};
-    if (!transfer(pipe, false, header, 1, peer) ||
-        !transfer(pipe, false, header + 1, 3, peer, stallPatience)) {
+    if (!transfer(pipe, false, header, 1, peer)) {
+        return elevated::brokenExchange();
+    }
+    const ULONGLONG deadline =
+        stallPatience == INFINITE ? kNoDeadline : GetTickCount64() + stallPatience;
+    if (!transfer(pipe, false, header + 1, 3, peer, deadline)) {
         return elevated::brokenExchange();
     }
     std::uint32_t length = 0;
@@ -78,7 +94,7 @@ Result<std::string> readMessage(HANDLE pipe, HANDLE peer, DWORD stallPatience) {
         return elevated::brokenExchange();
     }
     std::string message(length, '\0');
-    if (length > 0 && !transfer(pipe, false, message.data(), length, peer, stallPatience)) {
+    if (length > 0 && !transfer(pipe, false, message.data(), length, peer, deadline)) {
         return elevated::brokenExchange();
     }
     return message;

@@ -16,7 +16,7 @@ inline constexpr char kElevatedModeSwitch[] = "--elevated-file-steps";
 
 // One message written whole, or read whole. `peer`, where given, is the other side's process:
 // its end, even without closing the pipe, ends the wait. A message begun and not whole within
-// `stallPatience` is a broken channel.
+// `stallPatience` of its first byte is a broken channel, however its bytes trickle in.
 Status writeMessage(HANDLE pipe, const std::string& message, HANDLE peer = nullptr);
 Result<std::string> readMessage(HANDLE pipe, HANDLE peer = nullptr, DWORD stallPatience = INFINITE);
 

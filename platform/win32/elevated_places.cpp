@@ -11,8 +11,7 @@ namespace zorvik::win32 {
 namespace {
 
 Failure refusedPlace() {
-    return failure_text::because(ErrorCode::Unsupported,
-                                 failure_text::Detail::OutsideMelodyFolders);
+    return failure_text::because(ErrorCode::Unsupported, failure_text::Detail::NotAMelodyPlace);
 }
 
 // The rights that change what a folder holds, or who may.
@@ -119,7 +118,16 @@ bool userMayChange(HANDLE place, HANDLE requester) {
 
 }  // namespace
 
-Result<HeldPlaces> HeldPlaces::hold(const std::vector<std::string>& folders, HANDLE requester) {
+std::optional<PlaceFacts> placeFactsOf(HANDLE place) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(place, &info)) {
+        return std::nullopt;
+    }
+    return PlaceFacts{info.dwFileAttributes, finalPathOf(place)};
+}
+
+Result<HeldPlaces> HeldPlaces::hold(const std::vector<std::string>& folders, HANDLE requester,
+                                    const PlaceQuery& query) {
     HeldPlaces places;
     for (const std::string& folder : folders) {
         const auto wide = apiPath(folder);
@@ -138,11 +146,10 @@ Result<HeldPlaces> HeldPlaces::hold(const std::vector<std::string>& folders, HAN
             }
             return failureOf(error);
         }
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!GetFileInformationByHandle(place.get(), &info) ||
-            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-            !samePath(finalPathOf(place.get()), toWideLossy(folder)) ||
+        const auto facts = query(place.get());
+        if (!facts || (facts->attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+            (facts->attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+            !samePath(facts->finalPath, toWideLossy(folder)) ||
             userMayChange(place.get(), requester)) {
             return refusedPlace();
         }

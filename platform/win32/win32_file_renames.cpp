@@ -312,9 +312,10 @@ Status Win32FileSteps::removeFile(const std::string& path, bool evenReadOnly) {
     const bool unlocked = evenReadOnly && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
                           setAttributes(entry.get(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
     FILE_DISPOSITION_INFO disposition{TRUE};
-    if (!SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition,
-                                    sizeof disposition)) {
-        const DWORD error = GetLastError();
+    const DWORD injected = removalFaults_ ? removalFaults_(path) : 0;
+    if (injected != 0 || !SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition,
+                                                     sizeof disposition)) {
+        const DWORD error = injected != 0 ? injected : GetLastError();
         if (unlocked) {
             setAttributes(entry.get(), attributes);
         }

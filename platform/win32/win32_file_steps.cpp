@@ -117,6 +117,9 @@ Result<EntryFacts> Win32FileSteps::inspect(const std::string& path, LinkHandling
     facts.identity = {info.dwVolumeSerialNumber,
                       (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
     facts.readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    facts.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    facts.modified = (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                     info.ftLastWriteTime.dwLowDateTime;
     if (isFolder(info.dwFileAttributes)) {
         facts.kind = EntryKind::Folder;
         return facts;

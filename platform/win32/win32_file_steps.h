@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -50,6 +51,12 @@ public:
     // handle; anywhere else is refused. For the elevated process, whose places are held.
     void renameOnlyInto(std::vector<Place> places);
 
+    // Test hook: asked before a file is removed through its handle; a nonzero Win32 error is
+    // Windows' answer instead (one Wine never gives: "access denied" for a file held open).
+    void setRemovalFaultInjector(std::function<DWORD(const std::string& path)> injector) {
+        removalFaults_ = std::move(injector);
+    }
+
 private:
     struct Held {
         Handle handle;
@@ -89,6 +96,7 @@ private:
     std::map<std::string, Held> held_;
     std::map<std::string, FileIdentity> keptAside_;
     std::vector<Place> places_;
+    std::function<DWORD(const std::string&)> removalFaults_;
 };
 
 // A source for a copy, read through links, its holes asked of the file system where the file is

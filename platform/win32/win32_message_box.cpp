@@ -8,6 +8,7 @@
 #include "platform/win32/box_placement.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/wine_held_faces.h"
 
 namespace zorvik::win32 {
 
@@ -85,6 +86,7 @@ std::optional<int> Win32MessageBox::confirmElevation(std::string_view message,
         return S_OK;
     };
     const ScopedValue showing(showing_, true);
+    const NextBoxInFaceShowing face(message);
     int pressed = 0;
     if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) {
         // without the task dialog, the plain question still asks
@@ -130,6 +132,7 @@ std::optional<int> Win32MessageBox::show(std::string_view message, std::string_v
     const UINT modality = owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL;
     const ScopedValue showing(showing_, true);
     const NextBoxPlacedOverOwner placement(owner);
+    const NextBoxInFaceShowing face(message);
     // A text that is not valid UTF-8 is still shown, with U+FFFD where it breaks.
     const int answer = MessageBoxW(owner, brokenForTheScreen(message).c_str(),
                                    toWideLossy(title).c_str(), style | modality | MB_SETFOREGROUND);

@@ -1,7 +1,6 @@
 #include "platform/win32/win32_open_file_dialog.h"
 
 #include <commdlg.h>
-#include <dlgs.h>
 
 #include <algorithm>
 
@@ -10,8 +9,9 @@
 #include "platform/texts.h"
 #include "platform/win32/box_placement.h"
 #include "platform/win32/dialog_dismissal.h"
+#include "platform/win32/running_under_wine.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/wine_edit_face.h"
+#include "platform/win32/wine_held_faces.h"
 
 namespace zorvik::win32 {
 
@@ -25,38 +25,12 @@ std::optional<std::string>& nextFileName() {
 // Room for a path as long as Windows allows, not only MAX_PATH.
 constexpr DWORD kPathBuffer = 32768;
 
-// Under Wine, the file-name box, an edit box the dialog fills with the name clicked, would shape
-// that name in the dialog's face, which can end the program: it gets a face Wine shapes safely.
-// The hook's own dialog is a child of the open-file dialog; its lCustData holds where the new
-// face is kept until the dialog has gone.
-UINT_PTR CALLBACK safeFileNameFace(HWND hookDialog, UINT message, WPARAM, LPARAM lParam) {
+// Under Wine the dialog is laid out, then placed by the window manager: the hook's own dialog,
+// a child of the open-file dialog, puts it back over the window, and wholly on the screen.
+UINT_PTR CALLBACK placedOverTheWindow(HWND hookDialog, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE) {
-        // laid out now: over the window, and wholly on the screen
         const HWND fileDialog = GetParent(hookDialog);
         placeOverOwner(fileDialog, GetWindow(fileDialog, GW_OWNER));
-        return 0;
-    }
-    if (message != WM_INITDIALOG) {
-        return 0;
-    }
-    const auto& dialog = *reinterpret_cast<const OPENFILENAMEW*>(lParam);
-    auto& kept = *reinterpret_cast<HFONT*>(dialog.lCustData);
-    const HWND fileDialog = GetParent(hookDialog);
-    for (const int id : {edt1, cmb13}) {
-        const HWND box = GetDlgItem(fileDialog, id);
-        if (box == nullptr) {
-            continue;
-        }
-        if (kept == nullptr) {
-            kept = inWineSafeEditFace(reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
-        }
-        if (kept != nullptr) {
-            SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(kept), TRUE);
-            // a combo box's text is an edit box of its own
-            if (const HWND edit = FindWindowExW(box, nullptr, L"Edit", nullptr)) {
-                SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(kept), TRUE);
-            }
-        }
     }
     return 0;
 }
@@ -99,17 +73,12 @@ Status Win32OpenFileDialog::Show() {
     // OFN_NOCHANGEDIR: otherwise the dialog moves the program's working folder
     dialog.Flags =
         OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_HIDEREADONLY;
-    HFONT safeFace = nullptr;
-    const ScopeExit dropSafeFace([&safeFace] {
-        if (safeFace != nullptr) {
-            DeleteObject(safeFace);
-        }
-    });
-    if (!wineSafeEditFace().empty()) {
+    if (runningUnderWine()) {
+        // the file-name box, and the rename box its list of files opens
+        holdEditBoxesInSafeFace();
         // only under Wine: on Windows a hook would cost the dialog its modern look
         dialog.Flags |= OFN_ENABLEHOOK | OFN_ENABLESIZING;
-        dialog.lpfnHook = safeFileNameFace;
-        dialog.lCustData = reinterpret_cast<LPARAM>(&safeFace);
+        dialog.lpfnHook = placedOverTheWindow;
     }
     const ScopedValue showing(showing_, true);
     if (!GetOpenFileNameW(&dialog)) {

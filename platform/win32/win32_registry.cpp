@@ -24,16 +24,6 @@ struct StoredValue {
     std::vector<BYTE> bytes;
 };
 
-// The tag the registry editor's files give a type ("hex", "hex(7)").
-std::string tagOf(DWORD type) {
-    if (type == REG_BINARY) {
-        return "hex";
-    }
-    char tag[24];
-    std::snprintf(tag, sizeof tag, "hex(%lx)", static_cast<unsigned long>(type));
-    return tag;
-}
-
 // The text of a string value: up to its first zero, as Windows' own readers take it.
 std::wstring_view textOf(const std::vector<BYTE>& bytes) {
     const std::wstring_view all(reinterpret_cast<const wchar_t*>(bytes.data()),
@@ -68,6 +58,16 @@ LSTATUS removeValue(HKEY key, const std::wstring& name) {
 
 std::optional<StoredValue> storedForm(const RegistryValue& value) {
     StoredValue stored;
+    if (value.type == RegistryValue::Type::Other) {
+        // a value of another type, put back as it was read
+        const auto type = typeOfTag(value.text);
+        if (!type) {
+            return std::nullopt;
+        }
+        stored.type = *type;
+        stored.bytes.assign(value.bytes.begin(), value.bytes.end());
+        return stored;
+    }
     if (value.type == RegistryValue::Type::Dword) {
         stored.type = REG_DWORD;
         const DWORD number = value.number;
@@ -141,7 +141,8 @@ Result<RegistryValue> Win32Registry::read(std::string_view key, std::string_view
                 return RegistryValue::dword(number);
             }
         default:
-            return RegistryValue{RegistryValue::Type::Other, tagOf(stored.type), 0};
+            return RegistryValue{RegistryValue::Type::Other, tagOfType(stored.type), 0,
+                                 std::string(stored.bytes.begin(), stored.bytes.end())};
     }
 }
 

@@ -51,6 +51,9 @@ public:
     // Holds the store as another program would (its lock, or its writers' turn) until the
     // result is dropped. The harness's store waits only a short while for it.
     virtual std::shared_ptr<void> holdStore() = 0;
+    // Another holder of the store killed while it held it. Where a lock goes with its holder's
+    // last open file (flock, the fake) nothing stays to arrange; a Windows mutex is abandoned.
+    virtual void abandonHold() {}
     // Whether the store holds `key`, values or none.
     virtual bool keyExists(std::string_view key) = 0;
     // How long the harness's store waits for a holder: zero where it does not wait at all.

@@ -3,8 +3,10 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QTest>
@@ -18,6 +20,7 @@
 #include "platform/qt/qt_open_file_dialog.h"
 #include "sound/sound_kinds.h"
 #include "tests/gui/window_fixture.h"
+#include "tests/support/melody_names.h"
 
 namespace zorvik {
 namespace {
@@ -33,25 +36,44 @@ protected:
     }
 };
 
-TEST_F(WindowEvents, ANoticeHasTheInformationIconAFailureTheCriticalOneAndARetryAWarning) {
+// Each box has its icon and shows its text whole, a question naming a long name too: no wider
+// than the screen, it breaks the name.
+TEST_F(WindowEvents, EachBoxHasItsIconAndShowsItsTextWhole) {
     writeFile(rings() / "a.wav", "not a sound");
     storeOptions("\"Audio\"=dword:00000001\n");
     start();
     std::vector<QMessageBox::Icon> shown;
+    QStringList cut;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown.push_back(box->icon());
-            auto* retry = box->button(QMessageBox::Retry);
-            (retry != nullptr ? retry : box->button(QMessageBox::Ok))->click();
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) {
+            return;
         }
+        shown.push_back(box->icon());
+        const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        const QFontMetrics metrics(label->font());
+        // what the box cannot break between words must fit in it
+        for (const QString& word : label->text().split(QRegularExpression(QStringLiteral("\\s")))) {
+            if (metrics.horizontalAdvance(word) > label->contentsRect().width()) {
+                cut << word;
+            }
+        }
+        auto* answer = box->button(QMessageBox::Retry);
+        answer = answer != nullptr ? answer : box->button(QMessageBox::Cancel);
+        (answer != nullptr ? answer : box->button(QMessageBox::Ok))->click();
     });
     watch.start(10);
     qobject_cast<QPushButton*>(control("Command3"))->click();  // nothing marked yet
     list()->selectRow(0);                                      // a melody that cannot play
     EXPECT_EQ(platform().messageBox().retryOrCancel("Файлът е зает.", "Zorvik"), kAnswerRetry);
-    EXPECT_EQ(shown,
-              (std::vector{QMessageBox::Information, QMessageBox::Critical, QMessageBox::Warning}));
+    const std::string longest = testing::melodyNamesOfEveryScript().back();
+    platform().messageBox().confirm(
+        "Желаете ли окончателно изтриване на мелодията?\r\n„" + longest + "“",
+        "Потвърди изтриването");
+    EXPECT_EQ(shown, (std::vector{QMessageBox::Information, QMessageBox::Critical,
+                                  QMessageBox::Warning, QMessageBox::Question}));
+    EXPECT_TRUE(cut.empty()) << cut.join(QStringLiteral(" | ")).toStdString();
 }
 
 // The environment's locale here is not Bulgarian (a C locale, LANG=C.UTF-8 and the like).

@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 class BadInput : public PosixFormFixture, public ::testing::Test {
 protected:
     void setCheck2(bool ticked) { writeStore(ticked ? "\"inDeleted\"=dword:00000001\n" : ""); }
+    const fs::path notes = root / "notes";
     std::string errors() const {
         std::string all;
         for (const auto& shown : box.errors) {
@@ -166,6 +167,14 @@ TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreSetAsideByTheNextWrite) {
         {"a FIFO, which nothing writes to",
          [&] { ASSERT_EQ(::mkfifo(storePath().c_str(), 0600), 0); }, false},
         {"a link to /dev/zero", [&] { fs::create_symlink("/dev/zero", storePath()); }, false},
+        // never followed to set it aside, nor to clear a writer's leftovers beside it
+        {"a link to the user's notes",
+         [&] {
+             writeFile(notes / "notes.txt", "my notes");
+             writeFile(notes / "notes.txt.tmp-keepme", "kept");
+             fs::create_symlink(notes / "notes.txt", storePath());
+         },
+         false},
         {"a folder", [&] { fs::create_directory(storePath()); }, false},
         {"a socket",
          [&] {
@@ -183,6 +192,10 @@ TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreSetAsideByTheNextWrite) {
         SCOPED_TRACE(c.what);
         fs::remove_all(storePath().parent_path());
         fs::create_directories(storePath().parent_path());
+        fs::remove_all(notes);
+        fs::create_directories(notes);
+        const fs::path handSaved = storePath().string() + ".tmp-saved by hand";
+        writeFile(handSaved, "the user's");
         c.make();
         const auto kind = fs::symlink_status(storePath()).type();
         box.errors.clear();
@@ -207,6 +220,11 @@ TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreSetAsideByTheNextWrite) {
         }
         EXPECT_NE(storeText().find("\"Audio\"=dword:00000000"), std::string::npos);
         EXPECT_NE(storeText().find("\"RingSound\"=\"a.wav\""), std::string::npos);
+        const std::string usersFiles = listing(notes);
+        EXPECT_TRUE(usersFiles.empty() || (usersFiles == "notes.txt notes.txt.tmp-keepme" &&
+                                           readFile(notes / "notes.txt") == "my notes"))
+            << usersFiles;
+        EXPECT_EQ(readFile(handSaved), "the user's") << "only a writer's own leftovers go";
     }
 }
 

@@ -37,11 +37,24 @@ public:
             "Files\\\\Zorvik\\\\Rings\"\n\"RingSound\"=\"old.wav\"\n");
         files.setStepFaults([this](FileStep fileStep) {
             step();
+            if (refusing_) {
+                return std::optional(StepFault::fail(ErrorCode::AccessDenied));
+            }
             // Deleted on a volume of its own: the move copies, then removes the source
             return acrossVolumes && fileStep == FileStep::MoveInOneStep
                        ? std::optional(StepFault::fail(ErrorCode::NotSameVolume))
                        : std::optional<StepFault>();
         });
+    }
+
+    // A start whose finishing fails: the record and every file it would change refused for
+    // want of rights; only its own journal may still be written.
+    void openRefusingChanges() {
+        counted_.refusedKey = "Zorvik\\Setings";
+        refusing_ = true;
+        open();
+        counted_.refusedKey.clear();
+        refusing_ = false;
     }
 
     void moveToDeleted(const std::string& melody) {
@@ -126,6 +139,7 @@ private:
 
     int killAt_;
     int steps_ = 0;
+    bool refusing_ = false;
     CountedRegistry counted_;
     settings::RegistryShellFactory countedShells_;
 };
@@ -143,7 +157,8 @@ bool killedIn(const std::function<void()>& work) {
 }
 
 // Each operation killed at each of its steps in turn: the next start finds it undone ('B') or
-// done ('A'), never half, and a single step decides between the two.
+// done ('A'), never half, and a single step decides between the two. A start in between whose
+// finishing fails, for an ordinary reason, changes nothing of that.
 TEST(KilledMidway, AtEveryStepTheNextStartFindsTheWorkWholeOrUndone) {
     const struct {
         const char* what;
@@ -197,7 +212,9 @@ TEST(KilledMidway, AtEveryStepTheNextStartFindsTheWorkWholeOrUndone) {
             arranged(machine);
             ASSERT_TRUE(killedIn([&] { run(machine); }));
             machine.disarm();
-            machine.open();  // the next start, over what the killed run left
+            // the next start cannot finish it: it leaves it for the one after, losing nothing
+            machine.openRefusingChanges();
+            machine.open();  // the start after, over what the killed run left
             outcomes += found(machine);
             EXPECT_NE(outcomes.back(), '?')
                 << "ring file: " << readFile(machine.install / "Phone.wav")

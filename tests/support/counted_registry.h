@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -10,7 +11,7 @@
 namespace zorvik::testing {
 
 // The settings store, with a step counted before and after every write: a kill can land on
-// either side of it.
+// either side of it. A write to `refusedKey` is refused, as one another program guards.
 class CountedRegistry final : public Registry {
 public:
     CountedRegistry(Registry& inner, std::function<void()> step)
@@ -19,8 +20,13 @@ public:
         return inner_.read(key, valueName);
     }
 
+    std::string refusedKey;
+
 protected:
     Status applyChecked(std::string_view key, std::span<const ValueChange> changes) override {
+        if (!refusedKey.empty() && key == refusedKey) {
+            return Failure{ErrorCode::AccessDenied, "refused"};
+        }
         step_();
         Status applied = inner_.apply(key, changes);
         step_();

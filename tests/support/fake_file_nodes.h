@@ -16,12 +16,20 @@ namespace zorvik::testing {
 struct FakeFileData {
     std::string bytes;
     bool readOnly = false;
+    std::uint64_t modified = nextModification();  // a new time at every change of the bytes
+
+    // A clock that moves at every call, as a file's time does between two writes.
+    static std::uint64_t nextModification() {
+        static std::uint64_t clock = 0;
+        return ++clock;
+    }
 };
 
 struct FakeFileSystem::Node {
     std::string name;
     bool folder = true;
-    bool held = false;                            // a temporary its writer still holds
+    bool held = false;  // a temporary its writer still holds
+    bool link = false;  // shown as a link, itself; reached through, it is what it holds
     std::shared_ptr<FakeFileData> file;           // files; hard links share it
     std::vector<std::unique_ptr<Node>> children;  // folders
 

@@ -56,7 +56,7 @@ public:
     Steps(FakeFileSystem& files, bool administrator)
         : files_(files), administrator_(administrator) {}
 
-    Result<EntryFacts> inspect(const std::string& path, LinkHandling) override {
+    Result<EntryFacts> inspect(const std::string& path, LinkHandling links) override {
         EntryFacts facts;
         const auto located = files_.locate(path, false);
         if (!located.ok()) {
@@ -71,10 +71,16 @@ public:
         if (node == nullptr) {
             return facts;
         }
-        facts.kind = node->folder ? EntryKind::Folder : EntryKind::File;
+        facts.kind = node->link && links == LinkHandling::Itself ? EntryKind::Link
+                     : node->folder                              ? EntryKind::Folder
+                                                                 : EntryKind::File;
         facts.readOnly = !node->folder && node->file->readOnly;
         facts.identity = {volumeOf(path),
                           node->folder ? addressOf(node) : addressOf(node->file.get())};
+        if (!node->folder) {
+            facts.size = node->file->bytes.size();
+            facts.modified = node->file->modified;
+        }
         if (located.value().parent != nullptr) {
             facts.ownPath = winpath::join(winpath::folder(path), node->name);
         }
@@ -98,6 +104,7 @@ public:
             const auto at = static_cast<std::size_t>(offset);
             file.bytes.resize(std::max(file.bytes.size(), at + bytes.size()));
             std::memcpy(file.bytes.data() + at, bytes.data(), bytes.size());
+            file.modified = FakeFileData::nextModification();
         });
     }
     Status writeHole(const std::string& temporary, std::uint64_t offset,
@@ -111,6 +118,7 @@ public:
         return changeHeld(temporary, [&](FakeFileData& file) {
             file.bytes.resize(static_cast<std::size_t>(facts.size));
             file.readOnly = keepReadOnly && facts.readOnly;
+            file.modified = facts.modified;  // the copy keeps the source's time
         });
     }
     Status flushTemporary(const std::string&) override { return Status::success(); }
@@ -197,7 +205,7 @@ public:
             return;
         }
         std::erase_if(node->children, [](const std::unique_ptr<Node>& each) {
-            return !each->held && each->name.rfind(kTemporaryPrefix, 0) == 0;
+            return !each->held && temporary_names::isGiven(each->name, kTemporaryPrefix);
         });
     }
 
@@ -302,6 +310,7 @@ Result<std::unique_ptr<SourceReader>> FakeFileSystem::openSource(const std::stri
     }
     ContentFacts facts;
     facts.size = node->file->bytes.size();
+    facts.modified = node->file->modified;
     facts.readOnly = node->file->readOnly;
     facts.identity = {volumeOf(hostPath), addressOf(node->file.get())};
     return std::unique_ptr<SourceReader>(

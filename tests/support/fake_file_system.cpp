@@ -133,6 +133,7 @@ void FakeFileSystem::writeFile(std::string_view path, std::string_view bytes) {
         located.value().parent->children.push_back(std::move(file));
     }
     node->file->bytes = std::string(bytes);
+    node->file->modified = FakeFileData::nextModification();
 }
 
 void FakeFileSystem::hardLink(std::string_view existing, std::string_view link) {
@@ -142,6 +143,12 @@ void FakeFileSystem::hardLink(std::string_view existing, std::string_view link) 
     }
     writeFile(link, "");
     find(link)->file = original->file;
+}
+
+void FakeFileSystem::markAsLink(std::string_view path) {
+    if (Node* node = find(path)) {
+        node->link = true;
+    }
 }
 
 void FakeFileSystem::remove(std::string_view path) {

@@ -35,6 +35,9 @@ public:
     void remove(std::string_view path);  // a file or a folder with all it holds
     void rename(std::string_view from, std::string_view to);
     void setReadOnly(std::string_view path, bool readOnly);
+    // A file or folder the system shows as a link when asked of it itself (as a junction, or a
+    // symbolic link, is shown), so that what refuses links can be seen refusing.
+    void markAsLink(std::string_view path);
     // What these folders hold is changed only by administratorSteps(), as Program Files on
     // Windows; in place of the folders set before.
     void setForAdministratorsOnly(std::vector<std::string> folders) {

@@ -22,7 +22,7 @@ std::string quoted(std::string_view text) {
 }
 
 // One value line of the registry editor's syntax: strings, dwords, and any other type kept as
-// its tag ("hex", "hex(7)").
+// its tag ("hex", "hex(7)") and, for bytes, the text after it.
 std::pair<std::string, RegistryValue> parseLine(std::string_view line) {
     const auto fail = [&] {
         return std::invalid_argument("not a value line: " + std::string(line));
@@ -50,8 +50,9 @@ std::pair<std::string, RegistryValue> parseLine(std::string_view line) {
         }
         return {name, RegistryValue::string(std::move(text))};
     }
-    return {name, RegistryValue{RegistryValue::Type::Other,
-                                std::string(data.substr(0, data.find(':'))), 0}};
+    const std::size_t colon = data.find(':');
+    return {name, RegistryValue{RegistryValue::Type::Other, std::string(data.substr(0, colon)), 0,
+                                std::string(data.substr(colon + 1))}};
 }
 
 }  // namespace
@@ -93,7 +94,7 @@ std::string FormFixture::storeText() const {
                 out += quoted(value.text);
                 break;
             case RegistryValue::Type::Other:
-                out += value.text + ":";
+                out += value.text + ":" + value.bytes;
                 break;
         }
         out += "\n";

@@ -48,10 +48,14 @@ std::vector<WaveCase> waveCases() {
                              chunk("ds64", le64(rf64Body.size() + 40) + le64(samples.size()) +
                                                le64(samples.size() / 2) + le32(0)) +
                              rf64Body;
-    std::string endlessChunks;
-    for (int i = 0; i < 1100; ++i) {
-        endlessChunks += chunk("junk", "");
-    }
+    // the sound as the 1024th chunk at most, and no later
+    const auto chunksBefore = [&](int count) {
+        std::string chunks;
+        for (int i = 0; i < count; ++i) {
+            chunks += chunk("junk", "");
+        }
+        return riff(chunks + chunk("fmt ", pcm) + data);
+    };
     using enum PlayFault;
     return {
         {"pcm 8.wav", wave(waveFormat(1, 1, 8000, 1, 8)), {}},
@@ -71,6 +75,7 @@ std::vector<WaveCase> waveCases() {
         {"rf64.wav", rf64, {}},
         {"odd chunk first.wav", riff(chunk("JUNK", "odd") + chunk("fmt ", pcm) + data), {}},
         {"384 kHz.wav", wave(waveFormat(1, 1, 384000, 2, 16)), {}},
+        {"1022 chunks first.wav", chunksBefore(1022), {}},
 
         {"no channels.wav", wave(waveFormat(1, 0, 8000, 2, 16)), NoChannels},
         {"ima no channels.wav", wave(waveFormat(0x11, 0, 8000, 256, 4, le16(505))), NoChannels},
@@ -82,6 +87,7 @@ std::vector<WaveCase> waveCases() {
         {"65 channels.wav", wave(waveFormat(1, 65, 8000, 130, 16)), TooManyChannels},
         {"block against channels.wav", wave(waveFormat(1, 2, 8000, 2, 16)), FieldsDisagree},
         {"no bits.wav", wave(waveFormat(1, 1, 8000, 2, 0)), FieldsDisagree},
+        {"33 bits.wav", wave(waveFormat(1, 1, 8000, 5, 33)), FieldsDisagree},
         {"ima samples a block.wav", wave(waveFormat(0x11, 1, 8000, 256, 4, le16(504))),
          FieldsDisagree},
         {"ima block too small.wav", wave(waveFormat(0x11, 2, 8000, 8, 4, le16(1))), FieldsDisagree},
@@ -102,7 +108,8 @@ std::vector<WaveCase> waveCases() {
         {"chunk past the end.wav", riff("LIST" + le32(1 << 30) + chunk("fmt ", pcm) + data),
          NoFormat},
         {"no data.wav", riff(chunk("fmt ", pcm)), NoData},
-        {"endless chunks.wav", riff(endlessChunks + chunk("fmt ", pcm) + data), DamagedHeader},
+        {"1023 chunks first.wav", chunksBefore(1023), DamagedHeader},
+        {"endless chunks.wav", chunksBefore(1100), DamagedHeader},
         {"rf64 without sizes.wav", "RF64" + rf64.substr(4, 8) + chunk("fmt ", pcm) + data,
          DamagedHeader},
         {"empty.wav", "", NotWave},

@@ -14,6 +14,7 @@
 #include "platform/install_folder.h"
 #include "platform/texts.h"
 #include "platform/win32/elevated_pipe.h"
+#include "platform/win32/elevated_places.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_elevation.h"
 #include "platform/win32/win32_errors.h"
@@ -158,6 +159,18 @@ TEST_F(ElevatedProcess, EachRefusedActionIsMadeByTheElevatedProgram) {
              return startDirectly(program, L"--elevated-file-steps not-a-pipe 0");
          },
          1, "Правата на администратор за папката „C:\\Program Files\\Zorvik“ не могат"},
+        // the pipe opened first by another process than the one started, which never opens it
+        {"another process on the pipe", chooseRing, "Deleted повишена.wav", "стара.wav",
+         "previous ring", kAnswerOk,
+         [client = std::make_shared<win32::Handle>()](const std::wstring& program,
+                                                      const std::wstring& parameters) {
+             const std::size_t name = parameters.find(L' ') + 1;
+             *client = win32::Handle(
+                 CreateFileW(parameters.substr(name, parameters.find(L' ', name) - name).c_str(),
+                             GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+             return startDirectly(program, L"--elevated-file-steps not-a-pipe 0");
+         },
+         1, "Правата на администратор за папката „C:\\Program Files\\Zorvik“ не могат"},
     };
     const std::wstring ring = testing::widePath(kInstall + "\\Phone.wav");
     for (const auto& row : rows) {
@@ -201,6 +214,13 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
     ASSERT_TRUE(decoy.valid());
     const std::wstring own =
         L"--elevated-file-steps \"\\\\.\\pipe\\Zorvik.Elevated." + self + L".1";
+    // a pipe of the right name for another process, made by this one: that process never made it
+    const std::wstring other = std::to_wstring(GetCurrentProcessId() + 4);
+    const std::wstring othersName = L"\\\\.\\pipe\\Zorvik.Elevated." + other + L".1";
+    const win32::Handle impostor(CreateNamedPipeW(othersName.c_str(),
+                                                  PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                                  PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(impostor.valid());
     const struct {
         const char* what;
         std::wstring parameters;
@@ -215,21 +235,24 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
         {"another process's id", own + L"\" 1", 2},
         {"an id in other digits", own + L"\" 0" + self, 2},
         {"a serial that is no number", own + L"x\" " + self, 2},
+        {"a pipe its process never made", L"--elevated-file-steps " + othersName + L" " + other, 4},
     };
     for (const auto& row : commandLines) {
         SCOPED_TRACE(row.what);
         EXPECT_EQ(testing::exitCodeOf(theProgram(row.parameters)), row.code);
     }
     // a request begun and never finished ends the wait within the patience (the elevated
-    // process's, shortened here), however far it came
+    // process's, shortened here), however far it came and however it trickles in
     const struct {
         const char* what;
         std::string sent;
         bool whole;
+        DWORD trickle = 0;  // milliseconds between its bytes, each well within the patience
     } requests[] = {
         {"a whole request", std::string("\x02\0\0\0ok", 6), true},
         {"its length cut short", std::string("\x02", 1), false},
         {"its body cut short", std::string("\x02\0\0\0o", 5), false},
+        {"trickled a byte at a time", std::string("\x08\0\0\0trickled", 12), false, 100},
     };
     for (const auto& row : requests) {
         SCOPED_TRACE(row.what);
@@ -240,9 +263,18 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
         win32::Handle client(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                          OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(ours.valid() && client.valid());
-        DWORD written = 0;
-        WriteFile(client.get(), row.sent.data(), static_cast<DWORD>(row.sent.size()), &written,
-                  nullptr);
+        std::thread writer([&] {
+            for (std::size_t at = 0; at < row.sent.size();) {
+                const std::size_t count = row.trickle != 0 ? 1 : row.sent.size();
+                DWORD written = 0;
+                if (!WriteFile(client.get(), row.sent.data() + at, static_cast<DWORD>(count),
+                               &written, nullptr)) {
+                    return;
+                }
+                at += count;
+                Sleep(at < row.sent.size() ? row.trickle : 0);
+            }
+        });
         std::atomic<bool> over{false};
         bool read = false;
         std::thread reader([&] {
@@ -251,6 +283,7 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
         });
         // one that waits on is freed by the client's end, long after the patience
         EXPECT_TRUE(testing::waitUntil([&] { return over.load(); }, 60)) << "still waiting";
+        writer.join();
         client.close();
         reader.join();
         EXPECT_EQ(read, row.whole);
@@ -369,7 +402,17 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAnythingButItsOwnPlaces) {
 
     EXPECT_TRUE(steps.moveInOneStep(host(melody), host(kDeleted + "\\повишена.wav")).ok());
     EXPECT_EQ(listing(kDeleted), "повишена.wav стара.wav");
-    ASSERT_TRUE(steps.createTemporary(host(kRings)).ok());
+    // a client may finish its copy read-only, as a moved melody, never the system's nor hidden
+    // (which Wine cannot show: it calls every name that starts with a dot hidden)
+    const auto made = steps.createTemporary(host(kRings));
+    ASSERT_TRUE(made.ok()) << made.failure().message;
+    ContentFacts hiding;
+    hiding.attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+    hiding.readOnly = true;
+    ASSERT_TRUE(steps.finishTemporary(made.value(), hiding, true).ok());
+    EXPECT_EQ(GetFileAttributesW(testing::widePath(made.value()).c_str()) &
+                  (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY),
+              DWORD{FILE_ATTRIBUTE_READONLY});
     started.value()->end();
     DeleteFileW(testing::widePath(unlisted).c_str());
     EXPECT_EQ(listing(kRings), "Deleted") << "its temporary, never placed, gone with it";
@@ -454,6 +497,17 @@ TEST_F(ElevatedProcess, TheElevatedModeRefusesAPlaceThatIsALinkOrEveryonesToChan
         EXPECT_EQ(entriesOf(elsewhere).size(), 1u) << "nothing made there";
         EXPECT_EQ(listing(kRings), "Deleted повишена.wav");
     }
+    // a junction or a mount point, as Windows reports one on the handle (Wine shows a host's
+    // link as none, and the path it reaches refuses it above)
+    const auto asAReparsePoint = [](HANDLE place) {
+        auto facts = win32::placeFactsOf(place);
+        if (facts) {
+            facts->attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+        }
+        return facts;
+    };
+    EXPECT_TRUE(win32::HeldPlaces::hold({kDeleted}, nullptr).ok());
+    EXPECT_FALSE(win32::HeldPlaces::hold({kDeleted}, nullptr, asAReparsePoint).ok());
 }
 
 }  // namespace

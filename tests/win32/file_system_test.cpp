@@ -79,15 +79,20 @@ TEST_F(Win32FileSystemTest, PathsPastMaxPathWorkThroughout) {
 // Another program's open file. Without FILE_SHARE_DELETE it can be neither replaced, moved nor
 // removed, and the user is told it is in use; with it, Windows 10 1809 and later replace it at
 // once by a rename with POSIX semantics (the holder keeps the old bytes), where Wine refuses it
-// as in use too. Never "access denied", and never a change half made.
+// as in use too. Never "access denied", and never a change half made. Windows may answer
+// "access denied" for a file held open, which Wine never does: that answer, given in its place,
+// is told from a refusal for want of rights by whether another program holds the file, and a
+// read-only melody whose removal was refused stays read-only.
 TEST_F(Win32FileSystemTest, AFileInUseIsReplacedAtOnceOrNamedAsInUse) {
-    enum class Act { CopyOver, CopyFrom, Delete, MoveAway, MoveOver };
+    enum class Act { CopyOver, CopyFrom, Delete, MoveAway, MoveOver, MoveAcross };
     const struct {
         const char* what;
         Act act;
         DWORD access;
         DWORD sharing;
         bool mayGoThrough;
+        bool held = true;
+        ErrorCode refused = ErrorCode::InUse;
     } rows[] = {
         {"the ring file held, read shared", Act::CopyOver, GENERIC_READ, FILE_SHARE_READ, false},
         {"the ring file held, all shared", Act::CopyOver, GENERIC_READ,
@@ -98,6 +103,11 @@ TEST_F(Win32FileSystemTest, AFileInUseIsReplacedAtOnceOrNamedAsInUse) {
         {"a namesake held, moved over", Act::MoveOver, GENERIC_READ, FILE_SHARE_READ, false},
         {"a namesake held, all shared, moved over", Act::MoveOver, GENERIC_READ,
          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, true},
+        // across volumes, Windows answering "access denied" to the source's removal
+        {"a read-only melody held, moved across", Act::MoveAcross, GENERIC_READ,
+         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false},
+        {"a read-only melody nobody holds, moved across", Act::MoveAcross, GENERIC_READ, 0, false,
+         false, ErrorCode::AccessDenied},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -105,11 +115,26 @@ TEST_F(Win32FileSystemTest, AFileInUseIsReplacedAtOnceOrNamedAsInUse) {
         const std::string namesake = deleted + "\\Зает.wav";
         writeBytes(melody, "melody");
         writeBytes(namesake, "namesake");
-        const bool holdsMelody =
-            row.act == Act::CopyFrom || row.act == Act::Delete || row.act == Act::MoveAway;
+        const bool across = row.act == Act::MoveAcross;
+        const bool holdsMelody = row.act == Act::CopyFrom || row.act == Act::Delete ||
+                                 row.act == Act::MoveAway || across;
         const std::string held = holdsMelody ? melody : namesake;
-        const HANDLE holder = CreateFileW(widePath(held).c_str(), row.access, row.sharing, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const std::wstring wideMelody = widePath(melody);
+        if (across) {
+            SetFileAttributesW(wideMelody.c_str(), FILE_ATTRIBUTE_READONLY);
+            files.setStepFaults([](FileStep step) {
+                return step == FileStep::MoveInOneStep
+                           ? std::optional(StepFault::fail(ErrorCode::NotSameVolume))
+                           : std::nullopt;
+            });
+            files.win32Steps().setRemovalFaultInjector([&](const std::string& path) -> DWORD {
+                return path.find("Rings\\Зает.wav") != std::string::npos ? ERROR_ACCESS_DENIED : 0;
+            });
+        }
+        const HANDLE holder =
+            row.held ? CreateFileW(widePath(held).c_str(), row.access, row.sharing, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                     : nullptr;
         ASSERT_NE(holder, INVALID_HANDLE_VALUE);
         Status done;
         switch (row.act) {
@@ -122,22 +147,32 @@ TEST_F(Win32FileSystemTest, AFileInUseIsReplacedAtOnceOrNamedAsInUse) {
                 break;
             case Act::MoveAway:
             case Act::MoveOver:
+            case Act::MoveAcross:
                 done = files.moveFile(melody, namesake);
                 break;
         }
-        CloseHandle(holder);
+        if (holder != nullptr) {
+            CloseHandle(holder);
+        }
+        files.setStepFaults(nullptr);
+        files.win32Steps().setRemovalFaultInjector(nullptr);
         EXPECT_EQ(entriesOf(deleted), std::vector<std::string>{"Зает.wav"}) << "no temporary";
         if (done.ok()) {
             EXPECT_TRUE(row.mayGoThrough);
             EXPECT_EQ(readBytes(namesake), "melody");
         } else {
-            EXPECT_EQ(done.code(), ErrorCode::InUse) << done.failure().message;
-            EXPECT_NE(done.failure().message.find("използва"), std::string::npos)
+            EXPECT_EQ(done.code(), row.refused) << done.failure().message;
+            EXPECT_EQ(done.failure().message.find("използва") != std::string::npos,
+                      row.refused == ErrorCode::InUse)
                 << done.failure().message;
             EXPECT_NE(done.failure().message.find("Зает.wav"), std::string::npos);
             EXPECT_EQ(readBytes(melody), "melody");
             EXPECT_EQ(readBytes(namesake), "namesake");
         }
+        EXPECT_EQ(GetFileAttributesW(wideMelody.c_str()) & FILE_ATTRIBUTE_READONLY,
+                  across ? DWORD{FILE_ATTRIBUTE_READONLY} : 0u)
+            << "as it was";
+        SetFileAttributesW(wideMelody.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(widePath(melody).c_str());
         DeleteFileW(widePath(namesake).c_str());
     }

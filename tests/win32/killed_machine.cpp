@@ -53,6 +53,9 @@ KilledMachine::KilledMachine(KilledOperation operation, const std::string& folde
       lock_(lockName(folder), kInterprocessLockPatience) {
     files.setStepFaults([this](FileStep fileStep) {
         step();
+        if (refusing_) {
+            return std::optional(StepFault::fail(ErrorCode::AccessDenied));
+        }
         // Deleted on a volume of its own: the move copies, then removes the source
         return operation_ != KilledOperation::RingChoice && fileStep == FileStep::MoveInOneStep
                    ? std::optional(StepFault::fail(ErrorCode::NotSameVolume))
@@ -75,6 +78,14 @@ void KilledMachine::prepare() {
     if (!registry.apply(kSettingsKey, record).ok()) {
         throw std::runtime_error("cannot record the ring melody");
     }
+}
+
+void KilledMachine::openRefusingChanges() {
+    counted_.refusedKey = kSettingsKey;
+    refusing_ = true;
+    open();
+    counted_.refusedKey.clear();
+    refusing_ = false;
 }
 
 void KilledMachine::run() {

@@ -88,6 +88,10 @@ public:
                                                          : whereTheMovedMelodyIs();
     }
 
+    // A start whose finishing fails: the record and every file it would change refused for
+    // want of rights; only its own journal may still be written.
+    void openRefusingChanges();
+
     // The folders and the ring file as they are, for a failure's message.
     std::string scene();
 
@@ -113,6 +117,7 @@ private:
     KilledOperation operation_;
     int killAt_;
     int steps_ = 0;
+    bool refusing_ = false;
     CountedRegistry counted_;
     settings::RegistryShellFactory shells_;
     win32::Win32InterprocessLock lock_;

@@ -46,9 +46,13 @@ TEST_F(Win32RegistryTest, ValuesOfEveryTypeReadAsStored) {
     RegistryValue expand = RegistryValue::string("%TEMP%\\Звън.wav");
     expand.type = RegistryValue::Type::ExpandString;
     EXPECT_EQ(stored("Expand"), expand) << "kept as stored, not expanded";
-    EXPECT_EQ(stored("Binary"), (RegistryValue{RegistryValue::Type::Other, "hex", 0}));
-    EXPECT_EQ(stored("Multi"), (RegistryValue{RegistryValue::Type::Other, "hex(7)", 0}));
-    EXPECT_EQ(stored("Quad"), (RegistryValue{RegistryValue::Type::Other, "hex(b)", 0}));
+    const auto other = [](const char* tag, const void* bytes, std::size_t size) {
+        return RegistryValue{RegistryValue::Type::Other, tag, 0,
+                             std::string(static_cast<const char*>(bytes), size)};
+    };
+    EXPECT_EQ(stored("Binary"), other("hex", binary, sizeof binary));
+    EXPECT_EQ(stored("Multi"), other("hex(7)", multi, sizeof multi));
+    EXPECT_EQ(stored("Quad"), other("hex(b)", &quad, sizeof quad));
     EXPECT_EQ(stored("Cut"), RegistryValue::string("Звън")) << "a text ends at its first zero";
     EXPECT_EQ(stored("Unterminated"), RegistryValue::string("abc"));
 }

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #include "sound/platform_sound_decoder.h"
@@ -90,10 +91,13 @@ std::shared_ptr<void> otherInstancesTurn() {
     std::promise<void> taken;
     turn->holder = std::thread([&taken, released = turn->release.get_future()] {
         const HANDLE mutex = CreateMutexW(nullptr, FALSE, win32::Win32Registry::kWritersMutex);
-        WaitForSingleObject(mutex, INFINITE);
+        // bounded: a turn never passed on is the failure under test, not a hang
+        const DWORD waited = WaitForSingleObject(mutex, 10'000);
         taken.set_value();
         released.wait();
-        ReleaseMutex(mutex);
+        if (waited != WAIT_TIMEOUT) {
+            ReleaseMutex(mutex);
+        }
         CloseHandle(mutex);
     });
     taken.get_future().wait();
@@ -107,6 +111,15 @@ public:
     Registry& registry() override { return registry_; }
     std::string key() const override { return scratch_.key(); }
     std::shared_ptr<void> holdStore() override { return otherInstancesTurn(); }
+    void abandonHold() override {
+        // a thread that ends owning the mutex abandons it, as a killed process does, while
+        // another instance (here the harness) keeps the mutex in being
+        std::thread([this] {
+            abandoned_ =
+                win32::Handle(CreateMutexW(nullptr, FALSE, win32::Win32Registry::kWritersMutex));
+            WaitForSingleObject(abandoned_.get(), INFINITE);
+        }).join();
+    }
     std::chrono::milliseconds patience() const override { return kPatience; }
     bool keyExists(std::string_view key) override {
         const std::wstring wide = win32::toWideLossy(key);
@@ -121,6 +134,7 @@ public:
 private:
     ScratchKey scratch_;
     win32::Win32Registry registry_{kPatience};
+    win32::Handle abandoned_;
 };
 
 }  // namespace

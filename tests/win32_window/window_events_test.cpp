@@ -64,6 +64,38 @@ TEST_F(WindowEvents, BurstsOfShowingActivationAndExposureCountAsOneRepaint) {
     EXPECT_TRUE(waitFor([&] { return window.repaintsRequested() > minimised; }));
 }
 
+// A click gives a name the keyboard's place and ends the frame round the whole list: nothing
+// the frame drew may stay across the names as the wheel scrolls them, nor the tip of a row the
+// pointer left.
+TEST_F(WindowEvents, AClickAndTheWheelLeaveNoFrameOrTipBehind) {
+    const std::string longName =
+        "0 Много дълго име на мелодия за звънене на телефона Zorvik BG, което не се побира.wav";
+    machine.addMelody(machine.rings, longName);
+    layOutMelodies();
+    for (int i = 0; i < 40; ++i) {
+        machine.addMelody(machine.rings, "Мелодия " + std::to_string(i) + ".wav");
+    }
+    start();
+    const auto wheel = [this](int notches) {
+        SendMessageW(control("File1"), WM_MOUSEWHEEL, MAKEWPARAM(0, notches * WHEEL_DELTA), 0);
+        UpdateWindow(control("File1"));
+    };
+    const auto noLinesLeft = [&] {
+        const auto asItStands = listPixels(false);
+        return asItStands == listPixels(true);
+    };
+    wheel(-1);
+    clickRow(static_cast<int>(SendMessageW(control("File1"), LVM_GETTOPINDEX, 0, 0)));
+    EXPECT_TRUE(noLinesLeft()) << "after a click that gives a name the keyboard's place";
+    wheel(1);
+    EXPECT_TRUE(noLinesLeft()) << "after a wheel step up";
+    // the rows move under a pointer that stays: the tip of the one it was over goes
+    ASSERT_EQ(tipOver(0), longName);
+    wheel(-1);
+    pump();
+    EXPECT_FALSE(IsWindowVisible(window.nameTip())) << "the tip stayed over another row";
+}
+
 TEST_F(WindowEvents, ClosingRunsTheUnloadHandlerOnceHoweverTheWindowCloses) {
     start();
     EXPECT_EQ(SendMessageW(window.handle(), WM_QUERYENDSESSION, 0, 0), TRUE)

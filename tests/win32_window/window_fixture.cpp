@@ -2,10 +2,13 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 #include "main_window/form1_layout.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/wine_edit_face.h"
 
 namespace zorvik::testing {
 
@@ -168,6 +171,25 @@ std::string WindowFixture::listText(int row) const {
 int WindowFixture::listItemWith(UINT state) const {
     return static_cast<int>(SendMessageW(control("File1"), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                          MAKELPARAM(state, 0)));
+}
+
+bool lacksWhatTheSafeFaceHas(HFONT font, const std::wstring& text) {
+    if (!win32::runningUnderWine()) {
+        return false;
+    }
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const auto lacked = [dc, &text](HFONT face) {
+        const HGDIOBJ before = SelectObject(dc, face);
+        std::vector<WORD> glyphs(text.size());
+        GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                         GGI_MARK_NONEXISTING_GLYPHS);
+        SelectObject(dc, before);
+        return std::count(glyphs.begin(), glyphs.end(), WORD{0xFFFF});
+    };
+    const HFONT safe = win32::fontInFace(font, win32::wineSafeEditFace());
+    const bool lacks = safe != nullptr && lacked(font) > lacked(safe);
+    DeleteDC(dc);
+    return lacks;
 }
 
 std::map<HWND, WindowFixture::Heard> WindowFixture::readByScreenReader() {

@@ -24,6 +24,11 @@
 
 namespace zorvik::testing {
 
+// Under Wine, whether `font` lacks a character of `text` that the safe face has: it would draw a
+// box where an installed face has the character. False on Windows, which links a face to others
+// that have what it lacks.
+bool lacksWhatTheSafeFaceHas(HFONT font, const std::wstring& text);
+
 // The native window over the in-memory machine, shown on a real desktop (Wine on Xvfb with a
 // window manager, in CI), its messages handled as the program's own loop handles them.
 class WindowFixture : public ::testing::Test, public WindowDriver {

@@ -51,4 +51,7 @@ public:
     virtual Result<std::unique_ptr<DecodedSound>> open(const std::string& hostPath) = 0;
 };
 
+// The decoder of the platform the program is built for; each platform's folder defines it.
+std::unique_ptr<SoundDecoder> createPlatformSoundDecoder();
+
 }  // namespace zorvik::sound

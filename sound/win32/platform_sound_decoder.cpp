@@ -1,0 +1,10 @@
+// The Windows build decodes through Media Foundation.
+#include "sound/win32/media_foundation_decoder.h"
+
+namespace zorvik::sound {
+
+std::unique_ptr<SoundDecoder> createPlatformSoundDecoder() {
+    return std::make_unique<win32::MediaFoundationDecoder>();
+}
+
+}  // namespace zorvik::sound

@@ -1,7 +1,5 @@
 #include "sound/win32/media_foundation.h"
 
-#include <optional>
-
 #include "platform/texts.h"
 #include "platform/win32/running_under_wine.h"
 #include "platform/win32/win32_errors.h"
@@ -24,51 +22,42 @@ bool found(HMODULE library, const char* name, Function& into) {
     return into != nullptr;
 }
 
-class Session {
-public:
-    Session() {
-        const HMODULE platform = systemLibrary(L"mfplat.dll");
-        const HMODULE reading = systemLibrary(L"mfreadwrite.dll");
-        const HMODULE com = systemLibrary(L"ole32.dll");
-        decltype(&MFStartup) startup = nullptr;
-        decltype(&CoIncrementMTAUsage) keepApartment = nullptr;
-        const bool complete =
-            found(platform, "MFStartup", startup) && found(platform, "MFShutdown", shutdown_) &&
-            found(platform, "MFCreateFile", functions_.createFile) &&
-            found(platform, "MFCreateSourceResolver", functions_.createSourceResolver) &&
-            found(platform, "MFCreateMediaType", functions_.createMediaType) &&
-            found(platform, "MFCreateSample", functions_.createSample) &&
-            found(platform, "MFCreateMemoryBuffer", functions_.createMemoryBuffer) &&
-            found(reading, "MFCreateSourceReaderFromMediaSource", functions_.createSourceReader) &&
-            found(com, "CoCreateInstance", functions_.createInstance) &&
-            found(com, "CoIncrementMTAUsage", keepApartment);
-        CO_MTA_USAGE_COOKIE apartment = nullptr;
-        if (!complete || FAILED(keepApartment(&apartment)) ||
-            FAILED(startup(MF_VERSION, MFSTARTUP_NOSOCKET))) {
-            shutdown_ = nullptr;
-            state_ = Failure{ErrorCode::NotAvailable, std::string(texts::kMediaFoundationMissing)};
-        }
-    }
-    ~Session() {
-        if (shutdown_ != nullptr) {
-            shutdown_();
-        }
-    }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    const Result<const MediaFoundation*>& state() const { return state_; }
-
-private:
-    MediaFoundation functions_;
-    decltype(&MFShutdown) shutdown_ = nullptr;
-    Result<const MediaFoundation*> state_{&functions_};
-};
-
 }  // namespace
 
+MediaFoundationSession::MediaFoundationSession(const wchar_t* platform, const wchar_t* reading) {
+    const HMODULE platformLibrary = systemLibrary(platform);
+    const HMODULE readingLibrary = systemLibrary(reading);
+    const HMODULE com = systemLibrary(L"ole32.dll");
+    decltype(&MFStartup) startup = nullptr;
+    decltype(&CoIncrementMTAUsage) keepApartment = nullptr;
+    const bool complete =
+        found(platformLibrary, "MFStartup", startup) &&
+        found(platformLibrary, "MFShutdown", shutdown_) &&
+        found(platformLibrary, "MFCreateFile", functions_.createFile) &&
+        found(platformLibrary, "MFCreateSourceResolver", functions_.createSourceResolver) &&
+        found(platformLibrary, "MFCreateMediaType", functions_.createMediaType) &&
+        found(platformLibrary, "MFCreateSample", functions_.createSample) &&
+        found(platformLibrary, "MFCreateMemoryBuffer", functions_.createMemoryBuffer) &&
+        found(readingLibrary, "MFCreateSourceReaderFromMediaSource",
+              functions_.createSourceReader) &&
+        found(com, "CoCreateInstance", functions_.createInstance) &&
+        found(com, "CoIncrementMTAUsage", keepApartment);
+    CO_MTA_USAGE_COOKIE apartment = nullptr;  // kept for the process
+    if (!complete || FAILED(keepApartment(&apartment)) ||
+        FAILED(startup(MF_VERSION, MFSTARTUP_NOSOCKET))) {
+        shutdown_ = nullptr;
+        state_ = Failure{ErrorCode::NotAvailable, std::string(texts::kMediaFoundationMissing)};
+    }
+}
+
+MediaFoundationSession::~MediaFoundationSession() {
+    if (shutdown_ != nullptr) {
+        shutdown_();
+    }
+}
+
 const Result<const MediaFoundation*>& mediaFoundation() {
-    static const Session session;
+    static const MediaFoundationSession session;
     return session.state();
 }
 

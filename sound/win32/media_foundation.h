@@ -28,10 +28,28 @@ struct MediaFoundation {
     decltype(&CoCreateInstance) createInstance = nullptr;
 };
 
-// Loaded and started once for the process, and shut down when it ends; the failure, where the
-// libraries are missing, is the same on every call. Any thread may then use what it makes:
-// the multithreaded apartment is kept for the process, so a thread that never initialised COM
-// (the worker of a long conversion) uses it, and a window's thread keeps its own.
+// Media Foundation's libraries, loaded from Windows' own folder by these names, and started;
+// shut down when it ends. Where a library is missing, the failure says what to install.
+class MediaFoundationSession {
+public:
+    explicit MediaFoundationSession(const wchar_t* platform = L"mfplat.dll",
+                                    const wchar_t* reading = L"mfreadwrite.dll");
+    ~MediaFoundationSession();
+    MediaFoundationSession(const MediaFoundationSession&) = delete;
+    MediaFoundationSession& operator=(const MediaFoundationSession&) = delete;
+
+    const Result<const MediaFoundation*>& state() const { return state_; }
+
+private:
+    MediaFoundation functions_;
+    decltype(&MFShutdown) shutdown_ = nullptr;
+    Result<const MediaFoundation*> state_{&functions_};
+};
+
+// The process's one session, made at the first call; its failure is the same on every call.
+// Any thread may then use what it makes: the multithreaded apartment is kept for the process,
+// so a thread that never initialised COM (the worker of a long conversion) uses it, and a
+// window's thread keeps its own.
 const Result<const MediaFoundation*>& mediaFoundation();
 
 // Why Media Foundation refused: the system's own reason where it gives one of Windows' errors

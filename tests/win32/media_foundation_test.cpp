@@ -1,10 +1,14 @@
-// The sound table on Windows: Media Foundation, over the sounds made on the host before Wine
-// ran (the folder's host name comes from the build; a Windows without Wine has no such folder).
+// Media Foundation: the sound table over the sounds made on the host before Wine ran (the
+// folder's host name comes from the build; a Windows without Wine has no such folder), and a
+// Windows without it.
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include "platform/texts.h"
 #include "platform/win32/running_under_wine.h"
 #include "platform/win32/wide_text.h"
+#include "sound/win32/media_foundation.h"
 #include "sound/win32/media_foundation_decoder.h"
 #include "tests/contract/sound_decoder_harness.h"
 
@@ -23,6 +27,17 @@ std::string soundsFolder() {
     std::string folder = win32::toUtf8Lossy(name);
     HeapFree(GetProcessHeap(), 0, name);
     return folder;
+}
+
+// An N edition of Windows without the Media Feature Pack: no library to call, only what to
+// install.
+TEST(MediaFoundation, WithoutItsLibrariesTheReasonSaysWhatToInstall) {
+    for (const auto* missing : {L"zorvik-no-mfplat.dll", L"mfplat.dll"}) {
+        const win32::MediaFoundationSession session(missing, L"zorvik-no-mfreadwrite.dll");
+        ASSERT_FALSE(session.state().ok());
+        EXPECT_EQ(session.state().failure().code, ErrorCode::NotAvailable);
+        EXPECT_EQ(session.state().failure().message, texts::kMediaFoundationMissing);
+    }
 }
 
 }  // namespace

@@ -84,6 +84,7 @@ TEST_P(SoundDecoderContract, EverySoundBecomesAMelodyAndWhatIsNoneIsRefused) {
         {"high.flac", Expect::Decodes, {2, 48000}, 3, 0.01},  // 96 kHz
         {"low.wav", Expect::Decodes, {1, 8000}, 3, 0.01},     // 8 bits at 6 kHz
         {"surround.flac", Expect::Decodes, {2, 48000}, 3, 0.01, true},
+        {"Звън на Зорвик.mp3", Expect::Decodes, kCompactDisc, 3, 0.05},
         {"mp3.ogg", Expect::Decodes, kCompactDisc, 3, 0.05},
         {"mp3-without-extension", Expect::Decodes, kCompactDisc, 3, 0.05},
         {"cut.mp3", Expect::Decodes, kCompactDisc, 1.5, 0.1},  // what is there

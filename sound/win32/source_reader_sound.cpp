@@ -115,6 +115,9 @@ Status SourceReaderSound::take(IMFSample& sample) {
     const std::size_t samples = locked.length() / sizeof(std::int16_t);
     std::span<const std::int16_t> frames(reinterpret_cast<const std::int16_t*>(locked.bytes()),
                                          samples - samples % format_.channels);
+    if (frames.empty()) {
+        return Status::success();  // a gap: the resampler would refuse an empty piece
+    }
     if (downmix_) {
         mixed_.clear();
         downmix_->mix(frames, mixed_);

@@ -203,8 +203,10 @@ inline constexpr std::string_view kStoreValueOutsideKey = "стойност из
 inline constexpr std::string_view kStoreUnfinishedHex = "незавършени шестнайсетични данни";
 inline constexpr std::string_view kStoreBadValueData = "грешка в данните на стойност";
 
-// Why a sound could not be decoded on Windows, through Media Foundation (reasons, after the
-// file's name).
+// Why a sound could not be decoded (reasons, after the file's name): on every platform, then on
+// Windows, through Media Foundation.
+inline constexpr std::string_view kSoundFileEmpty = "файлът е празен";
+inline constexpr std::string_view kNoSoundInFile = "файлът не съдържа звук";
 inline constexpr std::string_view kMediaFoundationMissing =
     "в Windows липсва Media Foundation, с която се четат звуците извън WAV (в изданията N на "
     "Windows я добавя Media Feature Pack от „Допълнителни функции“ в настройките)";
@@ -217,8 +219,6 @@ inline constexpr std::string_view kSoundNotDecodableUnderWine =
     "файлът не е звук, повреден е или липсва декодер за формата му (под Wine звукът се чете чрез "
     "GStreamer с пакетите gstreamer1.0-plugins-base за всички формати, gstreamer1.0-plugins-good "
     "за MP3 и FLAC, gstreamer1.0-libav за M4A, AAC и WMA и gstreamer1.0-plugins-ugly за WMA)";
-inline constexpr std::string_view kSoundFileEmpty = "файлът е празен";
-inline constexpr std::string_view kNoSoundInFile = "файлът не съдържа звук";
 // {1} the sound's rate in Hz, which a phone does not play
 inline constexpr std::string_view kNoResampler =
     "Windows не може да промени честотата на дискретизация от {1} Hz";

@@ -222,6 +222,26 @@ inline constexpr std::string_view kStoreValueOutsideKey = "стойност из
 inline constexpr std::string_view kStoreUnfinishedHex = "незавършени шестнайсетични данни";
 inline constexpr std::string_view kStoreBadValueData = "грешка в данните на стойност";
 
+// Why a sound could not be decoded (reasons, after the file's name): on every platform, then on
+// Windows, through Media Foundation.
+inline constexpr std::string_view kSoundFileEmpty = "файлът е празен";
+inline constexpr std::string_view kNoSoundInFile = "файлът не съдържа звук";
+inline constexpr std::string_view kMediaFoundationMissing =
+    "в Windows липсва Media Foundation, с която се четат звуците извън WAV (в изданията N на "
+    "Windows я добавя Media Feature Pack от „Допълнителни функции“ в настройките)";
+inline constexpr std::string_view kSoundNotDecodable =
+    "файлът не е звук, повреден е или Windows няма декодер за формата му (Ogg и Opus се четат "
+    "след инсталиране на „Web Media Extensions“ от Microsoft Store)";
+// under Wine, whose decoders are the host's GStreamer plugins: which Debian package reads what
+// (Ogg and Opus need only the first)
+inline constexpr std::string_view kSoundNotDecodableUnderWine =
+    "файлът не е звук, повреден е или липсва декодер за формата му (под Wine звукът се чете чрез "
+    "GStreamer с пакетите gstreamer1.0-plugins-base за всички формати, gstreamer1.0-plugins-good "
+    "за MP3 и FLAC, gstreamer1.0-libav за M4A, AAC и WMA и gstreamer1.0-plugins-ugly за WMA)";
+// {1} the sound's rate in Hz, which a phone does not play
+inline constexpr std::string_view kNoResampler =
+    "Windows не може да промени честотата на дискретизация от {1} Hz";
+
 // A failure of the program itself, shown like any other: the window, a check box's state, a
 // fault in a handler.
 inline constexpr std::string_view kWindowNotCreated =

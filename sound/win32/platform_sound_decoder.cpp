@@ -1,24 +1,11 @@
-// Until Media Foundation's decoder is built in, this build converts nothing: adding a WAV works
-// as it always did, and any other sound is refused with a reason.
+// The Windows build decodes through Media Foundation.
 #include "sound/platform_sound_decoder.h"
-
-#include "sound/sound_failures.h"
+#include "sound/win32/media_foundation_decoder.h"
 
 namespace zorvik::sound {
 
-namespace {
-
-class NoSoundDecoder final : public SoundDecoder {
-public:
-    Result<std::unique_ptr<DecodedSound>> open(const std::string&) override {
-        return failure_text::soundFault(SoundFault::NoDecoder);
-    }
-};
-
-}  // namespace
-
 std::unique_ptr<SoundDecoder> createPlatformSoundDecoder() {
-    return std::make_unique<NoSoundDecoder>();
+    return std::make_unique<win32::MediaFoundationDecoder>();
 }
 
 }  // namespace zorvik::sound

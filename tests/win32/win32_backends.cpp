@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/win32/running_under_wine.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/win32_file_system.h"
@@ -147,9 +148,11 @@ std::vector<FileSystemBackend> fileSystemBackends() {
 }
 
 std::vector<SoundDecoderBackend> soundDecoderBackends() {
-    // what this build converts: nothing yet, so that everything but a WAV is refused cleanly
-    return {
-        {"Platform", sound::createPlatformSoundDecoder, [](std::string_view) { return false; }}};
+    // Media Foundation reads every kind the table has under Wine with the GStreamer plugins
+    // tools/install-deps installs; a Windows reads Ogg and Opus only with Web Media Extensions
+    return {{"MediaFoundation", sound::createPlatformSoundDecoder, [](std::string_view kind) {
+                 return win32::runningUnderWine() || (kind != "ogg" && kind != "opus");
+             }}};
 }
 
 std::vector<RegistryBackend> registryBackends() {

@@ -221,20 +221,32 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         form->Command2_Click();
         form->Command3_Click();
         EXPECT_LE(box.questions.size(), questions + 1) << "no handler runs after the close";
+        const int listings = files.listings();
+        form->Form_Paint();
+        EXPECT_EQ(files.listings(), listings) << "nor a repaint";
         dialog.shows = 0;
     }
 }
 
 // A box that the closing itself opens (a failed write of the options): the user sees it and a
-// repeated request answers it; with no one at the window (a signal) it is answered unseen.
+// repeated request answers it; with no one at the window (a signal) it is answered unseen, and
+// settings another writer holds are not waited for.
 TEST_F(Form1Lifecycle, ABoxThatTheClosingItselfOpensIsAnsweredByARepeatedRequestOrUnseen) {
-    for (const bool unattended : {false, true}) {
-        SCOPED_TRACE(unattended ? "a signal's close" : "the user's close, repeated");
+    const struct {
+        const char* what;
+        bool unattended;
+        ErrorCode refusal;
+    } rows[] = {{"the user's close, repeated", false, ErrorCode::AccessDenied},
+                {"a signal's close", true, ErrorCode::AccessDenied},
+                {"a signal's close, the settings held", true, ErrorCode::Busy}};
+    for (const auto& [what, unattended, refusal] : rows) {
+        SCOPED_TRACE(what);
         Form1& window = open();
         int closes = 0;
         window.setCloseListener([&] { ++closes; });
-        registry.failWrites(2);
+        registry.failWrites(2, refusal);
         box.errors.clear();
+        box.retries.clear();
         box.whileOpen = [&] { window.requestClose(); };
         if (unattended) {
             box.whileOpen = nullptr;
@@ -244,7 +256,8 @@ TEST_F(Form1Lifecycle, ABoxThatTheClosingItselfOpensIsAnsweredByARepeatedRequest
         }
         EXPECT_EQ(closes, 1);
         if (unattended) {
-            EXPECT_TRUE(box.errors.empty()) << "no box waits for an absent user";
+            EXPECT_TRUE(box.errors.empty() && box.retries.empty())
+                << "no box waits for an absent user";
             continue;
         }
         ASSERT_EQ(box.errors.size(), 1u) << "a failed write at closing is shown once";

@@ -361,6 +361,9 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
          settings::encodeIntent({"C:\\Program Files\\Zorvik\\Phone.wav", {}, "C:\\X", "b.wav"})},
         {"naming a melody", true, false, false, false, false,
          settings::encodeIntent({"C:\\Program Files\\Zorvik\\Rings\\b.wav", {}, "C:\\X", "b.wav"})},
+        {"a name this program never gives", true, false, false, false, false,
+         settings::encodeIntent(
+             {"C:\\Program Files\\Zorvik\\.zorvik-copy-a.b.tmp", {}, "C:\\X", "b.wav"})},
         {"a relative name, then a choice", true, false, false, false, true,
          settings::encodeIntent({".zorvik-copy-1.tmp", {}, "C:\\X", "b.wav"})},
         {"a name longer than a path, then a choice", true, false, false, false, true,

@@ -214,6 +214,10 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
          "Файлът „C:\\Program Files\\Zorvik\\Rings\\b.wav“ не може да бъде копиран в "
          "„C:\\Program Files\\Zorvik\\Phone.wav“: целта е папка. Мелодията за звънене и "
          "записът ѝ в настройките остават, каквито бяха."},
+        {"the settings refuse the journal", [&] { registry.failWrites(1); },
+         "Настройката „HKEY_CURRENT_USER\\Software\\Zorvik Melodies\\RingChoiceUnderWay“ не "
+         "може да бъде записана: достъпът е отказан. Мелодията за звънене и записът ѝ в "
+         "настройките остават, каквито бяха."},
         {"the settings refuse the record",
          [&] { registry.failWrites(1, ErrorCode::AccessDenied, 1); },  // after the journal's
          "Настройката „HKEY_CURRENT_USER\\Zorvik\\Setings\\AudioPath“ не може да бъде "

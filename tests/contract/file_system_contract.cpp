@@ -129,6 +129,10 @@ TEST_P(FileSystemContract, APreparedCopyChangesNothingUntilCommitted) {
     }
     EXPECT_EQ(names(rings), "Phone.wav") << "an abandoned copy leaves no temporary file";
     EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), "old");
+    // one kept on disk on purpose is let go, so that the next sweep takes it
+    files().prepareCopy(other + "\\new.wav", rings + "\\Phone.wav").value()->keepTemporary();
+    files().removeAbandonedTemporaries(rings);
+    EXPECT_EQ(names(rings), "Phone.wav");
 
     auto prepared = files().prepareCopy(other + "\\new.wav", rings + "\\Phone.wav");
     ASSERT_TRUE(prepared.ok());

@@ -245,6 +245,9 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
         {"a file outside kept aside",
          request(StepCall::KeepAside, {system, (driveC / "Windows" / ".zorvik-kept-0a.tmp").text}),
          false},
+        // answered, as every removal of a temporary is, and nothing done (the listing below)
+        {"a melody removed as its temporary",
+         request(StepCall::RemoveTemporary, {(deleted / "old.wav").text}), true},
         {"a file it did not keep put back",
          request(StepCall::PutBack, {(deleted / "old.wav").text, (rings / "x.wav").text}), false},
         {"a copy's leftover removed", removal(install / ".zorvik-copy-0123.tmp"), true},

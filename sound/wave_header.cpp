@@ -20,8 +20,10 @@ constexpr std::size_t kExtensibleExtra = 22;
 constexpr std::size_t kMsAdpcmExtra = 32;  // samples a block, coefficient count, 7 pairs
 constexpr std::size_t kMsAdpcmPairs = 7;
 constexpr std::size_t kSamplesPerBlockExtra = 2;
-// An RF64 file's sizes: the RIFF size, the data size and the sample count, 64 bits each
-constexpr std::size_t kDs64Size = 24;
+// An RF64 file's sizes: the RIFF size, the data size and the sample count, 64 bits each, then
+// the length of its table of other chunks' sizes, which a ds64 always has (libsndfile refuses
+// one without it)
+constexpr std::size_t kDs64Size = 28;
 constexpr std::uint32_t kSizeInDs64 = 0xFFFFFFFF;
 
 std::uint16_t le16(const unsigned char* at) {

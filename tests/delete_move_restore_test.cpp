@@ -261,6 +261,7 @@ TEST_F(DeleteMoveRestore, AFailureIsShownChangesNothingAndTheViewStillReturnsToR
         // an earlier move's journal that will not go once settled, before a move across
         // volumes, which would journal itself
         bool earlierUnfinished = false;
+        bool anotherCopyMoving = false;  // holds the lock a move takes
     } cases[] = {
         {"a move, the Deleted folder gone", false, 1, false,
          failed(rings / "x.wav", intoDeleted + "папката на целта не съществува." + bothStay),
@@ -275,6 +276,11 @@ TEST_F(DeleteMoveRestore, AFailureIsShownChangesNothingAndTheViewStillReturnsToR
              rings / "x.wav",
              intoDeleted + "по-ранно преместване не е довършено (достъпът е отказан)." + bothStay),
          "x.wav", true},
+        {"a move while another copy moves", false, 1, false,
+         "Мелодията „" + (rings / "x.wav").text +
+             "“ не може да бъде преместена сега: друго копие на програмата променя мелодиите в "
+             "момента.",
+         "x.wav", false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -298,7 +304,9 @@ TEST_F(DeleteMoveRestore, AFailureIsShownChangesNothingAndTheViewStillReturnsToR
         }
         const std::string arranged = listing(rings) + "|" + listing(deleted);
         box.answer(kAnswerOk);
+        ringLock.heldElsewhere = c.anotherCopyMoving;
         form->Command3_Click();
+        ringLock.heldElsewhere = false;
         ASSERT_EQ(box.errors.size(), 1u);
         EXPECT_EQ(box.errors[0].message, c.message);
         EXPECT_EQ(box.errors[0].title, "Избор на мелодия за Zorvik BG");

@@ -229,6 +229,9 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         form->Command2_Click();
         form->Command3_Click();
         EXPECT_LE(box.questions.size(), questions + 1) << "no handler runs after the close";
+        const int listings = files.listings();
+        form->Form_Paint();
+        EXPECT_EQ(files.listings(), listings) << "nor a repaint";
         dialog.shows = 0;
     }
 }

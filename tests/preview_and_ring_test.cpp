@@ -254,6 +254,10 @@ TEST_F(PreviewAndRing, TheRingFileAndItsRecordChangeTogetherOrNotAtAll) {
          "Файлът „C:\\Program Files\\Zorvik\\Rings\\b.wav“ не може да бъде копиран в "
          "„C:\\Program Files\\Zorvik\\Phone.wav“: целта е папка. Мелодията за звънене и "
          "записът ѝ в настройките остават, каквито бяха."},
+        {"the settings refuse the journal", [&] { registry.failWrites(1); },
+         "Настройката „HKEY_CURRENT_USER\\Software\\Zorvik Melodies\\RingChoiceUnderWay“ не "
+         "може да бъде записана: достъпът е отказан. Мелодията за звънене и записът ѝ в "
+         "настройките остават, каквито бяха."},
         {"the settings refuse the record",
          [&] { registry.failWrites(1, ErrorCode::AccessDenied, 1); },  // after the journal's
          "Настройката „HKEY_CURRENT_USER\\Zorvik\\Setings\\AudioPath“ не може да бъде "
@@ -428,6 +432,9 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
          settings::encodeIntent({"C:\\Program Files\\Zorvik\\Phone.wav", {}, "C:\\X", "b.wav"})},
         {"naming a melody", true, false, false, false, false,
          settings::encodeIntent({"C:\\Program Files\\Zorvik\\Rings\\b.wav", {}, "C:\\X", "b.wav"})},
+        {"a name this program never gives", true, false, false, false, false,
+         settings::encodeIntent(
+             {"C:\\Program Files\\Zorvik\\.zorvik-copy-a.b.tmp", {}, "C:\\X", "b.wav"})},
         {"a relative name, then a choice", true, false, false, false, true,
          settings::encodeIntent({".zorvik-copy-1.tmp", {}, "C:\\X", "b.wav"})},
         // the copy waits, and the record it would write is none the program writes

@@ -209,6 +209,9 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     const auto removal = [&](const WinPath& path) {
         return request(StepCall::RemoveFile, {path.text}, false);
     };
+    const auto hole = [](const std::string& path, std::uint64_t offset) {
+        return MessageWriter().call(StepCall::WriteHole).text(path).number(offset).number(1).take();
+    };
     const std::string block = MessageWriter()
                                   .call(StepCall::WriteBlock)
                                   .text((deleted / "old.wav").text)
@@ -244,6 +247,23 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
              .text("x")
              .take(),
          false, LargerThanAMelody},
+        {"a hole in its own temporary far beyond any melody", hole(own.value(), 1ull << 40), false},
+        {"a hole in a file it did not make", hole((deleted / "old.wav").text, 0), false},
+        {"an older melody kept under a name it never gives",
+         request(StepCall::KeepAside, {(deleted / "old.wav").text, (deleted / "old.bak").text}),
+         false},
+        {"an older melody kept in another folder",
+         request(StepCall::KeepAside,
+                 {(deleted / "old.wav").text, (rings / ".zorvik-kept-0a.tmp").text}),
+         false},
+        {"a file outside kept aside",
+         request(StepCall::KeepAside, {system, (driveC / "Windows" / ".zorvik-kept-0a.tmp").text}),
+         false},
+        // answered, as every removal of a temporary is, and nothing done (the listing below)
+        {"a melody removed as its temporary",
+         request(StepCall::RemoveTemporary, {(deleted / "old.wav").text}), true},
+        {"a file it did not keep put back",
+         request(StepCall::PutBack, {(deleted / "old.wav").text, (rings / "x.wav").text}), false},
         {"a copy's leftover removed", removal(install / ".zorvik-copy-0123.tmp"), true},
         {"its own temporary renamed outside",
          request(StepCall::RenameIntoPlace, {own.value(), system}), false},

@@ -115,6 +115,7 @@ TEST_F(ShellObjectTest, TheRingRecordChangesWholeOrNotAtAll) {
 TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
     RegistryValue expand = RegistryValue::string("%USERPROFILE%\\Мелодии");
     expand.type = RegistryValue::Type::ExpandString;
+    const RegistryValue binary{RegistryValue::Type::Other, "hex(3)", 0};
     const RingRecord befores[] = {
         {std::nullopt, std::nullopt},
         {RegistryValue::string("C:\\Old\\"), RegistryValue::string("a\nb\\r\r.wav")},
@@ -122,6 +123,7 @@ TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
         {RegistryValue::string(""), RegistryValue::string("name=with:colons")},
         {RegistryValue{RegistryValue::Type::Other, "hex(7)", 0, {"a\0\xff\0", 4}},
          RegistryValue{RegistryValue::Type::Other, "hex", 0, {}}},
+        {binary, RegistryValue::dword(0)},
     };
     for (const auto& before : befores) {
         RingChoiceIntent intent;
@@ -134,10 +136,22 @@ TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
         EXPECT_FALSE(decodeIntent(text.substr(0, text.size() - 1))) << "cut short";
     }
     const std::string whole = encodeIntent(RingChoiceIntent{"C:\\t", {}, "f", "n"});
+    // every field there, one of them not as this program writes it (a text ending in an escape,
+    // no temporary, a value of no known kind or a number that is none)
+    const auto fields = [](std::string temporary, std::string audioPath, std::string ringSound) {
+        return "temporary=" + temporary + "\nfolder=f\nname=n\naudio-path-before=" + audioPath +
+               "\nring-sound-before=" + ringSound + "\n";
+    };
+    EXPECT_TRUE(decodeIntent(fields("t", "sz:", "dword:7")));
     for (const std::string& foreign :
          {std::string(), std::string("temporary=x\n"), std::string("garbage"),
-          std::string("temporary=\\q\nfolder=\n"), "name=again\n" + whole,
+          std::string("garbage\n") + whole, std::string("temporary=\\q\nfolder=\n"),
+          "name=again\n" + whole, "colour=red\n" + whole,
           encodeIntent(RingChoiceIntent{"C:\\t", {}, std::string(32768, 'f'), "n"}),
+          fields("t\\", "none:", "none:"), fields("", "none:", "none:"), fields("t", "sz", "none:"),
+          fields("t", "none:Old", "none:"), fields("t", "dword:", "none:"),
+          fields("t", "dword:12x", "none:"), fields("t", "dword:4294967296", "none:"),
+          fields("t", "none:", "binary:1"),
           encodeIntent(RingChoiceIntent{
               "C:\\t",
               {RegistryValue{RegistryValue::Type::Other, "hex(7):00\n\"x\"=", 0, "0"}, {}},
@@ -152,11 +166,21 @@ TEST(RingChoiceJournal, KeepsTheRecordAsItWasAndRefusesWhatItDidNotWrite) {
     for (const std::string& foreign :
          {std::string(), std::string("source=x\nkept=\n"),
           std::string("source=x\ndestination=\nkept=\n"),
+          std::string("source=\ndestination=y\nkept=\n"),
           std::string("source=x\ndestination=y\nkept="), "source=x\n" + encodeMove(move),
           std::string("source=x\ndestination=y\nkept=\ncopy=1:2:3\nolder=0:0:0:0\n"),
           std::string("source=x\ndestination=y\nkept=\ncopy=1:2:3:4\nolder=0:0:0:-1\n")}) {
         EXPECT_FALSE(decodeMove(foreign)) << foreign;
     }
+    // nor a journal of another type than the string this program writes, whatever it holds
+    FakeRegistry registry;
+    RegistryShellFactory factory(registry);
+    ShellHolder holder(factory);
+    ASSERT_TRUE(holder.reg().ok());
+    RegistryValue expanding = RegistryValue::string(whole);
+    expanding.type = RegistryValue::Type::ExpandString;
+    registry.set("Software\\Zorvik Melodies", "RingChoiceUnderWay", expanding);
+    EXPECT_EQ(kRingChoiceJournal.pending(holder).status().code(), ErrorCode::Corrupt);
 }
 
 TEST(StatusChecks, AskingASuccessForItsFailureIsAFaultOfTheCaller) {

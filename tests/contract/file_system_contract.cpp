@@ -85,6 +85,11 @@ TEST_P(FileSystemContract, RefusedCopiesAndMovesChangeNothing) {
         {"the same file", "\\Rings\\a.wav", "\\Rings\\a.wav", ErrorCode::SameFile},
         {"the same file in another case", "\\Rings\\a.wav", "\\RINGS\\A.WAV", ErrorCode::SameFile},
         {"a path through a file", "\\Rings\\a.wav\\b.wav", "\\Rings\\b.wav", ErrorCode::NotAFolder},
+        {"source folder missing", "\\Nowhere\\a.wav", "\\Rings\\b.wav", ErrorCode::FolderNotFound},
+        {"destination ends in a backslash", "\\Rings\\a.wav", "\\Rings\\", ErrorCode::IsFolder},
+        {"destination in a file", "\\Rings\\a.wav", "\\Rings\\a.wav\\b.wav", ErrorCode::NotAFolder},
+        {"destination through a file", "\\Rings\\a.wav", "\\Rings\\a.wav\\x\\b.wav",
+         ErrorCode::NotAFolder},
         {"a second name of the same file", "\\Друга\\link.wav", "\\Rings\\a.wav",
          ErrorCode::SameFile, true},
     };
@@ -124,6 +129,10 @@ TEST_P(FileSystemContract, APreparedCopyChangesNothingUntilCommitted) {
     }
     EXPECT_EQ(names(rings), "Phone.wav") << "an abandoned copy leaves no temporary file";
     EXPECT_EQ(machine->readFile(rings + "\\Phone.wav"), "old");
+    // one kept on disk on purpose is let go, so that the next sweep takes it
+    files().prepareCopy(other + "\\new.wav", rings + "\\Phone.wav").value()->keepTemporary();
+    files().removeAbandonedTemporaries(rings);
+    EXPECT_EQ(names(rings), "Phone.wav");
 
     auto prepared = files().prepareCopy(other + "\\new.wav", rings + "\\Phone.wav");
     ASSERT_TRUE(prepared.ok());

@@ -378,6 +378,7 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         {"the same melody, read-only", kMelody, true, ""},
         {"another melody there", kOlder, false, "x.wav"},
         {"a shorter copy there", "the melo", false, "x.wav"},
+        {"as long, another ending", "the melodY", false, "x.wav"},
         {"a longer one that starts with it", "the melody, and more", false, "x.wav"},
         {"nothing arrived", nullptr, false, "x.wav"},
         {"arrived, the older aside", kMelody, false, "", Kept::Copy},

@@ -70,6 +70,13 @@ TEST_F(Win32FileSystemTest, PathsPastMaxPathWorkThroughout) {
     writeBytes(deep + "\\Мелодия.wav", "melody");
     ASSERT_EQ(list(deep), std::vector<std::string>{"Мелодия.wav"});
     ASSERT_TRUE(testing::copyFile(files, deep + "\\Мелодия.wav", rings + "\\Мелодия.wav").ok());
+    const auto writtenAt = [](const std::string& path) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data);
+        return std::pair(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    };
+    EXPECT_EQ(writtenAt(rings + "\\Мелодия.wav"), writtenAt(deep + "\\Мелодия.wav"))
+        << "a copy keeps the melody's time, as Windows' own copy does";
     ASSERT_TRUE(files.moveFile(rings + "\\Мелодия.wav", deep + "\\Копие.wav").ok());
     EXPECT_EQ(readBytes(deep + "\\Копие.wav"), "melody");
     EXPECT_TRUE(files.deleteFile(deep + "\\Копие.wav").ok());

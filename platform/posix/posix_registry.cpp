@@ -112,7 +112,8 @@ void removeStaleTemporaries(const std::string& folder, const std::string& storeP
 
 }  // namespace
 
-PosixRegistry::PosixRegistry(std::string storePath) : storePath_(std::move(storePath)) {
+PosixRegistry::PosixRegistry(std::string storePath, std::chrono::milliseconds writePatience)
+    : storePath_(std::move(storePath)), writePatience_(writePatience) {
     const auto slash = storePath_.find_last_of('/');
     folder_ = slash == std::string::npos
                   ? std::string(".")

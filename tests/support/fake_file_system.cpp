@@ -11,7 +11,7 @@
 namespace zorvik::testing {
 
 void FakeFileSystem::failNext(FileStep step, ErrorCode code) {
-    faults_[step] = StepFault::fail(code);
+    faults_[step] = stepFails(code);
 }
 
 Result<FakeFileSystem::Located> FakeFileSystem::locate(std::string_view path,

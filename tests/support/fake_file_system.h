@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_transaction.h"
+#include "tests/support/step_faults.h"
 
 namespace zorvik::testing {
 

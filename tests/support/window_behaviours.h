@@ -11,6 +11,7 @@
 
 #include "main_window/form1.h"
 #include "platform/file_transaction.h"
+#include "tests/support/step_faults.h"
 
 namespace zorvik::testing {
 

@@ -111,7 +111,6 @@ TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindowAndShowsItsTextWho
     const std::string path = "C:\\Program Files\\Zorvik\\Rings\\" + name;
     win32::Win32MessageBox boxes;
     boxes.setOwner(window.handle());
-    win32::Win32MessageBox::clearAnswers();  // every box shows
     win32::Win32Progress progress(layout::kFormCaption, window.handle());
     progress.setDialogDelay(0);
     win32::Win32OpenFileDialog dialog(layout::kDialogTitle, "Wav|*.wav", window.handle());

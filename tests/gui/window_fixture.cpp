@@ -1,6 +1,7 @@
 #include "tests/gui/window_fixture.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -40,8 +41,9 @@ void WindowFixture::answerFileDialogs(QString hostPath) {
             return;
         }
         if (const QString chosen = std::exchange(nextFile_, QString()); !chosen.isEmpty()) {
-            dialog->selectFile(chosen);
-            static_cast<QDialog*>(dialog)->accept();  // as its Open button does
+            // typed whole into the name box, as a user may, and Open pressed
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(chosen);
+            static_cast<QDialog*>(dialog)->accept();
         } else {
             dialog->reject();
         }

@@ -12,12 +12,12 @@
 #include <utility>
 #include <vector>
 
-#include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/reg_document.h"
 #include "platform/posix/store_lock.h"
-#include "platform/texts.h"
 #include "platform/windows_text.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::posix {
 

@@ -8,9 +8,9 @@
 #include <QLocale>
 #include <QTreeView>
 
-#include "platform/failure_text.h"
 #include "platform/scoped_value.h"
-#include "platform/texts.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 

@@ -7,12 +7,12 @@
 
 #include <string>
 
-#include "platform/failure_text.h"
 #include "platform/win32/file_queries.h"
 #include "platform/win32/native_files.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_steps.h"
 #include "platform/windows_path.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::win32 {
 

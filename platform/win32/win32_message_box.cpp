@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include "platform/scoped_value.h"
-#include "platform/texts.h"
 #include "platform/win32/box_placement.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/wine_held_faces.h"
+#include "texts/texts.h"
 
 namespace zorvik::win32 {
 

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "platform/failure_text.h"
 #include "platform/scoped_value.h"
-#include "platform/texts.h"
 #include "platform/win32/box_placement.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/running_under_wine.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/wine_held_faces.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::win32 {
 

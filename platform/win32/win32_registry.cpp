@@ -8,11 +8,11 @@
 #include <optional>
 #include <vector>
 
-#include "platform/failure_text.h"
-#include "platform/texts.h"
 #include "platform/win32/named_mutex_turn.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::win32 {
 

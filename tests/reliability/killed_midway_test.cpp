@@ -11,7 +11,7 @@
 #include <functional>
 #include <optional>
 
-#include "platform/file_transaction.h"
+#include "file_transaction/file_transaction.h"
 #include "tests/support/counted_registry.h"
 #include "tests/support/posix_form_fixture.h"
 #include "tests/support/sound_files.h"

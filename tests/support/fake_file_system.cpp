@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/failure_text.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
 #include "tests/support/fake_file_nodes.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::testing {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/file_transaction.h"
+#include "file_transaction/file_transaction.h"
 
 namespace zorvik::testing {
 

@@ -10,9 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/failure_text.h"
 #include "platform/install_folder.h"
-#include "platform/texts.h"
 #include "platform/win32/elevated_pipe.h"
 #include "platform/win32/elevated_places.h"
 #include "platform/win32/wide_text.h"
@@ -27,6 +25,8 @@
 #include "tests/support/step_faults.h"
 #include "tests/win32/host_commands.h"
 #include "tests/win32/scratch.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 namespace {

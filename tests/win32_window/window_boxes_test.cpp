@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "main_window/form1_layout.h"
-#include "platform/failure_text.h"
-#include "platform/texts.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_open_file_dialog.h"
 #include "platform/win32/win32_progress.h"
 #include "tests/support/melody_names.h"
 #include "tests/win32_window/window_fixture.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::testing {
 namespace {

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <type_traits>
 
-#include "platform/failure_text.h"
-#include "platform/file_transaction.h"
-#include "platform/temporary_file.h"
+#include "file_transaction/file_transaction.h"
+#include "file_transaction/temporary_file.h"
+#include "texts/failure_text.h"
 
 namespace zorvik {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "file_transaction/refusal_watch.h"
 #include "platform/file_steps.h"
 #include "platform/file_system.h"
-#include "platform/refusal_watch.h"
 
 namespace zorvik {
 

@@ -23,6 +23,7 @@
 
 #include "bench/measure.h"
 #include "main_window/qt/qt_desktop.h"
+#include "tests/support/answered_boxes.h"
 #include "tests/support/temp_folder.h"
 #include "tools/wav_synth.h"
 
@@ -275,13 +276,14 @@ int main(int argc, char** argv) {
     processEventsFor(500);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 15;
     std::unique_ptr<Program> program;
+    testing::AnsweredDesktop* desktop = nullptr;
     const auto click = [&] {
-        QtMessageBox::setNextAnswer(kAnswerOk);  // a failure is reported below, not waited on
+        desktop->boxes().queue(kAnswerOk);  // a failure is reported below, not waited on
         program->form().selectEntry(0);
         program->form().File1_Click();
     };
     const auto released = [&] {
-        auto& player = static_cast<QtPlayer&>(qtDesktopOf(*program).services().player());
+        auto& player = static_cast<QtPlayer&>(desktop->services().player());
         for (int waited = 0; player.isPlaying() && waited < 10000; waited += 10) {
             processEventsFor(10);
         }
@@ -294,7 +296,9 @@ int main(int argc, char** argv) {
         return [&busy, work] { busy.push_back(bench::secondsOf(work)); };
     };
     for (int round = -1; round < rounds; ++round) {  // the first round settles the sink
-        program = std::make_unique<Program>(createDesktop(argc, argv));
+        auto answered = std::make_unique<testing::AnsweredDesktop>(createDesktop(argc, argv));
+        desktop = answered.get();
+        program = std::make_unique<Program>(std::move(answered));
         program->start();
         processEventsFor(300);  // the first paint, and the sound module loaded after it
         first.push_back(recorder->secondsToSound(timed(firstBusy, click)));
@@ -312,11 +316,10 @@ int main(int argc, char** argv) {
                 samples->clear();
             }
         }
-        if (!QtMessageBox::answeredMessages().empty()) {
-            std::printf("the click failed: %s\n", QtMessageBox::answeredMessages().front().c_str());
+        if (!desktop->boxes().answered().empty()) {
+            std::printf("the click failed: %s\n", desktop->boxes().answered().front().c_str());
             return 1;
         }
-        QtMessageBox::clearAnswers();
     }
     bench::report("first click after start-up, to first sound", bench::spreadOf(first),
                   bench::spreadOf(floor));
@@ -335,6 +338,6 @@ int main(int argc, char** argv) {
     const double idleCpu = cpuSeconds() - cpuBefore;
     bench::note("streams open once the melody has played", std::to_string(streamsOfThisProcess()));
     bench::note("processor time over 2 s idle after a melody", bench::human(idleCpu));
-    qtDesktopOf(*program).window().hide();
+    static_cast<QtDesktop&>(desktop->real()).window().hide();
     return 0;
 }

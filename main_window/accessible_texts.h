@@ -5,7 +5,7 @@
 
 #include "main_window/form1_layout.h"
 #include "melody_library/melody_library.h"
-#include "platform/texts.h"
+#include "texts/texts.h"
 
 // What a screen reader says of the window, beside the design table so that both windows read
 // the same texts. A control whose caption is shown on it (a button, a box, a frame) is named by

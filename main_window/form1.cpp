@@ -5,11 +5,11 @@
 #include <utility>
 
 #include "main_window/form1_layout.h"
-#include "platform/failure_text.h"
-#include "platform/texts.h"
 #include "settings/conversions.h"
 #include "settings/retry_while_held.h"
 #include "settings/value_names.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 

@@ -7,7 +7,7 @@
 
 #include "platform/fixed_text.h"
 #include "platform/install_folder.h"
-#include "platform/texts.h"
+#include "texts/texts.h"
 
 // The window as designed, in twips (15 to a pixel at 96 dpi), free of any toolkit so that the
 // drawing layer and the tests read the same table.

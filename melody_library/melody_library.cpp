@@ -1,13 +1,13 @@
 #include "melody_library/melody_library.h"
 
-#include "platform/failure_text.h"
 #include "platform/install_folder.h"
 #include "platform/scoped_value.h"
-#include "platform/texts.h"
 #include "platform/windows_path.h"
 #include "settings/check_state.h"
 #include "sound/melody_writer.h"
 #include "sound/sound_failures.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 

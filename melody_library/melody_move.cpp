@@ -1,11 +1,11 @@
 #include "melody_library/melody_move.h"
 
-#include "platform/failure_text.h"
 #include "platform/install_folder.h"
 #include "platform/temporary_names.h"
-#include "platform/texts.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 

@@ -1,14 +1,14 @@
 #include "melody_library/ring_file_switch.h"
 
-#include "platform/failure_text.h"
 #include "platform/install_folder.h"
 #include "platform/temporary_names.h"
-#include "platform/texts.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
 #include "settings/retry_while_held.h"
 #include "settings/ring_choice_journal.h"
 #include "settings/ring_record.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 

@@ -14,8 +14,8 @@
 // the host's own, as TransactionalFileSystem::resolve gives them.
 namespace zorvik {
 
-// The steps in the order a transaction takes them. A test can make any of them fail, or pretend
-// that it was done (TransactionalFileSystem::setStepFaults).
+// The steps in the order a transaction takes them. A watch can make any of them fail, or pretend
+// that it was done (TransactionalFileSystem::watchSteps).
 enum class FileStep {
     CreateTemporary,  // a new temporary file beside the destination, held by its writer
     WriteContent,    // the source's bytes and holes into the temporary, and its time and attributes

@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "platform/failure_text.h"
-#include "platform/texts.h"
 #include "platform/windows_path.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 

@@ -7,7 +7,7 @@
 
 #include "platform/file_system.h"
 #include "platform/status.h"
-#include "platform/texts.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 

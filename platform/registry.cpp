@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "platform/failure_text.h"
-#include "platform/texts.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 

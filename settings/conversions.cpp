@@ -4,9 +4,9 @@
 #include <charconv>
 #include <limits>
 
-#include "platform/failure_text.h"
-#include "platform/texts.h"
 #include "settings/value_names.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::settings {
 

@@ -1,6 +1,6 @@
 #include "settings/retry_while_held.h"
 
-#include "platform/failure_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::settings {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
-#include "platform/failure_text.h"
 #include "settings/value_names.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::settings {
 

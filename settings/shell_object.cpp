@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "platform/failure_text.h"
-#include "platform/texts.h"
 #include "platform/windows_text.h"
 #include "settings/value_names.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::settings {
 

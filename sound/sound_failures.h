@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "platform/failure_text.h"
+#include "texts/failure_text.h"
 
-// The failures of the players and the decoders, built from the texts of platform/texts.h: the
+// The failures of the players and the decoders, built from the texts of texts/texts.h: the
 // sound's own reasons, which only this folder knows how to fill in.
 namespace zorvik::failure_text {
 

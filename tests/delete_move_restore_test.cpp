@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/texts.h"
 #include "settings/move_journal.h"
+#include "texts/texts.h"
 
 using zorvik::texts::kNothingMarked;
 #include "tests/support/form_fixture.h"

@@ -5,9 +5,9 @@
 #include "platform/elevated/guarded_file_steps.h"
 #include "platform/elevated/remote_file_steps.h"
 #include "platform/elevated/step_protocol.h"
-#include "platform/texts.h"
 #include "tests/support/form_fixture.h"
 #include "tests/support/sound_files.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "platform/failure_text.h"
-#include "platform/texts.h"
 #include "platform/win32/running_under_wine.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::gui {
 

@@ -8,12 +8,12 @@
 #include "main_window/form1_layout.h"
 #include "main_window/win32/accessibility.h"
 #include "main_window/win32/resource_ids.h"
-#include "platform/failure_text.h"
 #include "platform/scoped_value.h"
-#include "platform/texts.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
 #include "platform/win32/wine_held_faces.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::gui {
 

@@ -1,9 +1,9 @@
 #include "platform/elevated/guarded_file_steps.h"
 
-#include "platform/failure_text.h"
 #include "platform/temporary_names.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::elevated {
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "platform/failure_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::elevated {
 

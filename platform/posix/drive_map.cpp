@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
-#include "platform/failure_text.h"
 #include "platform/install_folder.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::posix {
 

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "platform/failure_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::posix {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/failure_text.h"
 #include "platform/temporary_names.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::posix {
 

@@ -13,10 +13,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::posix {
 

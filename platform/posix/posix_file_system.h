@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/file_transaction.h"
+#include "file_transaction/file_transaction.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/posix_file_steps.h"
 

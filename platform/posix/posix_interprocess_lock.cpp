@@ -2,10 +2,10 @@
 
 #include <cerrno>
 
-#include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/store_lock.h"
-#include "platform/texts.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::posix {
 

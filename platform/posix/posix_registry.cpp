@@ -12,12 +12,12 @@
 #include <utility>
 #include <vector>
 
-#include "platform/failure_text.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/reg_document.h"
 #include "platform/posix/store_lock.h"
-#include "platform/texts.h"
 #include "platform/windows_text.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::posix {
 
@@ -112,7 +112,8 @@ void removeStaleTemporaries(const std::string& folder, const std::string& storeP
 
 }  // namespace
 
-PosixRegistry::PosixRegistry(std::string storePath) : storePath_(std::move(storePath)) {
+PosixRegistry::PosixRegistry(std::string storePath, std::chrono::milliseconds writePatience)
+    : storePath_(std::move(storePath)), writePatience_(writePatience) {
     const auto slash = storePath_.find_last_of('/');
     folder_ = slash == std::string::npos
                   ? std::string(".")

@@ -27,7 +27,8 @@ public:
     // opening the window is never held up.
     static constexpr std::chrono::milliseconds kWritePatience{3000};
 
-    explicit PosixRegistry(std::string storePath);
+    explicit PosixRegistry(std::string storePath,
+                           std::chrono::milliseconds writePatience = kWritePatience);
 
     Result<RegistryValue> read(std::string_view key, std::string_view valueName) override;
 
@@ -37,9 +38,6 @@ public:
     static bool canHoldName(std::string_view name);
     // Whether a value can be written so that it reads back the same.
     static bool canHoldText(const RegistryValue& value);
-
-    // Test hook: tests of a held lock wait less.
-    void setWritePatience(std::chrono::milliseconds patience) { writePatience_ = patience; }
 
 protected:
     // One locked read-modify-write for all the changes, so they land together or not at all. A
@@ -51,7 +49,7 @@ protected:
 private:
     std::string storePath_;
     std::string folder_;
-    std::chrono::milliseconds writePatience_ = kWritePatience;
+    std::chrono::milliseconds writePatience_;
 };
 
 }  // namespace zorvik::posix

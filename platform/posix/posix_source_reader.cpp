@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "platform/failure_text.h"
 #include "platform/posix/posix_file_steps.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::posix {
 

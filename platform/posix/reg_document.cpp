@@ -4,10 +4,10 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/failure_text.h"
 #include "platform/posix/reg_syntax.h"
-#include "platform/texts.h"
 #include "platform/windows_text.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::posix {
 

@@ -4,7 +4,6 @@
 #include <QMessageBox>
 #include <cstdio>
 
-#include "platform/queued_answers.h"
 #include "platform/scoped_value.h"
 #include "platform/text_breaks.h"
 
@@ -17,18 +16,6 @@ QString fromUtf8(std::string_view text) {
 }
 
 }  // namespace
-
-void QtMessageBox::setNextAnswer(std::optional<int> answer) {
-    queued_answers::push(answer);
-}
-
-void QtMessageBox::clearAnswers() {
-    queued_answers::clear();
-}
-
-const std::vector<std::string>& QtMessageBox::answeredMessages() {
-    return queued_answers::answered();
-}
 
 QString QtMessageBox::displayText(std::string_view message) {
     return fromUtf8(text::brokenForABox(message));
@@ -44,9 +31,6 @@ std::optional<int> QtMessageBox::retryOrCancel(std::string_view message, std::st
 
 std::optional<int> QtMessageBox::ask(int icon, int button, int answer, std::string_view message,
                                      std::string_view title) {
-    if (auto queued = queued_answers::take(message)) {
-        return *queued;
-    }
     const auto offered = static_cast<QMessageBox::StandardButton>(button);
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), fromUtf8(title), displayText(message),
                     offered | QMessageBox::Cancel, parent_);
@@ -64,9 +48,6 @@ void QtMessageBox::showNotice(std::string_view message, std::string_view title) 
 }
 
 void QtMessageBox::inform(int icon, std::string_view message, std::string_view title) {
-    if (queued_answers::take(message)) {
-        return;
-    }
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), fromUtf8(title), displayText(message),
                     QMessageBox::Ok, parent_);
     (void)exec(box);

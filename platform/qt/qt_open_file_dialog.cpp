@@ -8,18 +8,13 @@
 #include <QLocale>
 #include <QTreeView>
 
-#include "platform/failure_text.h"
 #include "platform/scoped_value.h"
-#include "platform/texts.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 
 namespace {
-
-std::optional<QString>& nextFileName() {
-    static std::optional<QString> next;
-    return next;
-}
 
 // One of the catalogue's texts, with `part` in place of its {1}.
 QString catalogueText(std::string_view text, const QString& part = {}) {
@@ -66,10 +61,6 @@ public:
 
 }  // namespace
 
-void QtOpenFileDialog::setNextFileName(std::optional<QString> hostPath) {
-    nextFileName() = std::move(hostPath);
-}
-
 QStringList QtOpenFileDialog::nameFiltersOf(std::string_view filter) {
     const QStringList parts =
         QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()))
@@ -92,9 +83,6 @@ QtOpenFileDialog::QtOpenFileDialog(QWidget* parent, std::string_view title, std:
       lastFolder_(QDir::homePath()) {}
 
 Status QtOpenFileDialog::Show() {
-    if (auto next = std::exchange(nextFileName(), std::nullopt)) {
-        return choose(*next);
-    }
     QFileDialog dialog(parent_);
     configure(dialog);
     dialog.setDirectory(lastFolder_);

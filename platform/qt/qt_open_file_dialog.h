@@ -5,7 +5,6 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "platform/open_file_dialog.h"
@@ -29,9 +28,6 @@ public:
 
     // Gives a dialog the design's title and filter and this program's settings.
     void configure(QFileDialog& dialog) const;
-
-    // Test hook: the next Show picks this host path ("" cancels) without opening a dialog.
-    static void setNextFileName(std::optional<QString> hostPath);
 
     static QStringList nameFiltersOf(std::string_view filter);
 

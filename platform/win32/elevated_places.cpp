@@ -2,9 +2,9 @@
 
 #include <aclapi.h>
 
-#include "platform/failure_text.h"
 #include "platform/win32/file_queries.h"
 #include "platform/win32/wide_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::win32 {
 

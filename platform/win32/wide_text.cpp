@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/failure_text.h"
-#include "platform/texts.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::win32 {
 

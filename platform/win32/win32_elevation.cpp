@@ -9,10 +9,10 @@
 
 #include "platform/elevated/remote_file_steps.h"
 #include "platform/elevated/step_protocol.h"
-#include "platform/failure_text.h"
 #include "platform/win32/elevated_pipe.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::win32 {
 

@@ -1,6 +1,6 @@
 #include "platform/win32/win32_errors.h"
 
-#include "platform/failure_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::win32 {
 

@@ -7,12 +7,12 @@
 
 #include <string>
 
-#include "platform/failure_text.h"
 #include "platform/win32/file_queries.h"
 #include "platform/win32/native_files.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_steps.h"
 #include "platform/windows_path.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::win32 {
 
@@ -311,11 +311,7 @@ Status Win32FileSteps::removeFile(const std::string& path, bool evenReadOnly) {
     const DWORD attributes = basic.FileAttributes;
     const bool unlocked = evenReadOnly && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
                           setAttributes(entry.get(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    const DWORD injected = removalFaults_ ? removalFaults_(path) : 0;
-    if (injected != 0 || !SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition,
-                                                     sizeof disposition)) {
-        const DWORD error = injected != 0 ? injected : GetLastError();
+    if (const DWORD error = markForRemoval(entry.get(), path); error != 0) {
         if (unlocked) {
             setAttributes(entry.get(), attributes);
         }
@@ -323,6 +319,13 @@ Status Win32FileSteps::removeFile(const std::string& path, bool evenReadOnly) {
         return refusalOf(error, file.value());
     }
     return Status::success();
+}
+
+DWORD Win32FileSteps::markForRemoval(HANDLE entry, const std::string&) {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof disposition)
+               ? 0
+               : GetLastError();
 }
 
 }  // namespace zorvik::win32

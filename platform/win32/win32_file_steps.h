@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -20,7 +19,7 @@ inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHA
 // The primitive steps through the wide-character API. A temporary is held open without
 // FILE_SHARE_DELETE from its creation to its rename (made through that handle), so that no
 // sweep by another instance can take it. Paths are Windows' own, in UTF-8.
-class Win32FileSteps final : public FileSteps {
+class Win32FileSteps : public FileSteps {
 public:
     Result<EntryFacts> inspect(const std::string& path, LinkHandling links) override;
     Status checkRemovable(const std::string& path) override;
@@ -51,11 +50,9 @@ public:
     // handle; anywhere else is refused. For the elevated process, whose places are held.
     void renameOnlyInto(std::vector<Place> places);
 
-    // Test hook: asked before a file is removed through its handle; a nonzero Win32 error is
-    // Windows' answer instead (one Wine never gives: "access denied" for a file held open).
-    void setRemovalFaultInjector(std::function<DWORD(const std::string& path)> injector) {
-        removalFaults_ = std::move(injector);
-    }
+protected:
+    // Marks the open file `entry`, at `path`, to go once its handles close: 0 or the Win32 error.
+    virtual DWORD markForRemoval(HANDLE entry, const std::string& path);
 
 private:
     struct Held {
@@ -96,7 +93,6 @@ private:
     std::map<std::string, Held> held_;
     std::map<std::string, FileIdentity> keptAside_;
     std::vector<Place> places_;
-    std::function<DWORD(const std::string&)> removalFaults_;
 };
 
 // A source for a copy, read through links, its holes asked of the file system where the file is

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/failure_text.h"
 #include "platform/win32/file_queries.h"
 #include "platform/win32/wide_text.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::win32 {
 

@@ -1,7 +1,7 @@
 #include "platform/win32/win32_interprocess_lock.h"
 
-#include "platform/failure_text.h"
 #include "platform/win32/named_mutex_turn.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::win32 {
 

@@ -2,40 +2,14 @@
 
 #include <commctrl.h>
 
-#include "platform/queued_answers.h"
 #include "platform/scoped_value.h"
-#include "platform/texts.h"
 #include "platform/win32/box_placement.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/wine_held_faces.h"
+#include "texts/texts.h"
 
 namespace zorvik::win32 {
-
-namespace {
-
-UINT& lastStyleShown() {
-    static UINT style = 0;
-    return style;
-}
-
-}  // namespace
-
-void Win32MessageBox::setNextAnswer(std::optional<int> answer) {
-    queued_answers::push(answer);
-}
-
-void Win32MessageBox::clearAnswers() {
-    queued_answers::clear();
-}
-
-const std::vector<std::string>& Win32MessageBox::answeredMessages() {
-    return queued_answers::answered();
-}
-
-UINT Win32MessageBox::lastStyle() {
-    return lastStyleShown();
-}
 
 std::optional<int> Win32MessageBox::confirm(std::string_view message, std::string_view title) {
     const auto answer = show(message, title, MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
@@ -53,10 +27,6 @@ constexpr int kGoOnButton = 100;
 
 std::optional<int> Win32MessageBox::confirmElevation(std::string_view message,
                                                      std::string_view title) {
-    lastStyleShown() = kShieldedQuestion;
-    if (auto queued = queued_answers::take(message)) {
-        return *queued;
-    }
     const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
     const std::wstring text = forTaskDialog(message);
     const std::wstring caption = toWideLossy(title);
@@ -122,10 +92,6 @@ void Win32MessageBox::dismiss() {
 
 std::optional<int> Win32MessageBox::show(std::string_view message, std::string_view title,
                                          UINT style) {
-    lastStyleShown() = style;
-    if (auto queued = queued_answers::take(message)) {
-        return *queued;
-    }
     // A window that is gone cannot own a box; without an owner the box blocks this thread's
     // windows all the same.
     const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
@@ -134,8 +100,8 @@ std::optional<int> Win32MessageBox::show(std::string_view message, std::string_v
     const NextBoxPlacedOverOwner placement(owner);
     const NextBoxInFaceShowing face(message);
     // A text that is not valid UTF-8 is still shown, with U+FFFD where it breaks.
-    const int answer = MessageBoxW(owner, brokenForTheScreen(message).c_str(),
-                                   toWideLossy(title).c_str(), style | modality | MB_SETFOREGROUND);
+    const int answer = showBox_(owner, brokenForTheScreen(message).c_str(),
+                                toWideLossy(title).c_str(), style | modality | MB_SETFOREGROUND);
     if (answer == 0) {
         return std::nullopt;
     }

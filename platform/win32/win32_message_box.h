@@ -5,17 +5,19 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/message_box_service.h"
 
 namespace zorvik::win32 {
 
-// MessageBoxW over the program's window. Tests queue answers with setNextAnswer so that no box
-// waits for a person; a queued answer also closes the next error or notice box unshown.
+// MessageBoxW over the program's window.
 class Win32MessageBox final : public MessageBoxService {
 public:
-    explicit Win32MessageBox(HWND owner = nullptr) : owner_(owner) {}
+    // How a box is shown and answered: MessageBoxW, unless a test answers in its place.
+    using ShowBox = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style);
+
+    explicit Win32MessageBox(HWND owner = nullptr, ShowBox showBox = MessageBoxW)
+        : owner_(owner), showBox_(showBox) {}
     void setOwner(HWND owner) { owner_ = owner; }
 
     std::optional<int> confirm(std::string_view message, std::string_view title) override;
@@ -25,19 +27,11 @@ public:
     void showNotice(std::string_view message, std::string_view title) override;
     void dismiss() override;
 
-    static void setNextAnswer(std::optional<int> answer);
-    static void clearAnswers();
-    // Every message that a queued answer took, in order, for tests to read.
-    static const std::vector<std::string>& answeredMessages();
-    // The MB_* style of the last box, queued answers included; for the question whose button
-    // bears the shield, kShieldedQuestion.
-    static UINT lastStyle();
-    static constexpr UINT kShieldedQuestion = 0xFFFFFFFF;
-
 private:
     std::optional<int> show(std::string_view message, std::string_view title, UINT style);
 
     HWND owner_;
+    ShowBox showBox_;
     bool showing_ = false;
 };
 

@@ -1,26 +1,19 @@
 #include "platform/win32/win32_open_file_dialog.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 
-#include "platform/failure_text.h"
 #include "platform/scoped_value.h"
-#include "platform/texts.h"
 #include "platform/win32/box_placement.h"
 #include "platform/win32/dialog_dismissal.h"
 #include "platform/win32/running_under_wine.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/wine_held_faces.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::win32 {
 
 namespace {
-
-std::optional<std::string>& nextFileName() {
-    static std::optional<std::string> next;
-    return next;
-}
 
 // Room for a path as long as Windows allows, not only MAX_PATH.
 constexpr DWORD kPathBuffer = 32768;
@@ -37,10 +30,6 @@ UINT_PTR CALLBACK placedOverTheWindow(HWND hookDialog, UINT message, WPARAM, LPA
 
 }  // namespace
 
-void Win32OpenFileDialog::setNextFileName(std::optional<std::string> path) {
-    nextFileName() = std::move(path);
-}
-
 std::wstring Win32OpenFileDialog::filterOf(std::string_view filter) {
     std::wstring wide = toWideLossy(filter);
     std::replace(wide.begin(), wide.end(), L'|', L'\0');
@@ -51,16 +40,15 @@ std::wstring Win32OpenFileDialog::filterOf(std::string_view filter) {
 }
 
 Win32OpenFileDialog::Win32OpenFileDialog(std::string_view title, std::string_view filter,
-                                         HWND owner)
-    : title_(toWideLossy(title)), filter_(filterOf(filter)), owner_(owner) {}
+                                         HWND owner, AskForFile askForFile)
+    : title_(toWideLossy(title)),
+      filter_(filterOf(filter)),
+      owner_(owner),
+      askForFile_(askForFile) {}
 
 Status Win32OpenFileDialog::Show() {
     // a cancelled dialog reports no file, even after an earlier choice
     fileName_.clear();
-    if (auto next = std::exchange(nextFileName(), std::nullopt)) {
-        fileName_ = std::move(*next);
-        return Status::success();
-    }
     std::wstring chosen(kPathBuffer, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -81,7 +69,7 @@ Status Win32OpenFileDialog::Show() {
         dialog.lpfnHook = placedOverTheWindow;
     }
     const ScopedValue showing(showing_, true);
-    if (!GetOpenFileNameW(&dialog)) {
+    if (!askForFile_(&dialog)) {
         const DWORD error = CommDlgExtendedError();
         if (error == 0) {
             return Status::success();

@@ -8,21 +8,17 @@
 #include <optional>
 #include <vector>
 
-#include "platform/failure_text.h"
-#include "platform/texts.h"
 #include "platform/win32/named_mutex_turn.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_errors.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::win32 {
 
 namespace {
 
-// A value as the registry holds it, to be put back exactly.
-struct StoredValue {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-};
+using StoredValue = Win32Registry::StoredValue;
 
 // The text of a string value: up to its first zero, as Windows' own readers take it.
 std::wstring_view textOf(const std::vector<BYTE>& bytes) {
@@ -44,16 +40,6 @@ LSTATUS queryValue(HKEY key, const std::wstring& name, StoredValue& out) {
         }
     }
     return status;
-}
-
-LSTATUS setValue(HKEY key, const std::wstring& name, const StoredValue& value) {
-    return RegSetValueExW(key, name.c_str(), 0, value.type, value.bytes.data(),
-                          static_cast<DWORD>(value.bytes.size()));
-}
-
-LSTATUS removeValue(HKEY key, const std::wstring& name) {
-    const LSTATUS status = RegDeleteValueW(key, name.c_str());
-    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
 std::optional<StoredValue> storedForm(const RegistryValue& value) {
@@ -146,6 +132,16 @@ Result<RegistryValue> Win32Registry::read(std::string_view key, std::string_view
     }
 }
 
+LSTATUS Win32Registry::change(HKEY key, const std::wstring& name,
+                              const std::optional<StoredValue>& value) {
+    if (value) {
+        return RegSetValueExW(key, name.c_str(), 0, value->type, value->bytes.data(),
+                              static_cast<DWORD>(value->bytes.size()));
+    }
+    const LSTATUS status = RegDeleteValueW(key, name.c_str());
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
 Status Win32Registry::applyChecked(std::string_view key, std::span<const ValueChange> changes) {
     const auto failed = [&](ErrorCode code, std::string_view name, std::string_view why = {}) {
         return Status(failure_text::settingWriteFailed(code, fullValueName(key, name), why));
@@ -195,19 +191,13 @@ Status Win32Registry::applyChecked(std::string_view key, std::span<const ValueCh
         if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
             before.push_back(status == ERROR_SUCCESS ? std::optional(std::move(old))
                                                      : std::nullopt);
-            status = injector_ ? injector_(changes[i].name) : ERROR_SUCCESS;
-        }
-        if (status == ERROR_SUCCESS) {
-            status = plan[i].value ? setValue(opened.get(), plan[i].name, *plan[i].value)
-                                   : removeValue(opened.get(), plan[i].name);
+            status = change(opened.get(), plan[i].name, plan[i].value);
         }
         if (status != ERROR_SUCCESS) {
             // the value that failed is put back too, in case it was written in part
             bool undone = true;
             for (std::size_t undo = before.size(); undo-- > 0;) {
-                const LSTATUS back = before[undo]
-                                         ? setValue(opened.get(), plan[undo].name, *before[undo])
-                                         : removeValue(opened.get(), plan[undo].name);
+                const LSTATUS back = change(opened.get(), plan[undo].name, before[undo]);
                 undone = undone && back == ERROR_SUCCESS;
             }
             const auto error = static_cast<DWORD>(status);

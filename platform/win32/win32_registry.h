@@ -1,9 +1,12 @@
 #pragma once
 
+#include <windows.h>
+
 #include <chrono>
-#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -13,7 +16,7 @@ namespace zorvik::win32 {
 // number of writers. Applying several values remembers what was there and puts it back when one
 // of them fails, and takes a turn with the other instances of this program, so that two of them
 // (two windows closing at once) never leave a mix of what each wrote.
-class Win32Registry final : public Registry {
+class Win32Registry : public Registry {
 public:
     // The mutex whose turn every apply takes; per session, as the current user's registry is.
     static constexpr const wchar_t* kWritersMutex = L"Local\\Zorvik.Setings.writers";
@@ -25,17 +28,19 @@ public:
 
     Result<RegistryValue> read(std::string_view key, std::string_view valueName) override;
 
-    // Test hook: called before each value is written (with its name); a nonzero Win32 error code
-    // makes that write fail with it.
-    void setWriteFaultInjector(std::function<long(std::string_view valueName)> injector) {
-        injector_ = std::move(injector);
-    }
+    // A value as the registry holds it, to be put back exactly.
+    struct StoredValue {
+        DWORD type = REG_NONE;
+        std::vector<BYTE> bytes;
+    };
 
 protected:
     Status applyChecked(std::string_view key, std::span<const ValueChange> changes) override;
+    // Sets one value of the open key, or removes it (none), as an apply and its undo do.
+    virtual LSTATUS change(HKEY key, const std::wstring& name,
+                           const std::optional<StoredValue>& value);
 
 private:
-    std::function<long(std::string_view)> injector_;
     std::chrono::milliseconds writePatience_;
 };
 

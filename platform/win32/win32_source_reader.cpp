@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <winioctl.h>
 
-#include "platform/failure_text.h"
 #include "platform/win32/file_queries.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_steps.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::win32 {
 

@@ -7,10 +7,10 @@
 #include <functional>
 #include <memory>
 
-#include "platform/texts.h"
 #include "sound/pulse/sound_output.h"
 #include "sound/sndfile/wav_decoder.h"
 #include "sound/sound_failures.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 

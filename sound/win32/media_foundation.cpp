@@ -1,8 +1,8 @@
 #include "sound/win32/media_foundation.h"
 
-#include "platform/texts.h"
 #include "platform/win32/running_under_wine.h"
 #include "platform/win32/win32_errors.h"
+#include "texts/texts.h"
 
 namespace zorvik::win32 {
 

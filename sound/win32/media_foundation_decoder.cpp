@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "platform/scoped_value.h"
-#include "platform/texts.h"
 #include "platform/win32/wide_text.h"
 #include "sound/win32/source_reader_sound.h"
+#include "texts/texts.h"
 
 namespace zorvik::win32 {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/failure_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::win32 {
 

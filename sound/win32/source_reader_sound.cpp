@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/texts.h"
+#include "texts/texts.h"
 
 namespace zorvik::win32 {
 

@@ -6,32 +6,18 @@
 
 namespace zorvik::win32 {
 
-namespace {
+Win32Player::Win32Player() : Win32Player([] { return waveOutGetNumDevs(); }) {}
 
-std::optional<unsigned>& deviceCountForTests() {
-    static std::optional<unsigned> count;
-    return count;
-}
-
-// PlaySound and waveOut report success with no sound device at all; asking first lets the user
-// be told.
-unsigned deviceCount() {
-    return deviceCountForTests().value_or(waveOutGetNumDevs());
-}
-
-}  // namespace
-
-void Win32Player::setDeviceCountForTests(std::optional<unsigned> count) {
-    deviceCountForTests() = count;
-}
-
-Win32Player::Win32Player() = default;
+Win32Player::Win32Player(std::function<unsigned()> deviceCount)
+    : deviceCount_(std::move(deviceCount)) {}
 
 Win32Player::~Win32Player() = default;
 
 Status Win32Player::sound() {
     stop();  // a new melody cuts the one playing short, whether or not it can play
-    if (deviceCount() == 0) {
+    // PlaySound and waveOut report success with no sound device at all; asking first lets the
+    // user be told.
+    if (deviceCount_() == 0) {
         return failure_text::playFailed(ErrorCode::NoDevice, fileName_);
     }
     auto source = openWaveSource(fileName_);

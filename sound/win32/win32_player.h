@@ -1,7 +1,7 @@
 #pragma once
 
+#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +17,9 @@ class WaveStream;
 // take it; the sound streams from the file, a few buffers at a time.
 class Win32Player final : public Player {
 public:
+    // Counts the sound devices through Windows, or through `deviceCount`.
     Win32Player();
+    explicit Win32Player(std::function<unsigned()> deviceCount);
     ~Win32Player() override;
     Win32Player(const Win32Player&) = delete;
     Win32Player& operator=(const Win32Player&) = delete;
@@ -29,10 +31,8 @@ public:
     // Whether a melody holds the sound device (and its file): until it has played or is stopped.
     bool isPlaying() const;
 
-    // Test hook: the number of sound devices, in place of what Windows reports.
-    static void setDeviceCountForTests(std::optional<unsigned> count);
-
 private:
+    std::function<unsigned()> deviceCount_;
     std::string fileName_;
     std::unique_ptr<WaveStream> playing_;
 };

@@ -6,6 +6,7 @@
 
 #include "platform/windows_path.h"
 #include "tests/contract/file_system_fixture.h"
+#include "tests/support/step_faults.h"
 
 namespace zorvik::testing {
 namespace {
@@ -148,13 +149,13 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
         const std::string before = names(from) + "|" + names(to);
         auto failing = std::make_shared<std::vector<FileStep>>(row.failing);
         auto pretended = std::make_shared<std::optional<FileStep>>(row.pretended);
-        files().setStepFaults([=, this](FileStep step) -> std::optional<StepFault> {
+        setStepFaults(files(), [=, this](FileStep step) -> std::optional<StepFault> {
             if (row.operation == across && step == MoveInOneStep) {
-                return StepFault::fail(ErrorCode::NotSameVolume);
+                return stepFails(ErrorCode::NotSameVolume);
             }
             if (*pretended == step) {
                 pretended->reset();
-                return StepFault::pretendDone();
+                return stepPretendedDone();
             }
             if (const auto found = std::find(failing->begin(), failing->end(), step);
                 found != failing->end()) {
@@ -162,7 +163,7 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
                 if (row.sourceVanishes) {
                     (void)files().steps().removeFile(files().hostPath(source).value(), true);
                 }
-                return StepFault::fail(ErrorCode::AccessDenied);
+                return stepFails(ErrorCode::AccessDenied);
             }
             return std::nullopt;
         });
@@ -186,7 +187,7 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
                 done = files().deleteFile(source);
                 break;
         }
-        files().setStepFaults(nullptr);
+        setStepFaults(files(), nullptr);
         // an older namesake left aside stays named by the journal, for the next start to settle
         const auto& left = machine->namesIn(to);
         const bool keptLeft = std::any_of(left.begin(), left.end(), [](const std::string& name) {
@@ -265,9 +266,9 @@ TEST_P(FileTransactionContract, ALinkIsDeletedOrMovedAsItselfOrNotAtAll) {
         if (!machine->symbolicLink(target, link)) {
             GTEST_SKIP() << "no symbolic links here";
         }
-        files().setStepFaults([&](FileStep step) -> std::optional<StepFault> {
+        setStepFaults(files(), [&](FileStep step) -> std::optional<StepFault> {
             if (operation == Operation::MoveAcrossVolumes && step == MoveInOneStep) {
-                return StepFault::fail(ErrorCode::NotSameVolume);
+                return stepFails(ErrorCode::NotSameVolume);
             }
             return std::nullopt;
         });
@@ -275,7 +276,7 @@ TEST_P(FileTransactionContract, ALinkIsDeletedOrMovedAsItselfOrNotAtAll) {
         const Status done = operation == Operation::Copy     ? copyFile(files(), link, moved)
                             : operation == Operation::Delete ? files().deleteFile(link)
                                                              : files().moveFile(link, moved);
-        files().setStepFaults(nullptr);
+        setStepFaults(files(), nullptr);
         EXPECT_EQ(machine->readFile(target), "the song");
         EXPECT_EQ(names(other), "song.wav");
         if (operation == Operation::Copy) {
@@ -321,19 +322,19 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         if (row.namesake) {
             machine->writeFile(other + "\\x.wav", kOlder);
         }
-        files().setStepFaults([&](FileStep step) -> std::optional<StepFault> {
+        setStepFaults(files(), [&](FileStep step) -> std::optional<StepFault> {
             if (row.acrossVolumes && step == MoveInOneStep) {
-                return StepFault::fail(ErrorCode::NotSameVolume);
+                return stepFails(ErrorCode::NotSameVolume);
             }
             if (row.keptStays && step == DropKept) {
-                return StepFault::fail(ErrorCode::Other);
+                return stepFails(ErrorCode::Other);
             }
             return std::nullopt;
         });
         CountingJournal journal;
         journal.refuse = row.refuse;
         const Status done = files().moveFile(rings + "\\x.wav", other + "\\x.wav", &journal);
-        files().setStepFaults(nullptr);
+        setStepFaults(files(), nullptr);
         EXPECT_EQ(done.ok(), row.moved);
         EXPECT_EQ(journal.records, row.records);
         EXPECT_EQ(journal.forgets, row.moved && !row.keptStays ? row.records : 0);
@@ -420,13 +421,13 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
             move.older = row.keptRecorded ? stampAt(keptPath) : FileStamp{};
         }
         if (row.failing) {
-            files().setStepFaults([&, once = true](FileStep step) mutable {
+            setStepFaults(files(), [&, once = true](FileStep step) mutable {
                 const bool fails = once && step == *row.failing;
                 once = once && !fails;
-                return fails ? std::optional(StepFault::fail(ErrorCode::InUse)) : std::nullopt;
+                return fails ? std::optional(stepFails(ErrorCode::InUse)) : std::nullopt;
             });
             const Status refused = files().settleMove(move);
-            files().setStepFaults(nullptr);
+            setStepFaults(files(), nullptr);
             EXPECT_EQ(refused.ok() ? ErrorCode::Other : refused.code(), ErrorCode::InUse);
             EXPECT_TRUE(machine->readFile(move.source) == kMelody ||
                         machine->readFile(move.destination) == kMelody);

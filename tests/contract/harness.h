@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_transaction.h"
+#include "file_transaction/file_transaction.h"
 #include "platform/registry.h"
 #include "sound/sound_decoder.h"
 

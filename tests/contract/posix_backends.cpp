@@ -80,9 +80,7 @@ class PosixRegistryHarness final : public RegistryHarness {
     static constexpr std::chrono::milliseconds kPatience{100};
 
 public:
-    PosixRegistryHarness() : registry_((folder_ / "config" / "HKCU.reg").string()) {
-        registry_.setWritePatience(kPatience);
-    }
+    PosixRegistryHarness() : registry_((folder_ / "config" / "HKCU.reg").string(), kPatience) {}
     Registry& registry() override { return registry_; }
     std::string key() const override { return "Zorvik\\Setings"; }
     std::chrono::milliseconds patience() const override { return kPatience; }

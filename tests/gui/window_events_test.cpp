@@ -160,18 +160,16 @@ TEST_F(WindowEvents, TheDialogGivesWindowsPathsAndRefusesNamesWindowsCannotHold)
     QtOpenFileDialog dialog(nullptr, "t", "Wav|*.wav", [&](const std::string& host) {
         return platform().drives().windowsPathOf(host);
     });
-    QtOpenFileDialog::setNextFileName(
-        QString::fromStdString((root / "pick" / "Нова.wav").string()));
+    answerFileDialogs(QString::fromStdString((root / "pick" / "Нова.wav").string()));
     ASSERT_TRUE(dialog.Show().ok());
     EXPECT_EQ(dialog.FileTitle(), "Нова.wav");
     EXPECT_EQ(dialog.FileName(), testing::onDriveZ(root / "pick" / "Нова.wav"));
 
-    QtOpenFileDialog::setNextFileName(
-        QString::fromStdString((root / "pick" / "bad:name.wav").string()));
+    answerFileDialogs(QString::fromStdString((root / "pick" / "bad:name.wav").string()));
     EXPECT_FALSE(dialog.Show().ok());
     EXPECT_EQ(dialog.FileTitle(), "");
 
-    QtOpenFileDialog::setNextFileName(QString());  // cancelled after an earlier choice
+    answerFileDialogs();  // cancelled after an earlier choice
     ASSERT_TRUE(dialog.Show().ok());
     EXPECT_EQ(dialog.FileTitle(), "");
 }

@@ -1,5 +1,7 @@
 #include "tests/gui/window_fixture.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -11,7 +13,6 @@ WindowFixture::~WindowFixture() {
     if (program) {
         window().hide();
     }
-    QtMessageBox::clearAnswers();
 }
 
 std::filesystem::path WindowFixture::installed(const std::string& place) const {
@@ -28,7 +29,26 @@ void WindowFixture::chooseNextInTheOpenFileDialog(const std::string& name) {
     const auto chosen = root / "pick" / name;
     std::filesystem::create_directories(chosen.parent_path());
     writeFile(chosen, testing::waveFile("new melody"));
-    QtOpenFileDialog::setNextFileName(QString::fromStdString(chosen.string()));
+    answerFileDialogs(QString::fromStdString(chosen.string()));
+}
+
+void WindowFixture::answerFileDialogs(QString hostPath) {
+    nextFile_ = std::move(hostPath);
+    dialogs_.disconnect();
+    QObject::connect(&dialogs_, &QTimer::timeout, [this] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        if (const QString chosen = std::exchange(nextFile_, QString()); !chosen.isEmpty()) {
+            // typed whole into the name box, as a user may, and Open pressed
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(chosen);
+            static_cast<QDialog*>(dialog)->accept();
+        } else {
+            dialog->reject();
+        }
+    });
+    dialogs_.start(10);
 }
 
 void WindowFixture::watch(std::function<bool()> tick) {
@@ -45,8 +65,8 @@ void WindowFixture::stopTheNextProgress(Stop how, bool atTheFlush, ProgressSeen*
     platform().progress().setDialogDelay(0);
     auto hold = std::make_shared<FlushHold>();
     if (atTheFlush) {
-        static_cast<TransactionalFileSystem&>(platform().files())
-            .setStepFaults(FlushHold::of(hold));
+        setStepFaults(static_cast<TransactionalFileSystem&>(platform().files()),
+                      FlushHold::of(hold));
     }
     auto ticks = std::make_shared<int>(0);
     watch([this, how, atTheFlush, seen, hold, ticks] {
@@ -101,10 +121,8 @@ void WindowFixture::stopTheNextProgress(Stop how, bool atTheFlush, ProgressSeen*
 }
 
 void WindowFixture::closeWhenAQuestionShows(int answeredFirst) {
-    QtMessageBox::clearAnswers();
-    for (int i = 0; i < answeredFirst; ++i) {
-        QtMessageBox::setNextAnswer(kAnswerOk);
-    }
+    answered().boxes().clear();
+    answered().boxes().queue(kAnswerOk, answeredFirst);
     wentWhileHandling_ = false;
     goneWatch_ = std::make_unique<EventHeard>(QEvent::Hide, [this] {
         wentWhileHandling_ = wentWhileHandling_ || program->form().handling();

@@ -18,7 +18,7 @@
 
 #include "main_window/qt/controls.h"
 #include "main_window/qt/qt_desktop.h"
-#include "platform/qt/qt_message_box.h"
+#include "tests/support/answered_boxes.h"
 #include "tests/support/sound_files.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/window_behaviours.h"
@@ -34,7 +34,6 @@ public:
         std::filesystem::create_directories(rings() / "Deleted");
         setenv("ZORVIK_DRIVE_C", (root / "c").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        QtMessageBox::clearAnswers();
     }
     ~WindowFixture() override;
 
@@ -43,9 +42,13 @@ public:
     }
     std::filesystem::path store() const { return root / "config" / "zorvik" / "HKCU.reg"; }
 
-    // Starts the program and waits for its first repaint.
-    QtDesktop& start() {
-        program = std::make_unique<Program>(createDesktop(0, nullptr));
+    // Starts the program, its first `cancelledBoxes` boxes answered Cancel unseen and every
+    // open-file dialog cancelled unless a row chose a file, and waits for its first repaint.
+    QtDesktop& start(int cancelledBoxes = 0) {
+        auto answering = std::make_unique<AnsweredDesktop>(createDesktop(0, nullptr));
+        answering->boxes().queue(kAnswerCancel, cancelledBoxes);
+        program = std::make_unique<Program>(std::move(answering));
+        answerFileDialogs();
         program->start();
         // the first repaint runs as the window is shown, before it is on the screen
         waitFor([&] {
@@ -53,7 +56,8 @@ public:
         });
         return desktop();
     }
-    QtDesktop& desktop() { return qtDesktopOf(*program); }
+    AnsweredDesktop& answered() { return static_cast<AnsweredDesktop&>(program->desktop()); }
+    QtDesktop& desktop() { return static_cast<QtDesktop&>(answered().real()); }
     gui::Form1Window& window() { return desktop().window(); }
     QtPosixPlatform& platform() { return desktop().services(); }
     template <typename Condition>
@@ -83,12 +87,7 @@ public:
     }
     std::string storedOptions() override { return readFile(store()); }
     Form1& startWindow() override {
-        for (int box = 0; box < 20; ++box) {
-            QtMessageBox::setNextAnswer(kAnswerCancel);
-        }
-        // a dialog no row expects is cancelled, not left open until the run's time runs out
-        QtOpenFileDialog::setNextFileName(QString());
-        start();
+        start(20);
         window().activateWindow();
         waitFor([this] { return window().isActiveWindow() && QApplication::focusWidget(); });
         return program->form();
@@ -183,10 +182,8 @@ public:
     }
 
     void answerBoxes(int answer) override {
-        QtMessageBox::clearAnswers();
-        for (int box = 0; box < 200; ++box) {
-            QtMessageBox::setNextAnswer(answer);
-        }
+        answered().boxes().clear();
+        answered().boxes().queue(answer, 200);
     }
 
     std::vector<std::string> listed() override {
@@ -220,10 +217,10 @@ public:
         }
         return {};
     }
-    std::vector<std::string> boxesShown() override { return QtMessageBox::answeredMessages(); }
+    std::vector<std::string> boxesShown() override { return answered().boxes().answered(); }
     int playsStarted() override {
         int plays = 0;
-        for (const auto& message : QtMessageBox::answeredMessages()) {
+        for (const auto& message : answered().boxes().answered()) {
             plays += message.find("не може да бъде изсвирена") != std::string::npos ? 1 : 0;
         }
         return plays;
@@ -258,6 +255,9 @@ public:
         return listing(installed(folder));
     }
     void chooseNextInTheOpenFileDialog(const std::string& name) override;
+    // The next open-file dialog chooses `hostPath` as the user would, or is cancelled (""): a
+    // dialog no row expects is cancelled, not left open until the run's time runs out.
+    void answerFileDialogs(QString hostPath = {});
     bool installFolderNeedsRights() override { return false; }
     ProgressService& progress() override { return platform().progress(); }
     void stopTheNextProgress(Stop how, bool atTheFlush, ProgressSeen* seen) override;
@@ -309,6 +309,8 @@ private:
     };
 
     QTimer watch_;
+    QTimer dialogs_;
+    QString nextFile_;
     std::unique_ptr<EventHeard> goneWatch_;
     std::unique_ptr<EventHeard> closeHeard_;
     bool wentWhileHandling_ = false;

@@ -11,10 +11,11 @@
 #include <functional>
 #include <optional>
 
-#include "platform/file_transaction.h"
+#include "file_transaction/file_transaction.h"
 #include "tests/support/counted_registry.h"
 #include "tests/support/posix_form_fixture.h"
 #include "tests/support/sound_files.h"
+#include "tests/support/step_faults.h"
 
 namespace zorvik {
 namespace {
@@ -22,6 +23,8 @@ namespace {
 using testing::CountedRegistry;
 using testing::listing;
 using testing::readFile;
+using testing::setStepFaults;
+using testing::stepFails;
 
 // A machine whose program kills itself at its `killAt`th step (file steps and settings writes
 // counted alike); 0 runs to the end.
@@ -35,14 +38,14 @@ public:
         writeStore(
             "\"AudioPath\"=\"C:\\\\Program "
             "Files\\\\Zorvik\\\\Rings\"\n\"RingSound\"=\"old.wav\"\n");
-        files.setStepFaults([this](FileStep fileStep) {
+        setStepFaults(files, [this](FileStep fileStep) {
             step();
             if (refusing_) {
-                return std::optional(StepFault::fail(ErrorCode::AccessDenied));
+                return std::optional(stepFails(ErrorCode::AccessDenied));
             }
             // Deleted on a volume of its own: the move copies, then removes the source
             return acrossVolumes && fileStep == FileStep::MoveInOneStep
-                       ? std::optional(StepFault::fail(ErrorCode::NotSameVolume))
+                       ? std::optional(stepFails(ErrorCode::NotSameVolume))
                        : std::optional<StepFault>();
         });
     }

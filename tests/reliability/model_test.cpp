@@ -12,9 +12,9 @@
 #include <set>
 
 #include "platform/posix/reg_document.h"
-#include "platform/texts.h"
 #include "tests/support/posix_form_fixture.h"
 #include "tests/support/sound_files.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 namespace {

@@ -282,7 +282,7 @@ FakeFileSystem::FakeFileSystem()
     : root_(std::make_unique<Node>()),
       steps_(std::make_unique<Steps>(*this, false)),
       administratorSteps_(std::make_unique<Steps>(*this, true)) {
-    setStepFaults([this](FileStep step) -> std::optional<StepFault> {
+    setStepFaults(*this, [this](FileStep step) -> std::optional<StepFault> {
         const auto found = faults_.find(step);
         if (found == faults_.end()) {
             return std::nullopt;

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/failure_text.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
 #include "tests/support/fake_file_nodes.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::testing {
 
 void FakeFileSystem::failNext(FileStep step, ErrorCode code) {
-    faults_[step] = StepFault::fail(code);
+    faults_[step] = stepFails(code);
 }
 
 Result<FakeFileSystem::Located> FakeFileSystem::locate(std::string_view path,

@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_transaction.h"
+#include "file_transaction/file_transaction.h"
+#include "tests/support/step_faults.h"
 
 namespace zorvik::testing {
 

@@ -1,7 +1,7 @@
 #include "tests/support/fake_registry.h"
 
-#include "platform/failure_text.h"
 #include "platform/windows_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::testing {
 

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/file_transaction.h"
+#include "file_transaction/file_transaction.h"
 #include "sound/sound_failures.h"
 
 namespace zorvik::testing {

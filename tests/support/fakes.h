@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/failure_text.h"
 #include "platform/interprocess_lock.h"
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
@@ -16,6 +15,7 @@
 #include "platform/progress_service.h"
 #include "settings/shell_object.h"
 #include "sound/player.h"
+#include "texts/failure_text.h"
 
 // Stand-ins for the platform services a person would answer, so the window's handlers run
 // headless and every question they ask is recorded.

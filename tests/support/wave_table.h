@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/failure_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::testing {
 

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "platform/texts.h"
 #include "tests/support/designed_captions.h"
 #include "tests/support/melody_names.h"
+#include "texts/texts.h"
 
 namespace zorvik::testing {
 namespace {

@@ -9,8 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "file_transaction/file_transaction.h"
 #include "main_window/form1.h"
-#include "platform/file_transaction.h"
+#include "tests/support/step_faults.h"
 
 namespace zorvik::testing {
 

@@ -10,9 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/failure_text.h"
 #include "platform/install_folder.h"
-#include "platform/texts.h"
 #include "platform/win32/elevated_pipe.h"
 #include "platform/win32/elevated_places.h"
 #include "platform/win32/wide_text.h"
@@ -24,8 +22,11 @@
 #include "tests/support/fake_registry.h"
 #include "tests/support/form_driver.h"
 #include "tests/support/sound_files.h"
+#include "tests/support/step_faults.h"
 #include "tests/win32/host_commands.h"
 #include "tests/win32/scratch.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 namespace {
@@ -33,6 +34,8 @@ namespace {
 using testing::entriesOf;
 using testing::listing;
 using testing::readBytes;
+using testing::setStepFaults;
+using testing::stepFails;
 using testing::writeBytes;
 
 const std::string kInstall = install::kFolder;
@@ -75,11 +78,11 @@ public:
             elevated = true;
             return startDirectly(program, parameters);
         });
-        files.setStepFaults([this](FileStep step) -> std::optional<StepFault> {
+        setStepFaults(files, [this](FileStep step) -> std::optional<StepFault> {
             const bool changes = step == FileStep::CreateTemporary ||
                                  step == FileStep::MoveInOneStep || step == FileStep::RemoveFile;
             if (changes && !elevated) {
-                return StepFault::fail(ErrorCode::AccessDenied, "достъпът е отказан");
+                return stepFails(ErrorCode::AccessDenied, "достъпът е отказан");
             }
             return std::nullopt;
         });

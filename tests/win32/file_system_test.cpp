@@ -11,6 +11,7 @@
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
+#include "tests/support/step_faults.h"
 #include "tests/support/whole_copy.h"
 #include "tests/win32/api_trace.h"
 #include "tests/win32/scratch.h"
@@ -20,8 +21,21 @@ namespace {
 
 using testing::entriesOf;
 using testing::readBytes;
+using testing::setStepFaults;
+using testing::stepFails;
 using testing::widePath;
 using testing::writeBytes;
+
+// Windows' steps, which refuse to remove a file whose path holds `refused` for want of rights:
+// an answer Wine never gives for a file held open.
+struct RefusingSteps final : Win32FileSteps {
+    DWORD markForRemoval(HANDLE entry, const std::string& path) override {
+        return !refused.empty() && path.find(refused) != std::string::npos
+                   ? ERROR_ACCESS_DENIED
+                   : Win32FileSteps::markForRemoval(entry, path);
+    }
+    std::string refused;
+};
 
 class Win32FileSystemTest : public ::testing::Test {
 protected:
@@ -39,7 +53,8 @@ protected:
     testing::ScratchFolder scratch;
     std::string rings;
     std::string deleted;
-    Win32FileSystem files;
+    RefusingSteps* steps = new RefusingSteps;
+    Win32FileSystem files{std::unique_ptr<Win32FileSteps>(steps)};
 };
 
 TEST_F(Win32FileSystemTest, FilesNamedAsDevicesStayOutOfTheList) {
@@ -129,14 +144,12 @@ TEST_F(Win32FileSystemTest, AFileInUseIsReplacedAtOnceOrNamedAsInUse) {
         const std::wstring wideMelody = widePath(melody);
         if (across) {
             SetFileAttributesW(wideMelody.c_str(), FILE_ATTRIBUTE_READONLY);
-            files.setStepFaults([](FileStep step) {
+            setStepFaults(files, [](FileStep step) {
                 return step == FileStep::MoveInOneStep
-                           ? std::optional(StepFault::fail(ErrorCode::NotSameVolume))
+                           ? std::optional(stepFails(ErrorCode::NotSameVolume))
                            : std::nullopt;
             });
-            files.win32Steps().setRemovalFaultInjector([&](const std::string& path) -> DWORD {
-                return path.find("Rings\\Зает.wav") != std::string::npos ? ERROR_ACCESS_DENIED : 0;
-            });
+            steps->refused = "Rings\\Зает.wav";
         }
         const HANDLE holder =
             row.held ? CreateFileW(widePath(held).c_str(), row.access, row.sharing, nullptr,
@@ -161,8 +174,8 @@ TEST_F(Win32FileSystemTest, AFileInUseIsReplacedAtOnceOrNamedAsInUse) {
         if (holder != nullptr) {
             CloseHandle(holder);
         }
-        files.setStepFaults(nullptr);
-        files.win32Steps().setRemovalFaultInjector(nullptr);
+        setStepFaults(files, nullptr);
+        steps->refused.clear();
         EXPECT_EQ(entriesOf(deleted), std::vector<std::string>{"Зает.wav"}) << "no temporary";
         if (done.ok()) {
             EXPECT_TRUE(row.mayGoThrough);
@@ -222,9 +235,9 @@ TEST_F(Win32FileSystemTest, TheNewContentIsFlushedBeforeItsRename) {
         const std::wstring permissionsBefore = permissionsOf(rings + "\\Phone.wav");
         const std::wstring movedPermissions = permissionsOf(deleted + "\\new.wav");
         ASSERT_NE(permissionsBefore, movedPermissions) << "the installer's permissions not set";
-        files.setStepFaults([&](FileStep step) -> std::optional<StepFault> {
+        setStepFaults(files, [&](FileStep step) -> std::optional<StepFault> {
             if (step == FileStep::MoveInOneStep) {
-                return StepFault::fail(ErrorCode::NotSameVolume);
+                return stepFails(ErrorCode::NotSameVolume);
             }
             return std::nullopt;
         });

@@ -7,6 +7,7 @@
 
 #include "platform/message_box_service.h"
 #include "platform/win32/wide_text.h"
+#include "tests/support/step_faults.h"
 #include "tests/win32/scratch.h"
 
 namespace zorvik::testing {
@@ -51,14 +52,14 @@ KilledMachine::KilledMachine(KilledOperation operation, const std::string& folde
       counted_(registry, [this] { step(); }),
       shells_(counted_),
       lock_(lockName(folder), kInterprocessLockPatience) {
-    files.setStepFaults([this](FileStep fileStep) {
+    setStepFaults(files, [this](FileStep fileStep) {
         step();
         if (refusing_) {
-            return std::optional(StepFault::fail(ErrorCode::AccessDenied));
+            return std::optional(stepFails(ErrorCode::AccessDenied));
         }
         // Deleted on a volume of its own: the move copies, then removes the source
         return operation_ != KilledOperation::RingChoice && fileStep == FileStep::MoveInOneStep
-                   ? std::optional(StepFault::fail(ErrorCode::NotSameVolume))
+                   ? std::optional(stepFails(ErrorCode::NotSameVolume))
                    : std::optional<StepFault>();
     });
 }

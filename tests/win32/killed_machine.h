@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_transaction.h"
+#include "file_transaction/file_transaction.h"
 #include "platform/registry.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_interprocess_lock.h"

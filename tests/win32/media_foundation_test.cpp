@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/texts.h"
 #include "sound/win32/media_foundation.h"
+#include "texts/texts.h"
 
 namespace zorvik::testing {
 namespace {

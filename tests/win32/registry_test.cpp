@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <utility>
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_registry.h"
@@ -26,8 +27,20 @@ protected:
         return value.ok() ? std::optional(value.value()) : std::nullopt;
     }
 
+    // The registry, whose next change of the value `failing` fails with `failure`.
+    struct FailingRegistry final : Win32Registry {
+        LSTATUS change(HKEY key, const std::wstring& name,
+                       const std::optional<StoredValue>& value) override {
+            return name == failing && failure != ERROR_SUCCESS
+                       ? std::exchange(failure, ERROR_SUCCESS)
+                       : Win32Registry::change(key, name, value);
+        }
+        std::wstring failing;
+        LSTATUS failure = ERROR_SUCCESS;
+    };
+
     testing::ScratchKey scratch;
-    Win32Registry registry;
+    FailingRegistry registry;
 };
 
 TEST_F(Win32RegistryTest, ValuesOfEveryTypeReadAsStored) {
@@ -99,8 +112,8 @@ TEST_F(Win32RegistryTest, ARefusedValueTakesBackTheOnesBeforeIt) {
             {"RingSound", RegistryValue::string(row.ringSound)},
             {"Audio", RegistryValue::dword(1)},
         }};
-        registry.setWriteFaultInjector(
-            [&](std::string_view name) { return name == "Audio" ? row.audioFault : 0; });
+        registry.failing = L"Audio";
+        registry.failure = static_cast<LSTATUS>(row.audioFault);
         const Status applied = registry.apply(scratch.key(), changes);
         ASSERT_FALSE(applied.ok()) << row.ringSound;
         EXPECT_EQ(applied.code(), row.code);

@@ -1,4 +1,4 @@
-// The services that speak to the user or the sound card, through their test hooks so that no
+// The services that speak to the user or the sound card, answered in Windows' place so that no
 // test waits for a person, and the player against whatever sound device this machine has.
 #include <windows.h>
 // after windows.h, which it needs
@@ -9,6 +9,7 @@
 #include <psapi.h>
 
 #include "platform/win32/application_folder.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_open_file_dialog.h"
 #include "platform/win32/win32_progress.h"
@@ -21,37 +22,56 @@
 namespace zorvik::win32 {
 namespace {
 
-TEST(Win32MessageBoxTest, QueuedAnswersStandInForThePersonWithTheDesignedStyles) {
-    Win32MessageBox::clearAnswers();
-    Win32MessageBox box;
-    Win32MessageBox::setNextAnswer(kAnswerOk);
+// What the last box was shown with, as Windows would have shown it.
+struct ShownBox {
+    std::string text;
+    UINT style = 0;
+};
+ShownBox shown;
+
+int WINAPI answerBox(HWND, LPCWSTR text, LPCWSTR, UINT style) {
+    shown = {toUtf8Lossy(text), style & (MB_TYPEMASK | MB_ICONMASK | MB_DEFMASK)};
+    return (style & MB_TYPEMASK) == MB_RETRYCANCEL ? IDRETRY : IDOK;
+}
+
+int WINAPI failBox(HWND, LPCWSTR, LPCWSTR, UINT) {
+    return 0;
+}
+
+TEST(Win32MessageBoxTest, EachBoxHasItsDesignedStyleAndAnAnswerCountsAsItsButton) {
+    Win32MessageBox box(nullptr, answerBox);
     EXPECT_EQ(box.confirm("Да запиша ли „Звън.wav“?", "Zorvik"), kAnswerOk);
-    EXPECT_EQ(Win32MessageBox::lastStyle(), 33u) << "OK and Cancel with the question icon";
-    Win32MessageBox::setNextAnswer(std::nullopt);
-    EXPECT_EQ(box.confirm("Втори въпрос", "Zorvik"), std::nullopt) << "a box that failed";
-    Win32MessageBox::setNextAnswer(kAnswerOk);
+    EXPECT_EQ(shown.style, 33u) << "OK and Cancel with the question icon";
+    EXPECT_EQ(shown.text, "Да запиша ли „Звън.wav“?");
     box.showError("Грешка", "Zorvik");
-    EXPECT_EQ(Win32MessageBox::lastStyle(), UINT{MB_OK | MB_ICONERROR});
-    Win32MessageBox::setNextAnswer(kAnswerOk);
+    EXPECT_EQ(shown.style, UINT{MB_OK | MB_ICONERROR});
     box.showNotice("Няма маркирана мелодия", "Zorvik");
-    EXPECT_EQ(Win32MessageBox::lastStyle(), UINT{MB_OK | MB_ICONINFORMATION});
-    Win32MessageBox::setNextAnswer(kAnswerRetry);
+    EXPECT_EQ(shown.style, UINT{MB_OK | MB_ICONINFORMATION});
     EXPECT_EQ(box.retryOrCancel("Файлът е зает.", "Zorvik"), kAnswerRetry);
-    EXPECT_EQ(Win32MessageBox::lastStyle(), UINT{MB_RETRYCANCEL | MB_ICONWARNING});
-    EXPECT_EQ(Win32MessageBox::answeredMessages(),
-              (std::vector<std::string>{"Да запиша ли „Звън.wav“?", "Втори въпрос", "Грешка",
-                                        "Няма маркирана мелодия", "Файлът е зает."}));
-    Win32MessageBox::clearAnswers();
+    EXPECT_EQ(shown.style, UINT{MB_RETRYCANCEL | MB_ICONWARNING});
+    EXPECT_EQ(Win32MessageBox(nullptr, failBox).confirm("Въпрос", "Zorvik"), std::nullopt)
+        << "a box that could not be shown";
+}
+
+// What the dialog answers next: a path chosen, or (none) Cancel.
+std::optional<std::wstring> nextChoice;
+
+BOOL WINAPI answerDialog(OPENFILENAMEW* dialog) {
+    if (!nextChoice) {
+        return FALSE;
+    }
+    lstrcpynW(dialog->lpstrFile, nextChoice->c_str(), static_cast<int>(dialog->nMaxFile));
+    return TRUE;
 }
 
 TEST(Win32OpenFileDialogTest, TheFilterAndTheChoiceAsTheDialogGivesThem) {
     EXPECT_EQ(Win32OpenFileDialog::filterOf("Wav|*.wav"), std::wstring(L"Wav\0*.wav\0\0", 11));
-    Win32OpenFileDialog dialog("Добави мелодия", "Wav|*.wav");
-    Win32OpenFileDialog::setNextFileName("C:\\Мелодии\\Звън на Зорвик.wav");
+    Win32OpenFileDialog dialog("Добави мелодия", "Wav|*.wav", nullptr, answerDialog);
+    nextChoice = L"C:\\Мелодии\\Звън на Зорвик.wav";
     ASSERT_TRUE(dialog.Show().ok());
     EXPECT_EQ(dialog.FileName(), "C:\\Мелодии\\Звън на Зорвик.wav");
     EXPECT_EQ(dialog.FileTitle(), "Звън на Зорвик.wav");
-    Win32OpenFileDialog::setNextFileName("");
+    nextChoice.reset();
     ASSERT_TRUE(dialog.Show().ok());
     EXPECT_EQ(dialog.FileTitle(), "") << "a cancelled dialog forgets the earlier choice";
     EXPECT_EQ(dialog.FileName(), "");
@@ -99,7 +119,6 @@ TEST(ApplicationFolderTest, IsTheFolderOfThisProgramWithoutATrailingBackslash) {
 
 class Win32PlayerTest : public ::testing::Test {
 protected:
-    void TearDown() override { Win32Player::setDeviceCountForTests(std::nullopt); }
     std::string melody(std::string_view name, std::string_view bytes) {
         const std::string path = scratch.path() + "\\" + std::string(name);
         testing::writeBytes(path, bytes);
@@ -111,7 +130,8 @@ protected:
     }
 
     testing::ScratchFolder scratch;
-    Win32Player player;
+    unsigned devices = 1;  // as Windows would count them
+    Win32Player player{[this] { return devices; }};
 };
 
 // Whether the player holds the file: while a melody plays, nobody may write to it.
@@ -130,7 +150,6 @@ bool heldAgainstWriters(const std::string& path) {
 // winmm a zero block or channel count divides by zero, and a rate of 768 kHz trips an
 // assertion in Wine's PulseAudio driver, either of which would end this test program.
 TEST_F(Win32PlayerTest, EveryHeaderIsCheckedBeforeTheDeviceSeesIt) {
-    Win32Player::setDeviceCountForTests(1);
     const bool device = waveOutGetNumDevs() > 0;
     std::string previous;
     for (const auto& row : testing::waveCases()) {
@@ -186,7 +205,7 @@ TEST_F(Win32PlayerTest, WhatCannotPlayIsAFailureNamingIt) {
         {"NUL", 1, failure_text::playFailed(PlayFault::NotAFile, "NUL")},
     };
     for (const auto& row : rows) {
-        Win32Player::setDeviceCountForTests(row.devices);
+        devices = row.devices;
         const Status played = play(row.path);
         ASSERT_FALSE(played.ok()) << row.path;
         EXPECT_EQ(played.code(), row.expected.code) << row.path;
@@ -203,7 +222,6 @@ std::size_t workingSet() {
 // A melody streams from its file: a large one costs a few buffers, not its size, and once it
 // has played to its end the device and the file are let go.
 TEST_F(Win32PlayerTest, AMelodyStreamsAndLetsGoOnceItHasPlayed) {
-    Win32Player::setDeviceCountForTests(1);
     constexpr std::uint32_t kLarge = 400u << 20;
     const std::string large =
         melody("Голяма.wav", wav::riff(wav::chunk("fmt ", wav::waveFormat(1, 2, 44100, 4, 16)) +

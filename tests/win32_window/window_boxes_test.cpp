@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "main_window/form1_layout.h"
-#include "platform/failure_text.h"
-#include "platform/texts.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_open_file_dialog.h"
 #include "platform/win32/win32_progress.h"
 #include "tests/support/melody_names.h"
 #include "tests/win32_window/window_fixture.h"
+#include "texts/failure_text.h"
+#include "texts/texts.h"
 
 namespace zorvik::testing {
 namespace {
@@ -111,7 +111,6 @@ TEST_F(WindowBoxes, EveryBoxLiesWhollyOnTheScreenOverTheWindowAndShowsItsTextWho
     const std::string path = "C:\\Program Files\\Zorvik\\Rings\\" + name;
     win32::Win32MessageBox boxes;
     boxes.setOwner(window.handle());
-    win32::Win32MessageBox::clearAnswers();  // every box shows
     win32::Win32Progress progress(layout::kFormCaption, window.handle());
     progress.setDialogDelay(0);
     win32::Win32OpenFileDialog dialog(layout::kDialogTitle, "Wav|*.wav", window.handle());

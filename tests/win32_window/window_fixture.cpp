@@ -32,7 +32,6 @@ void WindowFixture::SetUp() {
 }
 
 void WindowFixture::TearDown() {
-    win32::Win32MessageBox::clearAnswers();
     if (watch_ != 0) {
         KillTimer(nullptr, watch_);
     }
@@ -45,7 +44,7 @@ void WindowFixture::TearDown() {
 
 Form1& WindowFixture::start() {
     answerBoxes(kAnswerCancel);
-    form = std::make_unique<Form1>(Form1::Services{machine.files, boxes_, machine.dialog,
+    form = std::make_unique<Form1>(Form1::Services{machine.files, answered_, machine.dialog,
                                                    machine.player, machine.decoder(), window,
                                                    machine.shells, machine.ringLock, progress_,
                                                    machine.elevation, "C:\\Program Files\\Zorvik"});

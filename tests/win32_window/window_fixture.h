@@ -17,6 +17,7 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_progress.h"
+#include "tests/support/answered_boxes.h"
 #include "tests/support/form_fixture.h"
 #include "tests/support/sound_files.h"
 #include "tests/support/window_behaviours.h"
@@ -157,10 +158,8 @@ protected:
     }
 
     void answerBoxes(int answer) override {
-        win32::Win32MessageBox::clearAnswers();
-        for (int box = 0; box < 200; ++box) {
-            win32::Win32MessageBox::setNextAnswer(answer);
-        }
+        answered_.clear();
+        answered_.queue(answer, 200);
     }
 
     std::vector<std::string> listed() override {
@@ -205,9 +204,7 @@ protected:
         GetWindowRect(window.nameTip(), &tip);
         return liesWithin(tip, monitorOf(false)) ? shown : std::string();
     }
-    std::vector<std::string> boxesShown() override {
-        return win32::Win32MessageBox::answeredMessages();
-    }
+    std::vector<std::string> boxesShown() override { return answered_.answered(); }
     int playsStarted() override { return static_cast<int>(machine.player.played.size()); }
     std::vector<std::string> menuCaptions() override {
         std::vector<std::string> captions;
@@ -292,6 +289,7 @@ protected:
 private:
     static bool desktopAvailable_;
     win32::Win32MessageBox boxes_;
+    AnsweredBoxes answered_{boxes_};
     win32::Win32Progress progress_{layout::kFormCaption};
     UINT_PTR watch_ = 0;  // a timer of a row's
     struct Going {

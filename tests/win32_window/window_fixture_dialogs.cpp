@@ -104,17 +104,15 @@ void WindowFixture::stopTheNextProgress(Stop how, bool atTheFlush, ProgressSeen*
     progress_.setDialogDelay(0);
     auto hold = std::make_shared<FlushHold>();
     if (atTheFlush) {
-        machine.files.setStepFaults(FlushHold::of(hold));
+        setStepFaults(machine.files, FlushHold::of(hold));
     }
     pendingStop = {how, atTheFlush, seen, window.handle(), &progress_, hold, 0};
     SetTimer(nullptr, 0, 20, stopTheProgress);
 }
 
 void WindowFixture::closeWhenAQuestionShows(int answeredFirst) {
-    win32::Win32MessageBox::clearAnswers();
-    for (int i = 0; i < answeredFirst; ++i) {
-        win32::Win32MessageBox::setNextAnswer(kAnswerOk);
-    }
+    answered_.clear();
+    answered_.queue(kAnswerOk, answeredFirst);
     closing = window.handle();
     ticksSinceClose = -1;
     watch_ = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {

@@ -1,12 +1,12 @@
 // The checks every transaction makes, and the copy: its content goes to a temporary file beside
 // the destination, is flushed, and takes the destination's place in one rename.
-#include "platform/file_transaction.h"
+#include "file_transaction/file_transaction.h"
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
-#include "platform/file_operation.h"
+#include "file_transaction/file_operation.h"
 #include "platform/windows_path.h"
 #include "platform/windows_text.h"
 

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_operation.h"
-#include "platform/file_transaction.h"
+#include "file_transaction/file_operation.h"
+#include "file_transaction/file_transaction.h"
 #include "platform/scoped_value.h"
 #include "platform/temporary_names.h"
 #include "platform/windows_path.h"

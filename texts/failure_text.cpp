@@ -1,4 +1,4 @@
-#include "platform/failure_text.h"
+#include "texts/failure_text.h"
 
 namespace zorvik::failure_text {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The kinds of failure that have a reason of their own, beyond their error code; their texts are
-// in platform/texts.h.
+// in texts/texts.h.
 namespace zorvik {
 
 // Why a melody cannot be played, where the codes' generic reasons would not say.

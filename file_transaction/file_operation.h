@@ -4,14 +4,14 @@
 #include <string_view>
 #include <type_traits>
 
-#include "platform/failure_text.h"
-#include "platform/file_transaction.h"
-#include "platform/temporary_file.h"
+#include "file_transaction/file_transaction.h"
+#include "file_transaction/temporary_file.h"
+#include "texts/failure_text.h"
 
 namespace zorvik {
 
 // One copy, move or delete: the paths as the user gave them and as the host knows them, the
-// messages that name them, and each step run through the test hook.
+// messages that name them, and each step shown to the steps' watch, if any.
 class FileOperation {
 public:
     enum class Kind { Copy, Move, Delete };
@@ -26,13 +26,13 @@ public:
     // A step's failure, whose message is its reason only.
     Failure fail(const Failure& step) const { return fail(step.code, step.message); }
 
-    // Runs one step, unless the test hook makes a failure of it or pretends it was done. A
+    // Runs one step, unless the steps' watch makes a failure of it or pretends it was done. A
     // refusal it makes is one as the step's own would be.
     template <typename Work>
     auto run(FileStep step, Work&& work) -> decltype(work()) {
         using Outcome = decltype(work());
-        if (files_.faults_) {
-            if (const auto fault = files_.faults_(step)) {
+        if (files_.stepWatch_) {
+            if (const auto fault = files_.stepWatch_->before(step)) {
                 if (fault->failure && fault->failure->code == ErrorCode::AccessDenied) {
                     files_.noteRefused(hostDestination_.empty() ? hostSource_ : hostDestination_);
                 }

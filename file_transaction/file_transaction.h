@@ -1,28 +1,29 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "file_transaction/refusal_watch.h"
 #include "platform/file_steps.h"
 #include "platform/file_system.h"
-#include "platform/refusal_watch.h"
 
 namespace zorvik {
 
-// What a test makes of one step: a failure instead of its work, or its work left undone while
-// it is reported done (as Wine's DeleteFileW does where Unix refuses).
+// What stands in for one step: a failure instead of its work, or its work left undone while it
+// is reported done (as Wine's DeleteFileW does where Unix refuses).
 struct StepFault {
     std::optional<Failure> failure;  // none: pretended done
-
-    static StepFault fail(ErrorCode code, std::string why = {}) {
-        return {Failure{code, std::move(why)}};
-    }
-    static StepFault pretendDone() { return {}; }
 };
-using StepFaults = std::function<std::optional<StepFault>(FileStep)>;
+
+// Told of each step before it runs, and may answer in its place: how a kill or a failure between
+// any two steps is staged. The program itself watches no steps.
+class StepWatch {
+public:
+    virtual ~StepWatch() = default;
+    virtual std::optional<StepFault> before(FileStep step) = 0;
+};
 
 // The copy, the move and the delete, in the order that keeps them atomic, for every host: the
 // checks, then a temporary beside the destination that gets the whole content and is flushed,
@@ -51,8 +52,7 @@ public:
     // Opens a source for a copy, in this process (a link is followed: its content is copied).
     virtual Result<std::unique_ptr<SourceReader>> openSource(const std::string& hostPath) = 0;
 
-    // Test hook: asked before each step what to make of it.
-    void setStepFaults(StepFaults faults) { faults_ = std::move(faults); }
+    void watchSteps(std::shared_ptr<StepWatch> watch) { stepWatch_ = std::move(watch); }
 
 private:
     friend class FileOperation;
@@ -62,7 +62,7 @@ private:
     void noteRefused(const std::string& hostPath) { watch_.note(hostPath); }
     // Whether two files hold the same bytes; false when the second is no file.
     Result<bool> sameContent(const std::string& first, const std::string& second);
-    StepFaults faults_;
+    std::shared_ptr<StepWatch> stepWatch_;
     FileSteps* routed_ = nullptr;
     RefusalWatch watch_;
 };

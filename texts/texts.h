@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "platform/failure_kinds.h"
 #include "platform/status.h"
+#include "texts/failure_kinds.h"
 
 // Everything the program says to its user, in Bulgarian, in one place for a reviewer or a
 // translator. The texts are compared byte for byte by the tests: "\r\n" breaks a line in a box,

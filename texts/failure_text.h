@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/failure_kinds.h"
 #include "platform/status.h"
-#include "platform/texts.h"
+#include "texts/failure_kinds.h"
+#include "texts/texts.h"
 
-// The failures that reach the user, built from the texts of platform/texts.h. Each names what
+// The failures that reach the user, built from the texts of texts/texts.h. Each names what
 // failed (the file, folder or value) and why; every platform builds its failures from these.
 namespace zorvik::failure_text {
 

@@ -184,6 +184,7 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     arrange();
     writeFile(driveC / "Windows" / "system.wav", "system");
     writeFile(install / ".zorvik-copy-0123.tmp", "left by a killed copy");
+    writeFile(driveC / "Windows" / ".zorvik-copy-1.tmp", "another program's");
     elevated::GuardedFileSteps guard(files.administratorSteps(),
                                      {install.text, rings.text, deleted.text, "Phone.wav"});
     const auto answered = [&](const std::string& request) {
@@ -212,6 +213,17 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     const auto hole = [](const std::string& path, std::uint64_t offset) {
         return MessageWriter().call(StepCall::WriteHole).text(path).number(offset).number(1).take();
     };
+    const auto finish = [&](std::uint64_t size, std::uint64_t attributes) {
+        // the facts as written on the wire, the attributes past what a message may carry too
+        const std::string facts =
+            MessageWriter().facts({.size = size, .readOnly = true, .identity = {}}).take();
+        return MessageWriter().call(StepCall::FinishTemporary).text(own.value()).take() +
+               facts.substr(0, 24) + MessageWriter().number(attributes).take() + facts.substr(32) +
+               MessageWriter().flag(false).take();
+    };
+    const std::string old = (deleted / "old.wav").text;
+    const std::string keptOld = (deleted / ".zorvik-kept-0b.tmp").text;
+    const std::size_t flagAt = removal(deleted / "old.wav").size() - 1;
     const std::string block = MessageWriter()
                                   .call(StepCall::WriteBlock)
                                   .text((deleted / "old.wav").text)
@@ -269,6 +281,23 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
          request(StepCall::RenameIntoPlace, {own.value(), system}), false},
         {"a request cut short", request(StepCall::RemoveFile, {(deleted / "old.wav").text}), false},
         {"an unknown call", request(StepCall{99}, {(deleted / "old.wav").text}, false), false},
+        {"a flag neither set nor clear", removal(deleted / "old.wav").replace(flagAt, 1, "\2"),
+         false},
+        {"a text longer than the request",
+         MessageWriter().call(StepCall::RemoveFile).number(1 << 20).take() + "x", false},
+        {"a request with a byte left over", removal(deleted / "old.wav") + "x", false},
+        {"its own temporary finished larger than any melody", finish(1ull << 40, 0), false,
+         LargerThanAMelody},
+        {"its own temporary finished with attributes past 32 bits", finish(0, 1ull << 32), false},
+        {"its own temporary finished read-only, every attribute asked", finish(0, 0xFFFFFFFF),
+         true},
+        {"an older melody it kept put back", request(StepCall::PutBack, {keptOld, old}), true,
+         std::nullopt,
+         [&] {
+             ASSERT_TRUE(answered(request(StepCall::KeepAside, {old, keptOld})).ok());
+         }},
+        {"leftovers swept in a folder outside",
+         request(StepCall::RemoveAbandonedTemporaries, {(driveC / "Windows").text}), true},
         {"its own temporary over the ring file",
          request(StepCall::RenameIntoPlace, {own.value(), (install / "Phone.wav").text}), true},
         // the guard's own look, whatever the steps below it would do with a link
@@ -302,6 +331,8 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     EXPECT_EQ(listing(rings), "Deleted link.wav") << "the melody deleted, nothing else";
     EXPECT_TRUE(files.isFile((install / "Phone.wav").text));
     EXPECT_EQ(readFile(install / "Phone.wav"), "") << "the temporary, empty, is the ring file";
+    EXPECT_EQ(listing(deleted), "old.wav") << "the older melody back under its name";
+    EXPECT_EQ(readFile(driveC / "Windows" / ".zorvik-copy-1.tmp"), "another program's");
     // A client that asks for more files than a move needs is refused, a kept name it let go
     // counting as one; what it did not place goes when it ends.
     const struct {

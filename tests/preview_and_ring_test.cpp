@@ -311,7 +311,10 @@ TEST_F(PreviewAndRing, WhenTheRecordCannotBeTakenBackTheBoxSaysWhatItNamesNow) {
     form->Command2_Click();
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_NE(
-        box.errors[0].message.find("Записът в настройките обаче вече назовава новата мелодия"),
+        // and why it could not be taken back
+        box.errors[0].message.find("Записът в настройките обаче вече назовава новата мелодия: "
+                                   "Настройката „HKEY_CURRENT_USER\\Zorvik\\Setings\\AudioPath“ "
+                                   "не може да бъде записана: достъпът е отказан."),
         std::string::npos)
         << box.errors[0].message;
     EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");

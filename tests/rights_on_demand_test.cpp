@@ -333,6 +333,34 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     EXPECT_EQ(readFile(install / "Phone.wav"), "") << "the temporary, empty, is the ring file";
     EXPECT_EQ(listing(deleted), "old.wav") << "the older melody back under its name";
     EXPECT_EQ(readFile(driveC / "Windows" / ".zorvik-copy-1.tmp"), "another program's");
+    // It opens only a pipe named exactly as its parent names it, for the id its command line
+    // gives: a name that merely starts alike can lead out of the pipe namespace.
+    const std::string pipe = "\\\\.\\pipe\\Zorvik.Elevated.";
+    const struct {
+        std::string name;
+        const char* process;
+        std::optional<std::uint32_t> owner;
+    } pipes[] = {
+        {elevated::pipeNameOf(4242, 7), "4242", 4242},
+        {pipe + "4294967295.18446744073709551615", "4294967295", 4294967295u},
+        {pipe + "4294967296.1", "4294967296", {}},  // cut to 32 bits, another process
+        {pipe + "4294971538.1", "4294971538", {}},  // 4242 once cut to 32 bits
+        {pipe + "4242.18446744073709551616", "4242", {}},
+        {pipe + "123456789012345678901.1", "123456789012345678901", {}},
+        {pipe + "0.1", "0", {}},
+        {pipe + "04242.1", "04242", {}},
+        {pipe + "4242.01", "4242", {}},
+        {pipe + "4242.", "4242", {}},
+        {pipe + "4242.1x", "4242", {}},
+        {pipe + "42/2.1", "42/2", {}},
+        {pipe + "4242.1", "4243", {}},
+        {pipe + "4242", "4242", {}},
+        {pipe + "4242.1\\..\\..\\C:\\x", "4242", {}},
+        {"\\\\.\\pipe\\Other.4242.1", "4242", {}},
+    };
+    for (const auto& [name, process, owner] : pipes) {
+        EXPECT_EQ(elevated::ownPipeProcess(name, process), owner) << name;
+    }
     // A client that asks for more files than a move needs is refused, a kept name it let go
     // counting as one; what it did not place goes when it ends.
     const struct {

@@ -213,11 +213,12 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     const auto hole = [](const std::string& path, std::uint64_t offset) {
         return MessageWriter().call(StepCall::WriteHole).text(path).number(offset).number(1).take();
     };
-    const auto finish = [&](std::uint64_t size, std::uint64_t attributes) {
+    const auto finish = [&](std::uint64_t size, std::uint64_t attributes,
+                            const std::string& temporary) {
         // the facts as written on the wire, the attributes past what a message may carry too
         const std::string facts =
             MessageWriter().facts({.size = size, .readOnly = true, .identity = {}}).take();
-        return MessageWriter().call(StepCall::FinishTemporary).text(own.value()).take() +
+        return MessageWriter().call(StepCall::FinishTemporary).text(temporary).take() +
                facts.substr(0, 24) + MessageWriter().number(attributes).take() + facts.substr(32) +
                MessageWriter().flag(false).take();
     };
@@ -286,11 +287,12 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
         {"a text longer than the request",
          MessageWriter().call(StepCall::RemoveFile).number(1 << 20).take() + "x", false},
         {"a request with a byte left over", removal(deleted / "old.wav") + "x", false},
-        {"its own temporary finished larger than any melody", finish(1ull << 40, 0), false,
-         LargerThanAMelody},
-        {"its own temporary finished with attributes past 32 bits", finish(0, 1ull << 32), false},
-        {"its own temporary finished read-only, every attribute asked", finish(0, 0xFFFFFFFF),
-         true},
+        {"its own temporary finished larger than any melody", finish(1ull << 40, 0, own.value()),
+         false, LargerThanAMelody},
+        {"its own temporary finished with attributes past 32 bits",
+         finish(0, 1ull << 32, own.value()), false},
+        {"its own temporary finished read-only, every attribute asked",
+         finish(0, 0xFFFFFFFF, own.value()), true},
         {"an older melody it kept put back", request(StepCall::PutBack, {keptOld, old}), true,
          std::nullopt,
          [&] {
@@ -332,6 +334,19 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     EXPECT_TRUE(files.isFile((install / "Phone.wav").text));
     EXPECT_EQ(readFile(install / "Phone.wav"), "") << "the temporary, empty, is the ring file";
     EXPECT_EQ(listing(deleted), "old.wav") << "the older melody back under its name";
+    // As large as a RIFF file can be, a copy passes the guard to the files below (here, with
+    // its temporary taken away, they write nothing and say nothing); a byte more, it does not.
+    const std::string gone = guard.createTemporary(rings.text).value();
+    files.remove(gone);
+    constexpr std::uint64_t kLargest = (std::uint64_t{1} << 32) + 8;
+    const auto why = [&](const std::string& asked) {
+        return answered(asked).failure().message;
+    };
+    EXPECT_EQ(why(finish(kLargest, 0, gone)), "");
+    EXPECT_EQ(why(finish(kLargest + 1, 0, gone)), texts::reason(LargerThanAMelody));
+    EXPECT_EQ(
+        why(MessageWriter().call(StepCall::WriteBlock).text(gone).number(kLargest).text("").take()),
+        "");
     EXPECT_EQ(readFile(driveC / "Windows" / ".zorvik-copy-1.tmp"), "another program's");
     // It opens only a pipe named exactly as its parent names it, for the id its command line
     // gives: a name that merely starts alike can lead out of the pipe namespace.

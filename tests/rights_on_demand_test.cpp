@@ -262,6 +262,13 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
          false, LargerThanAMelody},
         {"a hole in its own temporary far beyond any melody", hole(own.value(), 1ull << 40), false},
         {"a hole in a file it did not make", hole((deleted / "old.wav").text, 0), false},
+        {"a file it did not make finished", finish(0, 0, old), false, NotItsOwnFile},
+        {"a file it did not make flushed", request(StepCall::FlushTemporary, {old}), false,
+         NotItsOwnFile},
+        {"a file it did not make renamed into place",
+         request(StepCall::RenameIntoPlace, {old, (rings / "y.wav").text}), false, NotItsOwnFile},
+        {"a file outside asked whether it may go", request(StepCall::CheckRemovable, {system}),
+         false, NotAMelodyPlace},
         {"an older melody kept under a name it never gives",
          request(StepCall::KeepAside, {(deleted / "old.wav").text, (deleted / "old.bak").text}),
          false},
@@ -339,9 +346,7 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     const std::string gone = guard.createTemporary(rings.text).value();
     files.remove(gone);
     constexpr std::uint64_t kLargest = (std::uint64_t{1} << 32) + 8;
-    const auto why = [&](const std::string& asked) {
-        return answered(asked).failure().message;
-    };
+    const auto why = [&](const std::string& asked) { return answered(asked).failure().message; };
     EXPECT_EQ(why(finish(kLargest, 0, gone)), "");
     EXPECT_EQ(why(finish(kLargest + 1, 0, gone)), texts::reason(LargerThanAMelody));
     EXPECT_EQ(

@@ -214,6 +214,12 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         c.open.whileOpen = nullptr;
         EXPECT_EQ(closes, c.how.closes) << "nothing is left to take away";
         EXPECT_TRUE(form->closed());
+        // what comes after the close (a signal, the window destroyed, the display lost) finds
+        // nothing left to do
+        form->requestCloseUnattended();
+        form->windowDestroyed();
+        form->displayLost();
+        EXPECT_EQ(closes, c.how.closes);
         EXPECT_EQ(registry.writes() - writesBefore, 1)
             << "Form_Unload ran once, both options in one write";
         EXPECT_NE(storeText().find("\"Audio\"="), std::string::npos);

@@ -86,13 +86,16 @@ TEST_F(PosixFailures, ASymlinkedSettingsFileStaysALinkAndItsTargetIsReplaced) {
               "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Zorvik\\Setings]\n"
               "\"Audio\"=dword:00000001\n");
     fs::create_directories(storePath().parent_path());
-    fs::create_symlink(target, storePath());
+    // through a second link, named relative to the first's folder
+    fs::create_symlink(target, storePath().parent_path() / "hop.reg");
+    fs::create_symlink("hop.reg", storePath());
     open();
     EXPECT_EQ(form->Check1().Value(), 1);
     form->clickCheck2();
     close();
     EXPECT_TRUE(box.errors.empty()) << box.errors[0].message;
-    EXPECT_TRUE(fs::is_symlink(storePath()));
+    EXPECT_TRUE(fs::is_symlink(storePath()) &&
+                fs::is_symlink(storePath().parent_path() / "hop.reg"));
     EXPECT_NE(readFile(target).find("\"inDeleted\"=dword:00000001"), std::string::npos);
     EXPECT_EQ(testing::listing(elsewhere.path()), "kept-elsewhere.reg")
         << "no temporary file stays";

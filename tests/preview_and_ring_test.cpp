@@ -311,7 +311,10 @@ TEST_F(PreviewAndRing, WhenTheRecordCannotBeTakenBackTheBoxSaysWhatItNamesNow) {
     form->Command2_Click();
     ASSERT_EQ(box.errors.size(), 1u);
     EXPECT_NE(
-        box.errors[0].message.find("Записът в настройките обаче вече назовава новата мелодия"),
+        // and why it could not be taken back
+        box.errors[0].message.find("Записът в настройките обаче вече назовава новата мелодия: "
+                                   "Настройката „HKEY_CURRENT_USER\\Zorvik\\Setings\\AudioPath“ "
+                                   "не може да бъде записана: достъпът е отказан."),
         std::string::npos)
         << box.errors[0].message;
     EXPECT_EQ(readFile(install / "Phone.wav"), "previous ring");
@@ -329,11 +332,13 @@ TEST_F(PreviewAndRing, SettingsHeldElsewhereAreRetriedOrLeftAsTheyWere) {
         const char* what;
         bool ringChoice;
         int answer;
+        bool anotherCopyChoosing = false;  // the ring choice's lock held, not the settings
     } cases[] = {
         {"the ring choice, retried", true, kAnswerRetry},
         {"the ring choice, cancelled", true, kAnswerCancel},
         {"closing, retried", false, kAnswerRetry},
         {"closing, cancelled", false, kAnswerCancel},
+        {"the ring choice, another copy choosing, cancelled", true, kAnswerCancel, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -342,7 +347,9 @@ TEST_F(PreviewAndRing, SettingsHeldElsewhereAreRetriedOrLeftAsTheyWere) {
         box.errors.clear();
         open();
         form->clickCheck2();
-        registry.failWrites(1, ErrorCode::Busy, c.ringChoice ? 1 : 0);  // past the journal's
+        registry.failWrites(c.anotherCopyChoosing ? 0 : 1, ErrorCode::Busy,
+                            c.ringChoice ? 1 : 0);  // past the journal's
+        ringLock.heldElsewhere = c.anotherCopyChoosing;
         if (c.ringChoice) {
             clickEntry("b.wav");
             box.answer(kAnswerOk);
@@ -352,8 +359,11 @@ TEST_F(PreviewAndRing, SettingsHeldElsewhereAreRetriedOrLeftAsTheyWere) {
             box.answer(c.answer);
             close();
         }
+        ringLock.heldElsewhere = false;
         ASSERT_EQ(box.retries.size(), 1u);
-        EXPECT_NE(box.retries[0].message.find(c.ringChoice ? "\\AudioPath“" : "\\Audio“"),
+        EXPECT_NE(box.retries[0].message.find(c.anotherCopyChoosing ? "друго копие"
+                                              : c.ringChoice        ? "\\AudioPath“"
+                                                                    : "\\Audio“"),
                   std::string::npos)
             << box.retries[0].message;
         EXPECT_NE(box.retries[0].message.find("Да се опита ли отново?"), std::string::npos);

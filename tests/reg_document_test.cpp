@@ -105,6 +105,9 @@ TEST(RegDocument, RefusesWhatDoesNotParse) {
         header + "\"a\"=hex:01,\\\n",  // a continuation with no line after it
         header + "\"a\"=hex(1):41\n",  // odd UTF-16
         header + "\"a\" dword:1\n",
+        header + "\"a\"\n",  // a name and nothing after it
+        header + "\"a=1\n",  // a name never closed
+        header + "[]\n",     // a key without a name
         header + "\"a\"=word:1\n",
         header + "junk line\n",
         "Windows Registry Editor Version 5.00\n\"a\"=dword:1\n",  // value outside a key

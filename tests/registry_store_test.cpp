@@ -83,6 +83,11 @@ TEST_F(RegistryStoreTest, RefusesNamesTheFileCannotHold) {
         EXPECT_EQ(written.code(), ErrorCode::InvalidName);
         EXPECT_FALSE(registry.write(name, "Audio", RegistryValue::dword(1)).ok()) << name;
     }
+    // a text every reader would cut at its zero, or could not read at all
+    for (const std::string& text : {std::string("a\0b.wav", 7), std::string("\xFF.wav")}) {
+        EXPECT_EQ(registry.write(kKey, "RingSound", RegistryValue::string(text)).code(),
+                  ErrorCode::Unsupported);
+    }
     EXPECT_FALSE(fs::exists(store())) << "nothing was written";
 }
 

@@ -184,6 +184,7 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     arrange();
     writeFile(driveC / "Windows" / "system.wav", "system");
     writeFile(install / ".zorvik-copy-0123.tmp", "left by a killed copy");
+    writeFile(driveC / "Windows" / ".zorvik-copy-1.tmp", "another program's");
     elevated::GuardedFileSteps guard(files.administratorSteps(),
                                      {install.text, rings.text, deleted.text, "Phone.wav"});
     const auto answered = [&](const std::string& request) {
@@ -212,6 +213,18 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     const auto hole = [](const std::string& path, std::uint64_t offset) {
         return MessageWriter().call(StepCall::WriteHole).text(path).number(offset).number(1).take();
     };
+    const auto finish = [&](std::uint64_t size, std::uint64_t attributes,
+                            const std::string& temporary) {
+        // the facts as written on the wire, the attributes past what a message may carry too
+        const std::string facts =
+            MessageWriter().facts({.size = size, .readOnly = true, .identity = {}}).take();
+        return MessageWriter().call(StepCall::FinishTemporary).text(temporary).take() +
+               facts.substr(0, 24) + MessageWriter().number(attributes).take() + facts.substr(32) +
+               MessageWriter().flag(false).take();
+    };
+    const std::string old = (deleted / "old.wav").text;
+    const std::string keptOld = (deleted / ".zorvik-kept-0b.tmp").text;
+    const std::size_t flagAt = removal(deleted / "old.wav").size() - 1;
     const std::string block = MessageWriter()
                                   .call(StepCall::WriteBlock)
                                   .text((deleted / "old.wav").text)
@@ -249,6 +262,13 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
          false, LargerThanAMelody},
         {"a hole in its own temporary far beyond any melody", hole(own.value(), 1ull << 40), false},
         {"a hole in a file it did not make", hole((deleted / "old.wav").text, 0), false},
+        {"a file it did not make finished", finish(0, 0, old), false, NotItsOwnFile},
+        {"a file it did not make flushed", request(StepCall::FlushTemporary, {old}), false,
+         NotItsOwnFile},
+        {"a file it did not make renamed into place",
+         request(StepCall::RenameIntoPlace, {old, (rings / "y.wav").text}), false, NotItsOwnFile},
+        {"a file outside asked whether it may go", request(StepCall::CheckRemovable, {system}),
+         false, NotAMelodyPlace},
         {"an older melody kept under a name it never gives",
          request(StepCall::KeepAside, {(deleted / "old.wav").text, (deleted / "old.bak").text}),
          false},
@@ -269,6 +289,24 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
          request(StepCall::RenameIntoPlace, {own.value(), system}), false},
         {"a request cut short", request(StepCall::RemoveFile, {(deleted / "old.wav").text}), false},
         {"an unknown call", request(StepCall{99}, {(deleted / "old.wav").text}, false), false},
+        {"a flag neither set nor clear", removal(deleted / "old.wav").replace(flagAt, 1, "\2"),
+         false},
+        {"a text longer than the request",
+         MessageWriter().call(StepCall::RemoveFile).number(1 << 20).take() + "x", false},
+        {"a request with a byte left over", removal(deleted / "old.wav") + "x", false},
+        {"its own temporary finished larger than any melody", finish(1ull << 40, 0, own.value()),
+         false, LargerThanAMelody},
+        {"its own temporary finished with attributes past 32 bits",
+         finish(0, 1ull << 32, own.value()), false},
+        {"its own temporary finished read-only, every attribute asked",
+         finish(0, 0xFFFFFFFF, own.value()), true},
+        {"an older melody it kept put back", request(StepCall::PutBack, {keptOld, old}), true,
+         std::nullopt,
+         [&] {
+             ASSERT_TRUE(answered(request(StepCall::KeepAside, {old, keptOld})).ok());
+         }},
+        {"leftovers swept in a folder outside",
+         request(StepCall::RemoveAbandonedTemporaries, {(driveC / "Windows").text}), true},
         {"its own temporary over the ring file",
          request(StepCall::RenameIntoPlace, {own.value(), (install / "Phone.wav").text}), true},
         // the guard's own look, whatever the steps below it would do with a link
@@ -302,6 +340,47 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
     EXPECT_EQ(listing(rings), "Deleted link.wav") << "the melody deleted, nothing else";
     EXPECT_TRUE(files.isFile((install / "Phone.wav").text));
     EXPECT_EQ(readFile(install / "Phone.wav"), "") << "the temporary, empty, is the ring file";
+    EXPECT_EQ(listing(deleted), "old.wav") << "the older melody back under its name";
+    // As large as a RIFF file can be, a copy passes the guard to the files below (here, with
+    // its temporary taken away, they write nothing and say nothing); a byte more, it does not.
+    const std::string gone = guard.createTemporary(rings.text).value();
+    files.remove(gone);
+    constexpr std::uint64_t kLargest = (std::uint64_t{1} << 32) + 8;
+    const auto why = [&](const std::string& asked) { return answered(asked).failure().message; };
+    EXPECT_EQ(why(finish(kLargest, 0, gone)), "");
+    EXPECT_EQ(why(finish(kLargest + 1, 0, gone)), texts::reason(LargerThanAMelody));
+    EXPECT_EQ(
+        why(MessageWriter().call(StepCall::WriteBlock).text(gone).number(kLargest).text("").take()),
+        "");
+    EXPECT_EQ(readFile(driveC / "Windows" / ".zorvik-copy-1.tmp"), "another program's");
+    // It opens only a pipe named exactly as its parent names it, for the id its command line
+    // gives: a name that merely starts alike can lead out of the pipe namespace.
+    const std::string pipe = "\\\\.\\pipe\\Zorvik.Elevated.";
+    const struct {
+        std::string name;
+        const char* process;
+        std::optional<std::uint32_t> owner;
+    } pipes[] = {
+        {elevated::pipeNameOf(4242, 7), "4242", 4242},
+        {pipe + "4294967295.18446744073709551615", "4294967295", 4294967295u},
+        {pipe + "4294967296.1", "4294967296", {}},  // cut to 32 bits, another process
+        {pipe + "4294971538.1", "4294971538", {}},  // 4242 once cut to 32 bits
+        {pipe + "4242.18446744073709551616", "4242", {}},
+        {pipe + "123456789012345678901.1", "123456789012345678901", {}},
+        {pipe + "0.1", "0", {}},
+        {pipe + "04242.1", "04242", {}},
+        {pipe + "4242.01", "4242", {}},
+        {pipe + "4242.", "4242", {}},
+        {pipe + "4242.1x", "4242", {}},
+        {pipe + "42/2.1", "42/2", {}},
+        {pipe + "4242.1", "4243", {}},
+        {pipe + "4242", "4242", {}},
+        {pipe + "4242.1\\..\\..\\C:\\x", "4242", {}},
+        {"\\\\.\\pipe\\Other.4242.1", "4242", {}},
+    };
+    for (const auto& [name, process, owner] : pipes) {
+        EXPECT_EQ(elevated::ownPipeProcess(name, process), owner) << name;
+    }
     // A client that asks for more files than a move needs is refused, a kept name it let go
     // counting as one; what it did not place goes when it ends.
     const struct {

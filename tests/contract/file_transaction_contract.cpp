@@ -122,6 +122,12 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
         {"across, removal said done", across, {}, RemoveSource, true, AsBefore},
         {"across, source stays, no restore", across, {RemoveSource, Restore}, {}, true, InBoth},
         {"across, source stays, copy stays", across, {RemoveSource, Restore}, {}, false, InBoth},
+        {"across, source stays, copy's removal said done",
+         across,
+         {RemoveSource},
+         Restore,
+         false,
+         InBoth},
         {"across, restore never needed", across, {Restore}, {}, true, Done},
         {"across, folders not synced", across, {SyncFolder}, {}, true, Done},
         {"delete", remove, {}, {}, false, Done},
@@ -477,16 +483,23 @@ TEST_P(FileTransactionContract, ASweepLeavesTheTemporaryOfALiveWriter) {
     ASSERT_TRUE(held.ok()) << held.failure().message;
     const std::string heldName(winpath::fileName(held.value()));
     machine->writeFile(rings + "\\.zorvik-copy-abandoned.tmp", "killed midway");
-    machine->writeFile(rings + "\\.zorvik-kept-older.tmp", "the only copy of an older one");
     machine->writeFile(rings + "\\a.wav", "a");
-    machine->writeFile(rings + "\\.zorvik-copy-my notes.tmp", "the user's");
+    machine->writeFile(rings + "\\.zorvik-copy-" + std::string(32, 'a') + ".tmp", "the longest");
+    std::vector<std::string> expected = {".zorvik-copy-my notes.tmp", ".zorvik-copy-.tmp",
+                                         ".zorvik-copy-" + std::string(33, 'a') + ".tmp",
+                                         ".zorvik-copy-a.tmp.bak", ".zorvik-kept-older.tmp"};
+    for (const std::string& usersOwn : expected) {
+        machine->writeFile(rings + "\\" + usersOwn, "the user's");
+    }
     files().removeAbandonedTemporaries(rings);
-    std::vector<std::string> expected = {heldName, ".zorvik-copy-my notes.tmp",
-                                         ".zorvik-kept-older.tmp", "a.wav"};
+    expected.push_back("a.wav");
+    std::sort(expected.begin(), expected.end());
+    const std::vector<std::string> left = expected;
+    expected.push_back(heldName);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(machine->namesIn(rings), expected);
     files().steps().removeTemporary(held.value());
-    EXPECT_EQ(names(rings), ".zorvik-copy-my notes.tmp .zorvik-kept-older.tmp a.wav");
+    EXPECT_EQ(machine->namesIn(rings), left);
 }
 
 class Recorded final : public CopyProgress {

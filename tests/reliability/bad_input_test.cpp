@@ -175,6 +175,7 @@ TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreSetAsideByTheNextWrite) {
              fs::create_symlink(notes / "notes.txt", storePath());
          },
          false},
+        {"a link to itself", [&] { fs::create_symlink(storePath(), storePath()); }, false},
         {"a folder", [&] { fs::create_directory(storePath()); }, false},
         {"a socket",
          [&] {
@@ -196,6 +197,9 @@ TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreSetAsideByTheNextWrite) {
         fs::create_directories(notes);
         const fs::path handSaved = storePath().string() + ".tmp-saved by hand";
         writeFile(handSaved, "the user's");
+        // as long as a writer's own mark, but not of its letters
+        const fs::path markedByHand = storePath().string() + ".tmp-my.bak";
+        writeFile(markedByHand, "the user's");
         c.make();
         const auto kind = fs::symlink_status(storePath()).type();
         box.errors.clear();
@@ -225,6 +229,7 @@ TEST_F(BadInput, DamagedSettingsOpenInDesignStateAndAreSetAsideByTheNextWrite) {
                                            readFile(notes / "notes.txt") == "my notes"))
             << usersFiles;
         EXPECT_EQ(readFile(handSaved), "the user's") << "only a writer's own leftovers go";
+        EXPECT_EQ(readFile(markedByHand), "the user's");
     }
 }
 

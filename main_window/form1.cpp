@@ -18,24 +18,19 @@ Form1::Form1(Services services)
       player_(services.player),
       popup_(services.popup),
       shell_(services.shells),
-      library_({services.files, box_, services.dialog, services.player, services.decoder, shell_,
-                services.ringChoiceLock, box_, services.elevation,
+      library_({services.files, services.rights, box_, services.dialog, services.player,
+                services.decoder, shell_, services.ringChoiceLock, box_, services.elevation,
                 std::move(services.applicationFolder)}),
       text1_(layout::kInitialText),
       text2_(layout::kInitialText) {}
 
 Form1::Services formServicesOf(PlatformServices& platform, settings::ShellFactory& shells) {
-    return {platform.files(),
-            platform.messageBox(),
-            platform.openFileDialog(),
-            platform.player(),
-            platform.soundDecoder(),
-            platform.popupMenu(),
-            shells,
-            platform.ringChoiceLock(),
-            platform.progress(),
-            platform.elevation(),
-            platform.applicationFolder()};
+    return {platform.files(),          platform.fileRights(),
+            platform.messageBox(),     platform.openFileDialog(),
+            platform.player(),         platform.soundDecoder(),
+            platform.popupMenu(),      shells,
+            platform.ringChoiceLock(), platform.progress(),
+            platform.elevation(),      platform.applicationFolder()};
 }
 
 namespace {

@@ -34,6 +34,7 @@ class Form1 {
 public:
     struct Services {
         FileSystem& files;
+        FileRights& rights;
         MessageBoxService& box;
         OpenFileDialog& dialog;
         Player& player;

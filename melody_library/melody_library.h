@@ -9,6 +9,7 @@
 #include "melody_library/melody_move.h"
 #include "melody_library/ring_file_switch.h"
 #include "platform/elevation.h"
+#include "platform/file_rights.h"
 #include "platform/file_system.h"
 #include "platform/message_box_service.h"
 #include "platform/open_file_dialog.h"
@@ -30,6 +31,7 @@ class MelodyLibrary {
 public:
     struct Services {
         FileSystem& files;
+        FileRights& rights;
         MessageBoxService& box;
         OpenFileDialog& dialog;
         Player& player;

@@ -30,13 +30,13 @@ Status MelodyMove::move(const std::string& source, const std::string& destinatio
 }
 
 Status MelodyMove::settle(InterprocessLock* lock) {
-    return settings::kMoveJournal.settle(services_.shell, lock,
-                                         [this](const settings::MoveIntent& intent) {
-                                             if (!trusted(intent)) {
-                                                 return Status(Failure{ErrorCode::Corrupt, {}});
-                                             }
-                                             return services_.files.settleMove(intent);
-                                         });
+    return settings::kMoveJournal.settle(
+        services_.shell, lock, [this](const settings::MoveIntent& intent) {
+            if (!trusted(intent)) {
+                return Status(Failure{ErrorCode::Corrupt, {}});
+            }
+            return settleMove(services_.files, services_.rights.changeSteps(), intent);
+        });
 }
 
 bool MelodyMove::trusted(const settings::MoveIntent& intent) const {

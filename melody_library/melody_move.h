@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/file_rights.h"
 #include "platform/file_system.h"
 #include "platform/interprocess_lock.h"
 #include "platform/progress_service.h"
@@ -19,6 +20,7 @@ class MelodyMove final : private MoveJournal {
 public:
     struct Services {
         FileSystem& files;
+        FileRights& rights;
         settings::ShellHolder& shell;
         InterprocessLock& lock;
         ProgressService& progress;
@@ -49,5 +51,13 @@ private:
     Services services_;
     Status unsettled_;  // how the earlier journal settled before this move
 };
+
+// Finishes a recorded move that a kill cut short: the source goes when the destination is
+// still the very copy the move made and holds the same content, the whole move having
+// happened but for that; otherwise it stays. The older namesake kept aside goes back where
+// the move did not take its place, and goes once the move is whole; a file under its name
+// that is not that one is left alone. Corrupt, with nothing done, where source and
+// destination are one file. Its changes take `steps`, as the move's own did.
+Status settleMove(FileSystem& files, FileSteps& steps, const MoveRecord& move);
 
 }  // namespace zorvik

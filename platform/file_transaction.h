@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_rights.h"
 #include "platform/file_steps.h"
 #include "platform/file_system.h"
-#include "platform/refusal_watch.h"
 
 namespace zorvik {
 
@@ -38,18 +38,18 @@ public:
     Result<std::unique_ptr<SourceReader>> openToRead(std::string_view path) final;
     Status moveFile(std::string_view source, std::string_view destination,
                     MoveJournal* journal = nullptr, const CopyRunner& runCopy = {}) final;
-    Status settleMove(const MoveRecord& move) final;
     Status deleteFile(std::string_view path) final;
 
     Result<bool> exists(std::string_view path) final;
     void removeAbandonedTemporaries(std::string_view folder) final;
-    void routeChangesThrough(FileSteps* steps) final { routed_ = steps; }
-    bool takeRightsRefusal(std::string_view folder) final;
 
     // The primitives on this host.
     virtual FileSteps& steps() = 0;
     // Opens a source for a copy, in this process (a link is followed: its content is copied).
     virtual Result<std::unique_ptr<SourceReader>> openSource(const std::string& hostPath) = 0;
+
+    // Whose rights its changes run under.
+    FileRights& rights() { return rights_; }
 
     // Test hook: asked before each step what to make of it.
     void setStepFaults(StepFaults faults) { faults_ = std::move(faults); }
@@ -57,14 +57,10 @@ public:
 private:
     friend class FileOperation;
     // The steps every operation takes: this host's, or those it was routed through, watched.
-    FileSteps& activeSteps();
-    // A change the system reported done and did not make, as Wine does where Unix refuses.
-    void noteRefused(const std::string& hostPath) { watch_.note(hostPath); }
-    // Whether two files hold the same bytes; false when the second is no file.
-    Result<bool> sameContent(const std::string& first, const std::string& second);
+    FileSteps& activeSteps() { return rights_.changeSteps(); }
+    void noteRefused(const std::string& hostPath) { rights_.noteRefused(hostPath); }
     StepFaults faults_;
-    FileSteps* routed_ = nullptr;
-    RefusalWatch watch_;
+    FileRights rights_{*this};
 };
 
 }  // namespace zorvik

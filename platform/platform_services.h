@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/elevation.h"
+#include "platform/file_rights.h"
 #include "platform/file_system.h"
 #include "platform/interprocess_lock.h"
 #include "platform/message_box_service.h"
@@ -23,6 +24,8 @@ public:
     virtual ~PlatformServices() = default;
 
     virtual FileSystem& files() = 0;
+    // Whose rights the changes of files() run under.
+    virtual FileRights& fileRights() = 0;
     virtual Registry& settingsStore() = 0;
     // The folder that holds the program, in Windows form without a trailing backslash.
     virtual std::string applicationFolder() const = 0;

@@ -3,10 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/file_rights.h"
-#include "platform/file_system.h"
-#include "platform/interprocess_lock.h"
-#include "platform/progress_service.h"
+#include "melody_library/core_services.h"
 #include "platform/status.h"
 #include "settings/move_journal.h"
 #include "settings/shell_object.h"
@@ -18,18 +15,11 @@ namespace zorvik {
 // move) and against another running copy of the program (the lock a ring choice takes).
 class MelodyMove final : private MoveJournal {
 public:
-    struct Services {
-        FileSystem& files;
-        FileRights& rights;
-        settings::ShellHolder& shell;
-        InterprocessLock& lock;
-        ProgressService& progress;
-        std::string applicationFolder;  // without a trailing backslash
-    };
     // Runs the file work, perhaps once more with its changes made by an elevated process.
     using RightsOnDemand = std::function<Status(const std::function<Status()>&)>;
 
-    explicit MelodyMove(Services services) : services_(std::move(services)) {}
+    MelodyMove(const CoreServices& services, settings::ShellHolder& shell)
+        : services_(services), shell_(shell) {}
 
     // Moves `source` to `destination`; a copy it has to make (across volumes) runs under the
     // progress dialog. Cancelled, with nothing changed, where the user cancelled that copy.
@@ -37,7 +27,7 @@ public:
                 const RightsOnDemand& withRights);
 
     // Finishes a move that a killed run left cut in two, with what it kept aside.
-    Status settleInterrupted() { return settle(&services_.lock); }
+    Status settleInterrupted() { return settle(&services_.ringChoiceLock); }
 
 private:
     Status settle(InterprocessLock* lock);
@@ -48,7 +38,8 @@ private:
     Status recordMove(const MoveRecord& move) override;
     void forgetMove() override;
 
-    Services services_;
+    const CoreServices& services_;
+    settings::ShellHolder& shell_;
     Status unsettled_;  // how the earlier journal settled before this move
 };
 

@@ -8,7 +8,7 @@ namespace zorvik::testing {
 Form1& FormDriver::open(std::string applicationFolder) {
     settings::ShellFactory& factory =
         failShell_ ? static_cast<settings::ShellFactory&>(failingShells) : machineShells();
-    form = std::make_unique<Form1>(Form1::Services{
+    form = std::make_unique<Form1>(CoreServices{
         machineFiles(), machineFiles().rights(), box, dialog, player, machineDecoder(), popup,
         factory, machineLock(), progress, machineElevation(), std::move(applicationFolder)});
     form->Form_Load();

@@ -26,6 +26,9 @@ class MelodyLibrary {
 public:
     // `services` as the window gives them: its boxes and progress are the ones a close answers.
     MelodyLibrary(CoreServices services, settings::ShellHolder& shell);
+    // its parts keep references into it
+    MelodyLibrary(const MelodyLibrary&) = delete;
+    MelodyLibrary& operator=(const MelodyLibrary&) = delete;
 
     MelodyList& File1() { return list_; }
     const MelodyList& File1() const { return list_; }

@@ -73,9 +73,6 @@ public:
     // `journal`, when given, records a move across volumes while a kill could cut it in two;
     // should it have to copy, the copy runs through `runCopy` where one is given.
     Status moveFile(MoveJournal* journal = nullptr, const CopyRunner* runCopy = nullptr);
-    // Finishes a recorded move that a kill cut short (FileSystem::settleMove); its changes are
-    // steps like the move's own, so that they can fail as those can.
-    Status settleMove(const MoveRecord& move);
     Status deleteFile();
 
     FileSteps& steps() { return steps_; }

@@ -321,23 +321,6 @@ Result<TemporaryFile> FileOperation::copyToTemporary(CopyProgress* progress, Con
     return writeTemporary(*reader.value(), false, progress, maker);
 }
 
-FileSteps& TransactionalFileSystem::activeSteps() {
-    watch_.watch(routed_ != nullptr ? *routed_ : steps());
-    return watch_;
-}
-
-bool TransactionalFileSystem::takeRightsRefusal(std::string_view folder) {
-    const auto refused = watch_.takeRefused();
-    const auto hostFolder = hostPath(folder);
-    if (!refused || !hostFolder.ok()) {
-        return false;
-    }
-    const std::string within = text::foldCase(hostFolder.value());
-    const std::string path = text::foldCase(*refused);
-    return path.starts_with(within) &&
-           (path.size() == within.size() || winpath::isSeparator(path[within.size()]));
-}
-
 Result<std::unique_ptr<PreparedCopy>> TransactionalFileSystem::prepareCopy(
     std::string_view source, std::string_view destination, CopyProgress* progress,
     ContentMaker* maker) {

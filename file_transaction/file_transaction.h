@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "file_transaction/refusal_watch.h"
+#include "file_transaction/file_rights.h"
 #include "platform/file_steps.h"
 #include "platform/file_system.h"
 
@@ -39,13 +39,10 @@ public:
     Result<std::unique_ptr<SourceReader>> openToRead(std::string_view path) final;
     Status moveFile(std::string_view source, std::string_view destination,
                     MoveJournal* journal = nullptr, const CopyRunner& runCopy = {}) final;
-    Status settleMove(const MoveRecord& move) final;
     Status deleteFile(std::string_view path) final;
 
     Result<bool> exists(std::string_view path) final;
     void removeAbandonedTemporaries(std::string_view folder) final;
-    void routeChangesThrough(FileSteps* steps) final { routed_ = steps; }
-    bool takeRightsRefusal(std::string_view folder) final;
 
     // The primitives on this host.
     virtual FileSteps& steps() = 0;
@@ -53,18 +50,17 @@ public:
     virtual Result<std::unique_ptr<SourceReader>> openSource(const std::string& hostPath) = 0;
 
     void watchSteps(std::shared_ptr<StepWatch> watch) { stepWatch_ = std::move(watch); }
+    // Whose rights its changes run under.
+    FileRights& rights() { return rights_; }
 
 private:
     friend class FileOperation;
     // The steps every operation takes: this host's, or those it was routed through, watched.
-    FileSteps& activeSteps();
+    FileSteps& activeSteps() { return rights_.changeSteps(); }
     // A change the system reported done and did not make, as Wine does where Unix refuses.
-    void noteRefused(const std::string& hostPath) { watch_.note(hostPath); }
-    // Whether two files hold the same bytes; false when the second is no file.
-    Result<bool> sameContent(const std::string& first, const std::string& second);
+    void noteRefused(const std::string& hostPath) { rights_.noteRefused(hostPath); }
     std::shared_ptr<StepWatch> stepWatch_;
-    FileSteps* routed_ = nullptr;
-    RefusalWatch watch_;
+    FileRights rights_{*this};
 };
 
 }  // namespace zorvik

@@ -1,10 +1,8 @@
 // Moves, all or nothing: one rename within a volume; across volumes a copy, the older namesake
 // kept aside until the source is gone, and everything put back should a step fail. Deletes,
 // checked afterwards. A link is moved or deleted as itself, or not at all.
-#include <algorithm>
 #include <optional>
 #include <utility>
-#include <vector>
 
 #include "file_transaction/file_operation.h"
 #include "file_transaction/file_transaction.h"
@@ -17,8 +15,6 @@ namespace zorvik {
 namespace {
 
 using failure_text::Detail;
-
-constexpr std::size_t kCompareBlock = 1 << 20;
 
 }  // namespace
 
@@ -261,132 +257,6 @@ Status TransactionalFileSystem::moveFile(std::string_view source, std::string_vi
                                          MoveJournal* journal, const CopyRunner& runCopy) {
     return FileOperation(*this, FileOperation::Kind::Move, source, destination)
         .moveFile(journal, runCopy ? &runCopy : nullptr);
-}
-
-Status TransactionalFileSystem::settleMove(const MoveRecord& move) {
-    return FileOperation(*this, FileOperation::Kind::Move, move.source, move.destination)
-        .settleMove(move);
-}
-
-Status FileOperation::settleMove(const MoveRecord& move) {
-    const auto hostSource = files_.hostPath(move.source);
-    const auto hostDestination = files_.hostPath(move.destination);
-    if (!hostSource.ok() || !hostDestination.ok()) {
-        return hostSource.ok() ? hostDestination.failure() : hostSource.failure();
-    }
-    hostSource_ = hostSource.value();
-    hostDestination_ = hostDestination.value();
-    const auto left = steps_.inspect(hostSource_, LinkHandling::Itself);
-    const auto there = steps_.inspect(hostDestination_, LinkHandling::Itself);
-    if (!left.ok() || !there.ok()) {
-        return left.ok() ? there.failure() : left.failure();
-    }
-    // one file under both names (a hard link, a folder that leads to the other): no move of
-    // this program's, and finishing it would delete the melody
-    if (left.value().kind != EntryKind::Missing && there.value().kind != EntryKind::Missing &&
-        left.value().identity == there.value().identity) {
-        return Failure{ErrorCode::Corrupt, {}};
-    }
-    // only the copy this move made stands for it: an identical melody the user keeps in the
-    // other folder, or today's file where a journal from a backup names yesterday's, is not it
-    const bool copyThere =
-        there.value().kind == EntryKind::File && there.value().stamp() == move.copy;
-    bool sourceGone = left.value().kind == EntryKind::Missing;
-    // a link moves in one step, never through a copy: only a file can be a source left behind
-    if (left.value().kind == EntryKind::File && copyThere) {
-        const auto same = files_.sameContent(hostSource_, hostDestination_);
-        if (!same.ok()) {
-            return same.failure();
-        }
-        // the melody is whole at the destination, as the user asked; the move is finished
-        if (same.value()) {
-            if (Status removed = run(FileStep::RemoveSource,
-                                     [&] { return steps_.removeFile(hostSource_, true); });
-                !removed.ok()) {
-                return removed;
-            }
-            steps_.syncFolder(std::string(winpath::folder(hostSource_)));
-            sourceGone = true;
-        }
-    }
-    if (move.kept.empty()) {
-        return Status::success();
-    }
-    const auto hostKept = files_.hostPath(move.kept);
-    if (!hostKept.ok()) {
-        return hostKept.failure();
-    }
-    const auto aside = steps_.inspect(hostKept.value(), LinkHandling::Itself);
-    // what bears the kept name and is not the older namesake the move kept is no one's to touch
-    if (!aside.ok() || aside.value().kind != EntryKind::File ||
-        aside.value().stamp() != move.older) {
-        return aside.status();
-    }
-    Status settled = Status::success();
-    if (there.value().kind == EntryKind::Missing) {
-        // the older namesake stepped aside and the copy never took its place
-        settled = run(FileStep::Restore,
-                      [&] { return steps_.putBack(hostKept.value(), hostDestination_); });
-    } else if (there.value().identity == aside.value().identity || (sourceGone && copyThere)) {
-        // a second name of the older one, which never left; or the move is whole, and the older
-        // one was replaced as the user agreed
-        settled =
-            run(FileStep::DropKept, [&] { return steps_.removeFile(hostKept.value(), true); });
-    }
-    // else something new stands at the destination: the older one stays where it is, for the
-    // user, rather than replace what nobody asked to
-    if (settled.ok()) {
-        steps_.syncFolder(std::string(winpath::folder(hostKept.value())));
-    }
-    return settled;
-}
-
-Result<bool> TransactionalFileSystem::sameContent(const std::string& first,
-                                                  const std::string& second) {
-    const auto other = activeSteps().inspect(second, LinkHandling::Itself);
-    if (!other.ok()) {
-        return other.failure();
-    }
-    if (other.value().kind != EntryKind::File) {
-        return false;
-    }
-    auto a = openSource(first);
-    auto b = openSource(second);
-    if (!a.ok() || !b.ok()) {
-        return a.ok() ? b.failure() : a.failure();
-    }
-    const std::uint64_t size = a.value()->facts().size;
-    if (size != b.value()->facts().size) {
-        return false;
-    }
-    std::vector<char> left(kCompareBlock);
-    std::vector<char> right(kCompareBlock);
-    for (std::uint64_t offset = 0; offset < size;) {
-        const auto got = a.value()->read(offset, left);
-        if (!got.ok()) {
-            return got.failure();
-        }
-        if (got.value() == 0) {
-            return false;  // shorter than it said
-        }
-        std::size_t matched = 0;
-        while (matched < got.value()) {
-            const auto more = b.value()->read(offset + matched,
-                                              std::span<char>(right).first(got.value() - matched));
-            if (!more.ok()) {
-                return more.failure();
-            }
-            if (more.value() == 0 ||
-                !std::equal(right.begin(),
-                            right.begin() + static_cast<std::ptrdiff_t>(more.value()),
-                            left.begin() + static_cast<std::ptrdiff_t>(matched))) {
-                return false;
-            }
-            matched += more.value();
-        }
-        offset += got.value();
-    }
-    return true;
 }
 
 Status TransactionalFileSystem::deleteFile(std::string_view path) {

@@ -13,29 +13,35 @@
 
 namespace zorvik {
 
-Form1::Form1(Services services)
+namespace {
+
+// The melody operations' services: the window's boxes and the progress of its copies go through
+// `answers`, which a close answers.
+CoreServices answeredThrough(const CoreServices& services, CloseAnswers& answers) {
+    return {services.files,  services.rights,    answers,
+            services.dialog, services.player,    services.decoder,
+            services.popup,  services.shells,    services.ringChoiceLock,
+            answers,         services.elevation, services.applicationFolder};
+}
+
+}  // namespace
+
+Form1::Form1(CoreServices services)
     : box_(services.box, services.popup, services.dialog, services.progress),
       player_(services.player),
       popup_(services.popup),
       shell_(services.shells),
-      library_({services.files, box_, services.dialog, services.player, services.decoder, shell_,
-                services.ringChoiceLock, box_, services.elevation,
-                std::move(services.applicationFolder)}),
+      library_(answeredThrough(services, box_), shell_),
       text1_(layout::kInitialText),
       text2_(layout::kInitialText) {}
 
-Form1::Services formServicesOf(PlatformServices& platform, settings::ShellFactory& shells) {
-    return {platform.files(),
-            platform.messageBox(),
-            platform.openFileDialog(),
-            platform.player(),
-            platform.soundDecoder(),
-            platform.popupMenu(),
-            shells,
-            platform.ringChoiceLock(),
-            platform.progress(),
-            platform.elevation(),
-            platform.applicationFolder()};
+CoreServices coreServicesOf(PlatformServices& platform, settings::ShellFactory& shells) {
+    return {platform.files(),          platform.fileRights(),
+            platform.messageBox(),     platform.openFileDialog(),
+            platform.player(),         platform.soundDecoder(),
+            platform.popupMenu(),      shells,
+            platform.ringChoiceLock(), platform.progress(),
+            platform.elevation(),      platform.applicationFolder()};
 }
 
 namespace {

@@ -11,14 +11,7 @@
 #include "main_window/close_answers.h"
 #include "main_window/form_picture.h"
 #include "melody_library/melody_library.h"
-#include "platform/file_system.h"
-#include "platform/message_box_service.h"
-#include "platform/open_file_dialog.h"
 #include "platform/platform_services.h"
-#include "platform/popup_menu.h"
-#include "platform/progress_service.h"
-#include "settings/shell_object.h"
-#include "sound/player.h"
 
 namespace zorvik {
 
@@ -32,24 +25,10 @@ namespace zorvik {
 // does a request to close the window.
 class Form1 {
 public:
-    struct Services {
-        FileSystem& files;
-        MessageBoxService& box;
-        OpenFileDialog& dialog;
-        Player& player;
-        sound::SoundDecoder& decoder;
-        PopupMenu& popup;
-        settings::ShellFactory& shells;
-        InterprocessLock& ringChoiceLock;
-        ProgressService& progress;
-        Elevation& elevation;
-        std::string applicationFolder;  // without a trailing backslash
-    };
-
     // How the user pressed a button.
     enum class PressedWith { Mouse, Keyboard };
 
-    explicit Form1(Services services);
+    explicit Form1(CoreServices services);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -176,6 +155,6 @@ private:
 };
 
 // The window's services taken from the platform's bundle.
-Form1::Services formServicesOf(PlatformServices& platform, settings::ShellFactory& shells);
+CoreServices coreServicesOf(PlatformServices& platform, settings::ShellFactory& shells);
 
 }  // namespace zorvik

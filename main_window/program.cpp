@@ -7,7 +7,7 @@ namespace zorvik {
 Program::Program(std::unique_ptr<Desktop> desktop)
     : desktop_(std::move(desktop)),
       shells_(desktop_->services().settingsStore()),
-      form_(formServicesOf(desktop_->services(), shells_)) {}
+      form_(coreServicesOf(desktop_->services(), shells_)) {}
 
 bool Program::start() {
     return desktop_->open(form_);

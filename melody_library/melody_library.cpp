@@ -14,13 +14,12 @@ namespace zorvik {
 using namespace texts;
 using namespace install;
 
-MelodyLibrary::MelodyLibrary(Services services)
+MelodyLibrary::MelodyLibrary(CoreServices services, settings::ShellHolder& shell)
     : services_(std::move(services)),
+      shell_(shell),
       list_(services_.files),
-      ring_({services_.files, services_.box, services_.shell, services_.ringChoiceLock,
-             services_.progress, services_.applicationFolder}),
-      move_({services_.files, services_.shell, services_.ringChoiceLock, services_.progress,
-             services_.applicationFolder}) {
+      ring_(services_, shell_),
+      move_(services_, shell_) {
     // the list marks the melody last clicked whenever it shows the folder that holds it
     list_.setRememberedName([this](std::string_view folder) {
         return winpath::samePath(winpath::folder(s_), folder) ? std::string(winpath::fileName(s_))
@@ -42,7 +41,7 @@ void MelodyLibrary::showRingsFolder() {
 
 Status MelodyLibrary::a() {
     s_ = winpath::join(list_.Path(), list_.FileName());
-    return services_.shell.reg();
+    return shell_.reg();
 }
 
 Status MelodyLibrary::preview(std::int16_t check1State) {
@@ -92,10 +91,10 @@ Status MelodyLibrary::chooseRingMelody() {
 
 Status MelodyLibrary::withRightsOnDemand(std::string_view title,
                                          const std::function<Status()>& action) {
-    (void)services_.files.takeRightsRefusal(install::kFolder);  // older ones are not this action's
+    (void)services_.rights.takeRefusal(install::kFolder);  // older ones are not this action's
     const Status first = action();
     if (first.ok() || first.code() != ErrorCode::AccessDenied ||
-        !services_.files.takeRightsRefusal(install::kFolder) || !services_.elevation.available()) {
+        !services_.rights.takeRefusal(install::kFolder) || !services_.elevation.available()) {
         return first;
     }
     const std::string folder = services_.files.displayPath(install::kFolder);
@@ -112,9 +111,9 @@ Status MelodyLibrary::withRightsOnDemand(std::string_view title,
                    : failure_text::elevationFailed(why.code, folder, why.message);
     }
     ElevatedRun& run = *elevated.value();
-    services_.files.routeChangesThrough(&run.steps());
+    services_.rights.routeChangesThrough(&run.steps());
     const ScopeExit back([&] {
-        services_.files.routeChangesThrough(nullptr);
+        services_.rights.routeChangesThrough(nullptr);
         run.end();
     });
     return action();

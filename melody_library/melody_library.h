@@ -5,14 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "melody_library/core_services.h"
 #include "melody_library/melody_list.h"
 #include "melody_library/melody_move.h"
 #include "melody_library/ring_file_switch.h"
-#include "platform/elevation.h"
-#include "platform/file_system.h"
-#include "platform/message_box_service.h"
-#include "platform/open_file_dialog.h"
-#include "platform/progress_service.h"
 #include "platform/status.h"
 #include "settings/shell_object.h"
 #include "sound/melody_source.h"
@@ -28,20 +24,11 @@ enum class MelodyView { Rings, Deleted };
 // the buttons do with it. Each operation returns its first failure; the window shows it.
 class MelodyLibrary {
 public:
-    struct Services {
-        FileSystem& files;
-        MessageBoxService& box;
-        OpenFileDialog& dialog;
-        Player& player;
-        sound::SoundDecoder& decoder;
-        settings::ShellHolder& shell;
-        InterprocessLock& ringChoiceLock;
-        ProgressService& progress;
-        Elevation& elevation;
-        std::string applicationFolder;  // without a trailing backslash
-    };
-
-    explicit MelodyLibrary(Services services);
+    // `services` as the window gives them: its boxes and progress are the ones a close answers.
+    MelodyLibrary(CoreServices services, settings::ShellHolder& shell);
+    // its parts keep references into it
+    MelodyLibrary(const MelodyLibrary&) = delete;
+    MelodyLibrary& operator=(const MelodyLibrary&) = delete;
 
     MelodyList& File1() { return list_; }
     const MelodyList& File1() const { return list_; }
@@ -97,7 +84,8 @@ private:
     // Windows matches names); "" when it would not.
     std::string replacedLine(std::string_view destination) const;
 
-    Services services_;
+    CoreServices services_;
+    settings::ShellHolder& shell_;
     MelodyList list_;
     RingFileSwitch ring_;
     MelodyMove move_;

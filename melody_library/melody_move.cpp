@@ -15,7 +15,7 @@ Status MelodyMove::move(const std::string& source, const std::string& destinatio
                         const RightsOnDemand& withRights) {
     // one copy of the program at a time: another's settling could take the source from under
     // a move that is still on its way
-    auto hold = services_.lock.acquire();
+    auto hold = services_.ringChoiceLock.acquire();
     if (!hold.ok()) {
         return hold.failure().code == ErrorCode::Busy
                    ? failure_text::moveBusy(services_.files.displayPath(source))
@@ -30,13 +30,12 @@ Status MelodyMove::move(const std::string& source, const std::string& destinatio
 }
 
 Status MelodyMove::settle(InterprocessLock* lock) {
-    return settings::kMoveJournal.settle(services_.shell, lock,
-                                         [this](const settings::MoveIntent& intent) {
-                                             if (!trusted(intent)) {
-                                                 return Status(Failure{ErrorCode::Corrupt, {}});
-                                             }
-                                             return services_.files.settleMove(intent);
-                                         });
+    return settings::kMoveJournal.settle(shell_, lock, [this](const settings::MoveIntent& intent) {
+        if (!trusted(intent)) {
+            return Status(Failure{ErrorCode::Corrupt, {}});
+        }
+        return settleMove(services_.files, services_.rights.changeSteps(), intent);
+    });
 }
 
 bool MelodyMove::trusted(const settings::MoveIntent& intent) const {
@@ -64,12 +63,12 @@ Status MelodyMove::recordMove(const MoveRecord& move) {
             services_.files.displayPath(move.destination),
             failure_text::filled(texts::kEarlierMoveUnfinished, {texts::reason(why.code)}));
     }
-    return settings::kMoveJournal.record(services_.shell, move);
+    return settings::kMoveJournal.record(shell_, move);
 }
 
 void MelodyMove::forgetMove() {
     // left behind, it only leaves the next start to find the move whole
-    (void)settings::kMoveJournal.forget(services_.shell);
+    (void)settings::kMoveJournal.forget(shell_);
 }
 
 }  // namespace zorvik

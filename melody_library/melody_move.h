@@ -3,9 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/file_system.h"
-#include "platform/interprocess_lock.h"
-#include "platform/progress_service.h"
+#include "melody_library/core_services.h"
 #include "platform/status.h"
 #include "settings/move_journal.h"
 #include "settings/shell_object.h"
@@ -17,17 +15,11 @@ namespace zorvik {
 // move) and against another running copy of the program (the lock a ring choice takes).
 class MelodyMove final : private MoveJournal {
 public:
-    struct Services {
-        FileSystem& files;
-        settings::ShellHolder& shell;
-        InterprocessLock& lock;
-        ProgressService& progress;
-        std::string applicationFolder;  // without a trailing backslash
-    };
     // Runs the file work, perhaps once more with its changes made by an elevated process.
     using RightsOnDemand = std::function<Status(const std::function<Status()>&)>;
 
-    explicit MelodyMove(Services services) : services_(std::move(services)) {}
+    MelodyMove(const CoreServices& services, settings::ShellHolder& shell)
+        : services_(services), shell_(shell) {}
 
     // Moves `source` to `destination`; a copy it has to make (across volumes) runs under the
     // progress dialog. Cancelled, with nothing changed, where the user cancelled that copy.
@@ -35,7 +27,7 @@ public:
                 const RightsOnDemand& withRights);
 
     // Finishes a move that a killed run left cut in two, with what it kept aside.
-    Status settleInterrupted() { return settle(&services_.lock); }
+    Status settleInterrupted() { return settle(&services_.ringChoiceLock); }
 
 private:
     Status settle(InterprocessLock* lock);
@@ -46,8 +38,17 @@ private:
     Status recordMove(const MoveRecord& move) override;
     void forgetMove() override;
 
-    Services services_;
+    const CoreServices& services_;
+    settings::ShellHolder& shell_;
     Status unsettled_;  // how the earlier journal settled before this move
 };
+
+// Finishes a recorded move that a kill cut short: the source goes when the destination is
+// still the very copy the move made and holds the same content, the whole move having
+// happened but for that; otherwise it stays. The older namesake kept aside goes back where
+// the move did not take its place, and goes once the move is whole; a file under its name
+// that is not that one is left alone. Corrupt, with nothing done, where source and
+// destination are one file. Its changes take `steps`, as the move's own did.
+Status settleMove(FileSystem& files, FileSteps& steps, const MoveRecord& move);
 
 }  // namespace zorvik

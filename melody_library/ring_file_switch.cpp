@@ -42,7 +42,7 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
                                const std::string& name) {
     std::unique_ptr<LockHold> hold;
     if (Status locked = retrying([&] {
-            auto acquired = services_.lock.acquire();
+            auto acquired = services_.ringChoiceLock.acquire();
             if (acquired.ok()) {
                 hold = std::move(acquired).value();
             }
@@ -64,7 +64,7 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
         return nothingChanged(prepared.failure());
     }
     PreparedCopy& copy = *prepared.value();
-    const auto before = settings::readRingRecord(services_.shell);
+    const auto before = settings::readRingRecord(shell_);
     if (!before.ok()) {
         return nothingChanged(before.failure());
     }
@@ -72,7 +72,7 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
         winpath::join(winpath::folder(kRingFile), copy.temporaryName()), before.value(), folder,
         name};
     if (Status noted =
-            retrying([&] { return settings::kRingChoiceJournal.record(services_.shell, intent); });
+            retrying([&] { return settings::kRingChoiceJournal.record(shell_, intent); });
         !noted.ok()) {
         return nothingChanged(noted);
     }
@@ -80,9 +80,9 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
     // a start after a kill takes a missing copy for a switched ring file.
     const auto giveUp = [&](const Status& why) {
         const Status undone =
-            retrying([&] { return settings::restoreRingRecord(services_.shell, intent.before); });
+            retrying([&] { return settings::restoreRingRecord(shell_, intent.before); });
         if (!undone.ok() ||
-            !retrying([&] { return settings::kRingChoiceJournal.forget(services_.shell); }).ok()) {
+            !retrying([&] { return settings::kRingChoiceJournal.forget(shell_); }).ok()) {
             copy.keepTemporary();  // the next start finds it, and the record, and undoes them
             if (!undone.ok()) {
                 Failure failure = why.failure();
@@ -93,8 +93,7 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
         }
         return nothingChanged(why);
     };
-    if (Status recorded =
-            retrying([&] { return settings::writeRingRecord(services_.shell, folder, name); });
+    if (Status recorded = retrying([&] { return settings::writeRingRecord(shell_, folder, name); });
         !recorded.ok()) {
         return giveUp(recorded);
     }
@@ -108,13 +107,13 @@ Status RingFileSwitch::replace(const std::string& source, const std::string& fol
         }
     }
     // the journal is done with; left behind, it is settled as a switch that happened
-    (void)settings::kRingChoiceJournal.forget(services_.shell);
+    (void)settings::kRingChoiceJournal.forget(shell_);
     return Status::success();
 }
 
 Status RingFileSwitch::settle(InterprocessLock* lock) {
     return settings::kRingChoiceJournal.settle(
-        services_.shell, lock, [this](const settings::RingChoiceIntent& intent) {
+        shell_, lock, [this](const settings::RingChoiceIntent& intent) {
             if (!trusted(intent)) {
                 return Status(Failure{ErrorCode::Corrupt, {}});
             }
@@ -126,7 +125,7 @@ Status RingFileSwitch::settle(InterprocessLock* lock) {
             if (!waiting.ok()) {
                 return waiting.status();
             }
-            const auto now = settings::readRingRecord(services_.shell);
+            const auto now = settings::readRingRecord(shell_);
             if (!now.ok()) {
                 return now.status();
             }
@@ -136,12 +135,11 @@ Status RingFileSwitch::settle(InterprocessLock* lock) {
             const settings::RingRecord chosen{RegistryValue::string(intent.folder),
                                               RegistryValue::string(intent.name)};
             if (waiting.value()) {
-                return now.value() == chosen
-                           ? settings::restoreRingRecord(services_.shell, intent.before)
-                           : Status::success();
+                return now.value() == chosen ? settings::restoreRingRecord(shell_, intent.before)
+                                             : Status::success();
             }
             return now.value() == intent.before
-                       ? settings::writeRingRecord(services_.shell, intent.folder, intent.name)
+                       ? settings::writeRingRecord(shell_, intent.folder, intent.name)
                        : Status::success();
         });
 }

@@ -3,10 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/file_system.h"
-#include "platform/interprocess_lock.h"
-#include "platform/message_box_service.h"
-#include "platform/progress_service.h"
+#include "melody_library/core_services.h"
 #include "platform/status.h"
 #include "settings/ring_choice_journal.h"
 #include "settings/shell_object.h"
@@ -19,16 +16,8 @@ namespace zorvik {
 // record and the switch).
 class RingFileSwitch {
 public:
-    struct Services {
-        FileSystem& files;
-        MessageBoxService& box;
-        settings::ShellHolder& shell;
-        InterprocessLock& lock;
-        ProgressService& progress;
-        std::string applicationFolder;  // without a trailing backslash
-    };
-
-    explicit RingFileSwitch(Services services) : services_(std::move(services)) {}
+    RingFileSwitch(const CoreServices& services, settings::ShellHolder& shell)
+        : services_(services), shell_(shell) {}
 
     // Copies `source` over the ring file and records `folder` and `name`: both, or neither.
     // Cancelled, with nothing changed, where the user gave up waiting for another program or
@@ -38,7 +27,7 @@ public:
     // Finishes or undoes a choice that a killed run left half done, so that the ring file and
     // its record agree. Nothing to do when none was; a lock held elsewhere is not waited for
     // past its patience (the next start tries again).
-    Status settleInterrupted() { return settle(&services_.lock); }
+    Status settleInterrupted() { return settle(&services_.ringChoiceLock); }
 
 private:
     Status settle(InterprocessLock* lock);
@@ -47,7 +36,8 @@ private:
     bool trusted(const settings::RingChoiceIntent& intent) const;
     Status retrying(const std::function<Status()>& write);
 
-    Services services_;
+    const CoreServices& services_;
+    settings::ShellHolder& shell_;
 };
 
 }  // namespace zorvik

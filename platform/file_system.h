@@ -132,14 +132,6 @@ public:
     // changed, when its progress said to stop.
     virtual Status moveFile(std::string_view source, std::string_view destination,
                             MoveJournal* journal = nullptr, const CopyRunner& runCopy = {}) = 0;
-    // Finishes a recorded move that a kill cut short: the source goes when the destination is
-    // still the very copy the move made and holds the same content, the whole move having
-    // happened but for that; otherwise it stays. The older namesake kept aside goes back where
-    // the move did not take its place, and goes once the move is whole; a file under its name
-    // that is not that one is left alone. Corrupt, with nothing done, where source and
-    // destination are one file.
-    virtual Status settleMove(const MoveRecord& move) = 0;
-
     // Deletes the one file named; a path that ends in a separator names no file. A read-only file
     // is not deleted. A link is deleted as itself, never the file it points to.
     virtual Status deleteFile(std::string_view path) = 0;
@@ -150,13 +142,6 @@ public:
     // Removes the temporary files this program left in `folder` where no running copy of it
     // still writes them. Nothing to report: what cannot go now goes another time.
     virtual void removeAbandonedTemporaries(std::string_view folder) = 0;
-
-    // Carries out the changes of what follows through `steps` (an elevated process), until
-    // called with nullptr; queries and reads stay with this process.
-    virtual void routeChangesThrough(FileSteps* steps) = 0;
-    // Whether, since the last call, a change in or below `folder` was refused for want of rights
-    // (not for a read-only file, not for a file in use): one an administrator could make.
-    virtual bool takeRightsRefusal(std::string_view folder) = 0;
 
     // The host's own path for a Windows-form path, for services that open files themselves.
     virtual Result<std::string> hostPath(std::string_view path) const = 0;

@@ -15,6 +15,8 @@
 
 namespace zorvik {
 
+class FileRights;  // the transaction's, which each platform's file system owns
+
 // Everything the program needs from the machine it runs on, as one bundle. Each platform makes
 // one (on Windows the real registry and files, elsewhere drive C: and a settings file); the core
 // never learns which.
@@ -23,6 +25,8 @@ public:
     virtual ~PlatformServices() = default;
 
     virtual FileSystem& files() = 0;
+    // Whose rights the changes of files() run under.
+    virtual FileRights& fileRights() = 0;
     virtual Registry& settingsStore() = 0;
     // The folder that holds the program, in Windows form without a trailing backslash.
     virtual std::string applicationFolder() const = 0;

@@ -27,6 +27,7 @@ public:
     QtPosixPlatform();
 
     FileSystem& files() override { return files_; }
+    FileRights& fileRights() override { return files_.rights(); }
     Registry& settingsStore() override { return registry_; }
     std::string applicationFolder() const override;
     MessageBoxService& messageBox() override { return box_; }

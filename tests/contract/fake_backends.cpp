@@ -66,7 +66,7 @@ class ElevatedChannel final : public elevated::StepTransport {
 public:
     explicit ElevatedChannel(TransactionalFileSystem& files)
         : files_(files), remote_(*this, files.steps()) {
-        files.routeChangesThrough(&remote_);
+        files.rights().routeChangesThrough(&remote_);
     }
     Result<std::string> exchange(const std::string& request) override {
         return elevated::answerStep(files_.steps(), request);

@@ -4,6 +4,9 @@
 #include <memory>
 #include <optional>
 
+#include "melody_library/melody_move.h"
+#include "platform/elevated/remote_file_steps.h"
+#include "platform/elevated/step_protocol.h"
 #include "platform/windows_path.h"
 #include "tests/contract/file_system_fixture.h"
 #include "tests/support/step_faults.h"
@@ -30,11 +33,38 @@ protected:
         }
         return false;
     }
+    // Settled by the move's own settling, its changes taking the machine's steps of the moment.
+    Status settle(const MoveRecord& move) {
+        return settleMove(files(), files().rights().changeSteps(), move);
+    }
     static bool hasTemporary(const std::vector<std::string>& names) {
         return std::any_of(names.begin(), names.end(), [](const std::string& name) {
             return name.rfind(".zorvik-copy-", 0) == 0;
         });
     }
+};
+
+// The machine's steps through the elevated channel's messages, one change refused once as in
+// use: a settle's removal of its source, of the file kept aside, or the put back of that file.
+struct RefusedOnce final : elevated::StepTransport {
+    RefusedOnce(TransactionalFileSystem& machine, FileStep step)
+        : files(machine), refused(step), steps(*this, machine.steps()) {}
+    Result<std::string> exchange(const std::string& request) override {
+        const auto call = static_cast<elevated::StepCall>(request.at(0));
+        const bool kept = request.find(".zorvik-kept-") != std::string::npos;
+        if (refused &&
+            (call == elevated::StepCall::PutBack ? *refused == FileStep::Restore
+                                                 : call == elevated::StepCall::RemoveFile &&
+                                                       kept == (*refused == FileStep::DropKept))) {
+            refused.reset();
+            return elevated::MessageWriter().status(Failure{ErrorCode::InUse, {}}).take();
+        }
+        return elevated::answerStep(files.steps(), request);
+    }
+
+    TransactionalFileSystem& files;
+    std::optional<FileStep> refused;
+    elevated::RemoteFileSteps steps;
 };
 
 enum class Operation { Copy, Convert, Move, MoveAcrossVolumes, Delete };
@@ -347,7 +377,7 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         EXPECT_EQ(journal.recorded.kept.rfind(other + "\\.zorvik-kept-", 0) == 0, row.namesake)
             << journal.recorded.kept;
         if (row.keptStays) {
-            EXPECT_TRUE(files().settleMove(journal.recorded).ok());
+            EXPECT_TRUE(settle(journal.recorded).ok());
         }
         EXPECT_EQ(names(rings) + "|" + names(other), row.moved ? "|x.wav" : "x.wav|");
         (void)files().deleteFile(other + "\\x.wav");
@@ -427,20 +457,15 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
             move.older = row.keptRecorded ? stampAt(keptPath) : FileStamp{};
         }
         if (row.failing) {
-            setStepFaults(files(), [&, once = true](FileStep step) mutable {
-                const bool fails = once && step == *row.failing;
-                once = once && !fails;
-                return fails ? std::optional(stepFails(ErrorCode::InUse)) : std::nullopt;
-            });
-            const Status refused = files().settleMove(move);
-            setStepFaults(files(), nullptr);
+            RefusedOnce refusing(files(), *row.failing);
+            const Status refused = settleMove(files(), refusing.steps, move);
             EXPECT_EQ(refused.ok() ? ErrorCode::Other : refused.code(), ErrorCode::InUse);
             EXPECT_TRUE(machine->readFile(move.source) == kMelody ||
                         machine->readFile(move.destination) == kMelody);
             EXPECT_EQ(machine->readFile(keptPath),
                       row.kept == Kept::Copy ? std::optional<std::string>(kOlder) : std::nullopt);
         }
-        const Status settled = files().settleMove(move);
+        const Status settled = settle(move);
         EXPECT_TRUE(settled.ok()) << settled.failure().message;
         EXPECT_EQ(names(rings), row.left);
         const bool arrived = row.destination != nullptr || row.arrived != nullptr;
@@ -461,13 +486,13 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
             (void)files().deleteFile(rings + "\\x.wav");
         }
     }
-    EXPECT_TRUE(files().settleMove({rings + "\\gone.wav", other + "\\gone.wav", "", {}, {}}).ok())
+    EXPECT_TRUE(settle({rings + "\\gone.wav", other + "\\gone.wav", "", {}, {}}).ok())
         << "a move whose source went is whole";
     machine->writeFile(rings + "\\x.wav", kMelody);
     if (machine->hardLink(rings + "\\x.wav", other + "\\x.wav")) {
         const MoveRecord oneFile{
             rings + "\\x.wav", other + "\\x.wav", "", stampAt(other + "\\x.wav"), {}};
-        EXPECT_EQ(files().settleMove(oneFile).code(), ErrorCode::Corrupt)
+        EXPECT_EQ(settle(oneFile).code(), ErrorCode::Corrupt)
             << "one file under both names is no move to finish";
         EXPECT_EQ(names(rings) + "|" + names(other), "x.wav|x.wav");
     }

@@ -88,6 +88,7 @@ public:
 private:
     PlatformServices& of() { return real_->services(); }
     FileSystem& files() override { return of().files(); }
+    FileRights& fileRights() override { return of().fileRights(); }
     Registry& settingsStore() override { return of().settingsStore(); }
     std::string applicationFolder() const override { return real_->services().applicationFolder(); }
     MessageBoxService& messageBox() override { return boxes_; }

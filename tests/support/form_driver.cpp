@@ -8,9 +8,9 @@ namespace zorvik::testing {
 Form1& FormDriver::open(std::string applicationFolder) {
     settings::ShellFactory& factory =
         failShell_ ? static_cast<settings::ShellFactory&>(failingShells) : machineShells();
-    form = std::make_unique<Form1>(
-        Form1::Services{machineFiles(), box, dialog, player, machineDecoder(), popup, factory,
-                        machineLock(), progress, machineElevation(), std::move(applicationFolder)});
+    form = std::make_unique<Form1>(CoreServices{
+        machineFiles(), machineFiles().rights(), box, dialog, player, machineDecoder(), popup,
+        factory, machineLock(), progress, machineElevation(), std::move(applicationFolder)});
     form->Form_Load();
     form->Form_Paint();  // the first repaint, as the shown window's
     return *form;

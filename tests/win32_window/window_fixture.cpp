@@ -44,10 +44,10 @@ void WindowFixture::TearDown() {
 
 Form1& WindowFixture::start() {
     answerBoxes(kAnswerCancel);
-    form = std::make_unique<Form1>(Form1::Services{machine.files, answered_, machine.dialog,
-                                                   machine.player, machine.decoder(), window,
-                                                   machine.shells, machine.ringLock, progress_,
-                                                   machine.elevation, "C:\\Program Files\\Zorvik"});
+    form = std::make_unique<Form1>(CoreServices{machine.files, machine.files.rights(), answered_,
+                                                machine.dialog, machine.player, machine.decoder(),
+                                                window, machine.shells, machine.ringLock, progress_,
+                                                machine.elevation, "C:\\Program Files\\Zorvik"});
     const Status created = window.create();
     EXPECT_TRUE(created.ok()) << (created.ok() ? "" : created.failure().message);
     boxes_.setOwner(window.handle());

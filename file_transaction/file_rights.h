@@ -2,22 +2,34 @@
 
 #include <optional>
 #include <string>
-#include <utility>
+#include <string_view>
 
 #include "platform/file_steps.h"
 
 namespace zorvik {
 
-// Passes every step on and notes where a change was refused for want of rights: there, and only
-// there, an administrator's rights could help. A query or a read refused is not noted: the
-// user's own rights must reach what is copied.
-class RefusalWatch final : public FileSteps {
-public:
-    void watch(FileSteps& inner) { inner_ = &inner; }
-    // The path of the last change refused since the last call, if any.
-    std::optional<std::string> takeRefused() { return std::exchange(refused_, std::nullopt); }
-    void note(const std::string& path) { refused_ = path; }
+class TransactionalFileSystem;
 
+// Whose rights a file system's changes run under: this process's own, or, while routed, an
+// elevated process's for one action. Every step passes through here on its way, and a change
+// refused for want of rights is noted: there, and only there, an administrator's rights could
+// help. A query or a read refused is not noted: the user's own rights must reach what is copied.
+class FileRights final : private FileSteps {
+public:
+    explicit FileRights(TransactionalFileSystem& files) : files_(files) {}
+
+    // The steps a change takes now: the host's own, or those it is routed through.
+    FileSteps& changeSteps();
+    // Carries out the changes that follow through `steps` (an elevated process), until called
+    // with nullptr; queries and reads stay with this process.
+    void routeChangesThrough(FileSteps* steps) { routed_ = steps; }
+    // Whether, since the last call, a change in or below `folder` was refused for want of rights
+    // (not for a read-only file, not for a file in use): one an administrator could make.
+    bool takeRefusal(std::string_view folder);
+    // A change the system reported done and did not make, as Wine does where Unix refuses.
+    void noteRefused(const std::string& hostPath) { refused_ = hostPath; }
+
+private:
     Result<EntryFacts> inspect(const std::string& path, LinkHandling links) override {
         return inner_->inspect(path, links);
     }
@@ -71,7 +83,6 @@ public:
         inner_->removeAbandonedTemporaries(folder);
     }
 
-private:
     Status noted(const std::string& path, Status status) {
         if (!status.ok() && status.code() == ErrorCode::AccessDenied) {
             refused_ = path;
@@ -79,6 +90,8 @@ private:
         return status;
     }
 
+    TransactionalFileSystem& files_;
+    FileSteps* routed_ = nullptr;
     FileSteps* inner_ = nullptr;
     std::optional<std::string> refused_;
 };

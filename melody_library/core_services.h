@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/elevation.h"
 #include "file_transaction/file_rights.h"
+#include "platform/elevation.h"
 #include "platform/file_system.h"
 #include "platform/interprocess_lock.h"
 #include "platform/message_box_service.h"

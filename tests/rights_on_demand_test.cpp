@@ -377,6 +377,7 @@ TEST_F(RightsOnDemand, TheElevatedSideRefusesAnythingButItsOwnPlaces) {
         {pipe + "4242", "4242", {}},
         {pipe + "4242.1\\..\\..\\C:\\x", "4242", {}},
         {"\\\\.\\pipe\\Other.4242.1", "4242", {}},
+        {"\\\\.\\pipe\\Zorvik.Elevatex.4242.1", "4242", {}},  // as long, one letter off
     };
     for (const auto& [name, process, owner] : pipes) {
         EXPECT_EQ(elevated::ownPipeProcess(name, process), owner) << name;

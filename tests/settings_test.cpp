@@ -71,9 +71,16 @@ TEST_F(ShellObjectTest, WritesDwordsAndStringsUnderTheSettingsKey) {
 }
 
 TEST_F(ShellObjectTest, RefusesNamesOutsideTheCurrentUser) {
-    for (const char* name : {"HKLM\\Zorvik\\Setings\\Audio", "Audio", "HKCU\\Audio", "HKCU"}) {
-        EXPECT_FALSE(shell.RegRead(name).ok()) << name;
-        EXPECT_FALSE(shell.RegWrite(name, "x").ok()) << name;
+    const struct {
+        const char* name;
+        ErrorCode code;
+    } rows[] = {{"HKLM\\Zorvik\\Setings\\Audio", ErrorCode::NotAvailable},
+                {"Audio", ErrorCode::NotAvailable},
+                {"HKCU\\Audio", ErrorCode::InvalidName},
+                {"HKCU", ErrorCode::InvalidName}};
+    for (const auto& [name, code] : rows) {
+        EXPECT_EQ(shell.RegRead(name).status().code(), code) << name;
+        EXPECT_EQ(shell.RegWrite(name, "x").code(), code) << name;
     }
 }
 

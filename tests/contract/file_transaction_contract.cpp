@@ -9,6 +9,7 @@
 #include "platform/elevated/step_protocol.h"
 #include "platform/windows_path.h"
 #include "tests/contract/file_system_fixture.h"
+#include "tests/support/fake_file_system.h"
 #include "tests/support/step_faults.h"
 
 namespace zorvik::testing {
@@ -88,6 +89,14 @@ enum class Outcome {
     SourceGone,   // the source vanished meanwhile: refused, the older namesake untouched
 };
 
+// A use of a file failing below the steps, where only the fake can make it fail.
+struct UseFault {
+    enum class Of { Source, DestinationFolder, Destination };
+    std::optional<FakeFileSystem::Use> use;
+    Of of = Of::Source;
+    int skipped = 0;  // the uses of it that go well first
+};
+
 struct StepRow {
     const char* what;
     Operation operation;
@@ -96,6 +105,7 @@ struct StepRow {
     bool namesake;  // a file of the melody's name at the destination before
     Outcome outcome;
     bool sourceVanishes = false;  // taken by another program as the failing step comes
+    UseFault useFails = {};
 };
 
 // A move's journal that only counts what it is told.
@@ -121,6 +131,9 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
     const Operation copy = Operation::Copy, convert = Operation::Convert, move = Operation::Move,
                     across = Operation::MoveAcrossVolumes, remove = Operation::Delete;
     using enum Outcome;
+    using enum FakeFileSystem::Use;
+    constexpr auto Folder = UseFault::Of::DestinationFolder,
+                   Destination = UseFault::Of::Destination;
     const StepRow rows[] = {
         {"copy", copy, {}, {}, true, Done},
         {"copy, no temporary", copy, {CreateTemporary}, {}, true, AsBefore},
@@ -164,10 +177,31 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
         {"delete refused", remove, {RemoveFile}, {}, false, AsBefore},
         {"delete said done", remove, {}, RemoveFile, false, Unconfirmed},
         {"delete, folder not synced", remove, {SyncFolder}, {}, false, Done},
+        {"copy, source not seen", copy, {}, {}, true, AsBefore, false, {Look}},
+        {"copy, folder not seen", copy, {}, {}, true, AsBefore, false, {Look, Folder}},
+        {"copy, older not seen", copy, {}, {}, true, AsBefore, false, {Look, Destination}},
+        {"copy, source not opened", copy, {}, {}, true, AsBefore, false, {Open}},
+        {"copy, source not read", copy, {}, {}, true, AsBefore, false, {Read}},
+        {"move, source not seen", move, {}, {}, true, AsBefore, false, {Look}},
+        {"across, source not opened", across, {}, {}, true, AsBefore, false, {Open}},
+        {"across, source not read", across, {}, {}, false, AsBefore, false, {Read}},
+        {"across, older not seen again",
+         across,
+         {},
+         {},
+         true,
+         AsBefore,
+         false,
+         {Look, Destination, 1}},
+        {"delete, not seen", remove, {}, {}, false, AsBefore, false, {Look}},
     };
+    auto* const fake = dynamic_cast<FakeFileSystem*>(&files());
     int number = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
+        if (row.useFails.use && fake == nullptr) {
+            continue;
+        }
         const std::string from = root + "\\A" + std::to_string(++number);
         const std::string to = root + "\\B" + std::to_string(number);
         machine->makeFolder(from);
@@ -183,6 +217,13 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
             machine->writeFile(destination, kOlder);
         }
         const std::string before = names(from) + "|" + names(to);
+        if (row.useFails.use) {
+            const std::string& of = row.useFails.of == UseFault::Of::Source        ? source
+                                    : row.useFails.of == UseFault::Of::Destination ? destination
+                                                                                   : to;
+            fake->failUse(*row.useFails.use, files().hostPath(of).value(), ErrorCode::Io,
+                          row.useFails.skipped);
+        }
         auto failing = std::make_shared<std::vector<FileStep>>(row.failing);
         auto pretended = std::make_shared<std::optional<FileStep>>(row.pretended);
         setStepFaults(files(), [=, this](FileStep step) -> std::optional<StepFault> {
@@ -256,6 +297,9 @@ TEST_P(FileTransactionContract, EveryStepFailingLeavesTheFilesWholeOrAsTheyWere)
                 EXPECT_EQ(machine->readFile(destination),
                           row.namesake ? std::optional<std::string>(kOlder) : std::nullopt);
                 EXPECT_TRUE(mentions(done, "„" + source + "“")) << done.failure().message;
+                if (row.useFails.use) {
+                    EXPECT_EQ(done.code(), ErrorCode::Io) << done.failure().message;
+                }
                 if (row.outcome == Outcome::Unconfirmed) {
                     EXPECT_TRUE(mentions(done, "още на мястото си")) << done.failure().message;
                 } else if (moving) {

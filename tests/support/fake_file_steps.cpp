@@ -28,13 +28,16 @@ std::uint64_t volumeOf(std::string_view path) {
 
 class FakeReader final : public SourceReader {
 public:
-    FakeReader(std::string bytes, ContentFacts facts)
-        : bytes_(std::move(bytes)), facts_(std::move(facts)) {}
+    FakeReader(std::string bytes, ContentFacts facts, std::optional<Failure> readFails)
+        : bytes_(std::move(bytes)), facts_(std::move(facts)), readFails_(std::move(readFails)) {}
     const ContentFacts& facts() const override { return facts_; }
     Result<Extent> extentAt(std::uint64_t offset) override {
         return Extent{offset, facts_.size - offset, false};
     }
     Result<std::size_t> read(std::uint64_t offset, std::span<char> into) override {
+        if (readFails_) {
+            return *readFails_;
+        }
         if (offset >= bytes_.size()) {
             return std::size_t{0};
         }
@@ -47,6 +50,7 @@ public:
 private:
     std::string bytes_;
     ContentFacts facts_;
+    std::optional<Failure> readFails_;
 };
 
 }  // namespace
@@ -57,6 +61,9 @@ public:
         : files_(files), administrator_(administrator) {}
 
     Result<EntryFacts> inspect(const std::string& path, LinkHandling links) override {
+        if (auto fails = files_.useFails(Use::Look, path)) {
+            return *fails;
+        }
         EntryFacts facts;
         const auto located = files_.locate(path, false);
         if (!located.ok()) {
@@ -304,6 +311,9 @@ FileSteps& FakeFileSystem::administratorSteps() {
 }
 
 Result<std::unique_ptr<SourceReader>> FakeFileSystem::openSource(const std::string& hostPath) {
+    if (auto fails = useFails(Use::Open, hostPath)) {
+        return *fails;
+    }
     const Node* node = find(hostPath);
     if (node == nullptr || node->folder) {
         return Failure{ErrorCode::NotFound, {}};
@@ -313,8 +323,8 @@ Result<std::unique_ptr<SourceReader>> FakeFileSystem::openSource(const std::stri
     facts.modified = node->file->modified;
     facts.readOnly = node->file->readOnly;
     facts.identity = {volumeOf(hostPath), addressOf(node->file.get())};
-    return std::unique_ptr<SourceReader>(
-        std::make_unique<FakeReader>(node->file->bytes, std::move(facts)));
+    return std::unique_ptr<SourceReader>(std::make_unique<FakeReader>(
+        node->file->bytes, std::move(facts), useFails(Use::Read, hostPath)));
 }
 
 void FakeFileSystem::place(std::unique_ptr<Node> node, const Located& target) {

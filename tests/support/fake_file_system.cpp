@@ -14,6 +14,17 @@ void FakeFileSystem::failNext(FileStep step, ErrorCode code) {
     faults_[step] = stepFails(code);
 }
 
+std::optional<Failure> FakeFileSystem::useFails(Use use, const std::string& hostPath) {
+    for (auto fault = useFaults_.begin(); fault != useFaults_.end(); ++fault) {
+        if (fault->use == use && fault->path == hostPath && fault->skipped-- == 0) {
+            const Failure failure{fault->code, "an injected failure"};
+            useFaults_.erase(fault);
+            return failure;
+        }
+    }
+    return std::nullopt;
+}
+
 Result<FakeFileSystem::Located> FakeFileSystem::locate(std::string_view path,
                                                        bool createFolders) const {
     if (path.size() < 2 || path[1] != ':' || (path.size() > 2 && !winpath::isSeparator(path[2]))) {

@@ -54,6 +54,12 @@ public:
 
     // The next time `step` runs it fails with `code`.
     void failNext(FileStep step, ErrorCode code);
+    // What else can fail of a file: a look at it, opening it to copy from, or a read of it.
+    enum class Use { Look, Open, Read };
+    // The `skipped`+1-th `use` of the file at `hostPath` from now fails with `code`.
+    void failUse(Use use, std::string hostPath, ErrorCode code, int skipped = 0) {
+        useFaults_.push_back({use, std::move(hostPath), code, skipped});
+    }
     // Without hard links (a FAT drive), an older namesake steps aside by a rename.
     void setHardLinks(bool made) { hardLinks_ = made; }
     int listings() const { return listings_; }
@@ -65,6 +71,8 @@ private:
 
     Result<Located> locate(std::string_view path, bool createFolders) const;
     Node* find(std::string_view path) const;
+    // the failure a row arranged for this use of the file, if this is the one
+    std::optional<Failure> useFails(Use use, const std::string& hostPath);
     // `node` under a new path, replacing a file there but keeping that file's name
     void place(std::unique_ptr<Node> node, const Located& target);
 
@@ -73,6 +81,13 @@ private:
     std::unique_ptr<Steps> administratorSteps_;
     std::vector<std::string> administratorsOnly_;
     std::map<FileStep, StepFault> faults_;
+    struct UseFault {
+        Use use;
+        std::string path;
+        ErrorCode code;
+        int skipped;
+    };
+    std::vector<UseFault> useFaults_;
     mutable int listings_ = 0;
     bool hardLinks_ = true;
 };

@@ -140,13 +140,14 @@ Result<EntryFacts> PosixFileSteps::inspect(const std::string& path, LinkHandling
 }
 
 Status PosixFileSteps::checkRemovable(const std::string& path) {
-    // The folder must be writable, and a sticky folder lets only the owners remove an entry.
+    // The folder must be writable, and a sticky folder lets only the owners remove an entry;
+    // judged by the effective ids, as the removal itself will be.
     const std::string folder = hostFolderOf(path);
     struct stat folderInfo {};
     struct stat fileInfo {};
     const uid_t me = ::geteuid();
-    if (::access(folder.c_str(), W_OK | X_OK) == 0 && ::stat(folder.c_str(), &folderInfo) == 0 &&
-        ::lstat(path.c_str(), &fileInfo) == 0 &&
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 &&
+        ::stat(folder.c_str(), &folderInfo) == 0 && ::lstat(path.c_str(), &fileInfo) == 0 &&
         ((folderInfo.st_mode & S_ISVTX) == 0 || me == 0 || me == folderInfo.st_uid ||
          me == fileInfo.st_uid)) {
         return Status::success();

@@ -9,11 +9,13 @@
 #include <filesystem>
 #include <functional>
 
+#include "tests/support/forked_child.h"
 #include "tests/support/posix_form_fixture.h"
 
 namespace zorvik {
 namespace {
 
+using testing::asOrdinaryUser;
 using testing::listing;
 using testing::PosixFormFixture;
 using testing::readFile;
@@ -68,21 +70,6 @@ TEST_F(BadInput, AwkwardNamesGoThroughEveryOperation) {
         EXPECT_FALSE(fs::exists(rings / name));
         EXPECT_EQ(errors(), "");
     }
-}
-
-// Runs `act` as an ordinary user, for whom read-only folders are read-only (root ignores
-// permissions); the child reports through its exit code.
-int asOrdinaryUser(const std::function<bool()>& act) {
-    const pid_t child = fork();
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-            _exit(77);
-        }
-        _exit(act() ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
 }
 
 TEST_F(BadInput, ReadOnlyFoldersFailVisiblyAndLoseNothing) {

@@ -10,6 +10,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_registry.h"
 #include "platform/posix/reg_document.h"
+#include "tests/support/forked_child.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/whole_copy.h"
 
@@ -64,7 +65,7 @@ void killAtRandomMoments(int times, int operationMicroseconds, Work work, Check 
         ASSERT_GE(child, 0);
         if (child == 0) {
             work(round);
-            _exit(0);
+            testing::endChild(0);
         }
         usleep(static_cast<useconds_t>(delay(random)));
         kill(child, SIGKILL);

@@ -13,6 +13,7 @@
 
 #include "file_transaction/file_transaction.h"
 #include "tests/support/counted_registry.h"
+#include "tests/support/forked_child.h"
 #include "tests/support/posix_form_fixture.h"
 #include "tests/support/sound_files.h"
 #include "tests/support/step_faults.h"
@@ -152,7 +153,7 @@ bool killedIn(const std::function<void()>& work) {
     const pid_t child = fork();
     if (child == 0) {
         work();
-        _exit(0);
+        testing::endChild(0);
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -247,7 +248,7 @@ TEST(RingChoiceKilled, TwoCopiesChoosingAtOnceNeverLeaveTheRingFileAndRecordApar
     };
     const pid_t other = fork();
     if (other == 0) {
-        _exit(mismatchesChoosing("old.wav"));
+        testing::endChild(mismatchesChoosing("old.wav"));
     }
     EXPECT_EQ(mismatchesChoosing("new.wav"), 0);
     int status = 0;

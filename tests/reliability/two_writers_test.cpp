@@ -10,6 +10,7 @@
 #include "platform/posix/posix_registry.h"
 #include "settings/shell_object.h"
 #include "settings/value_names.h"
+#include "tests/support/forked_child.h"
 #include "tests/support/temp_folder.h"
 
 namespace zorvik {
@@ -92,7 +93,7 @@ TEST(TwoWriters, TheProgramAndThePhoneUpdatingAtOnceLoseNothing) {
             }
             (void)shell.RegWrite(settings::kRingSound, "мелодия " + std::to_string(i));
         }
-        _exit(0);
+        testing::endChild(0);
     }
     const pid_t phone = fork();
     ASSERT_GE(phone, 0);
@@ -106,7 +107,7 @@ TEST(TwoWriters, TheProgramAndThePhoneUpdatingAtOnceLoseNothing) {
                 _exit(21);
             }
         }
-        _exit(0);
+        testing::endChild(0);
     }
     for (pid_t child : {program, phone}) {
         int status = 0;

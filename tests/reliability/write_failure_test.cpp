@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "tests/support/forked_child.h"
 #include "tests/support/posix_form_fixture.h"
 #include "tests/support/sound_files.h"
 
@@ -30,7 +31,7 @@ int inChildWithFileSizeLimit(rlim_t limitBytes, const std::function<bool()>& act
     if (child == 0) {
         const rlimit limit{limitBytes, limitBytes};
         setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(act() ? 0 : 1);
+        testing::endChild(act() ? 0 : 1);
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -123,7 +124,7 @@ TEST_F(WriteFailures, AMoveOntoAFullDiskIsShownAndTheMelodyStays) {
         form->Command3_Click();
         const bool shown = shownOnce("няма достатъчно свободно място");
         const bool noLeftovers = listing(deleted).empty();
-        _exit(shown && noLeftovers ? 0 : 1);
+        testing::endChild(shown && noLeftovers ? 0 : 1);
     }
     int status = 0;
     waitpid(child, &status, 0);

@@ -91,7 +91,7 @@ enum class Outcome {
 
 // A use of a file failing below the steps, where only the fake can make it fail.
 struct UseFault {
-    enum class Of { Source, DestinationFolder, Destination };
+    enum class Of { Source, DestinationFolder, Destination, Kept };
     std::optional<FakeFileSystem::Use> use;
     Of of = Of::Source;
     int skipped = 0;  // the uses of it that go well first
@@ -432,6 +432,7 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
     // keeps in the other folder, nor another file under the kept name (a journal restored from
     // a backup names yesterday's files).
     enum class Kept { None, Copy, Link };
+    using enum FakeFileSystem::Use;
     const std::string keptPath = other + "\\.zorvik-kept-0a.tmp";
     const auto stampAt = [&](const std::string& path) {
         return files()
@@ -451,9 +452,11 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
         bool keptRecorded = true;          // the kept file is the older one the move kept aside
         const char* otherAfter = nullptr;  // the destination's folder after, where more than it
         bool sourceGone = false;
-        // the finishing fails at this step the first time, for an ordinary reason: nothing is
-        // lost, and the next try finishes as if it had not failed
+        // the finishing fails at this step, or at this use of a file (only the fake fails one),
+        // the first time, for an ordinary reason: nothing is lost, and the next try finishes as
+        // if it had not failed
         std::optional<FileStep> failing = std::nullopt;
+        UseFault useFails = {};
     } settles[] = {
         {"the same melody arrived", kMelody, false, ""},
         {"the same melody, read-only", kMelody, true, ""},
@@ -477,9 +480,73 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
          nullptr, false, DropKept},
         {"the older stepped aside, its place refused", nullptr, false, "x.wav", Kept::Copy, kOlder,
          true, true, nullptr, false, Restore},
+        {"the same melody arrived, its source not seen",
+         kMelody,
+         false,
+         "",
+         Kept::None,
+         nullptr,
+         true,
+         true,
+         nullptr,
+         false,
+         std::nullopt,
+         {Look, UseFault::Of::Source}},
+        {"the same melody arrived, its copy not seen",
+         kMelody,
+         false,
+         "",
+         Kept::None,
+         nullptr,
+         true,
+         true,
+         nullptr,
+         false,
+         std::nullopt,
+         {Look, UseFault::Of::Destination}},
+        {"the same melody arrived, its copy not opened",
+         kMelody,
+         false,
+         "",
+         Kept::None,
+         nullptr,
+         true,
+         true,
+         nullptr,
+         false,
+         std::nullopt,
+         {Open, UseFault::Of::Destination}},
+        {"the same melody arrived, its source not read",
+         kMelody,
+         false,
+         "",
+         Kept::None,
+         nullptr,
+         true,
+         true,
+         nullptr,
+         false,
+         std::nullopt,
+         {Read, UseFault::Of::Source}},
+        {"arrived, the older aside, it not seen",
+         kMelody,
+         false,
+         "",
+         Kept::Copy,
+         nullptr,
+         true,
+         true,
+         nullptr,
+         false,
+         std::nullopt,
+         {Look, UseFault::Of::Kept}},
     };
+    auto* const fake = dynamic_cast<FakeFileSystem*>(&files());
     for (const auto& row : settles) {
         SCOPED_TRACE(row.what);
+        if (row.useFails.use && fake == nullptr) {
+            continue;  // only the fake fails a use of a file on demand
+        }
         if (!row.sourceGone) {
             machine->writeFile(rings + "\\x.wav", kMelody);
             machine->setReadOnly(rings + "\\x.wav", row.readOnly);
@@ -500,9 +567,18 @@ TEST_P(FileTransactionContract, AMoveCutInTwoIsRecordedAndFinishedOnlyOverAWhole
             move.kept = keptPath;
             move.older = row.keptRecorded ? stampAt(keptPath) : FileStamp{};
         }
-        if (row.failing) {
-            RefusedOnce refusing(files(), *row.failing);
-            const Status refused = settleMove(files(), refusing.steps, move);
+        if (row.failing || row.useFails.use) {
+            Status refused = Status::success();
+            if (row.failing) {
+                RefusedOnce refusing(files(), *row.failing);
+                refused = settleMove(files(), refusing.steps, move);
+            } else {
+                const std::string& of = row.useFails.of == UseFault::Of::Source ? move.source
+                                        : row.useFails.of == UseFault::Of::Kept ? keptPath
+                                                                                : move.destination;
+                fake->failUse(*row.useFails.use, files().hostPath(of).value(), ErrorCode::InUse);
+                refused = settle(move);
+            }
             EXPECT_EQ(refused.ok() ? ErrorCode::Other : refused.code(), ErrorCode::InUse);
             EXPECT_TRUE(machine->readFile(move.source) == kMelody ||
                         machine->readFile(move.destination) == kMelody);

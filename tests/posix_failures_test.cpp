@@ -41,14 +41,44 @@ TEST_F(PosixFailures, PathsOffDriveCAreShownAsTheHostsOwn) {
     EXPECT_TRUE(mentions(0, "„C:\\Program Files\\Zorvik\\Rings\\мелодия.wav“"));
 }
 
+// A file where a folder of the path should be: the box says so, of whichever end of the operation.
 TEST_F(PosixFailures, APathThroughAFileSaysSo) {
-    addMelody(rings, "a.wav");
-    writeFile(elsewhere / "file", "not a folder");
-    open();
-    addThroughDialog(testing::onDriveZ(elsewhere / "file" / "x.wav"));
-    ASSERT_EQ(box.errors.size(), 1u);
-    EXPECT_TRUE(mentions(0, "е файл, а не папка")) << box.errors[0].message;
-    EXPECT_FALSE(mentions(0, "не съществува")) << box.errors[0].message;
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        const char* said;
+    } rows[] = {
+        {"a sound added from below a file",
+         [this] {
+             writeFile(elsewhere / "file", "not a folder");
+             open();
+             addThroughDialog(testing::onDriveZ(elsewhere / "file" / "x.wav"));
+         },
+         "е файл, а не папка"},
+        {"a melody moved into a Deleted folder that is a file",
+         [this] {
+             writeFile(deleted, "not a folder");
+             writeStore("\"inDeleted\"=dword:00000001\n");
+             open();
+             clickEntry("a.wav");
+             box.answer(kAnswerOk);
+             form->Command3_Click();
+         },
+         "„C:\\Program Files\\Zorvik\\Rings\\Deleted“ е файл, а не папка"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::remove_all(rings);
+        fs::create_directories(rings);
+        addMelody(rings, "a.wav");
+        box.errors.clear();
+        row.act();
+        ASSERT_EQ(box.errors.size(), 1u);
+        EXPECT_TRUE(mentions(0, row.said)) << box.errors[0].message;
+        EXPECT_FALSE(mentions(0, "не съществува")) << box.errors[0].message;
+        EXPECT_TRUE(fs::is_regular_file(rings / "a.wav"));
+        close();
+    }
 }
 
 // Where the settings file cannot be written, the box at closing names the value and the file

@@ -413,6 +413,9 @@ TEST_F(PreviewAndRing, AChoiceCutShortIsSettledByTheNextStartOrChoice) {
         {"after the record", true, true, true, false, false},
         {"after the switch", true, false, true, true, false},
         {"after the journal was dropped", false, false, true, true, false},
+        // the ring file switched, the record as the choice found it: it is made to name the ring
+        // file's melody, which is the one the phone plays
+        {"after the switch, the record as it was", true, false, false, true, false},
         {"after the record, not undone at the first start",
          true,
          true,

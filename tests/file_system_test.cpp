@@ -9,6 +9,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/whole_copy.h"
+#include "texts/texts.h"
 
 namespace zorvik {
 namespace {
@@ -31,9 +32,11 @@ protected:
         EXPECT_TRUE(names.ok()) << (names.ok() ? "" : names.failure().message);
         return names.ok() ? names.value() : std::vector<std::string>{};
     }
-    ErrorCode copyCode(const std::string& from, const std::string& to) {
+    // The copy's failure: its code, and its message
+    std::pair<ErrorCode, std::string> copyFailure(const std::string& from, const std::string& to) {
         const Status copied = testing::copyFile(files, from, to);
-        return copied.ok() ? ErrorCode::Other : copied.code();
+        return copied.ok() ? std::pair{ErrorCode::Other, std::string()}
+                           : std::pair{copied.code(), copied.failure().message};
     }
 
     TempFolder root;
@@ -60,6 +63,7 @@ TEST_F(FileSystemTest, CopyFailsWhereWindowsCopyFails) {
         const char* from;
         const char* to;
         ErrorCode code;
+        std::string_view reason = {};  // what the message says, where the code says too little
     };
     // what a POSIX host and its drive mapping add to the contract every backend keeps
     const Case cases[] = {
@@ -67,14 +71,17 @@ TEST_F(FileSystemTest, CopyFailsWhereWindowsCopyFails) {
         {"C:\\Rings\\a.wav", "C:\\Other\\a?.wav", ErrorCode::InvalidName},
         {"C:\\Rings\\a.wav", "C:\\Other\\NUL.wav", ErrorCode::InvalidName},
         // a FIFO fails at once instead of waiting for a writer
-        {"C:\\Rings\\pipe.wav", "C:\\Other\\pipe.wav", ErrorCode::Unsupported},
+        {"C:\\Rings\\pipe.wav", "C:\\Other\\pipe.wav", ErrorCode::Unsupported,
+         texts::reason(failure_text::Detail::SourceNotRegular)},
     };
     const auto openFiles = [] {
         return std::distance(fs::directory_iterator("/proc/self/fd"), {});
     };
     const auto openBefore = openFiles();
     for (const auto& c : cases) {
-        EXPECT_EQ(copyCode(c.from, c.to), c.code) << c.from << " -> " << c.to;
+        const auto [code, message] = copyFailure(c.from, c.to);
+        EXPECT_EQ(code, c.code) << c.from << " -> " << c.to;
+        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
     }
     (void)files.prepareCopy("C:\\Rings\\a.wav", "C:\\Other\\b.wav");  // and abandoned
     EXPECT_EQ(openFiles(), openBefore) << "a copy that fails or is abandoned keeps nothing open";

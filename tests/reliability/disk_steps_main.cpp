@@ -2,9 +2,12 @@
 // can watch what it asks of the disk:
 //   zorvik_disk_steps copy|move DRIVE_C FROM TO      (Windows-form paths on that drive C:)
 //   zorvik_disk_steps settings STORE                 (one write of the settings file)
+//   zorvik_disk_steps settle DRIVE_C FROM TO KEPT    (a move across volumes cut short once its
+//                                                     copy was in place, the older namesake kept)
 #include <cstdio>
 #include <string>
 
+#include "melody_library/melody_move.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_registry.h"
 #include "tests/support/whole_copy.h"
@@ -17,6 +20,15 @@ int main(int argc, char** argv) {
         posix::PosixFileSystem files{posix::DriveMap(argv[2])};
         done = what == "copy" ? testing::copyFile(files, argv[3], argv[4])
                               : files.moveFile(argv[3], argv[4]);
+    } else if (what == "settle" && argc == 6) {
+        posix::PosixFileSystem files{posix::DriveMap(argv[2])};
+        const auto stampOf = [&](const char* path) {
+            const auto facts =
+                files.steps().inspect(files.hostPath(path).value(), LinkHandling::Itself);
+            return facts.ok() ? facts.value().stamp() : FileStamp{};
+        };
+        done = settleMove(files, files.rights().changeSteps(),
+                          {argv[3], argv[4], argv[5], stampOf(argv[4]), stampOf(argv[5])});
     } else if (what == "settings" && argc == 3) {
         posix::PosixRegistry registry(argv[2]);
         done = registry.write("Zorvik\\Setings", "RingSound", RegistryValue::string("Звън.wav"));

@@ -180,5 +180,27 @@ TEST_F(DiskOrder, AMoveTellsTheDiskEachStepInAnOrderACrashCannotBreak) {
     EXPECT_EQ(listing(rings), "");
 }
 
+// A move cut short once its copy was whole is finished by the next start: the source and the
+// older namesake kept aside go, each removal told to the disk through its folder.
+TEST_F(DiskOrder, AMoveCutShortIsFinishedDurably) {
+    writeFile(rings / "x.wav", "the melody");
+    writeFile(other / "x.wav", "the melody");
+    writeFile(other / ".zorvik-kept-1a.tmp", "an older one");
+    const auto settled = traced({"settle", driveC.string(), "C:\\Rings\\x.wav", "C:\\Other\\x.wav",
+                                 "C:\\Other\\.zorvik-kept-1a.tmp"});
+    const struct {
+        fs::path removed;
+        fs::path folder;
+    } removals[] = {{rings / "x.wav", rings}, {other / ".zorvik-kept-1a.tmp", other}};
+    for (const auto& [removed, folder] : removals) {
+        const int gone = find(settled, "unlink", resolved(removed));
+        ASSERT_GE(gone, 0) << removed;
+        EXPECT_GT(find(settled, "fsync-folder", fs::canonical(folder).string(), {}, gone), gone)
+            << folder << " not flushed after the removal";
+    }
+    EXPECT_EQ(listing(other), "x.wav");
+    EXPECT_EQ(listing(rings), "");
+}
+
 }  // namespace
 }  // namespace zorvik

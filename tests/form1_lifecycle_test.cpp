@@ -147,6 +147,8 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         CloseWay how = kRequested;
         int dialogShows = 0;
         std::size_t errors = 0;  // boxes that said a failure
+        // a click already on its way runs its handler inside the waiting one's, and ends first
+        bool clickMeanwhile = false;
     };
     const Case cases[] = {
         {"the ring question", box, [&] { chooseRing("x.wav"); }},
@@ -176,6 +178,8 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
          },
          kRequested, 0, 1},
         {"the ring question, the session ending", box, [&] { chooseRing("x.wav"); }, kSessionEnds},
+        {"the ring question, a click meanwhile", box, [&] { chooseRing("x.wav"); }, kRequested, 0,
+         0, true},
         {"the ring question, the display lost", box, [&] { chooseRing("x.wav"); }, kDisplayLost},
         {"the copy of the ring choice, the display lost", progress, [&] { chooseRing("x.wav"); },
          kDisplayLost},
@@ -205,6 +209,9 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
                 return;
             }
             (form.get()->*c.how.close)();
+            if (c.clickMeanwhile) {
+                form->File1_Click();
+            }
             storedWhileOpen = storeText();
             EXPECT_EQ(closes, 0) << "the window closed while its handler ran";
         };

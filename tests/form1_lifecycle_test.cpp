@@ -200,7 +200,11 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         box.errors.clear();
         open();
         int closes = 0;
-        form->setCloseListener([&] { ++closes; });
+        int listingsAtClose = 0;
+        form->setCloseListener([&] {
+            ++closes;
+            listingsAtClose = files.listings();
+        });
         const int writesBefore = registry.writes();
         std::string storedWhileOpen;
         bool requested = false;
@@ -212,6 +216,7 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
             if (c.clickMeanwhile) {
                 form->File1_Click();
             }
+            form->Form_Paint();  // the window uncovered meanwhile
             storedWhileOpen = storeText();
             EXPECT_EQ(closes, 0) << "the window closed while its handler ran";
         };
@@ -220,6 +225,9 @@ TEST_F(Form1Lifecycle, ACloseDuringAHandlerAnswersCancelAndClosesWhenTheHandlerE
         c.act();
         c.open.whileOpen = nullptr;
         EXPECT_EQ(closes, c.how.closes) << "nothing is left to take away";
+        if (closes > 0) {
+            EXPECT_EQ(files.listings(), listingsAtClose) << "nothing is drawn once the window went";
+        }
         EXPECT_TRUE(form->closed());
         // what comes after the close (a signal, the window destroyed, the display lost) finds
         // nothing left to do

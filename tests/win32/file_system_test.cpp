@@ -198,6 +198,42 @@ TEST_F(Win32FileSystemTest, AFileInUseIsReplacedAtOnceOrNamedAsInUse) {
     }
 }
 
+// A move across volumes over an older namesake whose source then cannot go is undone, the older
+// one put back; where another program holds the moved copy by then, the put back fails too, and
+// that copy stays as it came, read-only as its source.
+TEST_F(Win32FileSystemTest, AnOlderNamesakeThatCannotBePutBackLeavesTheCopyAsItCame) {
+    const std::string melody = rings + "\\Зает.wav";
+    const std::string namesake = deleted + "\\Зает.wav";
+    writeBytes(melody, "melody");
+    writeBytes(namesake, "namesake");
+    SetFileAttributesW(widePath(melody).c_str(), FILE_ATTRIBUTE_READONLY);
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    setStepFaults(files, [&](FileStep step) -> std::optional<StepFault> {
+        if (step == FileStep::MoveInOneStep) {
+            return stepFails(ErrorCode::NotSameVolume);
+        }
+        if (step == FileStep::RemoveSource) {
+            holder = CreateFileW(widePath(namesake).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            return stepFails(ErrorCode::InUse);
+        }
+        return std::nullopt;
+    });
+    const Status done = files.moveFile(melody, namesake);
+    setStepFaults(files, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    CloseHandle(holder);
+    ASSERT_FALSE(done.ok());
+    EXPECT_EQ(readBytes(melody), "melody");
+    EXPECT_EQ(readBytes(namesake), "melody");
+    EXPECT_NE(GetFileAttributesW(widePath(namesake).c_str()) & FILE_ATTRIBUTE_READONLY, 0u)
+        << "the copy as it came";
+    for (const auto& name : entriesOf(deleted)) {
+        SetFileAttributesW(widePath(deleted + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    SetFileAttributesW(widePath(melody).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // The new bytes reach the disk before the rename that puts them in place, in a copy and in a move
 // across volumes, so that a crash never leaves a ring file that is named but empty; the rename
 // asks for POSIX semantics, which on Windows 10 1809 and later replace even a file another
